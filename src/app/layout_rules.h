@@ -1,0 +1,35 @@
+// Geometry of the main window for a client size: pure arithmetic, so it is testable natively.
+#pragma once
+
+namespace bivane {
+
+struct Box {
+    int x = 0, y = 0, w = 0, h = 0;
+    int Right() const { return x + w; }
+};
+
+// Heights and widths that come from the controls themselves.
+struct LayoutMetrics {
+    int driveHeight = 21;   // drive selector (combo box) height
+    int titleHeight = 17;   // title panel height
+    int statusHeight = 19;  // status bar height
+    int driveWidth = 145;
+    int splashWidth = 173, splashHeight = 182;
+    int messageHeight = 41, messageWidthExtra = 4;
+};
+
+struct MainLayout {
+    Box list[2], title[2], status[2], tree[2], drive[2];
+    Box showTree[2], goTo[2], newDir[2], upLevel[2];
+    Box splash, message;
+    int statusPanelWidth = 0;
+};
+
+MainLayout ComputeLayout(int clientW, int clientH, const LayoutMetrics& m);
+
+// Name column: list width - allowance (17 with a vertical scroll bar, else 4) - 54 - 102.
+int NameColumnWidth(int listWidth, bool hasScrollBar);
+constexpr int kSizeColumnWidth = 54;
+constexpr int kModifiedColumnWidth = 102;
+
+}  // namespace bivane

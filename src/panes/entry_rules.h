@@ -1,0 +1,43 @@
+// Texts of a list entry and the small caption helpers every command uses.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace bivane {
+
+// Locale facts the date and free-space texts depend on.
+struct LocaleFacts {
+    std::string dateSep = "/";
+    std::string timeSep = ":";
+    std::string decimalSep = ".";
+};
+
+struct LocalTime {
+    int year, month, day, hour, minute;
+};
+
+// README.TXT -> Readme.txt: ASCII A-Z lowered, then an ASCII a-z first byte raised.
+std::string FileCaption(std::string_view name);
+// From the last "." after any ":" or "\", dot included; empty when there is none.
+std::string Extension(std::string_view caption);
+bool IsProgramExtension(std::string_view caption);
+std::uint8_t UntaggedImage(std::string_view caption);
+// "mm/dd/yy hh:nnam/pm" with the locale's separators.
+std::string DateText(const LocalTime& t, const LocaleFacts& loc);
+std::int64_t MinuteStamp(const LocalTime& t);
+// "Free: %8.3fmb" of bytes * 0.000001, with the locale's decimal separator.
+std::string FreeText(std::int64_t freeBytes, const LocaleFacts& loc);
+std::string DirTotalText(std::int64_t totalBytes);  // "Dir: 12k"
+std::string FilesText(std::int64_t fileCount);      // "7 Files"
+
+bool IsDirEntry(std::string_view caption);
+std::string StripDirBrackets(std::string_view caption);
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
+std::string AsciiUpper(std::string_view s);
+// Directory + "\" + name, without the "\" when the directory is a 3-character root.
+std::string JoinPathRootAware(std::string_view dir, std::string_view name);
+// Decimal text read back as a signed integer; leading blanks and sign allowed, 0 on junk.
+std::int64_t ReadSizeText(std::string_view text);
+
+}  // namespace bivane
