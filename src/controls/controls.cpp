@@ -1,0 +1,213 @@
+#include "controls/controls.h"
+
+#include "platform/utf.h"
+
+namespace bivane {
+
+HINSTANCE AppInstance() { return GetModuleHandleW(nullptr); }
+
+HFONT UiFont() {
+    static HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+    return font;
+}
+
+HFONT SmallFont() {
+    static HFONT font = CreateFontW(-9, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    DEFAULT_PITCH | FF_SWISS, L"Small Fonts");
+    return font;
+}
+
+HWND CreateChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,
+                 int y, int w, int h, int id, DWORD exStyle) {
+    HWND c = CreateWindowExW(exStyle, cls, Widen(text).c_str(), WS_CHILD | WS_CLIPSIBLINGS | style,
+                             x, y, w, h, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance(),
+                             nullptr);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
+    return c;
+}
+
+std::string WindowText(HWND w) {
+    const int n = GetWindowTextLengthW(w);
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(w, s.data(), n + 1);
+    s.resize(static_cast<size_t>(n));
+    return Narrow(s);
+}
+
+void SetWindowTextUtf8(HWND w, const std::string& text) { SetWindowTextW(w, Widen(text).c_str()); }
+
+void MoveTo(HWND w, int x, int y, int width, int height) {
+    SetWindowPos(w, nullptr, x, y, width < 0 ? 0 : width, height < 0 ? 0 : height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MoveBy(HWND w, int x, int y) {
+    SetWindowPos(w, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+}
+
+RECT ClientRect(HWND w) {
+    RECT r{};
+    GetClientRect(w, &r);
+    return r;
+}
+
+RECT ChildRect(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void SetVisible(HWND w, bool visible) { ShowWindow(w, visible ? SW_SHOWNA : SW_HIDE); }
+
+bool IsShown(HWND w) { return (GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// ---- Panel
+
+void Panel::Create(HWND parent, const std::string& caption, int x, int y, int w, int h, bool bevel) {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &Panel::Proc;
+        wc.hInstance = AppInstance();
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = L"TPanel";
+        return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    caption_ = caption;
+    bevel_ = bevel;
+    hwnd_ = CreateWindowExW(0, L"TPanel", Widen(caption).c_str(),
+                            WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, y, w, h, parent,
+                            nullptr, AppInstance(), this);
+}
+
+void Panel::SetCaption(const std::string& text) {
+    caption_ = text;
+    SetWindowTextW(hwnd_, Widen(text).c_str());
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Panel::SetColors(COLORREF back, COLORREF text) {
+    back_ = back;
+    text_ = text;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Panel::Repaint() {
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    UpdateWindow(hwnd_);
+}
+
+LRESULT CALLBACK Panel::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Panel*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    switch (msg) {
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            RECT r = ClientRect(h);
+            AutoGdiObject brush(CreateSolidBrush(self->back_));
+            FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
+            if (self->bevel_) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+            if (self->OnPaint) {
+                self->OnPaint(dc, r);
+            } else {
+                ScopedSelect font(dc, UiFont());
+                SetBkMode(dc, TRANSPARENT);
+                SetTextColor(dc, self->text_);
+                std::wstring t = Widen(self->caption_);
+                DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &r,
+                          DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            }
+            EndPaint(h, &ps);
+            return 0;
+        }
+        case WM_LBUTTONUP:
+            if (self && self->OnClick) self->OnClick();
+            return 0;
+        case WM_COMMAND:
+        case WM_NOTIFY:
+            // Buttons on a panel (the splash panel's) report to the main window.
+            return SendMessageW(GetParent(h), msg, wp, lp);
+        default: break;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+// ---- StatusBar
+
+void StatusBar::Create(HWND parent, int panels) {
+    panels_ = panels;
+    hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"",
+                            WS_CHILD | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE |
+                                CCS_NODIVIDER,
+                            0, 0, 100, 19, parent, nullptr, AppInstance(), nullptr);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
+}
+
+void StatusBar::SetPanelWidths(int width) {
+    int edges[3];
+    for (int i = 0; i < panels_; ++i) edges[i] = width * (i + 1);
+    SendMessageW(hwnd_, SB_SETPARTS, static_cast<WPARAM>(panels_), reinterpret_cast<LPARAM>(edges));
+    for (int i = 0; i < panels_; ++i) SetText(i, texts_[i]);
+}
+
+void StatusBar::SetText(int panel, const std::string& text) {
+    texts_[panel] = text;
+    // A leading tab centres the text in its panel.
+    const std::wstring w = L"\t" + Widen(text);
+    SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(w.c_str()));
+}
+
+std::string StatusBar::Text(int panel) const { return texts_[panel]; }
+
+// ---- Hints
+
+void Hints::Create(HWND owner) {
+    owner_ = owner;
+    hwnd_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
+                            nullptr, AppInstance(), nullptr);
+}
+
+void Hints::Add(HWND control, const std::string& hint) {
+    std::wstring text = Widen(hint);
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = owner_;
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    ti.lpszText = text.data();
+    SendMessageW(hwnd_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void Hints::Set(HWND control, const std::string& hint) {
+    std::wstring text = Widen(hint);
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = owner_;
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    ti.lpszText = text.data();
+    SendMessageW(hwnd_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+std::string Hints::Get(HWND control) const {
+    wchar_t buf[256] = {};
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = owner_;
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    ti.lpszText = buf;
+    SendMessageW(hwnd_, TTM_GETTEXTW, 255, reinterpret_cast<LPARAM>(&ti));
+    return Narrow(buf);
+}
+
+}  // namespace bivane

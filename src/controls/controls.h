@@ -1,0 +1,78 @@
+// The small control layer the main window and the dialogs are built from.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "platform/handles.h"
+#include "platform/win.h"
+
+namespace bivane {
+
+HINSTANCE AppInstance();
+// The program's 8-point dialog font ("MS Sans Serif"), shared by every window.
+HFONT UiFont();
+HFONT SmallFont();
+HWND CreateChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,
+                 int y, int w, int h, int id = 0, DWORD exStyle = 0);
+std::string WindowText(HWND w);
+void SetWindowTextUtf8(HWND w, const std::string& text);
+void MoveTo(HWND w, int x, int y, int width, int height);
+void MoveBy(HWND w, int x, int y);  // keeps the size
+RECT ClientRect(HWND w);
+RECT ChildRect(HWND w);             // in the parent's client coordinates
+void SetVisible(HWND w, bool visible);
+bool IsShown(HWND w);               // its own visible flag, whatever the parent's
+
+// A panel: flat colour, optional bevel, centred caption, click callback, optional custom paint.
+class Panel {
+public:
+    Panel() = default;
+    void Create(HWND parent, const std::string& caption, int x, int y, int w, int h, bool bevel);
+    HWND Handle() const { return hwnd_; }
+    std::string Caption() const { return caption_; }
+    void SetCaption(const std::string& text);
+    void SetColors(COLORREF back, COLORREF text);
+    COLORREF BackColor() const { return back_; }
+    void Repaint();  // paint now, while the caller keeps the thread busy
+    std::function<void()> OnClick;
+    std::function<void(HDC, const RECT&)> OnPaint;  // replaces the caption drawing
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    HWND hwnd_ = nullptr;
+    std::string caption_;
+    COLORREF back_ = GetSysColor(COLOR_BTNFACE);
+    COLORREF text_ = RGB(0, 0, 0);
+    bool bevel_ = false;
+};
+
+// A status bar with three centred panels.
+class StatusBar {
+public:
+    void Create(HWND parent, int panels);
+    HWND Handle() const { return hwnd_; }
+    void SetPanelWidths(int width);
+    void SetText(int panel, const std::string& text);
+    std::string Text(int panel) const;
+
+private:
+    HWND hwnd_ = nullptr;
+    int panels_ = 0;
+    std::string texts_[3];
+};
+
+// One tool tip control that shows each registered control's hint.
+class Hints {
+public:
+    void Create(HWND owner);
+    void Add(HWND control, const std::string& hint);
+    void Set(HWND control, const std::string& hint);
+    std::string Get(HWND control) const;
+    HWND Handle() const { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+    HWND owner_ = nullptr;
+};
+
+}  // namespace bivane

@@ -1,0 +1,117 @@
+#include "controls/modal_form.h"
+
+#include "controls/controls.h"
+#include "platform/modal_seam.h"
+#include "platform/utf.h"
+
+namespace bivane {
+
+ModalForm::ModalForm(const wchar_t* className, const std::string& caption, int clientW, int clientH,
+                     DWORD style) {
+    WNDCLASSW wc{};
+    if (!GetClassInfoW(AppInstance(), className, &wc)) {
+        wc.lpfnWndProc = &ModalForm::Proc;
+        wc.hInstance = AppInstance();
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        wc.lpszClassName = className;
+        wc.cbWndExtra = DLGWINDOWEXTRA;  // lets DefDlgProc keep its state
+        RegisterClassW(&wc);
+    }
+    RECT r{0, 0, clientW, clientH};
+    AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, className,
+                            Widen(caption).c_str(), style, x, y, w, h, nullptr, nullptr,
+                            AppInstance(), this);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
+}
+
+ModalForm::~ModalForm() {
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+std::string ModalForm::ClassName() const {
+    wchar_t buf[64] = {};
+    GetClassNameW(hwnd_, buf, 64);
+    return Narrow(buf);
+}
+
+std::string ModalForm::Caption() const { return WindowText(hwnd_); }
+void ModalForm::SetCaption(const std::string& caption) { SetWindowTextUtf8(hwnd_, caption); }
+
+HWND ModalForm::AddControl(const wchar_t* cls, const std::string& text, DWORD style, int x, int y,
+                           int w, int h, int id, DWORD exStyle) {
+    return CreateChild(hwnd_, cls, text, WS_VISIBLE | style, x, y, w, h, id, exStyle);
+}
+
+int ModalForm::ShowModal(HWND owner) {
+    if (ModalHandler* h = CurrentModalHandler()) return h->Dialog(*this);
+    return RunModalLoop(owner);
+}
+
+int ModalForm::RunModalLoop(HWND owner) {
+    running_ = true;
+    result_ = 0;
+    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    FormActivate();
+    MSG msg;
+    while (running_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(hwnd_, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    ShowWindow(hwnd_, SW_HIDE);
+    if (owner) SetActiveWindow(owner);
+    running_ = false;
+    return result_;
+}
+
+void ModalForm::EndModal(int result) {
+    result_ = result;
+    running_ = false;
+    PostMessageW(hwnd_, WM_NULL, 0, 0);  // wake the loop
+}
+
+void ModalForm::ShowModeless() {
+    ShowWindow(hwnd_, SW_SHOWNA);
+    UpdateWindow(hwnd_);
+}
+
+void ModalForm::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+void ModalForm::Click(int id) { SendMessageW(GetDlgItem(hwnd_, id), BM_CLICK, 0, 0); }
+
+LRESULT CALLBACK ModalForm::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<ModalForm*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (self) {
+        LRESULT result = 0;
+        if (self->OnMessage(msg, wp, lp, result)) return result;
+        switch (msg) {
+            case WM_COMMAND:
+                self->OnCommand(LOWORD(wp), HIWORD(wp));
+                return 0;
+            case WM_CLOSE:
+                if (self->running_) self->EndModal(IDCANCEL);
+                return 0;
+            default: break;
+        }
+    }
+    return DefDlgProcW(h, msg, wp, lp);
+}
+
+}  // namespace bivane

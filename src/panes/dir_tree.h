@@ -1,0 +1,66 @@
+// The directory tree list: holds a side's directory, lists the path down to it and its
+// subdirectories, and keeps the side's path label (the title text) in step.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/win.h"
+
+namespace bivane {
+
+// The hidden label that holds the directory shortened to fit the tree's width.
+class PathLabel {
+public:
+    std::string Caption() const { return caption_; }
+    void SetText(const std::string& directory, int width);
+
+private:
+    std::string caption_;
+};
+
+class DirectoryListBox {
+public:
+    enum Icon { kOpen = 0, kCurrent = 1, kClosed = 2 };
+    struct Item {
+        std::string text;
+        Icon icon;
+        int indent;  // pixels from the left edge to the icon
+    };
+
+    // Takes the process's current directory, as the tree does when it is created.
+    void Create(HWND parent, int id);
+    HWND Handle() const { return hwnd_; }
+    const std::string& Directory() const { return directory_; }
+    // Resolves against the current directory, makes it current, rebuilds, reports one change.
+    // Throws EInOutError (tree unchanged, no report) when the directory cannot be made current.
+    void SetDirectory(const std::string& path);
+    // Moves to the drive's current directory when the tree lies on another drive.
+    void SetDrive(char letter);
+    void OpenSelected();
+    void SetDirLabel(PathLabel* label);
+    const std::vector<Item>& Items() const { return items_; }
+    std::string ItemPath(int index) const;
+    int Selected() const;
+
+    void OnCommand(int code);
+    void Measure(MEASUREITEMSTRUCTW* mis) const;
+    void Draw(const DRAWITEMSTRUCT* dis) const;
+
+    std::function<void()> OnChange;
+    std::function<void()> OnClick;
+
+private:
+    void Rebuild();
+    void UpdateLabel();
+    HWND hwnd_ = nullptr;
+    std::string directory_;
+    bool stale_ = false;
+    std::vector<Item> items_;
+    int pathItems_ = 0;  // items of the root, the path and the directory itself
+    PathLabel* label_ = nullptr;
+    AutoImageList images_;
+};
+
+}  // namespace bivane

@@ -1,0 +1,52 @@
+// The drive selector: an owner-drawn drop-down list of the drives with an icon per drive type.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/win.h"
+
+namespace bivane {
+
+enum class DriveKind { Removable, Fixed, Remote, CdRom, Ram };
+
+// "a:" for removable drives; "c: [label]" for fixed, CD-ROM and RAM drives; "x: name" for a
+// connected network drive. Lower case throughout, as the selector's text case is lower.
+std::string DriveItemText(char letter, DriveKind kind, const std::string& label,
+                          const std::string& remoteName);
+
+class DriveComboBox {
+public:
+    void Create(HWND parent, int id, int x, int y, int width);
+    HWND Handle() const { return hwnd_; }
+    // Builds the items and takes the current directory's drive; always reports a change.
+    void CreateWnd();
+    char Drive() const { return drive_; }  // lower-case letter, or 0
+    void SetDrive(char letter);
+    std::string ItemText(int index) const;
+    int ItemCount() const { return static_cast<int>(items_.size()); }
+    int Height() const;
+
+    // Window notifications, routed by the parent.
+    void OnCommand(int code);
+    void Measure(MEASUREITEMSTRUCTW* mis) const;
+    void Draw(const DRAWITEMSTRUCT* dis) const;
+
+    std::function<void()> OnChange;
+    std::function<void()> OnClick;
+
+private:
+    struct Item {
+        char letter;
+        DriveKind kind;
+        std::string text;
+    };
+    void BuildItems();
+    HWND hwnd_ = nullptr;
+    char drive_ = 0;
+    std::vector<Item> items_;
+    AutoGdiObject bitmaps_[5];
+};
+
+}  // namespace bivane

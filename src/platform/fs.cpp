@@ -1,0 +1,100 @@
+#include "platform/fs.h"
+
+#include <vector>
+
+#include "app/errors.h"
+#include "platform/handles.h"
+#include "platform/utf.h"
+
+namespace bivane {
+
+std::string GetCurrentDir() {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::wstring w(n, L'\0');
+    n = GetCurrentDirectoryW(n, w.data());
+    w.resize(n);
+    return Narrow(w);
+}
+
+void ChangeDir(const std::string& dir) {
+    if (!SetCurrentDirectoryW(Widen(dir).c_str())) {
+        throw EInOutError(static_cast<int>(GetLastError()));
+    }
+}
+
+bool TryChangeDir(const std::string& dir) {
+    return SetCurrentDirectoryW(Widen(dir).c_str()) != 0;
+}
+
+std::string ExpandPath(const std::string& path) {
+    const std::wstring w = Widen(path);
+    DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring out(n, L'\0');
+    n = GetFullPathNameW(w.c_str(), n, out.data(), nullptr);
+    out.resize(n);
+    return Narrow(out);
+}
+
+std::int64_t DriveFreeBytes(const std::string& root) {
+    std::string r = root.substr(0, 2);
+    if (r.size() == 2 && r[1] == ':') r += "\\";
+    ULARGE_INTEGER freeToCaller{}, total{}, totalFree{};
+    if (!GetDiskFreeSpaceExW(Widen(r).c_str(), &freeToCaller, &total, &totalFree)) return -1;
+    return static_cast<std::int64_t>(totalFree.QuadPart);
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::int64_t FileSizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &d)) return -1;
+    return (static_cast<std::int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+}
+
+bool EnumerateDirectory(const std::string& dir, const std::function<void(const FoundEntry&)>& each) {
+    std::wstring pattern = Widen(dir);
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L"*.*";
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return false;
+    constexpr DWORD kSkipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */;
+    do {
+        if (fd.dwFileAttributes & kSkipped) continue;
+        FoundEntry e{fd.cFileName, fd.dwFileAttributes,
+                     (static_cast<std::int64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow,
+                     fd.ftLastWriteTime};
+        each(e);
+    } while (FindNextFileW(find.get(), &fd));
+    return true;
+}
+
+LocalTime ToLocalTime(const FILETIME& utc) {
+    FILETIME local{};
+    SYSTEMTIME st{};
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute};
+}
+
+namespace {
+std::string LocaleString(LCTYPE type, const char* fallback) {
+    wchar_t buf[16] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buf, 16) <= 1) return fallback;
+    return Narrow(buf);
+}
+}  // namespace
+
+LocaleFacts UserLocaleFacts() {
+    LocaleFacts f;
+    f.dateSep = LocaleString(LOCALE_SDATE, "/");
+    f.timeSep = LocaleString(LOCALE_STIME, ":");
+    f.decimalSep = LocaleString(LOCALE_SDECIMAL, ".");
+    return f;
+}
+
+}  // namespace bivane
