@@ -4,10 +4,18 @@ set(BIVANE_RULES_SOURCES
     src/panes/shorten_path.cpp
     src/app/layout_rules.cpp
     src/app/errors.cpp
+    src/tags/sort_rules.cpp
+    src/tags/tag_rules.cpp
+    src/tags/compare_rules.cpp
+    src/print/print_rules.cpp
 )
 set(BIVANE_RULES_TESTS
     tests/rules/entry_rules_test.cpp
     tests/rules/shorten_path_test.cpp
     tests/rules/layout_rules_test.cpp
     tests/rules/errors_test.cpp
+    tests/rules/sort_rules_test.cpp
+    tests/rules/tag_rules_test.cpp
+    tests/rules/compare_rules_test.cpp
+    tests/rules/print_rules_test.cpp
 )

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "panes/entry.h"  // ImageIndex, which UntaggedImage returns
+
 namespace bivane {
 
 // Locale facts the date and free-space texts depend on.

@@ -1,0 +1,124 @@
+#include "panes/entry_rules.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace bivane {
+
+namespace {
+
+char AsciiUpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiLowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+std::string TwoDigits(int v) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d", v);
+    return buf;
+}
+
+}  // namespace
+
+std::string FileCaption(std::string_view name) {
+    std::string s(name);
+    for (char& c : s) c = AsciiLowerChar(c);
+    if (!s.empty()) s[0] = AsciiUpperChar(s[0]);
+    return s;
+}
+
+std::string Extension(std::string_view caption) {
+    const auto pos = caption.find_last_of(".:\\");
+    if (pos == std::string_view::npos || caption[pos] != '.') return {};
+    return std::string(caption.substr(pos));
+}
+
+bool IsProgramExtension(std::string_view caption) {
+    const std::string ext = Extension(caption);
+    return EqualsIgnoreAsciiCase(ext, ".exe") || EqualsIgnoreAsciiCase(ext, ".bat") ||
+           EqualsIgnoreAsciiCase(ext, ".com");
+}
+
+std::uint8_t UntaggedImage(std::string_view caption) {
+    return IsProgramExtension(caption) ? kImageProgram : kImageFile;
+}
+
+std::string DateText(const LocalTime& t, const LocaleFacts& loc) {
+    const int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
+    const int year2 = ((t.year % 100) + 100) % 100;
+    return TwoDigits(t.month) + loc.dateSep + TwoDigits(t.day) + loc.dateSep + TwoDigits(year2) + " " +
+           TwoDigits(hour12) + loc.timeSep + TwoDigits(t.minute) + (t.hour < 12 ? "am" : "pm");
+}
+
+std::int64_t MinuteStamp(const LocalTime& t) {
+    return DaysFromCivil(t.year, t.month, t.day) * 1440 + t.hour * 60 + t.minute;
+}
+
+std::string FreeText(std::int64_t freeBytes, const LocaleFacts& loc) {
+    // to_chars is locale-independent, so the separator is always "." here and swapped below.
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(freeBytes) * 0.000001,
+                                   std::chars_format::fixed, 3);
+    std::string number(buf, res.ptr);
+    if (number.size() < 8) number.insert(0, 8 - number.size(), ' ');
+    const auto dot = number.find('.');
+    if (dot != std::string::npos) number.replace(dot, 1, loc.decimalSep);
+    return "Free: " + number + "mb";
+}
+
+std::string DirTotalText(std::int64_t totalBytes) { return "Dir: " + std::to_string(totalBytes / 1000) + "k"; }
+
+std::string FilesText(std::int64_t fileCount) { return std::to_string(fileCount) + " Files"; }
+
+bool IsDirEntry(std::string_view caption) {
+    return caption.size() >= 3 && (caption[0] == '[' || caption[0] == '<');
+}
+
+std::string StripDirBrackets(std::string_view caption) {
+    if (!caption.empty() && caption.front() == '<') caption.remove_prefix(1);
+    if (!caption.empty() && caption.back() == '>') caption.remove_suffix(1);
+    return std::string(caption);
+}
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AsciiUpperChar(a[i]) != AsciiUpperChar(b[i])) return false;
+    return true;
+}
+
+std::string AsciiUpper(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) c = AsciiUpperChar(c);
+    return r;
+}
+
+std::string JoinPathRootAware(std::string_view dir, std::string_view name) {
+    std::string r(dir);
+    if (dir.size() != 3) r += '\\';
+    r += name;
+    return r;
+}
+
+std::int64_t ReadSizeText(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    // from_chars takes "-" but not "+".
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') return 0;
+    }
+    std::int64_t value = 0;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return 0;
+    return value;
+}
+
+}  // namespace bivane

@@ -1,0 +1,99 @@
+#include "tags/sort_rules.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "panes/entry_rules.h"
+
+namespace bivane {
+
+namespace {
+
+// Everything one comparison needs, computed once per entry per sort.
+struct SortKey {
+    bool dir = false;
+    bool noExt = false;
+    bool reversible = false;  // the date text is long enough to be a file's
+    std::string primary;      // name key for Name, extension key for Ext
+    std::string name;         // case-insensitive name key for the tie-break
+    std::int64_t number = 0;  // size or minute
+};
+
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+int CompareNumbers(std::int64_t a, std::int64_t b) { return (a > b) - (a < b); }
+
+bool SizeTextIsDir(const std::string& sizeText) {
+    return sizeText.size() >= 5 && EqualsIgnoreAsciiCase(std::string_view(sizeText).substr(0, 5), "<DIR>");
+}
+
+SortKey MakeKey(const Entry& e, SortOrder order, const Collation& c) {
+    SortKey k;
+    switch (order) {
+    case SortOrder::Name:
+        k.primary = c.caseSensitiveKey(e.caption);
+        return k;
+    case SortOrder::Ext: {
+        const std::string ext = Extension(e.caption);
+        k.dir = SizeTextIsDir(e.sizeText);
+        k.noExt = ext.empty();
+        k.primary = c.caseInsensitiveKey(ext);
+        break;
+    }
+    case SortOrder::Size:
+        k.dir = SizeTextIsDir(e.sizeText);
+        k.number = e.size;
+        break;
+    case SortOrder::Date:
+        k.dir = e.dateText.size() < 4;
+        k.reversible = e.dateText.size() > 4;
+        k.number = e.minute;
+        break;
+    }
+    k.name = c.caseInsensitiveKey(e.caption);
+    return k;
+}
+
+// Three-way result of the order's comparison, like the list's sort callback would give.
+int Compare(const SortKey& a, const SortKey& b, SortOrder order) {
+    if (order == SortOrder::Name) return Sign(a.primary.compare(b.primary));
+    int r = 0;
+    if (a.dir != b.dir) {
+        r = a.dir ? -1 : 1;
+    } else if (!a.dir) {
+        if (order == SortOrder::Ext)
+            r = a.noExt != b.noExt ? (a.noExt ? -1 : 1) : Sign(a.primary.compare(b.primary));
+        else
+            r = CompareNumbers(a.number, b.number);
+    }
+    if (r == 0) r = Sign(a.name.compare(b.name));
+    // Newest first; the reversal also turns the name tie-break around.
+    if (order == SortOrder::Date && a.reversible && b.reversible) r = -r;
+    return r;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> SortPermutation(const std::vector<Entry>& entries, SortOrder order,
+                                           const Collation& collation) {
+    std::vector<SortKey> keys;
+    keys.reserve(entries.size());
+    for (const Entry& e : entries) keys.push_back(MakeKey(e, order, collation));
+    std::vector<std::uint32_t> perm(entries.size());
+    std::iota(perm.begin(), perm.end(), 0u);
+    std::stable_sort(perm.begin(), perm.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return Compare(keys[a], keys[b], order) < 0; });
+    return perm;
+}
+
+const char* SortSuffix(SortOrder order) {
+    switch (order) {
+    case SortOrder::Ext: return "   [by ext]";
+    case SortOrder::Size: return "   [by size]";
+    case SortOrder::Date: return "   [by date]";
+    case SortOrder::Name: break;
+    }
+    return "";
+}
+
+}  // namespace bivane

@@ -1,0 +1,28 @@
+// The four list orders, as a permutation so the caller can reorder its entries in one move.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "panes/entry.h"
+
+namespace bivane {
+
+enum class SortOrder { Name, Ext, Size, Date };
+
+// Sort keys whose byte-wise comparison gives the locale's case-sensitive and case-insensitive
+// string order.
+struct Collation {
+    std::function<std::string(std::string_view)> caseSensitiveKey, caseInsensitiveKey;
+};
+
+// perm[i] is the old index of the entry that goes to position i; the sort is stable.
+std::vector<std::uint32_t> SortPermutation(const std::vector<Entry>& entries, SortOrder order,
+                                           const Collation& collation);
+
+// Title suffix of an order: "", "   [by ext]", "   [by size]", "   [by date]".
+const char* SortSuffix(SortOrder order);
+
+}  // namespace bivane

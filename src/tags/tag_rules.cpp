@@ -1,0 +1,16 @@
+#include "tags/tag_rules.h"
+
+#include "panes/entry_rules.h"
+
+namespace bivane {
+
+std::string TagPanelText(std::int64_t tagBytes, std::int64_t tagCount, std::int64_t fileCount) {
+    if (tagCount > 0) return "Tag: " + std::to_string(tagBytes / 1000) + "k (" + std::to_string(tagCount) + ")";
+    return FilesText(fileCount);
+}
+
+bool MarkIs(char mark, char want) {
+    return EqualsIgnoreAsciiCase(std::string_view(&mark, 1), std::string_view(&want, 1));
+}
+
+}  // namespace bivane

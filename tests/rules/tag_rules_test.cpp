@@ -1,0 +1,25 @@
+#include "tags/tag_rules.h"
+
+#include <gtest/gtest.h>
+
+using namespace bivane;
+
+TEST(TagPanel, ShowsThousandsAndCountWhileTagged) {
+    EXPECT_EQ(TagPanelText(12345, 3, 40), "Tag: 12k (3)");
+    EXPECT_EQ(TagPanelText(999, 2, 40), "Tag: 0k (2)");
+    EXPECT_EQ(TagPanelText(1000, 1, 40), "Tag: 1k (1)");
+    EXPECT_EQ(TagPanelText(5000000000, 1, 1), "Tag: 5000000k (1)");
+}
+
+TEST(TagPanel, ShowsFileCountWhenNothingIsTagged) {
+    EXPECT_EQ(TagPanelText(0, 0, 7), "7 Files");
+    EXPECT_EQ(TagPanelText(12345, 0, 1), "1 Files");  // stale byte total is not shown
+}
+
+TEST(TagPanel, MarksCompareIgnoringCase) {
+    EXPECT_TRUE(MarkIs('y', 'Y'));
+    EXPECT_TRUE(MarkIs('Y', 'y'));
+    EXPECT_TRUE(MarkIs('D', 'D'));
+    EXPECT_FALSE(MarkIs('N', 'Y'));
+    EXPECT_FALSE(MarkIs('d', 'N'));
+}
