@@ -70,7 +70,7 @@ public:
 
     HWND Handle() const { return hwnd_; }
     void Show();
-    // Runs messages until the window is closed; TranslateAccelerator for the menu shortcuts.
+    // Runs messages until the window is closed.
     int Run();
     // Runs fn and shows any error it raises in the application's error report.
     template <typename F>
@@ -213,10 +213,13 @@ private:
     void OnCommand(int id, int code, HWND control);
     void CreateControls();
     void PaintSplash(HDC dc, const RECT& r);
+    void ShowPopupMenu(HWND from, int x, int y);
+    bool MenuShortcut(WORD key, TShiftState shift);  // Ctrl+R and Ctrl+T, before the key map
+    TShiftState ShiftForMouse(WPARAM wp) const;
     HWND hwnd_ = nullptr;
-    HACCEL accelerators_ = nullptr;
     bool firstShow_ = true;
-    bool closing_ = false;
+    bool created_ = false;
+    bool quitOnDestroy_ = false;
 };
 
 template <typename F>

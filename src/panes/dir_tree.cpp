@@ -209,7 +209,7 @@ void DirectoryListBox::Rebuild() {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void DirectoryListBox::Measure(MEASUREITEMSTRUCTW* mis) const {
+void DirectoryListBox::Measure(MEASUREITEMSTRUCT* mis) const {
     TEXTMETRICW tm{};
     WindowDC dc(hwnd_);
     ScopedSelect f(dc.get(), UiFont());

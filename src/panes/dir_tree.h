@@ -45,7 +45,7 @@ public:
     int Selected() const;
 
     void OnCommand(int code);
-    void Measure(MEASUREITEMSTRUCTW* mis) const;
+    void Measure(MEASUREITEMSTRUCT* mis) const;
     void Draw(const DRAWITEMSTRUCT* dis) const;
 
     std::function<void()> OnChange;

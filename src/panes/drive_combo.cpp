@@ -138,7 +138,7 @@ void DriveComboBox::OnCommand(int code) {
     }
 }
 
-void DriveComboBox::Measure(MEASUREITEMSTRUCTW* mis) const {
+void DriveComboBox::Measure(MEASUREITEMSTRUCT* mis) const {
     TEXTMETRICW tm{};
     {
         WindowDC dc(hwnd_);

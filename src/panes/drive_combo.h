@@ -30,7 +30,7 @@ public:
 
     // Window notifications, routed by the parent.
     void OnCommand(int code);
-    void Measure(MEASUREITEMSTRUCTW* mis) const;
+    void Measure(MEASUREITEMSTRUCT* mis) const;
     void Draw(const DRAWITEMSTRUCT* dis) const;
 
     std::function<void()> OnChange;

@@ -1,0 +1,40 @@
+# The Windows program, its in-process tests (run under Wine) and the end-to-end tests.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
+add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
+add_compile_options(-Wall -Wextra)
+
+file(GLOB_RECURSE BIVANE_WIN_SOURCES CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/src/*.cpp)
+list(REMOVE_ITEM BIVANE_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+
+add_library(bivane_core STATIC ${BIVANE_WIN_SOURCES})
+target_include_directories(bivane_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(bivane_core PUBLIC comctl32 comdlg32 shell32 mpr msimg32 gdi32 user32 winspool uuid ole32)
+
+add_executable(bivane WIN32 src/app/main.cpp resources/bivane.rc)
+target_link_libraries(bivane PRIVATE bivane_core)
+target_link_options(bivane PRIVATE -municode)
+
+# GoogleTest built with the same toolchain.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Fixtures: one Wine prefix per build folder and a wineserver kept alive for the whole run.
+add_test(NAME wine_setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh setup ${CMAKE_BINARY_DIR})
+set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine)
+add_test(NAME wine_cleanup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh cleanup ${CMAKE_BINARY_DIR})
+set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine)
+
+# One test program per subsystem; each test case creates its own main window and folders.
+function(bivane_win_test name)
+    add_executable(${name} ${ARGN} tests/support/test_main.cpp tests/support/form_fixture.cpp resources/bivane.rc)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE bivane_core gtest)
+    target_link_options(${name} PRIVATE -municode)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600
+        ENVIRONMENT "BIVANE_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endfunction()
+
+file(GLOB APP_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/app/*.cpp)
+bivane_win_test(app_tests ${APP_TESTS})

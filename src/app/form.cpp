@@ -1,0 +1,410 @@
+// Creation of the main window, its controls and the dispatch of window events to the handlers.
+#include <windowsx.h>
+
+#include "app/Unit1.h"
+#include "app/errors.h"
+#include "fileops/confirm_dialog.h"
+#include "fileops/get_txt_dialog.h"
+#include "fileops/progress_dialog.h"
+#include "platform/modal_seam.h"
+#include "platform/utf.h"
+#include "tags/confirm_tag_dialog.h"
+#include "../resources/resource.h"
+
+namespace bivane {
+
+namespace {
+
+HWND SpeedButton(HWND parent, int id, HBITMAP glyph) {
+    HWND b = CreateChild(parent, L"BUTTON", "", WS_VISIBLE | BS_PUSHBUTTON | BS_BITMAP, 0, 18, 25, 21, id);
+    SendMessageW(b, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph));
+    return b;
+}
+
+void BringToTop(HWND w) {
+    SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+TShiftState ShiftNow() {
+    TShiftState s = 0;
+    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    return s;
+}
+
+}  // namespace
+
+TForm1::TForm1() {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &TForm1::Proc;
+        wc.hInstance = AppInstance();
+        wc.hIcon = LoadIconW(AppInstance(), MAKEINTRESOURCEW(IDI_MAINICON));
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        wc.lpszClassName = L"TForm1";
+        return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    const int w = 550, h = 345;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, L"TForm1", L"Bivane for Win95",
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, nullptr, nullptr,
+                            AppInstance(), this);
+    HelpViewer = [this](const std::string& file, int context) {
+        WinHelpW(hwnd_, Widen(file).c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+    };
+    CreateControls();
+    FormCreate();
+    created_ = true;
+    ConfirmTag = std::make_unique<TConfirmTag>();
+    Progress = std::make_unique<TProgress>();
+    GetTxt = std::make_unique<TGetTxt>();
+    Confirm = std::make_unique<TConfirm>();
+}
+
+TForm1::~TForm1() {
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+void TForm1::CreateControls() {
+    ImageList1.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 0));
+    {
+        AutoGdiObject strip(LoadImageW(AppInstance(), MAKEINTRESOURCEW(IDB_LISTIMAGES), IMAGE_BITMAP, 0, 0, 0));
+        ImageList_AddMasked(ImageList1.get(), static_cast<HBITMAP>(strip.get()), RGB(255, 0, 255));
+    }
+    const int glyphIds[6] = {IDB_SHOWTREE, IDB_SHOWTREE_GREY, IDB_NEWDIR, IDB_NEWDIR_GREY, IDB_UPLEVEL, IDB_UPLEVEL_GREY};
+    for (int i = 0; i < 6; ++i) {
+        glyphs[i].reset(LoadImageW(AppInstance(), MAKEINTRESOURCEW(glyphIds[i]), IMAGE_BITMAP, 0, 0, 0));
+    }
+    hints.Create(hwnd_);
+    Side& L = side[0];
+    Side& R = side[1];
+
+    // The speed buttons lie below every windowed control.
+    L.ShowTree = SpeedButton(hwnd_, IdSpeedButton1, static_cast<HBITMAP>(glyphs[0].get()));
+    R.ShowTree = SpeedButton(hwnd_, IdSpeedButton2, static_cast<HBITMAP>(glyphs[0].get()));
+    L.NewDir = SpeedButton(hwnd_, IdSpeedButton3, static_cast<HBITMAP>(glyphs[2].get()));
+    R.NewDir = SpeedButton(hwnd_, IdSpeedButton4, static_cast<HBITMAP>(glyphs[2].get()));
+    L.UpLevel = SpeedButton(hwnd_, IdSpeedButton5, static_cast<HBITMAP>(glyphs[4].get()));
+    R.UpLevel = SpeedButton(hwnd_, IdSpeedButton6, static_cast<HBITMAP>(glyphs[4].get()));
+
+    // Windowed controls, each above the ones before it.
+    L.GoTo = CreateChild(hwnd_, L"BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 21, 13, 17, IdCheckBox1);
+    R.GoTo = CreateChild(hwnd_, L"BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 21, 13, 17, IdCheckBox2);
+    L.List.Create(hwnd_, ImageList1.get(), &L.Entries);  // shown by the first layout pass
+    SetWindowLongPtrW(L.List.Handle(), GWLP_ID, IdList1);
+    R.List.Create(hwnd_, ImageList1.get(), &R.Entries);
+    SetWindowLongPtrW(R.List.Handle(), GWLP_ID, IdList2);
+    ShowWindow(R.List.Handle(), SW_SHOWNA);
+    L.Drive.Create(hwnd_, IdDrive1, 0, 19, 145);
+    ShowWindow(L.Drive.Handle(), SW_SHOWNA);
+    L.Title.Create(hwnd_, "Left Side", 0, 0, 269, 17, false);
+    L.Status.Create(hwnd_, 3);
+    R.Status.Create(hwnd_, 3);
+    R.Title.Create(hwnd_, "No directory selected for right side", 273, 0, 269, 17, false);
+    R.Drive.Create(hwnd_, IdDrive2, 273, 19, 145);
+    ShowWindow(R.Drive.Handle(), SW_SHOWNA);
+    Splash.Create(hwnd_, "", 0, 0, 173, 182, false);
+    R.Tree.Create(hwnd_, IdTree2);
+    L.Tree.Create(hwnd_, IdTree1);
+    MessagePanel.Create(hwnd_, "", 0, 0, 273, 41, true);
+
+    for (HWND w : {L.GoTo, R.GoTo, L.List.Handle(), R.List.Handle(), L.Drive.Handle(), L.Title.Handle(),
+                   L.Status.Handle(), R.Status.Handle(), R.Title.Handle(), R.Drive.Handle(),
+                   Splash.Handle(), R.Tree.Handle(), L.Tree.Handle(), MessagePanel.Handle()}) {
+        BringToTop(w);
+    }
+    for (Side* s : {&L, &R}) {
+        s->Title.SetColors(GetSysColor(COLOR_INACTIVECAPTION), RGB(255, 255, 255));
+        ShowWindow(s->Title.Handle(), SW_SHOWNA);
+        ShowWindow(s->Status.Handle(), SW_SHOWNA);
+        for (int i = 0; i < 3; ++i) s->Status.SetText(i, i == 0 ? "Dir: 0k" : i == 1 ? "Tag: 0k" : "Free: 0k");
+        SetWindowSubclass(s->List.Handle(), &TForm1::ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
+    L.Title.SetColors(GetSysColor(COLOR_ACTIVECAPTION), RGB(255, 255, 255));
+
+    // The splash panel.
+    Splash.OnPaint = [this](HDC dc, const RECT& r) { PaintSplash(dc, r); };
+    SetWindowLongPtrW(Splash.Handle(), GWL_EXSTYLE, GetWindowLongPtrW(Splash.Handle(), GWL_EXSTYLE) | WS_EX_STATICEDGE);
+    SplashOK = CreateChild(Splash.Handle(), L"BUTTON", "OK", WS_VISIBLE | BS_PUSHBUTTON, 24, 158, 41, 17, IdSplashOK);
+    SplashHelp = CreateChild(Splash.Handle(), L"BUTTON", "Help", WS_VISIBLE | BS_PUSHBUTTON, 106, 158, 41, 17, IdSplashHelp);
+    static HFONT italic = CreateFontW(-11, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif");
+    SendMessageW(SplashOK, WM_SETFONT, reinterpret_cast<WPARAM>(italic), FALSE);
+    SendMessageW(SplashHelp, WM_SETFONT, reinterpret_cast<WPARAM>(italic), FALSE);
+    ShowWindow(Splash.Handle(), SW_SHOWNA);
+    MessagePanel.OnClick = nullptr;
+
+    hints.Add(L.Title.Handle(), "Click to make left side current");
+    hints.Add(R.Title.Handle(), "Click to make right side current");
+    hints.Add(L.Drive.Handle(), "Select drive for left side");
+    hints.Add(R.Drive.Handle(), "Select drive for right side");
+    hints.Add(L.ShowTree, "Show directory list for left");
+    hints.Add(R.ShowTree, "Show directory list for right");
+    hints.Add(L.GoTo, "Allow \"GoTo\" on left when checked");
+    hints.Add(R.GoTo, "Allow \"GoTo\" on right when checked");
+    hints.Add(L.NewDir, "Create new directory for left");
+    hints.Add(R.NewDir, "Create new directory for right");
+    hints.Add(L.UpLevel, "Up one level on left");
+    hints.Add(R.UpLevel, "Up one level on right");
+    hints.Add(L.Tree.Handle(), "Select directory for left side");
+    hints.Add(R.Tree.Handle(), "Select directory for right side");
+
+    L.Drive.OnClick = [this] { DriveComboBox1Click(); };
+    R.Drive.OnClick = [this] { DriveComboBox2Click(); };
+    L.Drive.OnChange = [this] { DriveComboBox1Change(); };
+    R.Drive.OnChange = [this] { DriveComboBox2Change(); };
+    for (Side* s : {&L, &R}) {
+        s->Tree.OnChange = [this] { DirectoryListBox1Change(); };
+        s->Tree.OnClick = [this] { DirectoryListBox1Click(); };
+    }
+    L.Title.OnClick = [this] { Panel1Click(); };
+    R.Title.OnClick = [this] { Panel2Click(); };
+}
+
+void TForm1::Show() {
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+    if (firstShow_) {
+        firstShow_ = false;
+        // Creating the selectors' windows: each reports one change of drive.
+        Guard([this] { side[0].Drive.CreateWnd(); });
+        Guard([this] { side[1].Drive.CreateWnd(); });
+    }
+}
+
+int TForm1::Run() {
+    quitOnDestroy_ = true;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void TForm1::ReportError(const char* text) noexcept {
+    try {
+        ShowBox(hwnd_, BoxKind::AppError, WithFullStop(text), BoxButtons::Ok);
+    } catch (...) {
+    }
+}
+
+bool TForm1::GoToChecked(const Side& s) const {
+    return SendMessageW(s.GoTo, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TForm1::SetGoToChecked(Side& s, bool checked) {
+    SendMessageW(s.GoTo, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Setting the box counts as a click on it.
+    if (&s == &side[0]) CheckBox1Click(); else CheckBox2Click();
+}
+
+LRESULT CALLBACK TForm1::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        reinterpret_cast<TForm1*>(cs->lpCreateParams)->hwnd_ = h;
+    }
+    auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(h, msg, wp, lp);
+    return self->WndProc(msg, wp, lp);
+}
+
+LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_SIZE:
+            if (created_) Guard([this] { FormResize(); });
+            return 0;
+        case WM_CLOSE: {
+            bool close = false;
+            Guard([&] { close = FormClose(); });
+            if (close) DestroyWindow(hwnd_);
+            return 0;
+        }
+        case WM_DESTROY:
+            if (quitOnDestroy_) PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            return DefWindowProcW(nullptr, msg, wp, lp);
+        case WM_NOTIFY: {
+            LRESULT r = 0;
+            Guard([&] { r = OnNotify(reinterpret_cast<NMHDR*>(lp)); });
+            return r;
+        }
+        case WM_COMMAND:
+            Guard([&] { OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); });
+            return 0;
+        case WM_MEASUREITEM: {
+            auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+            if (mis->CtlID == IdDrive1 || mis->CtlID == IdDrive2) {
+                side[mis->CtlID - IdDrive1].Drive.Measure(mis);
+            } else if (mis->CtlID == IdTree1 || mis->CtlID == IdTree2) {
+                side[mis->CtlID - IdTree1].Tree.Measure(mis);
+            }
+            return TRUE;
+        }
+        case WM_DRAWITEM: {
+            auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+            if (dis->CtlID == IdDrive1 || dis->CtlID == IdDrive2) {
+                side[dis->CtlID - IdDrive1].Drive.Draw(dis);
+            } else if (dis->CtlID == IdTree1 || dis->CtlID == IdTree2) {
+                side[dis->CtlID - IdTree1].Tree.Draw(dis);
+            }
+            return TRUE;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            Guard([&] { FormMouseUp(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
+            return 0;
+        case WM_CONTEXTMENU:
+            Guard([&] { ShowPopupMenu(reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
+            return 0;
+        default: break;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void TForm1::OnCommand(int id, int code, HWND control) {
+    (void)control;
+    if (id >= IdMenuBase && id < IdMenuBase + 100) {
+        RunMenuItem(static_cast<MenuItem>(id - IdMenuBase));
+        return;
+    }
+    switch (id) {
+        case IdDrive1: side[0].Drive.OnCommand(code); return;
+        case IdDrive2: side[1].Drive.OnCommand(code); return;
+        case IdTree1: side[0].Tree.OnCommand(code); return;
+        case IdTree2: side[1].Tree.OnCommand(code); return;
+        default: break;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+        case IdSpeedButton1: SpeedButton1Click(); break;
+        case IdSpeedButton2: SpeedButton2Click(); break;
+        case IdSpeedButton3: SpeedButton3Click(); break;
+        case IdSpeedButton4: SpeedButton4Click(); break;
+        case IdSpeedButton5: SpeedButton5Click(); break;
+        case IdSpeedButton6: SpeedButton6Click(); break;
+        case IdCheckBox1: CheckBox1Click(); break;
+        case IdCheckBox2: CheckBox2Click(); break;
+        case IdSplashOK: SplashOKClick(); break;
+        case IdSplashHelp: SplashHelpClick(); break;
+        default: break;
+    }
+}
+
+LRESULT TForm1::OnNotify(NMHDR* hdr) {
+    if (hdr->idFrom != IdList1 && hdr->idFrom != IdList2) return 0;
+    Side& s = side[hdr->idFrom - IdList1];
+    switch (hdr->code) {
+        case LVN_GETDISPINFOW:
+            s.List.FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(hdr));
+            return 0;
+        case LVN_ODFINDITEMW:
+            return s.List.FindItem(reinterpret_cast<NMLVFINDITEMW*>(hdr));
+        case LVN_ITEMCHANGED: {
+            auto* nm = reinterpret_cast<NMLISTVIEW*>(hdr);
+            if (nm->iItem >= 0) ListViewChange(s, nm->iItem);
+            return 0;
+        }
+        case LVN_COLUMNCLICK: {
+            auto* nm = reinterpret_cast<NMLISTVIEW*>(hdr);
+            if (&s == &side[0]) ListView1ColumnClick(nm->iSubItem); else ListView2ColumnClick(nm->iSubItem);
+            return 0;
+        }
+        case LVN_BEGINLABELEDITW: {
+            auto* nm = reinterpret_cast<NMLVDISPINFOW*>(hdr);
+            if (&s == &side[0]) ListView1Editing(nm->item.iItem); else ListView2Editing(nm->item.iItem);
+            return FALSE;  // never refused
+        }
+        case LVN_ENDLABELEDITW: {
+            auto* nm = reinterpret_cast<NMLVDISPINFOW*>(hdr);
+            if (!nm->item.pszText) {  // edit cancelled
+                s.RenamePending = false;
+                return FALSE;
+            }
+            std::string text = Narrow(nm->item.pszText);
+            const int item = nm->item.iItem;
+            if (&s == &side[0]) ListView1Edited(MenuItem::None, item, text);
+            else ListView2Edited(MenuItem::None, item, text);
+            SetEntryCaption(s, item, text);
+            return FALSE;  // the model holds the caption
+        }
+        case NM_DBLCLK:
+            ListView1DblClick();
+            return 0;
+        default: return 0;
+    }
+}
+
+LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    auto* self = reinterpret_cast<TForm1*>(ref);
+    Side& s = self->SideOf(h);
+    const bool left = &s == &self->side[0];
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            const MouseButton b = msg == WM_LBUTTONDOWN ? MouseButton::Left
+                                  : msg == WM_RBUTTONDOWN ? MouseButton::Right
+                                                          : MouseButton::Middle;
+            const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+            const TShiftState shift = self->ShiftForMouse(wp);
+            self->Guard([&] {
+                if (left) self->ListView1MouseDown(b, shift, x, y); else self->ListView2MouseDown(b, shift, x, y);
+            });
+            const LRESULT r = DefSubclassProc(h, msg, wp, lp);
+            // The list tracks the press itself and keeps the release; report it here.
+            if (b != MouseButton::Middle) {
+                const TShiftState upShift = ShiftNow();
+                self->Guard([&] { self->ListView1MouseUp(b, upShift, x, y); });
+            }
+            return r;
+        }
+        case WM_MBUTTONUP: {
+            const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+            self->Guard([&] { self->ListView1MouseUp(MouseButton::Middle, ShiftNow(), x, y); });
+            break;
+        }
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            WORD key = static_cast<WORD>(wp);
+            TShiftState shift = ShiftNow() & ~ssAlt;
+            if (lp & (1 << 29)) shift |= ssAlt;  // Alt from the key message itself
+            bool handled = false;
+            self->Guard([&] { handled = self->MenuShortcut(key, shift); });
+            if (handled) return 0;
+            self->Guard([&] { self->ListView1KeyDown(key, shift); });
+            if (key == 0) return 0;
+            break;
+        }
+        case WM_CHAR: {
+            wchar_t ch = static_cast<wchar_t>(wp);
+            self->Guard([&] { self->ListView1KeyPress(ch); });
+            if (ch == 0) return 0;
+            wp = ch;
+            break;
+        }
+        default: break;
+    }
+    return DefSubclassProc(h, msg, wp, lp);
+}
+
+TShiftState TForm1::ShiftForMouse(WPARAM wp) const {
+    TShiftState s = 0;
+    if (wp & MK_SHIFT) s |= ssShift;
+    if (wp & MK_CONTROL) s |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    return s;
+}
+
+}  // namespace bivane

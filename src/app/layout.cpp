@@ -1,0 +1,65 @@
+// Start-up state of the main window and its layout on every size change.
+#include "app/Unit1.h"
+#include "app/layout_rules.h"
+
+namespace bivane {
+
+void TForm1::FormCreate() {
+    side[0].Tree.SetDirLabel(&side[0].Path);
+    side[1].Tree.SetDirLabel(&side[1].Path);
+    side[0].Title.SetCaption(side[0].Path.Caption());
+    side[0].SortedByName = side[1].SortedByName = true;
+    LeftActive = true;
+    LoadLeftSide();
+    RightUnloaded = true;
+    LeftDriveFirstChange = true;
+    side[0].RenamePending = side[1].RenamePending = false;
+}
+
+void TForm1::FormResize() {
+    const RECT client = ClientRect(hwnd_);
+    if (HelpPath.empty()) {
+        HelpPath = side[0].Tree.Directory() + "\\" + "WBivane.HLP";
+        HelpFile = HelpPath;
+    }
+    Side& L = side[0];
+    Side& R = side[1];
+    SetVisible(L.List.Handle(), false);
+    SetVisible(R.List.Handle(), false);
+    L.List.SetColumnWidth(3, 0);
+    R.List.SetColumnWidth(3, 0);
+
+    LayoutMetrics m;
+    m.driveHeight = L.Drive.Height();
+    const MainLayout l = ComputeLayout(client.right, client.bottom, m);
+    for (int i = 0; i < 2; ++i) {
+        Side& s = side[i];
+        MoveTo(s.List.Handle(), l.list[i].x, l.list[i].y, l.list[i].w, l.list[i].h);
+        MoveTo(s.Title.Handle(), l.title[i].x, l.title[i].y, l.title[i].w, l.title[i].h);
+        MoveTo(s.Status.Handle(), l.status[i].x, l.status[i].y, l.status[i].w, l.status[i].h);
+        s.Status.SetPanelWidths(l.statusPanelWidth);
+        MoveTo(s.Tree.Handle(), l.tree[i].x, l.tree[i].y, l.tree[i].w, l.tree[i].h);
+        MoveBy(s.Drive.Handle(), l.drive[i].x, l.drive[i].y);
+        MoveTo(s.ShowTree, l.showTree[i].x, l.showTree[i].y, l.showTree[i].w, l.showTree[i].h);
+        MoveTo(s.GoTo, l.goTo[i].x, l.goTo[i].y, l.goTo[i].w, l.goTo[i].h);
+        MoveTo(s.NewDir, l.newDir[i].x, l.newDir[i].y, l.newDir[i].w, l.newDir[i].h);
+        MoveTo(s.UpLevel, l.upLevel[i].x, l.upLevel[i].y, l.upLevel[i].w, l.upLevel[i].h);
+    }
+    R.List.SetColumnWidth(0, L.List.ColumnWidth(0));
+    SetVisible(L.List.Handle(), true);
+    SetVisible(R.List.Handle(), true);
+    MoveBy(Splash.Handle(), l.splash.x, l.splash.y);
+    MoveTo(MessagePanel.Handle(), l.message.x, l.message.y, l.message.w, l.message.h);
+    ResizeColumn();
+    SetFocus(Active().List.Handle());
+}
+
+void TForm1::ResizeColumn() {
+    for (Side& s : side) {
+        const RECT r = ChildRect(s.List.Handle());
+        const bool scrollBar = s.List.Count() > s.List.VisibleRows();
+        s.List.SetColumnWidth(0, NameColumnWidth(r.right - r.left, scrollBar));
+    }
+}
+
+}  // namespace bivane

@@ -1,0 +1,65 @@
+// Closing, help, About and the splash panel.
+#include "app/Unit1.h"
+#include "platform/modal_seam.h"
+#include "platform/utf.h"
+
+namespace bivane {
+
+bool TForm1::FormClose() {
+    const int answer = ShowBox(hwnd_, BoxKind::Information,
+                               "Thank you for using\rof Bivane for Windows 95\rfrom Harlenby Software.",
+                               BoxButtons::OkCancel);
+    return answer == IDOK;
+}
+
+void TForm1::Exit2Click() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void TForm1::About1Click() {
+    SetVisible(Splash.Handle(), true);
+    BringWindowToTop(Splash.Handle());
+}
+
+void TForm1::ShowHelp() {
+    if (HelpViewer) HelpViewer(HelpFile, 2);
+}
+
+void TForm1::MHelpTopics1Click() { ShowHelp(); }
+
+void TForm1::SplashHelpClick() {
+    SetFocus(side[0].List.Handle());
+    ShowHelp();
+}
+
+void TForm1::PaintSplash(HDC dc, const RECT& r) {
+    SetBkMode(dc, TRANSPARENT);
+    const int w = r.right - r.left;
+    auto centred = [&](const wchar_t* text, int y, int h, COLORREF colour) {
+        RECT tr{r.left, y, r.right, y + h};
+        SetTextColor(dc, colour);
+        DrawTextW(dc, text, -1, &tr, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    };
+    {
+        AutoGdiObject title(CreateFontW(-19, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Times New Roman"));
+        ScopedSelect sel(dc, title.get());
+        // A white copy one pixel lower gives the red title a light shadow.
+        centred(L"WBivane", 7, 24, RGB(255, 255, 255));
+        centred(L"WBivane", 6, 24, RGB(255, 0, 0));
+    }
+    {
+        AutoGdiObject sub(CreateFontW(-13, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Times New Roman"));
+        ScopedSelect sel(dc, sub.get());
+        centred(L"(Bivane for Windows 95)", 31, 16, RGB(0, 0, 255));
+    }
+    RECT bevel{r.left + 8, 52, r.left + w - 8, 54};
+    DrawEdge(dc, &bevel, BDR_SUNKENOUTER, BF_RECT);
+    ScopedSelect sel(dc, UiFont());
+    const wchar_t* lines[] = {L"Version 1.0", L"Harlenby Software", L"12 Quayside Lane",
+                              L"Harlenby HB1 4QX", L"Written by the Bivane team", L"Release 1 (freeware)"};
+    int y = 60;
+    for (const wchar_t* line : lines) {
+        centred(line, y, 15, RGB(0, 0, 0));
+        y += 15;
+    }
+}
+
+}  // namespace bivane

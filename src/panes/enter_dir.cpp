@@ -1,0 +1,30 @@
+// Entering a listed directory or the parent, in the same pane or in either pane.
+#include <cctype>
+
+#include "app/Unit1.h"
+#include "panes/entry_rules.h"
+#include "platform/fs.h"
+#include "platform/modal_seam.h"
+
+namespace bivane {
+
+void TForm1::DirectoryChange(int item, bool targetLeft) {
+    Side& source = Active();
+    if (item < 0 || item >= static_cast<int>(source.Entries.size())) return;
+    const std::string caption = source.Entries[static_cast<size_t>(item)].caption;
+    const std::string name = EqualsIgnoreAsciiCase(caption, "[parent]") ? ".." : StripDirBrackets(caption);
+    const std::string dir = source.Tree.Directory();
+    if (!TryChangeDir(dir)) {
+        ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);
+    }
+    // Built before any activation: the directory where the entry was listed.
+    const std::string path = dir + "\\" + name;
+    Side& target = side[targetLeft ? 0 : 1];
+    if (targetLeft && !LeftActive) SetSide1Active();
+    if (!targetLeft && LeftActive) SetSide2Active();
+    const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
+    if (letter != target.Drive.Drive()) target.Drive.SetDrive(letter);
+    target.Tree.SetDirectory(path);
+}
+
+}  // namespace bivane

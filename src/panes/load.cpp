@@ -1,0 +1,86 @@
+// Loading the active side's list from the process's current directory.
+#include "app/Unit1.h"
+#include "panes/entry_rules.h"
+#include "platform/collate.h"
+#include "platform/fs.h"
+#include "platform/utf.h"
+#include "tags/sort_rules.h"
+
+namespace bivane {
+
+namespace {
+
+Entry DirectoryEntry(std::string caption, bool readOnly) {
+    Entry e;
+    e.caption = std::move(caption);
+    e.sizeText = readOnly ? "<DIR>r" : "<DIR>";
+    e.dateText = " ";
+    e.mark = 'D';
+    e.image = kImageDir;
+    return e;
+}
+
+}  // namespace
+
+void TForm1::LoadLeftSide() {
+    Side& s = Active();
+    s.Title.SetCaption("Loading...");
+    s.Title.Repaint();
+    s.TagCount = 0;
+    s.CurrentItem = -1;
+    WaitCursor wait;
+    s.Entries.clear();
+    s.List.Reset();
+
+    const LocaleFacts loc = UserLocaleFacts();
+    std::int64_t total = 0;
+    std::int64_t files = 0;
+    EnumerateDirectory(GetCurrentDir(), [&](const FoundEntry& f) {
+        if (f.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (wcscmp(f.name, L".") == 0) return;
+            if (wcscmp(f.name, L"..") == 0) {
+                s.Entries.push_back(DirectoryEntry("[parent]", f.attributes & FILE_ATTRIBUTE_READONLY));
+                return;
+            }
+            s.Entries.push_back(DirectoryEntry("<" + Narrow(f.name) + ">", f.attributes & FILE_ATTRIBUTE_READONLY));
+            return;
+        }
+        Entry e;
+        e.caption = FileCaption(Narrow(f.name));
+        e.image = UntaggedImage(e.caption);
+        e.size = f.size;
+        e.sizeText = std::to_string(f.size);
+        const LocalTime t = ToLocalTime(f.lastWrite);
+        e.dateText = DateText(t, loc);
+        e.minute = MinuteStamp(t);
+        e.mark = 'N';
+        total += f.size;
+        ++files;
+        s.Entries.push_back(std::move(e));
+    });
+
+    const std::vector<std::uint32_t> perm = SortPermutation(s.Entries, SortOrder::Name, PlatformCollation());
+    std::vector<Entry> sorted;
+    sorted.reserve(s.Entries.size());
+    for (std::uint32_t i : perm) sorted.push_back(std::move(s.Entries[i]));
+    s.Entries = std::move(sorted);
+    s.List.Reset();
+
+    if (!s.Entries.empty()) {
+        s.List.SetFocused(0);
+        s.List.SetSelected(0, true);
+        s.CurrentItem = s.List.FirstSelected();
+        s.CurrentName = s.Entries[static_cast<size_t>(s.CurrentItem)].caption;
+    }
+    ResizeColumn();
+    if (&s == &side[1] && RightUnloaded) RightUnloaded = false;
+    s.Title.SetCaption(s.Path.Caption());
+    s.Status.SetText(0, DirTotalText(total));
+    const std::string cur = GetCurrentDir();
+    s.Status.SetText(2, FreeText(DriveFreeBytes(cur.size() >= 2 && cur[1] == ':' ? cur.substr(0, 2) : cur), loc));
+    s.FileCount = files;
+    s.Status.SetText(1, FilesText(files));
+    s.SortedByName = true;
+}
+
+}  // namespace bivane

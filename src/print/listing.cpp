@@ -1,0 +1,8 @@
+// Not built yet: placeholders so the program links while this subsystem is written.
+#include "app/Unit1.h"
+
+namespace bivane {
+
+void TForm1::DirectoryListing1Click() {}
+
+}  // namespace bivane

@@ -1,0 +1,85 @@
+// What the in-process tests share: real folders per test, scripted answers for every modal, and
+// a fresh main window per test case.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/Unit1.h"
+#include "controls/modal_form.h"
+#include "platform/modal_seam.h"
+
+namespace bivane::test {
+
+// A fresh folder under the temporary directory, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+void MakeDir(const std::string& path);
+// Writes size bytes (a repeating pattern) and, when given, sets the last-write time (local time).
+void MakeFile(const std::string& path, std::int64_t size, const SYSTEMTIME* localWrite = nullptr);
+void SetAttributes(const std::string& path, DWORD attributes);
+std::string ReadAll(const std::string& path);
+bool Exists(const std::string& path);
+void RemoveTree(const std::string& path);
+SYSTEMTIME LocalTimeOf(int year, int month, int day, int hour, int minute, int second = 0);
+void PumpMessages();
+
+// Answers message boxes and dialogs in the order a test expects them. Anything unexpected fails
+// the test at once and is answered with Cancel/No, so no test ever waits on a modal.
+class ScriptedModals : public ModalHandler {
+public:
+    ScriptedModals();
+    ~ScriptedModals() override;
+    // A box whose text equals text exactly (caption checked when not empty).
+    ScriptedModals& ExpectBox(const std::string& text, int answer = IDOK, const std::string& caption = "");
+    // A dialog of that window class; act may set its controls and returns the modal result.
+    ScriptedModals& ExpectDialog(const std::string& className, std::function<int(ModalForm&)> act);
+    int Box(const BoxRequest& box) override;
+    int Dialog(ModalForm& form) override;
+    void VerifyDone();  // fails for any expectation not met
+    std::vector<BoxRequest> boxes;  // every box shown, in order
+
+private:
+    struct Expect {
+        bool isBox;
+        std::string text, caption;
+        int answer;
+        std::function<int(ModalForm&)> act;
+    };
+    std::deque<Expect> expects_;
+};
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Creates the main window in dir (the start-up directory) and shows it.
+    void StartIn(const std::string& dir);
+    Side& Left() { return form->side[0]; }
+    Side& Right() { return form->side[1]; }
+    std::vector<std::string> Captions(const Side& s) const;
+    int IndexOfCaption(const Side& s, const std::string& caption) const;
+
+    TempDir tmp;
+    ScriptedModals modals;
+    std::unique_ptr<TForm1> form;
+    int helpCalls = 0;
+    std::string helpFile;
+};
+
+}  // namespace bivane::test
