@@ -3,10 +3,7 @@
 
 namespace bivane {
 
-void TForm1::TagEntry(Side&, int) {}
-void TForm1::UntagEntry(Side&, int) {}
 void TForm1::TagItem(int, bool) {}
-void TForm1::UpdateTagTotals() {}
 void TForm1::TagAllClick() {}
 void TForm1::InvertTagsClick() {}
 void TForm1::MClearAllClick() {}

@@ -1,0 +1,47 @@
+// Tagging one entry, and the side's tag totals.
+#include "app/Unit1.h"
+#include "panes/entry_rules.h"
+#include "tags/tag_rules.h"
+
+namespace bivane {
+
+void TForm1::TagEntry(Side& s, int item) {
+    SetEntryImage(s, item, kImageTagged);
+    SetEntryMark(s, item, 'Y');
+}
+
+void TForm1::UntagEntry(Side& s, int item) {
+    SetEntryMark(s, item, 'N');
+    SetEntryImage(s, item, kImageFile);
+    if (UntaggedImage(s.Entries[static_cast<size_t>(item)].caption) == kImageProgram) {
+        SetEntryImage(s, item, kImageProgram);
+    }
+}
+
+void TForm1::UpdateTagTotals() {
+    Side& s = Active();
+    if (s.Entries.empty()) return;
+    std::int64_t count = 0;
+    std::int64_t bytes = 0;
+    for (const Entry& e : s.Entries) {
+        if (MarkIs(e.mark, 'Y')) {
+            bytes += ReadSizeText(e.sizeText);
+            ++count;
+        }
+    }
+    // Two or more selected entries become tagged; a single selection never does.
+    if (s.List.SelectedCount() >= 2) {
+        for (int i = s.List.FirstSelected(); i >= 0; i = s.List.NextSelected(i)) {
+            const Entry& e = s.Entries[static_cast<size_t>(i)];
+            if (MarkIs(e.mark, 'Y') || MarkIs(e.mark, 'D')) continue;
+            TagEntry(s, i);
+            bytes += ReadSizeText(e.sizeText);
+            ++count;
+        }
+    }
+    s.TagCount = count;
+    s.TagBytes = bytes;
+    s.Status.SetText(1, TagPanelText(bytes, count, s.FileCount));
+}
+
+}  // namespace bivane
