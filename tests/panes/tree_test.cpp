@@ -1,0 +1,142 @@
+#include "support/form_fixture.h"
+
+#include "app/errors.h"
+#include "platform/fs.h"
+
+namespace bivane::test {
+
+class Tree : public FormTest {
+protected:
+    void SetUp() override {
+        MakeDir(tmp / "A");
+        MakeDir(tmp / "A" + "\\B");
+        MakeDir(tmp / "A" + "\\b2");
+        MakeDir(tmp / "A" + "\\C1");
+        StartIn(tmp.Path());
+        tree = &Left().Tree;
+        tree->OnChange = [this] { ++changes; };
+    }
+    DirectoryListBox* tree = nullptr;
+    int changes = 0;
+};
+
+TEST_F(Tree, EveryPathFormResolvesWithExactlyOneNotification) {
+    tree->SetDirectory("A");  // relative to the current directory
+    EXPECT_EQ(tree->Directory(), tmp / "A");
+    EXPECT_EQ(GetCurrentDir(), tmp / "A");
+    EXPECT_EQ(changes, 1);
+    tree->SetDirectory("..");
+    EXPECT_EQ(tree->Directory(), tmp.Path());
+    EXPECT_EQ(changes, 2);
+    tree->SetDirectory(tmp.Path().substr(0, 2) + "\\" + tmp.Path().substr(3) + "\\A\\B");  // doubled after the root
+    EXPECT_EQ(tree->Directory(), tmp / "A" + "\\B");
+    EXPECT_EQ(changes, 3);
+    tree->SetDirectory(tmp.Path().substr(0, 2));  // drive letter alone: that drive's current directory
+    EXPECT_EQ(tree->Directory(), tmp / "A" + "\\B");
+    EXPECT_EQ(changes, 4);  // not the same text, so it is read again
+    tree->SetDirectory(tmp / "A" + "\\B\\..\\.\\C1");
+    EXPECT_EQ(tree->Directory(), tmp / "A" + "\\C1");
+    EXPECT_EQ(changes, 5);
+}
+
+TEST_F(Tree, SamePathInOtherCaseChangesNothing) {
+    std::string upper = AsciiUpper(tree->Directory());
+    tree->SetDirectory(upper);
+    EXPECT_EQ(changes, 0);
+    tree->SetDirectory("");
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(Tree, SingleSpaceThenSameDirectoryRereads) {
+    const std::string dir = tree->Directory();
+    MakeDir(tmp / "NEW");
+    tree->SetDirectory(" ");
+    EXPECT_EQ(changes, 0);
+    tree->SetDirectory(dir);
+    EXPECT_EQ(changes, 1);
+    bool found = false;
+    for (const auto& item : tree->Items()) found = found || item.text == "NEW";
+    EXPECT_TRUE(found);
+}
+
+TEST_F(Tree, FailureRaisesAndLeavesTreeAndCurrentDirectory) {
+    const std::string before = tree->Directory();
+    const size_t items = tree->Items().size();
+    try {
+        tree->SetDirectory(tmp / "missing");
+        ADD_FAILURE() << "no error raised";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(std::string(e.what()), IoErrorText(e.Code()));
+        EXPECT_TRUE(e.Code() == 2 || e.Code() == 3) << e.Code();
+    }
+    EXPECT_EQ(tree->Directory(), before);
+    EXPECT_EQ(tree->Items().size(), items);
+    EXPECT_EQ(GetCurrentDir(), before);
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(Tree, FailureInAHandlerReachesTheErrorReport) {
+    const std::string before = Left().Title.Caption();
+    modals.ExpectBox("File not found.", IDOK, "Bivane for Windows 95");
+    form->Guard([&] { tree->SetDirectory(tmp / "missing"); });
+    EXPECT_EQ(Left().Title.Caption(), before);
+}
+
+TEST_F(Tree, ItemsShowThePathAndSortedSubdirectories) {
+    tree->SetDirectory(tmp / "A");
+    const auto& items = tree->Items();
+    const int depth = static_cast<int>(std::count(tree->Directory().begin(), tree->Directory().end(), '\\'));
+    ASSERT_EQ(static_cast<int>(items.size()), depth + 1 + 3);
+    EXPECT_EQ(items[0].text, tmp.Path().substr(0, 3));
+    EXPECT_EQ(items[0].icon, DirectoryListBox::kOpen);
+    EXPECT_EQ(items[0].indent, 2);
+    EXPECT_EQ(items[depth].text, "A");
+    EXPECT_EQ(items[depth].icon, DirectoryListBox::kCurrent);
+    EXPECT_EQ(items[depth].indent, depth * 4 + 2);
+    EXPECT_EQ(items[depth + 1].text, "B");  // case-insensitive order: B, b2, C1
+    EXPECT_EQ(items[depth + 2].text, "b2");
+    EXPECT_EQ(items[depth + 3].text, "C1");
+    EXPECT_EQ(items[depth + 1].icon, DirectoryListBox::kClosed);
+    EXPECT_EQ(items[depth + 1].indent, depth * 4 + 6);
+    EXPECT_EQ(tree->Selected(), depth);
+    // Paths of the items: root, a directory on the path (without drive), itself, a child.
+    EXPECT_EQ(tree->ItemPath(0), tmp.Path().substr(0, 3));
+    EXPECT_EQ(tree->ItemPath(depth), tmp / "A");
+    EXPECT_EQ(tree->ItemPath(depth + 2), tmp / "A" + "\\b2");
+    EXPECT_EQ(tree->ItemPath(depth - 1), tmp.Path().substr(2));
+}
+
+TEST_F(Tree, OpenSelectedEntersTheClickedItem) {
+    tree->SetDirectory(tmp / "A");
+    const int depth = static_cast<int>(std::count(tree->Directory().begin(), tree->Directory().end(), '\\'));
+    SendMessageW(tree->Handle(), LB_SETCURSEL, depth + 3, 0);
+    tree->OpenSelected();
+    EXPECT_EQ(tree->Directory(), tmp / "A" + "\\C1");
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(Tree, SetDriveOnTheSameDriveDoesNothing) {
+    tree->SetDrive(tmp.Path()[0]);
+    tree->SetDrive(static_cast<char>(tolower(tmp.Path()[0])));
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(Tree, TitleIsTheDirectoryShortenedInTheLabelFont) {
+    std::string deep = tmp.Path();
+    for (const char* n : {"WINDOWS", "SYSTEM", "COLOR"}) {
+        deep += "\\";
+        deep += n;
+        MakeDir(deep);
+    }
+    form->Guard([&] { Left().Tree.SetDirectory(deep); });
+    Left().Tree.OnChange = nullptr;
+    const std::string title = Left().Path.Caption();
+    EXPECT_TRUE(title == deep || title.find("...\\") != std::string::npos || title == "COLOR") << title;
+    EXPECT_EQ(title.substr(title.size() - 5), "COLOR");
+    // In a narrow tree only the name is left.
+    MoveTo(Left().Tree.Handle(), 0, 0, 40, 100);
+    Left().Tree.SetDirLabel(&Left().Path);
+    EXPECT_EQ(Left().Path.Caption(), "COLOR");
+}
+
+}  // namespace bivane::test
