@@ -42,3 +42,16 @@ foreach(sub app panes tags fileops commands print)
         bivane_win_test(${sub}_tests ${sub_tests})
     endif()
 endforeach()
+
+# Benchmarks: built with everything, run by scripts/bench.sh; a smoke run of each at a tiny size
+# is a test, so they cannot rot.
+function(bivane_bench name)
+    add_executable(${name} bench/${name}.cpp)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE bivane_core)
+    target_link_options(${name} PRIVATE -municode)
+    add_test(NAME ${name}_smoke COMMAND ${name} ${ARGN})
+    set_tests_properties(${name}_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+        ENVIRONMENT "BIVANE_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endfunction()
+bivane_bench(load_bench 300)
