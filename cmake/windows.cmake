@@ -42,3 +42,7 @@ foreach(sub app panes tags fileops commands print)
         bivane_win_test(${sub}_tests ${sub_tests})
     endif()
 endforeach()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+    add_subdirectory(${CMAKE_SOURCE_DIR}/bench ${CMAKE_BINARY_DIR}/bench)
+endif()
