@@ -46,7 +46,7 @@ endforeach()
 # Benchmarks: built with everything, run by scripts/bench.sh; a smoke run of each at a tiny size
 # is a test, so they cannot rot.
 function(bivane_bench name)
-    add_executable(${name} bench/${name}.cpp)
+    add_executable(${name} bench/${name}.cpp resources/bivane.rc)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} PRIVATE bivane_core)
     target_link_options(${name} PRIVATE -municode)
@@ -55,3 +55,4 @@ function(bivane_bench name)
         ENVIRONMENT "BIVANE_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
 bivane_bench(load_bench 300)
+bivane_bench(sort_bench 200)

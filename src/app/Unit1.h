@@ -45,6 +45,8 @@ struct Side {
     bool RenamePending = false;
     std::string OldName;
     std::string EditedName;
+    // tags/: on while a sort carries selection and focus along; the list's reports are no changes
+    bool Reordering = false;
 
     // Controls
     FileListView List;

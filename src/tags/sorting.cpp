@@ -1,16 +1,156 @@
-// Not built yet: placeholders so the program links while this subsystem is written.
-#include "app/Unit1.h"
+// The four list orders, the column headers that choose them, and finding an entry again by name.
+#include "tags/side_order.h"
+
+#include <algorithm>
+
+#include "panes/entry_rules.h"
+#include "platform/collate.h"
+#include "platform/handles.h"
 
 namespace bivane {
 
-void TForm1::SortByName() {}
-void TForm1::SortByExt() {}
-void TForm1::SortBySize() {}
-void TForm1::SortByDate() {}
-void TForm1::ListView1ColumnClick(int) {}
-void TForm1::ListView2ColumnClick(int) {}
-void TForm1::LocateItem() {}
-void TForm1::LocateItem2(const std::string&) {}
-void TForm1::Refresh1Click() {}
+namespace {
+
+// The list reports every selection change; while a sort moves the marks along, none of them is
+// a change the user made.
+class QuietReports {
+public:
+    explicit QuietReports(Side& s) : s_(s) { s_.Reordering = true; }
+    ~QuietReports() { s_.Reordering = false; }
+    QuietReports(const QuietReports&) = delete;
+    QuietReports& operator=(const QuietReports&) = delete;
+
+private:
+    Side& s_;
+};
+
+// Puts the entries in the order perm gives (perm[i] = old index of the entry for row i). The list
+// is owner-data, so its selection and focus belong to row numbers: they are moved to the rows the
+// same entries now occupy, and CurrentItem with them.
+void Reorder(Side& s, const std::vector<std::uint32_t>& perm) {
+    const int n = static_cast<int>(perm.size());
+    std::vector<int> newIndex(perm.size());
+    for (int i = 0; i < n; ++i) newIndex[perm[static_cast<size_t>(i)]] = i;
+
+    FileListView& list = s.List;
+    std::vector<int> selected;
+    if (list.SelectedCount() > 0) {
+        for (int i = list.FirstSelected(); i >= 0 && i < n; i = list.NextSelected(i)) {
+            selected.push_back(newIndex[static_cast<size_t>(i)]);
+        }
+    }
+    const int focused = list.Focused();
+    const int anchor = static_cast<int>(SendMessageW(list.Handle(), LVM_GETSELECTIONMARK, 0, 0));
+
+    std::vector<Entry> sorted;
+    sorted.reserve(s.Entries.size());
+    for (std::uint32_t i : perm) sorted.push_back(std::move(s.Entries[i]));
+    s.Entries = std::move(sorted);
+
+    {
+        QuietReports quiet(s);
+        list.ClearSelection();
+        for (int i : selected) list.SetSelected(i, true);
+        if (focused >= 0 && focused < n) list.SetFocused(newIndex[static_cast<size_t>(focused)]);
+        if (anchor >= 0 && anchor < n) {
+            SendMessageW(list.Handle(), LVM_SETSELECTIONMARK, 0, newIndex[static_cast<size_t>(anchor)]);
+        }
+    }
+    if (s.CurrentItem >= 0 && s.CurrentItem < n) s.CurrentItem = newIndex[static_cast<size_t>(s.CurrentItem)];
+    list.RedrawAll();
+}
+
+void SortByColumn(TForm1& form, int column) {
+    Side& s = form.Active();
+    switch (column) {
+        case 0:
+            if (s.SortedByName) form.SortByExt(); else form.SortByName();
+            break;
+        case 1: form.SortBySize(); break;
+        case 2: form.SortByDate(); break;
+        default: BringListToTop(s); break;  // the T column orders nothing
+    }
+    form.LocateItem();
+}
+
+}  // namespace
+
+void BringListToTop(Side& s) {
+    if (s.List.FirstSelected() >= 0) s.List.ScrollRows(-s.List.TopIndex());
+}
+
+void SortSide(Side& s, SortOrder order) {
+    BringListToTop(s);
+    if (order == SortOrder::Date) {
+        // The one slow order: say so before the work starts.
+        WaitCursor wait;
+        s.Title.SetCaption("Sorting by date...");
+        s.Title.Repaint();
+        Reorder(s, SortPermutation(s.Entries, order, PlatformCollation()));
+    } else {
+        Reorder(s, SortPermutation(s.Entries, order, PlatformCollation()));
+    }
+    s.SortedByName = order == SortOrder::Name;
+    s.Title.SetCaption(s.Path.Caption() + SortSuffix(order));
+}
+
+void LocateInSide(Side& s, std::string name) {
+    FileListView& list = s.List;
+    SetFocus(list.Handle());
+    if (name.empty()) return;
+    list.ScrollToTop();
+    const int n = static_cast<int>(s.Entries.size());
+    int found = -1;
+    for (int i = 0; i < n && found < 0; ++i) {
+        if (EqualsIgnoreAsciiCase(s.Entries[static_cast<size_t>(i)].caption, name)) found = i;
+    }
+    // The search moves the list down one row for every entry it passes and the list stops at its
+    // end; one scroll by the same number of rows leaves the same top row.
+    list.ScrollRows(found >= 0 ? found : n);
+    if (found < 0) return;
+
+    const int first = list.FirstSelected();
+    if (first >= 0) list.SetSelected(first, false);
+    list.SetSelected(found, true);
+    list.SetFocused(found);
+    s.CurrentItem = found;
+    s.CurrentName = s.Entries[static_cast<size_t>(found)].caption;
+    // An entry that reached the top is moved towards the middle of the visible rows.
+    const int top = list.TopIndex();
+    if (top >= 0 && top < n && EqualsIgnoreAsciiCase(s.Entries[static_cast<size_t>(top)].caption, name)) {
+        list.ScrollRows(-(list.VisibleRows() / 2 - 2));
+    }
+}
+
+void TForm1::SortByName() { SortSide(Active(), SortOrder::Name); }
+void TForm1::SortByExt() { SortSide(Active(), SortOrder::Ext); }
+void TForm1::SortBySize() { SortSide(Active(), SortOrder::Size); }
+void TForm1::SortByDate() { SortSide(Active(), SortOrder::Date); }
+
+void TForm1::ListView1ColumnClick(int column) {
+    SetSide1Active();
+    SortByColumn(*this, column);
+}
+
+void TForm1::ListView2ColumnClick(int column) {
+    SetSide2Active();
+    SortByColumn(*this, column);
+}
+
+void TForm1::LocateItem() {
+    const Side& s = Active();
+    if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
+    LocateItem2(s.Entries[static_cast<size_t>(s.CurrentItem)].caption);
+}
+
+void TForm1::LocateItem2(const std::string& name) { LocateInSide(Active(), name); }
+
+void TForm1::Refresh1Click() {
+    const Side& s = Active();
+    const bool has = s.CurrentItem >= 0 && s.CurrentItem < static_cast<int>(s.Entries.size());
+    const std::string name = has ? s.Entries[static_cast<size_t>(s.CurrentItem)].caption : std::string();
+    LoadLeftSide();
+    LocateItem2(name);
+}
 
 }  // namespace bivane

@@ -1,14 +1,155 @@
-// Not built yet: placeholders so the program links while this subsystem is written.
+// Tag commands, the mouse release on the lists, and the lists' change reports.
 #include "app/Unit1.h"
+#include "panes/entry_rules.h"
+#include "platform/fs.h"
+#include "platform/modal_seam.h"
+#include "tags/side_order.h"
+#include "tags/tag_rules.h"
 
 namespace bivane {
 
-void TForm1::TagItem(int, bool) {}
-void TForm1::TagAllClick() {}
-void TForm1::InvertTagsClick() {}
-void TForm1::MClearAllClick() {}
-void TForm1::ListView1MouseUp(MouseButton, TShiftState, int, int) {}
-void TForm1::ListView1Change(int) {}
-void TForm1::ListView2Change(int) {}
+namespace {
+
+bool IsEntry(const Side& s, int item) { return item >= 0 && item < static_cast<int>(s.Entries.size()); }
+
+const std::string& CaptionOf(const Side& s, int item) { return s.Entries[static_cast<size_t>(item)].caption; }
+
+void MakeCurrent(Side& s, int item) {
+    s.CurrentItem = item;
+    s.CurrentName = CaptionOf(s, item);
+}
+
+// The focused entry's tag flips; any other entry is only focused and its selection flipped, so
+// the first touch never tags by surprise.
+void ToggleTag(TForm1& form, Side& s, int item) {
+    if (s.List.IsFocused(item)) {
+        const char mark = s.Entries[static_cast<size_t>(item)].mark;
+        if (MarkIs(mark, 'Y')) {
+            form.UntagEntry(s, item);
+        } else if (MarkIs(mark, 'N')) {
+            form.TagEntry(s, item);
+        }
+        s.List.SetSelected(item, true);
+    } else {
+        s.List.SetFocused(item);
+        s.List.SetSelected(item, !s.List.IsSelected(item));
+    }
+}
+
+void SideChanged(Side& s, int item) {
+    if (s.Reordering || !IsEntry(s, item)) return;
+    if (!s.RenamePending) {
+        s.CurrentItem = item;  // CurrentName stays: only the gestures and commands set it
+        return;
+    }
+    // The caption a rename set is the report that completes it.
+    s.RenamePending = false;
+    if (s.EditedName.empty()) return;
+    MakeCurrent(s, item);
+    SortSide(s, SortOrder::Name);
+    LocateInSide(s, s.CurrentName);
+    s.SortedByName = true;
+    s.Title.SetCaption(s.Path.Caption());
+}
+
+}  // namespace
+
+void TForm1::TagItem(int item, bool advance) {
+    Side& s = Active();
+    if (!IsEntry(s, item)) return;
+    SetFocus(s.List.Handle());
+    if (!IsDirEntry(CaptionOf(s, item))) ToggleTag(*this, s, item);
+    UpdateTagTotals();
+    const int next = item + 1;
+    if (!advance || !IsEntry(s, next)) return;
+    MakeCurrent(s, next);
+    s.List.SetFocused(next);
+    s.List.SetSelected(item, !s.List.IsSelected(item));
+    s.List.SetSelected(next, !s.List.IsSelected(next));
+    // Keep the new entry off the last visible row.
+    if (next > s.List.TopIndex() + s.List.VisibleRows() - 2) s.List.ScrollRows(1);
+}
+
+void TForm1::TagAllClick() {
+    Side& s = Active();
+    if (s.Entries.empty()) return;
+    for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
+        if (!IsDirEntry(CaptionOf(s, i))) TagEntry(s, i);
+    }
+    UpdateTagTotals();
+}
+
+void TForm1::InvertTagsClick() {
+    Side& s = Active();
+    if (s.Entries.empty()) return;
+    for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
+        const char mark = s.Entries[static_cast<size_t>(i)].mark;
+        if (MarkIs(mark, 'Y')) {
+            // Deselected first, or the totals would turn a multi-selection back into tags.
+            s.List.SetSelected(i, false);
+            UntagEntry(s, i);
+        } else if (MarkIs(mark, 'N')) {
+            TagEntry(s, i);
+        }
+    }
+    UpdateTagTotals();
+}
+
+void TForm1::MClearAllClick() {
+    Side& s = Active();
+    s.TagCount = 0;
+    if (s.Entries.empty()) return;
+    for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
+        if (MarkIs(s.Entries[static_cast<size_t>(i)].mark, 'Y')) {
+            s.List.SetSelected(i, false);
+            UntagEntry(s, i);
+        }
+    }
+    UpdateTagTotals();
+}
+
+void TForm1::ListView1MouseUp(MouseButton button, TShiftState shift, int x, int y) {
+    side[0].RenamePending = false;
+    side[1].RenamePending = false;
+    if (button == MouseButton::Right) return;  // the pop-up menu's button
+    Side& s = Active();
+    SetFocus(s.List.Handle());
+
+    const int named = s.List.HitTestLabel(x, y);
+    if (named >= 0) {
+        MakeCurrent(s, named);
+        s.List.SetSelected(named, true);
+        UpdateTagTotals();
+        return;
+    }
+    // Beside the name: the same row, found through its icon.
+    const int item = s.List.HitTest(8, y);
+    if (item < 0) return;
+    MakeCurrent(s, item);
+    const std::string caption = CaptionOf(s, item);
+    std::string target;
+    if (EqualsIgnoreAsciiCase(caption, "[parent]")) {
+        target = "..";
+    } else if (!caption.empty() && caption[0] == '<') {
+        target = StripDirBrackets(caption);
+    } else {
+        ToggleTag(*this, s, item);
+        UpdateTagTotals();
+        return;
+    }
+
+    const std::string dir = s.Tree.Directory();
+    if (!TryChangeDir(dir)) ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);
+    const std::string path = dir + "\\" + target;
+    if (shift & ssAlt) {
+        if (LeftActive) SetSide2Active(); else SetSide1Active();
+        Active().Tree.SetDirectory(path);
+    } else {
+        s.Tree.SetDirectory(path);
+    }
+}
+
+void TForm1::ListView1Change(int item) { SideChanged(side[0], item); }
+void TForm1::ListView2Change(int item) { SideChanged(side[1], item); }
 
 }  // namespace bivane

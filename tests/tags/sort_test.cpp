@@ -1,0 +1,221 @@
+#include "tags/tags_support.h"
+
+
+namespace bivane::test {
+
+class SortOrders : public FormTest {
+protected:
+    HWND LeftList() { return Left().List.Handle(); }
+    // Captions of the files only, in list order.
+    std::vector<std::string> Files(const Side& s) {
+        std::vector<std::string> out;
+        for (const Entry& e : s.Entries) {
+            if (e.mark != 'D') out.push_back(e.caption);
+        }
+        return out;
+    }
+    // How many leading entries are directories (mark D), and that no directory comes later.
+    void ExpectDirectoriesFirst(const Side& s, size_t dirs) {
+        for (size_t i = 0; i < s.Entries.size(); ++i) {
+            EXPECT_EQ(s.Entries[i].mark == 'D', i < dirs) << i << " " << s.Entries[i].caption;
+        }
+    }
+    std::string Title() { return Left().Title.Caption(); }
+    std::string Path() { return Left().Path.Caption(); }
+};
+
+TEST_F(SortOrders, ByExtPutsNamesWithoutExtensionFirstAndDirectoriesAhead) {
+    MakeFile(tmp / "b.txt", 1);
+    MakeFile(tmp / "a.TXT", 1);
+    MakeFile(tmp / "readme", 1);
+    MakeFile(tmp / "c.abc", 1);
+    MakeDir(tmp / "z.dir");
+    MakeDir(tmp / "a.zzz");
+    StartIn(tmp.Path());
+    // A hidden directory's size text carries "h"; the order must still see a directory.
+    Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<a.zzz>"))].sizeText = "<DIR>h";
+    form->SortByExt();
+    EXPECT_EQ(Files(Left()), (std::vector<std::string>{"Readme", "C.abc", "A.txt", "B.txt"}));
+    ExpectDirectoriesFirst(Left(), 3);
+    EXPECT_EQ(Title(), Path() + "   [by ext]");
+    EXPECT_FALSE(Left().SortedByName);
+
+    form->SortByName();
+    EXPECT_EQ(Title(), Path());
+    EXPECT_TRUE(Left().SortedByName);
+    EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt", "C.abc", "Readme"}));
+}
+
+TEST_F(SortOrders, BySizeSmallestFirstEqualSizesByName) {
+    MakeFile(tmp / "x.dat", 10);
+    MakeFile(tmp / "a.dat", 10);
+    MakeFile(tmp / "m.dat", 5);
+    MakeFile(tmp / "big.dat", 70000);
+    MakeDir(tmp / "zz");
+    MakeDir(tmp / "ro");
+    StartIn(tmp.Path());
+    // Attribute letters after "<DIR>" (Wine keeps no read-only flag on folders, so set them here).
+    Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<ro>"))].sizeText = "<DIR>r";
+    Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<zz>"))].sizeText = "<DIR>h";
+    form->SortBySize();
+    EXPECT_EQ(Files(Left()), (std::vector<std::string>{"M.dat", "A.dat", "X.dat", "Big.dat"}));
+    ExpectDirectoriesFirst(Left(), 3);
+    EXPECT_EQ(Title(), Path() + "   [by size]");
+    EXPECT_FALSE(Left().SortedByName);
+}
+
+TEST_F(SortOrders, ByDateNewestFirstEqualMinutesByNameDescendingAndOldCenturiesOlder) {
+    const SYSTEMTIME y1999 = LocalTimeOf(1999, 12, 31, 23, 59);
+    const SYSTEMTIME y2026 = LocalTimeOf(2026, 1, 1, 0, 0);
+    const SYSTEMTIME early = LocalTimeOf(2020, 5, 5, 10, 30, 10);
+    const SYSTEMTIME late = LocalTimeOf(2020, 5, 5, 10, 30, 50);  // same minute
+    MakeFile(tmp / "old.txt", 1, &y1999);
+    MakeFile(tmp / "new.txt", 1, &y2026);
+    MakeFile(tmp / "p.txt", 1, &late);
+    MakeFile(tmp / "q.txt", 1, &early);
+    MakeDir(tmp / "sub");
+    StartIn(tmp.Path());
+    form->SortByDate();
+    EXPECT_EQ(Files(Left()), (std::vector<std::string>{"New.txt", "Q.txt", "P.txt", "Old.txt"}));
+    ExpectDirectoriesFirst(Left(), 2);
+    EXPECT_EQ(Title(), Path() + "   [by date]");
+    EXPECT_FALSE(Left().SortedByName);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+TEST_F(SortOrders, ByDateShowsItsTitleAndHourglassBeforeSorting) {
+    MakeFile(tmp / "a.txt", 1);
+    StartIn(tmp.Path());
+    std::vector<std::string> painted;
+    bool hourglass = false;
+    Left().Title.OnPaint = [&](HDC, const RECT&) {
+        painted.push_back(Left().Title.Caption());
+        if (Left().Title.Caption() == "Sorting by date...") hourglass = GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
+    };
+    form->SortByDate();
+    ASSERT_FALSE(painted.empty());
+    EXPECT_EQ(painted.front(), "Sorting by date...");
+    EXPECT_TRUE(hourglass);
+    EXPECT_EQ(Title(), Path() + "   [by date]");
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    Left().Title.OnPaint = nullptr;
+}
+
+TEST_F(SortOrders, SelectionFocusAndCurrentEntryStayWithTheirEntries) {
+    MakeFile(tmp / "a.txt", 30);
+    MakeFile(tmp / "b.txt", 10);
+    MakeFile(tmp / "c.txt", 20);
+    MakeFile(tmp / "d.txt", 5);
+    StartIn(tmp.Path());
+    Side& L = Left();
+    L.List.ClearSelection();
+    L.List.SetSelected(IndexOfCaption(L, "A.txt"), true);
+    L.List.SetSelected(IndexOfCaption(L, "C.txt"), true);
+    L.List.SetFocused(IndexOfCaption(L, "B.txt"));
+    L.CurrentItem = IndexOfCaption(L, "D.txt");
+    L.CurrentName = "D.txt";
+    form->SortBySize();
+    ASSERT_EQ(Files(L), (std::vector<std::string>{"D.txt", "B.txt", "C.txt", "A.txt"}));
+    std::vector<std::string> selected;
+    for (int i : SelectedRows(L)) selected.push_back(L.Entries[static_cast<size_t>(i)].caption);
+    EXPECT_EQ(selected, (std::vector<std::string>{"C.txt", "A.txt"}));
+    EXPECT_EQ(L.Entries[static_cast<size_t>(L.List.Focused())].caption, "B.txt");
+    EXPECT_EQ(L.Entries[static_cast<size_t>(L.CurrentItem)].caption, "D.txt");
+    EXPECT_EQ(L.CurrentName, "D.txt");
+    // The list shows the model: its own texts follow the new order.
+    wchar_t text[64] = {};
+    LVITEMW it{};
+    it.pszText = text;
+    it.cchTextMax = 64;
+    SendMessageW(LeftList(), LVM_GETITEMTEXTW, static_cast<WPARAM>(L.List.Focused()), reinterpret_cast<LPARAM>(&it));
+    EXPECT_STREQ(text, L"B.txt");
+}
+
+TEST_F(SortOrders, SortingBringsASelectedListToItsTop) {
+    for (int i = 0; i < 40; ++i) MakeFile(tmp / ("f" + std::to_string(100 + i) + ".txt"), 40 - i);
+    StartIn(tmp.Path());
+    Side& L = Left();
+    ASSERT_TRUE(ShowExactRows(*form, L, 10));
+    L.List.ScrollRows(12);
+    ASSERT_EQ(L.List.TopIndex(), 12);
+    L.List.ClearSelection();
+    form->SortBySize();  // nothing selected: the list stays where it is
+    EXPECT_EQ(L.List.TopIndex(), 12);
+    L.List.SetSelected(20, true);
+    form->SortByName();
+    EXPECT_EQ(L.List.TopIndex(), 0);
+}
+
+TEST_F(SortOrders, HeaderClicksChooseTheOrderAndLocateTheCurrentEntry) {
+    MakeFile(tmp / "b.txt", 3);
+    MakeFile(tmp / "a.zip", 2);
+    MakeFile(tmp / "c.doc", 1);
+    StartIn(tmp.Path());
+    Side& L = Left();
+    const int b = IndexOfCaption(L, "B.txt");
+    L.List.SetSelected(b, true);  // with [parent], two selected: the first one loses it when located
+    L.CurrentItem = b;
+
+    ClickHeader(LeftList(), 0);
+    EXPECT_EQ(Files(L), (std::vector<std::string>{"C.doc", "B.txt", "A.zip"}));
+    EXPECT_EQ(Title(), Path() + "   [by ext]");
+    ClickHeader(LeftList(), 0);
+    EXPECT_EQ(Files(L), (std::vector<std::string>{"A.zip", "B.txt", "C.doc"}));
+    EXPECT_EQ(Title(), Path());
+    EXPECT_TRUE(L.SortedByName);
+    ClickHeader(LeftList(), 1);
+    EXPECT_EQ(Files(L), (std::vector<std::string>{"C.doc", "A.zip", "B.txt"}));
+    EXPECT_EQ(Title(), Path() + "   [by size]");
+    ClickHeader(LeftList(), 2);
+    EXPECT_EQ(Title(), Path() + "   [by date]");
+    ClickHeader(LeftList(), 1);
+
+    // The column click made the side active, which takes the first selected entry as current,
+    // and the locate after it selects and focuses that entry.
+    const int current = L.CurrentItem;
+    ASSERT_GE(current, 0);
+    EXPECT_TRUE(L.List.IsFocused(current));
+    EXPECT_TRUE(L.List.IsSelected(current));
+    EXPECT_EQ(L.CurrentName, L.Entries[static_cast<size_t>(current)].caption);
+
+    // T: no reorder, the current entry is located again.
+    const std::vector<std::string> before = Captions(L);
+    const int c = IndexOfCaption(L, "C.doc");
+    L.List.ClearSelection();
+    L.List.SetSelected(c, true);
+    ClickHeader(LeftList(), 3);
+    EXPECT_EQ(Captions(L), before);
+    EXPECT_EQ(Title(), Path() + "   [by size]");
+    EXPECT_EQ(L.CurrentItem, c);
+    EXPECT_EQ(L.CurrentName, "C.doc");
+    EXPECT_TRUE(L.List.IsFocused(c));
+}
+
+TEST_F(SortOrders, HeaderClickOnTheRightListActivatesTheRightSide) {
+    MakeFile(tmp / "b.txt", 1);
+    MakeFile(tmp / "a.txt", 2);
+    StartIn(tmp.Path());
+    ASSERT_TRUE(form->LeftActive);
+    ClickHeader(Right().List.Handle(), 1);
+    EXPECT_FALSE(form->LeftActive);
+    EXPECT_EQ(Files(Right()), (std::vector<std::string>{"B.txt", "A.txt"}));
+    EXPECT_EQ(Right().Title.Caption(), Right().Path.Caption() + "   [by size]");
+    EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt"}));
+    EXPECT_EQ(Title(), Path());
+}
+
+TEST_F(SortOrders, AReloadReturnsToFilenameOrder) {
+    MakeFile(tmp / "b.txt", 1);
+    MakeFile(tmp / "a.txt", 2);
+    StartIn(tmp.Path());
+    form->SortBySize();
+    form->Refresh1Click();
+    EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt"}));
+    EXPECT_TRUE(Left().SortedByName);
+    EXPECT_EQ(Title(), Path());
+    // So the first Name click after a load gives the by-ext order.
+    ClickHeader(LeftList(), 0);
+    EXPECT_EQ(Title(), Path() + "   [by ext]");
+}
+
+}  // namespace bivane::test
