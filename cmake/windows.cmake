@@ -56,3 +56,14 @@ function(bivane_bench name)
 endfunction()
 bivane_bench(load_bench 300)
 bivane_bench(sort_bench 200)
+bivane_bench(copy_bench 1)
+
+# The file operation tests use extra drive letters (D:, and a small tmpfs as S: where mounting works).
+if(TARGET fileops_tests)
+    add_test(NAME fileops_drives_setup COMMAND ${CMAKE_SOURCE_DIR}/tests/fileops/drives.sh setup ${CMAKE_BINARY_DIR})
+    set_tests_properties(fileops_drives_setup PROPERTIES FIXTURES_SETUP fileops_drives FIXTURES_REQUIRED wine)
+    add_test(NAME fileops_drives_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tests/fileops/drives.sh cleanup ${CMAKE_BINARY_DIR})
+    set_tests_properties(fileops_drives_cleanup PROPERTIES FIXTURES_CLEANUP fileops_drives)
+    set_tests_properties(fileops_tests PROPERTIES FIXTURES_REQUIRED "wine;fileops_drives")
+endif()
+

@@ -152,6 +152,7 @@ public:
     void ListView2Editing(int item);
     void ListView1Edited(MenuItem sender, int item, std::string& s);
     void ListView2Edited(MenuItem sender, int item, std::string& s);
+    void FinishRename(Side& s, int item, std::string& text);  // both sides' edited handlers
 
     // ---- commands/
     void ListView1KeyDown(WORD& key, TShiftState shift);

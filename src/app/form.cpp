@@ -61,7 +61,7 @@ TForm1::TForm1() {
     created_ = true;
     ConfirmTag = std::make_unique<TConfirmTag>();
     Progress = std::make_unique<TProgress>();
-    GetTxt = std::make_unique<TGetTxt>();
+    GetTxt = std::make_unique<TGetTxt>(*this);
     Confirm = std::make_unique<TConfirm>();
 }
 

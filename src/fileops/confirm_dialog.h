@@ -1,12 +1,56 @@
 // "Confirm Copy" / "Confirm Delete" / "Confirm Move".
 #pragma once
+#include <string>
+
+#include "controls/controls.h"
 #include "controls/modal_form.h"
 
 namespace bivane {
 
+enum class ConfirmMode { Copy, Delete, Move };
+
 class TConfirm : public ModalForm {
 public:
     TConfirm();
+
+    // Caption, mode label and its colour, and which of the To row and the recycle box is shown.
+    void SetMode(ConfirmMode mode);
+
+    void SetText(HWND label, const std::string& text);
+    std::string Text(HWND label) const;
+    // Checks one radio button and clears the other.
+    void CheckRadio(HWND radio);
+    bool IsChecked(HWND button) const;
+    void SetChecked(HWND button, bool checked);
+    void SetTagDescColor(COLORREF color);
+    COLORREF TextColor(HWND label) const;  // Label3, TagDesc and TagDesc2 have colours of their own
+    std::string Hint(HWND control) const { return hints_.Get(control); }
+
+    HWND Label3 = nullptr;
+    HWND RadioButton1 = nullptr;
+    HWND RadioButton2 = nullptr;
+    HWND CurDesc = nullptr;
+    HWND TagDesc2 = nullptr;
+    HWND TagDesc = nullptr;
+    HWND Label1 = nullptr;
+    HWND FromDesc = nullptr;
+    HWND Label2 = nullptr;
+    HWND ToDesc = nullptr;
+    HWND CheckBox1 = nullptr;
+    HWND OKBtn = nullptr;
+    HWND CancelBtn = nullptr;
+
+protected:
+    void OnCommand(int id, int code) override;
+    void FormActivate() override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void DrawTagDesc(const DRAWITEMSTRUCT& dis) const;
+    AutoGdiObject boldFont_;
+    COLORREF label3Color_ = RGB(0, 0, 128);
+    COLORREF tagDescColor_ = RGB(128, 128, 128);
+    Hints hints_;
 };
 
 }  // namespace bivane

@@ -1,10 +1,242 @@
-// Not built yet: placeholders so the program links while this subsystem is written.
+// Copy, move and delete of the current entry or the tagged files, after the user confirms.
+#include <cctype>
+
 #include "app/Unit1.h"
+#include "fileops/confirm_dialog.h"
+#include "fileops/copy_file.h"
+#include "fileops/progress_dialog.h"
+#include "panes/entry_rules.h"
+#include "platform/fs.h"
+#include "platform/modal_seam.h"
+#include "platform/utf.h"
+#include "tags/tag_rules.h"
 
 namespace bivane {
 
-void TForm1::Copy1Click(MenuItem) {}
-bool TForm1::CheckDiskSpace(const std::string&, const std::string&) { return false; }
-bool TForm1::ShellDelete(const std::string&, bool) { return false; }
+namespace {
+
+char UpperFirst(const std::string& s) {
+    return s.empty() ? ' ' : static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
+}
+
+std::string FileNamePart(const std::string& path) {
+    const size_t cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::int64_t BarMaxFor(const std::string& sizeText) { return ReadSizeText(sizeText) / kCopyBlockSize + 1; }
+
+}  // namespace
+
+void TForm1::Copy1Click(MenuItem sender) {
+    ConfirmMode mode = sender == MenuItem::Delete1 ? ConfirmMode::Delete
+                       : sender == MenuItem::Move1 ? ConfirmMode::Move
+                                                   : ConfirmMode::Copy;
+    const bool sourceLeft = LeftActive;
+    Side& src = side[sourceLeft ? 0 : 1];
+    Side& dst = side[sourceLeft ? 1 : 0];
+    const std::string leftDir = side[0].Tree.Directory();
+    const std::string rightDir = side[1].Tree.Directory();
+
+    if (mode != ConfirmMode::Delete && EqualsIgnoreAsciiCase(leftDir, rightDir)) {
+        ShowBox(hwnd_, BoxKind::Warning,
+                "Can't copy or move to the same directory...\r\r" + leftDir + "\r" + "is active on both sides.",
+                BoxButtons::Ok);
+        return;
+    }
+    if (mode == ConfirmMode::Move && UpperFirst(leftDir) != UpperFirst(rightDir)) {
+        const std::string text = "Can't move files... drives are \rdifferent on left (" +
+                                 std::string(1, UpperFirst(leftDir)) + ":) and right (" +
+                                 std::string(1, UpperFirst(rightDir)) + ":) sides." + "\r" + "\r" +
+                                 "Copy files instead?";
+        if (ShowBox(hwnd_, BoxKind::Warning, text, BoxButtons::YesNo) != IDYES) return;
+        mode = ConfirmMode::Copy;
+    }
+    TConfirm& dlg = *Confirm;
+    dlg.SetMode(mode);
+
+    dlg.SetText(dlg.FromDesc, std::string(sourceLeft ? "(Left) " : "(Right) ") + src.Title.Caption());
+    dlg.SetText(dlg.ToDesc, std::string(sourceLeft ? "(Right) " : "(Left) ") + dst.Title.Caption());
+    const std::string sourceDir = src.Tree.Directory();
+    const std::string targetDir = dst.Tree.Directory();
+    if (src.CurrentItem < 0 || src.CurrentItem >= static_cast<int>(src.Entries.size())) {
+        ShowBox(hwnd_, BoxKind::Warning, "TheItem = nil", BoxButtons::Ok);
+        return;
+    }
+    const std::string current = src.Entries[static_cast<size_t>(src.CurrentItem)].caption;
+    dlg.SetText(dlg.CurDesc, current);
+    dlg.SetText(dlg.TagDesc, "(no tagged files)");
+    dlg.SetTagDescColor(RGB(128, 128, 128));
+    dlg.SetText(dlg.TagDesc2, "(no tagged files)");
+    if (DirDeleteRequest) {
+        dlg.SetText(dlg.TagDesc, "");
+        dlg.SetText(dlg.TagDesc2, "");
+        dlg.CheckRadio(dlg.RadioButton1);
+        EnableWindow(dlg.RadioButton2, FALSE);
+    } else if (src.TagCount < 1) {
+        dlg.CheckRadio(dlg.RadioButton1);
+        EnableWindow(dlg.RadioButton2, FALSE);
+    } else {
+        EnableWindow(dlg.RadioButton2, TRUE);
+        EnableWindow(dlg.RadioButton1, TRUE);
+        dlg.CheckRadio(dlg.RadioButton2);
+        dlg.SetTagDescColor(RGB(0, 0, 0));
+        dlg.SetText(dlg.TagDesc2, "");
+        dlg.SetText(dlg.TagDesc, std::to_string(src.TagBytes) + " bytes in " + std::to_string(src.TagCount) + " files");
+    }
+    if (dlg.ShowModal(hwnd_) != IDOK) return;
+
+    const bool currentOnly = dlg.IsChecked(dlg.RadioButton1);
+    const bool tagged = dlg.IsChecked(dlg.RadioButton2) && !src.Entries.empty();
+    const bool recycle = dlg.IsChecked(dlg.CheckBox1);
+
+    if (mode == ConfirmMode::Copy) {
+        if (currentOnly && IsDirEntry(current)) return;  // directories are never copied
+        TProgress& progress = *Progress;
+        progress.ShowModeless();
+        progress.SetText(progress.SourceDir, sourceDir);
+        progress.SetText(progress.DestDir, targetDir);
+        std::string nameToLocate;
+        // Hides the dialog, reloads the target side and re-selects the first copied file on both
+        // sides; runs also when a copy fails, before the error is reported.
+        auto closing = [&] {
+            progress.Hide();
+            LeftActive = !sourceLeft;
+            ChangeDir(targetDir);
+            LoadLeftSide();
+            LocateItem2(nameToLocate);
+            if (sourceLeft) SetSide1Active(); else SetSide2Active();
+            LocateItem2(nameToLocate);
+        };
+        try {
+            if (currentOnly) {
+                const Entry& e = src.Entries[static_cast<size_t>(src.CurrentItem)];
+                progress.SetText(progress.FileNameDesc, e.caption);
+                progress.SetBarPosition(0);
+                progress.SetText(progress.Status, "");
+                progress.Repaint();
+                progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
+                const std::string target = JoinPathRootAware(targetDir, e.caption);
+                if (CheckDiskSpace(e.sizeText, target)) {
+                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.caption), target);
+                    nameToLocate = e.caption;
+                }
+            } else if (tagged) {
+                const size_t count = src.Entries.size();
+                for (size_t i = 0; i < count; ++i) {
+                    const Entry& e = src.Entries[i];
+                    if (!MarkIs(e.mark, 'Y')) continue;
+                    const std::string target = JoinPathRootAware(targetDir, e.caption);
+                    if (!CheckDiskSpace(e.sizeText, target)) continue;
+                    if (IsDirEntry(e.caption)) continue;
+                    progress.SetText(progress.FileNameDesc, e.caption);
+                    progress.SetBarPosition(0);
+                    progress.Repaint();
+                    progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
+                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.caption), target);
+                    if (nameToLocate.empty()) nameToLocate = e.caption;
+                }
+            }
+        } catch (...) {
+            closing();
+            throw;
+        }
+        closing();
+        return;
+    }
+
+    if (mode == ConfirmMode::Delete) {
+        ChangeDir(sourceDir);
+        if (currentOnly) {
+            if (IsDirEntry(current)) {
+                if (current[0] != '[') ShellDelete(JoinPathRootAware(sourceDir, StripDirBrackets(current)), recycle);
+            } else {
+                ShellDelete(current, recycle);
+            }
+        } else if (tagged) {
+            MessagePanel.SetCaption(recycle ? "Sending files to the recycle bin..." : "Deleting files...");
+            SetVisible(MessagePanel.Handle(), true);
+            MessagePanel.Repaint();
+            {
+                WaitCursor wait;
+                for (const Entry& e : src.Entries) {
+                    if (!MarkIs(e.mark, 'Y') || IsDirEntry(e.caption)) continue;
+                    if (recycle) {
+                        ShellDelete(e.caption, true);
+                    } else {
+                        DeleteFileW(Widen(e.caption).c_str());
+                    }
+                }
+            }
+            SetVisible(MessagePanel.Handle(), false);
+        }
+        // The other side may show the deleted directory or one below it.
+        if (dst.Tree.Directory().find(sourceDir) != std::string::npos) {
+            LeftActive = !sourceLeft;
+            ChangeDir(sourceDir);
+            dst.Tree.SetDirectory(sourceDir);
+            LoadLeftSide();
+            if (sourceLeft) SetSide1Active(); else SetSide2Active();
+        }
+        LoadLeftSide();
+        return;
+    }
+
+    // Move: one rename per entry; a name that exists on the other side fails alone.
+    bool anyMoved = false;
+    auto moveOne = [&](const std::string& caption) {
+        const std::string name = IsDirEntry(caption) ? StripDirBrackets(caption) : caption;
+        if (MoveFileW(Widen(JoinPathRootAware(sourceDir, name)).c_str(),
+                      Widen(JoinPathRootAware(targetDir, name)).c_str())) {
+            anyMoved = true;
+        } else {
+            ShowBox(hwnd_, BoxKind::Error,
+                    "Can't move '" + name + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
+                    BoxButtons::Ok);
+        }
+    };
+    if (currentOnly) {
+        moveOne(current);
+    } else if (tagged) {
+        for (const Entry& e : src.Entries) {
+            if (MarkIs(e.mark, 'Y')) moveOne(e.caption);
+        }
+    }
+    if (!anyMoved) return;
+    const bool wasLeft = LeftActive;
+    LeftActive = true;
+    ChangeDir(leftDir);
+    LoadLeftSide();
+    LeftActive = false;
+    ChangeDir(rightDir);
+    LoadLeftSide();
+    if (wasLeft) SetSide1Active(); else SetSide2Active();
+}
+
+bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targetPath) {
+    const char drive = UpperFirst(targetPath);
+    std::int64_t free = DriveFreeBytes(std::string(1, drive) + ":");
+    free -= ReadSizeText(sizeText);
+    const std::string full = ExpandPath(targetPath);
+    if (FileExists(full)) free += FileSizeOf(full);  // the copy replaces that file
+    if (free > 0) return true;
+    ShowBox(hwnd_, BoxKind::Warning,
+            "Insufficient disk space\ron drive " + std::string(1, drive) + ": " + "\r" + "for " + FileNamePart(targetPath),
+            BoxButtons::Ok);
+    return false;
+}
+
+bool TForm1::ShellDelete(const std::string& path, bool recycle) {
+    // The shell takes a list of names, each ended by a NUL, the list by a second one.
+    std::wstring names = Widen(ExpandPath(path));
+    names.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.hwnd = nullptr;
+    op.wFunc = FO_DELETE;
+    op.pFrom = names.c_str();
+    op.pTo = nullptr;
+    op.fFlags = FOF_NOCONFIRMATION | (recycle ? FOF_ALLOWUNDO : 0);
+    return SHFileOperationW(&op) == 0;
+}
 
 }  // namespace bivane

@@ -1,12 +1,38 @@
 // The one-line text dialog: new directory names, renames and the command-line prompt.
 #pragma once
+#include <string>
+
 #include "controls/modal_form.h"
 
 namespace bivane {
 
+class TForm1;
+
 class TGetTxt : public ModalForm {
 public:
-    TGetTxt();
+    // F10 reads the main window's CommandLinePromptOpen and PromptFileName.
+    explicit TGetTxt(const TForm1& form);
+
+    // Before each use: caption, prompt line, an empty text and "&OK" as the default button.
+    void Prepare(const std::string& caption, const std::string& label);
+    std::string Text() const;
+    void SetText(const std::string& text);
+    std::string Label() const;
+
+    HWND Label1 = nullptr;
+    HWND Edit1 = nullptr;
+    HWND Button1 = nullptr;  // "&OK"
+    HWND Button2 = nullptr;  // "&Cancel"
+
+protected:
+    void OnCommand(int id, int code) override;
+    void FormActivate() override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    bool Edit1KeyDown(WORD key);  // true: the key is taken
+    const TForm1& form_;
 };
 
 }  // namespace bivane

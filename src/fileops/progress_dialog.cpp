@@ -1,7 +1,57 @@
 #include "fileops/progress_dialog.h"
 
+#include "controls/controls.h"
+
 namespace bivane {
 
-TProgress::TProgress() : ModalForm(L"TProgress", "Copy File", 361, 136, WS_POPUP | WS_CAPTION | DS_MODALFRAME) {}
+namespace {
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX | SS_LEFTNOWORDWRAP;
+}
+
+TProgress::TProgress()
+    : ModalForm(L"TProgress", "Copy File", 361, 136, WS_POPUP | WS_CAPTION | DS_MODALFRAME) {
+    Label2 = AddControl(L"STATIC", "File:", kLabel, 23, 16, 22, 13, 0);
+    FileNameDesc = AddControl(L"STATIC", "Filename", kLabel, 48, 16, 305, 13, 0);
+    Label1 = AddControl(L"STATIC", "From:", kLabel, 16, 40, 28, 13, 0);
+    SourceDir = AddControl(L"STATIC", "DirName", kLabel | SS_PATHELLIPSIS, 48, 40, 305, 13, 0);
+    Label3 = AddControl(L"STATIC", "To:", kLabel, 26, 56, 18, 13, 0);
+    DestDir = AddControl(L"STATIC", "DestDir", kLabel | SS_PATHELLIPSIS, 48, 56, 305, 13, 0);
+    Bar1 = AddControl(PROGRESS_CLASSW, "", 0, 24, 88, 313, 17, 0);
+    SendMessageW(Bar1, PBM_SETRANGE32, 0, 100);
+    Status = AddControl(L"STATIC", "Status", kLabel, 168, 115, 185, 13, 0);
+}
+
+void TProgress::Repaint() {
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void TProgress::SetText(HWND label, const std::string& text) { SetWindowTextUtf8(label, text); }
+std::string TProgress::Text(HWND label) const { return WindowText(label); }
+
+void TProgress::PrepareBar(int max) {
+    SetBarPosition(0);
+    SendMessageW(Bar1, PBM_SETSTEP, 1, 0);
+    SendMessageW(Bar1, PBM_SETRANGE32, 0, max);
+    barMax_ = max;
+}
+
+void TProgress::SetBarPosition(int position) {
+    barPos_ = barShown_ = position;
+    barShownAt_ = GetTickCount64();
+    SendMessageW(Bar1, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void TProgress::StepBar() {
+    // Past the end the bar starts again from the beginning, as a stepped progress bar does.
+    barPos_ = barPos_ >= barMax_ ? 0 : barPos_ + 1;
+    if (barPos_ == barMax_ || GetTickCount64() - barShownAt_ >= 16) FlushBar();
+}
+
+void TProgress::FlushBar() {
+    if (barShown_ == barPos_) return;
+    SetBarPosition(barPos_);
+}
+int TProgress::BarPosition() const { return static_cast<int>(SendMessageW(Bar1, PBM_GETPOS, 0, 0)); }
+int TProgress::BarMax() const { return static_cast<int>(SendMessageW(Bar1, PBM_GETRANGE, FALSE, 0)); }
 
 }  // namespace bivane

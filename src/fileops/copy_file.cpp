@@ -1,0 +1,163 @@
+#include "fileops/copy_file.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/errors.h"
+#include "fileops/progress_dialog.h"
+#include "platform/fs.h"
+#include "platform/handles.h"
+#include "platform/utf.h"
+
+namespace bivane {
+
+namespace {
+
+// Last-write time as local time packed the DOS way (2-second steps); -1 when there is no file.
+std::int64_t DosFileDate(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d)) return -1;
+    FILETIME local{};
+    WORD date = 0, time = 0;
+    if (!FileTimeToLocalFileTime(&d.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time)) {
+        return -1;
+    }
+    return (static_cast<std::int64_t>(date) << 16) | time;
+}
+
+void SetDosFileDate(HANDLE file, std::int64_t packed) {
+    if (packed < 0) return;
+    FILETIME local{}, utc{};
+    if (!DosDateTimeToFileTime(static_cast<WORD>(packed >> 16), static_cast<WORD>(packed & 0xFFFF), &local)) return;
+    if (!LocalFileTimeToFileTime(&local, &utc)) return;
+    SetFileTime(file, nullptr, nullptr, &utc);
+}
+
+// The copy is written beside the target and only then put in its place, so the target must be
+// checked first: a read-only, locked or otherwise unwritable target fails as a direct create would.
+bool TargetCreatable(const std::wstring& target) {
+    const DWORD attr = GetFileAttributesW(target.c_str());
+    if (attr != INVALID_FILE_ATTRIBUTES) {
+        if (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+        AutoCloseHandle h(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(h);
+    }
+    // Proves the name and the access without leaving anything behind.
+    AutoCloseHandle h(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return static_cast<bool>(h);
+}
+
+std::wstring DirectoryOf(const std::wstring& fullPath) {
+    const size_t slash = fullPath.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : fullPath.substr(0, slash + 1);
+}
+
+// A hidden file with a fresh name in the target's directory.
+AutoCloseHandle CreateTemporary(const std::wstring& dir, std::wstring& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        const unsigned tag = static_cast<unsigned>(now.QuadPart * 2654435761u) ^ (GetCurrentProcessId() << 20) ^
+                             static_cast<unsigned>(attempt);
+        wchar_t hex[16];
+        swprintf(hex, 16, L"%08x", tag);
+        name = dir + L"~bvcopy" + hex + L".tmp";
+        AutoCloseHandle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_HIDDEN, nullptr));
+        if (h || GetLastError() != ERROR_FILE_EXISTS) return h;
+    }
+    return AutoCloseHandle();
+}
+
+// Owns the temporary copy: it is removed unless Commit put it in the target's place.
+class TemporaryFile {
+public:
+    TemporaryFile(AutoCloseHandle handle, std::wstring name) : handle_(std::move(handle)), name_(std::move(name)) {}
+    ~TemporaryFile() {
+        handle_.reset();
+        if (!name_.empty()) DeleteFileW(name_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    HANDLE get() const { return handle_.get(); }
+    bool Commit(const std::wstring& target) {
+        handle_.reset();
+        SetFileAttributesW(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!MoveFileExW(name_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+        name_.clear();
+        return true;
+    }
+
+private:
+    AutoCloseHandle handle_;
+    std::wstring name_;
+};
+
+// Sets Status to " " and repaints on every way out once the copy has begun.
+class StatusReset {
+public:
+    explicit StatusReset(TProgress& p) : p_(p) {}
+    ~StatusReset() {
+        p_.FlushBar();
+        p_.SetText(p_.Status, " ");
+        p_.Repaint();
+    }
+    StatusReset(const StatusReset&) = delete;
+    StatusReset& operator=(const StatusReset&) = delete;
+
+private:
+    TProgress& p_;
+};
+
+}  // namespace
+
+void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target) {
+    const std::string fullTarget = ExpandPath(target);
+    const std::wstring wTarget = Widen(fullTarget);
+    const std::wstring wSource = Widen(source);
+    const std::int64_t date = DosFileDate(wSource);
+
+    std::vector<char> buffer(kCopyBlockSize);
+    StatusReset statusReset(progress);
+
+    AutoCloseHandle in(CreateFileW(wSource.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in) throw EFOpenError("Cannot open file " + source);
+
+    if (!TargetCreatable(wTarget)) throw EFCreateError("Cannot create file " + fullTarget);
+    std::wstring tempName;
+    AutoCloseHandle tempHandle = CreateTemporary(DirectoryOf(wTarget), tempName);
+    if (!tempHandle) throw EFCreateError("Cannot create file " + fullTarget);
+    TemporaryFile out(std::move(tempHandle), tempName);
+
+    std::int64_t writeBudget = progress.FaultsForTest.writeLimit;
+    std::int64_t readBudget = progress.FaultsForTest.readLimit;
+    DWORD n = 0;
+    do {
+        const bool readFault = readBudget >= 0 && (readBudget -= kCopyBlockSize) < 0;
+        if (readFault || !ReadFile(in.get(), buffer.data(), kCopyBlockSize, &n, nullptr)) {
+            throw EFCantCopy("Failure reading file\r" + source);
+        }
+        if (n > 0) {
+            DWORD toWrite = n;
+            if (writeBudget >= 0) {
+                toWrite = static_cast<DWORD>(std::min<std::int64_t>(n, writeBudget));
+                writeBudget -= toWrite;
+            }
+            DWORD written = 0;
+            if (!WriteFile(out.get(), buffer.data(), toWrite, &written, nullptr) || written < n) {
+                throw EFCantCopy("Failure writing file\r" + fullTarget);
+            }
+        }
+        progress.StepBar();
+    } while (n >= kCopyBlockSize);
+
+    progress.SetText(progress.Status, "Setting file date...");
+    progress.Repaint();
+    SetDosFileDate(out.get(), date);
+    if (!out.Commit(wTarget)) throw EFCreateError("Cannot create file " + fullTarget);
+}
+
+}  // namespace bivane

@@ -1,0 +1,17 @@
+// Copying one file in blocks while the progress dialog shows how far it got.
+#pragma once
+#include <string>
+
+namespace bivane {
+
+class TProgress;
+
+constexpr unsigned kCopyBlockSize = 8192;
+
+// Copies source to target (either may be relative to the current directory) and gives the target
+// the source's date. The bar of progress must be prepared by the caller: it is stepped once per
+// block read. Raises EFOpenError, EFCreateError or EFCantCopy; on any failure an existing target
+// is left exactly as it was and nothing new is left behind.
+void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target);
+
+}  // namespace bivane

@@ -1,0 +1,178 @@
+// The single-file copy on real files: blocks and bar steps, the date, the status line, and every
+// failure leaving the target as it was.
+#include <vector>
+
+#include "app/errors.h"
+#include "fileops/copy_file.h"
+#include "fileops/fileops_support.h"
+#include "fileops/progress_dialog.h"
+#include "platform/utf.h"
+
+namespace bivane::test {
+
+namespace {
+
+// Records every text the Status label is given while a copy runs.
+LRESULT CALLBACK RecordTexts(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    if (msg == WM_SETTEXT) reinterpret_cast<std::vector<std::string>*>(ref)->push_back(Narrow(reinterpret_cast<const wchar_t*>(lp)));
+    return DefSubclassProc(h, msg, wp, lp);
+}
+
+class SingleCopy : public FileOpsTest {
+protected:
+    void SetUp() override {
+        MakeDir(tmp / "src");
+        MakeDir(tmp / "dst");
+        MakeFile(tmp / "src\\other.txt", 500);
+        StartIn(tmp.Path());
+        p = form->Progress.get();
+        p->ShowModeless();
+    }
+    void TearDown() override {
+        p->Hide();
+        FormTest::TearDown();
+    }
+    // Prepares the bar as the copy command does, copies, and returns the steps taken.
+    int Copy(const std::string& from, const std::string& to, std::int64_t size) {
+        p->PrepareBar(static_cast<int>(size / 8192 + 1));
+        CopyFileWithProgress(*p, from, to);
+        return p->BarPosition();
+    }
+    template <typename E>
+    std::string Failure(const std::string& from, const std::string& to) {
+        try {
+            CopyFileWithProgress(*p, from, to);
+        } catch (const E& e) {
+            return e.what();
+        } catch (const std::exception& e) {
+            return std::string("wrong kind: ") + e.what();
+        }
+        return "no error";
+    }
+    TProgress* p = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SingleCopy, BlockCountsFillTheBarExactly) {
+    const SYSTEMTIME when = LocalTimeOf(2003, 7, 14, 16, 45, 31);
+    for (std::int64_t size : {0, 1, 8191, 8192, 8193, 16384, 20000}) {
+        SCOPED_TRACE(size);
+        const std::string name = "f" + std::to_string(size) + ".bin";
+        MakeFile(tmp / ("src\\" + name), size, &when);
+        const Snapshot before = Snap(tmp.Path());
+        const int steps = Copy(tmp / ("src\\" + name), tmp / ("dst\\" + name), size);
+        EXPECT_EQ(steps, size / 8192 + 1);
+        EXPECT_EQ(steps, p->BarMax());
+        EXPECT_EQ(ReadAll(tmp / ("dst\\" + name)), ReadAll(tmp / ("src\\" + name)));
+        // Last-write time carried over, rounded down to an even second (31 s -> 30 s).
+        FILETIME local{}, utc{};
+        const SYSTEMTIME even = LocalTimeOf(2003, 7, 14, 16, 45, 30);
+        SystemTimeToFileTime(&even, &local);
+        LocalFileTimeToFileTime(&local, &utc);
+        EXPECT_EQ(LastWrite(tmp / ("dst\\" + name)), (static_cast<std::uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime);
+        EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"dst\\" + name}));
+        EXPECT_FALSE(GetFileAttributesW(Widen(tmp / ("dst\\" + name)).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    }
+}
+
+TEST_F(SingleCopy, StatusShowsSettingTheDateThenASpace) {
+    MakeFile(tmp / "src\\a.txt", 10000);
+    std::vector<std::string> texts;
+    SetWindowSubclass(p->Status, &RecordTexts, 7, reinterpret_cast<DWORD_PTR>(&texts));
+    Copy(tmp / "src\\a.txt", tmp / "dst\\a.txt", 10000);
+    RemoveWindowSubclass(p->Status, &RecordTexts, 7);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Setting file date...", " "}));
+    EXPECT_EQ(p->Text(p->Status), " ");
+}
+
+TEST_F(SingleCopy, ReplacesAnExistingTargetWithoutAsking) {
+    MakeFile(tmp / "src\\a.txt", 300);
+    MakeFile(tmp / "dst\\a.txt", 70000);
+    const Snapshot before = Snap(tmp.Path());
+    // Relative names resolve against the current directory.
+    ASSERT_TRUE(SetCurrentDirectoryW(Widen(tmp / "src").c_str()));
+    Copy("a.txt", "..\\dst\\a.txt", 300);
+    EXPECT_EQ(ReadAll(tmp / "dst\\a.txt"), ReadAll(tmp / "src\\a.txt"));
+    EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"dst\\a.txt"}));
+}
+
+TEST_F(SingleCopy, ReadOnlyTargetFailsAndStaysAsItWas) {
+    MakeFile(tmp / "src\\a.txt", 300);
+    MakeFile(tmp / "dst\\a.txt", 20);
+    SetAttributes(tmp / "dst\\a.txt", FILE_ATTRIBUTE_READONLY);
+    const Snapshot before = Snap(tmp.Path());
+    ASSERT_TRUE(SetCurrentDirectoryW(Widen(tmp / "dst").c_str()));
+    // The message names the expanded target path even when a relative one was given.
+    EXPECT_EQ(Failure<EFCreateError>(tmp / "src\\a.txt", "a.txt"), "Cannot create file " + tmp / "dst\\a.txt");
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});  // no temporary left either
+    EXPECT_EQ(p->Text(p->Status), " ");
+    SetAttributes(tmp / "dst\\a.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(SingleCopy, TargetInAMissingFolderOrNamedLikeAFolderCannotBeCreated) {
+    MakeFile(tmp / "src\\a.txt", 300);
+    MakeDir(tmp / "dst\\sub");
+    const Snapshot before = Snap(tmp.Path());
+    EXPECT_EQ(Failure<EFCreateError>(tmp / "src\\a.txt", tmp / "nowhere\\a.txt"), "Cannot create file " + tmp / "nowhere\\a.txt");
+    EXPECT_EQ(Failure<EFCreateError>(tmp / "src\\a.txt", tmp / "dst\\sub"), "Cannot create file " + tmp / "dst\\sub");
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+}
+
+TEST_F(SingleCopy, SourceMissingOrHeldOpenForWritingCannotBeOpened) {
+    MakeFile(tmp / "src\\a.txt", 300);
+    MakeFile(tmp / "dst\\a.txt", 20);
+    const Snapshot before = Snap(tmp.Path());
+    EXPECT_EQ(Failure<EFOpenError>("src\\missing.txt", tmp / "dst\\a.txt"), "Cannot open file src\\missing.txt");
+    {
+        // Another program writing the file: the copy must not read a file in the making.
+        AutoCloseHandle writer(CreateFileW(Widen(tmp / "src\\a.txt").c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(static_cast<bool>(writer));
+        EXPECT_EQ(Failure<EFOpenError>(tmp / "src\\a.txt", tmp / "dst\\a.txt"), "Cannot open file " + tmp / "src\\a.txt");
+    }
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+}
+
+TEST_F(SingleCopy, ShortWriteKeepsTheOldTargetAndLeavesNothingPartial) {
+    MakeFile(tmp / "src\\big.bin", 50000);
+    MakeFile(tmp / "dst\\big.bin", 1234);
+    const Snapshot before = Snap(tmp.Path());
+    p->FaultsForTest.writeLimit = 20000;  // the disk fills up in the third block
+    p->PrepareBar(7);
+    EXPECT_EQ(Failure<EFCantCopy>(tmp / "src\\big.bin", tmp / "dst\\big.bin"), "Failure writing file\r" + tmp / "dst\\big.bin");
+    EXPECT_EQ(p->BarPosition(), 2);  // stepped for the two blocks that went through
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    EXPECT_EQ(p->Text(p->Status), " ");
+}
+
+TEST_F(SingleCopy, ReadFailureIsReportedNotTakenForTheEnd) {
+    MakeFile(tmp / "src\\locked.bin", 30000);
+    MakeFile(tmp / "dst\\locked.bin", 99);
+    const Snapshot before = Snap(tmp.Path());
+    p->FaultsForTest.readLimit = 8192;  // the device fails on the second block
+    p->PrepareBar(4);
+    EXPECT_EQ(Failure<EFCantCopy>(tmp / "src\\locked.bin", tmp / "dst\\locked.bin"), "Failure reading file\r" + tmp / "src\\locked.bin");
+    EXPECT_EQ(p->BarPosition(), 1);
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+}
+
+TEST_F(SingleCopy, FullDiskKeepsTheOldTargetAndLeavesNothingPartial) {
+    const std::string s = DriveFolder('S');
+    if (s.empty()) GTEST_SKIP() << "no small drive S: (drives.sh could not mount a tmpfs)";
+    ULARGE_INTEGER freeBytes{}, total{}, totalFree{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"S:\\", &freeBytes, &total, &totalFree));
+    ASSERT_LT(total.QuadPart, 16u << 20) << "S: is not the small drive";
+    // An old target that takes half the free room; the new one needs more than what is left.
+    const std::int64_t room = static_cast<std::int64_t>(totalFree.QuadPart);
+    MakeFile(s + "\\old.bin", room / 2);
+    MakeFile(tmp / "src\\old.bin", room * 3 / 4);
+    const Snapshot drive = Snap(s), before = Snap(tmp.Path());
+    p->PrepareBar(static_cast<int>(room * 3 / 4 / 8192 + 1));
+    EXPECT_EQ(Failure<EFCantCopy>(tmp / "src\\old.bin", s + "\\old.bin"), "Failure writing file\r" + s + "\\old.bin");
+    EXPECT_EQ(Changes(drive, Snap(s)), std::set<std::string>{});
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    RemoveTree(s);
+}
+
+}  // namespace bivane::test

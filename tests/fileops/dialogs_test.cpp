@@ -1,0 +1,191 @@
+// The confirmation and text dialogs as windows: controls, places, keys, answered for real.
+#include "fileops/confirm_dialog.h"
+#include "fileops/fileops_support.h"
+#include "fileops/get_txt_dialog.h"
+#include "fileops/progress_dialog.h"
+
+namespace bivane::test {
+
+namespace {
+
+void ExpectAt(HWND w, int x, int y, int width = -1, int height = -1) {
+    const RECT r = ChildRect(w);
+    EXPECT_EQ(r.left, x) << WindowText(w);
+    EXPECT_EQ(r.top, y) << WindowText(w);
+    if (width >= 0) EXPECT_EQ(r.right - r.left, width) << WindowText(w);
+    if (height >= 0) EXPECT_EQ(r.bottom - r.top, height) << WindowText(w);
+}
+
+void PostKey(HWND w, WORD key, UINT msg = WM_KEYDOWN) {
+    PostMessageW(w, msg, key, 1);
+    PostMessageW(w, msg == WM_KEYDOWN ? WM_KEYUP : WM_SYSKEYUP, key, 0xC0000001);
+}
+
+class Dialogs : public FileOpsTest {};
+
+}  // namespace
+
+TEST_F(Dialogs, ConfirmHasItsControlsInPlaceAndNoAsDefaultAndCancel) {
+    StartIn(tmp.Path());
+    TConfirm& c = *form->Confirm;
+    const RECT client = ClientRect(c.Handle());
+    EXPECT_EQ(client.right, 313);
+    EXPECT_EQ(client.bottom, 159);
+    EXPECT_TRUE(GetWindowLongPtrW(c.Handle(), GWL_STYLE) & WS_SYSMENU);
+    ExpectAt(c.Label3, 12, 24);
+    ExpectAt(c.RadioButton1, 56, 14);
+    ExpectAt(c.RadioButton2, 56, 33);
+    ExpectAt(c.CurDesc, 144, 14);
+    ExpectAt(c.TagDesc2, 145, 35);
+    ExpectAt(c.TagDesc, 144, 34);
+    ExpectAt(c.Label1, 8, 65);
+    ExpectAt(c.FromDesc, 48, 65);
+    ExpectAt(c.Label2, 8, 81);
+    ExpectAt(c.ToDesc, 48, 81);
+    ExpectAt(c.CheckBox1, 15, 80, 189);
+    ExpectAt(c.OKBtn, 71, 116, 75, 25);
+    ExpectAt(c.CancelBtn, 167, 116, 75, 25);
+    EXPECT_EQ(c.Text(c.OKBtn), "&Yes");
+    EXPECT_EQ(c.Text(c.CancelBtn), "&No");
+    EXPECT_EQ(c.Text(c.RadioButton1), "&Current file...");
+    EXPECT_EQ(c.Text(c.RadioButton2), "&Tagged files...");
+    EXPECT_EQ(c.Text(c.CheckBox1), "&Send to recycle bin (allow undelete)");
+    EXPECT_EQ(c.Text(c.Label1), "From:");
+    EXPECT_EQ(c.Text(c.Label2), "To:");
+    EXPECT_EQ(c.Hint(c.Label1), "Source directory");
+    EXPECT_EQ(c.Hint(c.Label2), "Destination directory");
+    EXPECT_TRUE(GetWindowLongPtrW(c.Label1, GWL_STYLE) & SS_RIGHT);
+    EXPECT_EQ(LOWORD(SendMessageW(c.Handle(), DM_GETDEFID, 0, 0)), IDCANCEL);
+    EXPECT_EQ(GetDlgCtrlID(c.CancelBtn), IDCANCEL);
+    // TagDesc lies above its white copy, so it paints the engraved pair where they overlap.
+    bool tagDescAbove = false;
+    for (HWND w = GetWindow(c.TagDesc2, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) tagDescAbove |= w == c.TagDesc;
+    EXPECT_TRUE(tagDescAbove);
+    // Tab order: No, Yes, the two radio buttons, the recycle box.
+    c.SetMode(ConfirmMode::Delete);
+    std::vector<HWND> order;
+    HWND w = c.CancelBtn;
+    for (int i = 0; i < 5; ++i) {
+        order.push_back(w);
+        w = GetNextDlgTabItem(c.Handle(), w, FALSE);
+    }
+    EXPECT_EQ(order, (std::vector<HWND>{c.CancelBtn, c.OKBtn, c.RadioButton1, c.RadioButton2, c.CheckBox1}));
+    EXPECT_EQ(w, c.CancelBtn);
+    // Clicking a radio button checks it and clears the other.
+    c.CheckRadio(c.RadioButton2);
+    c.Click(101);
+    EXPECT_TRUE(c.IsChecked(c.RadioButton1));
+    EXPECT_FALSE(c.IsChecked(c.RadioButton2));
+}
+
+TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
+    MakeDir(tmp / "L");
+    MakeDir(tmp / "R");
+    MakeFile(tmp / "L\\A.txt", 100);
+    StartSides(tmp / "L", tmp / "R");
+    Pick(Left(), "A.txt");
+    const Snapshot before = Snap(tmp.Path());
+    HWND owner = form->Handle();
+    modals.ExpectDialog("TConfirm", [&](ModalForm& f) {
+        PostKey(f.Handle(), VK_RETURN);
+        return f.RunModalLoop(owner);
+    });
+    form->Copy1Click(MenuItem::Copy1);
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    EXPECT_FALSE(IsWindowVisible(form->Confirm->Handle()));
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    // One Tab from the focused "&No" reaches "&Yes".
+    modals.ExpectDialog("TConfirm", [&](ModalForm& f) {
+        PostKey(f.Handle(), VK_TAB);
+        PostKey(f.Handle(), VK_RETURN);
+        return f.RunModalLoop(owner);
+    });
+    form->Copy1Click(MenuItem::Copy1);
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
+}
+
+TEST_F(Dialogs, GetTxtIgnoresEscapeAndTakesTypedTextOnEnter) {
+    MakeFile(tmp / "Keep.txt", 3);
+    StartIn(tmp.Path());
+    TGetTxt& g = *form->GetTxt;
+    ExpectAt(g.Label1, 16, 16);
+    ExpectAt(g.Edit1, 16, 48, 321);
+    ExpectAt(g.Button1, 88, 88, 75, 25);
+    ExpectAt(g.Button2, 184, 88, 75, 25);
+    EXPECT_FALSE(GetWindowLongPtrW(g.Handle(), GWL_STYLE) & WS_SYSMENU);
+    EXPECT_EQ(ClientRect(g.Handle()).right, 353);
+    EXPECT_EQ(ClientRect(g.Handle()).bottom, 129);
+    const Snapshot before = Snap(tmp.Path());
+    HWND owner = form->Handle();
+    modals.ExpectDialog("TGetTxt", [&](ModalForm& f) {
+        TGetTxt& t = static_cast<TGetTxt&>(f);
+        EXPECT_EQ(t.Caption(), "Enter name for new directory");
+        EXPECT_EQ(t.Label(), "Current directory: " + tmp.Path());
+        EXPECT_EQ(t.Text(), "");
+        PostKey(t.Edit1, VK_ESCAPE);
+        for (wchar_t ch : std::wstring(L"NEW")) PostMessageW(t.Edit1, WM_CHAR, ch, 1);
+        PostKey(t.Edit1, VK_ESCAPE);
+        PostMessageW(t.Handle(), WM_CLOSE, 0, 0);
+        PostKey(t.Edit1, VK_RETURN);
+        return f.RunModalLoop(owner);
+    });
+    form->MakeNewDirectory();
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"NEW"});
+    EXPECT_NE(IndexOfCaption(Left(), "<NEW>"), -1);
+    // "&Cancel" does close it.
+    modals.ExpectDialog("TGetTxt", [&](ModalForm& f) {
+        TGetTxt& t = static_cast<TGetTxt&>(f);
+        PostMessageW(t.Edit1, WM_CHAR, L'X', 1);
+        PostMessageW(t.Button2, BM_CLICK, 0, 0);
+        return f.RunModalLoop(owner);
+    });
+    form->MakeNewDirectory();
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"NEW"});
+}
+
+TEST_F(Dialogs, F10InsertsThePromptNameOnlyForTheCommandLine) {
+    StartIn(tmp.Path());
+    TGetTxt& g = *form->GetTxt;
+    HWND owner = form->Handle();
+    form->PromptFileName = "Readme.txt";
+    auto typeWithF10 = [&](ModalForm& f) {
+        TGetTxt& t = static_cast<TGetTxt&>(f);
+        t.SetText("edit");
+        PostMessageW(t.Edit1, EM_SETSEL, 4, 4);  // after activation, which selects the whole text
+        PostKey(t.Edit1, VK_F10, WM_SYSKEYDOWN);
+        PostMessageW(t.Edit1, WM_CHAR, L'x', 1);
+        PostKey(t.Edit1, VK_RETURN);
+        return f.RunModalLoop(owner);
+    };
+    g.Prepare("Run", "Command line:");
+    form->CommandLinePromptOpen = true;
+    modals.ExpectDialog("TGetTxt", typeWithF10);
+    EXPECT_EQ(g.ShowModal(owner), IDOK);
+    EXPECT_EQ(g.Text(), "edit Readme.txt x");
+    form->CommandLinePromptOpen = false;
+    g.Prepare("Run", "Command line:");
+    modals.ExpectDialog("TGetTxt", typeWithF10);
+    EXPECT_EQ(g.ShowModal(owner), IDOK);
+    EXPECT_EQ(g.Text(), "editx");
+}
+
+TEST_F(Dialogs, ProgressDialogLayout) {
+    StartIn(tmp.Path());
+    TProgress& p = *form->Progress;
+    EXPECT_EQ(p.Caption(), "Copy File");
+    EXPECT_FALSE(GetWindowLongPtrW(p.Handle(), GWL_STYLE) & WS_SYSMENU);
+    EXPECT_EQ(ClientRect(p.Handle()).right, 361);
+    EXPECT_EQ(ClientRect(p.Handle()).bottom, 136);
+    ExpectAt(p.Label2, 23, 16);
+    ExpectAt(p.FileNameDesc, 48, 16);
+    ExpectAt(p.Label1, 16, 40);
+    ExpectAt(p.SourceDir, 48, 40);
+    ExpectAt(p.Label3, 26, 56);
+    ExpectAt(p.DestDir, 48, 56);
+    ExpectAt(p.Bar1, 24, 88, 313, 17);
+    ExpectAt(p.Status, 168, 115);
+    EXPECT_EQ(p.BarMax(), 100);
+    EXPECT_FALSE(IsWindowVisible(p.Handle()));
+}
+
+}  // namespace bivane::test

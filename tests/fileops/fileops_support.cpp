@@ -1,0 +1,96 @@
+#include "fileops/fileops_support.h"
+
+#include <atomic>
+
+#include "platform/utf.h"
+
+namespace bivane::test {
+
+namespace {
+void SnapInto(const std::string& root, const std::string& rel, Snapshot& out) {
+    WIN32_FIND_DATAW fd;
+    const std::string dir = rel.empty() ? root : root + "\\" + rel;
+    AutoFindHandle find(FindFirstFileW(Widen(dir + "\\*").c_str(), &fd));
+    if (!find) return;
+    do {
+        const std::string name = Narrow(fd.cFileName);
+        if (name == "." || name == "..") continue;
+        const std::string path = rel.empty() ? name : rel + "\\" + name;
+        FileState st;
+        st.dir = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        st.attributes = fd.dwFileAttributes;
+        if (!st.dir) {
+            st.size = (static_cast<std::int64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+            st.lastWrite = (static_cast<std::uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
+                           fd.ftLastWriteTime.dwLowDateTime;
+            st.content = ReadAll(root + "\\" + path);
+        }
+        out[path] = st;
+        if (st.dir) SnapInto(root, path, out);
+    } while (FindNextFileW(find.get(), &fd));
+}
+}  // namespace
+
+Snapshot Snap(const std::string& root) {
+    Snapshot s;
+    SnapInto(root, "", s);
+    return s;
+}
+
+std::set<std::string> Changes(const Snapshot& before, const Snapshot& after) {
+    std::set<std::string> out;
+    for (const auto& [path, st] : before) {
+        auto it = after.find(path);
+        if (it == after.end() || !(it->second == st)) out.insert(path);
+    }
+    for (const auto& [path, st] : after) {
+        if (!before.count(path)) out.insert(path);
+    }
+    return out;
+}
+
+std::uint64_t LastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &d)) return 0;
+    return (static_cast<std::uint64_t>(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
+}
+
+std::string DriveFolder(char letter) {
+    static std::atomic<int> counter{0};
+    const std::string root = std::string(1, letter) + ":\\";
+    if (GetDriveTypeW(Widen(root).c_str()) != DRIVE_FIXED) return {};
+    if (GetFileAttributesW(Widen(root).c_str()) == INVALID_FILE_ATTRIBUTES) return {};
+    const std::string dir = root + "bvt" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
+    RemoveTree(dir);
+    MakeDir(dir);
+    return dir;
+}
+
+void FileOpsTest::StartSides(const std::string& left, const std::string& right) {
+    StartIn(left);
+    form->SplashOKClick();
+    form->SetSide2Active();
+    Right().Tree.SetDirectory(right);
+    form->SetSide1Active();
+    ASSERT_TRUE(form->LeftActive);
+    ASSERT_EQ(Right().Tree.Directory(), right);
+}
+
+void FileOpsTest::Pick(Side& s, const std::string& caption) {
+    const int i = IndexOfCaption(s, caption);
+    ASSERT_GE(i, 0) << caption;
+    s.List.ClearSelection();
+    s.List.SetSelected(i, true);
+    s.List.SetFocused(i);
+    s.CurrentItem = i;
+    s.CurrentName = caption;
+}
+
+void FileOpsTest::Tag(Side& s, const std::string& caption) {
+    const int i = IndexOfCaption(s, caption);
+    ASSERT_GE(i, 0) << caption;
+    form->TagEntry(s, i);
+    form->UpdateTagTotals();
+}
+
+}  // namespace bivane::test

@@ -1,0 +1,40 @@
+// Helpers of the file operation tests: what a folder tree holds, before and after, and the two
+// sides set up on real folders.
+#pragma once
+#include <map>
+#include <set>
+#include <string>
+
+#include "support/form_fixture.h"
+
+namespace bivane::test {
+
+struct FileState {
+    bool dir = false;
+    DWORD attributes = 0;
+    std::int64_t size = 0;
+    std::uint64_t lastWrite = 0;
+    std::string content;
+    bool operator==(const FileState&) const = default;
+};
+using Snapshot = std::map<std::string, FileState>;  // by path relative to the root
+
+Snapshot Snap(const std::string& root);
+// Relative paths that were added, removed or changed in any way.
+std::set<std::string> Changes(const Snapshot& before, const Snapshot& after);
+std::uint64_t LastWrite(const std::string& path);
+
+// Extra drive letters made by drives.sh; empty when the drive is not there.
+std::string DriveFolder(char letter);  // a fresh folder on that drive, e.g. "D:\bvt12_3"
+
+class FileOpsTest : public FormTest {
+protected:
+    // Left side in left, right side in right, left active.
+    void StartSides(const std::string& left, const std::string& right);
+    // Makes the entry the side's selected, focused and current entry, as a click would.
+    void Pick(Side& s, const std::string& caption);
+    void Tag(Side& s, const std::string& caption);  // tags it and recomputes the active side's totals
+    std::set<std::string> ChangedSince(const Snapshot& before) const { return Changes(before, Snap(tmp.Path())); }
+};
+
+}  // namespace bivane::test
