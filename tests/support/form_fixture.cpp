@@ -130,7 +130,9 @@ int ScriptedModals::Box(const BoxRequest& box) {
     Expect e = expects_.front();
     expects_.pop_front();
     EXPECT_EQ(box.text, e.text);
-    if (!e.caption.empty()) EXPECT_EQ(box.caption, e.caption);
+    if (!e.caption.empty()) {
+        EXPECT_EQ(box.caption, e.caption);
+    }
     return e.answer;
 }
 
