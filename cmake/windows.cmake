@@ -21,7 +21,12 @@ add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest E
 
 # Fixtures: one Wine prefix per build folder and a wineserver kept alive for the whole run.
 add_test(NAME wine_setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh setup ${CMAKE_BINARY_DIR})
-set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine FIXTURES_REQUIRED drives)
+# Extra drive letters (tests/support/drives.sh), made before the server starts.
+add_test(NAME drives_setup COMMAND ${CMAKE_SOURCE_DIR}/tests/support/drives.sh setup ${CMAKE_BINARY_DIR})
+set_tests_properties(drives_setup PROPERTIES FIXTURES_SETUP drives)
+add_test(NAME drives_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tests/support/drives.sh cleanup ${CMAKE_BINARY_DIR})
+set_tests_properties(drives_cleanup PROPERTIES FIXTURES_CLEANUP drives)
 add_test(NAME wine_cleanup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh cleanup ${CMAKE_BINARY_DIR})
 set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine)
 
@@ -57,13 +62,4 @@ endfunction()
 bivane_bench(load_bench 300)
 bivane_bench(sort_bench 200)
 bivane_bench(copy_bench 1)
-
-# The file operation tests use extra drive letters (D:, and a small tmpfs as S: where mounting works).
-if(TARGET fileops_tests)
-    add_test(NAME fileops_drives_setup COMMAND ${CMAKE_SOURCE_DIR}/tests/fileops/drives.sh setup ${CMAKE_BINARY_DIR})
-    set_tests_properties(fileops_drives_setup PROPERTIES FIXTURES_SETUP fileops_drives FIXTURES_REQUIRED wine)
-    add_test(NAME fileops_drives_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tests/fileops/drives.sh cleanup ${CMAKE_BINARY_DIR})
-    set_tests_properties(fileops_drives_cleanup PROPERTIES FIXTURES_CLEANUP fileops_drives)
-    set_tests_properties(fileops_tests PROPERTIES FIXTURES_REQUIRED "wine;fileops_drives")
-endif()
 
