@@ -37,7 +37,7 @@ function(bivane_win_test name)
     target_link_libraries(${name} PRIVATE bivane_core gtest)
     target_link_options(${name} PRIVATE -municode)
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine;drives" TIMEOUT 600
         ENVIRONMENT "BIVANE_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
 

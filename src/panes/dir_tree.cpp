@@ -105,6 +105,10 @@ void DirectoryListBox::SetDirectory(const std::string& path) {
     }
     stale_ = false;
     directory_ = GetCurrentDir();
+    // The selectors hand over lower-case letters; keep one spelling so paths compare as text.
+    if (directory_.size() >= 2 && directory_[1] == ':') {
+        directory_[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(directory_[0])));
+    }
     Rebuild();
     UpdateLabel();
     if (OnChange) OnChange();
