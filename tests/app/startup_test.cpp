@@ -1,5 +1,11 @@
 #include "support/form_fixture.h"
 
+#include "app/errors.h"
+#include "fileops/confirm_dialog.h"
+#include "fileops/get_txt_dialog.h"
+#include "fileops/progress_dialog.h"
+#include "tags/confirm_tag_dialog.h"
+
 namespace bivane::test {
 
 class Startup : public FormTest {};
@@ -55,6 +61,88 @@ TEST_F(Startup, ClosingQuestionAnsweredBothWays) {
     HWND h = form->Handle();
     SendMessageW(h, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(h));
+}
+
+}  // namespace bivane::test
+
+namespace bivane::test {
+
+class Shell : public FormTest {};
+
+TEST_F(Shell, HelpFileIsFixedAtTheFirstLayout) {
+    MakeDir(tmp / "Other");
+    StartIn(tmp.Path());
+    const std::string help = tmp.Path() + "\\WBivane.HLP";
+    EXPECT_EQ(form->HelpPath, help);
+    form->Guard([&] { Left().Tree.SetDirectory(tmp / "Other"); });
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(form->HelpPath, help);
+    form->MHelpTopics1Click();
+    EXPECT_EQ(helpCalls, 1);
+    EXPECT_EQ(helpFile, help);
+}
+
+TEST_F(Shell, SplashButtonsAndAbout) {
+    StartIn(tmp.Path());
+    form->SplashHelpClick();
+    EXPECT_EQ(helpCalls, 1);
+    EXPECT_TRUE(IsShown(form->Splash.Handle()));
+    EXPECT_EQ(GetFocus(), Left().List.Handle());
+    form->Panel2Click();
+    form->About1Click();
+    EXPECT_TRUE(IsShown(form->Splash.Handle()));
+    const RECT before = ChildRect(form->Splash.Handle());
+    form->About1Click();  // already visible: nothing changes
+    const RECT after = ChildRect(form->Splash.Handle());
+    EXPECT_EQ(before.left, after.left);
+    EXPECT_EQ(before.top, after.top);
+    SendMessageW(form->SplashOK, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsShown(form->Splash.Handle()));
+    EXPECT_TRUE(form->LeftActive);
+}
+
+TEST_F(Shell, OuterSizeAndTheSplashPlace) {
+    StartIn(tmp.Path());
+    RECT outer{};
+    GetWindowRect(form->Handle(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 550);
+    EXPECT_EQ(outer.bottom - outer.top, 345);
+    const RECT client = ClientRect(form->Handle());
+    const int listW = client.right / 2 - 2;
+    const RECT list = ChildRect(Right().List.Handle());
+    const RECT splash = ChildRect(form->Splash.Handle());
+    EXPECT_EQ(splash.left, list.left + (listW - 173) / 2);
+    EXPECT_EQ(splash.top, list.top + 50);
+    EXPECT_EQ(splash.right - splash.left, 173);
+    EXPECT_EQ(splash.bottom - splash.top, 182);
+    const RECT panel = ChildRect(Left().Title.Handle());
+    EXPECT_EQ(panel.bottom - panel.top, 17);
+    EXPECT_EQ(form->hints.Get(Left().Title.Handle()), "Click to make left side current");
+    EXPECT_EQ(form->hints.Get(Right().Drive.Handle()), "Select drive for right side");
+    EXPECT_EQ(form->hints.Get(Right().GoTo), "Allow \"GoTo\" on right when checked");
+}
+
+TEST_F(Shell, UncaughtErrorsShowTheApplicationReport) {
+    StartIn(tmp.Path());
+    modals.ExpectBox("File access denied.", IDOK, "Bivane for Windows 95");
+    form->Guard([] { throw EInOutError(5); });
+    modals.ExpectBox("I/O error 1117.", IDOK, "Bivane for Windows 95");
+    form->Guard([] { throw EInOutError(1117); });
+    modals.ExpectBox("Disk full.", IDOK, "Bivane for Windows 95");
+    form->Guard([] { throw EStreamError("Disk full."); });
+    EXPECT_TRUE(IsWindow(form->Handle()));
+}
+
+TEST_F(Shell, DialogsAreCreatedOnceWithTheirClassesAndCaptions) {
+    StartIn(tmp.Path());
+    EXPECT_EQ(form->ConfirmTag->ClassName(), "TConfirmTag");
+    EXPECT_EQ(form->ConfirmTag->Caption(), "Confirm Tag Type");
+    EXPECT_EQ(form->Progress->ClassName(), "TProgress");
+    EXPECT_EQ(form->Progress->Caption(), "Copy File");
+    EXPECT_EQ(form->GetTxt->ClassName(), "TGetTxt");
+    EXPECT_EQ(form->GetTxt->Caption(), "Enter New Directory");
+    EXPECT_EQ(form->Confirm->ClassName(), "TConfirm");
+    EXPECT_EQ(form->Confirm->Caption(), "Confirm Copy");
 }
 
 }  // namespace bivane::test
