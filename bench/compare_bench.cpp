@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/Unit1.h"
+#include "bench/bench_util.h"
 #include "platform/fs.h"
 #include "platform/modal_seam.h"
 #include "platform/utf.h"
@@ -65,13 +66,8 @@ int wmain(int argc, wchar_t** argv) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     const int files = argc > 1 ? std::max(1, _wtoi(argv[1])) : 100000;
-    const char* build = std::getenv("BIVANE_BUILD_DIR");
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    // BIVANE_BUILD_DIR is a host path; Z: is the host's root under Wine.
-    std::string base = build ? "Z:" + std::string(build) : Narrow(temp);
-    for (char& c : base) if (c == '/') c = '\\';
-    base += "\\compare-bench-" + std::to_string(files);
+    const std::string base = bench::BenchBase() + "\\compare" + std::to_string(files);
+    CreateDirectoryW(Widen(bench::BenchBase()).c_str(), nullptr);
     CreateDirectoryW(Widen(base).c_str(), nullptr);
     const std::string left = base + "\\left", right = base + "\\right";
     auto made = std::chrono::steady_clock::now();
@@ -115,8 +111,9 @@ int wmain(int argc, wchar_t** argv) {
         form->NewerorDups1Click();
         const double compare = Seconds(t);
         for (char& c : answers.report) if (c == '\r') c = ' ';
-        std::printf("%s: %.3f s, ratio %.2f, steps %lld, tags %lld / %lld: %s\n", run.name, compare,
-                    compare / load, static_cast<long long>(form->LastCompareSteps),
+        bench::Row(std::string("compare ") + run.name + ", " + std::to_string(files) + " files a side", compare,
+                   "load one side", load, compare / load, run.fresh ? "<= 0.5" : "");
+        std::printf("  steps %lld, tags %lld / %lld: %s\n", static_cast<long long>(form->LastCompareSteps),
                     static_cast<long long>(form->side[0].TagCount), static_cast<long long>(form->side[1].TagCount),
                     answers.report.c_str());
         const std::int64_t wantLeft = run.newer ? (shared + 1) / 2 : shared;
