@@ -62,4 +62,5 @@ endfunction()
 bivane_bench(load_bench 300)
 bivane_bench(sort_bench 200)
 bivane_bench(copy_bench 1)
+bivane_bench(compare_bench 2000)
 

@@ -2,6 +2,7 @@
 // subsystem folders, one file per concern (app/, panes/, tags/, fileops/, commands/, print/).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "panes/entry.h"
 #include "platform/handles.h"
 #include "platform/win.h"
+
+#include <commdlg.h>
 
 namespace bivane {
 
@@ -138,6 +141,7 @@ public:
     void Refresh1Click();
     void NewerorDups1Click();
     void TagNewerOrDuplicates();
+    std::int64_t LastCompareSteps = 0;  // the comparison's step counter at the end of its last run
 
     // ---- fileops/
     void Copy1Click(MenuItem sender);
@@ -165,6 +169,8 @@ public:
 
     // ---- print/
     void DirectoryListing1Click();
+    // The print dialog (PrintDlgW with PD_RETURNDC); tests replace it to cancel or pick a printer.
+    std::function<BOOL(PRINTDLGW&)> PrintDialog1 = [](PRINTDLGW& pd) { return PrintDlgW(&pd); };
 
     // ---- entry setters: each change of an entry's image or text is reported like the list would
     void SetEntryMark(Side& s, int item, char mark);

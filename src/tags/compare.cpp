@@ -1,9 +1,143 @@
-// Not built yet: placeholders so the program links while this subsystem is written.
+// The newer-or-duplicates comparison between the two sides.
+#include <vector>
+
 #include "app/Unit1.h"
+#include "platform/modal_seam.h"
+#include "tags/compare_rules.h"
+#include "tags/confirm_tag_dialog.h"
 
 namespace bivane {
 
-void TForm1::NewerorDups1Click() {}
-void TForm1::TagNewerOrDuplicates() {}
+namespace {
+
+// The progress text in the message panel. The scan shows the counter at every thousandth step;
+// repainting that often would cost more than the scan, so the panel is repainted at most about
+// twenty times a second, always with a thousandth the scan has reached.
+class CompareProgress {
+public:
+    CompareProgress(Panel& panel, bool newerMode) : panel_(panel), newerMode_(newerMode) {}
+
+    void At(std::int64_t counter, bool now) {
+        const std::int64_t shown = counter / 1000 * 1000;
+        if (shown == 0 || shown == shown_) return;
+        const ULONGLONG tick = GetTickCount64();
+        if (!now && tick - lastPaint_ < 50) return;
+        panel_.SetCaption(CompareProgressText(newerMode_, shown));
+        panel_.Repaint();
+        shown_ = shown;
+        lastPaint_ = tick;
+    }
+
+private:
+    Panel& panel_;
+    bool newerMode_;
+    std::int64_t shown_ = 0;
+    ULONGLONG lastPaint_ = 0;
+};
+
+// The message panel goes away however the run ends.
+class ShownPanel {
+public:
+    explicit ShownPanel(Panel& panel) : panel_(panel) {
+        SetVisible(panel_.Handle(), true);
+        panel_.Repaint();
+    }
+    ~ShownPanel() { SetVisible(panel_.Handle(), false); }
+    ShownPanel(const ShownPanel&) = delete;
+    ShownPanel& operator=(const ShownPanel&) = delete;
+
+private:
+    Panel& panel_;
+};
+
+// Every message to a subclassed list costs a property lookup, which under Wine is a round trip
+// to the server: tens of microseconds. So the pass collects the selection once instead of asking
+// per entry, and repaints the list once at the end instead of per entry.
+std::vector<bool> SelectedEntries(const FileListView& list, std::size_t count) {
+    std::vector<bool> selected(count, false);
+    for (int i = list.FirstSelected(); i >= 0; i = list.NextSelected(i)) selected[static_cast<std::size_t>(i)] = true;
+    return selected;
+}
+
+}  // namespace
+
+void TForm1::NewerorDups1Click() { TagNewerOrDuplicates(); }
+
+void TForm1::TagNewerOrDuplicates() {
+    if (ConfirmTag->ShowModal(hwnd_) != IDOK) return;
+    const bool newer = ConfirmTag->NewerMode();
+    MessagePanel.SetCaption(CompareMessage(newer));
+    {
+        ShownPanel panel(MessagePanel);
+        WaitCursor wait;
+        CompareProgress progress(MessagePanel, newer);
+        const bool wasLeftActive = LeftActive;
+        SetSide1Active();
+        SetSide2Active();
+        if (side[0].TagCount > 0) {
+            SetSide1Active();
+            MClearAllClick();
+        }
+        if (side[1].TagCount > 0) {
+            SetSide2Active();
+            MClearAllClick();
+        }
+
+        std::int64_t steps = 0;
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass == 0) SetSide1Active(); else SetSide2Active();
+            Side& source = side[pass];
+            const ComparePass result = ScanPass(source.Entries, side[1 - pass].Entries, newer, steps);
+            // The plain scan runs UpdateTagTotals after every tag. Its recount only matters the last
+            // time, and its "two or more selected become tagged" step can only act the first time:
+            // that call tags every selected entry that is not already "Y" or "D", and afterwards the
+            // pass only tags entries and deselects them, so no selected untagged entry can appear
+            // again. So it runs at the first match and once more after the last one.
+            // The tag step is TagEntry's (image, then mark, each change reported as the list
+            // would) with one repaint after the pass. Deselecting an entry that is not selected
+            // changes nothing, and its change report would only repeat the tag's.
+            std::vector<bool> selected = SelectedEntries(source.List, source.Entries.size());
+            for (std::size_t k = 0; k < result.matches.size(); ++k) {
+                const int item = static_cast<int>(result.matches[k]);
+                Entry& e = source.Entries[static_cast<std::size_t>(item)];
+                e.image = kImageTagged;
+                ListViewChange(source, item);
+                e.mark = 'Y';
+                ListViewChange(source, item);
+                if (k == 0) {
+                    UpdateTagTotals();
+                    selected = SelectedEntries(source.List, source.Entries.size());
+                }
+                if (selected[static_cast<std::size_t>(item)]) {
+                    source.List.SetSelected(item, false);
+                    selected[static_cast<std::size_t>(item)] = false;
+                }
+                progress.At(result.stepAfter[static_cast<std::size_t>(item)], false);
+            }
+            if (result.matches.size() > 1) UpdateTagTotals();
+            if (!result.matches.empty()) source.List.RedrawAll();
+            steps = result.steps;
+            progress.At(steps, true);
+        }
+        LastCompareSteps = steps;
+        if (wasLeftActive) SetSide1Active(); else SetSide2Active();
+    }
+
+    ShowBox(hwnd_, BoxKind::Information, CompareReport(newer, side[0].TagCount, side[1].TagCount),
+            BoxButtons::Ok);
+
+    // Bring the first tagged entry of each side with tags into view, the right side first.
+    for (Side* s : {&side[1], &side[0]}) {
+        if (s->TagCount <= 0) continue;
+        s->List.ScrollToTop();
+        std::size_t first = 0;
+        while (first < s->Entries.size() && s->Entries[first].mark != 'Y') ++first;
+        s->List.ScrollRows(static_cast<int>(first));  // one row for every entry before it
+        if (first < s->Entries.size()) {
+            s->List.SetSelected(static_cast<int>(first), true);
+            s->List.SetFocused(static_cast<int>(first));
+        }
+    }
+}
 
 }  // namespace bivane

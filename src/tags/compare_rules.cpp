@@ -18,6 +18,7 @@ struct NameGroup {
 
 std::unordered_map<std::string, NameGroup> IndexTarget(const std::vector<Entry>& target) {
     std::unordered_map<std::string, NameGroup> index;
+    index.reserve(target.size());
     for (std::uint32_t j = 0; j < target.size(); ++j) {
         if (IsDirEntry(target[j].caption)) continue;
         NameGroup& g = index[AsciiUpper(target[j].caption)];

@@ -1,12 +1,27 @@
-// "Confirm Tag Type": which kind of comparison to run.
+// "Confirm Tag Type": which kind of comparison to run. Created once, so the last choice stays.
 #pragma once
+#include "controls/controls.h"
 #include "controls/modal_form.h"
 
 namespace bivane {
 
 class TConfirmTag : public ModalForm {
 public:
+    enum { IdRadioButton1 = 101, IdRadioButton2 = 102 };
+
     TConfirmTag();
+    // RadioButton2 ("&Newer duplicate files only") is the selected choice.
+    bool NewerMode() const;
+    void SetNewerMode(bool newer);
+
+    HWND RadioButton1 = nullptr;
+    HWND RadioButton2 = nullptr;
+    HWND OKBtn = nullptr;
+    HWND CancelBtn = nullptr;
+    Hints hints;
+
+protected:
+    void OnCommand(int id, int code) override;
 };
 
 }  // namespace bivane

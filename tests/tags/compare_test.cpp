@@ -1,0 +1,400 @@
+// The newer-or-duplicates comparison on real folders, through the dialog and the report box.
+#include <algorithm>
+#include <random>
+
+#include "support/form_fixture.h"
+#include "support/unix_shell.h"
+#include "tags/compare_rules.h"
+#include "tags/confirm_tag_dialog.h"
+
+namespace bivane::test {
+
+namespace {
+
+std::string operator/(const std::string& dir, const std::string& name) { return dir + "\\" + name; }
+
+const char kNoNewer[] = "No newer duplicate file(s) found.";
+const char kNoDuplicates[] = "No duplicate file name(s) found.";
+
+std::string Duplicates(int n) {
+    return std::to_string(n) + " duplicate\rfile name(s) found.\r\rTagged on both sides.";
+}
+
+}  // namespace
+
+class Compare : public FormTest {
+protected:
+    // Left side shows tmp\L, right side tmp\R (both made here), left side active.
+    void OpenSides() {
+        MakeDir(tmp / "L");
+        MakeDir(tmp / "R");
+    }
+    void Load(const std::string& left, const std::string& right) {
+        StartIn(left);
+        form->Panel2Click();
+        Right().Tree.SetDirectory(right);
+        form->Panel1Click();
+        ASSERT_EQ(Right().Tree.Directory(), right);
+    }
+    // Expects the dialog (answered with the mode and OK) and then the report box.
+    void Run(bool newer, const std::string& report) {
+        modals.ExpectDialog("TConfirmTag", [newer](ModalForm& f) {
+            dynamic_cast<TConfirmTag&>(f).SetNewerMode(newer);
+            return IDOK;
+        });
+        modals.ExpectBox(report, IDOK, "Information");
+        form->NewerorDups1Click();
+        modals.VerifyDone();
+    }
+    std::string Marks(const Side& s) const {
+        std::string m;
+        for (const Entry& e : s.Entries) m += e.mark;
+        return m;
+    }
+    void TagByHand(Side& s, const std::string& caption) {
+        const int i = IndexOfCaption(s, caption);
+        ASSERT_GE(i, 0) << caption;
+        form->TagEntry(s, i);
+        if (&s == &Left()) form->SetSide1Active(); else form->SetSide2Active();
+        form->UpdateTagTotals();
+    }
+};
+
+TEST_F(Compare, SameDirectoryBothSidesDuplicatesTagsEveryFileNewerTagsNothing) {
+    MakeDir(tmp / "Sub");
+    MakeFile(tmp / "a.txt", 100);
+    MakeFile(tmp / "b.txt", 200);
+    MakeFile(tmp / "tool.exe", 300);
+    Load(tmp.Path(), tmp.Path());
+
+    Run(false, Duplicates(3));
+    for (Side* s : {&Left(), &Right()}) {
+        EXPECT_EQ(Marks(*s), "DDYYY");  // [parent], <Sub>, then the files
+        EXPECT_EQ(s->TagCount, 3);
+        EXPECT_EQ(s->TagBytes, 600);
+        EXPECT_EQ(s->Status.Text(1), "Tag: 0k (3)");
+        EXPECT_EQ(s->Entries[1].image, kImageDir);
+    }
+    EXPECT_TRUE(form->LeftActive);
+    EXPECT_FALSE(IsShown(form->MessagePanel.Handle()));
+
+    // The tags of the first run go, and namesakes of the same minute are never newer.
+    Run(true, kNoNewer);
+    EXPECT_EQ(Marks(Left()), "DDNNN");
+    EXPECT_EQ(Marks(Right()), "DDNNN");
+    EXPECT_EQ(Left().Entries[4].image, kImageProgram);
+    EXPECT_EQ(Left().TagCount, 0);
+    EXPECT_EQ(Right().Status.Text(1), "3 Files");
+}
+
+TEST_F(Compare, NamesDifferingOnlyInCaseAreDuplicates) {
+    OpenSides();
+    MakeFile(tmp / "L" / "Data.txt", 10);
+    MakeFile(tmp / "R" / "DATA.TXT", 20);
+    MakeFile(tmp / "R" / "other.txt", 20);
+    Load(tmp / "L", tmp / "R");
+    ASSERT_EQ(Captions(Right())[1], "Data.txt");
+
+    Run(false, Duplicates(1));
+    EXPECT_EQ(Marks(Left()), "DY");
+    EXPECT_EQ(Marks(Right()), "DYN");
+    EXPECT_EQ(Right().Entries[1].image, kImageTagged);
+}
+
+TEST_F(Compare, NewerComparesToTheMinute) {
+    OpenSides();
+    const SYSTEMTIME early = LocalTimeOf(2024, 5, 6, 10, 15, 10);
+    const SYSTEMTIME late = LocalTimeOf(2024, 5, 6, 10, 15, 40);
+    MakeFile(tmp / "L" / "same.txt", 1, &late);
+    MakeFile(tmp / "R" / "same.txt", 1, &early);
+    Load(tmp / "L", tmp / "R");
+
+    Run(true, kNoNewer);
+    EXPECT_EQ(Marks(Left()), "DN");
+    EXPECT_EQ(Marks(Right()), "DN");
+}
+
+TEST_F(Compare, OneNewerFileEachSideGivesTwoLinesLeftFirst) {
+    OpenSides();
+    const SYSTEMTIME old = LocalTimeOf(1999, 3, 1, 9, 0);
+    const SYSTEMTIME recent = LocalTimeOf(2026, 1, 2, 9, 1);
+    for (int i = 0; i < 40; ++i) {  // enough rows that the lists must scroll to show the tags
+        const std::string name = "f" + std::to_string(100 + i) + ".txt";
+        MakeFile(tmp / "L" / name, 1, &old);
+        MakeFile(tmp / "R" / name, 1, &old);
+    }
+    MakeFile(tmp / "L" / "x.txt", 1, &recent);
+    MakeFile(tmp / "R" / "x.txt", 1, &old);
+    MakeFile(tmp / "L" / "y.txt", 1, &old);
+    MakeFile(tmp / "R" / "y.txt", 1, &recent);
+    Load(tmp / "L", tmp / "R");
+    form->SetSide2Active();  // the side active before the run is active after it
+
+    Run(true, "1 newer file(s) found on left.\r1 newer file(s) found on right.");
+    const int x = IndexOfCaption(Left(), "X.txt");
+    const int y = IndexOfCaption(Right(), "Y.txt");
+    ASSERT_EQ(x, 41);
+    EXPECT_EQ(Left().Entries[static_cast<size_t>(x)].mark, 'Y');
+    EXPECT_EQ(Right().Entries[static_cast<size_t>(y)].mark, 'Y');
+    EXPECT_EQ(Left().TagCount, 1);
+    EXPECT_EQ(Right().TagCount, 1);
+    EXPECT_FALSE(form->LeftActive);
+    // The first tagged entry of each side is selected, focused and scrolled to.
+    EXPECT_TRUE(Left().List.IsSelected(x));
+    EXPECT_TRUE(Left().List.IsFocused(x));
+    EXPECT_TRUE(Right().List.IsSelected(y));
+    EXPECT_TRUE(Right().List.IsFocused(y));
+    EXPECT_GT(Left().List.TopIndex(), 0);
+    EXPECT_LE(Left().List.TopIndex(), x);
+    EXPECT_GT(Right().List.TopIndex(), 0);
+}
+
+TEST_F(Compare, OnlyLeftNewerEndsTheReportWithALineBreak) {
+    OpenSides();
+    const SYSTEMTIME old = LocalTimeOf(2001, 3, 1, 9, 0);
+    const SYSTEMTIME recent = LocalTimeOf(2001, 3, 1, 9, 1);
+    MakeFile(tmp / "L" / "a.txt", 1, &recent);
+    MakeFile(tmp / "R" / "a.txt", 1, &old);
+    MakeFile(tmp / "L" / "b.txt", 1, &recent);
+    MakeFile(tmp / "R" / "b.txt", 1, &old);
+    Load(tmp / "L", tmp / "R");
+
+    Run(true, "2 newer file(s) found on left.\r");
+    EXPECT_EQ(Marks(Left()), "DYY");
+    EXPECT_EQ(Marks(Right()), "DNN");
+}
+
+TEST_F(Compare, EarlierTagsGoEvenWhenNothingIsFound) {
+    OpenSides();
+    MakeFile(tmp / "L" / "left.txt", 1);
+    MakeFile(tmp / "R" / "right1.txt", 1);
+    MakeFile(tmp / "R" / "right2.txt", 1);
+    Load(tmp / "L", tmp / "R");
+    TagByHand(Right(), "Right1.txt");
+    TagByHand(Left(), "Left.txt");
+    ASSERT_EQ(Right().TagCount, 1);
+
+    Run(false, kNoDuplicates);
+    EXPECT_EQ(Marks(Left()), "DN");
+    EXPECT_EQ(Marks(Right()), "DNN");
+    EXPECT_EQ(Right().TagCount, 0);
+    EXPECT_EQ(Right().Status.Text(1), "2 Files");
+}
+
+TEST_F(Compare, DirectoriesAndBracketedNamesAreNeverCompared) {
+    OpenSides();
+    for (const char* side : {"L", "R"}) {
+        MakeDir(tmp / side / "Docs");
+        MakeFile(tmp / side / "[notes].txt", 5);
+    }
+    MakeDir(tmp / "L" / "readme");
+    MakeFile(tmp / "R" / "readme", 5);
+    Load(tmp / "L", tmp / "R");
+
+    Run(false, kNoDuplicates);
+    EXPECT_EQ(Marks(Left()).find('Y'), std::string::npos) << Marks(Left());
+    EXPECT_EQ(Marks(Right()).find('Y'), std::string::npos) << Marks(Right());
+    EXPECT_EQ(Left().TagCount + Right().TagCount, 0);
+}
+
+TEST_F(Compare, TwoSelectedEntriesBecomeTaggedAtTheFirstMatch) {
+    OpenSides();
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) MakeFile(tmp / "L" / name, 1000);
+    MakeFile(tmp / "R" / "a.txt", 1);
+    MakeFile(tmp / "R" / "d.txt", 1);
+    Load(tmp / "L", tmp / "R");
+    Left().List.ClearSelection();
+    Left().List.SetSelected(2, true);  // B.txt
+    Left().List.SetSelected(3, true);  // C.txt
+
+    Run(false, Duplicates(4));
+    EXPECT_EQ(Marks(Left()), "DYYYY");
+    EXPECT_EQ(Left().TagCount, 4);
+    EXPECT_EQ(Left().Status.Text(1), "Tag: 4k (4)");
+    EXPECT_EQ(Right().TagCount, 2);
+    // Matches are deselected; the walk to the first tag selects it again.
+    EXPECT_TRUE(Left().List.IsSelected(1));
+    EXPECT_FALSE(Left().List.IsSelected(4));
+}
+
+TEST_F(Compare, SixHundredFilesEachSideTake721200Steps) {
+    // Drive roots list no "[parent]", so every entry is a file.
+    OpenSides();
+    for (int i = 0; i < 600; ++i) {
+        const std::string n = std::to_string(1000 + i);
+        MakeFile(tmp / "L" / ("l" + n + ".txt"), 0);
+        MakeFile(tmp / "R" / ("r" + n + ".txt"), 0);
+    }
+    const std::string dosdevices = UnixPath("C:\\") + "../dosdevices/";
+    std::string cmd = ("ln -sfn '" + UnixPath(tmp / "L") + "' '" + dosdevices + "l:' && ln -sfn '" +
+                       UnixPath(tmp / "R") + "' '" + dosdevices + "r:'");
+    ASSERT_EQ(RunShell(cmd), 0) << cmd << " " << GetLastError();
+    struct Unlink {
+        std::string dir;
+        ~Unlink() { RunShell("rm -f '" + dir + "l:' '" + dir + "r:'"); }
+    } unlink{dosdevices};
+    Load("L:\\", "R:\\");
+    ASSERT_EQ(Left().Entries.size(), 600u);
+    ASSERT_EQ(Right().Entries.size(), 600u);
+
+    Run(true, kNoNewer);
+    EXPECT_EQ(form->LastCompareSteps, 721200);
+    EXPECT_EQ(form->MessagePanel.Caption(), "Checking for newer files...  (721000)");
+    EXPECT_FALSE(IsShown(form->MessagePanel.Handle()));
+    SetCurrentDirectoryW(L"C:\\");
+}
+
+TEST_F(Compare, CancelChangesNothing) {
+    OpenSides();
+    MakeFile(tmp / "L" / "a.txt", 1);
+    MakeFile(tmp / "R" / "a.txt", 1);
+    MakeFile(tmp / "R" / "b.txt", 1);
+    Load(tmp / "L", tmp / "R");
+    TagByHand(Right(), "B.txt");
+    form->SetSide2Active();
+
+    modals.ExpectDialog("TConfirmTag", [](ModalForm&) { return IDCANCEL; });
+    form->NewerorDups1Click();
+    EXPECT_EQ(Marks(Left()), "DN");
+    EXPECT_EQ(Marks(Right()), "DNY");
+    EXPECT_EQ(Right().TagCount, 1);
+    EXPECT_FALSE(form->LeftActive);
+    EXPECT_FALSE(IsShown(form->MessagePanel.Handle()));
+    EXPECT_EQ(form->MessagePanel.Caption(), "");
+}
+
+TEST_F(Compare, DialogStartsWithNewerAndKeepsTheLastChoice) {
+    OpenSides();
+    MakeFile(tmp / "L" / "a.txt", 1);
+    MakeFile(tmp / "R" / "a.txt", 1);
+    Load(tmp / "L", tmp / "R");
+    TConfirmTag& d = *form->ConfirmTag;
+    EXPECT_EQ(d.Caption(), "Confirm Tag Type");
+    EXPECT_TRUE(d.NewerMode());
+    const RECT r1 = ChildRect(d.RadioButton1), r2 = ChildRect(d.RadioButton2);
+    const RECT ok = ChildRect(d.OKBtn), cancel = ChildRect(d.CancelBtn);
+    EXPECT_EQ((std::vector<LONG>{r1.left, r1.top, r1.right - r1.left, r1.bottom - r1.top}),
+              (std::vector<LONG>{50, 14, 129, 17}));
+    EXPECT_EQ((std::vector<LONG>{r2.left, r2.top, r2.right - r2.left}), (std::vector<LONG>{50, 33, 153}));
+    EXPECT_EQ((std::vector<LONG>{ok.left, ok.top, cancel.left, cancel.right - cancel.left}),
+              (std::vector<LONG>{39, 68, 135, 75}));
+    EXPECT_EQ(WindowText(d.RadioButton1), "&All duplicate file names");
+    EXPECT_EQ(WindowText(d.RadioButton2), "&Newer duplicate files only");
+    EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.RadioButton2, FALSE), d.OKBtn);  // the group, then OK
+
+    // The real modal loop: a click on the first choice, then Enter on the default button.
+    modals.ExpectDialog("TConfirmTag", [&](ModalForm& f) {
+        PostMessageW(d.RadioButton1, BM_CLICK, 0, 0);
+        PostMessageW(f.Handle(), WM_KEYDOWN, VK_RETURN, 1);
+        return f.RunModalLoop(form->Handle());
+    });
+    modals.ExpectBox(Duplicates(1), IDOK, "Information");
+    form->NewerorDups1Click();
+    EXPECT_FALSE(d.NewerMode());
+
+    // Esc cancels; the choice stays.
+    modals.ExpectDialog("TConfirmTag", [&](ModalForm& f) {
+        EXPECT_FALSE(d.NewerMode());
+        PostMessageW(d.OKBtn, WM_KEYDOWN, VK_ESCAPE, 1);
+        return f.RunModalLoop(form->Handle());
+    });
+    form->NewerorDups1Click();
+    EXPECT_EQ(Marks(Left()), "DY");
+}
+
+// The run against a plain nested scan done here with the form's own steps, on random sides with
+// random earlier selections: marks, selections, counts and current entries must agree.
+TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
+    OpenSides();
+    std::mt19937 rng(7);
+    for (const char* side : {"L", "R"}) {
+        for (int i = 0; i < 30; ++i) {
+            if (rng() % 2) continue;
+            const SYSTEMTIME t = LocalTimeOf(2020, 1, 1, 10, static_cast<int>(rng() % 3));
+            MakeFile(tmp / side / ("n" + std::to_string(i) + ".txt"), 1 + rng() % 5000, &t);
+        }
+    }
+    Load(tmp / "L", tmp / "R");
+    for (bool newer : {true, false}) {
+        std::vector<int> selected[2];
+        for (int s = 0; s < 2; ++s)
+            for (size_t i = 0; i < form->side[s].Entries.size(); ++i)
+                if (rng() % 4 == 0) selected[s].push_back(static_cast<int>(i));
+
+        auto prepare = [&] {
+            for (int s = 0; s < 2; ++s) {
+                Side& side = form->side[s];
+                for (size_t i = 0; i < side.Entries.size(); ++i)
+                    if (side.Entries[i].mark == 'Y') form->UntagEntry(side, static_cast<int>(i));
+                side.List.ClearSelection();
+                for (int i : selected[s]) side.List.SetSelected(i, true);
+                side.TagCount = 0;
+            }
+            form->SetSide1Active();
+        };
+        struct State {
+            std::string marks[2];
+            std::vector<int> sel[2];
+            std::int64_t count[2], bytes[2];
+            int current[2];
+        };
+        auto capture = [&] {
+            State st;
+            for (int s = 0; s < 2; ++s) {
+                for (const Entry& e : form->side[s].Entries) st.marks[s] += e.mark;
+                for (int i = form->side[s].List.FirstSelected(); i >= 0; i = form->side[s].List.NextSelected(i))
+                    st.sel[s].push_back(i);
+                st.count[s] = form->side[s].TagCount;
+                st.bytes[s] = form->side[s].TagBytes;
+                st.current[s] = form->side[s].CurrentItem;
+            }
+            return st;
+        };
+
+        // The plain scan, step by step (no earlier tags, so the untagging step has nothing to do).
+        prepare();
+        form->SetSide2Active();
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass == 0) form->SetSide1Active(); else form->SetSide2Active();
+            Side& src = form->side[pass];
+            const Side& tgt = form->side[1 - pass];
+            for (size_t i = 0; i < src.Entries.size(); ++i) {
+                if (src.Entries[i].caption[0] == '[' || src.Entries[i].caption[0] == '<') continue;
+                for (const Entry& t : tgt.Entries) {
+                    if (t.caption != src.Entries[i].caption) continue;  // captions fold the same way
+                    if (newer && src.Entries[i].minute <= t.minute) continue;
+                    form->TagEntry(src, static_cast<int>(i));
+                    form->UpdateTagTotals();
+                    src.List.SetSelected(static_cast<int>(i), false);
+                    break;
+                }
+            }
+        }
+        form->SetSide1Active();
+        const State plain = capture();
+
+        prepare();
+        modals.ExpectDialog("TConfirmTag", [newer](ModalForm& f) {
+            dynamic_cast<TConfirmTag&>(f).SetNewerMode(newer);
+            return IDOK;
+        });
+        modals.ExpectBox(CompareReport(newer, plain.count[0], plain.count[1]), IDOK);
+        form->NewerorDups1Click();
+        const State fast = capture();
+        for (int s = 0; s < 2; ++s) {
+            EXPECT_EQ(fast.marks[s], plain.marks[s]) << "side " << s << " newer " << newer;
+            EXPECT_EQ(fast.count[s], plain.count[s]);
+            EXPECT_EQ(fast.bytes[s], plain.bytes[s]);
+            // The run ends by selecting the first tag of each side with tags.
+            std::vector<int> sel = plain.sel[s];
+            const size_t first = plain.marks[s].find('Y');
+            if (plain.count[s] > 0 && first != std::string::npos) sel.push_back(static_cast<int>(first));
+            std::sort(sel.begin(), sel.end());
+            sel.erase(std::unique(sel.begin(), sel.end()), sel.end());
+            EXPECT_EQ(fast.sel[s], sel) << "side " << s << " newer " << newer;
+        }
+        EXPECT_GT(plain.count[0] + plain.count[1], 0);
+    }
+}
+
+}  // namespace bivane::test
