@@ -216,7 +216,8 @@ public:
 
 private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM);
+    WNDPROC listProc_ = nullptr;  // the list view's own window procedure
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnNotify(NMHDR* hdr);
     void OnCommand(int id, int code, HWND control);

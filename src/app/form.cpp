@@ -125,7 +125,11 @@ void TForm1::CreateControls() {
         ShowWindow(s->Title.Handle(), SW_SHOWNA);
         ShowWindow(s->Status.Handle(), SW_SHOWNA);
         for (int i = 0; i < 3; ++i) s->Status.SetText(i, i == 0 ? "Dir: 0k" : i == 1 ? "Tag: 0k" : "Free: 0k");
-        SetWindowSubclass(s->List.Handle(), &TForm1::ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        // Subclassed through the window procedure itself: comctl32's subclass chain looks up a
+        // window property per message, which under Wine is a server round trip.
+        SetWindowLongPtrW(s->List.Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        listProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(s->List.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TForm1::ListProc)));
     }
     L.Title.SetColors(GetSysColor(COLOR_ACTIVECAPTION), RGB(255, 255, 255));
 
@@ -346,8 +350,11 @@ LRESULT TForm1::OnNotify(NMHDR* hdr) {
     }
 }
 
-LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-    auto* self = reinterpret_cast<TForm1*>(ref);
+LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    auto callList = [self](HWND w, UINT m, WPARAM a, LPARAM b) {
+        return CallWindowProcW(self->listProc_, w, m, a, b);
+    };
     Side& s = self->SideOf(h);
     const bool left = &s == &self->side[0];
     switch (msg) {
@@ -362,7 +369,7 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_P
             self->Guard([&] {
                 if (left) self->ListView1MouseDown(b, shift, x, y); else self->ListView2MouseDown(b, shift, x, y);
             });
-            const LRESULT r = DefSubclassProc(h, msg, wp, lp);
+            const LRESULT r = callList(h, msg, wp, lp);
             // The list tracks the press itself and keeps the release; report it here.
             if (b != MouseButton::Middle) {
                 const TShiftState upShift = ShiftNow();
@@ -396,7 +403,7 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_P
         }
         default: break;
     }
-    return DefSubclassProc(h, msg, wp, lp);
+    return callList(h, msg, wp, lp);
 }
 
 TShiftState TForm1::ShiftForMouse(WPARAM wp) const {

@@ -224,7 +224,9 @@ TEST_F(CopyMoveDelete, CopyIntoADriveRootAndTheSpaceCheck) {
     // Free space in 64 bits: a disk with more than 2 GB free takes a 3 GB file.
     ULARGE_INTEGER freeBytes{}, total{}, totalFree{};
     ASSERT_TRUE(GetDiskFreeSpaceExW(L"D:\\", &freeBytes, &total, &totalFree));
-    if (totalFree.QuadPart > 4000000000ull) EXPECT_TRUE(form->CheckDiskSpace("3000000000", "D:\\big.bin"));
+    if (totalFree.QuadPart > 4000000000ull) {
+        EXPECT_TRUE(form->CheckDiskSpace("3000000000", "D:\\big.bin"));
+    }
     const std::string tooBig = std::to_string(totalFree.QuadPart + 1000000000ull);
     modals.ExpectBox("Insufficient disk space\ron drive D: \rfor big.bin", IDOK, "Warning");
     EXPECT_FALSE(form->CheckDiskSpace(tooBig, "d:\\big.bin"));

@@ -12,7 +12,9 @@ void ExpectAt(HWND w, int x, int y, int width = -1, int height = -1) {
     const RECT r = ChildRect(w);
     EXPECT_EQ(r.left, x) << WindowText(w);
     EXPECT_EQ(r.top, y) << WindowText(w);
-    if (width >= 0) EXPECT_EQ(r.right - r.left, width) << WindowText(w);
+    if (width >= 0) {
+        EXPECT_EQ(r.right - r.left, width) << WindowText(w);
+    }
     if (height >= 0) EXPECT_EQ(r.bottom - r.top, height) << WindowText(w);
 }
 
