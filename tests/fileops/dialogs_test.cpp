@@ -15,7 +15,9 @@ void ExpectAt(HWND w, int x, int y, int width = -1, int height = -1) {
     if (width >= 0) {
         EXPECT_EQ(r.right - r.left, width) << WindowText(w);
     }
-    if (height >= 0) EXPECT_EQ(r.bottom - r.top, height) << WindowText(w);
+    if (height >= 0) {
+        EXPECT_EQ(r.bottom - r.top, height) << WindowText(w);
+    }
 }
 
 void PostKey(HWND w, WORD key, UINT msg = WM_KEYDOWN) {
