@@ -15,6 +15,21 @@ std::string DriveFailedText(char letter) {
     return "Drive [" + std::string(1, Upper(letter)) + ":] did not respond!";
 }
 
+// Makes the side's directory current; a failure is told and the activation goes on.
+void MakeDirectoryCurrent(HWND owner, const Side& s) {
+    if (TryChangeDir(s.Tree.Directory())) return;
+    const std::string x(1, Upper(s.Drive.Drive()));
+    ShowBox(owner, BoxKind::Error, "Check disk in drive " + x + "\r" + "\r" + DriveFailedText(x[0]), BoxButtons::Ok);
+}
+
+// The side's first selected entry becomes its current entry.
+void TakeSelectionAsCurrent(Side& s) {
+    const int sel = s.List.FirstSelected();
+    if (sel < 0) return;
+    s.CurrentItem = sel;
+    s.CurrentName = s.Entries[static_cast<size_t>(sel)].caption;
+}
+
 }  // namespace
 
 void TForm1::SetSide1Active() {
@@ -26,16 +41,8 @@ void TForm1::SetSide1Active() {
     L.Title.SetColors(GetSysColor(COLOR_ACTIVECAPTION), RGB(255, 255, 255));
     R.Title.SetColors(GetSysColor(COLOR_INACTIVECAPTION), RGB(255, 255, 255));
     SetRightDirHint();
-    if (!TryChangeDir(L.Tree.Directory())) {
-        const char x = Upper(L.Drive.Drive());
-        ShowBox(hwnd_, BoxKind::Error,
-                "Check disk in drive " + std::string(1, x) + "\r" + "\r" + DriveFailedText(x), BoxButtons::Ok);
-    }
-    const int sel = L.List.FirstSelected();
-    if (sel >= 0) {
-        L.CurrentItem = sel;
-        L.CurrentName = L.Entries[static_cast<size_t>(sel)].caption;
-    }
+    MakeDirectoryCurrent(hwnd_, L);
+    TakeSelectionAsCurrent(L);
 }
 
 void TForm1::SetSide2Active() {
@@ -51,20 +58,12 @@ void TForm1::SetSide2Active() {
     L.Title.SetColors(GetSysColor(COLOR_INACTIVECAPTION), RGB(255, 255, 255));
     R.Title.SetColors(GetSysColor(COLOR_ACTIVECAPTION), RGB(255, 255, 255));
     SetLeftDirHint();
-    if (!TryChangeDir(R.Tree.Directory())) {
-        const char x = Upper(R.Drive.Drive());
-        ShowBox(hwnd_, BoxKind::Error,
-                "Check disk in drive " + std::string(1, x) + "\r" + "\r" + DriveFailedText(x), BoxButtons::Ok);
-    }
+    MakeDirectoryCurrent(hwnd_, R);
     if (RightUnloaded) {
         RightUnloaded = false;
         LoadLeftSide();
     }
-    const int sel = R.List.FirstSelected();
-    if (sel >= 0) {
-        R.CurrentItem = sel;
-        R.CurrentName = R.Entries[static_cast<size_t>(sel)].caption;
-    }
+    TakeSelectionAsCurrent(R);
 }
 
 void TForm1::SetLeftDirHint() {
