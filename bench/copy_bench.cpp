@@ -1,19 +1,15 @@
-// Throughput of the block copy against the system's CopyFileW on the same file, in one run.
-//   copy_bench [megabytes] [folder]      (1024 MB and the temporary folder by default)
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
+// The block copy against the system's CopyFileW: one big file, and many small files one by one.
+//   copy_bench.exe <file | megabytes> <folder | count> <work folder>
+// A size or a count makes the source here (smoke runs); big sources are made by bench.sh on the
+// host. Copies go to fresh folders inside the work folder and are removed afterwards.
 #include <cstdlib>
-#include <cwchar>
-#include <string>
-#include <vector>
 
+#include "bench/bench_util.h"
 #include "fileops/copy_file.h"
 #include "fileops/progress_dialog.h"
-#include "platform/handles.h"
-#include "platform/utf.h"
 
 using namespace bivane;
+using namespace bivane::bench;
 
 namespace {
 
@@ -23,7 +19,7 @@ bool MakeSource(const std::wstring& path, long long bytes) {
     std::vector<char> block(1 << 20);
     for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 131 + i / 4096);
     for (long long left = bytes; left > 0;) {
-        const DWORD n = static_cast<DWORD>(left < static_cast<long long>(block.size()) ? left : block.size());
+        const DWORD n = static_cast<DWORD>(std::min<long long>(left, static_cast<long long>(block.size())));
         DWORD written = 0;
         if (!WriteFile(f.get(), block.data(), n, &written, nullptr) || written != n) return false;
         left -= n;
@@ -31,62 +27,105 @@ bool MakeSource(const std::wstring& path, long long bytes) {
     return true;
 }
 
-template <typename F>
-double Seconds(F&& f) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+std::vector<std::wstring> FileNames(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle f(FindFirstFileW((dir + L"\\*").c_str(), &fd));
+    if (!f) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+    } while (FindNextFileW(f.get(), &fd));
+    return names;
+}
+
+void RemoveFolder(const std::wstring& dir) {
+    for (const std::wstring& n : FileNames(dir)) DeleteFileW((dir + L"\\" + n).c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
+long long SizeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d)) return -1;
+    return (static_cast<long long>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+}
+
+int failures = 0;
+
+void Ours(TProgress& progress, const std::wstring& src, const std::wstring& dst, long long bytes) {
+    progress.PrepareBar(static_cast<int>(bytes / kCopyBlockSize + 1));
+    try {
+        CopyFileWithProgress(progress, Narrow(src), Narrow(dst));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "CopyFileWithProgress: %s\n", e.what());
+        ++failures;
+    }
+}
+
+void System(const std::wstring& src, const std::wstring& dst) {
+    if (!CopyFileW(src.c_str(), dst.c_str(), FALSE)) ++failures;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    const long long mb = argc > 1 ? std::wcstoll(argv[1], nullptr, 10) : 1024;
-    std::wstring dir;
-    if (argc > 2) {
-        dir = argv[2];
-    } else {
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        dir = tmp;
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: copy_bench <file | megabytes> <folder | count> <work folder>\n");
+        return 2;
     }
-    if (!dir.empty() && dir.back() != L'\\') dir += L'\\';
-    const std::wstring src = dir + L"bvbench_src.bin", ours = dir + L"bvbench_ours.bin", sys = dir + L"bvbench_sys.bin";
-    const long long bytes = mb << 20;
-    if (!MakeSource(src, bytes)) {
-        std::fprintf(stderr, "cannot write %lld MB in %s\n", mb, Narrow(dir).c_str());
-        return 1;
-    }
+    InitControls();
+    const std::wstring work = argv[3];
+    CreateDirectoryW(work.c_str(), nullptr);
     TProgress progress;
     progress.ShowModeless();
+
+    // One big file: alternating rounds, best of each, so neither side gains from a warmer cache.
+    std::wstring big = argv[1];
+    if (IsCount(big)) {
+        big = work + L"\\bvbench_src.bin";
+        if (!MakeSource(big, static_cast<long long>(_wtoi(argv[1])) << 20)) {
+            std::fprintf(stderr, "cannot write the source in %s\n", Narrow(work).c_str());
+            return 1;
+        }
+    }
+    const long long bytes = SizeOf(big);
+    const std::wstring ours = work + L"\\bvbench_ours.bin", sys = work + L"\\bvbench_sys.bin";
     double best[2] = {1e30, 1e30};
-    int failures = 0;
-    // Alternating rounds, best of each, so neither side gains from a warmer cache.
     for (int round = 0; round < 3; ++round) {
-        progress.PrepareBar(static_cast<int>(bytes / kCopyBlockSize + 1));
-        best[0] = std::min(best[0], Seconds([&] {
-            try {
-                CopyFileWithProgress(progress, Narrow(src), Narrow(ours));
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "CopyFileWithProgress: %s\n", e.what());
-                ++failures;
-            }
-        }));
-        best[1] = std::min(best[1], Seconds([&] {
-            if (!CopyFileW(src.c_str(), sys.c_str(), FALSE)) ++failures;
-        }));
+        best[0] = std::min(best[0], Seconds([&] { Ours(progress, big, ours, bytes); }));
+        best[1] = std::min(best[1], Seconds([&] { System(big, sys); }));
+        if (SizeOf(ours) != bytes || SizeOf(sys) != bytes) ++failures;
         DeleteFileW(ours.c_str());
         DeleteFileW(sys.c_str());
     }
-    DeleteFileW(src.c_str());
+    if (IsCount(argv[1])) DeleteFileW(big.c_str());
+    const std::string mb = std::to_string(bytes >> 20) + " MB";
+    // Ratios of throughput: the system's time over ours.
+    Row("copy one file of " + mb, best[0], "CopyFileW", best[1], best[1] / best[0], ">= 0.9");
+
+    // Many small files into an empty folder each, once per side: under Wine each new name costs a
+    // search of the target folder, so a round is long and both sides pay it alike.
+    const std::wstring smallDir = IsCount(argv[2]) ? Widen(SmokeFolder(_wtoi(argv[2]))) : std::wstring(argv[2]);
+    const std::vector<std::wstring> names = FileNames(smallDir);
+    std::vector<long long> sizes;
+    for (const std::wstring& n : names) sizes.push_back(SizeOf(smallDir + L"\\" + n));
+    const std::wstring oursDir = work + L"\\ours", sysDir = work + L"\\sys";
+    RemoveFolder(oursDir);
+    RemoveFolder(sysDir);
+    CreateDirectoryW(oursDir.c_str(), nullptr);
+    CreateDirectoryW(sysDir.c_str(), nullptr);
+    const double tSys = Seconds([&] {
+        for (const std::wstring& n : names) System(smallDir + L"\\" + n, sysDir + L"\\" + n);
+    });
+    const double tOurs = Seconds([&] {
+        for (size_t i = 0; i < names.size(); ++i) {
+            Ours(progress, smallDir + L"\\" + names[i], oursDir + L"\\" + names[i], sizes[i]);
+        }
+    });
+    if (FileNames(oursDir).size() != names.size() || FileNames(sysDir).size() != names.size()) ++failures;
+    RemoveFolder(oursDir);
+    RemoveFolder(sysDir);
     progress.Hide();
-    if (failures) return 1;
-    const double mbOurs = mb / best[0], mbSys = mb / best[1];
-    std::printf("file size            %lld MB\n", mb);
-    std::printf("CopyFileWithProgress %.3f s  %.1f MB/s\n", best[0], mbOurs);
-    std::printf("CopyFileW            %.3f s  %.1f MB/s\n", best[1], mbSys);
-    std::printf("throughput ratio     %.2f (target >= 0.9)\n", mbOurs / mbSys);
-    return 0;
+    Row("copy " + std::to_string(names.size()) + " small files", tOurs, "CopyFileW on each", tSys, tSys / tOurs,
+        ">= 0.9");
+    return failures ? 1 : 0;
 }

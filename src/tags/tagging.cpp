@@ -6,6 +6,8 @@
 #include "tags/side_order.h"
 #include "tags/tag_rules.h"
 
+#include <vector>
+
 namespace bivane {
 
 namespace {
@@ -70,28 +72,78 @@ void TForm1::TagItem(int item, bool advance) {
     if (next > s.List.TopIndex() + s.List.VisibleRows() - 2) s.List.ScrollRows(1);
 }
 
+// Whole-list commands change every entry at once and then report only the last changed one: the
+// reports in between would each move the current item on, so the last is what they leave behind,
+// and one repaint replaces a redraw per entry. A rename waiting for its report takes the first
+// report instead, so then every entry is changed and reported one by one.
 void TForm1::TagAllClick() {
     Side& s = Active();
     if (s.Entries.empty()) return;
-    for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
-        if (!IsDirEntry(CaptionOf(s, i))) TagEntry(s, i);
+    if (s.RenamePending) {
+        for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
+            if (!IsDirEntry(CaptionOf(s, i))) TagEntry(s, i);
+        }
+        UpdateTagTotals();
+        return;
     }
+    int last = -1;
+    for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
+        Entry& e = s.Entries[static_cast<size_t>(i)];
+        if (IsDirEntry(e.caption)) continue;
+        e.image = kImageTagged;
+        e.mark = 'Y';
+        last = i;
+    }
+    s.List.RedrawAll();
+    if (last >= 0) ListViewChange(s, last);
     UpdateTagTotals();
 }
 
 void TForm1::InvertTagsClick() {
     Side& s = Active();
     if (s.Entries.empty()) return;
+    if (s.RenamePending) {
+        for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
+            const char mark = s.Entries[static_cast<size_t>(i)].mark;
+            if (MarkIs(mark, 'Y')) {
+                // Deselected first, or the totals would turn a multi-selection back into tags.
+                s.List.SetSelected(i, false);
+                UntagEntry(s, i);
+            } else if (MarkIs(mark, 'N')) {
+                TagEntry(s, i);
+            }
+        }
+        UpdateTagTotals();
+        return;
+    }
+    // The formerly tagged lose their selection, or the totals would turn a multi-selection back
+    // into tags; when that is the whole selection it is cleared in one step.
+    std::vector<int> deselect;
+    int selected = 0;
+    for (int i = s.List.FirstSelected(); i >= 0; i = s.List.NextSelected(i)) {
+        ++selected;
+        if (MarkIs(s.Entries[static_cast<size_t>(i)].mark, 'Y')) deselect.push_back(i);
+    }
+    if (!deselect.empty() && static_cast<int>(deselect.size()) == selected) {
+        s.List.ClearSelection();
+    } else {
+        for (int i : deselect) s.List.SetSelected(i, false);
+    }
+    int last = -1;
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
-        const char mark = s.Entries[static_cast<size_t>(i)].mark;
-        if (MarkIs(mark, 'Y')) {
-            // Deselected first, or the totals would turn a multi-selection back into tags.
-            s.List.SetSelected(i, false);
-            UntagEntry(s, i);
-        } else if (MarkIs(mark, 'N')) {
-            TagEntry(s, i);
+        Entry& e = s.Entries[static_cast<size_t>(i)];
+        if (MarkIs(e.mark, 'Y')) {
+            e.mark = 'N';
+            e.image = UntaggedImage(e.caption);
+            last = i;
+        } else if (MarkIs(e.mark, 'N')) {
+            e.mark = 'Y';
+            e.image = kImageTagged;
+            last = i;
         }
     }
+    s.List.RedrawAll();
+    if (last >= 0) ListViewChange(s, last);
     UpdateTagTotals();
 }
 

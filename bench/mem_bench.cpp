@@ -1,0 +1,58 @@
+// Private memory per listed entry: the growth of the process's private bytes over a load of a
+// folder, less the names' own bytes, divided by the entries listed.
+//   mem_bench.exe folder|count      (a count makes a tiny folder here: smoke runs only)
+#include "app/Unit1.h"
+#include "bench/bench_util.h"
+#include "platform/fs.h"
+
+#include <psapi.h>  // after windows.h, which it needs
+
+using namespace bivane;
+using namespace bivane::bench;
+
+namespace {
+
+double PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+    return static_cast<double>(pmc.PrivateUsage);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: mem_bench folder|count\n");
+        return 2;
+    }
+    InitControls();
+    NoModals modals;
+    const std::string dir = CaseFolder(argv[1]);
+    const int n = FilesIn(dir);
+    ChangeDir(EmptyFolder());
+    TForm1 form;
+    form.Show();
+    Pump();
+    form.LoadLeftSide();  // everything a load allocates once, before the count starts
+    Pump();
+    const double before = PrivateBytes();
+    ChangeDir(dir);
+    form.LoadLeftSide();
+    Pump();
+    const double after = PrivateBytes();
+    const Side& s = form.side[0];
+    if (s.Entries.size() != static_cast<size_t>(n) + 1) {
+        std::fprintf(stderr, "mem_bench: listed %zu entries for %d files\n", s.Entries.size(), n);
+        return 1;
+    }
+    double names = 0;
+    for (const Entry& e : s.Entries) names += static_cast<double>(e.caption.size());
+    const double perEntry = (after - before - names) / static_cast<double>(s.Entries.size());
+    char value[32], limit[32];
+    std::snprintf(value, sizeof value, "%.0f bytes", perEntry);
+    std::snprintf(limit, sizeof limit, "%d bytes", 200);
+    RowText("private memory per entry, " + std::to_string(s.Entries.size()) + " entries", value, "limit", limit,
+            perEntry / 200, "<= 1");
+    return modals.unexpected ? 1 : 0;
+}

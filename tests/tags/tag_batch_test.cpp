@@ -1,0 +1,121 @@
+// Tag all and Invert change the whole list in one pass; what they leave must be what changing and
+// reporting each entry in turn leaves. The right side runs those per-entry steps on the same
+// folder, and both sides are compared after every command.
+#include "tags/tags_support.h"
+#include "tags/tag_rules.h"
+
+namespace bivane::test {
+
+namespace {
+
+void StepByStepTagAll(TForm1& form, Side& s) {
+    for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
+        if (!IsDirEntry(s.Entries[static_cast<size_t>(i)].caption)) form.TagEntry(s, i);
+    }
+    form.UpdateTagTotals();
+}
+
+void StepByStepInvert(TForm1& form, Side& s) {
+    for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
+        const char mark = s.Entries[static_cast<size_t>(i)].mark;
+        if (MarkIs(mark, 'Y')) {
+            s.List.SetSelected(i, false);
+            form.UntagEntry(s, i);
+        } else if (MarkIs(mark, 'N')) {
+            form.TagEntry(s, i);
+        }
+    }
+    form.UpdateTagTotals();
+}
+
+std::string Images(const Side& s) {
+    std::string out;
+    for (const Entry& e : s.Entries) out += static_cast<char>('0' + e.image);
+    return out;
+}
+
+}  // namespace
+
+// What a command leaves on a side.
+struct SideState {
+    std::string marks, images, status;
+    std::vector<int> selected;
+    int current;
+    std::int64_t count, bytes;
+    bool operator==(const SideState&) const = default;
+};
+
+SideState StateOf(const Side& s) {
+    return {Marks(s), Images(s), s.Status.Text(1), SelectedRows(s), s.CurrentItem, s.TagCount, s.TagBytes};
+}
+
+void PrintTo(const SideState& st, std::ostream* os) {
+    *os << "marks " << st.marks << ", images " << st.images << ", status \"" << st.status << "\", "
+        << st.selected.size() << " selected, current " << st.current << ", " << st.count << " tags of "
+        << st.bytes << " bytes";
+}
+
+class TagBatch : public FormTest {
+protected:
+    // The command on the left and the per-entry steps on the right, from the same tags, selection
+    // and current item; each side is active for its turn and looked at before it is left.
+    void Compare(std::initializer_list<const char*> tagged, std::initializer_list<const char*> selected,
+                 void (TForm1::*command)(), void (*steps)(TForm1&, Side&)) {
+        SideState after[2];
+        for (int k = 0; k < 2; ++k) {
+            Side& s = form->side[k];
+            if (k == 0) form->SetSide1Active(); else form->SetSide2Active();
+            form->MClearAllClick();
+            s.List.ClearSelection();
+            for (const char* name : tagged) form->TagEntry(s, IndexOfCaption(s, name));
+            for (const char* name : selected) s.List.SetSelected(IndexOfCaption(s, name), true);
+            s.CurrentItem = 0;
+            if (k == 0) (form.get()->*command)(); else steps(*form, s);
+            after[k] = StateOf(s);
+        }
+        form->SetSide1Active();
+        EXPECT_EQ(after[0], after[1]);
+        left = after[0];
+    }
+    SideState left;
+};
+
+TEST_F(TagBatch, TagAllAndInvertLeaveWhatTheStepsLeave) {
+    MakeDir(tmp / "sub");
+    MakeFile(tmp / "[notes].txt", 5);
+    MakeFile(tmp / "run.exe", 1500);
+    MakeFile(tmp / "go.BAT", 30);
+    MakeFile(tmp / "a.txt", 2048);
+    MakeFile(tmp / "b.doc", 700);
+    MakeFile(tmp / "c", 9);
+    StartIn(tmp.Path());
+    form->SetSide2Active();
+    if (Right().Entries.empty()) form->LoadLeftSide();
+    form->SetSide1Active();
+    ASSERT_EQ(Marks(Left()), Marks(Right()));
+    int lastFile = static_cast<int>(Left().Entries.size()) - 1;
+    while (Left().Entries[static_cast<size_t>(lastFile)].mark == 'D') --lastFile;
+    auto at = [&](const char* name) { return Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), name))]; };
+
+    // A selection of one tagged and one untagged entry: only the tagged one loses its selection.
+    Compare({"Run.exe", "A.txt"}, {"Run.exe", "B.doc"}, &TForm1::InvertTagsClick, StepByStepInvert);
+    EXPECT_EQ(at("Run.exe").image, kImageProgram);
+    EXPECT_EQ(at("[notes].txt").mark, 'Y');
+    EXPECT_EQ(left.selected.size(), 1u);
+    EXPECT_EQ(left.current, lastFile);
+
+    // Every selected entry tagged: the whole selection goes.
+    Compare({"Go.bat", "C"}, {"Go.bat", "C"}, &TForm1::InvertTagsClick, StepByStepInvert);
+    EXPECT_TRUE(left.selected.empty());
+
+    Compare({}, {"A.txt"}, &TForm1::TagAllClick, StepByStepTagAll);
+    EXPECT_EQ(at("[notes].txt").mark, 'N');  // looks like a directory entry to Tag all
+    EXPECT_EQ(left.count, 5);
+
+    // Two selected untagged entries become tags through the totals after Invert.
+    Compare({"A.txt"}, {"B.doc", "C"}, &TForm1::InvertTagsClick, StepByStepInvert);
+    EXPECT_EQ(at("A.txt").mark, 'N');
+    EXPECT_EQ(left.count, 5);
+}
+
+}  // namespace bivane::test
