@@ -47,7 +47,9 @@ int wmain(int argc, wchar_t** argv) {
             std::fprintf(stderr, "load_bench: listed %zu entries for %d files\n", form.side[0].Entries.size(), n);
             return 1;
         }
-        Row("load " + std::to_string(n) + " files", load, "FindFirstFileExW", bare, load / bare, "<= 1.5");
+        // The target is for big folders; a small one shows what a load costs beyond the enumeration.
+        Row("load " + std::to_string(n) + " files", load, "FindFirstFileExW", bare, load / bare,
+            n >= 100000 ? "<= 1.5" : "");
     }
     return modals.unexpected ? 1 : 0;
 }

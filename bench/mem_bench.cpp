@@ -16,7 +16,9 @@ double PrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX pmc{};
     pmc.cb = sizeof pmc;
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    return static_cast<double>(pmc.PrivateUsage);
+    // Wine leaves PrivateUsage at 0 and reports its private bytes as PagefileUsage, which Windows
+    // keeps equal to PrivateUsage.
+    return static_cast<double>(std::max(pmc.PrivateUsage, pmc.PagefileUsage));
 }
 
 }  // namespace
@@ -36,6 +38,15 @@ int wmain(int argc, wchar_t** argv) {
     Pump();
     form.LoadLeftSide();  // everything a load allocates once, before the count starts
     Pump();
+    // The system's own memory for enumerating the folder, which it keeps: counted apart.
+    const double beforeEnumeration = PrivateBytes();
+    {
+        WIN32_FIND_DATAW fd;
+        AutoFindHandle f(FindFirstFileExW(Widen(dir + "\\*.*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                          nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        while (f && FindNextFileW(f.get(), &fd)) {
+        }
+    }
     const double before = PrivateBytes();
     ChangeDir(dir);
     form.LoadLeftSide();
@@ -48,10 +59,24 @@ int wmain(int argc, wchar_t** argv) {
     }
     double names = 0;
     for (const Entry& e : s.Entries) names += static_cast<double>(e.caption.size());
+    double live = static_cast<double>(sizeof(Entry) * s.Entries.capacity());
+    int heapStrings = 0;
+    for (const Entry& e : s.Entries) {
+        for (const std::string* t : {&e.caption, &e.sizeText, &e.dateText}) {
+            if (t->capacity() > 15) {
+                live += static_cast<double>(t->capacity() + 1);
+                ++heapStrings;
+            }
+        }
+    }
+    std::fprintf(stderr, "Entry %zu bytes; live %.0f bytes per entry (%d strings on the heap)\n", sizeof(Entry),
+                 live / static_cast<double>(s.Entries.size()), heapStrings);
     const double perEntry = (after - before - names) / static_cast<double>(s.Entries.size());
     char value[32], limit[32];
-    std::snprintf(value, sizeof value, "%.0f bytes", perEntry);
     std::snprintf(limit, sizeof limit, "%d bytes", 200);
+    std::snprintf(value, sizeof value, "%.0f bytes", (before - beforeEnumeration) / static_cast<double>(n + 1));
+    RowText("system's memory per entry kept after enumerating", value, "", "", 0, "");
+    std::snprintf(value, sizeof value, "%.0f bytes", perEntry);
     RowText("private memory per entry, " + std::to_string(s.Entries.size()) + " entries", value, "limit", limit,
             perEntry / 200, "<= 1");
     return modals.unexpected ? 1 : 0;

@@ -3,8 +3,11 @@
 // Each program is started in the folder and timed until its window is visible and its thread is
 // idle waiting for input (so the first paint is done), then ended. Rounds alternate the two.
 #include <cstdlib>
+#include <optional>
 
+#include "app/Unit1.h"
 #include "bench/bench_util.h"
+#include "platform/fs.h"
 
 using namespace bivane;
 using namespace bivane::bench;
@@ -56,6 +59,46 @@ double StartUp(const std::wstring& exe, const std::wstring& folder) {
     return secs < 0 ? -1 : spent;
 }
 
+// The same two windows made inside this process, which splits start-up into the process's own
+// start and the window's: a bare window of the reference's class, and the main window.
+LRESULT CALLBACK BareProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(h, &ps);
+        TextOutW(dc, 8, 8, L"bare window", 11);
+        EndPaint(h, &ps);
+        return 0;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+double BareWindowHere() {
+    return Seconds([] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = BareProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = L"BareWindowHere";
+        RegisterClassW(&wc);
+        HWND h = CreateWindowW(L"BareWindowHere", L"Bare window", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                               CW_USEDEFAULT, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
+        ShowWindow(h, SW_SHOW);
+        UpdateWindow(h);
+        Pump();
+        DestroyWindow(h);
+    });
+}
+
+double MainWindowHere(const std::wstring& folder) {
+    ChangeDir(Narrow(folder));
+    std::optional<TForm1> form;  // closed after the clock stops
+    return Seconds([&] {
+        form.emplace();
+        form->Show();
+        Pump();
+    });
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -78,5 +121,9 @@ int wmain(int argc, wchar_t** argv) {
     std::sort(bare.begin(), bare.end());
     const double p = prog[prog.size() / 2], b = bare[bare.size() / 2];
     Row("start-up to the painted window", p, "bare window program", b, p / b, "<= 1.5");
+    // Where the time goes: the windows alone, made in this process (already started, no target).
+    InitControls();
+    const double mainHere = MainWindowHere(argv[3]), bareHere = BareWindowHere();
+    Row("main window made in a running process", mainHere, "bare window, same", bareHere, mainHere / bareHere, "");
     return 0;
 }
