@@ -1,12 +1,11 @@
 #!/usr/bin/env python3
 """Makes a benchmark folder of many files on the host, where creating them is fast.
 
-    bench-data.py <folder> <count> [--seed N] [--bytes N] [--like <folder>]
+    bench-data.py <folder> <count> [--seed N] [--bytes N]
 
 Names mix letters of both cases, digits and extensions; sizes are sparse (nothing is written
 unless --bytes asks for real contents); modification times spread over years with many files
-sharing a minute. --like <folder> makes a second side for comparisons: the same names as that
-folder for most files, some of them older or newer, plus names of its own.
+sharing a minute.
 A marker <folder>.complete beside it records what was made, so a later run reuses the folder.
 """
 import argparse
@@ -41,11 +40,10 @@ def main():
     ap.add_argument("count", type=int)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--bytes", type=int, default=0, help="real contents of this many bytes per file")
-    ap.add_argument("--like", help="a folder made earlier whose names this one mostly shares")
     a = ap.parse_args()
 
     marker = a.folder.rstrip("/") + ".complete"
-    wanted = f"{a.count} seed={a.seed} bytes={a.bytes} like={a.like or ''}\n"
+    wanted = f"{a.count} seed={a.seed} bytes={a.bytes}\n"
     if os.path.isdir(a.folder) and os.path.exists(marker) and open(marker).read() == wanted:
         return 0
     if os.path.exists(a.folder):
@@ -53,21 +51,8 @@ def main():
     os.makedirs(a.folder)
 
     rng = random.Random(a.seed)
-    if a.like:
-        # Most names shared with the other side (a quarter of those newer, a quarter older),
-        # the rest our own.
-        theirs = sorted(os.listdir(a.like))
-        shared = theirs[: a.count * 3 // 4]
-        for n in shared:
-            st = os.stat(os.path.join(a.like, n))
-            shift = rng.choice([0, 0, 86400 * rng.randint(1, 900), -86400 * rng.randint(1, 900)])
-            make_file(os.path.join(a.folder, n), rng, a.bytes, int(st.st_mtime) + shift)
-        own = names(random.Random(a.seed + 1000), a.count - len(shared))
-        for n in own:
-            make_file(os.path.join(a.folder, "x" + n), rng, a.bytes, BASE_TIME + rng.randrange(500_000) * 600)
-    else:
-        for n in names(rng, a.count):
-            make_file(os.path.join(a.folder, n), rng, a.bytes, BASE_TIME + rng.randrange(500_000) * 600)
+    for n in names(rng, a.count):
+        make_file(os.path.join(a.folder, n), rng, a.bytes, BASE_TIME + rng.randrange(500_000) * 600)
 
     with open(marker, "w") as f:
         f.write(wanted)
