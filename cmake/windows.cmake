@@ -43,6 +43,7 @@ endfunction()
 
 foreach(sub app panes tags fileops commands print)
     file(GLOB sub_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${sub}/*.cpp)
+    list(FILTER sub_tests EXCLUDE REGEX "/recorder\\.cpp$")  # a program of its own, below
     if(sub_tests)
         bivane_win_test(${sub}_tests ${sub_tests})
     endif()
@@ -70,3 +71,11 @@ add_executable(bare_window WIN32 bench/bare_window.cpp)
 target_include_directories(bare_window PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_options(bare_window PRIVATE -municode)
 bivane_bench(startup_bench $<TARGET_FILE:bivane> $<TARGET_FILE:bare_window> ${CMAKE_BINARY_DIR} 1)
+
+# recorder.exe: a small program the launch tests start in place of the viewer and of the
+# programs a user starts; it writes down its command line, directory and start flags.
+add_executable(recorder WIN32 tests/commands/recorder.cpp)
+target_link_options(recorder PRIVATE -municode)
+if(TARGET commands_tests)
+    add_dependencies(commands_tests recorder)
+endif()

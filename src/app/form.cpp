@@ -25,6 +25,12 @@ void BringToTop(HWND w) {
     SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// Tab and Shift+Tab move the input focus along the tab order of the main window's controls.
+void FocusNextTabItem(HWND form, HWND from) {
+    HWND next = GetNextDlgTabItem(form, from, GetKeyState(VK_SHIFT) < 0);
+    if (next) SetFocus(next);
+}
+
 TShiftState ShiftNow() {
     TShiftState s = 0;
     if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
@@ -186,6 +192,12 @@ int TForm1::Run() {
     quitOnDestroy_ = true;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // The lists take their Tab themselves (ListProc); the other controls get it here.
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && IsChild(hwnd_, msg.hwnd) &&
+            msg.hwnd != side[0].List.Handle() && msg.hwnd != side[1].List.Handle()) {
+            FocusNextTabItem(hwnd_, msg.hwnd);
+            continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -384,6 +396,11 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
+            if (msg == WM_KEYDOWN && wp == VK_TAB) {
+                // Never a command: the active side stays as it is.
+                FocusNextTabItem(self->hwnd_, h);
+                return 0;
+            }
             WORD key = static_cast<WORD>(wp);
             TShiftState shift = ShiftNow() & ~ssAlt;
             if (lp & (1 << 29)) shift |= ssAlt;  // Alt from the key message itself
@@ -394,7 +411,12 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             if (key == 0) return 0;
             break;
         }
+        case WM_SYSCHAR:
+            // Alt with a key is a command or nothing; the window has no menu bar to open, and
+            // the default would only beep.
+            return 0;
         case WM_CHAR: {
+            if (wp == L'\t') return 0;  // the Tab above
             wchar_t ch = static_cast<wchar_t>(wp);
             self->Guard([&] { self->ListView1KeyPress(ch); });
             if (ch == 0) return 0;

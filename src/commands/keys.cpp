@@ -1,9 +1,137 @@
-// Not built yet: placeholders so the program links while this subsystem is written.
+// The keyboard command map of both lists. Every key acts on the active side, whichever list
+// received it.
 #include "app/Unit1.h"
+#include "panes/entry_rules.h"
 
 namespace bivane {
 
-void TForm1::ListView1KeyDown(WORD&, TShiftState) {}
-void TForm1::ListView1KeyPress(wchar_t&) {}
+namespace {
+
+// The letters that are commands while the active side's GoTo box is unchecked.
+struct LetterCommand {
+    WORD key;
+    void (*run)(TForm1&);
+};
+
+const LetterCommand kLetterCommands[] = {
+    {'A', [](TForm1& f) { f.About1Click(); }},
+    {'C', [](TForm1& f) { f.Copy1Click(MenuItem::Copy1); }},
+    {'D', [](TForm1& f) { f.Copy1Click(MenuItem::Delete1); }},
+    {'H', [](TForm1& f) { f.MHelpTopics1Click(); }},
+    {'I', [](TForm1& f) { f.InvertTagsClick(); }},
+    {'M', [](TForm1& f) { f.Copy1Click(MenuItem::Move1); }},
+    {'Q', [](TForm1& f) { f.Exit2Click(); }},
+    {'R', [](TForm1& f) { f.Rename1Click(); }},
+    {'S', [](TForm1& f) { f.Show1Click(); }},
+    {'T', [](TForm1& f) { f.TagAllClick(); }},
+    {'U', [](TForm1& f) { f.MClearAllClick(); }},
+};
+
+// The combinations that work in both GoTo modes. Each compares the whole shift state.
+bool RunCombination(TForm1& f, WORD key, TShiftState shift) {
+    if (shift == ssAlt && key == 'G') {
+        Side& s = f.Active();
+        f.SetGoToChecked(s, !f.GoToChecked(s));
+    } else if (shift == ssAlt && key == 'T') {
+        f.TagNewerOrDuplicates();
+    } else if (shift == ssCtrl && key == 'E') {
+        f.AltExecute();
+    } else if (shift == ssCtrl && key == 'P') {
+        f.DirectoryListing1Click();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool RunLetter(TForm1& f, WORD key) {
+    for (const LetterCommand& c : kLetterCommands) {
+        if (c.key == key) {
+            c.run(f);
+            return true;
+        }
+    }
+    return false;
+}
+
+// On only for the one delete call that F2 makes.
+class DirDeleteScope {
+public:
+    explicit DirDeleteScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~DirDeleteScope() { flag_ = false; }
+    DirDeleteScope(const DirDeleteScope&) = delete;
+    DirDeleteScope& operator=(const DirDeleteScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+// The keys of both modes, first matching row only. Every test reads the key as it came in,
+// so a command that changes the active side cannot make a second row run.
+void RunKeyRow(TForm1& f, WORD key, TShiftState shift) {
+    Side& s = f.Active();
+    const int item = s.CurrentItem;
+    const bool hasItem = item >= 0 && item < static_cast<int>(s.Entries.size());
+    const bool onDir = hasItem && IsDirEntry(s.Entries[static_cast<size_t>(item)].caption);
+
+    if (key == VK_DECIMAL || key == VK_MULTIPLY) {
+        if (f.LeftActive) f.SpeedButton5Click(); else f.SpeedButton6Click();
+    } else if (key == VK_RETURN && onDir) {
+        f.DirectoryChange(item, f.LeftActive);
+    } else if (key == VK_LEFT && !f.LeftActive) {
+        f.SetSide1Active();
+    } else if (key == VK_RIGHT && f.LeftActive) {
+        f.SetSide2Active();
+    } else if (key == VK_DELETE) {
+        f.Copy1Click(MenuItem::Delete1);
+    } else if (key == VK_SPACE) {
+        if (f.LeftActive) f.SetSide2Active(); else f.SetSide1Active();
+    } else if (key == VK_F1) {
+        f.MakeNewDirectory();
+    } else if (key == VK_F2 && onDir) {
+        DirDeleteScope scope(f.DirDeleteRequest);
+        f.Copy1Click(MenuItem::Delete1);
+    } else if (key == VK_F3 && shift != ssAlt && onDir) {
+        f.DirectoryChange(item, true);
+    } else if (key == VK_F4 && shift != ssAlt && onDir) {
+        f.DirectoryChange(item, false);
+    } else if (key == VK_F5) {
+        f.SetSide1Active();
+        SetFocus(f.side[0].Drive.Handle());
+    } else if (key == VK_F6) {
+        f.SetSide2Active();
+        SetFocus(f.side[1].Drive.Handle());
+    } else if (key == VK_F7) {
+        if (shift == ssShift) f.SortBySize(); else f.SortByName();
+        f.LocateItem();
+    } else if (key == VK_F8) {
+        if (shift == ssShift) f.SortByDate(); else f.SortByExt();
+        f.LocateItem();
+    } else if ((key == VK_F9 || key == VK_SUBTRACT) && shift != ssShift) {
+        f.TagItem(item, false);
+    } else if ((key == VK_F10 || key == VK_ADD) && shift != ssShift) {
+        f.TagItem(item, true);
+    }
+}
+
+}  // namespace
+
+void TForm1::ListView1KeyDown(WORD& key, TShiftState shift) {
+    Side& s = Active();
+    if (s.RenamePending) return;
+    if (RunCombination(*this, key, shift)) return;
+    if (!GoToChecked(s) && RunLetter(*this, key)) return;
+    RunKeyRow(*this, key, shift);
+    // The list would otherwise move on F10 and keypad plus itself.
+    if (key == VK_F10 || key == VK_ADD) key = 0;
+}
+
+void TForm1::ListView1KeyPress(wchar_t& ch) {
+    // The character of the very R key press that started the rename arrives while its dialog is open.
+    if (RenameCommandRunning && ch == L'r') ch = 0;
+    const Side& s = Active();
+    if (s.RenamePending || GoToChecked(s)) return;
+    ch = 0;
+}
 
 }  // namespace bivane

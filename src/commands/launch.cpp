@@ -1,11 +1,75 @@
-// Not built yet: placeholders so the program links while this subsystem is written.
+// Starting programs and documents: double click, the viewer and the typed command line.
 #include "app/Unit1.h"
+#include "fileops/get_txt_dialog.h"
+#include "panes/entry_rules.h"
+#include "platform/fs.h"
+#include "platform/process.h"
 
 namespace bivane {
 
-bool TForm1::RunCommandLine(const std::string&, WORD, DWORD) { return false; }
-void TForm1::Show1Click() {}
-void TForm1::ListView1DblClick() {}
-void TForm1::AltExecute() {}
+namespace {
+
+const char kViewer[] = "BVLIST.EXE ";
+const char kPromptCaption[] = "AltExecute: Enter command line... (F10=Filename)";
+
+// Use the show-window field, and the busy cursor while the program starts.
+constexpr DWORD kStartFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
+
+// Sets a flag for the length of a scope; it goes off on every way out.
+class FlagOn {
+public:
+    explicit FlagOn(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagOn() { flag_ = false; }
+    FlagOn(const FlagOn&) = delete;
+    FlagOn& operator=(const FlagOn&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+bool TForm1::RunCommandLine(const std::string& commandLine, WORD show, DWORD waitMs) {
+    return StartProcess(commandLine, kStartFlags, show, NORMAL_PRIORITY_CLASS, waitMs);
+}
+
+void TForm1::Show1Click() {
+    const Side& s = Active();
+    if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
+    const std::string& caption = s.Entries[static_cast<size_t>(s.CurrentItem)].caption;
+    if (IsDirEntry(caption)) return;
+    // The caption as listed: a relative name, valid because the side's directory is current.
+    RunCommandLine(kViewer + caption, SW_SHOW, 0);
+}
+
+void TForm1::ListView1DblClick() {
+    Side& s = Active();
+    const int item = s.List.FirstSelected();
+    if (item < 0 || item >= static_cast<int>(s.Entries.size())) return;
+    const std::string caption = s.Entries[static_cast<size_t>(item)].caption;
+    const std::string ext = Extension(caption);
+    if (!caption.empty() && caption[0] == '[') return;
+    const std::string name = IsDirEntry(caption) ? StripDirBrackets(caption) : caption;
+    const std::string path = ExpandPath(name);
+    // Only the lower-case spelling takes the plain start; any other goes through the shell,
+    // which starts programs too.
+    if (ext == ".exe") {
+        StartProgram(path, SW_SHOWNORMAL);
+    } else {
+        ShellOpen(hwnd_, path, s.Tree.Directory(), SW_SHOW);
+    }
+}
+
+void TForm1::AltExecute() {
+    const Side& s = Active();
+    PromptFileName = s.CurrentName;
+    const std::string dir = s.Tree.Directory();
+    ChangeDir(dir);
+    GetTxt->Prepare(kPromptCaption, "Current directory: " + dir);
+    FlagOn open(CommandLinePromptOpen);
+    if (GetTxt->ShowModal(hwnd_) != IDOK) return;
+    const std::string line = GetTxt->Text();
+    if (!line.empty()) RunCommandLine(line, SW_SHOW, 0);
+}
 
 }  // namespace bivane
