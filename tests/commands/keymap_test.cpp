@@ -173,6 +173,45 @@ TEST_F(KeyMap, GoToModeKeepsTheCombinationsFunctionKeysAndKeypad) {
     EXPECT_EQ(Marks(Right()), "DY");
 }
 
+TEST_F(KeyMap, TheFourCombinationsNeedExactlyTheirShiftStateAndWorkInBothModes) {
+    MakeSides();
+    StartSides(L(), R());
+    Pick(Left(), "A.txt");
+    int printDialogs = 0;
+    form->PrintDialog1 = [&](PRINTDLGW&) {
+        ++printDialogs;
+        return FALSE;  // cancelled: nothing printed
+    };
+    for (bool goTo : {false, true}) {
+        SCOPED_TRACE(goTo ? "GoTo on" : "GoTo off");
+        if (goTo) form->SetGoToChecked(Left(), true);
+        modals.ExpectDialog("TConfirmTag", [](ModalForm&) { return IDCANCEL; });
+        Press('T', ssAlt, L't');
+        modals.ExpectDialog("TConfirmTag", [](ModalForm&) { return IDCANCEL; });
+        Press('T', ssCtrl, 20);  // the menu's shortcut, not Tag all
+        modals.VerifyDone();
+        EXPECT_EQ(Marks(Left()), "DDNN");
+        Press('P', ssCtrl, 16);
+        EXPECT_EQ(printDialogs, goTo ? 2 : 1);
+        modals.ExpectDialog("TGetTxt", CancelCaption("AltExecute: Enter command line... (F10=Filename)"));
+        Press('E', ssCtrl, 5);
+        modals.VerifyDone();
+    }
+    // With another key held as well they are not the combinations: G, P and E are no command
+    // letters, and T is Tag all once GoTo is off.
+    Press('G', ssAlt | ssShift, L'G');
+    Press('P', ssCtrl | ssShift, 16);
+    Press('E', ssCtrl | ssAlt, 5);
+    EXPECT_TRUE(form->GoToChecked(Left()));
+    EXPECT_EQ(printDialogs, 2);
+    Press('G', ssAlt, L'g');
+    EXPECT_FALSE(form->GoToChecked(Left()));
+    Press('T', ssAlt | ssShift, L'T');
+    EXPECT_EQ(Marks(Left()), "DDYY");
+    Press('G', ssCtrl, 7);  // not Alt+G
+    EXPECT_FALSE(form->GoToChecked(Left()));
+}
+
 TEST_F(KeyMap, KeypadDecimalAndMultiplyGoUpOneLevelOnTheActiveSide) {
     MakeSides();
     StartSides(L() + "\\sub\\deeper", L() + "\\sub\\deeper");
