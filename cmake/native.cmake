@@ -10,3 +10,15 @@ add_executable(rules_tests ${BIVANE_RULES_TESTS})
 target_link_libraries(rules_tests PRIVATE bivane_rules_native GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(rules_tests)
+
+# libFuzzer targets for the readers of texts and the path, sort, comparison and print helpers
+# (clang only; scripts/fuzz.sh builds them in build/fuzz and runs each for a while).
+option(BIVANE_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+if(BIVANE_FUZZ)
+    target_compile_options(bivane_rules_native PUBLIC -fsanitize=fuzzer-no-link)
+    foreach(target entry_texts shorten_path sort_compare print_lines)
+        add_executable(fuzz_${target} tests/fuzz/fuzz_${target}.cpp)
+        target_link_libraries(fuzz_${target} PRIVATE bivane_rules_native)
+        target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer)
+    endforeach()
+endif()

@@ -41,13 +41,31 @@ function(bivane_win_test name)
         ENVIRONMENT "BIVANE_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
 
-foreach(sub app panes tags fileops commands print)
+foreach(sub app panes tags fileops commands print reliability)
     file(GLOB sub_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${sub}/*.cpp)
     list(FILTER sub_tests EXCLUDE REGEX "/recorder\\.cpp$")  # a program of its own, below
     if(sub_tests)
         bivane_win_test(${sub}_tests ${sub_tests})
     endif()
 endforeach()
+
+# Reliability: the fault tests share the file operation tests' helpers; a helper program copies
+# a large file until the killed-copy test ends it; a setup step makes 100,000 files on the host,
+# because making them through Wine takes most of an hour.
+if(TARGET reliability_tests)
+    target_sources(reliability_tests PRIVATE tests/fileops/fileops_support.cpp)
+    add_executable(copy_victim tests/reliability/helpers/copy_victim.cpp resources/bivane.rc)
+    target_link_libraries(copy_victim PRIVATE bivane_core)
+    target_link_options(copy_victim PRIVATE -municode)
+    add_dependencies(reliability_tests copy_victim)
+    add_test(NAME host_files_setup
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/reliability/host_files.sh setup ${CMAKE_BINARY_DIR} 100000)
+    set_tests_properties(host_files_setup PROPERTIES FIXTURES_SETUP host_files FIXTURES_REQUIRED drives)
+    add_test(NAME host_files_cleanup
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/reliability/host_files.sh cleanup ${CMAKE_BINARY_DIR})
+    set_tests_properties(host_files_cleanup PROPERTIES FIXTURES_CLEANUP host_files)
+    set_tests_properties(reliability_tests PROPERTIES FIXTURES_REQUIRED "wine;drives;host_files" TIMEOUT 1500)
+endif()
 
 # Benchmarks: built with everything, run by scripts/bench.sh; a smoke run of each at a tiny size
 # is a test, so they cannot rot.

@@ -8,6 +8,7 @@ packages=(
     wine wine64 xvfb xauth xdotool openbox imagemagick
     fonts-wine fonts-liberation fonts-liberation2
     ghostscript poppler-utils googletest libgtest-dev
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -56,6 +56,9 @@ else
     skip "native tests"
 fi
 
+# A few seconds of fuzzing per target (scripts/fuzz.sh; docs/reliability.md has the long run).
+step "fuzz (short)" "$here/fuzz.sh" 5 || true
+
 if step "windows build" configure build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"; then
     if step "virtual display" start_private_display "$root/build/win/home-x11"; then
         step "windows tests" run_ctest build/win || true

@@ -54,6 +54,17 @@ std::wstring DirectoryOf(const std::wstring& fullPath) {
     return slash == std::wstring::npos ? std::wstring() : fullPath.substr(0, slash + 1);
 }
 
+constexpr wchar_t kTempPrefix[] = L"~bvcopy";
+constexpr wchar_t kTempSuffix[] = L".tmp";
+
+bool IsOwnTemporaryName(std::wstring_view name) {
+    if (name.size() != 19 || name.substr(0, 7) != kTempPrefix || name.substr(15) != kTempSuffix) return false;
+    for (wchar_t c : name.substr(7, 8)) {
+        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return false;
+    }
+    return true;
+}
+
 // A hidden file with a fresh name in the target's directory.
 AutoCloseHandle CreateTemporary(const std::wstring& dir, std::wstring& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -63,7 +74,7 @@ AutoCloseHandle CreateTemporary(const std::wstring& dir, std::wstring& name) {
                              static_cast<unsigned>(attempt);
         wchar_t hex[16];
         swprintf(hex, 16, L"%08x", tag);
-        name = dir + L"~bvcopy" + hex + L".tmp";
+        name = dir + kTempPrefix + hex + kTempSuffix;
         AutoCloseHandle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_HIDDEN, nullptr));
         if (h || GetLastError() != ERROR_FILE_EXISTS) return h;
@@ -113,10 +124,28 @@ private:
 
 }  // namespace
 
+void RemoveStaleTemporaries(const std::string& dir) {
+    std::wstring folder = Widen(dir);
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    std::vector<std::wstring> stale;
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle find(FindFirstFileW((folder + kTempPrefix + L"*" + kTempSuffix).c_str(), &fd));
+    if (!find) return;
+    do {
+        const DWORD attr = fd.dwFileAttributes;
+        if ((attr & FILE_ATTRIBUTE_HIDDEN) && !(attr & FILE_ATTRIBUTE_DIRECTORY) && IsOwnTemporaryName(fd.cFileName)) {
+            stale.push_back(folder + fd.cFileName);
+        }
+    } while (FindNextFileW(find.get(), &fd));
+    find.reset();
+    for (const std::wstring& path : stale) DeleteFileW(path.c_str());  // fails for one still in use
+}
+
 void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target) {
-    const std::string fullTarget = ExpandPath(target);
-    const std::wstring wTarget = Widen(fullTarget);
-    const std::wstring wSource = Widen(source);
+    // Exact forms: a name with a trailing dot or space must not reach its namesake without one.
+    const std::wstring wTarget = ExactPath(target);
+    const std::string fullTarget = ShownPath(wTarget);
+    const std::wstring wSource = ExactPath(source);
     const std::int64_t date = DosFileDate(wSource);
 
     std::vector<char> buffer(kCopyBlockSize);

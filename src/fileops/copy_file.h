@@ -14,4 +14,9 @@ constexpr unsigned kCopyBlockSize = 8192;
 // is left exactly as it was and nothing new is left behind.
 void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target);
 
+// A copy that was killed leaves its hidden temporary ("~bvcopy" + 8 hex digits + ".tmp") behind.
+// Removes such leftovers from dir: only hidden files of exactly that pattern, and never one that
+// a running copy still holds open (it shares nothing, so the deletion fails).
+void RemoveStaleTemporaries(const std::string& dir);
+
 }  // namespace bivane

@@ -2,6 +2,7 @@
 #include <cctype>
 
 #include "app/Unit1.h"
+#include "app/errors.h"
 #include "fileops/confirm_dialog.h"
 #include "fileops/copy_file.h"
 #include "fileops/progress_dialog.h"
@@ -97,16 +98,24 @@ void TForm1::Copy1Click(MenuItem sender) {
         progress.SetText(progress.SourceDir, sourceDir);
         progress.SetText(progress.DestDir, targetDir);
         std::string nameToLocate;
+        RemoveStaleTemporaries(targetDir);
         // Hides the dialog, reloads the target side and re-selects the first copied file on both
-        // sides; runs also when a copy fails, before the error is reported.
-        auto closing = [&] {
+        // sides; runs also when a copy fails, before the error is reported. The source side is made
+        // active again in every case: a target folder that vanished meanwhile must not leave the
+        // commands acting on the wrong side. Its error is reported after that, unless a copy error
+        // is already on its way.
+        auto closing = [&](bool copyFailed) {
             progress.Hide();
             LeftActive = !sourceLeft;
-            ChangeDir(targetDir);
-            LoadLeftSide();
-            LocateItem2(nameToLocate);
+            const bool targetReadable = TryChangeDir(targetDir);
+            const DWORD targetError = GetLastError();
+            if (targetReadable) {
+                LoadLeftSide();
+                LocateItem2(nameToLocate);
+            }
             if (sourceLeft) SetSide1Active(); else SetSide2Active();
             LocateItem2(nameToLocate);
+            if (!targetReadable && !copyFailed) throw EInOutError(static_cast<int>(targetError));
         };
         try {
             if (currentOnly) {
@@ -138,18 +147,20 @@ void TForm1::Copy1Click(MenuItem sender) {
                 }
             }
         } catch (...) {
-            closing();
+            closing(true);
             throw;
         }
-        closing();
+        closing(false);
         return;
     }
 
     if (mode == ConfirmMode::Delete) {
         ChangeDir(sourceDir);
+        bool tooDeep = false;  // a directory the shell cannot take: reported once the side is reloaded
         if (currentOnly) {
             if (IsDirEntry(current)) {
-                if (current[0] != '[') ShellDelete(JoinPathRootAware(sourceDir, StripDirBrackets(current)), recycle);
+                const std::string path = JoinPathRootAware(sourceDir, StripDirBrackets(current));
+                if (current[0] != '[' && !ShellDelete(path, recycle)) tooDeep = LongestPathBelow(path) >= MAX_PATH;
             } else {
                 ShellDelete(current, recycle);
             }
@@ -164,7 +175,7 @@ void TForm1::Copy1Click(MenuItem sender) {
                     if (recycle) {
                         ShellDelete(e.caption, true);
                     } else {
-                        DeleteFileW(Widen(e.caption).c_str());
+                        DeleteFileW(ExactPath(e.caption).c_str());
                     }
                 }
             }
@@ -179,6 +190,7 @@ void TForm1::Copy1Click(MenuItem sender) {
             if (sourceLeft) SetSide1Active(); else SetSide2Active();
         }
         LoadLeftSide();
+        if (tooDeep) throw EInOutError(ERROR_FILENAME_EXCED_RANGE);
         return;
     }
 
@@ -186,8 +198,8 @@ void TForm1::Copy1Click(MenuItem sender) {
     bool anyMoved = false;
     auto moveOne = [&](const std::string& caption) {
         const std::string name = IsDirEntry(caption) ? StripDirBrackets(caption) : caption;
-        if (MoveFileW(Widen(JoinPathRootAware(sourceDir, name)).c_str(),
-                      Widen(JoinPathRootAware(targetDir, name)).c_str())) {
+        if (MoveFileW(ExactPath(JoinPathRootAware(sourceDir, name)).c_str(),
+                      ExactPath(JoinPathRootAware(targetDir, name)).c_str())) {
             anyMoved = true;
         } else {
             ShowBox(hwnd_, BoxKind::Error,
@@ -217,7 +229,7 @@ bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targ
     const char drive = UpperFirst(targetPath);
     std::int64_t free = DriveFreeBytes(std::string(1, drive) + ":");
     free -= ReadSizeText(sizeText);
-    const std::string full = ExpandPath(targetPath);
+    const std::string full = Narrow(ExactPath(targetPath));
     if (FileExists(full)) free += FileSizeOf(full);  // the copy replaces that file
     if (free > 0) return true;
     ShowBox(hwnd_, BoxKind::Warning,
@@ -228,7 +240,16 @@ bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targ
 
 bool TForm1::ShellDelete(const std::string& path, bool recycle) {
     // The shell takes a list of names, each ended by a NUL, the list by a second one.
-    std::wstring names = Widen(ExpandPath(path));
+    // The shell takes the plain form up to any length, but not the \\?\ form past MAX_PATH; only a
+    // name ending in a dot or a space needs that form, or the shell would take its namesake.
+    // The shell's deletion walks a directory with buffers of MAX_PATH characters: a longer path
+    // inside is not supported by Windows and overruns the buffer under Wine. Such a tree is left.
+    const std::wstring exact = ExactPath(path);
+    const DWORD attr = GetFileAttributesW(exact.c_str());
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) && LongestPathBelow(path) >= MAX_PATH) {
+        return false;
+    }
+    std::wstring names = exact.back() == L'.' || exact.back() == L' ' ? exact : Widen(ShownPath(exact));
     names.push_back(L'\0');
     SHFILEOPSTRUCTW op{};
     op.hwnd = nullptr;

@@ -10,9 +10,10 @@ namespace bivane {
 
 namespace {
 
-// Rename-or-move of a file or directory; fails when the new name exists.
+// Rename-or-move of a file or directory; fails when the new name exists. The old name is the
+// listed one, taken exactly; the new one is read as typed, like any name the user types.
 bool RenameEntry(const std::string& from, const std::string& to) {
-    return MoveFileW(Widen(from).c_str(), Widen(to).c_str()) != 0;
+    return MoveFileW(ExactPath(from).c_str(), Widen(to).c_str()) != 0;
 }
 
 void StartRename(Side& s, int item) {

@@ -1,5 +1,6 @@
 #include "platform/fs.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/errors.h"
@@ -16,15 +17,27 @@ std::string GetCurrentDir() {
     return Narrow(w);
 }
 
-void ChangeDir(const std::string& dir) {
-    if (!SetCurrentDirectoryW(Widen(dir).c_str())) {
-        throw EInOutError(static_cast<int>(GetLastError()));
+namespace {
+// The process keeps its current directory in a buffer of MAX_PATH characters, the last two for the
+// trailing backslash and the NUL. Windows refuses a longer one unless long paths are switched on
+// for the whole system; Wine takes it and overruns that buffer, which breaks the process later.
+// So the limit is kept here, the same on both.
+bool SetCurrentDir(const std::string& dir) {
+    const std::wstring w = Widen(dir);
+    const size_t length = !w.empty() && w.back() == L'\\' ? w.size() - 1 : w.size();
+    if (length > MAX_PATH - 2) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
     }
+    return SetCurrentDirectoryW(w.c_str()) != 0;
+}
+}  // namespace
+
+void ChangeDir(const std::string& dir) {
+    if (!SetCurrentDir(dir)) throw EInOutError(static_cast<int>(GetLastError()));
 }
 
-bool TryChangeDir(const std::string& dir) {
-    return SetCurrentDirectoryW(Widen(dir).c_str()) != 0;
-}
+bool TryChangeDir(const std::string& dir) { return SetCurrentDir(dir); }
 
 std::string ExpandPath(const std::string& path) {
     const std::wstring w = Widen(path);
@@ -34,6 +47,41 @@ std::string ExpandPath(const std::string& path) {
     n = GetFullPathNameW(w.c_str(), n, out.data(), nullptr);
     out.resize(n);
     return Narrow(out);
+}
+
+std::wstring ExactPath(const std::string& path) {
+    if (path.rfind("\\\\", 0) == 0) return Widen(path);
+    const size_t cut = path.find_last_of('\\');
+    std::string folder;
+    if (cut == std::string::npos) {
+        folder = path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";  // "C:name" is relative to C:'s folder
+    } else {
+        folder = cut == 2 && path[1] == ':' ? path.substr(0, 3) : path.substr(0, cut);
+        if (folder.empty()) folder = "\\";
+    }
+    const size_t nameStart = cut == std::string::npos ? (folder == "." ? 0 : 2) : cut + 1;
+    std::string full = ExpandPath(folder);
+    if (full.empty() || full.back() != '\\') full += '\\';
+    return L"\\\\?\\" + Widen(full + path.substr(nameStart));
+}
+
+std::string ShownPath(const std::wstring& exact) {
+    return Narrow(exact.rfind(L"\\\\?\\", 0) == 0 ? std::wstring_view(exact).substr(4) : std::wstring_view(exact));
+}
+
+size_t LongestPathBelow(const std::string& dir) {
+    const std::wstring exact = ExactPath(dir);
+    size_t longest = exact.size() - 4;
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle find(FindFirstFileW((exact + L"\\*").c_str(), &fd));
+    if (!find) return longest;
+    do {
+        if (wcscmp(fd.cFileName, L".") == 0 || wcscmp(fd.cFileName, L"..") == 0) continue;
+        const std::string child = ShownPath(exact) + "\\" + Narrow(fd.cFileName);
+        longest = std::max(longest, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? LongestPathBelow(child)
+                                                                                     : Widen(child).size());
+    } while (FindNextFileW(find.get(), &fd));
+    return longest;
 }
 
 std::int64_t DriveFreeBytes(const std::string& root) {

@@ -15,6 +15,17 @@ void ChangeDir(const std::string& dir);
 bool TryChangeDir(const std::string& dir);
 // The path expanded against the current directory (GetFullPathNameW).
 std::string ExpandPath(const std::string& path);
+// The \\?\ form of a path, made full against the current directory. Through it a name reaches the
+// file system exactly as listed: the plain form strips a trailing dot or space, so "Data." would
+// name "Data", another file. It also lifts the MAX_PATH limit of the plain form. The last component
+// is kept as it is; only the folder part is expanded. Network paths are returned unchanged.
+std::wstring ExactPath(const std::string& path);
+// ExactPath without its prefix, for messages.
+std::string ShownPath(const std::wstring& exact);
+
+// The length of the longest full path of anything inside dir (dir's own when it is empty or a file).
+size_t LongestPathBelow(const std::string& dir);
+
 // Free bytes of the drive holding path ("C:\" or "C:"); -1 when the query fails.
 std::int64_t DriveFreeBytes(const std::string& root);
 bool FileExists(const std::string& path);

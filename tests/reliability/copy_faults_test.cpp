@@ -1,0 +1,170 @@
+// Copy under faults: every file around is compared before and after (contents, sizes, times,
+// attributes), and the user must have been told what failed in the program's own words.
+#include "fileops/confirm_dialog.h"
+#include "fileops/progress_dialog.h"
+#include "platform/utf.h"
+#include "reliability/reliability_support.h"
+
+namespace bivane::test {
+
+namespace {
+
+class CopyFaults : public ReliabilityTest {
+protected:
+    // A, B, C tagged on the left (100, 20000 and 300 bytes); an older B on the right.
+    void StartWithThreeTagged() {
+        MakeFile(L() + "\\A.txt", 100);
+        MakeFile(L() + "\\B.txt", 20000);
+        MakeFile(L() + "\\C.txt", 300);
+        MakeFile(R() + "\\B.txt", 9, &old);
+        StartSides(L(), R());
+        for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
+    }
+    const SYSTEMTIME old = LocalTimeOf(1999, 12, 31, 23, 59);
+};
+
+}  // namespace
+
+// The write of B falls short in its second block: A is copied, the old B is intact, C is not tried.
+TEST_F(CopyFaults, WriteFailureMidFileKeepsTheOldTarget) {
+    StartWithThreeTagged();
+    const Snapshot before = Snap(tmp.Path());
+    form->Progress->FaultsForTest.writeLimit = 10000;
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox(Reported("Failure writing file\r" + R() + "\\B.txt"), IDOK, kAppTitle);
+    RunMenu(MenuItem::Copy1);
+    form->Progress->FaultsForTest.writeLimit = -1;
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
+    EXPECT_EQ(Temporaries(R()), 0);
+    EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "A.txt", "B.txt"}));
+    ExpectLeftActiveIn(L());
+}
+
+TEST_F(CopyFaults, ReadFailureMidFileKeepsTheOldTarget) {
+    StartWithThreeTagged();
+    const Snapshot before = Snap(tmp.Path());
+    form->Progress->FaultsForTest.readLimit = 8192;  // the second block of B cannot be read
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox(Reported("Failure reading file\r" + L() + "\\B.txt"), IDOK, kAppTitle);
+    RunMenu(MenuItem::Copy1);
+    form->Progress->FaultsForTest.readLimit = -1;
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
+    EXPECT_EQ(Temporaries(R()), 0);
+    ExpectLeftActiveIn(L());
+}
+
+TEST_F(CopyFaults, SourceLockedAgainstReading) {
+    StartWithThreeTagged();
+    const Snapshot before = Snap(tmp.Path());
+    AutoCloseHandle lock = LockAgainstReading(L() + "\\B.txt");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox(Reported("Cannot open file " + L() + "\\B.txt"), IDOK, kAppTitle);
+    RunMenu(MenuItem::Copy1);
+    lock.reset();
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
+    EXPECT_EQ(Temporaries(R()), 0);
+}
+
+TEST_F(CopyFaults, TargetLockedOrReadOnly) {
+    StartWithThreeTagged();
+    SetAttributes(R() + "\\B.txt", FILE_ATTRIBUTE_READONLY);
+    const Snapshot before = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox(Reported("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
+    RunMenu(MenuItem::Copy1);
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
+    SetAttributes(R() + "\\B.txt", FILE_ATTRIBUTE_NORMAL);
+    // Held open by another program without sharing: the same refusal, the file untouched.
+    const Snapshot before2 = Snap(tmp.Path());
+    AutoCloseHandle lock = LockAgainstReading(R() + "\\B.txt");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox(Reported("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
+    RunMenu(MenuItem::Copy1);
+    lock.reset();
+    EXPECT_EQ(ChangedSince(before2), std::set<std::string>{});  // A copied again: the same bytes and time
+    EXPECT_EQ(ReadAll(R() + "\\B.txt"), before.at("R\\B.txt").content);
+    EXPECT_EQ(Temporaries(R()), 0);
+}
+
+// The target folder disappears while the question is on the screen.
+TEST_F(CopyFaults, TargetDirectoryRemovedAfterConfirmation) {
+    StartWithThreeTagged();
+    const Snapshot before = Snap(L());
+    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+        RemoveTree(R());
+        return IDOK;
+    });
+    modals.ExpectBox(Reported("Cannot create file " + R() + "\\A.txt"), IDOK, kAppTitle);
+    RunMenu(MenuItem::Copy1);
+    EXPECT_EQ(Changes(before, Snap(L())), std::set<std::string>{});
+    EXPECT_FALSE(Exists(R()));
+    ExpectLeftActiveIn(L());
+    EXPECT_EQ(Left().TagCount, 3);
+}
+
+TEST_F(CopyFaults, SourceRemovedAfterConfirmation) {
+    StartWithThreeTagged();
+    Snapshot before = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+        RemoveTree(L() + "\\A.txt");
+        return IDOK;
+    });
+    modals.ExpectBox(Reported("Cannot open file " + L() + "\\A.txt"), IDOK, kAppTitle);
+    RunMenu(MenuItem::Copy1);
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\A.txt"});  // the one removed by "another program"
+    EXPECT_EQ(Temporaries(R()), 0);
+    ExpectLeftActiveIn(L());
+}
+
+// The target drive's folder vanishes after the question: the space check cannot read the drive.
+TEST_F(CopyFaults, TargetDriveVanishedAfterConfirmation) {
+    VanishingDrive m;
+    if (!m.Ready()) GTEST_SKIP() << "drive M: not linked (drives.sh)";
+    MakeFile(L() + "\\A.txt", 100);
+    StartSides(L(), "M:\\");
+    Pick(Left(), "A.txt");
+    const Snapshot before = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+        m.Vanish();
+        return IDOK;
+    });
+    modals.ExpectBox("Insufficient disk space\ron drive M: \rfor A.txt", IDOK, "Warning");
+    modals.ExpectBox(Reported("Invalid filename"), IDOK, kAppTitle);  // the target side cannot be read again
+    RunMenu(MenuItem::Copy1);
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    ExpectLeftActiveIn(L());
+}
+
+// A real small disk: replacing a file needs room for the old and the new copy at once, because the
+// new one is written beside the old; the space check counts the old one as free.
+TEST_F(CopyFaults, DiskFullMidFileOnASmallDrive) {
+    const std::string s = DriveFolder('S');
+    if (s.empty()) GTEST_SKIP() << "no small drive S: (drives.sh could not mount a tmpfs)";
+    MakeFile(L() + "\\Big.bin", 300000);
+    MakeFile(s + "\\Big.bin", 200000, &old);
+    ULARGE_INTEGER a{}, t{}, freeBytes{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"S:\\", &a, &t, &freeBytes));
+    const std::int64_t filler = static_cast<std::int64_t>(freeBytes.QuadPart) - 250000;
+    if (filler > 0) MakeFile(s + "\\filler.bin", filler);
+    StartSides(L(), s);
+    Pick(Left(), "Big.bin");
+    const Snapshot before = Snap(tmp.Path());
+    const Snapshot drive = Snap(s);
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox(Reported("Failure writing file\r" + s + "\\Big.bin"), IDOK, kAppTitle);
+    RunMenu(MenuItem::Copy1);
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    EXPECT_EQ(Changes(drive, Snap(s)), std::set<std::string>{});
+    EXPECT_EQ(Temporaries(s), 0);
+    // A new file that does not fit at all is refused before anything is written.
+    MakeFile(L() + "\\Huge.bin", 400000);
+    form->Refresh1Click();
+    Pick(Left(), "Huge.bin");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox("Insufficient disk space\ron drive S: \rfor Huge.bin", IDOK, "Warning");
+    RunMenu(MenuItem::Copy1);
+    EXPECT_EQ(Changes(drive, Snap(s)), std::set<std::string>{});
+    RemoveTree(s);
+}
+
+}  // namespace bivane::test

@@ -1,0 +1,211 @@
+// Hostile names through every command: listing, tagging, sorting, copying, moving, renaming and
+// deleting must work on them or refuse, and never act on a different file than the one shown.
+#include <algorithm>
+
+#include "fileops/confirm_dialog.h"
+#include "fileops/get_txt_dialog.h"
+#include "platform/utf.h"
+#include "reliability/reliability_support.h"
+
+namespace bivane::test {
+
+namespace {
+
+TConfirm& AsConfirm(ModalForm& f) { return static_cast<TConfirm&>(f); }
+
+std::function<int(ModalForm&)> Type(const std::string& text) {
+    return [=](ModalForm& f) {
+        static_cast<TGetTxt&>(f).SetText(text);
+        return IDOK;
+    };
+}
+
+// Made through the \\?\ form, which keeps a trailing dot or space that the plain form strips.
+void MakeExactFile(const std::string& path, const std::string& content) {
+    AutoCloseHandle f(CreateFileW(Widen("\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(static_cast<bool>(f)) << path;
+    DWORD n = 0;
+    WriteFile(f.get(), content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
+}
+
+const std::string kLong = "L" + std::string(250, 'x') + ".txt";  // 255 characters, the most a name may have
+
+// Names Windows allows, as the list shows them (file captions are already in caption case).
+const std::vector<std::string> kNames = {
+    "Café déjà vu.txt", "日本語のファイル.txt", "Emoji 😀 file.txt", "Two  spaces .txt", kLong,
+};
+
+class Names : public ReliabilityTest {
+protected:
+    void SetUp() override {
+        ReliabilityTest::SetUp();
+        std::int64_t size = 10;
+        for (const std::string& n : kNames) MakeFile(L() + "\\" + n, size += 1000);
+        MakeFile(L() + "\\[bracket].txt", 7);
+        MakeFile(L() + "\\[parent]", 8);
+    }
+    void TagNamed() {
+        for (const std::string& n : kNames) Tag(Left(), n);
+    }
+};
+
+}  // namespace
+
+TEST_F(Names, ListedTaggedAndSortedAsTheyAre) {
+    StartSides(L(), R());
+    std::vector<std::string> shown = Captions(Left());
+    std::sort(shown.begin(), shown.end());
+    std::vector<std::string> want = kNames;
+    for (const char* n : {"[parent]", "[parent]", "[bracket].txt"}) want.push_back(n);
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(shown, want);
+    TagNamed();
+    EXPECT_EQ(Left().TagCount, static_cast<std::int64_t>(kNames.size()));
+    for (auto sort : {&TForm1::SortByExt, &TForm1::SortBySize, &TForm1::SortByDate, &TForm1::SortByName}) {
+        (form.get()->*sort)();
+        std::vector<std::string> after = Captions(Left());
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, want);
+        EXPECT_EQ(Left().TagCount, static_cast<std::int64_t>(kNames.size()));
+    }
+}
+
+TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
+    StartSides(L(), R());
+    TagNamed();
+    Tag(Left(), "[bracket].txt");  // a file that looks like a directory entry: skipped by the copy
+    const Snapshot before = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    RunMenu(MenuItem::Copy1);
+    std::set<std::string> copied;
+    for (const std::string& n : kNames) {
+        copied.insert("R\\" + n);
+        EXPECT_EQ(ReadAll(R() + "\\" + n), before.at("L\\" + n).content) << n;
+    }
+    EXPECT_EQ(ChangedSince(before), copied);
+
+    // Renamed in place on the right, to other hostile names.
+    form->SetSide2Active();
+    const Snapshot copiedState = Snap(tmp.Path());
+    const std::vector<std::string> renamed = {"Ünïcödé 名前.txt", "Ещё 😀😀.txt", "Spaces at end .txt"};
+    for (size_t i = 0; i < renamed.size(); ++i) {
+        Pick(Right(), kNames[i]);
+        modals.ExpectDialog("TGetTxt", Type(renamed[i]));
+        form->Rename1Click();
+        EXPECT_EQ(ReadAll(R() + "\\" + renamed[i]), before.at("L\\" + kNames[i]).content) << renamed[i];
+        EXPECT_NE(IndexOfCaption(Right(), renamed[i]), -1);
+    }
+    EXPECT_EQ(ChangedSince(copiedState).size(), 2 * renamed.size());
+
+    // Moved into another folder on the same drive, then deleted there.
+    MakeDir(tmp / "M");
+    Right().Tree.SetDirectory(tmp / "M");  // the right side is active: it loads M
+    form->SetSide1Active();
+    TagNamed();
+    Tag(Left(), "[bracket].txt");
+    const Snapshot beforeMove = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    RunMenu(MenuItem::Move1);
+    for (const std::string& n : kNames) {
+        EXPECT_FALSE(Exists(L() + "\\" + n)) << n;
+        EXPECT_EQ(ReadAll(tmp / "M\\" + n), before.at("L\\" + n).content) << n;
+    }
+    // The bracketed file went too: a move takes every tagged entry.
+    EXPECT_EQ(ReadAll(tmp / "M\\[bracket].txt"), before.at("L\\[bracket].txt").content);
+    EXPECT_EQ(ChangedSince(beforeMove).size(), 2 * (kNames.size() + 1));
+
+    form->SetSide2Active();
+    for (const std::string& n : kNames) Tag(Right(), n);
+    const Snapshot beforeDelete = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
+        return IDOK;
+    });
+    RunMenu(MenuItem::Delete1);
+    std::set<std::string> deleted;
+    for (const std::string& n : kNames) deleted.insert("M\\" + n);
+    EXPECT_EQ(ChangedSince(beforeDelete), deleted);
+    std::vector<std::string> left = Captions(Right());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"[bracket].txt", "[parent]"}));
+}
+
+// "[parent]" and "[bracket].txt" look like directory entries: the current-entry commands leave them
+// alone without a word, as they do the real parent entry. Nothing is lost either way.
+TEST_F(Names, BracketedFilesAreLeftAlone) {
+    StartSides(L(), R());
+    const Snapshot before = Snap(tmp.Path());
+    for (const char* n : {"[bracket].txt"}) {
+        Pick(Left(), n);
+        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        RunMenu(MenuItem::Copy1);
+        Pick(Left(), n);
+        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        RunMenu(MenuItem::Delete1);
+        Pick(Left(), n);
+        modals.ExpectDialog("TGetTxt", Type("New.txt"));
+        form->Rename1Click();
+    }
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+}
+
+// A trailing dot or space is stripped by the plain path forms: "Data." would be taken for "Data".
+TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
+    MakeExactFile(L() + "\\Data.", "with a dot");
+    MakeFile(L() + "\\Data", 4);
+    MakeExactFile(L() + "\\Space ", "with a space");
+    MakeFile(L() + "\\Space", 5);
+    MakeFile(R() + "\\Data", 6);
+    StartSides(L(), R());
+    EXPECT_NE(IndexOfCaption(Left(), "Data."), -1);
+    EXPECT_NE(IndexOfCaption(Left(), "Space "), -1);
+    const Snapshot before = Snap(tmp.Path());
+    Tag(Left(), "Data.");
+    Tag(Left(), "Space ");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    RunMenu(MenuItem::Copy1);
+    EXPECT_EQ(ReadAll("\\\\?\\" + R() + "\\Data."), "with a dot");
+    EXPECT_EQ(ReadAll(R() + "\\Data"), before.at("R\\Data").content);
+    EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\Data.", "R\\Space "}));
+
+    const Snapshot beforeDelete = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
+        return IDOK;
+    });
+    RunMenu(MenuItem::Delete1);
+    EXPECT_EQ(ChangedSince(beforeDelete), (std::set<std::string>{"L\\Data.", "L\\Space "}));
+    EXPECT_EQ(ReadAll(L() + "\\Data"), before.at("L\\Data").content);
+    // To the recycle bin as well.
+    MakeExactFile(L() + "\\Data.", "again");
+    form->Refresh1Click();
+    Pick(Left(), "Data.");
+    const Snapshot beforeRecycle = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, true);
+        return IDOK;
+    });
+    RunMenu(MenuItem::Delete1);
+    EXPECT_EQ(ChangedSince(beforeRecycle), std::set<std::string>{"L\\Data."});
+}
+
+// Wine on Linux can hold two names that differ only in case, and names with characters Windows
+// forbids (made on the host: Windows cannot). Both case twins show as "Same.txt"; a command on
+// either reaches the one whose name matches the caption's case first. Nothing is lost.
+TEST_F(Names, NamesDifferingOnlyInCaseOrForbiddenOnWindows) {
+    const std::string d = "D:\\hostile";
+    if (!Exists(d + "\\Same.txt")) GTEST_SKIP() << "host files not made (host_files.sh)";
+    StartSides(d, R());
+    const Snapshot before = Snap(d);
+    std::vector<std::string> shown = Captions(Left());
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "Same.txt"), 2);
+    EXPECT_EQ(shown.size(), 4u) << "the forbidden name is listed under another name";
+    Pick(Left(), "Same.txt");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    RunMenu(MenuItem::Copy1);
+    EXPECT_EQ(ReadAll(R() + "\\Same.txt"), "upper and lower");
+    EXPECT_EQ(Changes(before, Snap(d)), std::set<std::string>{});
+}
+
+}  // namespace bivane::test

@@ -1,0 +1,237 @@
+// Move, delete, make directory and rename under the faults that apply to them. A move is a rename
+// on one drive (across drives it becomes a copy), so a full disk or a failing read cannot touch it.
+#include "fileops/confirm_dialog.h"
+#include "fileops/get_txt_dialog.h"
+#include "platform/utf.h"
+#include "reliability/reliability_support.h"
+
+namespace bivane::test {
+
+namespace {
+
+TConfirm& AsConfirm(ModalForm& f) { return static_cast<TConfirm&>(f); }
+
+std::function<int(ModalForm&)> Type(const std::string& text, std::function<void()> meanwhile = {}) {
+    return [=](ModalForm& f) {
+        static_cast<TGetTxt&>(f).SetText(text);
+        if (meanwhile) meanwhile();
+        return IDOK;
+    };
+}
+
+std::string MoveError(const std::string& name, const std::string& from, const std::string& to) {
+    return "Can't move '" + name + "'\rfrom " + from + "\rto '" + to + "'";
+}
+
+class OtherFaults : public ReliabilityTest {
+protected:
+    void SetUp() override {
+        ReliabilityTest::SetUp();
+        MakeFile(L() + "\\A.txt", 100);
+        MakeFile(L() + "\\B.txt", 200);
+        MakeFile(L() + "\\C.txt", 300);
+    }
+    void Delete(bool recycle) {
+        modals.ExpectDialog("TConfirm", [=](ModalForm& f) {
+            AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, recycle);
+            return IDOK;
+        });
+        RunMenu(MenuItem::Delete1);
+    }
+};
+
+}  // namespace
+
+// ---- move
+
+TEST_F(OtherFaults, MoveOfALockedSourceIsRefusedAndTheRestMoves) {
+    StartSides(L(), R());
+    for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
+    const Snapshot before = Snap(tmp.Path());
+    AutoCloseHandle lock = LockAgainstReading(L() + "\\B.txt");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox(MoveError("B.txt", L(), R()), IDOK, "Error");
+    RunMenu(MenuItem::Move1);
+    lock.reset();
+    EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\A.txt", "L\\C.txt", "R\\A.txt", "R\\C.txt"}));
+    EXPECT_EQ(ReadAll(R() + "\\A.txt"), before.at("L\\A.txt").content);
+    ExpectLeftActiveIn(L());
+}
+
+TEST_F(OtherFaults, MoveOntoAReadOnlyOrExistingTargetIsRefused) {
+    MakeFile(R() + "\\A.txt", 7);
+    SetAttributes(R() + "\\A.txt", FILE_ATTRIBUTE_READONLY);
+    StartSides(L(), R());
+    Pick(Left(), "A.txt");
+    const Snapshot before = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox(MoveError("A.txt", L(), R()), IDOK, "Error");
+    RunMenu(MenuItem::Move1);
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    SetAttributes(R() + "\\A.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(OtherFaults, MoveAfterTheTargetOrSourceWasRemoved) {
+    StartSides(L(), R());
+    Tag(Left(), "A.txt");
+    Tag(Left(), "B.txt");
+    const Snapshot before = Snap(L());
+    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+        RemoveTree(R());
+        return IDOK;
+    });
+    modals.ExpectBox(MoveError("A.txt", L(), R()), IDOK, "Error");
+    modals.ExpectBox(MoveError("B.txt", L(), R()), IDOK, "Error");
+    RunMenu(MenuItem::Move1);
+    EXPECT_EQ(Changes(before, Snap(L())), std::set<std::string>{});
+    ExpectLeftActiveIn(L());
+
+    MakeDir(R());
+    const Snapshot before2 = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+        RemoveTree(L() + "\\A.txt");  // another program takes it away meanwhile
+        return IDOK;
+    });
+    modals.ExpectBox(MoveError("A.txt", L(), R()), IDOK, "Error");
+    RunMenu(MenuItem::Move1);
+    EXPECT_EQ(ChangedSince(before2), (std::set<std::string>{"L\\A.txt", "L\\B.txt", "R\\B.txt"}));
+    EXPECT_EQ(ReadAll(R() + "\\B.txt"), before2.at("L\\B.txt").content);
+}
+
+// ---- delete
+
+TEST_F(OtherFaults, DeleteOfALockedFileLeavesItInPlace) {
+    StartSides(L(), R());
+    Tag(Left(), "A.txt");
+    Tag(Left(), "B.txt");
+    const Snapshot before = Snap(tmp.Path());
+    AutoCloseHandle lock = LockAgainstReading(L() + "\\B.txt");
+    Delete(false);
+    EXPECT_NE(IndexOfCaption(Left(), "B.txt"), -1);  // still listed after the reload
+    Pick(Left(), "B.txt");
+    Delete(true);
+    lock.reset();  // (the snapshot could not read it while locked)
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\A.txt"});
+}
+
+TEST_F(OtherFaults, DeleteOfAReadOnlyFile) {
+    SetAttributes(L() + "\\A.txt", FILE_ATTRIBUTE_READONLY);
+    StartSides(L(), R());
+    Tag(Left(), "A.txt");
+    const Snapshot before = Snap(tmp.Path());
+    Delete(false);  // the plain deletion refuses read-only files, silently
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    EXPECT_NE(IndexOfCaption(Left(), "A.txt"), -1);
+    SetAttributes(L() + "\\A.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(OtherFaults, DeleteAfterTheSourceDirectoryWasRemoved) {
+    MakeDir(tmp / "Keep");
+    MakeFile(tmp / "Keep\\k.txt", 4);
+    StartSides(L(), R());
+    Tag(Left(), "A.txt");
+    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+        RemoveBehindOurBack(L());
+        return IDOK;
+    });
+    modals.ExpectBox(Reported("File not found"), IDOK, kAppTitle);
+    RunMenu(MenuItem::Delete1);
+    EXPECT_TRUE(Exists(tmp / "Keep\\k.txt"));
+    EXPECT_TRUE(Exists(R()));
+}
+
+TEST_F(OtherFaults, DeleteOfAFileAlreadyGoneReloadsTheSide) {
+    StartSides(L(), R());
+    Tag(Left(), "A.txt");
+    Tag(Left(), "B.txt");
+    const Snapshot before = Snap(tmp.Path());
+    modals.ExpectDialog("TConfirm", [&](ModalForm& f) {
+        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
+        RemoveTree(L() + "\\A.txt");
+        return IDOK;
+    });
+    RunMenu(MenuItem::Delete1);
+    EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\A.txt", "L\\B.txt"}));
+    EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "C.txt"}));
+}
+
+TEST_F(OtherFaults, DeleteOnADriveWhoseFolderVanished) {
+    VanishingDrive m;
+    if (!m.Ready()) GTEST_SKIP() << "drive M: not linked (drives.sh)";
+    MakeFile("M:\\Gone.txt", 10);
+    StartSides("M:\\", R());
+    Pick(Left(), "Gone.txt");
+    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+        m.Vanish();
+        return IDOK;
+    });
+    modals.ExpectBox(Reported("Invalid filename"), IDOK, kAppTitle);
+    RunMenu(MenuItem::Delete1);
+    EXPECT_TRUE(Exists(R()));
+}
+
+// ---- make directory
+
+TEST_F(OtherFaults, MakeDirectoryFailuresAreReported) {
+    MakeFile(L() + "\\Taken", 5);
+    SetAttributes(L() + "\\Taken", FILE_ATTRIBUTE_READONLY);
+    StartSides(L(), R());
+    const Snapshot before = Snap(tmp.Path());
+    modals.ExpectDialog("TGetTxt", Type("Taken"));
+    modals.ExpectBox("Error creating diectory\rTaken", IDOK, "Error");
+    form->MakeNewDirectory();
+    modals.ExpectDialog("TGetTxt", Type("M:\\New"));  // a drive letter whose folder is not there
+    modals.ExpectBox("Error creating diectory\rM:\\New", IDOK, "Error");
+    form->MakeNewDirectory();
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    SetAttributes(L() + "\\Taken", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(OtherFaults, MakeDirectoryAfterTheSideDirectoryWasRemoved) {
+    StartSides(L(), R());
+    RemoveBehindOurBack(L());
+    modals.ExpectBox(Reported("File not found"), IDOK, kAppTitle);
+    form->Guard([&] { form->MakeNewDirectory(); });
+    EXPECT_FALSE(Exists(L()));
+    EXPECT_FALSE(Exists("C:\\New"));
+}
+
+// ---- rename
+
+TEST_F(OtherFaults, RenameFailuresKeepTheOldName) {
+    MakeFile(L() + "\\Ro.txt", 5);
+    SetAttributes(L() + "\\Ro.txt", FILE_ATTRIBUTE_READONLY);
+    StartSides(L(), R());
+    const Snapshot before = Snap(tmp.Path());
+    auto rename = [&](const std::string& from, const std::string& to, std::function<void()> meanwhile = {}) {
+        Pick(Left(), from);
+        modals.ExpectDialog("TGetTxt", Type(to, meanwhile));
+        modals.ExpectBox("Can't rename '" + from + "'\rto '" + to + "'", IDOK, "Error");
+        form->Rename1Click();
+        EXPECT_EQ(Left().Entries[static_cast<size_t>(Left().CurrentItem)].caption, from);
+        EXPECT_FALSE(Left().RenamePending);
+    };
+    rename("A.txt", "Ro.txt");  // a read-only file has that name
+    rename("B.txt", "M:\\B.txt");  // a drive letter whose folder is not there
+    {
+        AutoCloseHandle lock = LockAgainstReading(L() + "\\C.txt");
+        rename("C.txt", "D.txt");
+    }
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    rename("A.txt", "Z.txt", [&] { RemoveTree(L() + "\\A.txt"); });  // gone meanwhile
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\A.txt"});
+    SetAttributes(L() + "\\Ro.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(OtherFaults, RenameAfterTheSideDirectoryWasRemoved) {
+    MakeDir(tmp / "Keep");
+    StartSides(L(), R());
+    Pick(Left(), "A.txt");
+    modals.ExpectDialog("TGetTxt", Type("Z.txt", [&] { RemoveBehindOurBack(L()); }));
+    modals.ExpectBox("Can't rename 'A.txt'\rto 'Z.txt'", IDOK, "Error");
+    form->Rename1Click();
+    EXPECT_TRUE(Exists(tmp / "Keep"));
+    EXPECT_FALSE(Exists(tmp / "Z.txt"));
+}
+
+}  // namespace bivane::test

@@ -1,0 +1,65 @@
+#include "reliability/reliability_support.h"
+
+#include <cstdlib>
+
+#include "platform/utf.h"
+
+namespace bivane::test {
+
+AutoCloseHandle LockAgainstReading(const std::string& path) {
+    AutoCloseHandle h(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_TRUE(static_cast<bool>(h)) << "cannot lock " << path;
+    return h;
+}
+
+void RemoveBehindOurBack(const std::string& dir) {
+    SetCurrentDirectoryW(L"C:\\");
+    RemoveTree(dir);
+    EXPECT_FALSE(Exists(dir));
+}
+
+std::string BuildFolder() {
+    const char* unix = std::getenv("BIVANE_BUILD_DIR");
+    if (!unix || !*unix) return {};
+    std::string path = std::string("Z:") + unix;
+    for (char& c : path) if (c == '/') c = '\\';
+    return path;
+}
+
+VanishingDrive::VanishingDrive() {
+    const std::string build = BuildFolder();
+    if (build.empty()) return;
+    folder_ = build + "\\drive-missing";
+    RemoveTree(folder_);
+    ready_ = CreateDirectoryW(Widen(folder_).c_str(), nullptr) && GetFileAttributesW(L"M:\\") != INVALID_FILE_ATTRIBUTES;
+}
+
+VanishingDrive::~VanishingDrive() {
+    if (!folder_.empty()) Vanish();
+}
+
+void VanishingDrive::Vanish() {
+    SetCurrentDirectoryW(L"C:\\");
+    RemoveTree(folder_);
+}
+
+void ReliabilityTest::ExpectLeftActiveIn(const std::string& dir) {
+    EXPECT_TRUE(form->LeftActive);
+    wchar_t cur[MAX_PATH * 4];
+    GetCurrentDirectoryW(MAX_PATH * 4, cur);
+    EXPECT_EQ(Narrow(cur), dir);
+}
+
+int ReliabilityTest::Temporaries(const std::string& dir) {
+    int n = 0;
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle find(FindFirstFileW(Widen(dir + "\\~bvcopy*").c_str(), &fd));
+    if (find) {
+        do ++n;
+        while (FindNextFileW(find.get(), &fd));
+    }
+    return n;
+}
+
+}  // namespace bivane::test
