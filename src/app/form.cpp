@@ -183,8 +183,9 @@ void TForm1::Show() {
     if (firstShow_) {
         firstShow_ = false;
         // Creating the selectors' windows: each reports one change of drive.
-        Guard([this] { side[0].Drive.CreateWnd(); });
-        Guard([this] { side[1].Drive.CreateWnd(); });
+        const std::vector<DriveItem> drives = ScanDrives();
+        Guard([&] { side[0].Drive.CreateWnd(drives); });
+        Guard([&] { side[1].Drive.CreateWnd(drives); });
     }
 }
 

@@ -59,9 +59,8 @@ int DriveComboBox::Height() const {
     return r.bottom - r.top;
 }
 
-void DriveComboBox::BuildItems() {
-    items_.clear();
-    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+std::vector<DriveItem> ScanDrives() {
+    std::vector<DriveItem> items;
     // No "drive not ready" boxes while the labels are read.
     const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     const DWORD mask = GetLogicalDrives();
@@ -92,15 +91,18 @@ void DriveComboBox::BuildItems() {
             const wchar_t local[] = {static_cast<wchar_t>(L'A' + i), L':', 0};
             if (WNetGetConnectionW(local, name, &len) == NO_ERROR) remote = Narrow(name);
         }
-        Item item{letter, kind, DriveItemText(letter, kind, label, remote)};
-        SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item.text).c_str()));
-        items_.push_back(item);
+        items.push_back({letter, kind, DriveItemText(letter, kind, label, remote)});
     }
     SetErrorMode(oldMode);
+    return items;
 }
 
-void DriveComboBox::CreateWnd() {
-    BuildItems();
+void DriveComboBox::CreateWnd(const std::vector<DriveItem>& drives) {
+    items_ = drives;
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    for (const DriveItem& item : items_) {
+        SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item.text).c_str()));
+    }
     const std::string cur = GetCurrentDir();
     const char letter = cur.size() >= 2 && cur[1] == ':' ? cur[0] : 0;
     drive_ = 0;  // so that this first setting always reports
@@ -157,7 +159,7 @@ void DriveComboBox::Draw(const DRAWITEMSTRUCT* dis) const {
     const bool sel = (dis->itemState & ODS_SELECTED) != 0;
     FillRect(dc, &r, GetSysColorBrush(sel ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (dis->itemID == static_cast<UINT>(-1) || dis->itemID >= items_.size()) return;
-    const Item& item = items_[dis->itemID];
+    const DriveItem& item = items_[dis->itemID];
     HBITMAP bmp = static_cast<HBITMAP>(bitmaps_[static_cast<int>(item.kind)].get());
     int bmpW = 16, bmpH = 11;
     BITMAP b{};

@@ -16,12 +16,21 @@ enum class DriveKind { Removable, Fixed, Remote, CdRom, Ram };
 std::string DriveItemText(char letter, DriveKind kind, const std::string& label,
                           const std::string& remoteName);
 
+struct DriveItem {
+    char letter;
+    DriveKind kind;
+    std::string text;
+};
+// The drives present, in letter order, with their item texts. Reading labels is slow (the
+// platform asks each device), so both selectors share one scan.
+std::vector<DriveItem> ScanDrives();
+
 class DriveComboBox {
 public:
     void Create(HWND parent, int id, int x, int y, int width);
     HWND Handle() const { return hwnd_; }
-    // Builds the items and takes the current directory's drive; always reports a change.
-    void CreateWnd();
+    // Takes the items and the current directory's drive; always reports a change.
+    void CreateWnd(const std::vector<DriveItem>& drives);
     char Drive() const { return drive_; }  // lower-case letter, or 0
     void SetDrive(char letter);
     std::string ItemText(int index) const;
@@ -37,15 +46,9 @@ public:
     std::function<void()> OnClick;
 
 private:
-    struct Item {
-        char letter;
-        DriveKind kind;
-        std::string text;
-    };
-    void BuildItems();
     HWND hwnd_ = nullptr;
     char drive_ = 0;
-    std::vector<Item> items_;
+    std::vector<DriveItem> items_;
     AutoGdiObject bitmaps_[5];
 };
 
