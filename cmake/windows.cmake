@@ -31,10 +31,14 @@ add_test(NAME wine_cleanup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh cl
 set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine)
 
 # One test program per subsystem; each test case creates its own main window and folders.
+# The tests' shared support, compiled once for every test program.
+add_library(bivane_test_support STATIC tests/support/test_main.cpp tests/support/form_fixture.cpp)
+target_include_directories(bivane_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(bivane_test_support PUBLIC bivane_core gtest)
+
 function(bivane_win_test name)
-    add_executable(${name} ${ARGN} tests/support/test_main.cpp tests/support/form_fixture.cpp resources/bivane.rc)
-    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-    target_link_libraries(${name} PRIVATE bivane_core gtest)
+    add_executable(${name} ${ARGN} resources/bivane.rc)
+    target_link_libraries(${name} PRIVATE bivane_test_support)
     target_link_options(${name} PRIVATE -municode)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine;drives" TIMEOUT 600
