@@ -101,3 +101,12 @@ target_link_options(recorder PRIVATE -municode)
 if(TARGET commands_tests)
     add_dependencies(commands_tests recorder)
 endif()
+
+# End to end: the real program under a virtual display, driven by xdotool; peek.exe reads its
+# window texts from another process.
+add_executable(peek tests/e2e/peek.cpp)
+target_link_libraries(peek PRIVATE comctl32)
+target_link_options(peek PRIVATE -municode -static)
+add_test(NAME e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.sh ${CMAKE_BINARY_DIR})
+# Its own display and x11 prefix; one at a time, and a hung dialog ends in a failure.
+set_tests_properties(e2e PROPERTIES TIMEOUT 400 RUN_SERIAL TRUE)

@@ -230,6 +230,7 @@ private:
     bool firstShow_ = true;
     bool created_ = false;
     bool quitOnDestroy_ = false;
+    HWND lastFocus_ = nullptr;  // the control that had the focus when the window was deactivated
 };
 
 template <typename F>

@@ -244,6 +244,19 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (close) DestroyWindow(hwnd_);
             return 0;
         }
+        case WM_ACTIVATE:
+            // Give the focus back to the control that had it, so the keyboard goes on working
+            // in the same list after a dialog or message box closes.
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND f = GetFocus();
+                if (f && IsChild(hwnd_, f)) lastFocus_ = f;
+                return 0;
+            }
+            if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+                SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
         case WM_DESTROY:
             if (quitOnDestroy_) PostQuitMessage(0);
             return 0;

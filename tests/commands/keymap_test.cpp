@@ -561,3 +561,22 @@ TEST_F(KeyMap, TabMovesTheFocusButNotTheActiveSide) {
 }
 
 }  // namespace bivane::test
+
+namespace bivane::test {
+
+// After a dialog or box closes, the keys must reach the list they reached before.
+TEST_F(KeyMap, ReactivationGivesTheFocusBackToTheListThatHadIt) {
+    MakeSides();
+    StartSides(L(), R());
+    Press(VK_SPACE);
+    HWND right = Right().List.Handle();
+    ASSERT_EQ(GetFocus(), right);
+    SendMessageW(form->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    SetFocus(form->Handle());  // what the system does when an owned dialog closes
+    SendMessageW(form->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(GetFocus(), right);
+    Press('T', 0, L't');
+    EXPECT_EQ(Marks(Right()), "DY");
+}
+
+}  // namespace bivane::test

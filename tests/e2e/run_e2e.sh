@@ -1,0 +1,288 @@
+#!/usr/bin/env bash
+# End-to-end tests: the real bivane.exe on a private virtual display (Xvfb + openbox), driven only
+# by xdotool key presses and clicks. What it shows is read from outside by peek.exe (window
+# texts, list rows, status bars, dialogs); what it did is read from the file system.
+#   run_e2e.sh <builddir>
+# Every wait has a deadline, so a dialog that stays open fails the test instead of hanging it.
+# Every process started here is ended by its pid on the way out.
+set -uo pipefail
+
+[ $# -eq 1 ] || { echo "usage: $0 <builddir>" >&2; exit 2; }
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "$1" && pwd)
+exe=$build/bivane.exe
+peek_exe=$build/peek.exe
+[ -f "$exe" ] && [ -f "$peek_exe" ] || { echo "run_e2e.sh: build bivane.exe and peek.exe first" >&2; exit 2; }
+
+# shellcheck source=../../scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
+work=
+bivane_pid=
+failures=0
+stop_bivane() {
+    if [ -n "$bivane_pid" ] && kill -0 "$bivane_pid" 2>/dev/null; then
+        kill "$bivane_pid" 2>/dev/null
+        for _ in $(seq 50); do kill -0 "$bivane_pid" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$bivane_pid" 2>/dev/null
+        wait "$bivane_pid" 2>/dev/null
+    fi
+    bivane_pid=
+}
+
+finish() {
+    stop_bivane
+    "$root/scripts/wine-prefix.sh" cleanup "$build" x11 >/dev/null 2>&1 || true
+    stop_private_display
+    [ -n "$work" ] && rm -rf "$work"
+}
+trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+start_private_display "$build/home-x11" || exit 1
+timeout 300 "$root/scripts/wine-prefix.sh" setup "$build" x11 || exit 1
+# shellcheck source=../../scripts/wine-env.sh
+source "$root/scripts/wine-env.sh" "$build" x11
+work=$(mktemp -d "$build/e2e-XXXXXX")
+trash=$XDG_DATA_HOME/Trash/files
+state=$work/peek.txt
+
+# ---- the program
+start_bivane() {  # start_bivane <folder>
+    (cd "$1" && exec wine "$exe") </dev/null >>"$work/wine.log" 2>&1 &
+    bivane_pid=$!
+    local deadline=$((SECONDS + 60))
+    until timeout 5 xdotool search --onlyvisible --name '^Bivane for Win95$' >/dev/null 2>&1; do
+        if ((SECONDS > deadline)) || ! kill -0 "$bivane_pid" 2>/dev/null; then
+            fail "the main window did not appear"
+            return 1
+        fi
+        sleep 0.25
+    done
+    wait_for "the left list has the focus" 'focus_is L'
+}
+
+
+# ---- reading its state
+peek() { timeout 20 wine "$peek_exe" >"$state" 2>/dev/null; }
+line_is() { grep -qxF "$(printf '%s\t' "$@" | sed 's/\t$//')" "$state"; }
+focus_is() { awk -F'\t' -v s="$1" '$1=="focus" && $2==s {f=1} END {exit !f}' "$state"; }
+# The title shows a shortened path: compare its last component.
+tail_of() { echo "\\$(basename "$1")"; }
+title_in() { title_ends "$1" "$2"; }
+window_is() { C=$1 T=$2 awk -F'\t' '$1=="window" && $2==ENVIRON["C"] && $3==ENVIRON["T"] {f=1} END {exit !f}' "$state"; }
+no_window() { ! grep -q $'^window\t' "$state"; }
+# row_has <side> <name> [mark] [state]: the list shows the entry (with that mark and S/F state).
+row_has() {
+    awk -F'\t' -v s="$1" -v n="$2" -v m="${3:-}" -v st="${4:-}" \
+        '$1=="row" && $2==s && $4==n && (m=="" || $7==m) && (st=="" || $8==st) {f=1} END {exit !f}' "$state"
+}
+row_missing() { ! row_has "$1" "$2"; }
+names() { awk -F'\t' -v s="$1" '$1=="row" && $2==s && $4!="[parent]" {printf "%s ", $4}' "$state"; }
+names_are() { [ "$(names "$1")" = "$2" ]; }
+status_has() { awk -F'\t' -v s="$1" -v t="$2" '$1=="status" && $2==s && index($0, t) {f=1} END {exit !f}' "$state"; }
+# (texts go through the environment: awk -v would read the backslashes of paths as escapes)
+title_ends() { S=$1 T=$2 awk -F'\t' '$1=="title" && $2==ENVIRON["S"] && substr($3, length($3)-length(ENVIRON["T"])+1)==ENVIRON["T"] {f=1} END {exit !f}' "$state"; }
+goto_is() { line_is goto "$1" "$2"; }
+checked() { awk -F'\t' -v t="$1" '$1=="control" && $3==t && $4=="1" {f=1} END {exit !f}' "$state"; }
+
+fail() {
+    echo "FAIL: $*"
+    echo "---- what the window showed:"
+    sed 's/^/    /' "$state" 2>/dev/null
+    failures=$((failures + 1))
+    return 1
+}
+
+# wait_for <what> <checks>: peeks until the checks (shell code) hold, 15 s at most.
+wait_for() {
+    local what=$1; shift
+    local deadline=$((SECONDS + 15))
+    while :; do
+        peek && eval "$*" && return 0
+        ((SECONDS > deadline)) && { fail "$what"; return 1; }
+        sleep 0.3
+    done
+}
+
+# ---- giving input
+key() { xdotool key --delay 80 "$@"; sleep 0.2; }
+type_text() { xdotool type --delay 80 "$1"; sleep 0.2; }
+# click_row <side> <name>: a left click on the entry's name.
+click_row() {
+    peek
+    local at
+    at=$(awk -F'\t' -v s="$1" -v n="$2" '$1=="row" && $2==s && $4==n {print $9}' "$state")
+    [ -n "$at" ] || { fail "no row $2 on side $1 to click"; return 1; }
+    xdotool mousemove "${at%,*}" "${at#*,}" click 1
+    sleep 0.3
+}
+# focus_row <side> <name>: moves the list's focus there with Home and Down, as a user would.
+focus_row() {
+    peek
+    local side=$1 name=$2 i
+    i=$(awk -F'\t' -v s="$side" -v n="$name" '$1=="row" && $2==s && $4==n {print $3}' "$state")
+    [ -n "$i" ] || { fail "no row $name on side $side"; return 1; }
+    key Home
+    ((i > 0)) && xdotool key --delay 60 $(printf 'Down %.0s' $(seq "$i"))
+    wait_for "$name focused on side $side" 'row_has "$side" "$name" "" SF'
+}
+
+scenario() { echo "== $*"; }
+# file_ci <dir> <name>: the path of the file of that name ignoring case, or nothing.
+file_ci() { find "$1" -maxdepth 1 -iname "$2" -print -quit 2>/dev/null; }
+
+# ---- the road of one copy, a tagged move, a delete to the recycle bin
+copy_move_delete() {
+    scenario "copy, move and delete"
+    local w=$work/cmd
+    mkdir -p "$w/src" "$w/dst"
+    for f in one two three; do echo "text of $f" >"$w/src/$f.txt"; done
+    start_bivane "$w" || return 1
+    # Right side into src, left side into dst, by keys alone.
+    key space
+    focus_row R "<src>" && key Return
+    wait_for "right side in src" 'title_in R "$(tail_of "$w/src")"' || return 1
+    key space
+    focus_row L "<dst>" && key Return
+    wait_for "left side in dst" 'title_in L "$(tail_of "$w/dst")"' || return 1
+
+    # Click a file on the right, F10 twice, C, Yes.
+    click_row R One.txt || return 1
+    wait_for "the click made the right side active" 'focus_is R' || return 1
+    key F10 F10
+    wait_for "two files tagged" \
+        'row_has R One.txt Y && row_has R Three.txt Y && row_has R Two.txt N && status_has R "Tag: 0k (2)"' || return 1
+    key c
+    wait_for "the copy confirmation" 'window_is TConfirm "Confirm Copy"' || return 1
+    checked "&Tagged files..." || fail "the tagged files are the choice" || return 1
+    key alt+y
+    wait_for "the copy ends with the target reloaded and the first copied file selected" \
+        'no_window && names_are L "One.txt Three.txt " && row_has L One.txt N SF' || return 1
+    row_has R One.txt Y && row_has R Three.txt Y || fail "the source keeps its tags" || return 1
+    # Targets are named by the listed captions ("One.txt"), which on a case-sensitive file
+    # system differs from the source's spelling.
+    cmp -s "$w/src/one.txt" "$(file_ci "$w/dst" one.txt)" && cmp -s "$w/src/three.txt" "$(file_ci "$w/dst" three.txt)" \
+        || fail "copied files differ" || return 1
+    [ -z "$(file_ci "$w/dst" two.txt)" ] || fail "an untagged file was copied" || return 1
+
+    # A tagged move: untag all, tag Two.txt in place (F9), M, Yes.
+    key u
+    wait_for "untagged" 'row_has R One.txt N && row_has R Three.txt N' || return 1
+    focus_row R Two.txt && key F9
+    wait_for "Two.txt tagged" 'row_has R Two.txt Y' || return 1
+    key m
+    wait_for "the move confirmation" 'window_is TConfirm "Confirm Move"' || return 1
+    key alt+y
+    wait_for "Two.txt moved to the left side" 'no_window && row_has L Two.txt && row_missing R Two.txt' || return 1
+    [ -n "$(file_ci "$w/dst" two.txt)" ] && [ ! -e "$w/src/two.txt" ] || fail "two.txt was not moved on disk" || return 1
+
+    # Delete One.txt on the left to the recycle bin.
+    key space
+    focus_row L One.txt && key d
+    wait_for "the delete confirmation" 'window_is TConfirm "Confirm Delete"' || return 1
+    checked "&Send to recycle bin (allow undelete)" || key alt+s
+    wait_for "recycle bin chosen" 'checked "&Send to recycle bin (allow undelete)"' || return 1
+    key alt+y
+    wait_for "One.txt gone from the left list" 'no_window && row_missing L One.txt' || return 1
+    [ -z "$(file_ci "$w/dst" one.txt)" ] || fail "one.txt still on disk" || return 1
+    [ -n "$(file_ci "$trash" one.txt)" ] || fail "one.txt is not in the recycle bin ($trash)" || return 1
+    stop_bivane
+}
+
+# ---- browsing, sorting, GoTo, new directory, rename, closing
+browse_and_edit() {
+    scenario "enter, F3, F4, sort keys, GoTo, F1, R, Q"
+    local w=$work/browse
+    mkdir -p "$w/sub"
+    echo inner >"$w/sub/inner.txt"
+    head -c 300 /dev/zero >"$w/alpha.txt"; touch -d '2023-03-01 10:00' "$w/alpha.txt"
+    head -c 100 /dev/zero >"$w/beta.dat";  touch -d '2021-03-01 10:00' "$w/beta.dat"
+    head -c 200 /dev/zero >"$w/gamma.bin"; touch -d '2022-03-01 10:00' "$w/gamma.bin"
+    start_bivane "$w" || return 1
+
+    # Enter on a directory, then on "[parent]".
+    focus_row L "<sub>" && key Return
+    wait_for "Enter opened sub" 'title_in L "$(tail_of "$w/sub")" && row_has L Inner.txt' || return 1
+    focus_row L "[parent]" && key Return
+    wait_for "Enter on [parent] went up" 'title_in L "$(tail_of "$w")"' || return 1
+    # F4 opens a directory in the right pane, F4 on [parent] there goes up, F3 opens in the left.
+    focus_row L "<sub>" && key F4
+    wait_for "F4 opened sub on the right" 'title_in R "$(tail_of "$w/sub")" && focus_is R' || return 1
+    focus_row R "[parent]" && key F4
+    wait_for "F4 on [parent]" 'title_in R "$(tail_of "$w")"' || return 1
+    focus_row R "<sub>" && key F3
+    wait_for "F3 opened sub on the left" 'title_in L "$(tail_of "$w/sub")" && focus_is L' || return 1
+    focus_row L "[parent]" && key Return
+    wait_for "back up" 'title_in L "$(tail_of "$w")"' || return 1
+
+    # The sort keys and their title suffixes.
+    key F8
+    wait_for "F8: by extension" 'title_ends L "   [by ext]" && names_are L "<sub> Gamma.bin Beta.dat Alpha.txt "' || return 1
+    key shift+F7
+    wait_for "Shift+F7: by size" 'title_ends L "   [by size]" && names_are L "<sub> Beta.dat Gamma.bin Alpha.txt "' || return 1
+    key shift+F8
+    wait_for "Shift+F8: by date" 'title_ends L "   [by date]" && names_are L "<sub> Alpha.txt Gamma.bin Beta.dat "' || return 1
+    key F7
+    wait_for "F7: by name" 'title_in L "$(tail_of "$w")" && names_are L "<sub> Alpha.txt Beta.dat Gamma.bin "' || return 1
+    focus_is L || fail "a sort key changed the active side" || return 1
+
+    # GoTo: Alt+G, then letters search instead of running commands.
+    key alt+g
+    wait_for "Alt+G checked the left GoTo box" 'goto_is L 1' || return 1
+    key g
+    wait_for "typing g found Gamma.bin" 'row_has L Gamma.bin N SF' || return 1
+    sleep 1.2  # the list starts a new search after a pause
+    key b
+    wait_for "typing b found Beta.dat" 'row_has L Beta.dat N SF' || return 1
+    sleep 1.2
+    key t
+    peek
+    no_window && row_has L Alpha.txt N && row_has L Beta.dat N || fail "a letter ran a command in GoTo mode" || return 1
+    key alt+g
+    wait_for "Alt+G again unchecked it" 'goto_is L 0' || return 1
+
+    # F1 makes a directory.
+    key F1
+    wait_for "the new directory prompt" 'window_is TGetTxt "Enter name for new directory"' || return 1
+    type_text newdir
+    key Return
+    wait_for "the new directory is listed" 'no_window && row_has L "<newdir>"' || return 1
+    [ -d "$w/newdir" ] || fail "newdir was not made" || return 1
+
+    # R renames; the R key's own character does not reach the name.
+    focus_row L Beta.dat && key r
+    wait_for "the rename prompt" 'window_is TGetTxt "Enter new file name"' || return 1
+    type_text renamed.dat
+    key Return
+    wait_for "the renamed file is listed" 'no_window && row_has L renamed.dat && row_missing L Beta.dat' || return 1
+    [ -f "$w/renamed.dat" ] && [ ! -e "$w/beta.dat" ] || fail "beta.dat was not renamed to renamed.dat" || return 1
+
+    # Q: Cancel keeps the program, OK ends it.
+    key q
+    wait_for "the closing question" 'window_is "#32770" Information' || return 1
+    key Escape
+    wait_for "Cancel keeps the window" 'no_window' || return 1
+    key q
+    wait_for "the closing question again" 'window_is "#32770" Information' || return 1
+    key Return
+    local deadline=$((SECONDS + 15))
+    while kill -0 "$bivane_pid" 2>/dev/null; do
+        ((SECONDS > deadline)) && { fail "OK did not end the program"; return 1; }
+        sleep 0.2
+    done
+    bivane_pid=
+}
+
+copy_move_delete
+stop_bivane
+browse_and_edit
+stop_bivane
+
+if ((failures > 0)); then
+    echo "end-to-end: $failures failure(s); program output in $work/wine.log:"
+    sed 's/^/    /' "$work/wine.log"
+    exit 1
+fi
+echo "end-to-end: all passed"
