@@ -49,6 +49,7 @@ run() {  # run <program> <args...>: its ROW lines are kept, everything else goes
     echo "== $*" >&2
     local out rc=0
     out=$(timeout 7200 wine "$build/$1.exe" "${@:2}" 2> >(grep -v '^fixme' >&2)) || rc=$?
+    out=${out//$'\r'/}  # the console under Wine ends lines with CR LF
     printf '%s\n' "$out" | grep -v '^ROW|' >&2 || true
     printf '%s\n' "$out" | grep '^ROW|' >>"$rows" || true
     if [ "$rc" -ne 0 ]; then
