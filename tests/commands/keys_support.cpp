@@ -67,13 +67,7 @@ LRESULT CALLBACK DefaultProcessingSpy::Proc(HWND h, UINT msg, WPARAM wp, LPARAM 
 }
 
 void KeysTest::StartSides(const std::string& left, const std::string& right) {
-    StartIn(left);
-    form->SplashOKClick();
-    form->SetSide2Active();
-    Right().Tree.SetDirectory(right);
-    form->SetSide1Active();
-    ASSERT_TRUE(form->LeftActive);
-    ASSERT_EQ(Right().Tree.Directory(), right);
+    FormTest::StartSides(left, right);
     spy = std::make_unique<DefaultProcessingSpy>(form->Handle());
 }
 

@@ -66,16 +66,6 @@ std::string DriveFolder(char letter) {
     return dir;
 }
 
-void FileOpsTest::StartSides(const std::string& left, const std::string& right) {
-    StartIn(left);
-    form->SplashOKClick();
-    form->SetSide2Active();
-    Right().Tree.SetDirectory(right);
-    form->SetSide1Active();
-    ASSERT_TRUE(form->LeftActive);
-    ASSERT_EQ(Right().Tree.Directory(), right);
-}
-
 void FileOpsTest::Pick(Side& s, const std::string& caption) {
     const int i = IndexOfCaption(s, caption);
     ASSERT_GE(i, 0) << caption;

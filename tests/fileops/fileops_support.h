@@ -29,8 +29,6 @@ std::string DriveFolder(char letter);  // a fresh folder on that drive, e.g. "D:
 
 class FileOpsTest : public FormTest {
 protected:
-    // Left side in left, right side in right, left active.
-    void StartSides(const std::string& left, const std::string& right);
     // Makes the entry the side's selected, focused and current entry, as a click would.
     void Pick(Side& s, const std::string& caption);
     void Tag(Side& s, const std::string& caption);  // tags it and recomputes the active side's totals

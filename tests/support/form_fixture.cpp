@@ -176,6 +176,16 @@ void FormTest::StartIn(const std::string& dir) {
     PumpMessages();
 }
 
+void FormTest::StartSides(const std::string& left, const std::string& right) {
+    StartIn(left);
+    form->SplashOKClick();
+    form->SetSide2Active();
+    Right().Tree.SetDirectory(right);
+    form->SetSide1Active();
+    ASSERT_TRUE(form->LeftActive);
+    ASSERT_EQ(Right().Tree.Directory(), right);
+}
+
 std::vector<std::string> FormTest::Captions(const Side& s) const {
     std::vector<std::string> out;
     for (const Entry& e : s.Entries) out.push_back(e.caption);

@@ -70,6 +70,8 @@ protected:
     void TearDown() override;
     // Creates the main window in dir (the start-up directory) and shows it.
     void StartIn(const std::string& dir);
+    // Starts in left, shows right on the right side, and leaves the left side active.
+    void StartSides(const std::string& left, const std::string& right);
     Side& Left() { return form->side[0]; }
     Side& Right() { return form->side[1]; }
     std::vector<std::string> Captions(const Side& s) const;
