@@ -30,16 +30,24 @@ start_private_display() {
         echo "xvfb.sh: could not start Xvfb on any of :91 to :99" >&2
         return 1
     fi
-    # Openbox keeps its settings and caches under the given home, not the user's.
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_CACHE_HOME=$home/.cache XDG_DATA_HOME=$home/.local/share \
-        openbox --sm-disable </dev/null >/dev/null 2>&1 &
-    BIVANE_OPENBOX_PID=$!
-    # Desktops exist only once a window manager has taken over the screen.
-    for _ in $(seq 50); do
-        timeout 2 xdotool get_num_desktops >/dev/null 2>&1 && return 0
-        sleep 0.1
+    # Openbox keeps its settings and caches under the given home, not the user's. On a busy
+    # machine it can take a while, or die at start: give it time, and a second and third try.
+    local attempt
+    for attempt in 1 2 3; do
+        HOME=$home XDG_CONFIG_HOME=$home/.config XDG_CACHE_HOME=$home/.cache XDG_DATA_HOME=$home/.local/share \
+            openbox --sm-disable </dev/null >/dev/null 2>&1 &
+        BIVANE_OPENBOX_PID=$!
+        # Desktops exist only once a window manager has taken over the screen.
+        for _ in $(seq 150); do
+            timeout 2 xdotool get_num_desktops >/dev/null 2>&1 && return 0
+            kill -0 "$BIVANE_OPENBOX_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$BIVANE_OPENBOX_PID" 2>/dev/null || true
+        wait "$BIVANE_OPENBOX_PID" 2>/dev/null || true
+        BIVANE_OPENBOX_PID=
+        echo "xvfb.sh: openbox did not start on $DISPLAY (try $attempt)" >&2
     done
-    echo "xvfb.sh: openbox did not start on $DISPLAY" >&2
     return 1
 }
 
