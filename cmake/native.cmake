@@ -8,6 +8,7 @@ target_link_options(bivane_rules_native PUBLIC ${SAN})
 
 add_executable(rules_tests ${BIVANE_RULES_TESTS})
 target_link_libraries(rules_tests PRIVATE bivane_rules_native GTest::gtest_main)
+target_include_directories(rules_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 include(GoogleTest)
 gtest_discover_tests(rules_tests)
 

@@ -1,5 +1,6 @@
 # Window-free rules: built into bivane.exe and, natively, into the sanitizer test program.
 set(BIVANE_RULES_SOURCES
+    src/core/wtf8.cpp
     src/panes/entry_rules.cpp
     src/panes/shorten_path.cpp
     src/app/layout_rules.cpp
@@ -10,6 +11,7 @@ set(BIVANE_RULES_SOURCES
     src/print/print_rules.cpp
 )
 set(BIVANE_RULES_TESTS
+    tests/rules/wtf8_test.cpp
     tests/rules/entry_rules_test.cpp
     tests/rules/shorten_path_test.cpp
     tests/rules/layout_rules_test.cpp

@@ -147,6 +147,10 @@ public:
     void Copy1Click(MenuItem sender);
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
     bool ShellDelete(const std::string& path, bool recycle);
+    // False, after telling the user why, for an entry that no path reaches exactly.
+    bool Reachable(const Entry& e);
+    // Deletes one entry by its exact path: to the bin, or for good when asked or when the user agrees.
+    void RemoveEntry(const std::wstring& path, const std::string& caption, bool recycle);
     void MakeNewDirectory();
     void SpeedButton3Click();
     void SpeedButton4Click();

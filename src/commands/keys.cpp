@@ -72,7 +72,7 @@ void RunKeyRow(TForm1& f, WORD key, TShiftState shift) {
     Side& s = f.Active();
     const int item = s.CurrentItem;
     const bool hasItem = item >= 0 && item < static_cast<int>(s.Entries.size());
-    const bool onDir = hasItem && IsDirEntry(s.Entries[static_cast<size_t>(item)].caption);
+    const bool onDir = hasItem && !s.Entries[static_cast<size_t>(item)].IsFile();
 
     if (key == VK_DECIMAL || key == VK_MULTIPLY) {
         if (f.LeftActive) f.SpeedButton5Click(); else f.SpeedButton6Click();

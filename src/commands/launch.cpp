@@ -34,23 +34,22 @@ bool TForm1::RunCommandLine(const std::string& commandLine, WORD show, DWORD wai
 }
 
 void TForm1::Show1Click() {
-    const Side& s = Active();
+    Side& s = Active();
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
-    const std::string& caption = s.Entries[static_cast<size_t>(s.CurrentItem)].caption;
-    if (IsDirEntry(caption)) return;
-    // The caption as listed: a relative name, valid because the side's directory is current.
-    RunCommandLine(kViewer + caption, SW_SHOW, 0);
+    const Entry& e = s.Entries[static_cast<size_t>(s.CurrentItem)];
+    if (!e.IsFile() || !Reachable(e)) return;
+    // The file's full path, quoted: its own name in the side's directory, whatever is current.
+    RunCommandLine(kViewer + ("\"" + JoinPathRootAware(s.Tree.Directory(), e.name) + "\""), SW_SHOW, 0);
 }
 
 void TForm1::ListView1DblClick() {
     Side& s = Active();
     const int item = s.List.FirstSelected();
     if (item < 0 || item >= static_cast<int>(s.Entries.size())) return;
-    const std::string caption = s.Entries[static_cast<size_t>(item)].caption;
-    const std::string ext = Extension(caption);
-    if (!caption.empty() && caption[0] == '[') return;
-    const std::string name = IsDirEntry(caption) ? StripDirBrackets(caption) : caption;
-    const std::string path = ExpandPath(name);
+    const Entry& e = s.Entries[static_cast<size_t>(item)];
+    const std::string ext = Extension(e.caption);
+    if (e.kind == EntryKind::Parent || !Reachable(e)) return;
+    const std::string path = JoinPathRootAware(s.Tree.Directory(), e.name);
     // Only the lower-case spelling takes the plain start; any other goes through the shell,
     // which starts programs too.
     if (ext == ".exe") {

@@ -57,13 +57,17 @@ std::wstring DirectoryOf(const std::wstring& fullPath) {
 constexpr wchar_t kTempPrefix[] = L"~bvcopy";
 constexpr wchar_t kTempSuffix[] = L".tmp";
 
-bool IsOwnTemporaryName(std::wstring_view name) {
+}  // namespace
+
+bool IsCopyTemporaryName(std::wstring_view name) {
     if (name.size() != 19 || name.substr(0, 7) != kTempPrefix || name.substr(15) != kTempSuffix) return false;
     for (wchar_t c : name.substr(7, 8)) {
         if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return false;
     }
     return true;
 }
+
+namespace {
 
 // A hidden file with a fresh name in the target's directory.
 AutoCloseHandle CreateTemporary(const std::wstring& dir, std::wstring& name) {
@@ -133,7 +137,7 @@ void RemoveStaleTemporaries(const std::string& dir) {
     if (!find) return;
     do {
         const DWORD attr = fd.dwFileAttributes;
-        if ((attr & FILE_ATTRIBUTE_HIDDEN) && !(attr & FILE_ATTRIBUTE_DIRECTORY) && IsOwnTemporaryName(fd.cFileName)) {
+        if ((attr & FILE_ATTRIBUTE_HIDDEN) && !(attr & FILE_ATTRIBUTE_DIRECTORY) && IsCopyTemporaryName(fd.cFileName)) {
             stale.push_back(folder + fd.cFileName);
         }
     } while (FindNextFileW(find.get(), &fd));
@@ -153,7 +157,9 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
 
     AutoCloseHandle in(CreateFileW(wSource.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!in) throw EFOpenError("Cannot open file " + source);
+    // Only a regular file has an end: a FIFO, socket or device (listed under Wine as an empty
+    // file) would be copied as nothing or read without end.
+    if (!in || GetFileType(in.get()) != FILE_TYPE_DISK) throw EFOpenError("Cannot open file " + source);
 
     if (!TargetCreatable(wTarget)) throw EFCreateError("Cannot create file " + fullTarget);
     std::wstring tempName;

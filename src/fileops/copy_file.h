@@ -1,6 +1,7 @@
 // Copying one file in blocks while the progress dialog shows how far it got.
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace bivane {
 
@@ -18,5 +19,7 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
 // Removes such leftovers from dir: only hidden files of exactly that pattern, and never one that
 // a running copy still holds open (it shares nothing, so the deletion fails).
 void RemoveStaleTemporaries(const std::string& dir);
+// Whether a hidden file of that name may be such a leftover (then RemoveStaleTemporaries looks).
+bool IsCopyTemporaryName(std::wstring_view name);
 
 }  // namespace bivane

@@ -1,4 +1,5 @@
 // Copy, move and delete of the current entry or the tagged files, after the user confirms.
+#include <algorithm>
 #include <cctype>
 
 #include "app/Unit1.h"
@@ -9,6 +10,7 @@
 #include "panes/entry_rules.h"
 #include "platform/fs.h"
 #include "platform/modal_seam.h"
+#include "platform/removal.h"
 #include "platform/utf.h"
 #include "tags/tag_rules.h"
 
@@ -39,7 +41,8 @@ void TForm1::Copy1Click(MenuItem sender) {
     const std::string leftDir = side[0].Tree.Directory();
     const std::string rightDir = side[1].Tree.Directory();
 
-    if (mode != ConfirmMode::Delete && EqualsIgnoreAsciiCase(leftDir, rightDir)) {
+    // The same folder may be reached by another path (a link, another drive letter for it).
+    if (mode != ConfirmMode::Delete && (EqualsIgnoreAsciiCase(leftDir, rightDir) || SameDirectory(leftDir, rightDir))) {
         ShowBox(hwnd_, BoxKind::Warning,
                 "Can't copy or move to the same directory...\r\r" + leftDir + "\r" + "is active on both sides.",
                 BoxButtons::Ok);
@@ -64,8 +67,8 @@ void TForm1::Copy1Click(MenuItem sender) {
         ShowBox(hwnd_, BoxKind::Warning, "TheItem = nil", BoxButtons::Ok);
         return;
     }
-    const std::string current = src.Entries[static_cast<size_t>(src.CurrentItem)].caption;
-    dlg.SetText(dlg.CurDesc, current);
+    const Entry current = src.Entries[static_cast<size_t>(src.CurrentItem)];
+    dlg.SetText(dlg.CurDesc, current.caption);
     dlg.SetText(dlg.TagDesc, "(no tagged files)");
     dlg.SetTagDescColor(RGB(128, 128, 128));
     dlg.SetText(dlg.TagDesc2, "(no tagged files)");
@@ -92,7 +95,8 @@ void TForm1::Copy1Click(MenuItem sender) {
     const bool recycle = dlg.IsChecked(dlg.CheckBox1);
 
     if (mode == ConfirmMode::Copy) {
-        if (currentOnly && IsDirEntry(current)) return;  // directories are never copied
+        if (currentOnly && !current.IsFile()) return;  // directories are never copied
+        if (currentOnly && !Reachable(current)) return;
         TProgress& progress = *Progress;
         progress.ShowModeless();
         progress.SetText(progress.SourceDir, sourceDir);
@@ -118,32 +122,33 @@ void TForm1::Copy1Click(MenuItem sender) {
             if (!targetReadable && !copyFailed) throw EInOutError(static_cast<int>(targetError));
         };
         try {
+            // Each file keeps its own name: the caption's letter case is only how the list shows it.
             if (currentOnly) {
-                const Entry& e = src.Entries[static_cast<size_t>(src.CurrentItem)];
+                const Entry& e = current;
                 progress.SetText(progress.FileNameDesc, e.caption);
                 progress.SetBarPosition(0);
                 progress.SetText(progress.Status, "");
                 progress.Repaint();
                 progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-                const std::string target = JoinPathRootAware(targetDir, e.caption);
+                const std::string target = JoinPathRootAware(targetDir, e.name);
                 if (CheckDiskSpace(e.sizeText, target)) {
-                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.caption), target);
-                    nameToLocate = e.caption;
+                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.name), target);
+                    nameToLocate = e.name;
                 }
             } else if (tagged) {
                 const size_t count = src.Entries.size();
                 for (size_t i = 0; i < count; ++i) {
                     const Entry& e = src.Entries[i];
-                    if (!MarkIs(e.mark, 'Y')) continue;
-                    const std::string target = JoinPathRootAware(targetDir, e.caption);
+                    if (!MarkIs(e.mark, 'Y') || !e.IsFile()) continue;
+                    if (!Reachable(e)) continue;
+                    const std::string target = JoinPathRootAware(targetDir, e.name);
                     if (!CheckDiskSpace(e.sizeText, target)) continue;
-                    if (IsDirEntry(e.caption)) continue;
                     progress.SetText(progress.FileNameDesc, e.caption);
                     progress.SetBarPosition(0);
                     progress.Repaint();
                     progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.caption), target);
-                    if (nameToLocate.empty()) nameToLocate = e.caption;
+                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.name), target);
+                    if (nameToLocate.empty()) nameToLocate = e.name;
                 }
             }
         } catch (...) {
@@ -156,13 +161,9 @@ void TForm1::Copy1Click(MenuItem sender) {
 
     if (mode == ConfirmMode::Delete) {
         ChangeDir(sourceDir);
-        bool tooDeep = false;  // a directory the shell cannot take: reported once the side is reloaded
         if (currentOnly) {
-            if (IsDirEntry(current)) {
-                const std::string path = JoinPathRootAware(sourceDir, StripDirBrackets(current));
-                if (current[0] != '[' && !ShellDelete(path, recycle)) tooDeep = LongestPathBelow(path) >= MAX_PATH;
-            } else {
-                ShellDelete(current, recycle);
+            if (current.kind != EntryKind::Parent && Reachable(current)) {
+                RemoveEntry(EntryPath(sourceDir, current.name), current.caption, recycle);
             }
         } else if (tagged) {
             MessagePanel.SetCaption(recycle ? "Sending files to the recycle bin..." : "Deleting files...");
@@ -171,12 +172,8 @@ void TForm1::Copy1Click(MenuItem sender) {
             {
                 WaitCursor wait;
                 for (const Entry& e : src.Entries) {
-                    if (!MarkIs(e.mark, 'Y') || IsDirEntry(e.caption)) continue;
-                    if (recycle) {
-                        ShellDelete(e.caption, true);
-                    } else {
-                        DeleteFileW(ExactPath(e.caption).c_str());
-                    }
+                    if (!MarkIs(e.mark, 'Y') || !e.IsFile() || !Reachable(e)) continue;
+                    RemoveEntry(EntryPath(sourceDir, e.name), e.caption, recycle);
                 }
             }
             SetVisible(MessagePanel.Handle(), false);
@@ -190,20 +187,22 @@ void TForm1::Copy1Click(MenuItem sender) {
             if (sourceLeft) SetSide1Active(); else SetSide2Active();
         }
         LoadLeftSide();
-        if (tooDeep) throw EInOutError(ERROR_FILENAME_EXCED_RANGE);
         return;
     }
 
     // Move: one rename per entry; a name that exists on the other side fails alone.
     bool anyMoved = false;
-    auto moveOne = [&](const std::string& caption) {
-        const std::string name = IsDirEntry(caption) ? StripDirBrackets(caption) : caption;
-        if (MoveFileW(ExactPath(JoinPathRootAware(sourceDir, name)).c_str(),
-                      ExactPath(JoinPathRootAware(targetDir, name)).c_str())) {
+    auto moveOne = [&](const Entry& e) {
+        if (e.kind == EntryKind::Parent || !Reachable(e)) return;
+        const std::wstring from = EntryPath(sourceDir, e.name);
+        // No copy across file systems: a move that cannot be one rename fails whole, leaving the
+        // source as it was and nothing at the target. A link is moved only where the system
+        // moves the link itself and not what it points to.
+        if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.name).c_str(), 0)) {
             anyMoved = true;
         } else {
             ShowBox(hwnd_, BoxKind::Error,
-                    "Can't move '" + name + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
+                    "Can't move '" + e.name + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
                     BoxButtons::Ok);
         }
     };
@@ -211,7 +210,7 @@ void TForm1::Copy1Click(MenuItem sender) {
         moveOne(current);
     } else if (tagged) {
         for (const Entry& e : src.Entries) {
-            if (MarkIs(e.mark, 'Y')) moveOne(e.caption);
+            if (MarkIs(e.mark, 'Y')) moveOne(e);
         }
     }
     if (!anyMoved) return;
@@ -239,25 +238,40 @@ bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targ
 }
 
 bool TForm1::ShellDelete(const std::string& path, bool recycle) {
-    // The shell takes a list of names, each ended by a NUL, the list by a second one.
-    // The shell takes the plain form up to any length, but not the \\?\ form past MAX_PATH; only a
-    // name ending in a dot or a space needs that form, or the shell would take its namesake.
-    // The shell's deletion walks a directory with buffers of MAX_PATH characters: a longer path
-    // inside is not supported by Windows and overruns the buffer under Wine. Such a tree is left.
+    std::vector<std::string> left;
     const std::wstring exact = ExactPath(path);
-    const DWORD attr = GetFileAttributesW(exact.c_str());
-    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) && LongestPathBelow(path) >= MAX_PATH) {
-        return false;
+    return recycle ? Recycle(exact) == RecycleResult::Recycled : DeleteForGood(exact, left);
+}
+
+bool TForm1::Reachable(const Entry& e) {
+    if (e.reach == Reach::Exact) return true;
+    ShowBox(hwnd_, BoxKind::Warning, UnreachableText(e), BoxButtons::Ok);
+    return false;
+}
+
+void TForm1::RemoveEntry(const std::wstring& path, const std::string& caption, bool recycle) {
+    if (recycle) {
+        const RecycleResult r = Recycle(path);
+        if (r == RecycleResult::Recycled) return;
+        if (r == RecycleResult::Failed) return;  // the reload shows it is still there
+        // Nothing was deleted: the user decides whether it goes for good.
+        if (ShowBox(hwnd_, BoxKind::Warning,
+                    "The recycle bin cannot take '" + caption + "'.\r\rDelete it for good?",
+                    BoxButtons::YesNo) != IDYES) {
+            return;
+        }
     }
-    std::wstring names = exact.back() == L'.' || exact.back() == L' ' ? exact : Widen(ShownPath(exact));
-    names.push_back(L'\0');
-    SHFILEOPSTRUCTW op{};
-    op.hwnd = nullptr;
-    op.wFunc = FO_DELETE;
-    op.pFrom = names.c_str();
-    op.pTo = nullptr;
-    op.fFlags = FOF_NOCONFIRMATION | (recycle ? FOF_ALLOWUNDO : 0);
-    return SHFileOperationW(&op) == 0;
+    // A plain failure (in use, read-only, gone) shows in the reload; a link kept needs a word.
+    std::vector<std::string> left;
+    if (DeleteForGood(path, left) ||
+        std::none_of(left.begin(), left.end(), [](const std::string& p) { return IsLink(ExactPath(p)); })) {
+        return;
+    }
+    std::string text = "Can't delete '" + caption + "' completely.\r"
+                       "A link stays, so that what it points to stays untouched:";
+    for (size_t i = 0; i < left.size() && i < 5; ++i) text += "\r" + left[i];
+    if (left.size() > 5) text += "\r...";
+    ShowBox(hwnd_, BoxKind::Warning, text, BoxButtons::Ok);
 }
 
 }  // namespace bivane

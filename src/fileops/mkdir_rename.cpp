@@ -3,17 +3,36 @@
 #include "fileops/get_txt_dialog.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"
+#include "platform/handles.h"
 #include "platform/modal_seam.h"
+#include "platform/removal.h"
 #include "platform/utf.h"
 
 namespace bivane {
 
 namespace {
 
-// Rename-or-move of a file or directory; fails when the new name exists. The old name is the
-// listed one, taken exactly; the new one is read as typed, like any name the user types.
-bool RenameEntry(const std::string& from, const std::string& to) {
-    return MoveFileW(ExactPath(from).c_str(), Widen(to).c_str()) != 0;
+// A typed name is read in the side's directory (a full path stays as it is), never against
+// whatever directory happens to be current.
+std::string TypedPath(const std::string& dir, const std::string& typed) {
+    const bool full = (typed.size() >= 2 && typed[1] == ':') || (!typed.empty() && typed[0] == '\\');
+    return full ? typed : JoinPathRootAware(dir, typed);
+}
+
+// The name the file system gave the entry at path (it drops a trailing dot or space of a typed
+// name, for one); empty when it cannot tell.
+std::string StoredName(const std::string& path) {
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle find(FindFirstFileW(Widen(path).c_str(), &fd));
+    return find ? Narrow(fd.cFileName) : std::string();
+}
+
+// Whether path names an entry directly inside dir.
+bool DirectlyIn(const std::string& dir, const std::string& path) {
+    const size_t cut = path.find_last_of('\\');
+    if (cut == std::string::npos) return false;
+    std::string folder = path.substr(0, cut == 2 ? 3 : cut);
+    return EqualsIgnoreAsciiCase(ExpandPath(folder), ExpandPath(dir));
 }
 
 void StartRename(Side& s, int item) {
@@ -32,7 +51,7 @@ void TForm1::MakeNewDirectory() {
     if (GetTxt->ShowModal(hwnd_) != IDOK) return;
     const std::string name = GetTxt->Text();
     if (name.empty()) return;
-    if (!CreateDirectoryW(Widen(name).c_str(), nullptr)) {
+    if (!CreateDirectoryW(Widen(TypedPath(dir, name)).c_str(), nullptr)) {
         ShowBox(hwnd_, BoxKind::Error, "Error creating diectory\r" + name, BoxButtons::Ok);
     }
     // The blank directory makes the tree read the same directory again, which reloads the side.
@@ -66,7 +85,7 @@ void TForm1::DoRename(MenuItem sender) {
     if (item < 0 || item >= static_cast<int>(s.Entries.size())) return;  // an empty list: nothing to rename
     StartRename(s, item);
     const std::string caption = s.OldName;
-    if (IsDirEntry(caption)) {
+    if (!s.Entries[static_cast<size_t>(item)].IsFile()) {
         GetTxt->Prepare("Enter new directory name", "Current directory name: " + StripDirBrackets(caption));
     } else {
         GetTxt->Prepare("Enter new file name", "Current file name: " + caption);
@@ -88,25 +107,49 @@ void TForm1::ListView1Edited(MenuItem, int item, std::string& s) { FinishRename(
 void TForm1::ListView2Edited(MenuItem, int item, std::string& s) { FinishRename(side[1], item, s); }
 
 void TForm1::FinishRename(Side& s, int item, std::string& text) {
-    if (!s.OldName.empty() && s.OldName[0] == '[') {  // the parent entry cannot be renamed
+    Entry& entry = s.Entries[static_cast<size_t>(item)];
+    if (entry.kind == EntryKind::Parent) {  // the parent entry cannot be renamed
         text = s.OldName;
         s.RenamePending = false;
         return;
     }
     std::string oldName = s.OldName;
     std::string newName = text;
-    const bool dir = IsDirEntry(oldName);
+    const bool dir = entry.kind == EntryKind::Directory;
     if (dir) {
         oldName = StripDirBrackets(oldName);
         newName = StripDirBrackets(newName);
     }
-    if (!RenameEntry(oldName, newName)) {
+    if (!Reachable(entry)) {
+        text = s.OldName;
+        s.EditedName.clear();
+        s.RenamePending = false;
+        return;
+    }
+    // The entry by its own name in the side's directory; a link only where the system renames the
+    // link and not what it points to.
+    const std::string sideDir = s.Tree.Directory();
+    const std::wstring from = EntryPath(sideDir, entry.name);
+    const std::string to = TypedPath(sideDir, newName);
+    if (!ActsOnItself(from) || !MoveFileExW(from.c_str(), Widen(to).c_str(), 0)) {
         ShowBox(hwnd_, BoxKind::Error, "Can't rename '" + oldName + "'" + "\r" + "to '" + text + "'", BoxButtons::Ok);
         text = s.OldName;
         s.EditedName.clear();
         s.RenamePending = false;
         return;
     }
+    // Show and keep the name the entry really got.
+    if (DirectlyIn(sideDir, to)) {
+        const std::string stored = StoredName(to);
+        if (!stored.empty() && stored != newName) {
+            newName = stored;
+            if (!dir) text = stored;
+        }
+        entry.name = newName;
+    } else {
+        entry.name = newName;  // moved elsewhere: no name here reaches it any more
+    }
+    entry.reach = NameReach(entry.name);
     if (dir) text = "<" + newName + ">";
     s.EditedName = text;
     s.CurrentItem = item;

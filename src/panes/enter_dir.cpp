@@ -11,8 +11,9 @@ namespace bivane {
 void TForm1::DirectoryChange(int item, bool targetLeft) {
     Side& source = Active();
     if (item < 0 || item >= static_cast<int>(source.Entries.size())) return;
-    const std::string caption = source.Entries[static_cast<size_t>(item)].caption;
-    const std::string name = EqualsIgnoreAsciiCase(caption, "[parent]") ? ".." : StripDirBrackets(caption);
+    const Entry& e = source.Entries[static_cast<size_t>(item)];
+    if (e.IsFile() || !Reachable(e)) return;
+    const std::string name = e.name;
     const std::string dir = source.Tree.Directory();
     if (!TryChangeDir(dir)) {
         ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);

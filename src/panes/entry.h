@@ -7,14 +7,30 @@ namespace bivane {
 
 enum ImageIndex : std::uint8_t { kImageFile = 0, kImageDir = 1, kImageProgram = 2, kImageTagged = 3 };
 
+enum class EntryKind : std::uint8_t { File, Directory, Parent };
+
+// Whether a path can name exactly this entry. Under Wine a Linux name may hold what Windows
+// forbids, and such a name either cannot be reached or would reach another file.
+enum class Reach : std::uint8_t {
+    Exact,
+    Wildcard,   // "?" or "*": the shell takes them as patterns, the kernel refuses them
+    Separator,  // "\" or "/": a path splits the name into folders
+    Twin,       // shown like another listed name (bytes the system cannot show): a path reaches either
+};
+
 struct Entry {
-    std::string caption;   // "<name>", "[parent]" or the file caption (UTF-8)
+    std::string name;      // the file system's own name, exactly (WTF-8); what every command uses
+    std::string caption;   // "<name>", "[parent]" or the file caption (UTF-8): what the list shows
     std::string sizeText;  // decimal bytes, or "<DIR>" plus attribute letters
     std::string dateText;  // "mm/dd/yy hh:nnam/pm", or " " for directories
     std::int64_t size = 0;     // file size in bytes (0 for directories)
     std::int64_t minute = 0;   // local last-write time in whole minutes; what dates compare by
     char mark = 'N';           // 'Y' tagged, 'N' untagged file, 'D' directory or parent
     std::uint8_t image = kImageFile;
+    EntryKind kind = EntryKind::File;
+    Reach reach = Reach::Exact;
+
+    bool IsFile() const { return kind == EntryKind::File; }
 };
 
 }  // namespace bivane

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <unordered_map>
 
 namespace bivane {
 
@@ -106,6 +107,42 @@ std::string JoinPathRootAware(std::string_view dir, std::string_view name) {
     if (dir.size() != 3) r += '\\';
     r += name;
     return r;
+}
+
+Reach NameReach(std::string_view name) {
+    if (name.find_first_of("?*") != std::string_view::npos) return Reach::Wildcard;
+    if (name.find_first_of("\\/") != std::string_view::npos) return Reach::Separator;
+    return Reach::Exact;
+}
+
+bool HasReplacementChar(std::string_view name) { return name.find("\xEF\xBF\xBD") != std::string_view::npos; }
+
+void MarkTwins(std::vector<Entry>& entries, const std::vector<std::string>& hiddenNamesWithReplacement) {
+    std::unordered_map<std::string, int> seen;
+    for (const std::string& n : hiddenNamesWithReplacement) ++seen[AsciiUpper(n)];
+    bool any = !seen.empty();
+    for (const Entry& e : entries) {
+        if (HasReplacementChar(e.name)) {
+            ++seen[AsciiUpper(e.name)];
+            any = true;
+        }
+    }
+    if (!any) return;
+    for (Entry& e : entries) {
+        if (!HasReplacementChar(e.name)) continue;
+        if (seen[AsciiUpper(e.name)] > 1 && e.reach == Reach::Exact) e.reach = Reach::Twin;
+    }
+}
+
+std::string UnreachableText(const Entry& e) {
+    std::string why;
+    switch (e.reach) {
+        case Reach::Wildcard: why = "The name holds ? or *, which Windows reads as a pattern."; break;
+        case Reach::Separator: why = "The name holds a \\, which Windows reads as a folder."; break;
+        case Reach::Twin: why = "Another entry here shows the same name: its letters cannot all be shown."; break;
+        case Reach::Exact: return {};
+    }
+    return "Cannot reach '" + e.caption + "' exactly.\r" + why + "\rIt was left as it is.";
 }
 
 std::int64_t ReadSizeText(std::string_view text) {

@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "panes/entry.h"  // ImageIndex, which UntaggedImage returns
+#include "panes/entry.h"
 
 namespace bivane {
 
@@ -39,6 +40,14 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 std::string AsciiUpper(std::string_view s);
 // Directory + "\" + name, without the "\" when the directory is a 3-character root.
 std::string JoinPathRootAware(std::string_view dir, std::string_view name);
+// Whether a path can reach exactly the entry of this name, from the name alone.
+Reach NameReach(std::string_view name);
+// A name that holds U+FFFD stands for bytes the system could not show; when another name of the
+// folder (listed or hidden) reads the same ignoring case, a path may reach either: both are Twins.
+bool HasReplacementChar(std::string_view name);
+void MarkTwins(std::vector<Entry>& entries, const std::vector<std::string>& hiddenNamesWithReplacement);
+// The message a command gives instead of acting on an entry it cannot reach exactly.
+std::string UnreachableText(const Entry& e);
 // Decimal text read back as a signed integer; leading blanks and sign allowed, 0 on junk.
 std::int64_t ReadSizeText(std::string_view text);
 

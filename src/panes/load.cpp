@@ -1,5 +1,6 @@
 // Loading the active side's list from the process's current directory.
 #include "app/Unit1.h"
+#include "fileops/copy_file.h"
 #include "panes/entry_rules.h"
 #include "platform/collate.h"
 #include "platform/fs.h"
@@ -10,9 +11,14 @@ namespace bivane {
 
 namespace {
 
-Entry DirectoryEntry(std::string caption, bool readOnly) {
+constexpr DWORD kNotListed = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */;
+
+Entry DirectoryEntry(std::string name, bool readOnly) {
     Entry e;
-    e.caption = std::move(caption);
+    e.kind = name == ".." ? EntryKind::Parent : EntryKind::Directory;
+    e.caption = e.kind == EntryKind::Parent ? "[parent]" : "<" + name + ">";
+    e.reach = e.kind == EntryKind::Parent ? Reach::Exact : NameReach(name);
+    e.name = std::move(name);
     e.sizeText = readOnly ? "<DIR>r" : "<DIR>";
     e.dateText = " ";
     e.mark = 'D';
@@ -35,18 +41,25 @@ void TForm1::LoadLeftSide() {
     const LocaleFacts loc = UserLocaleFacts();
     std::int64_t total = 0;
     std::int64_t files = 0;
-    EnumerateDirectory(GetCurrentDir(), [&](const FoundEntry& f) {
+    std::vector<std::string> hiddenTwins;  // hidden names that may read like a listed one
+    bool staleCopies = false;
+    const std::string dir = GetCurrentDir();
+    EnumerateDirectory(dir, [&](const FoundEntry& f) {
+        if (f.attributes & kNotListed) {
+            if (IsCopyTemporaryName(f.name)) staleCopies = true;
+            std::string name = Narrow(f.name);
+            if (HasReplacementChar(name)) hiddenTwins.push_back(std::move(name));
+            return;
+        }
         if (f.attributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (wcscmp(f.name, L".") == 0) return;
-            if (wcscmp(f.name, L"..") == 0) {
-                s.Entries.push_back(DirectoryEntry("[parent]", f.attributes & FILE_ATTRIBUTE_READONLY));
-                return;
-            }
-            s.Entries.push_back(DirectoryEntry("<" + Narrow(f.name) + ">", f.attributes & FILE_ATTRIBUTE_READONLY));
+            s.Entries.push_back(DirectoryEntry(Narrow(f.name), f.attributes & FILE_ATTRIBUTE_READONLY));
             return;
         }
         Entry e;
-        e.caption = FileCaption(Narrow(f.name));
+        e.name = Narrow(f.name);
+        e.reach = NameReach(e.name);
+        e.caption = FileCaption(e.name);
         e.image = UntaggedImage(e.caption);
         e.size = f.size;
         e.sizeText = std::to_string(f.size);
@@ -58,6 +71,9 @@ void TForm1::LoadLeftSide() {
         ++files;
         s.Entries.push_back(std::move(e));
     });
+    MarkTwins(s.Entries, hiddenTwins);
+    // A copy that was killed left its hidden temporary here: nobody else will ever remove it.
+    if (staleCopies) RemoveStaleTemporaries(dir);
 
     const std::vector<std::uint32_t> perm = SortPermutation(s.Entries, SortOrder::Name, PlatformCollation());
     std::vector<Entry> sorted;
@@ -76,8 +92,7 @@ void TForm1::LoadLeftSide() {
     if (&s == &side[1] && RightUnloaded) RightUnloaded = false;
     s.Title.SetCaption(s.Path.Caption());
     s.Status.SetText(0, DirTotalText(total));
-    const std::string cur = GetCurrentDir();
-    s.Status.SetText(2, FreeText(DriveFreeBytes(cur.size() >= 2 && cur[1] == ':' ? cur.substr(0, 2) : cur), loc));
+    s.Status.SetText(2, FreeText(DriveFreeBytes(dir.size() >= 2 && dir[1] == ':' ? dir.substr(0, 2) : dir), loc));
     s.FileCount = files;
     s.Status.SetText(1, FilesText(files));
     s.SortedByName = true;

@@ -65,6 +65,10 @@ std::wstring ExactPath(const std::string& path) {
     return L"\\\\?\\" + Widen(full + path.substr(nameStart));
 }
 
+std::wstring EntryPath(const std::string& dir, const std::string& name) {
+    return ExactPath(JoinPathRootAware(dir, name));
+}
+
 std::string ShownPath(const std::wstring& exact) {
     return Narrow(exact.rfind(L"\\\\?\\", 0) == 0 ? std::wstring_view(exact).substr(4) : std::wstring_view(exact));
 }
@@ -110,9 +114,7 @@ bool EnumerateDirectory(const std::string& dir, const std::function<void(const F
     AutoFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd,
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return false;
-    constexpr DWORD kSkipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */;
     do {
-        if (fd.dwFileAttributes & kSkipped) continue;
         FoundEntry e{fd.cFileName, fd.dwFileAttributes,
                      (static_cast<std::int64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow,
                      fd.ftLastWriteTime};

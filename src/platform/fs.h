@@ -20,6 +20,8 @@ std::string ExpandPath(const std::string& path);
 // name "Data", another file. It also lifts the MAX_PATH limit of the plain form. The last component
 // is kept as it is; only the folder part is expanded. Network paths are returned unchanged.
 std::wstring ExactPath(const std::string& path);
+// The exact path of the entry called name (as listed) in the directory dir.
+std::wstring EntryPath(const std::string& dir, const std::string& name);
 // ExactPath without its prefix, for messages.
 std::string ShownPath(const std::wstring& exact);
 
@@ -37,7 +39,7 @@ struct FoundEntry {
     std::int64_t size;
     FILETIME lastWrite;
 };
-// Lists dir\*.* without hidden, system or volume-label entries; false when it cannot be listed.
+// Lists dir\*.*, every entry the system returns; false when it cannot be listed.
 bool EnumerateDirectory(const std::string& dir, const std::function<void(const FoundEntry&)>& each);
 
 LocalTime ToLocalTime(const FILETIME& utc);

@@ -1,25 +1,19 @@
 #include "platform/utf.h"
 
-#include "platform/win.h"
+#include "core/wtf8.h"
 
 namespace bivane {
 
+// wchar_t is 16 bits on Windows, so the two views share their storage.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
 std::wstring Widen(std::string_view s) {
-    if (s.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
+    const std::u16string w = Wtf8ToUtf16(s);
+    return std::wstring(reinterpret_cast<const wchar_t*>(w.data()), w.size());
 }
 
 std::string Narrow(std::wstring_view w) {
-    if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                        nullptr);
-    return s;
+    return Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(w.data()), w.size()));
 }
 
 }  // namespace bivane

@@ -100,7 +100,11 @@ void LocateInSide(Side& s, std::string name) {
     if (name.empty()) return;
     list.ScrollToTop();
     const int n = static_cast<int>(s.Entries.size());
+    // The entry of exactly that name first: two files may show the same caption.
     int found = -1;
+    for (int i = 0; i < n && found < 0; ++i) {
+        if (s.Entries[static_cast<size_t>(i)].name == name) found = i;
+    }
     for (int i = 0; i < n && found < 0; ++i) {
         if (EqualsIgnoreAsciiCase(s.Entries[static_cast<size_t>(i)].caption, name)) found = i;
     }
@@ -117,7 +121,7 @@ void LocateInSide(Side& s, std::string name) {
     s.CurrentName = s.Entries[static_cast<size_t>(found)].caption;
     // An entry that reached the top is moved towards the middle of the visible rows.
     const int top = list.TopIndex();
-    if (top >= 0 && top < n && EqualsIgnoreAsciiCase(s.Entries[static_cast<size_t>(top)].caption, name)) {
+    if (top == found) {
         list.ScrollRows(-(list.VisibleRows() / 2 - 2));
     }
 }
@@ -140,7 +144,7 @@ void TForm1::ListView2ColumnClick(int column) {
 void TForm1::LocateItem() {
     const Side& s = Active();
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
-    LocateItem2(s.Entries[static_cast<size_t>(s.CurrentItem)].caption);
+    LocateItem2(s.Entries[static_cast<size_t>(s.CurrentItem)].name);
 }
 
 void TForm1::LocateItem2(const std::string& name) { LocateInSide(Active(), name); }
@@ -148,7 +152,7 @@ void TForm1::LocateItem2(const std::string& name) { LocateInSide(Active(), name)
 void TForm1::Refresh1Click() {
     const Side& s = Active();
     const bool has = s.CurrentItem >= 0 && s.CurrentItem < static_cast<int>(s.Entries.size());
-    const std::string name = has ? s.Entries[static_cast<size_t>(s.CurrentItem)].caption : std::string();
+    const std::string name = has ? s.Entries[static_cast<size_t>(s.CurrentItem)].name : std::string();
     LoadLeftSide();
     LocateItem2(name);
 }

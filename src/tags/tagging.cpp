@@ -60,7 +60,7 @@ void TForm1::TagItem(int item, bool advance) {
     Side& s = Active();
     if (!IsEntry(s, item)) return;
     SetFocus(s.List.Handle());
-    if (!IsDirEntry(CaptionOf(s, item))) ToggleTag(*this, s, item);
+    if (s.Entries[static_cast<size_t>(item)].IsFile()) ToggleTag(*this, s, item);
     UpdateTagTotals();
     const int next = item + 1;
     if (!advance || !IsEntry(s, next)) return;
@@ -81,7 +81,7 @@ void TForm1::TagAllClick() {
     if (s.Entries.empty()) return;
     if (s.RenamePending) {
         for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
-            if (!IsDirEntry(CaptionOf(s, i))) TagEntry(s, i);
+            if (s.Entries[static_cast<size_t>(i)].IsFile()) TagEntry(s, i);
         }
         UpdateTagTotals();
         return;
@@ -89,7 +89,7 @@ void TForm1::TagAllClick() {
     int last = -1;
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
         Entry& e = s.Entries[static_cast<size_t>(i)];
-        if (IsDirEntry(e.caption)) continue;
+        if (!e.IsFile()) continue;
         e.image = kImageTagged;
         e.mark = 'Y';
         last = i;
@@ -178,17 +178,14 @@ void TForm1::ListView1MouseUp(MouseButton button, TShiftState shift, int x, int 
     const int item = s.List.HitTest(8, y);
     if (item < 0) return;
     MakeCurrent(s, item);
-    const std::string caption = CaptionOf(s, item);
-    std::string target;
-    if (EqualsIgnoreAsciiCase(caption, "[parent]")) {
-        target = "..";
-    } else if (!caption.empty() && caption[0] == '<') {
-        target = StripDirBrackets(caption);
-    } else {
+    const Entry& e = s.Entries[static_cast<size_t>(item)];
+    if (e.IsFile()) {
         ToggleTag(*this, s, item);
         UpdateTagTotals();
         return;
     }
+    if (!Reachable(e)) return;
+    const std::string target = e.name;  // ".." for the parent entry
 
     const std::string dir = s.Tree.Directory();
     if (!TryChangeDir(dir)) ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);

@@ -117,7 +117,8 @@ protected:
     EnvVar record_{L"BIVANE_RECORD", tmp / "record.log"};
 };
 
-TEST_F(Launch, ShowHandsTheCaptionUnquotedToTheViewerOnTheSearchPath) {
+// The viewer gets the file's own name in full, quoted: the caption may differ from the name.
+TEST_F(Launch, ShowHandsTheQuotedFullNameToTheViewerOnTheSearchPath) {
     MakeDir(tmp / "bin");
     ASSERT_TRUE(CopyFileW(Widen(RecorderExe()).c_str(), Widen(tmp / "bin\\BVLIST.EXE").c_str(), FALSE));
     EnvVar path(L"PATH", "");
@@ -136,7 +137,7 @@ TEST_F(Launch, ShowHandsTheCaptionUnquotedToTheViewerOnTheSearchPath) {
     Press('S', 0, L's');
     const std::vector<Record> r = WaitForRecords(Log(), 1);
     ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(r[0].cmd, "BVLIST.EXE My file.txt");
+    EXPECT_EQ(r[0].cmd, "BVLIST.EXE \"" + L() + "\\my file.txt\"");
     EXPECT_EQ(r[0].dir, L());
     EXPECT_EQ(r[0].flags & (STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK), STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK);
     EXPECT_EQ(r[0].show, static_cast<unsigned>(SW_SHOW));
@@ -249,20 +250,20 @@ TEST_F(Launch, DoubleClickStartsLowerCaseExeDirectlyAndEverythingElseThroughTheS
     ASSERT_EQ(r.size(), 1u);
     // The simple start: the full path, no arguments, shown normally.
     EXPECT_TRUE(EqualsIgnoreAsciiCase(r[0].exe, L() + "\\rec.exe")) << r[0].exe;
-    EXPECT_EQ(r[0].cmd, "\"" + L() + "\\Rec.exe\"");
+    EXPECT_EQ(r[0].cmd, "\"" + L() + "\\rec.exe\"");  // the file's own name, not its caption
     EXPECT_EQ(r[0].show, static_cast<unsigned>(SW_SHOWNORMAL));
     EXPECT_EQ(r[0].dir, L());
 
     // A caption spelled .EXE (as a rename can leave it) goes through the shell's open.
     Pick(Left(), "Big.exe");
-    modals.ExpectDialog("TGetTxt", Type("Big.EXE"));
+    modals.ExpectDialog("TGetTxt", Type("Other.EXE"));
     Press('R', 0, L'r');
     modals.VerifyDone();
-    ASSERT_NE(IndexOfCaption(Left(), "Big.EXE"), -1);
-    doubleClick("Big.EXE");
+    ASSERT_NE(IndexOfCaption(Left(), "Other.EXE"), -1);
+    doubleClick("Other.EXE");
     r = WaitForRecords(Log(), 2);
     ASSERT_EQ(r.size(), 2u);
-    EXPECT_TRUE(EqualsIgnoreAsciiCase(r[1].exe, L() + "\\big.exe")) << r[1].exe;
+    EXPECT_TRUE(EqualsIgnoreAsciiCase(r[1].exe, L() + "\\Other.EXE")) << r[1].exe;
     EXPECT_EQ(r[1].show, static_cast<unsigned>(SW_SHOW));
     EXPECT_EQ(r[1].dir, L());
     GiveStrayProgramsTime();

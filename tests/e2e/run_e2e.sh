@@ -161,10 +161,9 @@ copy_move_delete() {
     wait_for "the copy ends with the target reloaded and the first copied file selected" \
         'no_window && names_are L "One.txt Three.txt " && row_has L One.txt N SF' || return 1
     row_has R One.txt Y && row_has R Three.txt Y || fail "the source keeps its tags" || return 1
-    # Targets are named by the listed captions ("One.txt"), which on a case-sensitive file
-    # system differs from the source's spelling.
-    cmp -s "$w/src/one.txt" "$(file_ci "$w/dst" one.txt)" && cmp -s "$w/src/three.txt" "$(file_ci "$w/dst" three.txt)" \
-        || fail "copied files differ" || return 1
+    # Targets keep the source's own name ("one.txt"), whatever the caption shows ("One.txt").
+    cmp -s "$w/src/one.txt" "$w/dst/one.txt" && cmp -s "$w/src/three.txt" "$w/dst/three.txt" \
+        || fail "copied files differ or were renamed" || return 1
     [ -z "$(file_ci "$w/dst" two.txt)" ] || fail "an untagged file was copied" || return 1
 
     # A tagged move: untag all, tag Two.txt in place (F9), M, Yes.
@@ -275,7 +274,49 @@ browse_and_edit() {
     bivane_pid=
 }
 
+# ---- names made outside Windows: a wildcard name and a folder that holds a link
+hostile_names() {
+    scenario "a wildcard name and a folder holding a link, deleted"
+    local w=$work/hostile sums
+    mkdir -p "$w/target" "$w/box"
+    echo keep >"$w/target/keep.txt"
+    printf 1 >"$w/a?c.txt"; printf 2 >"$w/abc.txt"; printf 3 >"$w/axc.txt"
+    echo inside >"$w/box/f.txt"
+    ln -s "$w/target" "$w/box/link"
+    sums=$(cd "$w" && find . -path ./box -prune -o -type f -print0 | sort -z | xargs -0 md5sum)
+    start_bivane "$w" || return 1
+
+    # The shell would take "?" as a pattern and delete abc.txt and axc.txt as well: refused.
+    focus_row L "A?c.txt" && key d
+    wait_for "the delete confirmation" 'window_is TConfirm "Confirm Delete"' || return 1
+    key alt+y
+    wait_for "the refusal" 'window_is "#32770" Warning' || return 1
+    key Return
+    wait_for "the refusal answered" 'no_window && row_has L "A?c.txt" && row_has L Abc.txt && row_has L Axc.txt' || return 1
+    [ "$(cd "$w" && find . -path ./box -prune -o -type f -print0 | sort -z | xargs -0 md5sum)" = "$sums" ] \
+        || fail "a file changed after the refused delete" || return 1
+    [ -z "$(ls -A "$trash" 2>/dev/null | grep -i 'a.c.txt')" ] || fail "a file went to the bin" || return 1
+
+    # F2 on the folder, for good: its file goes, the link stays, what it points to is untouched.
+    focus_row L "<box>" && key F2
+    wait_for "the folder delete confirmation" 'window_is TConfirm "Confirm Delete"' || return 1
+    key alt+s
+    wait_for "the recycle bin unchecked" '! checked "&Send to recycle bin (allow undelete)"' || return 1
+    key alt+y
+    wait_for "the warning about the link" 'window_is "#32770" Warning' || return 1
+    key Return
+    wait_for "the warning answered" 'no_window' || return 1
+    [ "$(cat "$w/target/keep.txt")" = keep ] || fail "the link's target lost its file" || return 1
+    [ ! -e "$w/box/f.txt" ] || fail "the folder's own file was not deleted" || return 1
+    [ -L "$w/box/link" ] || fail "the link is gone" || return 1
+    [ "$(cd "$w" && find . -path ./box -prune -o -type f -print0 | sort -z | xargs -0 md5sum)" = "$sums" ] \
+        || fail "a file outside the folder changed" || return 1
+    stop_bivane
+}
+
 copy_move_delete
+stop_bivane
+hostile_names
 stop_bivane
 browse_and_edit
 stop_bivane

@@ -105,6 +105,15 @@ TEST_F(MkdirRename, RenamesAFileAndADirectoryThroughTheDialog) {
     form->Rename1Click();
     EXPECT_FALSE(Left().RenamePending);
     EXPECT_EQ(Changes(after, Snap(tmp.Path())), std::set<std::string>{});
+
+    // A name the file system stores otherwise (trailing dot and space dropped) shows as stored,
+    // and the entry goes on reaching the file.
+    Pick(Left(), "Taken.txt");
+    modals.ExpectDialog("TGetTxt", Answer("Enter new file name", "Current file name: Taken.txt", "Trail. "));
+    form->Rename1Click();
+    EXPECT_TRUE(Exists(L() + "\\Trail"));
+    ASSERT_NE(IndexOfCaption(Left(), "Trail"), -1);
+    EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "Trail"))].name, "Trail");
 }
 
 TEST_F(MkdirRename, RenameOntoAnExistingNameRestoresTheCaption) {

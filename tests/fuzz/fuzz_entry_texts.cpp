@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "fuzz_input.h"
+#include "core/wtf8.h"
 #include "panes/entry_rules.h"
 
 using namespace bivane;
@@ -29,5 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     // Size texts written by the program read back as the same number.
     const std::int64_t n = in.Int64();
     if (ReadSizeText(std::to_string(n)) != n) std::abort();
+    // Any 16-bit name, lone surrogates included, comes back from its 8-bit form unchanged.
+    std::u16string units;
+    for (size_t i = 0; i + 1 < b.size(); i += 2) {
+        units += static_cast<char16_t>(static_cast<unsigned char>(b[i]) | (static_cast<unsigned char>(b[i + 1]) << 8));
+    }
+    if (Wtf8ToUtf16(Utf16ToWtf8(units)) != units) std::abort();
+    NameReach(a);
     return 0;
 }

@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     e.sizeText = in.Text();
     e.dateText = in.Text();
     e.mark = static_cast<char>(in.Byte());
+    e.kind = static_cast<EntryKind>(in.Byte() % 3);
     EntryLinePieces(e);
     return 0;
 }

@@ -87,7 +87,7 @@ TEST_F(KilledCopy, OldTargetSurvivesAndTheLeftoverIsHiddenThenRemoved) {
     EXPECT_TRUE(left[0].attributes & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_LT(left[0].size, kSize);
 
-    // The program never lists it, and the next copy into the folder clears it away; a file that
+    // The program never lists it, and the next listing of the folder clears it away; a file that
     // only looks like one (wrong pattern, or not hidden) and a temporary still open are kept.
     MakeFile(R() + "\\~bvcopy1234567.tmp", 3);
     MakeFile(R() + "\\~bvcopy0badc0de.tmp", 3);  // not hidden: the user's own
@@ -97,6 +97,7 @@ TEST_F(KilledCopy, OldTargetSurvivesAndTheLeftoverIsHiddenThenRemoved) {
     MakeFile(L() + "\\Small.txt", 10);
     StartSides(L(), R());
     EXPECT_EQ(IndexOfCaption(Right(), left[0].name), -1);
+    EXPECT_FALSE(Exists(R() + "\\" + left[0].name)) << "still there after the side listed its folder";
     EXPECT_NE(IndexOfCaption(Right(), "~bvcopy0badc0de.tmp"), -1);
     Pick(Left(), "Small.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });

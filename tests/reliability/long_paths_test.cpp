@@ -61,13 +61,13 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Copy1);
     ASSERT_GT(deep.size() + 1 + name.size(), static_cast<size_t>(MAX_PATH));
-    EXPECT_EQ(ReadAll("\\\\?\\" + deep + "\\" + name), before.at("L\\" + disk).content);
+    EXPECT_EQ(ReadAll("\\\\?\\" + deep + "\\" + disk), before.at("L\\" + disk).content);  // its own name
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", name}));
     // Moved back over the first, which the move refuses: the name exists.
     form->SetSide2Active();
     Pick(Right(), name);
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    modals.ExpectBox("Can't move '" + name + "'\rfrom " + deep + "\rto '" + L() + "'", IDOK, "Error");
+    modals.ExpectBox("Can't move '" + disk + "'\rfrom " + deep + "\rto '" + L() + "'", IDOK, "Error");
     RunMenu(MenuItem::Move1);
     // Deleted from the deep side, for good.
     Pick(Right(), name);
@@ -90,20 +90,24 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     RunMenu(MenuItem::Move1);
     EXPECT_TRUE(Exists("\\\\?\\" + R() + inTree.substr(L().size()) + "\\deep.txt"));
     EXPECT_FALSE(Exists(L() + "\\Tree"));
-    // Deleting it: the shell cannot walk paths that long (under Wine it overran its buffers and
-    // ended the program), so the tree is left whole and error 206 is reported after the reload.
+    // Deleting it, to the bin and for good: the bin takes the tree whole (the shell never walks
+    // it), and the deletion for good walks it with exact paths of any length.
     form->SetSide2Active();
-    const Snapshot beforeDelete = Snap(tmp.Path());
-    for (bool recycle : {false, true}) {
-        Pick(Right(), "<Tree>");
+    for (bool recycle : {true, false}) {
+        if (recycle) {
+            MakeDir(R() + "\\Tree2");
+            MakeFile("\\\\?\\" + Deep(R() + "\\Tree2", 320) + "\\deep.txt", 5);
+            form->Refresh1Click();
+        }
+        const std::string name = recycle ? "<Tree2>" : "<Tree>";
+        Pick(Right(), name);
         modals.ExpectDialog("TConfirm", [=](ModalForm& f) {
             static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, recycle);
             return IDOK;
         });
-        modals.ExpectBox(Reported("I/O error 206"), IDOK, kAppTitle);
         RunMenu(MenuItem::Delete1);
-        EXPECT_EQ(ChangedSince(beforeDelete), std::set<std::string>{});
-        EXPECT_NE(IndexOfCaption(Right(), "<Tree>"), -1);
+        EXPECT_EQ(IndexOfCaption(Right(), name), -1) << name;
+        EXPECT_FALSE(Exists(R() + "\\" + name.substr(1, name.size() - 2))) << name;
     }
 }
 

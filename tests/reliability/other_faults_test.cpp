@@ -109,7 +109,13 @@ TEST_F(OtherFaults, DeleteOfALockedFileLeavesItInPlace) {
     Delete(false);
     EXPECT_NE(IndexOfCaption(Left(), "B.txt"), -1);  // still listed after the reload
     Pick(Left(), "B.txt");
-    Delete(true);
+    // The bin cannot take a file in use; asked whether to delete it for good, the user says No.
+    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, true);
+        return IDOK;
+    });
+    modals.ExpectBox("The recycle bin cannot take 'B.txt'.\r\rDelete it for good?", IDNO, "Warning");
+    RunMenu(MenuItem::Delete1);
     lock.reset();  // (the snapshot could not read it while locked)
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\A.txt"});
 }

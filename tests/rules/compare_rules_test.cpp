@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "rules/listed.h"
+
 #include <random>
 
 using namespace bivane;
@@ -9,8 +11,7 @@ using namespace bivane;
 namespace {
 
 Entry E(std::string caption, std::int64_t minute = 0) {
-    Entry e;
-    e.caption = std::move(caption);
+    Entry e = test::Listed(std::move(caption));
     e.minute = minute;
     return e;
 }

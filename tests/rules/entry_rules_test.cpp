@@ -130,3 +130,28 @@ TEST(EntryHelpers, ReadSizeTextGivesSigned64BitOrZero) {
     EXPECT_EQ(ReadSizeText("+-5"), 0);
     EXPECT_EQ(ReadSizeText("4 "), 0);
 }
+
+// Which listed names no path can reach exactly: each class of name made outside Windows.
+TEST(EntryReach, NamesThatNoPathReaches) {
+    const struct { const char* name; Reach want; } cases[] = {
+        {"plain.txt", Reach::Exact},        {"d:notes.txt", Reach::Exact},   // a full path reaches it
+        {"[bracket].txt", Reach::Exact},    {"trailing. ", Reach::Exact},
+        {"what?.txt", Reach::Wildcard},     {"*", Reach::Wildcard},
+        {"sub\\evil.txt", Reach::Separator}, {"a/b", Reach::Separator},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NameReach(c.name), c.want) << c.name;
+}
+
+TEST(EntryReach, ReplacementCharacterTwinsAreMarkedListedOrHidden) {
+    std::vector<Entry> entries(5);
+    const char* names[] = {"bad\xEF\xBF\xBD.txt", "BAD\xEF\xBF\xBD.TXT", "one\xEF\xBF\xBD", "other.txt", "Same.txt"};
+    for (size_t i = 0; i < entries.size(); ++i) entries[i].name = names[i];
+    entries.push_back(entries[4]);  // a plain name twice: case twins on Linux reach exactly
+    MarkTwins(entries, {});
+    const Reach want[] = {Reach::Twin, Reach::Twin, Reach::Exact, Reach::Exact, Reach::Exact, Reach::Exact};
+    for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].reach, want[i]) << entries[i].name;
+    MarkTwins(entries, {"ONE\xEF\xBF\xBD"});  // its twin is hidden, yet a path may reach either
+    EXPECT_EQ(entries[2].reach, Reach::Twin);
+    EXPECT_NE(UnreachableText(entries[2]).find("Cannot reach '"), std::string::npos);
+    EXPECT_EQ(UnreachableText(entries[3]), "");
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "rules/listed.h"
+
 #include <cstdio>
 
 using namespace bivane;
@@ -9,8 +11,7 @@ using namespace bivane;
 namespace {
 
 Entry File(std::string caption, std::string sizeText = "123") {
-    Entry e;
-    e.caption = std::move(caption);
+    Entry e = test::Listed(std::move(caption));
     e.sizeText = std::move(sizeText);
     e.dateText = "06/19/92 02:05pm";
     return e;

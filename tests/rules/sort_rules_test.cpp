@@ -32,6 +32,7 @@ Entry Dir(std::string caption, std::string sizeText = "<DIR>") {
     e.sizeText = std::move(sizeText);
     e.dateText = " ";
     e.mark = 'D';
+    e.kind = EntryKind::Directory;
     e.image = kImageDir;
     return e;
 }

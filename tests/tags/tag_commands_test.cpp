@@ -99,7 +99,7 @@ TEST_F(TagCommands, UntagGivesProgramsTheirImageBack) {
     EXPECT_EQ(Left().Entries[static_cast<size_t>(At("Doc.txt"))].image, kImageFile);
 }
 
-TEST_F(TagCommands, TagItemLeavesDirectoriesAndBracketNamesButStillAdvances) {
+TEST_F(TagCommands, TagItemLeavesDirectoriesButStillAdvances) {
     MakeDir(tmp / "sub");
     MakeFile(tmp / "[notes].txt", 5);
     MakeFile(tmp / "z.txt", 7);
@@ -125,17 +125,18 @@ TEST_F(TagCommands, TagItemLeavesDirectoriesAndBracketNamesButStillAdvances) {
         EXPECT_TRUE(L.List.IsSelected(next)) << dir;
     }
 
-    // "[notes].txt" looks like a directory entry to TagItem and Tag all.
+    // "[notes].txt" looks like a directory entry, yet it is a file to TagItem and Tag all.
     const int notes = At("[notes].txt");
     L.List.ClearSelection();
     L.List.SetFocused(notes);
     form->TagItem(notes, false);
+    EXPECT_EQ(MarkOf("[notes].txt"), 'Y');
     form->TagItem(notes, false);
     EXPECT_EQ(MarkOf("[notes].txt"), 'N');
     form->TagAllClick();
-    EXPECT_EQ(MarkOf("[notes].txt"), 'N');
+    EXPECT_EQ(MarkOf("[notes].txt"), 'Y');
     EXPECT_EQ(MarkOf("Z.txt"), 'Y');
-    EXPECT_EQ(L.Status.Text(1), "Tag: 0k (1)");
+    EXPECT_EQ(L.Status.Text(1), "Tag: 0k (2)");
 
     // On the last entry the advance has nowhere to go; the tag step still runs.
     L.List.ClearSelection();

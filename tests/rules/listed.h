@@ -1,0 +1,27 @@
+// An entry as the load makes it, from the caption the list shows: its kind and its own name.
+#pragma once
+#include <string>
+
+#include "panes/entry.h"
+#include "panes/entry_rules.h"
+
+namespace bivane::test {
+
+inline Entry Listed(std::string caption) {
+    Entry e;
+    if (caption == "[parent]") {
+        e.kind = EntryKind::Parent;
+        e.name = "..";
+        e.mark = 'D';
+    } else if (caption.size() >= 2 && caption.front() == '<' && caption.back() == '>') {
+        e.kind = EntryKind::Directory;
+        e.name = StripDirBrackets(caption);
+        e.mark = 'D';
+    } else {
+        e.name = caption;
+    }
+    e.caption = std::move(caption);
+    return e;
+}
+
+}  // namespace bivane::test
