@@ -171,6 +171,7 @@ void TForm1::Copy1Click(MenuItem sender) {
             MessagePanel.Repaint();
             {
                 WaitCursor wait;
+                FolderLookupBatch oneFolder;
                 for (const Entry& e : src.Entries) {
                     if (!MarkIs(e.mark, 'Y') || !e.IsFile() || !Reachable(e)) continue;
                     RemoveEntry(EntryPath(sourceDir, e.name), e.caption, recycle);

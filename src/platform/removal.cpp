@@ -40,11 +40,20 @@ bool SamePath(std::wstring a, std::wstring b) {
                                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+thread_local std::map<std::wstring, std::wstring>* tFolders = nullptr;  // of the living batch
+
+std::wstring FolderFinalPath(const std::wstring& folder) {
+    if (!tFolders) return FinalPathOf(folder);
+    const auto found = tFolders->find(folder);
+    if (found != tFolders->end()) return found->second;
+    return (*tFolders)[folder] = FinalPathOf(folder);
+}
+
 // Where path would be if it were no link: its folder resolved, then its own name.
 std::wstring ResolvedPlace(const std::wstring& path) {
     const size_t cut = path.find_last_of(L'\\');
     if (cut == std::wstring::npos) return {};
-    std::wstring folder = FinalPathOf(path.substr(0, cut + 1));
+    std::wstring folder = FolderFinalPath(path.substr(0, cut + 1));
     if (folder.empty()) return {};
     if (folder.back() != L'\\') folder += L'\\';
     return folder + path.substr(cut + 1);
@@ -141,6 +150,14 @@ public:
 }  // namespace
 
 bool DeleteForGood(const std::wstring& path, std::vector<std::string>& left) { return DeleteTree(path, left); }
+
+FolderLookupBatch::FolderLookupBatch() : outermost_(tFolders == nullptr) {
+    if (outermost_) tFolders = &finalPaths_;
+}
+
+FolderLookupBatch::~FolderLookupBatch() {
+    if (outermost_) tFolders = nullptr;
+}
 
 RecycleResult Recycle(const std::wstring& path) {
     // The shell copies each name into a buffer of MAX_PATH characters and reads the \\?\ form as

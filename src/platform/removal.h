@@ -1,6 +1,7 @@
 // Removing files and directories so that only the chosen entry goes: never through a link into
 // what it points to, never for good when the user asked for the recycle bin.
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,20 @@ enum class RecycleResult { Recycled, Refused, Failed };
 // move by itself); then nothing was changed. The shell's own offer to delete it for good instead
 // is always declined here: the caller asks the user.
 RecycleResult Recycle(const std::wstring& path);
+
+// While one lives, this thread looks up the final path of each folder once: a run over the tagged
+// files of one folder then checks each file with one open instead of two.
+class FolderLookupBatch {
+public:
+    FolderLookupBatch();
+    ~FolderLookupBatch();
+    FolderLookupBatch(const FolderLookupBatch&) = delete;
+    FolderLookupBatch& operator=(const FolderLookupBatch&) = delete;
+
+private:
+    std::map<std::wstring, std::wstring> finalPaths_;
+    bool outermost_ = false;  // a nested batch leaves the outer one in charge
+};
 
 // Whether two directory paths reach the same directory (through a link, another drive letter...).
 bool SameDirectory(const std::string& a, const std::string& b);

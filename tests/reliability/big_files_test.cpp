@@ -122,10 +122,7 @@ TEST_F(BigFiles, ManyFilesTaggedAndRecycled) {
     auto ms = [](auto d) { return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count()); };
     std::printf("%d files: load %lld ms, tag all %lld ms, recycle %lld ms\n", count, ms(t1 - t0), ms(t2 - t1), ms(t3 - t2));
     // Emptied, not removed: the shell of this process found the folders once and keeps using them.
-    RemoveTree(trash + "\\files");
-    RemoveTree(trash + "\\info");
-    MakeDir(trash + "\\files");
-    MakeDir(trash + "\\info");
+    EmptyTrash();
 }
 
 }  // namespace bivane::test

@@ -22,6 +22,7 @@ struct HostCase {
     const char* right;     // the right side's folder, beside L
     const char* box;       // "unreachable", or the expected text with %L for L's path; "" for none
     std::set<std::string> changed;  // paths below the test folder that may change
+    bool tagAll = false;            // the command runs on every file tagged (Tag all) instead
 };
 
 // Run by /bin/sh -c "...": no double quotes inside. T holds what the links point to: "keep.txt" and a folder "deep" with a file.
@@ -56,6 +57,13 @@ const HostCase kCases[] = {
     {"link to a file, deleted for good", "printf 1 > plain.txt; ln -s $PWD/../T/keep.txt flink",
      "Flink", MenuItem::Delete1, false, "R",
      "Can't delete 'Flink' completely.\rA link stays, so that what it points to stays untouched:\r%L\\flink", {}},
+    {"link to a file among tagged files, deleted for good", "printf 1 > plain.txt; ln -s $PWD/../T/keep.txt flink",
+     "Flink", MenuItem::Delete1, false, "R",
+     "Can't delete 'Flink' completely.\rA link stays, so that what it points to stays untouched:\r%L\\flink",
+     {"L\\plain.txt"}, true},
+    {"link to a file among tagged files, to the bin", "printf 1 > plain.txt; ln -s $PWD/../T/keep.txt flink",
+     "Flink", MenuItem::Delete1, true, "R", "The recycle bin cannot take 'Flink'.\r\rDelete it for good?",
+     {"L\\plain.txt"}, true},
     {"link to a file, moved", "ln -s $PWD/../T/keep.txt flink",
      "Flink", MenuItem::Move1, false, "R", "Can't move 'flink'\rfrom %L\rto '%R'", {}},
     {"link to a folder as the deleted folder, for good", "ln -s $PWD/../T holder",
@@ -115,10 +123,12 @@ protected:
 
 TEST_P(HostNames, OnlyTheChosenEntryChanges) {
     const HostCase& c = GetParam();
+    EmptyTrash();
     if (!Host(c.make)) GTEST_SKIP() << "names made on the host need Wine";
     const std::string right = tmp / c.right;
     StartSides(L(), right);
     Pick(Left(), c.pick);
+    if (c.tagAll) form->TagAllClick();
     const Entry picked = Left().Entries[static_cast<size_t>(Left().CurrentItem)];
     const Snapshot before = Snap(tmp.Path());
     const std::string box = c.box;

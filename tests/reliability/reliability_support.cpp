@@ -1,5 +1,7 @@
 #include "reliability/reliability_support.h"
 
+#include "support/unix_shell.h"
+
 #include <cstdlib>
 
 #include "platform/utf.h"
@@ -60,6 +62,11 @@ int ReliabilityTest::Temporaries(const std::string& dir) {
         while (FindNextFileW(find.get(), &fd));
     }
     return n;
+}
+
+void EmptyTrash(const std::string& pattern) {
+    const std::string trash = "$XDG_DATA_HOME/Trash/";
+    RunShell("rm -rf " + trash + "files/" + pattern + " " + trash + "info/" + pattern);
 }
 
 }  // namespace bivane::test

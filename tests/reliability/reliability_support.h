@@ -34,6 +34,10 @@ private:
     bool ready_ = false;
 };
 
+// Removes what the recycle bin holds under names matching pattern, from the host side (so links in
+// it go as links). Wine's bin refuses a name it already holds a leftover of.
+void EmptyTrash(const std::string& pattern = "*");
+
 // The top-level error box text of an error message: a full stop added when missing.
 inline std::string Reported(const std::string& text) { return text.back() == '.' ? text : text + "."; }
 inline const char* kAppTitle = "Bivane for Windows 95";
