@@ -39,7 +39,7 @@ void TForm1::Show1Click() {
     const Entry& e = s.Entries[static_cast<size_t>(s.CurrentItem)];
     if (!e.IsFile() || !Reachable(e)) return;
     // The file's full path, quoted: its own name in the side's directory, whatever is current.
-    RunCommandLine(kViewer + ("\"" + JoinPathRootAware(s.Tree.Directory(), e.name) + "\""), SW_SHOW, 0);
+    RunCommandLine(kViewer + ("\"" + JoinPathRootAware(s.Tree.Directory(), e.Name()) + "\""), SW_SHOW, 0);
 }
 
 void TForm1::ListView1DblClick() {
@@ -49,7 +49,7 @@ void TForm1::ListView1DblClick() {
     const Entry& e = s.Entries[static_cast<size_t>(item)];
     const std::string ext = Extension(e.caption);
     if (e.kind == EntryKind::Parent || !Reachable(e)) return;
-    const std::string path = JoinPathRootAware(s.Tree.Directory(), e.name);
+    const std::string path = JoinPathRootAware(s.Tree.Directory(), e.Name());
     // Only the lower-case spelling takes the plain start; any other goes through the shell,
     // which starts programs too.
     if (ext == ".exe") {

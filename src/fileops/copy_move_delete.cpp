@@ -130,10 +130,10 @@ void TForm1::Copy1Click(MenuItem sender) {
                 progress.SetText(progress.Status, "");
                 progress.Repaint();
                 progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-                const std::string target = JoinPathRootAware(targetDir, e.name);
+                const std::string target = JoinPathRootAware(targetDir, e.Name());
                 if (CheckDiskSpace(e.sizeText, target)) {
-                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.name), target);
-                    nameToLocate = e.name;
+                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.Name()), target);
+                    nameToLocate = e.Name();
                 }
             } else if (tagged) {
                 const size_t count = src.Entries.size();
@@ -141,14 +141,14 @@ void TForm1::Copy1Click(MenuItem sender) {
                     const Entry& e = src.Entries[i];
                     if (!MarkIs(e.mark, 'Y') || !e.IsFile()) continue;
                     if (!Reachable(e)) continue;
-                    const std::string target = JoinPathRootAware(targetDir, e.name);
+                    const std::string target = JoinPathRootAware(targetDir, e.Name());
                     if (!CheckDiskSpace(e.sizeText, target)) continue;
                     progress.SetText(progress.FileNameDesc, e.caption);
                     progress.SetBarPosition(0);
                     progress.Repaint();
                     progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.name), target);
-                    if (nameToLocate.empty()) nameToLocate = e.name;
+                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.Name()), target);
+                    if (nameToLocate.empty()) nameToLocate = e.Name();
                 }
             }
         } catch (...) {
@@ -163,7 +163,7 @@ void TForm1::Copy1Click(MenuItem sender) {
         ChangeDir(sourceDir);
         if (currentOnly) {
             if (current.kind != EntryKind::Parent && Reachable(current)) {
-                RemoveEntry(EntryPath(sourceDir, current.name), current.caption, recycle);
+                RemoveEntry(EntryPath(sourceDir, current.Name()), current.caption, recycle);
             }
         } else if (tagged) {
             MessagePanel.SetCaption(recycle ? "Sending files to the recycle bin..." : "Deleting files...");
@@ -174,7 +174,7 @@ void TForm1::Copy1Click(MenuItem sender) {
                 FolderLookupBatch oneFolder;
                 for (const Entry& e : src.Entries) {
                     if (!MarkIs(e.mark, 'Y') || !e.IsFile() || !Reachable(e)) continue;
-                    RemoveEntry(EntryPath(sourceDir, e.name), e.caption, recycle);
+                    RemoveEntry(EntryPath(sourceDir, e.Name()), e.caption, recycle);
                 }
             }
             SetVisible(MessagePanel.Handle(), false);
@@ -195,15 +195,15 @@ void TForm1::Copy1Click(MenuItem sender) {
     bool anyMoved = false;
     auto moveOne = [&](const Entry& e) {
         if (e.kind == EntryKind::Parent || !Reachable(e)) return;
-        const std::wstring from = EntryPath(sourceDir, e.name);
+        const std::wstring from = EntryPath(sourceDir, e.Name());
         // No copy across file systems: a move that cannot be one rename fails whole, leaving the
         // source as it was and nothing at the target. A link is moved only where the system
         // moves the link itself and not what it points to.
-        if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.name).c_str(), 0)) {
+        if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.Name()).c_str(), 0)) {
             anyMoved = true;
         } else {
             ShowBox(hwnd_, BoxKind::Error,
-                    "Can't move '" + e.name + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
+                    "Can't move '" + e.Name() + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
                     BoxButtons::Ok);
         }
     };

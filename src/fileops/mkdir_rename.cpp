@@ -129,7 +129,7 @@ void TForm1::FinishRename(Side& s, int item, std::string& text) {
     // The entry by its own name in the side's directory; a link only where the system renames the
     // link and not what it points to.
     const std::string sideDir = s.Tree.Directory();
-    const std::wstring from = EntryPath(sideDir, entry.name);
+    const std::wstring from = EntryPath(sideDir, entry.Name());
     const std::string to = TypedPath(sideDir, newName);
     if (!ActsOnItself(from) || !MoveFileExW(from.c_str(), Widen(to).c_str(), 0)) {
         ShowBox(hwnd_, BoxKind::Error, "Can't rename '" + oldName + "'" + "\r" + "to '" + text + "'", BoxButtons::Ok);
@@ -145,12 +145,13 @@ void TForm1::FinishRename(Side& s, int item, std::string& text) {
             newName = stored;
             if (!dir) text = stored;
         }
-        entry.name = newName;
-    } else {
-        entry.name = newName;  // moved elsewhere: no name here reaches it any more
     }
-    entry.reach = NameReach(entry.name);
+    // Kept as the entry's own: the caption about to be set is the typed text, not the name's
+    // spelling. An entry moved elsewhere keeps a name with a folder part, which nothing reaches.
     if (dir) text = "<" + newName + ">";
+    entry.caption = text;
+    entry.SetName(newName);
+    entry.reach = NameReach(newName);
     s.EditedName = text;
     s.CurrentItem = item;
     if (EqualsIgnoreAsciiCase(side[0].Tree.Directory(), side[1].Tree.Directory())) {

@@ -13,7 +13,7 @@ void TForm1::DirectoryChange(int item, bool targetLeft) {
     if (item < 0 || item >= static_cast<int>(source.Entries.size())) return;
     const Entry& e = source.Entries[static_cast<size_t>(item)];
     if (e.IsFile() || !Reachable(e)) return;
-    const std::string name = e.name;
+    const std::string name = e.Name();
     const std::string dir = source.Tree.Directory();
     if (!TryChangeDir(dir)) {
         ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);

@@ -1,6 +1,7 @@
 // One row of a side's list. Window-free so the rules can be tested natively.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace bivane {
@@ -19,7 +20,6 @@ enum class Reach : std::uint8_t {
 };
 
 struct Entry {
-    std::string name;      // the file system's own name, exactly (WTF-8); what every command uses
     std::string caption;   // "<name>", "[parent]" or the file caption (UTF-8): what the list shows
     std::string sizeText;  // decimal bytes, or "<DIR>" plus attribute letters
     std::string dateText;  // "mm/dd/yy hh:nnam/pm", or " " for directories
@@ -31,6 +31,16 @@ struct Entry {
     Reach reach = Reach::Exact;
 
     bool IsFile() const { return kind == EntryKind::File; }
+    // The file system's own name, exactly (WTF-8): what every command uses.
+    std::string Name() const;
+    // Keeps name as the entry's own; set after the caption. Most names are the caption with some
+    // letters in the other case, so they cost a few bits, not a second copy (a big folder holds
+    // many entries).
+    void SetName(const std::string& name);
+
+private:
+    std::uint32_t caseFlips_ = 0;                     // bit i: letter i of the name is the caption's, case swapped
+    std::shared_ptr<const std::string> ownName_;      // when the caption cannot say the name
 };
 
 }  // namespace bivane

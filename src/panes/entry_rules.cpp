@@ -109,6 +109,45 @@ std::string JoinPathRootAware(std::string_view dir, std::string_view name) {
     return r;
 }
 
+namespace {
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+char SwapCase(char c) { return static_cast<char>(c ^ 0x20); }
+}  // namespace
+
+std::string Entry::Name() const {
+    if (ownName_) return *ownName_;
+    if (kind == EntryKind::Parent) return "..";
+    if (kind == EntryKind::Directory) return StripDirBrackets(caption);
+    std::string name = caption;
+    for (std::uint32_t flips = caseFlips_, i = 0; flips != 0; flips >>= 1, ++i) {
+        if (flips & 1) name[i] = SwapCase(name[i]);
+    }
+    return name;
+}
+
+void Entry::SetName(const std::string& name) {
+    ownName_.reset();
+    caseFlips_ = 0;
+    bool derived = false;
+    if (kind == EntryKind::Parent) {
+        derived = name == "..";
+    } else if (kind == EntryKind::Directory) {
+        derived = caption.size() == name.size() + 2 && caption.front() == '<' && caption.back() == '>' &&
+                  caption.compare(1, name.size(), name) == 0;
+    } else if (caption.size() == name.size()) {
+        derived = true;
+        for (std::size_t i = 0; i < name.size() && derived; ++i) {
+            if (name[i] == caption[i]) continue;
+            derived = i < 32 && IsAsciiLetter(name[i]) && SwapCase(name[i]) == caption[i];
+            if (derived) caseFlips_ |= std::uint32_t{1} << i;
+        }
+    }
+    if (!derived) {
+        caseFlips_ = 0;
+        ownName_ = std::make_shared<const std::string>(name);
+    }
+}
+
 Reach NameReach(std::string_view name) {
     if (name.find_first_of("?*") != std::string_view::npos) return Reach::Wildcard;
     if (name.find_first_of("\\/") != std::string_view::npos) return Reach::Separator;
@@ -122,15 +161,15 @@ void MarkTwins(std::vector<Entry>& entries, const std::vector<std::string>& hidd
     for (const std::string& n : hiddenNamesWithReplacement) ++seen[AsciiUpper(n)];
     bool any = !seen.empty();
     for (const Entry& e : entries) {
-        if (HasReplacementChar(e.name)) {
-            ++seen[AsciiUpper(e.name)];
+        if (HasReplacementChar(e.caption)) {
+            ++seen[AsciiUpper(e.Name())];
             any = true;
         }
     }
     if (!any) return;
     for (Entry& e : entries) {
-        if (!HasReplacementChar(e.name)) continue;
-        if (seen[AsciiUpper(e.name)] > 1 && e.reach == Reach::Exact) e.reach = Reach::Twin;
+        if (!HasReplacementChar(e.caption)) continue;
+        if (seen[AsciiUpper(e.Name())] > 1 && e.reach == Reach::Exact) e.reach = Reach::Twin;
     }
 }
 

@@ -13,12 +13,12 @@ namespace {
 
 constexpr DWORD kNotListed = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */;
 
-Entry DirectoryEntry(std::string name, bool readOnly) {
+Entry DirectoryEntry(const std::string& name, bool readOnly) {
     Entry e;
     e.kind = name == ".." ? EntryKind::Parent : EntryKind::Directory;
     e.caption = e.kind == EntryKind::Parent ? "[parent]" : "<" + name + ">";
     e.reach = e.kind == EntryKind::Parent ? Reach::Exact : NameReach(name);
-    e.name = std::move(name);
+    e.SetName(name);
     e.sizeText = readOnly ? "<DIR>r" : "<DIR>";
     e.dateText = " ";
     e.mark = 'D';
@@ -57,9 +57,10 @@ void TForm1::LoadLeftSide() {
             return;
         }
         Entry e;
-        e.name = Narrow(f.name);
-        e.reach = NameReach(e.name);
-        e.caption = FileCaption(e.name);
+        const std::string name = Narrow(f.name);
+        e.reach = NameReach(name);
+        e.caption = FileCaption(name);
+        e.SetName(name);
         e.image = UntaggedImage(e.caption);
         e.size = f.size;
         e.sizeText = std::to_string(f.size);

@@ -103,7 +103,7 @@ void LocateInSide(Side& s, std::string name) {
     // The entry of exactly that name first: two files may show the same caption.
     int found = -1;
     for (int i = 0; i < n && found < 0; ++i) {
-        if (s.Entries[static_cast<size_t>(i)].name == name) found = i;
+        if (s.Entries[static_cast<size_t>(i)].Name() == name) found = i;
     }
     for (int i = 0; i < n && found < 0; ++i) {
         if (EqualsIgnoreAsciiCase(s.Entries[static_cast<size_t>(i)].caption, name)) found = i;
@@ -144,7 +144,7 @@ void TForm1::ListView2ColumnClick(int column) {
 void TForm1::LocateItem() {
     const Side& s = Active();
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
-    LocateItem2(s.Entries[static_cast<size_t>(s.CurrentItem)].name);
+    LocateItem2(s.Entries[static_cast<size_t>(s.CurrentItem)].Name());
 }
 
 void TForm1::LocateItem2(const std::string& name) { LocateInSide(Active(), name); }
@@ -152,7 +152,7 @@ void TForm1::LocateItem2(const std::string& name) { LocateInSide(Active(), name)
 void TForm1::Refresh1Click() {
     const Side& s = Active();
     const bool has = s.CurrentItem >= 0 && s.CurrentItem < static_cast<int>(s.Entries.size());
-    const std::string name = has ? s.Entries[static_cast<size_t>(s.CurrentItem)].name : std::string();
+    const std::string name = has ? s.Entries[static_cast<size_t>(s.CurrentItem)].Name() : std::string();
     LoadLeftSide();
     LocateItem2(name);
 }

@@ -185,7 +185,7 @@ void TForm1::ListView1MouseUp(MouseButton button, TShiftState shift, int x, int 
         return;
     }
     if (!Reachable(e)) return;
-    const std::string target = e.name;  // ".." for the parent entry
+    const std::string target = e.Name();  // ".." for the parent entry
 
     const std::string dir = s.Tree.Directory();
     if (!TryChangeDir(dir)) ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);

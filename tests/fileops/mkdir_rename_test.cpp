@@ -113,7 +113,7 @@ TEST_F(MkdirRename, RenamesAFileAndADirectoryThroughTheDialog) {
     form->Rename1Click();
     EXPECT_TRUE(Exists(L() + "\\Trail"));
     ASSERT_NE(IndexOfCaption(Left(), "Trail"), -1);
-    EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "Trail"))].name, "Trail");
+    EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "Trail"))].Name(), "Trail");
 }
 
 TEST_F(MkdirRename, RenameOntoAnExistingNameRestoresTheCaption) {

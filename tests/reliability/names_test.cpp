@@ -223,7 +223,7 @@ TEST_F(Names, NamesDifferingOnlyInCaseOrForbiddenOnWindows) {
         for (int seen = -1; seen < twin;) {
             if (Left().Entries[static_cast<size_t>(++item)].caption == "Same.txt") ++seen;
         }
-        const std::string name = Left().Entries[static_cast<size_t>(item)].name;
+        const std::string name = Left().Entries[static_cast<size_t>(item)].Name();
         form->SetSide1Active();
         Left().List.ClearSelection();
         Left().List.SetSelected(item, true);

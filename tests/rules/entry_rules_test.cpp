@@ -145,13 +145,42 @@ TEST(EntryReach, NamesThatNoPathReaches) {
 TEST(EntryReach, ReplacementCharacterTwinsAreMarkedListedOrHidden) {
     std::vector<Entry> entries(5);
     const char* names[] = {"bad\xEF\xBF\xBD.txt", "BAD\xEF\xBF\xBD.TXT", "one\xEF\xBF\xBD", "other.txt", "Same.txt"};
-    for (size_t i = 0; i < entries.size(); ++i) entries[i].name = names[i];
+    for (size_t i = 0; i < entries.size(); ++i) {
+        entries[i].caption = FileCaption(names[i]);
+        entries[i].SetName(names[i]);
+    }
     entries.push_back(entries[4]);  // a plain name twice: case twins on Linux reach exactly
     MarkTwins(entries, {});
     const Reach want[] = {Reach::Twin, Reach::Twin, Reach::Exact, Reach::Exact, Reach::Exact, Reach::Exact};
-    for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].reach, want[i]) << entries[i].name;
+    for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].reach, want[i]) << entries[i].Name();
     MarkTwins(entries, {"ONE\xEF\xBF\xBD"});  // its twin is hidden, yet a path may reach either
     EXPECT_EQ(entries[2].reach, Reach::Twin);
     EXPECT_NE(UnreachableText(entries[2]).find("Cannot reach '"), std::string::npos);
     EXPECT_EQ(UnreachableText(entries[3]), "");
+}
+
+// An entry keeps its own name whatever its caption shows: derived from the caption where only the
+// case of letters differs, held whole where it cannot be.
+TEST(EntryName, TheOwnNameComesBackExactly) {
+    const struct { EntryKind kind; const char* caption; const char* name; } cases[] = {
+        {EntryKind::File, "Readme.md", "README.md"},
+        {EntryKind::File, "Readme.md", "Readme.md"},
+        {EntryKind::File, "\xC3\x89t\xC3\xA9 \xC3\xA0 paris.txt", "\xC3\x89t\xC3\xA9 \xC3\xA0 Paris.txt"},
+        {EntryKind::File, "Aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa.txt", "aAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA.TXT"},
+        {EntryKind::File, "Big.EXE", "Big.EXE"},
+        {EntryKind::File, "Typed.TXT", "typed.txt"},  // a rename's caption: the typed text
+        {EntryKind::File, "Other", "different"},
+        {EntryKind::Directory, "<Program Files>", "Program Files"},
+        {EntryKind::Directory, "<new>", "NEW"},
+        {EntryKind::Parent, "[parent]", ".."},
+    };
+    for (const auto& c : cases) {
+        Entry e;
+        e.kind = c.kind;
+        e.caption = c.caption;
+        e.SetName(c.name);
+        EXPECT_EQ(e.Name(), c.name) << c.caption;
+        Entry copy = e;
+        EXPECT_EQ(copy.Name(), c.name) << c.caption;
+    }
 }

@@ -9,18 +9,18 @@ namespace bivane::test {
 
 inline Entry Listed(std::string caption) {
     Entry e;
+    std::string name = caption;
     if (caption == "[parent]") {
         e.kind = EntryKind::Parent;
-        e.name = "..";
+        name = "..";
         e.mark = 'D';
     } else if (caption.size() >= 2 && caption.front() == '<' && caption.back() == '>') {
         e.kind = EntryKind::Directory;
-        e.name = StripDirBrackets(caption);
+        name = StripDirBrackets(caption);
         e.mark = 'D';
-    } else {
-        e.name = caption;
     }
     e.caption = std::move(caption);
+    e.SetName(name);
     return e;
 }
 
