@@ -34,7 +34,7 @@ bool TForm1::RunCommandLine(const std::string& commandLine, WORD show, DWORD wai
 }
 
 void TForm1::Show1Click() {
-    Side& s = Active();
+    const Side& s = Active();
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
     const Entry& e = s.Entries[static_cast<size_t>(s.CurrentItem)];
     if (!e.IsFile() || !Reachable(e)) return;

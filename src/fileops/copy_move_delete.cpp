@@ -1,5 +1,4 @@
 // Copy, move and delete of the current entry or the tagged files, after the user confirms.
-#include <algorithm>
 #include <cctype>
 
 #include "app/Unit1.h"
@@ -239,9 +238,9 @@ bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targ
 }
 
 bool TForm1::ShellDelete(const std::string& path, bool recycle) {
-    std::vector<std::string> left;
+    std::vector<std::string> linksKept;
     const std::wstring exact = ExactPath(path);
-    return recycle ? Recycle(exact) == RecycleResult::Recycled : DeleteForGood(exact, left);
+    return recycle ? Recycle(exact) == RecycleResult::Recycled : DeleteForGood(exact, linksKept);
 }
 
 bool TForm1::Reachable(const Entry& e) {
@@ -263,15 +262,12 @@ void TForm1::RemoveEntry(const std::wstring& path, const std::string& caption, b
         }
     }
     // A plain failure (in use, read-only, gone) shows in the reload; a link kept needs a word.
-    std::vector<std::string> left;
-    if (DeleteForGood(path, left) ||
-        std::none_of(left.begin(), left.end(), [](const std::string& p) { return IsLink(ExactPath(p)); })) {
-        return;
-    }
+    std::vector<std::string> linksKept;
+    if (DeleteForGood(path, linksKept) || linksKept.empty()) return;
     std::string text = "Can't delete '" + caption + "' completely.\r"
                        "A link stays, so that what it points to stays untouched:";
-    for (size_t i = 0; i < left.size() && i < 5; ++i) text += "\r" + left[i];
-    if (left.size() > 5) text += "\r...";
+    for (size_t i = 0; i < linksKept.size() && i < 5; ++i) text += "\r" + linksKept[i];
+    if (linksKept.size() > 5) text += "\r...";
     ShowBox(hwnd_, BoxKind::Warning, text, BoxButtons::Ok);
 }
 

@@ -151,7 +151,6 @@ void TForm1::FinishRename(Side& s, int item, std::string& text) {
     if (dir) text = "<" + newName + ">";
     entry.caption = text;
     entry.SetName(newName);
-    entry.reach = NameReach(newName);
     s.EditedName = text;
     s.CurrentItem = item;
     if (EqualsIgnoreAsciiCase(side[0].Tree.Directory(), side[1].Tree.Directory())) {

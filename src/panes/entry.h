@@ -33,9 +33,9 @@ struct Entry {
     bool IsFile() const { return kind == EntryKind::File; }
     // The file system's own name, exactly (WTF-8): what every command uses.
     std::string Name() const;
-    // Keeps name as the entry's own; set after the caption. Most names are the caption with some
-    // letters in the other case, so they cost a few bits, not a second copy (a big folder holds
-    // many entries).
+    // Keeps name as the entry's own, and its reach; set after the caption. Most names are the
+    // caption with some letters in the other case, so they cost a few bits, not a second copy (a
+    // big folder holds many entries).
     void SetName(const std::string& name);
 
 private:

@@ -126,6 +126,7 @@ std::string Entry::Name() const {
 }
 
 void Entry::SetName(const std::string& name) {
+    reach = kind == EntryKind::Parent ? Reach::Exact : NameReach(name);
     ownName_.reset();
     caseFlips_ = 0;
     bool derived = false;

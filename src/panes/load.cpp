@@ -17,7 +17,6 @@ Entry DirectoryEntry(const std::string& name, bool readOnly) {
     Entry e;
     e.kind = name == ".." ? EntryKind::Parent : EntryKind::Directory;
     e.caption = e.kind == EntryKind::Parent ? "[parent]" : "<" + name + ">";
-    e.reach = e.kind == EntryKind::Parent ? Reach::Exact : NameReach(name);
     e.SetName(name);
     e.sizeText = readOnly ? "<DIR>r" : "<DIR>";
     e.dateText = " ";
@@ -58,7 +57,6 @@ void TForm1::LoadLeftSide() {
         }
         Entry e;
         const std::string name = Narrow(f.name);
-        e.reach = NameReach(name);
         e.caption = FileCaption(name);
         e.SetName(name);
         e.image = UntaggedImage(e.caption);

@@ -1,7 +1,5 @@
 #include "platform/fs.h"
 
-#include <algorithm>
-#include <vector>
 
 #include "app/errors.h"
 #include "platform/handles.h"
@@ -71,21 +69,6 @@ std::wstring EntryPath(const std::string& dir, const std::string& name) {
 
 std::string ShownPath(const std::wstring& exact) {
     return Narrow(exact.rfind(L"\\\\?\\", 0) == 0 ? std::wstring_view(exact).substr(4) : std::wstring_view(exact));
-}
-
-size_t LongestPathBelow(const std::string& dir) {
-    const std::wstring exact = ExactPath(dir);
-    size_t longest = exact.size() - 4;
-    WIN32_FIND_DATAW fd;
-    AutoFindHandle find(FindFirstFileW((exact + L"\\*").c_str(), &fd));
-    if (!find) return longest;
-    do {
-        if (wcscmp(fd.cFileName, L".") == 0 || wcscmp(fd.cFileName, L"..") == 0) continue;
-        const std::string child = ShownPath(exact) + "\\" + Narrow(fd.cFileName);
-        longest = std::max(longest, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? LongestPathBelow(child)
-                                                                                     : Widen(child).size());
-    } while (FindNextFileW(find.get(), &fd));
-    return longest;
 }
 
 std::int64_t DriveFreeBytes(const std::string& root) {

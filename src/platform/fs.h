@@ -25,9 +25,6 @@ std::wstring EntryPath(const std::string& dir, const std::string& name);
 // ExactPath without its prefix, for messages.
 std::string ShownPath(const std::wstring& exact);
 
-// The length of the longest full path of anything inside dir (dir's own when it is empty or a file).
-size_t LongestPathBelow(const std::string& dir);
-
 // Free bytes of the drive holding path ("C:\" or "C:"); -1 when the query fails.
 std::int64_t DriveFreeBytes(const std::string& root);
 bool FileExists(const std::string& path);

@@ -61,15 +61,16 @@ std::wstring ResolvedPlace(const std::wstring& path) {
 
 bool NameIsDot(const wchar_t* n) { return n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0)); }
 
-}  // namespace
-
-bool IsLink(const std::wstring& path) {
-    const DWORD attr = GetFileAttributesW(path.c_str());
+bool IsLinkWith(const std::wstring& path, DWORD attr) {
     if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
     const std::wstring final = FinalPathOf(path);
     if (final.empty()) return false;  // cannot be opened: nothing is reached through it either
     return !SamePath(final, ResolvedPlace(path));
 }
+
+}  // namespace
+
+bool IsLink(const std::wstring& path) { return IsLinkWith(path, GetFileAttributesW(path.c_str())); }
 
 bool ActsOnItself(const std::wstring& path) {
     if (!IsLink(path)) return true;
@@ -87,12 +88,15 @@ bool RemoveLinkItself(const std::wstring& path) {
     return SetFileInformationByHandle(h.get(), FileDispositionInfo, &d, sizeof d) != 0;
 }
 
-bool DeleteTree(const std::wstring& path, std::vector<std::string>& left) {
+bool DeleteTree(const std::wstring& path, std::vector<std::string>& linksKept) {
     const DWORD attr = GetFileAttributesW(path.c_str());
+    if (IsLinkWith(path, attr)) {
+        if (RemoveLinkItself(path)) return true;
+        linksKept.push_back(ShownPath(path));
+        return false;
+    }
     bool ok = true;
-    if (IsLink(path)) {
-        ok = RemoveLinkItself(path);
-    } else if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)) {
         std::vector<std::wstring> children;
         WIN32_FIND_DATAW fd;
         AutoFindHandle find(FindFirstFileW((path + L"\\*").c_str(), &fd));
@@ -103,16 +107,15 @@ bool DeleteTree(const std::wstring& path, std::vector<std::string>& left) {
         }
         find.reset();
         bool all = true;
-        for (const std::wstring& child : children) all = DeleteTree(child, left) && all;
-        if (!all) return false;  // the folder keeps what stayed; it is not named twice
+        for (const std::wstring& child : children) all = DeleteTree(child, linksKept) && all;
+        if (!all) return false;  // the folder keeps what stayed
         if (attr & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
         ok = RemoveDirectoryW(path.c_str()) != 0;
     } else {
         // A FIFO or device under Wine has no attributes, yet its own name can be unlinked.
         ok = DeleteFileW(path.c_str()) != 0;
     }
-    if (!ok) left.push_back(ShownPath(path));
-    return ok;
+    return ok;  // a plain failure (in use, read-only, gone) shows in the reloaded list
 }
 
 // While the shell works, its question "delete it for good instead?" is answered No at once: the
@@ -149,7 +152,9 @@ public:
 
 }  // namespace
 
-bool DeleteForGood(const std::wstring& path, std::vector<std::string>& left) { return DeleteTree(path, left); }
+bool DeleteForGood(const std::wstring& path, std::vector<std::string>& linksKept) {
+    return DeleteTree(path, linksKept);
+}
 
 FolderLookupBatch::FolderLookupBatch() : outermost_(tFolders == nullptr) {
     if (outermost_) tFolders = &finalPaths_;

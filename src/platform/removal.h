@@ -19,9 +19,9 @@ bool ActsOnItself(const std::wstring& path);
 
 // Deletes path for good; a directory with everything in it. A link anywhere inside, or path itself
 // being one, is removed as a link; where the system cannot do that, the link stays (and so the
-// folders above it), its target untouched. Returns true when nothing is left; otherwise names what
-// stayed in left (shown paths).
-bool DeleteForGood(const std::wstring& path, std::vector<std::string>& left);
+// folders above it), its target untouched, and its shown path goes to linksKept. Returns true when
+// nothing is left.
+bool DeleteForGood(const std::wstring& path, std::vector<std::string>& linksKept);
 
 enum class RecycleResult { Recycled, Refused, Failed };
 // Sends path to the recycle bin through the shell. Refused: the bin cannot take it (no bin on that
