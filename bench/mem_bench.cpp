@@ -36,7 +36,7 @@ int wmain(int argc, wchar_t** argv) {
     TForm1 form;
     form.Show();
     Pump();
-    form.LoadLeftSide();  // everything a load allocates once, before the count starts
+    form.LoadSide(form.side[0], form.side[0].Directory());  // everything a load allocates once, before the count starts
     Pump();
     // The system's own memory for enumerating the folder, which it keeps: counted apart.
     const double beforeEnumeration = PrivateBytes();
@@ -49,10 +49,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     const double before = PrivateBytes();
     ChangeDir(dir);
-    form.LoadLeftSide();
+    form.LoadSide(form.side[0], dir);
     Pump();
     const double after = PrivateBytes();
-    const Side& s = form.side[0];
+    const Pane& s = form.side[0];
     if (s.Entries.size() != static_cast<size_t>(n) + 1) {
         std::fprintf(stderr, "mem_bench: listed %zu entries for %d files\n", s.Entries.size(), n);
         return 1;

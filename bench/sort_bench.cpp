@@ -21,8 +21,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::string dir = CaseFolder(argv[1]);
     const int n = FilesIn(dir);
     ChangeDir(dir);
-    const double load = Median(3, [&] { form.LoadLeftSide(); });
-    Side& s = form.side[0];
+    const double load = Median(3, [&] { form.LoadSide(form.side[0], dir); });
+    Pane& s = form.side[0];
     if (s.Entries.size() != static_cast<size_t>(n) + 1) {
         std::fprintf(stderr, "sort_bench: listed %zu entries for %d files\n", s.Entries.size(), n);
         return 1;

@@ -30,7 +30,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::string dir = CaseFolder(argv[1]);
     const int n = FilesIn(dir);
     ChangeDir(dir);
-    Side& s = form.side[0];
+    Pane& s = form.side[0];
     std::vector<double> load, tagAll, invertTagged, invertUntagged;
     int rc = 0;
     auto expectTags = [&](int want, const char* after) {
@@ -41,7 +41,7 @@ int wmain(int argc, wchar_t** argv) {
         }
     };
     for (int round = 0; round < 3; ++round) {
-        load.push_back(Seconds([&] { form.LoadLeftSide(); }));
+        load.push_back(Seconds([&] { form.LoadSide(form.side[0], dir); }));
         Pump();
         tagAll.push_back(Seconds([&] { form.TagAllClick(); }));
         expectTags(n, "Tag all");

@@ -1,11 +1,14 @@
 # Window-free rules: built into bivane.exe and, natively, into the sanitizer test program.
 set(BIVANE_RULES_SOURCES
     src/core/wtf8.cpp
+    src/core/entry.cpp
+    src/core/paths.cpp
+    src/core/errors.cpp
     src/panes/entry_rules.cpp
     src/panes/shorten_path.cpp
     src/app/layout_rules.cpp
-    src/app/errors.cpp
-    src/tags/sort_rules.cpp
+    src/fileops/copy_rules.cpp
+    src/panes/sort_rules.cpp
     src/tags/tag_rules.cpp
     src/tags/compare_rules.cpp
     src/print/print_rules.cpp
@@ -16,6 +19,7 @@ set(BIVANE_RULES_TESTS
     tests/rules/shorten_path_test.cpp
     tests/rules/layout_rules_test.cpp
     tests/rules/errors_test.cpp
+    tests/rules/copy_rules_test.cpp
     tests/rules/sort_rules_test.cpp
     tests/rules/tag_rules_test.cpp
     tests/rules/compare_rules_test.cpp

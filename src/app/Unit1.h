@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "controls/controls.h"
-#include "controls/file_list.h"
-#include "panes/dir_tree.h"
-#include "panes/drive_combo.h"
-#include "panes/entry.h"
+#include "fileops/copy_rules.h"
+#include "panes/pane.h"
 #include "platform/handles.h"
 #include "platform/win.h"
 
@@ -33,35 +32,6 @@ enum class MouseButton { Left, Right, Middle };
 enum class MenuItem {
     None, Copy1, Delete1, Move1, Rename1, Show1, TagAll1, InvertTags1, NewerorDups1, MClearAll,
     Refresh1, DirectoryListing1, About1, MHelpTopics1, Exit2
-};
-
-// The per-side state and controls. Index 0 is the left side, 1 the right side.
-struct Side {
-    // State
-    std::vector<Entry> Entries;
-    int CurrentItem = -1;  // index into Entries, -1 for none
-    std::string CurrentName;
-    std::int64_t FileCount = 0;
-    std::int64_t TagCount = 0;
-    std::int64_t TagBytes = 0;
-    bool SortedByName = true;
-    bool RenamePending = false;
-    std::string OldName;
-    std::string EditedName;
-    // tags/: on while a sort carries selection and focus along; the list's reports are no changes
-    bool Reordering = false;
-
-    // Controls
-    FileListView List;
-    Panel Title;
-    StatusBar Status;
-    DriveComboBox Drive;
-    DirectoryListBox Tree;
-    PathLabel Path;
-    HWND ShowTree = nullptr;  // SpeedButton1 / SpeedButton2
-    HWND NewDir = nullptr;    // SpeedButton3 / SpeedButton4
-    HWND UpLevel = nullptr;   // SpeedButton5 / SpeedButton6
-    HWND GoTo = nullptr;      // CheckBox1 / CheckBox2
 };
 
 class TForm1 {
@@ -94,7 +64,13 @@ public:
     void ShowHelp();
 
     // ---- panes/
-    void LoadLeftSide();
+    // Reads dir into the pane's list and fits the columns; nothing else changes.
+    void LoadSide(Pane& pane, const std::string& dir);
+    void Reload(Pane& pane) { LoadSide(pane, pane.Directory()); }
+    void LoadLeftSide() { Reload(Active()); }
+    // The pane's tree moved: its list follows, and the active pane's directory becomes current.
+    void DirectoryChanged(Pane& pane);
+    void Activate(Pane& pane);  // SetSide1Active or SetSide2Active
     void SetSide1Active();
     void SetSide2Active();
     void SetLeftDirHint();
@@ -120,8 +96,8 @@ public:
     void DirectoryChange(int item, bool targetLeft);
 
     // ---- tags/
-    void TagEntry(Side& s, int item);    // mark "Y", tagged image
-    void UntagEntry(Side& s, int item);  // mark "N", plain or program image
+    void TagEntry(Pane& s, int item);    // mark "Y", tagged image
+    void UntagEntry(Pane& s, int item);  // mark "N", plain or program image
     void TagItem(int item, bool advance);
     void UpdateTagTotals();
     void TagAllClick();
@@ -144,7 +120,12 @@ public:
     std::int64_t LastCompareSteps = 0;  // the comparison's step counter at the end of its last run
 
     // ---- fileops/
-    void Copy1Click(MenuItem sender);
+    void Copy1Click(MenuItem sender);  // copy, move or delete, by the sender
+    // The checks and the confirmation dialog; what the user confirmed, or nothing.
+    std::optional<RunRequest> ConfirmRun(MenuItem sender, Pane& source, Pane& target);
+    void RunCopy(const RunRequest& request, Pane& source, Pane& target);
+    void RunDelete(const RunRequest& request, Pane& source, Pane& target);
+    void RunMove(const RunRequest& request, Pane& source, Pane& target);
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
     bool ShellDelete(const std::string& path, bool recycle);
     // False, after telling the user why, for an entry that no path reaches exactly.
@@ -160,7 +141,7 @@ public:
     void ListView2Editing(int item);
     void ListView1Edited(MenuItem sender, int item, std::string& s);
     void ListView2Edited(MenuItem sender, int item, std::string& s);
-    void FinishRename(Side& s, int item, std::string& text);  // both sides' edited handlers
+    void FinishRename(Pane& s, int item, std::string& text);  // both sides' edited handlers
 
     // ---- commands/
     void ListView1KeyDown(WORD& key, TShiftState shift);
@@ -177,21 +158,22 @@ public:
     std::function<BOOL(PRINTDLGW&)> PrintDialog1 = [](PRINTDLGW& pd) { return PrintDlgW(&pd); };
 
     // ---- entry setters: each change of an entry's image or text is reported like the list would
-    void SetEntryMark(Side& s, int item, char mark);
-    void SetEntryImage(Side& s, int item, std::uint8_t image);
-    void SetEntryCaption(Side& s, int item, const std::string& caption);
-    void ListViewChange(Side& s, int item);  // ListView1Change / ListView2Change by side
+    void SetEntryMark(Pane& s, int item, char mark);
+    void SetEntryImage(Pane& s, int item, std::uint8_t image);
+    void SetEntryCaption(Pane& s, int item, const std::string& caption);
+    void ListViewChange(Pane& s, int item);  // ListView1Change / ListView2Change by side
 
     // ---- helpers
-    Side& Active() { return side[LeftActive ? 0 : 1]; }
-    Side& Other() { return side[LeftActive ? 1 : 0]; }
-    Side& SideOf(HWND list) { return list == side[1].List.Handle() ? side[1] : side[0]; }
-    int IndexOf(const Side& s) const { return &s == &side[1] ? 1 : 0; }
-    bool GoToChecked(const Side& s) const;
-    void SetGoToChecked(Side& s, bool checked);
+    Pane& Active() { return side[LeftActive ? 0 : 1]; }
+    Pane& Other() { return side[LeftActive ? 1 : 0]; }
+    bool IsLeft(const Pane& p) const { return &p == &side[0]; }
+    Pane& SideOf(HWND list) { return list == side[1].List.Handle() ? side[1] : side[0]; }
+    int IndexOf(const Pane& s) const { return &s == &side[1] ? 1 : 0; }
+    bool GoToChecked(const Pane& s) const;
+    void SetGoToChecked(Pane& s, bool checked);
 
     // ---- state (the unit-level variables)
-    Side side[2];
+    Pane side[2];
     bool LeftActive = true;
     bool RightUnloaded = true;
     bool LeftDriveFirstChange = true;

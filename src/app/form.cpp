@@ -2,7 +2,7 @@
 #include <windowsx.h>
 
 #include "app/Unit1.h"
-#include "app/errors.h"
+#include "core/errors.h"
 #include "fileops/confirm_dialog.h"
 #include "fileops/get_txt_dialog.h"
 #include "fileops/progress_dialog.h"
@@ -89,8 +89,8 @@ void TForm1::CreateControls() {
         glyphs[i].reset(LoadImageW(AppInstance(), MAKEINTRESOURCEW(glyphIds[i]), IMAGE_BITMAP, 0, 0, 0));
     }
     hints.Create(hwnd_);
-    Side& L = side[0];
-    Side& R = side[1];
+    Pane& L = side[0];
+    Pane& R = side[1];
 
     // The speed buttons lie below every windowed control.
     L.ShowTree = SpeedButton(hwnd_, IdSpeedButton1, static_cast<HBITMAP>(glyphs[0].get()));
@@ -126,7 +126,7 @@ void TForm1::CreateControls() {
                    Splash.Handle(), R.Tree.Handle(), L.Tree.Handle(), MessagePanel.Handle()}) {
         BringToTop(w);
     }
-    for (Side* s : {&L, &R}) {
+    for (Pane* s : {&L, &R}) {
         s->Title.SetColors(GetSysColor(COLOR_INACTIVECAPTION), RGB(255, 255, 255));
         ShowWindow(s->Title.Handle(), SW_SHOWNA);
         ShowWindow(s->Status.Handle(), SW_SHOWNA);
@@ -169,8 +169,8 @@ void TForm1::CreateControls() {
     R.Drive.OnClick = [this] { DriveComboBox2Click(); };
     L.Drive.OnChange = [this] { DriveComboBox1Change(); };
     R.Drive.OnChange = [this] { DriveComboBox2Change(); };
-    for (Side* s : {&L, &R}) {
-        s->Tree.OnChange = [this] { DirectoryListBox1Change(); };
+    for (Pane* s : {&L, &R}) {
+        s->Tree.OnChange = [this, s] { DirectoryChanged(*s); };
         s->Tree.OnClick = [this] { DirectoryListBox1Click(); };
     }
     L.Title.OnClick = [this] { Panel1Click(); };
@@ -212,11 +212,11 @@ void TForm1::ReportError(const char* text) noexcept {
     }
 }
 
-bool TForm1::GoToChecked(const Side& s) const {
+bool TForm1::GoToChecked(const Pane& s) const {
     return SendMessageW(s.GoTo, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TForm1::SetGoToChecked(Side& s, bool checked) {
+void TForm1::SetGoToChecked(Pane& s, bool checked) {
     SendMessageW(s.GoTo, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     // Setting the box counts as a click on it.
     if (&s == &side[0]) CheckBox1Click(); else CheckBox2Click();
@@ -334,7 +334,7 @@ void TForm1::OnCommand(int id, int code, HWND control) {
 
 LRESULT TForm1::OnNotify(NMHDR* hdr) {
     if (hdr->idFrom != IdList1 && hdr->idFrom != IdList2) return 0;
-    Side& s = side[hdr->idFrom - IdList1];
+    Pane& s = side[hdr->idFrom - IdList1];
     switch (hdr->code) {
         case LVN_GETDISPINFOW:
             s.List.FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(hdr));
@@ -381,7 +381,7 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto callList = [self](HWND w, UINT m, WPARAM a, LPARAM b) {
         return CallWindowProcW(self->listProc_, w, m, a, b);
     };
-    Side& s = self->SideOf(h);
+    Pane& s = self->SideOf(h);
     const bool left = &s == &self->side[0];
     switch (msg) {
         case WM_LBUTTONDOWN:

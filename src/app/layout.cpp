@@ -22,8 +22,8 @@ void TForm1::FormResize() {
         HelpPath = side[0].Tree.Directory() + "\\" + "WBivane.HLP";
         HelpFile = HelpPath;
     }
-    Side& L = side[0];
-    Side& R = side[1];
+    Pane& L = side[0];
+    Pane& R = side[1];
     SetVisible(L.List.Handle(), false);
     SetVisible(R.List.Handle(), false);
     L.List.SetColumnWidth(3, 0);
@@ -33,7 +33,7 @@ void TForm1::FormResize() {
     m.driveHeight = L.Drive.Height();
     const MainLayout l = ComputeLayout(client.right, client.bottom, m);
     for (int i = 0; i < 2; ++i) {
-        Side& s = side[i];
+        Pane& s = side[i];
         MoveTo(s.List.Handle(), l.list[i].x, l.list[i].y, l.list[i].w, l.list[i].h);
         MoveTo(s.Title.Handle(), l.title[i].x, l.title[i].y, l.title[i].w, l.title[i].h);
         MoveTo(s.Status.Handle(), l.status[i].x, l.status[i].y, l.status[i].w, l.status[i].h);
@@ -55,7 +55,7 @@ void TForm1::FormResize() {
 }
 
 void TForm1::ResizeColumn() {
-    for (Side& s : side) {
+    for (Pane& s : side) {
         const RECT r = ChildRect(s.List.Handle());
         const bool scrollBar = s.List.Count() > s.List.VisibleRows();
         s.List.SetColumnWidth(0, NameColumnWidth(r.right - r.left, scrollBar));

@@ -1,6 +1,7 @@
 // The keyboard command map of both lists. Every key acts on the active side, whichever list
 // received it.
 #include "app/Unit1.h"
+#include "core/scoped_flag.h"
 #include "panes/entry_rules.h"
 
 namespace bivane {
@@ -30,7 +31,7 @@ const LetterCommand kLetterCommands[] = {
 // The combinations that work in both GoTo modes. Each compares the whole shift state.
 bool RunCombination(TForm1& f, WORD key, TShiftState shift) {
     if (shift == ssAlt && key == 'G') {
-        Side& s = f.Active();
+        Pane& s = f.Active();
         f.SetGoToChecked(s, !f.GoToChecked(s));
     } else if (shift == ssAlt && key == 'T') {
         f.TagNewerOrDuplicates();
@@ -54,22 +55,11 @@ bool RunLetter(TForm1& f, WORD key) {
     return false;
 }
 
-// On only for the one delete call that F2 makes.
-class DirDeleteScope {
-public:
-    explicit DirDeleteScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~DirDeleteScope() { flag_ = false; }
-    DirDeleteScope(const DirDeleteScope&) = delete;
-    DirDeleteScope& operator=(const DirDeleteScope&) = delete;
-
-private:
-    bool& flag_;
-};
 
 // The keys of both modes, first matching row only. Every test reads the key as it came in,
 // so a command that changes the active side cannot make a second row run.
 void RunKeyRow(TForm1& f, WORD key, TShiftState shift) {
-    Side& s = f.Active();
+    Pane& s = f.Active();
     const int item = s.CurrentItem;
     const bool hasItem = item >= 0 && item < static_cast<int>(s.Entries.size());
     const bool onDir = hasItem && !s.Entries[static_cast<size_t>(item)].IsFile();
@@ -89,7 +79,7 @@ void RunKeyRow(TForm1& f, WORD key, TShiftState shift) {
     } else if (key == VK_F1) {
         f.MakeNewDirectory();
     } else if (key == VK_F2 && onDir) {
-        DirDeleteScope scope(f.DirDeleteRequest);
+        ScopedFlag scope(f.DirDeleteRequest);  // on only for the one delete call that F2 makes
         f.Copy1Click(MenuItem::Delete1);
     } else if (key == VK_F3 && shift != ssAlt && onDir) {
         f.DirectoryChange(item, true);
@@ -117,7 +107,7 @@ void RunKeyRow(TForm1& f, WORD key, TShiftState shift) {
 }  // namespace
 
 void TForm1::ListView1KeyDown(WORD& key, TShiftState shift) {
-    Side& s = Active();
+    Pane& s = Active();
     if (s.RenamePending) return;
     if (RunCombination(*this, key, shift)) return;
     if (!GoToChecked(s) && RunLetter(*this, key)) return;
@@ -129,7 +119,7 @@ void TForm1::ListView1KeyDown(WORD& key, TShiftState shift) {
 void TForm1::ListView1KeyPress(wchar_t& ch) {
     // The character of the very R key press that started the rename arrives while its dialog is open.
     if (RenameCommandRunning && ch == L'r') ch = 0;
-    const Side& s = Active();
+    const Pane& s = Active();
     if (s.RenamePending || GoToChecked(s)) return;
     ch = 0;
 }

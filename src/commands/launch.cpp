@@ -1,5 +1,6 @@
 // Starting programs and documents: double click, the viewer and the typed command line.
 #include "app/Unit1.h"
+#include "core/scoped_flag.h"
 #include "fileops/get_txt_dialog.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"
@@ -15,17 +16,6 @@ const char kPromptCaption[] = "AltExecute: Enter command line... (F10=Filename)"
 // Use the show-window field, and the busy cursor while the program starts.
 constexpr DWORD kStartFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
 
-// Sets a flag for the length of a scope; it goes off on every way out.
-class FlagOn {
-public:
-    explicit FlagOn(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagOn() { flag_ = false; }
-    FlagOn(const FlagOn&) = delete;
-    FlagOn& operator=(const FlagOn&) = delete;
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 
@@ -34,7 +24,7 @@ bool TForm1::RunCommandLine(const std::string& commandLine, WORD show, DWORD wai
 }
 
 void TForm1::Show1Click() {
-    const Side& s = Active();
+    const Pane& s = Active();
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
     const Entry& e = s.Entries[static_cast<size_t>(s.CurrentItem)];
     if (!e.IsFile() || !Reachable(e)) return;
@@ -43,7 +33,7 @@ void TForm1::Show1Click() {
 }
 
 void TForm1::ListView1DblClick() {
-    Side& s = Active();
+    Pane& s = Active();
     const int item = s.List.FirstSelected();
     if (item < 0 || item >= static_cast<int>(s.Entries.size())) return;
     const Entry& e = s.Entries[static_cast<size_t>(item)];
@@ -60,12 +50,12 @@ void TForm1::ListView1DblClick() {
 }
 
 void TForm1::AltExecute() {
-    const Side& s = Active();
+    const Pane& s = Active();
     PromptFileName = s.CurrentName;
     const std::string dir = s.Tree.Directory();
     ChangeDir(dir);
     GetTxt->Prepare(kPromptCaption, "Current directory: " + dir);
-    FlagOn open(CommandLinePromptOpen);
+    ScopedFlag open(CommandLinePromptOpen);
     if (GetTxt->ShowModal(hwnd_) != IDOK) return;
     const std::string line = GetTxt->Text();
     if (!line.empty()) RunCommandLine(line, SW_SHOW, 0);

@@ -2,7 +2,7 @@
 #pragma once
 #include <vector>
 
-#include "panes/entry.h"
+#include "core/entry.h"
 #include "platform/win.h"
 
 namespace bivane {

@@ -4,10 +4,11 @@
 
 #include "controls/controls.h"
 #include "controls/modal_form.h"
+#include "fileops/copy_rules.h"
 
 namespace bivane {
 
-enum class ConfirmMode { Copy, Delete, Move };
+// ConfirmMode: fileops/copy_rules.h
 
 class TConfirm : public ModalForm {
 public:

@@ -3,13 +3,21 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "fileops/progress_dialog.h"
+#include "platform/copy_temporaries.h"
 #include "platform/fs.h"
 #include "platform/handles.h"
 #include "platform/utf.h"
 
 namespace bivane {
+
+namespace {
+DeviceFaults g_faults;  // none outside tests
+}  // namespace
+
+SimulatedCopyFaults::SimulatedCopyFaults(DeviceFaults faults) { g_faults = faults; }
+SimulatedCopyFaults::~SimulatedCopyFaults() { g_faults = DeviceFaults{}; }
 
 namespace {
 
@@ -54,37 +62,9 @@ std::wstring DirectoryOf(const std::wstring& fullPath) {
     return slash == std::wstring::npos ? std::wstring() : fullPath.substr(0, slash + 1);
 }
 
-constexpr wchar_t kTempPrefix[] = L"~bvcopy";
-constexpr wchar_t kTempSuffix[] = L".tmp";
-
 }  // namespace
 
-bool IsCopyTemporaryName(std::wstring_view name) {
-    if (name.size() != 19 || name.substr(0, 7) != kTempPrefix || name.substr(15) != kTempSuffix) return false;
-    for (wchar_t c : name.substr(7, 8)) {
-        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return false;
-    }
-    return true;
-}
-
 namespace {
-
-// A hidden file with a fresh name in the target's directory.
-AutoCloseHandle CreateTemporary(const std::wstring& dir, std::wstring& name) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        LARGE_INTEGER now{};
-        QueryPerformanceCounter(&now);
-        const unsigned tag = static_cast<unsigned>(now.QuadPart * 2654435761u) ^ (GetCurrentProcessId() << 20) ^
-                             static_cast<unsigned>(attempt);
-        wchar_t hex[16];
-        swprintf(hex, 16, L"%08x", tag);
-        name = dir + kTempPrefix + hex + kTempSuffix;
-        AutoCloseHandle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_HIDDEN, nullptr));
-        if (h || GetLastError() != ERROR_FILE_EXISTS) return h;
-    }
-    return AutoCloseHandle();
-}
 
 // Owns the temporary copy: it is removed unless Commit put it in the target's place.
 class TemporaryFile {
@@ -128,23 +108,6 @@ private:
 
 }  // namespace
 
-void RemoveStaleTemporaries(const std::string& dir) {
-    std::wstring folder = Widen(dir);
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    std::vector<std::wstring> stale;
-    WIN32_FIND_DATAW fd;
-    AutoFindHandle find(FindFirstFileW((folder + kTempPrefix + L"*" + kTempSuffix).c_str(), &fd));
-    if (!find) return;
-    do {
-        const DWORD attr = fd.dwFileAttributes;
-        if ((attr & FILE_ATTRIBUTE_HIDDEN) && !(attr & FILE_ATTRIBUTE_DIRECTORY) && IsCopyTemporaryName(fd.cFileName)) {
-            stale.push_back(folder + fd.cFileName);
-        }
-    } while (FindNextFileW(find.get(), &fd));
-    find.reset();
-    for (const std::wstring& path : stale) DeleteFileW(path.c_str());  // fails for one still in use
-}
-
 void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target) {
     // Exact forms: a name with a trailing dot or space must not reach its namesake without one.
     const std::wstring wTarget = ExactPath(target);
@@ -163,12 +126,12 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
 
     if (!TargetCreatable(wTarget)) throw EFCreateError("Cannot create file " + fullTarget);
     std::wstring tempName;
-    AutoCloseHandle tempHandle = CreateTemporary(DirectoryOf(wTarget), tempName);
+    AutoCloseHandle tempHandle = CreateCopyTemporary(DirectoryOf(wTarget), tempName);
     if (!tempHandle) throw EFCreateError("Cannot create file " + fullTarget);
     TemporaryFile out(std::move(tempHandle), tempName);
 
-    std::int64_t writeBudget = progress.FaultsForTest.writeLimit;
-    std::int64_t readBudget = progress.FaultsForTest.readLimit;
+    std::int64_t writeBudget = g_faults.writeLimit;
+    std::int64_t readBudget = g_faults.readLimit;
     DWORD n = 0;
     do {
         const bool readFault = readBudget >= 0 && (readBudget -= kCopyBlockSize) < 0;

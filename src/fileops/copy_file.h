@@ -1,7 +1,7 @@
 // Copying one file in blocks while the progress dialog shows how far it got.
 #pragma once
+#include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace bivane {
 
@@ -15,11 +15,18 @@ constexpr unsigned kCopyBlockSize = 8192;
 // is left exactly as it was and nothing new is left behind.
 void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target);
 
-// A copy that was killed leaves its hidden temporary ("~bvcopy" + 8 hex digits + ".tmp") behind.
-// Removes such leftovers from dir: only hidden files of exactly that pattern, and never one that
-// a running copy still holds open (it shares nothing, so the deletion fails).
-void RemoveStaleTemporaries(const std::string& dir);
-// Whether a hidden file of that name may be such a leftover (then RemoveStaleTemporaries looks).
-bool IsCopyTemporaryName(std::wstring_view name);
+// Tests simulate failing devices: while one of these lives, each copy may write (read) this many
+// bytes in all, then the write falls short (the read fails); -1: no limit.
+struct DeviceFaults {
+    std::int64_t writeLimit = -1;
+    std::int64_t readLimit = -1;
+};
+class SimulatedCopyFaults {
+public:
+    explicit SimulatedCopyFaults(DeviceFaults faults);
+    ~SimulatedCopyFaults();
+    SimulatedCopyFaults(const SimulatedCopyFaults&) = delete;
+    SimulatedCopyFaults& operator=(const SimulatedCopyFaults&) = delete;
+};
 
 }  // namespace bivane

@@ -1,17 +1,20 @@
 // Copy, move and delete of the current entry or the tagged files, after the user confirms.
 #include <cctype>
+#include <optional>
 
 #include "app/Unit1.h"
-#include "app/errors.h"
+#include "core/errors.h"
 #include "fileops/confirm_dialog.h"
 #include "fileops/copy_file.h"
+#include "platform/copy_temporaries.h"
+#include "fileops/copy_rules.h"
 #include "fileops/progress_dialog.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"
 #include "platform/modal_seam.h"
 #include "platform/removal.h"
 #include "platform/utf.h"
-#include "tags/tag_rules.h"
+#include "tags/side_order.h"
 
 namespace bivane {
 
@@ -21,38 +24,43 @@ char UpperFirst(const std::string& s) {
     return s.empty() ? ' ' : static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
 }
 
-std::string FileNamePart(const std::string& path) {
-    const size_t cut = path.find_last_of("\\:");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 std::int64_t BarMaxFor(const std::string& sizeText) { return ReadSizeText(sizeText) / kCopyBlockSize + 1; }
 
 }  // namespace
 
 void TForm1::Copy1Click(MenuItem sender) {
+    Pane& source = Active();
+    Pane& target = Other();
+    const std::optional<RunRequest> request = ConfirmRun(sender, source, target);
+    if (!request) return;
+    switch (request->mode) {
+        case ConfirmMode::Copy: RunCopy(*request, source, target); break;
+        case ConfirmMode::Delete: RunDelete(*request, source, target); break;
+        case ConfirmMode::Move: RunMove(*request, source, target); break;
+    }
+}
+
+std::optional<RunRequest> TForm1::ConfirmRun(MenuItem sender, Pane& src, Pane& dst) {
     ConfirmMode mode = sender == MenuItem::Delete1 ? ConfirmMode::Delete
                        : sender == MenuItem::Move1 ? ConfirmMode::Move
                                                    : ConfirmMode::Copy;
-    const bool sourceLeft = LeftActive;
-    Side& src = side[sourceLeft ? 0 : 1];
-    Side& dst = side[sourceLeft ? 1 : 0];
-    const std::string leftDir = side[0].Tree.Directory();
-    const std::string rightDir = side[1].Tree.Directory();
+    const bool sourceLeft = IsLeft(src);
+    const std::string leftDir = side[0].Directory();
+    const std::string rightDir = side[1].Directory();
 
     // The same folder may be reached by another path (a link, another drive letter for it).
     if (mode != ConfirmMode::Delete && (EqualsIgnoreAsciiCase(leftDir, rightDir) || SameDirectory(leftDir, rightDir))) {
         ShowBox(hwnd_, BoxKind::Warning,
                 "Can't copy or move to the same directory...\r\r" + leftDir + "\r" + "is active on both sides.",
                 BoxButtons::Ok);
-        return;
+        return std::nullopt;
     }
     if (mode == ConfirmMode::Move && UpperFirst(leftDir) != UpperFirst(rightDir)) {
         const std::string text = "Can't move files... drives are \rdifferent on left (" +
                                  std::string(1, UpperFirst(leftDir)) + ":) and right (" +
                                  std::string(1, UpperFirst(rightDir)) + ":) sides." + "\r" + "\r" +
                                  "Copy files instead?";
-        if (ShowBox(hwnd_, BoxKind::Warning, text, BoxButtons::YesNo) != IDYES) return;
+        if (ShowBox(hwnd_, BoxKind::Warning, text, BoxButtons::YesNo) != IDYES) return std::nullopt;
         mode = ConfirmMode::Copy;
     }
     TConfirm& dlg = *Confirm;
@@ -60,14 +68,12 @@ void TForm1::Copy1Click(MenuItem sender) {
 
     dlg.SetText(dlg.FromDesc, std::string(sourceLeft ? "(Left) " : "(Right) ") + src.Title.Caption());
     dlg.SetText(dlg.ToDesc, std::string(sourceLeft ? "(Right) " : "(Left) ") + dst.Title.Caption());
-    const std::string sourceDir = src.Tree.Directory();
-    const std::string targetDir = dst.Tree.Directory();
-    if (src.CurrentItem < 0 || src.CurrentItem >= static_cast<int>(src.Entries.size())) {
+    const Entry* current = src.Current();
+    if (!current) {
         ShowBox(hwnd_, BoxKind::Warning, "TheItem = nil", BoxButtons::Ok);
-        return;
+        return std::nullopt;
     }
-    const Entry current = src.Entries[static_cast<size_t>(src.CurrentItem)];
-    dlg.SetText(dlg.CurDesc, current.caption);
+    dlg.SetText(dlg.CurDesc, current->caption);
     dlg.SetText(dlg.TagDesc, "(no tagged files)");
     dlg.SetTagDescColor(RGB(128, 128, 128));
     dlg.SetText(dlg.TagDesc2, "(no tagged files)");
@@ -87,113 +93,116 @@ void TForm1::Copy1Click(MenuItem sender) {
         dlg.SetText(dlg.TagDesc2, "");
         dlg.SetText(dlg.TagDesc, std::to_string(src.TagBytes) + " bytes in " + std::to_string(src.TagCount) + " files");
     }
-    if (dlg.ShowModal(hwnd_) != IDOK) return;
+    if (dlg.ShowModal(hwnd_) != IDOK) return std::nullopt;
 
-    const bool currentOnly = dlg.IsChecked(dlg.RadioButton1);
-    const bool tagged = dlg.IsChecked(dlg.RadioButton2) && !src.Entries.empty();
-    const bool recycle = dlg.IsChecked(dlg.CheckBox1);
+    RunRequest r;
+    r.mode = mode;
+    r.currentOnly = dlg.IsChecked(dlg.RadioButton1);
+    r.tagged = dlg.IsChecked(dlg.RadioButton2) && !src.Entries.empty();
+    r.recycle = dlg.IsChecked(dlg.CheckBox1);
+    r.current = src.CurrentItem;
+    return r;
+}
 
-    if (mode == ConfirmMode::Copy) {
-        if (currentOnly && !current.IsFile()) return;  // directories are never copied
-        if (currentOnly && !Reachable(current)) return;
-        TProgress& progress = *Progress;
-        progress.ShowModeless();
-        progress.SetText(progress.SourceDir, sourceDir);
-        progress.SetText(progress.DestDir, targetDir);
-        std::string nameToLocate;
-        RemoveStaleTemporaries(targetDir);
-        // Hides the dialog, reloads the target side and re-selects the first copied file on both
-        // sides; runs also when a copy fails, before the error is reported. The source side is made
-        // active again in every case: a target folder that vanished meanwhile must not leave the
-        // commands acting on the wrong side. Its error is reported after that, unless a copy error
-        // is already on its way.
-        auto closing = [&](bool copyFailed) {
-            progress.Hide();
-            LeftActive = !sourceLeft;
-            const bool targetReadable = TryChangeDir(targetDir);
-            const DWORD targetError = GetLastError();
-            if (targetReadable) {
-                LoadLeftSide();
-                LocateItem2(nameToLocate);
-            }
-            if (sourceLeft) SetSide1Active(); else SetSide2Active();
-            LocateItem2(nameToLocate);
-            if (!targetReadable && !copyFailed) throw EInOutError(static_cast<int>(targetError));
-        };
-        try {
-            // Each file keeps its own name: the caption's letter case is only how the list shows it.
-            if (currentOnly) {
-                const Entry& e = current;
+void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
+    const std::vector<std::size_t> rows = EntriesToActOn(src.Entries, r);
+    // A directory as the current entry is never copied: nothing at all happens.
+    if (r.currentOnly && (rows.empty() || !Reachable(src.Entries[rows[0]]))) return;
+    const std::string sourceDir = src.Directory();
+    const std::string targetDir = dst.Directory();
+    TProgress& progress = *Progress;
+    progress.ShowModeless();
+    progress.SetText(progress.SourceDir, sourceDir);
+    progress.SetText(progress.DestDir, targetDir);
+    std::string nameToLocate;
+    RemoveStaleTemporaries(targetDir);
+    // Hides the dialog, reads the target again and re-selects the first copied file on both
+    // panes; runs also when a copy fails, before the error is reported. The source pane is made
+    // active again in every case: a target folder that vanished meanwhile must not leave the
+    // commands acting on the wrong pane. Its error is reported after that, unless a copy error
+    // is already on its way.
+    auto closing = [&](bool copyFailed) {
+        progress.Hide();
+        const DWORD targetError = DirectoryError(targetDir);
+        if (targetError == 0 && ReloadsAfter(r.mode, true, sourceDir, targetDir).target) {
+            LoadSide(dst, targetDir);
+            LocateInSide(dst, nameToLocate);
+        }
+        Activate(src);
+        LocateInSide(src, nameToLocate);
+        if (targetError != 0 && !copyFailed) throw EInOutError(static_cast<int>(targetError));
+    };
+    try {
+        // Each file keeps its own name: the caption's letter case is only how the list shows it.
+        for (const std::size_t row : rows) {
+            const Entry& e = src.Entries[row];
+            if (!r.currentOnly && !Reachable(e)) continue;
+            const std::string target = JoinPathRootAware(targetDir, e.Name());
+            if (r.currentOnly) {
                 progress.SetText(progress.FileNameDesc, e.caption);
                 progress.SetBarPosition(0);
                 progress.SetText(progress.Status, "");
                 progress.Repaint();
                 progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-                const std::string target = JoinPathRootAware(targetDir, e.Name());
-                if (CheckDiskSpace(e.sizeText, target)) {
-                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.Name()), target);
-                    nameToLocate = e.Name();
-                }
-            } else if (tagged) {
-                const size_t count = src.Entries.size();
-                for (size_t i = 0; i < count; ++i) {
-                    const Entry& e = src.Entries[i];
-                    if (!MarkIs(e.mark, 'Y') || !e.IsFile()) continue;
-                    if (!Reachable(e)) continue;
-                    const std::string target = JoinPathRootAware(targetDir, e.Name());
-                    if (!CheckDiskSpace(e.sizeText, target)) continue;
-                    progress.SetText(progress.FileNameDesc, e.caption);
-                    progress.SetBarPosition(0);
-                    progress.Repaint();
-                    progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-                    CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.Name()), target);
-                    if (nameToLocate.empty()) nameToLocate = e.Name();
-                }
+                if (!CheckDiskSpace(e.sizeText, target)) continue;
+            } else {
+                if (!CheckDiskSpace(e.sizeText, target)) continue;
+                progress.SetText(progress.FileNameDesc, e.caption);
+                progress.SetBarPosition(0);
+                progress.Repaint();
+                progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
             }
-        } catch (...) {
-            closing(true);
-            throw;
+            CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.Name()), target);
+            if (nameToLocate.empty()) nameToLocate = e.Name();
         }
-        closing(false);
-        return;
+    } catch (...) {
+        closing(true);
+        throw;
     }
+    closing(false);
+}
 
-    if (mode == ConfirmMode::Delete) {
-        ChangeDir(sourceDir);
-        if (currentOnly) {
-            if (current.kind != EntryKind::Parent && Reachable(current)) {
-                RemoveEntry(EntryPath(sourceDir, current.Name()), current.caption, recycle);
-            }
-        } else if (tagged) {
-            MessagePanel.SetCaption(recycle ? "Sending files to the recycle bin..." : "Deleting files...");
-            SetVisible(MessagePanel.Handle(), true);
-            MessagePanel.Repaint();
-            {
-                WaitCursor wait;
-                FolderLookupBatch oneFolder;
-                for (const Entry& e : src.Entries) {
-                    if (!MarkIs(e.mark, 'Y') || !e.IsFile() || !Reachable(e)) continue;
-                    RemoveEntry(EntryPath(sourceDir, e.Name()), e.caption, recycle);
-                }
-            }
-            SetVisible(MessagePanel.Handle(), false);
+void TForm1::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
+    const std::string sourceDir = src.Directory();
+    RequireDirectory(sourceDir);
+    const std::vector<std::size_t> rows = EntriesToActOn(src.Entries, r);
+    if (r.currentOnly) {
+        for (const std::size_t row : rows) {
+            const Entry& e = src.Entries[row];
+            if (Reachable(e)) RemoveEntry(EntryPath(sourceDir, e.Name()), e.caption, r.recycle);
         }
-        // The other side may show the deleted directory or one below it.
-        if (dst.Tree.Directory().find(sourceDir) != std::string::npos) {
-            LeftActive = !sourceLeft;
-            ChangeDir(sourceDir);
-            dst.Tree.SetDirectory(sourceDir);
-            LoadLeftSide();
-            if (sourceLeft) SetSide1Active(); else SetSide2Active();
+    } else if (r.tagged) {
+        MessagePanel.SetCaption(r.recycle ? "Sending files to the recycle bin..." : "Deleting files...");
+        SetVisible(MessagePanel.Handle(), true);
+        MessagePanel.Repaint();
+        {
+            WaitCursor wait;
+            FolderLookupBatch oneFolder;
+            for (const std::size_t row : rows) {
+                const Entry& e = src.Entries[row];
+                if (Reachable(e)) RemoveEntry(EntryPath(sourceDir, e.Name()), e.caption, r.recycle);
+            }
         }
-        LoadLeftSide();
-        return;
+        SetVisible(MessagePanel.Handle(), false);
     }
+    // The other pane may show the deleted directory or one below it.
+    if (ReloadsAfter(r.mode, true, sourceDir, dst.Directory()).targetToSource) {
+        RequireDirectory(sourceDir);
+        dst.Tree.SetDirectory(sourceDir);
+        LoadSide(dst, sourceDir);
+        Activate(src);
+    }
+    LoadSide(src, sourceDir);
+}
 
-    // Move: one rename per entry; a name that exists on the other side fails alone.
+void TForm1::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
+    const std::string sourceDir = src.Directory();
+    const std::string targetDir = dst.Directory();
+    // One rename per entry; a name that exists on the other side fails alone.
     bool anyMoved = false;
-    auto moveOne = [&](const Entry& e) {
-        if (e.kind == EntryKind::Parent || !Reachable(e)) return;
+    for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
+        const Entry& e = src.Entries[row];
+        if (!Reachable(e)) continue;
         const std::wstring from = EntryPath(sourceDir, e.Name());
         // No copy across file systems: a move that cannot be one rename fails whole, leaving the
         // source as it was and nothing at the target. A link is moved only where the system
@@ -205,23 +214,13 @@ void TForm1::Copy1Click(MenuItem sender) {
                     "Can't move '" + e.Name() + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
                     BoxButtons::Ok);
         }
-    };
-    if (currentOnly) {
-        moveOne(current);
-    } else if (tagged) {
-        for (const Entry& e : src.Entries) {
-            if (MarkIs(e.mark, 'Y')) moveOne(e);
-        }
     }
-    if (!anyMoved) return;
-    const bool wasLeft = LeftActive;
-    LeftActive = true;
-    ChangeDir(leftDir);
-    LoadLeftSide();
-    LeftActive = false;
-    ChangeDir(rightDir);
-    LoadLeftSide();
-    if (wasLeft) SetSide1Active(); else SetSide2Active();
+    if (!ReloadsAfter(r.mode, anyMoved, sourceDir, targetDir).source) return;
+    for (Pane& p : side) {
+        RequireDirectory(p.Directory());
+        Reload(p);
+    }
+    Activate(src);
 }
 
 bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targetPath) {

@@ -1,5 +1,6 @@
 // Making a directory, and renaming an entry through the text dialog or in place in the list.
 #include "app/Unit1.h"
+#include "core/scoped_flag.h"
 #include "fileops/get_txt_dialog.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"
@@ -15,7 +16,7 @@ namespace {
 // A typed name is read in the side's directory (a full path stays as it is), never against
 // whatever directory happens to be current.
 std::string TypedPath(const std::string& dir, const std::string& typed) {
-    const bool full = (typed.size() >= 2 && typed[1] == ':') || (!typed.empty() && typed[0] == '\\');
+    const bool full = HasDriveLetter(typed) || (!typed.empty() && typed[0] == '\\');
     return full ? typed : JoinPathRootAware(dir, typed);
 }
 
@@ -35,7 +36,7 @@ bool DirectlyIn(const std::string& dir, const std::string& path) {
     return EqualsIgnoreAsciiCase(ExpandPath(folder), ExpandPath(dir));
 }
 
-void StartRename(Side& s, int item) {
+void StartRename(Pane& s, int item) {
     s.OldName = s.Entries[static_cast<size_t>(item)].caption;
     s.EditedName.clear();
     s.RenamePending = true;
@@ -44,9 +45,9 @@ void StartRename(Side& s, int item) {
 }  // namespace
 
 void TForm1::MakeNewDirectory() {
-    Side& s = Active();
+    Pane& s = Active();
     const std::string dir = s.Tree.Directory();
-    ChangeDir(dir);
+    RequireDirectory(dir);
     GetTxt->Prepare("Enter name for new directory", "Current directory: " + dir);
     if (GetTxt->ShowModal(hwnd_) != IDOK) return;
     const std::string name = GetTxt->Text();
@@ -70,16 +71,12 @@ void TForm1::SpeedButton4Click() {
 }
 
 void TForm1::Rename1Click() {
-    struct Running {
-        bool& flag;
-        explicit Running(bool& f) : flag(f) { flag = true; }
-        ~Running() { flag = false; }
-    } running(RenameCommandRunning);
+    ScopedFlag running(RenameCommandRunning);
     DoRename(MenuItem::Rename1);
 }
 
 void TForm1::DoRename(MenuItem sender) {
-    Side& s = Active();
+    Pane& s = Active();
     int item = s.List.FirstSelected();
     if (item < 0) item = s.CurrentItem;
     if (item < 0 || item >= static_cast<int>(s.Entries.size())) return;  // an empty list: nothing to rename
@@ -106,7 +103,7 @@ void TForm1::ListView2Editing(int item) { StartRename(side[1], item); }
 void TForm1::ListView1Edited(MenuItem, int item, std::string& s) { FinishRename(side[0], item, s); }
 void TForm1::ListView2Edited(MenuItem, int item, std::string& s) { FinishRename(side[1], item, s); }
 
-void TForm1::FinishRename(Side& s, int item, std::string& text) {
+void TForm1::FinishRename(Pane& s, int item, std::string& text) {
     Entry& entry = s.Entries[static_cast<size_t>(item)];
     if (entry.kind == EntryKind::Parent) {  // the parent entry cannot be renamed
         text = s.OldName;
@@ -154,10 +151,7 @@ void TForm1::FinishRename(Side& s, int item, std::string& text) {
     s.EditedName = text;
     s.CurrentItem = item;
     if (EqualsIgnoreAsciiCase(side[0].Tree.Directory(), side[1].Tree.Directory())) {
-        const bool wasLeft = LeftActive;
-        LeftActive = &s != &side[0];  // names the other side
-        LoadLeftSide();
-        LeftActive = wasLeft;
+        Reload(IsLeft(s) ? side[1] : side[0]);
     }
     // RenamePending stays set: the change report of the new caption completes the rename.
 }

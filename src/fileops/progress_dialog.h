@@ -36,13 +36,6 @@ public:
     HWND Bar1 = nullptr;
     HWND Status = nullptr;
 
-    // Tests simulate failing devices: the copy may write (read) this many bytes in all, then the
-    // write falls short (the read fails); -1: no limit.
-    struct Faults {
-        std::int64_t writeLimit = -1;
-        std::int64_t readLimit = -1;
-    } FaultsForTest;
-
 private:
     int barPos_ = 0;
     int barMax_ = 100;

@@ -15,15 +15,16 @@ std::string DriveFailedText(char letter) {
     return "Drive [" + std::string(1, Upper(letter)) + ":] did not respond!";
 }
 
-// Makes the side's directory current; a failure is told and the activation goes on.
-void MakeDirectoryCurrent(HWND owner, const Side& s) {
-    if (TryChangeDir(s.Tree.Directory())) return;
+// Makes the side's directory current; a failure is told and the activation goes on. A directory
+// too long to be current is no failure: every command reaches it by full paths.
+void MakeDirectoryCurrent(HWND owner, const Pane& s) {
+    if (TryChangeDir(s.Tree.Directory()) || GetLastError() == ERROR_FILENAME_EXCED_RANGE) return;
     const std::string x(1, Upper(s.Drive.Drive()));
     ShowBox(owner, BoxKind::Error, "Check disk in drive " + x + "\r" + "\r" + DriveFailedText(x[0]), BoxButtons::Ok);
 }
 
 // The side's first selected entry becomes its current entry.
-void TakeSelectionAsCurrent(Side& s) {
+void TakeSelectionAsCurrent(Pane& s) {
     const int sel = s.List.FirstSelected();
     if (sel < 0) return;
     s.CurrentItem = sel;
@@ -32,9 +33,24 @@ void TakeSelectionAsCurrent(Side& s) {
 
 }  // namespace
 
+void TForm1::LoadSide(Pane& pane, const std::string& dir) {
+    pane.Load(dir);
+    ResizeColumn();
+    if (&pane == &side[1]) RightUnloaded = false;
+}
+
+void TForm1::DirectoryChanged(Pane& pane) {
+    Reload(pane);
+    if (&pane == &Active()) TryChangeDir(pane.Directory());
+}
+
+void TForm1::Activate(Pane& pane) {
+    if (IsLeft(pane)) SetSide1Active(); else SetSide2Active();
+}
+
 void TForm1::SetSide1Active() {
-    Side& L = side[0];
-    Side& R = side[1];
+    Pane& L = side[0];
+    Pane& R = side[1];
     if (IsShown(R.Tree.Handle())) SetVisible(R.Tree.Handle(), false);
     LeftActive = true;
     SetFocus(L.List.Handle());
@@ -46,8 +62,8 @@ void TForm1::SetSide1Active() {
 }
 
 void TForm1::SetSide2Active() {
-    Side& L = side[0];
-    Side& R = side[1];
+    Pane& L = side[0];
+    Pane& R = side[1];
     SetVisible(Splash.Handle(), false);
     if (IsShown(L.Tree.Handle())) SetVisible(L.Tree.Handle(), false);
     LeftActive = false;
@@ -67,7 +83,7 @@ void TForm1::SetSide2Active() {
 }
 
 void TForm1::SetLeftDirHint() {
-    Side& R = side[1];
+    Pane& R = side[1];
     const bool treeShown = IsShown(side[0].Tree.Handle());
     for (HWND w : {R.List.Handle(), R.NewDir, R.UpLevel, R.GoTo}) SetVisible(w, !treeShown);
     hints.Set(side[0].ShowTree, treeShown ? "Hide directory list" : "Show directory list for left");
@@ -124,19 +140,19 @@ void TForm1::DriveComboBox2Click() {
 }
 
 // Both selectors' change steps; the right side tests RightUnloaded instead of the first-change flag.
-static void DriveChange(TForm1& f, Side& s, bool left) {
+static void DriveChange(TForm1& f, Pane& s, bool left) {
     const std::string& dir = s.Tree.Directory();
     const char previous = dir.empty() ? 'C' : Upper(dir[0]);
     const char letter = s.Drive.Drive();
     try {
         const bool first = left ? f.LeftDriveFirstChange : f.RightUnloaded;
         if (first) {
-            ChangeDir(s.Tree.Directory());
+            RequireDirectory(s.Tree.Directory());
             if (letter) s.Tree.SetDrive(letter);
             if (left) f.LeftDriveFirstChange = false;
         } else {
             const std::string root = std::string(1, letter) + ":\\";
-            ChangeDir(root);
+            RequireDirectory(root);
             s.Tree.SetDirectory(root);
         }
     } catch (const std::exception&) {
@@ -153,15 +169,14 @@ void TForm1::DirectoryListBox1Change() { LoadLeftSide(); }
 
 void TForm1::DirectoryListBox1Click() {
     DirectoryListBox& tree = Active().Tree;
-    if (!TryChangeDir(tree.Directory())) {
+    if (DirectoryError(tree.Directory()) != 0) {
         ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);
     }
     tree.OpenSelected();
 }
 
 void TForm1::SpeedButton1Click() {
-    HWND tree = side[0].Tree.Handle();
-    SetVisible(tree, !IsShown(tree));
+    side[0].ToggleTree();
     SetLeftDirHint();
     SetSide1Active();
 }
@@ -169,22 +184,19 @@ void TForm1::SpeedButton1Click() {
 void TForm1::SpeedButton2Click() {
     SetVisible(Splash.Handle(), false);
     SetSide2Active();
-    HWND tree = side[1].Tree.Handle();
-    SetVisible(tree, !IsShown(tree));
+    side[1].ToggleTree();
     SetRightDirHint();
     side[1].Tree.SetDirLabel(&side[1].Path);
 }
 
 void TForm1::SpeedButton5Click() {
     SetSide1Active();
-    const std::string dir = side[0].Tree.Directory();
-    if (dir.size() > 3) side[0].Tree.SetDirectory(dir + "\\..");
+    side[0].UpOneLevel();
 }
 
 void TForm1::SpeedButton6Click() {
     SetSide2Active();
-    const std::string dir = side[1].Tree.Directory();
-    if (dir.size() > 3) side[1].Tree.SetDirectory(dir + "\\..");
+    side[1].UpOneLevel();
 }
 
 }  // namespace bivane

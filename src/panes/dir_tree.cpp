@@ -6,7 +6,7 @@
 #include "panes/shorten_path.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
-#include "app/errors.h"
+#include "core/errors.h"
 
 namespace bivane {
 
@@ -36,18 +36,6 @@ std::string CollapseSeparators(const std::string& path) {
         out += path[i];
     }
     return out;
-}
-
-// Root of a path: "C:\" or "\\server\share\".
-size_t RootLength(const std::string& dir) {
-    if (dir.size() >= 2 && dir[1] == ':') return dir.size() >= 3 ? 3 : 2;
-    if (dir.rfind("\\\\", 0) == 0) {
-        size_t p = dir.find('\\', 2);
-        if (p == std::string::npos) return dir.size();
-        p = dir.find('\\', p + 1);
-        return p == std::string::npos ? dir.size() : p + 1;
-    }
-    return 0;
 }
 
 }  // namespace
@@ -96,17 +84,13 @@ void DirectoryListBox::SetDirectory(const std::string& path) {
         return;
     }
     if (!stale_ && SamePath(path, directory_)) return;
-    const std::string resolved = ExpandPath(CollapseSeparators(path));
-    const std::string before = GetCurrentDir();
-    if (!TryChangeDir(resolved)) {
-        const int code = static_cast<int>(GetLastError());
-        TryChangeDir(before);
-        throw EInOutError(code);
-    }
+    // Read against this tree's own directory: the process's current one may be another pane's.
+    const std::string resolved = FullDirectory(CollapseSeparators(path), directory_);
+    RequireDirectory(resolved);
     stale_ = false;
-    directory_ = GetCurrentDir();
+    directory_ = resolved;
     // The selectors hand over lower-case letters; keep one spelling so paths compare as text.
-    if (directory_.size() >= 2 && directory_[1] == ':') {
+    if (HasDriveLetter(directory_)) {
         directory_[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(directory_[0])));
     }
     Rebuild();
@@ -115,7 +99,7 @@ void DirectoryListBox::SetDirectory(const std::string& path) {
 }
 
 void DirectoryListBox::SetDrive(char letter) {
-    if (directory_.empty() || (directory_.size() >= 2 && directory_[1] == ':' &&
+    if (directory_.empty() || (HasDriveLetter(directory_) &&
                                std::toupper(static_cast<unsigned char>(directory_[0])) ==
                                    std::toupper(static_cast<unsigned char>(letter)))) {
         return;
@@ -137,9 +121,9 @@ std::string DirectoryListBox::ItemPath(int k) const {
         if (p.empty() || p.back() != '\\') p += '\\';
         return p + items_[static_cast<size_t>(k)].text;
     }
-    // A directory on the path: cut after its k-th name, without the drive letter, so it
-    // resolves on the current drive.
-    const std::string s = directory_.size() >= 2 && directory_[1] == ':' ? directory_.substr(2) : directory_;
+    // A directory on the path: cut after its k-th name, without the drive letter; it resolves on
+    // the tree's own drive.
+    const std::string s = HasDriveLetter(directory_) ? directory_.substr(2) : directory_;
     size_t pos = 0;
     for (int i = 0; i < k; ++i) {
         pos = s.find('\\', pos + 1);

@@ -33,8 +33,9 @@ public:
     void Create(HWND parent, int id);
     HWND Handle() const { return hwnd_; }
     const std::string& Directory() const { return directory_; }
-    // Resolves against the current directory, makes it current, rebuilds, reports one change.
-    // Throws EInOutError (tree unchanged, no report) when the directory cannot be made current.
+    // Resolves against the tree's directory (FullDirectory), rebuilds, reports one change. Throws
+    // EInOutError (tree unchanged, no report) when it is no reachable directory. Any length; the
+    // process's current directory is the owner's business.
     void SetDirectory(const std::string& path);
     // Moves to the drive's current directory when the tree lies on another drive.
     void SetDrive(char letter);

@@ -104,7 +104,7 @@ void DriveComboBox::CreateWnd(const std::vector<DriveItem>& drives) {
         SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item.text).c_str()));
     }
     const std::string cur = GetCurrentDir();
-    const char letter = cur.size() >= 2 && cur[1] == ':' ? cur[0] : 0;
+    const char letter = HasDriveLetter(cur) ? cur[0] : 0;
     drive_ = 0;  // so that this first setting always reports
     SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     SetDrive(letter);

@@ -9,18 +9,18 @@
 namespace bivane {
 
 void TForm1::DirectoryChange(int item, bool targetLeft) {
-    Side& source = Active();
+    Pane& source = Active();
     if (item < 0 || item >= static_cast<int>(source.Entries.size())) return;
     const Entry& e = source.Entries[static_cast<size_t>(item)];
     if (e.IsFile() || !Reachable(e)) return;
     const std::string name = e.Name();
     const std::string dir = source.Tree.Directory();
-    if (!TryChangeDir(dir)) {
+    if (DirectoryError(dir) != 0) {
         ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);
     }
     // Built before any activation: the directory where the entry was listed.
     const std::string path = dir + "\\" + name;
-    Side& target = side[targetLeft ? 0 : 1];
+    Pane& target = side[targetLeft ? 0 : 1];
     if (targetLeft && !LeftActive) SetSide1Active();
     if (!targetLeft && LeftActive) SetSide2Active();
     const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));

@@ -3,25 +3,25 @@
 
 namespace bivane {
 
-void TForm1::SetEntryMark(Side& s, int item, char mark) {
+void TForm1::SetEntryMark(Pane& s, int item, char mark) {
     s.Entries[static_cast<size_t>(item)].mark = mark;
     s.List.RedrawItem(item);
     ListViewChange(s, item);
 }
 
-void TForm1::SetEntryImage(Side& s, int item, std::uint8_t image) {
+void TForm1::SetEntryImage(Pane& s, int item, std::uint8_t image) {
     s.Entries[static_cast<size_t>(item)].image = image;
     s.List.RedrawItem(item);
     ListViewChange(s, item);
 }
 
-void TForm1::SetEntryCaption(Side& s, int item, const std::string& caption) {
+void TForm1::SetEntryCaption(Pane& s, int item, const std::string& caption) {
     s.Entries[static_cast<size_t>(item)].caption = caption;
     s.List.RedrawItem(item);
     ListViewChange(s, item);
 }
 
-void TForm1::ListViewChange(Side& s, int item) {
+void TForm1::ListViewChange(Pane& s, int item) {
     if (&s == &side[0]) {
         ListView1Change(item);
     } else {

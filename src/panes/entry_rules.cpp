@@ -102,59 +102,6 @@ std::string AsciiUpper(std::string_view s) {
     return r;
 }
 
-std::string JoinPathRootAware(std::string_view dir, std::string_view name) {
-    std::string r(dir);
-    if (dir.size() != 3) r += '\\';
-    r += name;
-    return r;
-}
-
-namespace {
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-char SwapCase(char c) { return static_cast<char>(c ^ 0x20); }
-}  // namespace
-
-std::string Entry::Name() const {
-    if (ownName_) return *ownName_;
-    if (kind == EntryKind::Parent) return "..";
-    if (kind == EntryKind::Directory) return StripDirBrackets(caption);
-    std::string name = caption;
-    for (std::uint32_t flips = caseFlips_, i = 0; flips != 0; flips >>= 1, ++i) {
-        if (flips & 1) name[i] = SwapCase(name[i]);
-    }
-    return name;
-}
-
-void Entry::SetName(const std::string& name) {
-    reach = kind == EntryKind::Parent ? Reach::Exact : NameReach(name);
-    ownName_.reset();
-    caseFlips_ = 0;
-    bool derived = false;
-    if (kind == EntryKind::Parent) {
-        derived = name == "..";
-    } else if (kind == EntryKind::Directory) {
-        derived = caption.size() == name.size() + 2 && caption.front() == '<' && caption.back() == '>' &&
-                  caption.compare(1, name.size(), name) == 0;
-    } else if (caption.size() == name.size()) {
-        derived = true;
-        for (std::size_t i = 0; i < name.size() && derived; ++i) {
-            if (name[i] == caption[i]) continue;
-            derived = i < 32 && IsAsciiLetter(name[i]) && SwapCase(name[i]) == caption[i];
-            if (derived) caseFlips_ |= std::uint32_t{1} << i;
-        }
-    }
-    if (!derived) {
-        caseFlips_ = 0;
-        ownName_ = std::make_shared<const std::string>(name);
-    }
-}
-
-Reach NameReach(std::string_view name) {
-    if (name.find_first_of("?*") != std::string_view::npos) return Reach::Wildcard;
-    if (name.find_first_of("\\/") != std::string_view::npos) return Reach::Separator;
-    return Reach::Exact;
-}
-
 bool HasReplacementChar(std::string_view name) { return name.find("\xEF\xBF\xBD") != std::string_view::npos; }
 
 void MarkTwins(std::vector<Entry>& entries, const std::vector<std::string>& hiddenNamesWithReplacement) {

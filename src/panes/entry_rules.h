@@ -5,20 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include "panes/entry.h"
+#include "core/entry.h"
+#include "core/locale_facts.h"
+#include "core/paths.h"
 
 namespace bivane {
-
-// Locale facts the date and free-space texts depend on.
-struct LocaleFacts {
-    std::string dateSep = "/";
-    std::string timeSep = ":";
-    std::string decimalSep = ".";
-};
-
-struct LocalTime {
-    int year, month, day, hour, minute;
-};
 
 // README.TXT -> Readme.txt: ASCII A-Z lowered, then an ASCII a-z first byte raised.
 std::string FileCaption(std::string_view name);
@@ -38,10 +29,6 @@ bool IsDirEntry(std::string_view caption);
 std::string StripDirBrackets(std::string_view caption);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 std::string AsciiUpper(std::string_view s);
-// Directory + "\" + name, without the "\" when the directory is a 3-character root.
-std::string JoinPathRootAware(std::string_view dir, std::string_view name);
-// Whether a path can reach exactly the entry of this name, from the name alone.
-Reach NameReach(std::string_view name);
 // A name that holds U+FFFD stands for bytes the system could not show; when another name of the
 // folder (listed or hidden) reads the same ignoring case, a path may reach either: both are Twins.
 bool HasReplacementChar(std::string_view name);

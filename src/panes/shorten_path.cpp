@@ -1,5 +1,7 @@
 #include "panes/shorten_path.h"
 
+#include "core/paths.h"
+
 namespace bivane {
 
 namespace {
@@ -20,7 +22,7 @@ std::string CutFirstDirectory(std::string dir) {
 std::string ShortenPath(std::string_view path, int maxWidth,
                         const std::function<int(std::string_view)>& measure) {
     std::string drive;
-    if (path.size() >= 2 && path[1] == ':') {
+    if (HasDriveLetter(path)) {
         drive = path.substr(0, 2);
         path.remove_prefix(2);
     }

@@ -1,6 +1,6 @@
 // The locale's string order as sort keys, so sorting compares bytes instead of calling the API.
 #pragma once
-#include "tags/sort_rules.h"
+#include "core/collation.h"
 
 namespace bivane {
 

@@ -1,7 +1,9 @@
 #include "platform/fs.h"
 
+#include <cctype>
 
-#include "app/errors.h"
+
+#include "core/errors.h"
 #include "platform/handles.h"
 #include "platform/utf.h"
 
@@ -47,14 +49,48 @@ std::string ExpandPath(const std::string& path) {
     return Narrow(out);
 }
 
+std::string FullDirectory(const std::string& path, const std::string& base) {
+    std::string full;
+    if (RootLength(path) >= 3 || path.rfind("\\\\", 0) == 0) {
+        full = path;
+    } else if (HasDriveLetter(path) && !(HasDriveLetter(base) && std::toupper(static_cast<unsigned char>(path[0])) ==
+                                                                   std::toupper(static_cast<unsigned char>(base[0])))) {
+        full = path;  // another drive: its own current directory
+    } else {
+        const std::string rest = HasDriveLetter(path) ? path.substr(2) : path;
+        if (rest.empty()) {
+            full = base;
+        } else if (rest[0] == '\\') {
+            std::string root = base.substr(0, RootLength(base));
+            if (!root.empty() && root.back() == '\\') root.pop_back();
+            full = root + rest;
+        } else {
+            full = JoinPathRootAware(base, rest);
+        }
+    }
+    full = ExpandPath(full);
+    if (full.size() > RootLength(full) && full.back() == '\\') full.pop_back();
+    return full;
+}
+
+DWORD DirectoryError(const std::string& dir) {
+    const DWORD attributes = GetFileAttributesW(ExactPath(dir).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? 0 : ERROR_DIRECTORY;
+}
+
+void RequireDirectory(const std::string& dir) {
+    if (const DWORD code = DirectoryError(dir)) throw EInOutError(static_cast<int>(code));
+}
+
 std::wstring ExactPath(const std::string& path) {
     if (path.rfind("\\\\", 0) == 0) return Widen(path);
     const size_t cut = path.find_last_of('\\');
     std::string folder;
     if (cut == std::string::npos) {
-        folder = path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";  // "C:name" is relative to C:'s folder
+        folder = HasDriveLetter(path) ? path.substr(0, 2) : ".";  // "C:name" is relative to C:'s folder
     } else {
-        folder = cut == 2 && path[1] == ':' ? path.substr(0, 3) : path.substr(0, cut);
+        folder = cut == 2 && HasDriveLetter(path) ? path.substr(0, 3) : path.substr(0, cut);
         if (folder.empty()) folder = "\\";
     }
     const size_t nameStart = cut == std::string::npos ? (folder == "." ? 0 : 2) : cut + 1;
@@ -73,7 +109,7 @@ std::string ShownPath(const std::wstring& exact) {
 
 std::int64_t DriveFreeBytes(const std::string& root) {
     std::string r = root.substr(0, 2);
-    if (r.size() == 2 && r[1] == ':') r += "\\";
+    if (r.size() == 2 && HasDriveLetter(r)) r += "\\";
     ULARGE_INTEGER freeToCaller{}, total{}, totalFree{};
     if (!GetDiskFreeSpaceExW(Widen(r).c_str(), &freeToCaller, &total, &totalFree)) return -1;
     return static_cast<std::int64_t>(totalFree.QuadPart);

@@ -4,7 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "panes/entry_rules.h"
+#include "core/locale_facts.h"
+#include "core/paths.h"
 #include "platform/win.h"
 
 namespace bivane {
@@ -15,6 +16,16 @@ void ChangeDir(const std::string& dir);
 bool TryChangeDir(const std::string& dir);
 // The path expanded against the current directory (GetFullPathNameW).
 std::string ExpandPath(const std::string& path);
+// The full form of a directory path read against base, the directory it is typed in: "A", "..",
+// "\A" and "C:A" (base's drive) are read from base; another drive's "D:" or "D:A" from that
+// drive's current directory, as the system keeps it. "." and ".." are resolved; no trailing "\"
+// but a root's. Any length.
+std::string FullDirectory(const std::string& path, const std::string& base);
+// 0 when dir is a directory the system reaches, else the system's error code (ERROR_DIRECTORY
+// for a file). Any length; the current directory is not touched.
+DWORD DirectoryError(const std::string& dir);
+// Throws EInOutError with DirectoryError's code unless dir is a reachable directory.
+void RequireDirectory(const std::string& dir);
 // The \\?\ form of a path, made full against the current directory. Through it a name reaches the
 // file system exactly as listed: the plain form strips a trailing dot or space, so "Data." would
 // name "Data", another file. It also lifts the MAX_PATH limit of the plain form. The last component

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "platform/utf.h"
 
 namespace bivane {

@@ -38,7 +38,7 @@ void WritePieces(PrinterOutput& out, const std::vector<PrintPiece>& pieces) {
 }  // namespace
 
 void TForm1::DirectoryListing1Click() {
-    Side& s = Active();
+    Pane& s = Active();
     SetFocus(s.List.Handle());
 
     PRINTDLGW pd{};

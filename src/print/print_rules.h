@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "panes/entry.h"
+#include "core/entry.h"
 
 namespace bivane {
 

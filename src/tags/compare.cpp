@@ -86,7 +86,7 @@ void TForm1::TagNewerOrDuplicates() {
         std::int64_t steps = 0;
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 0) SetSide1Active(); else SetSide2Active();
-            Side& source = side[pass];
+            Pane& source = side[pass];
             const ComparePass result = ScanPass(source.Entries, side[1 - pass].Entries, newer, steps);
             // The plain scan runs UpdateTagTotals after every tag. Its recount only matters the last
             // time, and its "two or more selected become tagged" step can only act the first time:
@@ -127,7 +127,7 @@ void TForm1::TagNewerOrDuplicates() {
             BoxButtons::Ok);
 
     // Bring the first tagged entry of each side with tags into view, the right side first.
-    for (Side* s : {&side[1], &side[0]}) {
+    for (Pane* s : {&side[1], &side[0]}) {
         if (s->TagCount <= 0) continue;
         s->List.ScrollToTop();
         std::size_t first = 0;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "panes/entry.h"
+#include "core/entry.h"
 
 namespace bivane {
 

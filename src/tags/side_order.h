@@ -3,17 +3,17 @@
 #pragma once
 #include <string>
 
-#include "app/Unit1.h"
-#include "tags/sort_rules.h"
+#include "panes/pane.h"
+#include "panes/sort_rules.h"
 
 namespace bivane {
 
 // Brings the list to its top when it has a selection, reorders the entries, writes the title
 // and SortedByName. Selection, focus and CurrentItem stay with their entries.
-void SortSide(Side& s, SortOrder order);
+void SortSide(Pane& s, SortOrder order);
 // Scrolls to the top first when the list has a selection, as every reorder does.
-void BringListToTop(Side& s);
+void BringListToTop(Pane& s);
 // Selects, focuses and shows the entry whose caption equals name ignoring a-z case.
-void LocateInSide(Side& s, std::string name);
+void LocateInSide(Pane& s, std::string name);
 
 }  // namespace bivane

@@ -1,8 +1,11 @@
 // The four list orders, the column headers that choose them, and finding an entry again by name.
 #include "tags/side_order.h"
 
+#include "app/Unit1.h"
+
 #include <algorithm>
 
+#include "core/scoped_flag.h"
 #include "panes/entry_rules.h"
 #include "platform/collate.h"
 #include "platform/handles.h"
@@ -11,23 +14,11 @@ namespace bivane {
 
 namespace {
 
-// The list reports every selection change; while a sort moves the marks along, none of them is
-// a change the user made.
-class QuietReports {
-public:
-    explicit QuietReports(Side& s) : s_(s) { s_.Reordering = true; }
-    ~QuietReports() { s_.Reordering = false; }
-    QuietReports(const QuietReports&) = delete;
-    QuietReports& operator=(const QuietReports&) = delete;
-
-private:
-    Side& s_;
-};
 
 // Puts the entries in the order perm gives (perm[i] = old index of the entry for row i). The list
 // is owner-data, so its selection and focus belong to row numbers: they are moved to the rows the
 // same entries now occupy, and CurrentItem with them.
-void Reorder(Side& s, const std::vector<std::uint32_t>& perm) {
+void Reorder(Pane& s, const std::vector<std::uint32_t>& perm) {
     const int n = static_cast<int>(perm.size());
     std::vector<int> newIndex(perm.size());
     for (int i = 0; i < n; ++i) newIndex[perm[static_cast<size_t>(i)]] = i;
@@ -48,7 +39,7 @@ void Reorder(Side& s, const std::vector<std::uint32_t>& perm) {
     s.Entries = std::move(sorted);
 
     {
-        QuietReports quiet(s);
+        ScopedFlag quiet(s.Reordering);  // the moves of the marks are no changes the user made
         list.ClearSelection();
         for (int i : selected) list.SetSelected(i, true);
         if (focused >= 0 && focused < n) list.SetFocused(newIndex[static_cast<size_t>(focused)]);
@@ -61,7 +52,7 @@ void Reorder(Side& s, const std::vector<std::uint32_t>& perm) {
 }
 
 void SortByColumn(TForm1& form, int column) {
-    Side& s = form.Active();
+    Pane& s = form.Active();
     switch (column) {
         case 0:
             if (s.SortedByName) form.SortByExt(); else form.SortByName();
@@ -75,11 +66,11 @@ void SortByColumn(TForm1& form, int column) {
 
 }  // namespace
 
-void BringListToTop(Side& s) {
+void BringListToTop(Pane& s) {
     if (s.List.FirstSelected() >= 0) s.List.ScrollRows(-s.List.TopIndex());
 }
 
-void SortSide(Side& s, SortOrder order) {
+void SortSide(Pane& s, SortOrder order) {
     BringListToTop(s);
     if (order == SortOrder::Date) {
         // The one slow order: say so before the work starts.
@@ -94,7 +85,7 @@ void SortSide(Side& s, SortOrder order) {
     s.Title.SetCaption(s.Path.Caption() + SortSuffix(order));
 }
 
-void LocateInSide(Side& s, std::string name) {
+void LocateInSide(Pane& s, std::string name) {
     FileListView& list = s.List;
     SetFocus(list.Handle());
     if (name.empty()) return;
@@ -142,7 +133,7 @@ void TForm1::ListView2ColumnClick(int column) {
 }
 
 void TForm1::LocateItem() {
-    const Side& s = Active();
+    const Pane& s = Active();
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
     LocateItem2(s.Entries[static_cast<size_t>(s.CurrentItem)].Name());
 }
@@ -150,7 +141,7 @@ void TForm1::LocateItem() {
 void TForm1::LocateItem2(const std::string& name) { LocateInSide(Active(), name); }
 
 void TForm1::Refresh1Click() {
-    const Side& s = Active();
+    const Pane& s = Active();
     const bool has = s.CurrentItem >= 0 && s.CurrentItem < static_cast<int>(s.Entries.size());
     const std::string name = has ? s.Entries[static_cast<size_t>(s.CurrentItem)].Name() : std::string();
     LoadLeftSide();

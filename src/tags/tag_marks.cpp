@@ -5,12 +5,12 @@
 
 namespace bivane {
 
-void TForm1::TagEntry(Side& s, int item) {
+void TForm1::TagEntry(Pane& s, int item) {
     SetEntryImage(s, item, kImageTagged);
     SetEntryMark(s, item, 'Y');
 }
 
-void TForm1::UntagEntry(Side& s, int item) {
+void TForm1::UntagEntry(Pane& s, int item) {
     SetEntryMark(s, item, 'N');
     SetEntryImage(s, item, kImageFile);
     if (UntaggedImage(s.Entries[static_cast<size_t>(item)].caption) == kImageProgram) {
@@ -19,7 +19,7 @@ void TForm1::UntagEntry(Side& s, int item) {
 }
 
 void TForm1::UpdateTagTotals() {
-    Side& s = Active();
+    Pane& s = Active();
     if (s.Entries.empty()) return;
     std::int64_t count = 0;
     std::int64_t bytes = 0;

@@ -12,18 +12,18 @@ namespace bivane {
 
 namespace {
 
-bool IsEntry(const Side& s, int item) { return item >= 0 && item < static_cast<int>(s.Entries.size()); }
+bool IsEntry(const Pane& s, int item) { return item >= 0 && item < static_cast<int>(s.Entries.size()); }
 
-const std::string& CaptionOf(const Side& s, int item) { return s.Entries[static_cast<size_t>(item)].caption; }
+const std::string& CaptionOf(const Pane& s, int item) { return s.Entries[static_cast<size_t>(item)].caption; }
 
-void MakeCurrent(Side& s, int item) {
+void MakeCurrent(Pane& s, int item) {
     s.CurrentItem = item;
     s.CurrentName = CaptionOf(s, item);
 }
 
 // The focused entry's tag flips; any other entry is only focused and its selection flipped, so
 // the first touch never tags by surprise.
-void ToggleTag(TForm1& form, Side& s, int item) {
+void ToggleTag(TForm1& form, Pane& s, int item) {
     if (s.List.IsFocused(item)) {
         const char mark = s.Entries[static_cast<size_t>(item)].mark;
         if (MarkIs(mark, 'Y')) {
@@ -38,7 +38,7 @@ void ToggleTag(TForm1& form, Side& s, int item) {
     }
 }
 
-void SideChanged(Side& s, int item) {
+void SideChanged(Pane& s, int item) {
     if (s.Reordering || !IsEntry(s, item)) return;
     if (!s.RenamePending) {
         s.CurrentItem = item;  // CurrentName stays: only the gestures and commands set it
@@ -57,7 +57,7 @@ void SideChanged(Side& s, int item) {
 }  // namespace
 
 void TForm1::TagItem(int item, bool advance) {
-    Side& s = Active();
+    Pane& s = Active();
     if (!IsEntry(s, item)) return;
     SetFocus(s.List.Handle());
     if (s.Entries[static_cast<size_t>(item)].IsFile()) ToggleTag(*this, s, item);
@@ -77,7 +77,7 @@ void TForm1::TagItem(int item, bool advance) {
 // and one repaint replaces a redraw per entry. A rename waiting for its report takes the first
 // report instead, so then every entry is changed and reported one by one.
 void TForm1::TagAllClick() {
-    Side& s = Active();
+    Pane& s = Active();
     if (s.Entries.empty()) return;
     if (s.RenamePending) {
         for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
@@ -100,7 +100,7 @@ void TForm1::TagAllClick() {
 }
 
 void TForm1::InvertTagsClick() {
-    Side& s = Active();
+    Pane& s = Active();
     if (s.Entries.empty()) return;
     if (s.RenamePending) {
         for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
@@ -148,7 +148,7 @@ void TForm1::InvertTagsClick() {
 }
 
 void TForm1::MClearAllClick() {
-    Side& s = Active();
+    Pane& s = Active();
     s.TagCount = 0;
     if (s.Entries.empty()) return;
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
@@ -164,7 +164,7 @@ void TForm1::ListView1MouseUp(MouseButton button, TShiftState shift, int x, int 
     side[0].RenamePending = false;
     side[1].RenamePending = false;
     if (button == MouseButton::Right) return;  // the pop-up menu's button
-    Side& s = Active();
+    Pane& s = Active();
     SetFocus(s.List.Handle());
 
     const int named = s.List.HitTestLabel(x, y);
@@ -188,7 +188,7 @@ void TForm1::ListView1MouseUp(MouseButton button, TShiftState shift, int x, int 
     const std::string target = e.Name();  // ".." for the parent entry
 
     const std::string dir = s.Tree.Directory();
-    if (!TryChangeDir(dir)) ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);
+    if (DirectoryError(dir) != 0) ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);
     const std::string path = dir + "\\" + target;
     if (shift & ssAlt) {
         if (LeftActive) SetSide2Active(); else SetSide1Active();

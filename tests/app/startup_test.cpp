@@ -1,6 +1,6 @@
 #include "support/form_fixture.h"
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "fileops/confirm_dialog.h"
 #include "fileops/get_txt_dialog.h"
 #include "fileops/progress_dialog.h"

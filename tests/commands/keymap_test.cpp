@@ -22,11 +22,8 @@ const char kCloseText[] = "Thank you for using\rof Bivane for Windows 95\rfrom H
 
 class KeyMap : public KeysTest {
 protected:
-    std::string L() const { return tmp / "L"; }
-    std::string R() const { return tmp / "R"; }
     void MakeSides() {
-        MakeDir(L());
-        MakeDir(R());
+        MakeSideFolders();
         MakeDir(L() + "\\sub");
         MakeDir(L() + "\\sub\\deeper");
         MakeFile(L() + "\\a.txt", 10);
@@ -373,7 +370,7 @@ TEST_F(KeyMap, SortKeysOrderTheActiveSideAndKeepItActive) {
     StartSides(L(), R());
     Press(VK_SPACE);
     ASSERT_FALSE(form->LeftActive);
-    Side& r = Right();
+    Pane& r = Right();
     Pick(r, "B.zz");
     const std::string path = r.Path.Caption();
     const auto files = [&] {
@@ -416,7 +413,7 @@ TEST_F(KeyMap, F9AndKeypadMinusTagInPlaceF10AndKeypadPlusMoveOn) {
     MakeSides();
     MakeFile(L() + "\\c.txt", 30);
     StartSides(L(), R());
-    Side& l = Left();
+    Pane& l = Left();
     Pick(l, "A.txt");  // [parent] <sub> A B C
     Press(VK_F9);
     EXPECT_EQ(Marks(l), "DDYNN");

@@ -80,22 +80,12 @@ void KeysTest::TearDown() {
     FormTest::TearDown();
 }
 
-void KeysTest::Pick(Side& s, const std::string& caption) {
-    const int i = IndexOfCaption(s, caption);
-    ASSERT_GE(i, 0) << caption;
-    s.List.ClearSelection();
-    s.List.SetSelected(i, true);
-    s.List.SetFocused(i);
-    s.CurrentItem = i;
-    s.CurrentName = caption;
-}
-
-std::string KeysTest::FocusedCaption(const Side& s) const {
-    const int i = s.List.Focused();
+std::string KeysTest::FocusedCaption(const Pane& s) const {
+    const int i = s.Focused();
     return i >= 0 && i < static_cast<int>(s.Entries.size()) ? s.Entries[static_cast<size_t>(i)].caption : "";
 }
 
-std::string KeysTest::Marks(const Side& s) const {
+std::string KeysTest::Marks(const Pane& s) const {
     std::string m;
     for (const Entry& e : s.Entries) m += e.mark;
     return m;

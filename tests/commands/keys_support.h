@@ -41,12 +41,10 @@ protected:
     void StartSides(const std::string& left, const std::string& right);
     // No key may have reached the keyboard or context menu, unless a test says otherwise.
     void TearDown() override;
-    // Makes the entry the side's selected, focused and current entry, as a click would.
-    void Pick(Side& s, const std::string& caption);
     HWND ActiveList() { return form->Active().List.Handle(); }
     void Press(WORD vk, TShiftState shift = 0, wchar_t ch = 0) { PressKey(ActiveList(), vk, shift, ch); }
-    std::string FocusedCaption(const Side& s) const;
-    std::string Marks(const Side& s) const;
+    std::string FocusedCaption(const Pane& s) const;
+    std::string Marks(const Pane& s) const;
 
     std::unique_ptr<DefaultProcessingSpy> spy;
     int expectedKeyMenus = 0;

@@ -107,11 +107,8 @@ class Launch : public KeysTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(FileExists(RecorderExe())) << RecorderExe();
-        MakeDir(L());
-        MakeDir(R());
+        MakeSideFolders();
     }
-    std::string L() const { return tmp / "L"; }
-    std::string R() const { return tmp / "R"; }
     std::string Log() const { return tmp / "record.log"; }
     static bool FileExists(const std::string& p) { return Exists(p); }
     EnvVar record_{L"BIVANE_RECORD", tmp / "record.log"};

@@ -2,7 +2,7 @@
 // failure leaving the target as it was.
 #include <vector>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "fileops/copy_file.h"
 #include "fileops/fileops_support.h"
 #include "fileops/progress_dialog.h"
@@ -138,7 +138,7 @@ TEST_F(SingleCopy, ShortWriteKeepsTheOldTargetAndLeavesNothingPartial) {
     MakeFile(tmp / "src\\big.bin", 50000);
     MakeFile(tmp / "dst\\big.bin", 1234);
     const Snapshot before = Snap(tmp.Path());
-    p->FaultsForTest.writeLimit = 20000;  // the disk fills up in the third block
+    SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 20000});  // the disk fills up in the third block
     p->PrepareBar(7);
     EXPECT_EQ(Failure<EFCantCopy>(tmp / "src\\big.bin", tmp / "dst\\big.bin"), "Failure writing file\r" + tmp / "dst\\big.bin");
     EXPECT_EQ(p->BarPosition(), 2);  // stepped for the two blocks that went through
@@ -150,7 +150,7 @@ TEST_F(SingleCopy, ReadFailureIsReportedNotTakenForTheEnd) {
     MakeFile(tmp / "src\\locked.bin", 30000);
     MakeFile(tmp / "dst\\locked.bin", 99);
     const Snapshot before = Snap(tmp.Path());
-    p->FaultsForTest.readLimit = 8192;  // the device fails on the second block
+    SimulatedCopyFaults faults(DeviceFaults{.readLimit = 8192});  // the device fails on the second block
     p->PrepareBar(4);
     EXPECT_EQ(Failure<EFCantCopy>(tmp / "src\\locked.bin", tmp / "dst\\locked.bin"), "Failure reading file\r" + tmp / "src\\locked.bin");
     EXPECT_EQ(p->BarPosition(), 1);

@@ -26,12 +26,7 @@ std::string TrashFiles() {
 
 class CopyMoveDelete : public FileOpsTest {
 protected:
-    std::string L() const { return tmp / "L"; }
-    std::string R() const { return tmp / "R"; }
-    void SetUp() override {
-        MakeDir(L());
-        MakeDir(R());
-    }
+    void SetUp() override { MakeSideFolders(); }
 };
 
 }  // namespace

@@ -66,17 +66,7 @@ std::string DriveFolder(char letter) {
     return dir;
 }
 
-void FileOpsTest::Pick(Side& s, const std::string& caption) {
-    const int i = IndexOfCaption(s, caption);
-    ASSERT_GE(i, 0) << caption;
-    s.List.ClearSelection();
-    s.List.SetSelected(i, true);
-    s.List.SetFocused(i);
-    s.CurrentItem = i;
-    s.CurrentName = caption;
-}
-
-void FileOpsTest::Tag(Side& s, const std::string& caption) {
+void FileOpsTest::Tag(Pane& s, const std::string& caption) {
     const int i = IndexOfCaption(s, caption);
     ASSERT_GE(i, 0) << caption;
     form->TagEntry(s, i);

@@ -29,9 +29,7 @@ std::string DriveFolder(char letter);  // a fresh folder on that drive, e.g. "D:
 
 class FileOpsTest : public FormTest {
 protected:
-    // Makes the entry the side's selected, focused and current entry, as a click would.
-    void Pick(Side& s, const std::string& caption);
-    void Tag(Side& s, const std::string& caption);  // tags it and recomputes the active side's totals
+    void Tag(Pane& s, const std::string& caption);  // tags it and recomputes the active side's totals
     std::set<std::string> ChangedSince(const Snapshot& before) const { return Changes(before, Snap(tmp.Path())); }
 };
 

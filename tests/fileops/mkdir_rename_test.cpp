@@ -22,7 +22,6 @@ std::function<int(ModalForm&)> Answer(const std::string& caption, const std::str
 
 class MkdirRename : public FileOpsTest {
 protected:
-    std::string L() const { return tmp / "L"; }
     void SetUp() override {
         MakeDir(L());
         MakeFile(L() + "\\Old.txt", 10);
@@ -31,7 +30,7 @@ protected:
         MakeFile(L() + "\\Olddir\\in.txt", 5);
     }
     // Edits the entry's caption in the list itself and ends the edit with Enter.
-    void EditInPlace(Side& s, const std::string& caption, const std::string& text) {
+    void EditInPlace(Pane& s, const std::string& caption, const std::string& text) {
         const int i = IndexOfCaption(s, caption);
         ASSERT_GE(i, 0);
         SetFocus(s.List.Handle());

@@ -5,7 +5,7 @@
 
 #include "fuzz_input.h"
 #include "tags/compare_rules.h"
-#include "tags/sort_rules.h"
+#include "panes/sort_rules.h"
 
 using namespace bivane;
 

@@ -15,7 +15,7 @@ protected:
     }
     int loads = 0;
     void CountLoads() {
-        for (Side& s : form->side) s.Tree.OnChange = [this] { ++loads; form->LoadLeftSide(); };
+        for (Pane& s : form->side) s.Tree.OnChange = [this] { ++loads; form->LoadLeftSide(); };
     }
 };
 

@@ -19,7 +19,7 @@ TEST_F(Load, EntryFormatForDirectoriesFilesAndPrograms) {
     MakeFile(tmp / "README.TXT", 12, &pm);
     StartIn(tmp.Path());
 
-    const Side& L = Left();
+    const Pane& L = Left();
     const Entry& dir = L.Entries[IndexOfCaption(L, "<Program Files>")];
     EXPECT_EQ(dir.sizeText, "<DIR>");
     EXPECT_EQ(dir.dateText, " ");

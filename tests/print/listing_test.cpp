@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "platform/printer.h"
 #include "print/print_rules.h"
 #include "support/form_fixture.h"

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "fileops/confirm_dialog.h"
+#include "core/errors.h"
+#include "fileops/copy_file.h"
 #include "fileops/progress_dialog.h"
 #include "platform/utf.h"
 #include "reliability/reliability_support.h"
@@ -81,11 +83,10 @@ TEST_F(BigFiles, CopyArithmeticPastFourGigabytes) {
     StartSides(L(), R());
     Pick(Left(), "Huge.bin");
     const Snapshot before = Snap(R());
-    form->Progress->FaultsForTest.writeLimit = 1 << 20;
+    SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 1 << 20});
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    modals.ExpectBox(Reported("Failure writing file\r" + R() + "\\Huge.bin"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("Failure writing file\r" + R() + "\\Huge.bin"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy1);
-    form->Progress->FaultsForTest.writeLimit = -1;
     EXPECT_EQ(form->Progress->BarMax(), static_cast<int>(kHuge / 8192 + 1));
     EXPECT_EQ(form->Progress->BarPosition(), (1 << 20) / 8192);
     EXPECT_EQ(Changes(before, Snap(R())), std::set<std::string>{});

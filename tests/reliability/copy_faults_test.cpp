@@ -1,6 +1,8 @@
 // Copy under faults: every file around is compared before and after (contents, sizes, times,
 // attributes), and the user must have been told what failed in the program's own words.
 #include "fileops/confirm_dialog.h"
+#include "core/errors.h"
+#include "fileops/copy_file.h"
 #include "fileops/progress_dialog.h"
 #include "platform/utf.h"
 #include "reliability/reliability_support.h"
@@ -29,11 +31,10 @@ protected:
 TEST_F(CopyFaults, WriteFailureMidFileKeepsTheOldTarget) {
     StartWithThreeTagged();
     const Snapshot before = Snap(tmp.Path());
-    form->Progress->FaultsForTest.writeLimit = 10000;
+    SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 10000});
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    modals.ExpectBox(Reported("Failure writing file\r" + R() + "\\B.txt"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("Failure writing file\r" + R() + "\\B.txt"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy1);
-    form->Progress->FaultsForTest.writeLimit = -1;
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
     EXPECT_EQ(Temporaries(R()), 0);
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "A.txt", "B.txt"}));
@@ -43,11 +44,10 @@ TEST_F(CopyFaults, WriteFailureMidFileKeepsTheOldTarget) {
 TEST_F(CopyFaults, ReadFailureMidFileKeepsTheOldTarget) {
     StartWithThreeTagged();
     const Snapshot before = Snap(tmp.Path());
-    form->Progress->FaultsForTest.readLimit = 8192;  // the second block of B cannot be read
+    SimulatedCopyFaults faults(DeviceFaults{.readLimit = 8192});  // the second block of B cannot be read
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    modals.ExpectBox(Reported("Failure reading file\r" + L() + "\\B.txt"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("Failure reading file\r" + L() + "\\B.txt"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy1);
-    form->Progress->FaultsForTest.readLimit = -1;
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
     EXPECT_EQ(Temporaries(R()), 0);
     ExpectLeftActiveIn(L());
@@ -58,7 +58,7 @@ TEST_F(CopyFaults, SourceLockedAgainstReading) {
     const Snapshot before = Snap(tmp.Path());
     AutoCloseHandle lock = LockAgainstReading(L() + "\\B.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    modals.ExpectBox(Reported("Cannot open file " + L() + "\\B.txt"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("Cannot open file " + L() + "\\B.txt"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy1);
     lock.reset();
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
@@ -70,7 +70,7 @@ TEST_F(CopyFaults, TargetLockedOrReadOnly) {
     SetAttributes(R() + "\\B.txt", FILE_ATTRIBUTE_READONLY);
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    modals.ExpectBox(Reported("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy1);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
     SetAttributes(R() + "\\B.txt", FILE_ATTRIBUTE_NORMAL);
@@ -78,7 +78,7 @@ TEST_F(CopyFaults, TargetLockedOrReadOnly) {
     const Snapshot before2 = Snap(tmp.Path());
     AutoCloseHandle lock = LockAgainstReading(R() + "\\B.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    modals.ExpectBox(Reported("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy1);
     lock.reset();
     EXPECT_EQ(ChangedSince(before2), std::set<std::string>{});  // A copied again: the same bytes and time
@@ -94,7 +94,7 @@ TEST_F(CopyFaults, TargetDirectoryRemovedAfterConfirmation) {
         RemoveTree(R());
         return IDOK;
     });
-    modals.ExpectBox(Reported("Cannot create file " + R() + "\\A.txt"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\A.txt"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy1);
     EXPECT_EQ(Changes(before, Snap(L())), std::set<std::string>{});
     EXPECT_FALSE(Exists(R()));
@@ -109,7 +109,7 @@ TEST_F(CopyFaults, SourceRemovedAfterConfirmation) {
         RemoveTree(L() + "\\A.txt");
         return IDOK;
     });
-    modals.ExpectBox(Reported("Cannot open file " + L() + "\\A.txt"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("Cannot open file " + L() + "\\A.txt"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy1);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\A.txt"});  // the one removed by "another program"
     EXPECT_EQ(Temporaries(R()), 0);
@@ -129,7 +129,7 @@ TEST_F(CopyFaults, TargetDriveVanishedAfterConfirmation) {
         return IDOK;
     });
     modals.ExpectBox("Insufficient disk space\ron drive M: \rfor A.txt", IDOK, "Warning");
-    modals.ExpectBox(Reported("Invalid filename"), IDOK, kAppTitle);  // the target side cannot be read again
+    modals.ExpectBox(WithFullStop("Invalid filename"), IDOK, kAppTitle);  // the target side cannot be read again
     RunMenu(MenuItem::Copy1);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     ExpectLeftActiveIn(L());
@@ -151,7 +151,7 @@ TEST_F(CopyFaults, DiskFullMidFileOnASmallDrive) {
     const Snapshot before = Snap(tmp.Path());
     const Snapshot drive = Snap(s);
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    modals.ExpectBox(Reported("Failure writing file\r" + s + "\\Big.bin"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("Failure writing file\r" + s + "\\Big.bin"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy1);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     EXPECT_EQ(Changes(drive, Snap(s)), std::set<std::string>{});

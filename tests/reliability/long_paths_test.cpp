@@ -1,8 +1,10 @@
-// Paths beyond MAX_PATH (260 characters). Commands name files by the side's directory, which the
-// process makes its current directory; that is where the limit lies.
+// Paths beyond MAX_PATH (260 characters). Commands name files by full paths from the pane's
+// directory; only the process's current directory keeps a limit.
 #include <algorithm>
 
 #include "fileops/confirm_dialog.h"
+#include "fileops/get_txt_dialog.h"
+#include "panes/entry_rules.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
 #include "reliability/reliability_support.h"
@@ -111,17 +113,75 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     }
 }
 
-// A side cannot show a folder past the limit: entering it reports error 206, the side stays.
-TEST_F(LongPaths, AFolderPastTheLimitIsRefused) {
-    const std::string deep = Deep(R(), 300);
+// A pane shows and works in a folder of any depth. The process's current directory (at most
+// MAX_PATH - 2 characters) follows the active pane where it can and stays where it is beyond.
+TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
+    const std::string deep = Deep(R(), 320);
     MakeFile(L() + "\\a.txt", 10);
     StartSides(L(), R());
     form->SetSide2Active();
-    modals.ExpectBox(Reported("I/O error 206"), IDOK, kAppTitle);
-    form->Guard([&] { Right().Tree.SetDirectory(deep); });
+    // Down with Enter, one folder at a time; up one level and in again.
+    auto enter = [&](const std::string& caption) {
+        Pick(Right(), caption);
+        WORD key = VK_RETURN;
+        form->ListView1KeyDown(key, 0);
+    };
+    while (Right().Directory() != deep) {
+        const size_t end = deep.find('\\', Right().Directory().size() + 1);
+        const std::string next = deep.substr(0, end);
+        ASSERT_GE(IndexOfCaption(Right(), "<" + FileNamePart(next) + ">"), 0) << next;
+        enter("<" + FileNamePart(next) + ">");
+        ASSERT_EQ(Right().Directory(), next);
+    }
+    ASSERT_GT(deep.size(), 300u);
+    const std::string title = Right().Title.Caption();  // shortened to the tree's width
+    EXPECT_EQ(title.substr(title.size() - 40), FileNamePart(deep)) << title;
+    EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]"}));
+    form->SpeedButton6Click();
+    EXPECT_EQ(Right().Directory(), DirectoryPart(deep));
+    enter("<" + FileNamePart(deep) + ">");
+    EXPECT_EQ(Right().Directory(), deep);
+    EXPECT_FALSE(form->LeftActive);
+
+    // Copied into it from the left.
     form->SetSide1Active();
-    EXPECT_EQ(Right().Tree.Directory(), R());
+    Pick(Left(), "A.txt");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    RunMenu(MenuItem::Copy1);
+    EXPECT_EQ(ReadAll("\\\\?\\" + deep + "\\a.txt"), ReadAll(L() + "\\a.txt"));
+    EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "A.txt"}));
     ExpectLeftActiveIn(L());
+
+    // Renamed there, a directory made there, then both deleted there, for good.
+    form->SetSide2Active();
+    Pick(Right(), "A.txt");
+    modals.ExpectDialog("TGetTxt", [](ModalForm& f) {
+        static_cast<TGetTxt&>(f).SetText("b.txt");
+        return IDOK;
+    });
+    form->Rename1Click();
+    EXPECT_TRUE(Exists("\\\\?\\" + deep + "\\b.txt"));
+    EXPECT_FALSE(Exists("\\\\?\\" + deep + "\\a.txt"));
+    modals.ExpectDialog("TGetTxt", [](ModalForm& f) {
+        static_cast<TGetTxt&>(f).SetText("Sub");
+        return IDOK;
+    });
+    form->SpeedButton4Click();
+    EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "<Sub>", "B.txt"}));
+    for (const char* caption : {"B.txt", "<Sub>"}) {
+        Pick(Right(), caption);
+        modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+            static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
+            return IDOK;
+        });
+        RunMenu(MenuItem::Delete1);
+    }
+    EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]"}));
+    EXPECT_FALSE(Exists("\\\\?\\" + deep + "\\b.txt"));
+    EXPECT_FALSE(Exists("\\\\?\\" + deep + "\\Sub"));
+    EXPECT_EQ(Right().Directory(), deep);
+    EXPECT_EQ(ReadAll(L() + "\\a.txt").size(), 10u);
+    modals.VerifyDone();
 }
 
 }  // namespace bivane::test

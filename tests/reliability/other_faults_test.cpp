@@ -1,6 +1,7 @@
 // Move, delete, make directory and rename under the faults that apply to them. A move is a rename
 // on one drive (across drives it becomes a copy), so a full disk or a failing read cannot touch it.
 #include "fileops/confirm_dialog.h"
+#include "core/errors.h"
 #include "fileops/get_txt_dialog.h"
 #include "platform/utf.h"
 #include "reliability/reliability_support.h"
@@ -140,7 +141,7 @@ TEST_F(OtherFaults, DeleteAfterTheSourceDirectoryWasRemoved) {
         RemoveBehindOurBack(L());
         return IDOK;
     });
-    modals.ExpectBox(Reported("File not found"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("File not found"), IDOK, kAppTitle);
     RunMenu(MenuItem::Delete1);
     EXPECT_TRUE(Exists(tmp / "Keep\\k.txt"));
     EXPECT_TRUE(Exists(R()));
@@ -171,7 +172,7 @@ TEST_F(OtherFaults, DeleteOnADriveWhoseFolderVanished) {
         m.Vanish();
         return IDOK;
     });
-    modals.ExpectBox(Reported("Invalid filename"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("Invalid filename"), IDOK, kAppTitle);
     RunMenu(MenuItem::Delete1);
     EXPECT_TRUE(Exists(R()));
 }
@@ -196,7 +197,7 @@ TEST_F(OtherFaults, MakeDirectoryFailuresAreReported) {
 TEST_F(OtherFaults, MakeDirectoryAfterTheSideDirectoryWasRemoved) {
     StartSides(L(), R());
     RemoveBehindOurBack(L());
-    modals.ExpectBox(Reported("File not found"), IDOK, kAppTitle);
+    modals.ExpectBox(WithFullStop("File not found"), IDOK, kAppTitle);
     form->Guard([&] { form->MakeNewDirectory(); });
     EXPECT_FALSE(Exists(L()));
     EXPECT_FALSE(Exists("C:\\New"));

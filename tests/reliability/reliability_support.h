@@ -38,18 +38,10 @@ private:
 // it go as links). Wine's bin refuses a name it already holds a leftover of.
 void EmptyTrash(const std::string& pattern = "*");
 
-// The top-level error box text of an error message: a full stop added when missing.
-inline std::string Reported(const std::string& text) { return text.back() == '.' ? text : text + "."; }
-inline const char* kAppTitle = "Bivane for Windows 95";
 
 class ReliabilityTest : public FileOpsTest {
 protected:
-    std::string L() const { return tmp / "L"; }
-    std::string R() const { return tmp / "R"; }
-    void SetUp() override {
-        MakeDir(L());
-        MakeDir(R());
-    }
+    void SetUp() override { MakeSideFolders(); }
     // As the menu runs it: an error the command does not catch reaches the error box.
     void RunMenu(MenuItem item) {
         SendMessageW(form->Handle(), WM_COMMAND, IdMenuBase + static_cast<int>(item), 0);

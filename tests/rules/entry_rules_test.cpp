@@ -116,6 +116,34 @@ TEST(EntryHelpers, JoinAddsNoSeparatorToThreeCharacterDirectory) {
     EXPECT_EQ(JoinPathRootAware("Z:\\tmp\\", "x"), "Z:\\tmp\\\\x");
 }
 
+// The path parts every floor cuts paths with; "deep" is past MAX_PATH, as a side may show now.
+TEST(PathParts, RootFileNameAndDirectoryOfEachKindOfPath) {
+    const std::string deep = "C:\\" + std::string(300, 'd') + "\\x.txt";
+    struct Case {
+        std::string path;
+        bool drive;
+        size_t root;
+        std::string dir, name;
+    } cases[] = {
+        {"C:\\", true, 3, "C:\\", ""},
+        {"C:", true, 2, "C:", ""},
+        {"C:\\A", true, 3, "C:\\", "A"},
+        {"C:\\A\\b.txt", true, 3, "C:\\A", "b.txt"},
+        {"C:b.txt", true, 2, "C:", "b.txt"},
+        {"\\\\srv\\share\\d\\f", false, 12, "\\\\srv\\share\\d", "f"},
+        {"\\\\srv\\share\\", false, 12, "\\\\srv\\share\\", ""},
+        {"rel\\f", false, 0, "rel", "f"},
+        {"f", false, 0, "", "f"},
+        {deep, true, 3, deep.substr(0, deep.size() - 6), "x.txt"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(HasDriveLetter(c.path), c.drive) << c.path;
+        EXPECT_EQ(RootLength(c.path), c.root) << c.path;
+        EXPECT_EQ(DirectoryPart(c.path), c.dir) << c.path;
+        EXPECT_EQ(FileNamePart(c.path), c.name) << c.path;
+    }
+}
+
 TEST(EntryHelpers, ReadSizeTextGivesSigned64BitOrZero) {
     EXPECT_EQ(ReadSizeText("123"), 123);
     EXPECT_EQ(ReadSizeText("  42"), 42);

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "panes/entry.h"
+#include "core/entry.h"
 #include "panes/entry_rules.h"
 
 namespace bivane::test {

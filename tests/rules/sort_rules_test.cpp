@@ -1,4 +1,4 @@
-#include "tags/sort_rules.h"
+#include "panes/sort_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -66,7 +66,8 @@ std::string ReadAll(const std::string& path) {
 bool Exists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void RemoveTree(const std::string& path) {
-    const std::wstring w = Widen(path);
+    // Exact form: names with a trailing dot or space, and paths past MAX_PATH, go too.
+    const std::wstring w = ExactPath(path);
     const DWORD attr = GetFileAttributesW(w.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return;
     SetFileAttributesW(w.c_str(), FILE_ATTRIBUTE_NORMAL | (attr & FILE_ATTRIBUTE_DIRECTORY));
@@ -79,7 +80,7 @@ void RemoveTree(const std::string& path) {
     if (find) {
         do {
             if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L"..")) {
-                RemoveTree(path + "\\" + Narrow(fd.cFileName));
+                RemoveTree(ShownPath(w) + "\\" + Narrow(fd.cFileName));
             }
         } while (FindNextFileW(find.get(), &fd));
     }
@@ -186,17 +187,27 @@ void FormTest::StartSides(const std::string& left, const std::string& right) {
     ASSERT_EQ(Right().Tree.Directory(), right);
 }
 
-std::vector<std::string> FormTest::Captions(const Side& s) const {
+std::vector<std::string> FormTest::Captions(const Pane& s) const {
     std::vector<std::string> out;
     for (const Entry& e : s.Entries) out.push_back(e.caption);
     return out;
 }
 
-int FormTest::IndexOfCaption(const Side& s, const std::string& caption) const {
+int FormTest::IndexOfCaption(const Pane& s, const std::string& caption) const {
     for (size_t i = 0; i < s.Entries.size(); ++i) {
         if (s.Entries[i].caption == caption) return static_cast<int>(i);
     }
     return -1;
+}
+
+void FormTest::Pick(Pane& s, const std::string& caption) {
+    const int i = IndexOfCaption(s, caption);
+    ASSERT_GE(i, 0) << caption;
+    s.List.ClearSelection();
+    s.List.SetSelected(i, true);
+    s.List.SetFocused(i);
+    s.CurrentItem = i;
+    s.CurrentName = caption;
 }
 
 }  // namespace bivane::test

@@ -64,6 +64,9 @@ private:
     std::deque<Expect> expects_;
 };
 
+// The caption of the program's own message boxes.
+inline const char* kAppTitle = "Bivane for Windows 95";
+
 class FormTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -72,10 +75,19 @@ protected:
     void StartIn(const std::string& dir);
     // Starts in left, shows right on the right side, and leaves the left side active.
     void StartSides(const std::string& left, const std::string& right);
-    Side& Left() { return form->side[0]; }
-    Side& Right() { return form->side[1]; }
-    std::vector<std::string> Captions(const Side& s) const;
-    int IndexOfCaption(const Side& s, const std::string& caption) const;
+    Pane& Left() { return form->side[0]; }
+    // The two folders most tests show; MakeSideFolders makes both.
+    std::string L() const { return tmp / "L"; }
+    std::string R() const { return tmp / "R"; }
+    void MakeSideFolders() {
+        MakeDir(L());
+        MakeDir(R());
+    }
+    // Makes the entry the side's selected, focused and current entry, as a click would.
+    void Pick(Pane& s, const std::string& caption);
+    Pane& Right() { return form->side[1]; }
+    std::vector<std::string> Captions(const Pane& s) const;
+    int IndexOfCaption(const Pane& s, const std::string& caption) const;
 
     TempDir tmp;
     ScriptedModals modals;

@@ -46,12 +46,12 @@ protected:
         form->NewerorDups1Click();
         modals.VerifyDone();
     }
-    std::string Marks(const Side& s) const {
+    std::string Marks(const Pane& s) const {
         std::string m;
         for (const Entry& e : s.Entries) m += e.mark;
         return m;
     }
-    void TagByHand(Side& s, const std::string& caption) {
+    void TagByHand(Pane& s, const std::string& caption) {
         const int i = IndexOfCaption(s, caption);
         ASSERT_GE(i, 0) << caption;
         form->TagEntry(s, i);
@@ -68,7 +68,7 @@ TEST_F(Compare, SameDirectoryBothSidesDuplicatesTagsEveryFileNewerTagsNothing) {
     Load(tmp.Path(), tmp.Path());
 
     Run(false, Duplicates(3));
-    for (Side* s : {&Left(), &Right()}) {
+    for (Pane* s : {&Left(), &Right()}) {
         EXPECT_EQ(Marks(*s), "DDYYY");  // [parent], <Sub>, then the files
         EXPECT_EQ(s->TagCount, 3);
         EXPECT_EQ(s->TagBytes, 600);
@@ -323,7 +323,7 @@ TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
 
         auto prepare = [&] {
             for (int s = 0; s < 2; ++s) {
-                Side& side = form->side[s];
+                Pane& side = form->side[s];
                 for (size_t i = 0; i < side.Entries.size(); ++i)
                     if (side.Entries[i].mark == 'Y') form->UntagEntry(side, static_cast<int>(i));
                 side.List.ClearSelection();
@@ -356,8 +356,8 @@ TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
         form->SetSide2Active();
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 0) form->SetSide1Active(); else form->SetSide2Active();
-            Side& src = form->side[pass];
-            const Side& tgt = form->side[1 - pass];
+            Pane& src = form->side[pass];
+            const Pane& tgt = form->side[1 - pass];
             for (size_t i = 0; i < src.Entries.size(); ++i) {
                 if (src.Entries[i].caption[0] == '[' || src.Entries[i].caption[0] == '<') continue;
                 for (const Entry& t : tgt.Entries) {

@@ -15,7 +15,7 @@ protected:
 
 TEST_F(Locating, OtherLetterCaseFindsTheEntryAndShowsItAsTheFourthOfTenRows) {
     StartWithFiles();
-    Side& L = Left();
+    Pane& L = Left();
     L.List.ClearSelection();
     L.List.SetSelected(2, true);
     L.List.SetSelected(5, true);
@@ -32,7 +32,7 @@ TEST_F(Locating, OtherLetterCaseFindsTheEntryAndShowsItAsTheFourthOfTenRows) {
 
 TEST_F(Locating, AnEntryAmongTheLastRowsIsNotMoved) {
     StartWithFiles();
-    Side& L = Left();
+    Pane& L = Left();
     form->LocateItem2("f128.txt");
     EXPECT_EQ(L.CurrentItem, 29);
     EXPECT_EQ(L.List.TopIndex(), 31 - 10);
@@ -48,7 +48,7 @@ TEST_F(Locating, FewVisibleRowsKeepTheEntryAtTheTop) {
 
 TEST_F(Locating, UnknownOrEmptyNameChangesNothingButTheScroll) {
     StartWithFiles();
-    Side& L = Left();
+    Pane& L = Left();
     L.List.ClearSelection();
     L.List.SetSelected(4, true);
     L.List.SetFocused(4);
@@ -66,7 +66,7 @@ TEST_F(Locating, UnknownOrEmptyNameChangesNothingButTheScroll) {
 
 TEST_F(Locating, LocateItemUsesThePresentCaptionOfTheCurrentEntry) {
     StartWithFiles();
-    Side& L = Left();
+    Pane& L = Left();
     L.CurrentItem = 20;
     L.CurrentName = "stale";
     form->LocateItem();
@@ -80,7 +80,7 @@ TEST_F(Locating, LocateItemUsesThePresentCaptionOfTheCurrentEntry) {
 
 TEST_F(Locating, RefreshKeepsTheCurrentFileByName) {
     StartWithFiles();
-    Side& L = Left();
+    Pane& L = Left();
     form->LocateItem2("F107.txt");
     MakeFile(tmp / "a.txt", 1);  // every file moves down one row
     MakeFile(tmp / "f107.txt", 2);
@@ -96,7 +96,7 @@ TEST_F(Locating, RefreshKeepsTheCurrentFileByName) {
 
 TEST_F(Locating, RefreshFallsBackToTheFirstEntryWhenTheFileWentAway) {
     StartWithFiles();
-    Side& L = Left();
+    Pane& L = Left();
     form->LocateItem2("F107.txt");
     ASSERT_TRUE(DeleteFileW(Widen(tmp / "f107.txt").c_str()));
     form->Refresh1Click();
@@ -111,7 +111,7 @@ TEST_F(Locating, CaptionChangeAfterARenameSortsByFilenameAndSelectsTheEntry) {
     MakeFile(tmp / "c.txt", 3);
     MakeFile(tmp / "d.txt", 2);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     form->SortBySize();
     ASSERT_EQ(L.Entries.back().caption, "C.txt");
     const int renamed = IndexOfCaption(L, "B.txt");
@@ -133,7 +133,7 @@ TEST_F(Locating, CaptionChangeAfterAFailedRenameOnlyEndsIt) {
     MakeFile(tmp / "b.txt", 1);
     MakeFile(tmp / "c.txt", 3);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     form->SortBySize();
     const std::vector<std::string> order = Captions(L);
     L.CurrentItem = 0;

@@ -5,7 +5,7 @@ namespace bivane::test {
 class MouseRelease : public FormTest {
 protected:
     HWND LeftList() { return Left().List.Handle(); }
-    char MarkOf(const Side& s, const std::string& caption) {
+    char MarkOf(const Pane& s, const std::string& caption) {
         const int i = IndexOfCaption(s, caption);
         EXPECT_GE(i, 0) << caption;
         return i < 0 ? '?' : s.Entries[static_cast<size_t>(i)].mark;
@@ -17,7 +17,7 @@ TEST_F(MouseRelease, NameClickLeavingTwoSelectedTagsBoth) {
     MakeFile(tmp / "b.txt", 1200);
     MakeFile(tmp / "c.txt", 1);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     const int a = IndexOfCaption(L, "A.txt"), b = IndexOfCaption(L, "B.txt");
 
     ClickList(LeftList(), CellCentre(LeftList(), a, 0));
@@ -41,7 +41,7 @@ TEST_F(MouseRelease, ClickBesideAFileNameTogglesItsTagEvenForBracketNames) {
     MakeFile(tmp / "[notes].txt", 2000);
     MakeFile(tmp / "x.txt", 1);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     const int notes = IndexOfCaption(L, "[notes].txt");
     ASSERT_GE(notes, 0);
     const POINT size = CellCentre(LeftList(), notes, 1);
@@ -133,7 +133,7 @@ TEST_F(MouseRelease, RightButtonOnlyEndsPendingRenames) {
     MakeDir(tmp / "sub");
     MakeFile(tmp / "a.txt", 1);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     L.RenamePending = true;
     Right().RenamePending = true;
     const int a = IndexOfCaption(L, "A.txt");

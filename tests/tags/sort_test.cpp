@@ -7,7 +7,7 @@ class SortOrders : public FormTest {
 protected:
     HWND LeftList() { return Left().List.Handle(); }
     // Captions of the files only, in list order.
-    std::vector<std::string> Files(const Side& s) {
+    std::vector<std::string> Files(const Pane& s) {
         std::vector<std::string> out;
         for (const Entry& e : s.Entries) {
             if (e.mark != 'D') out.push_back(e.caption);
@@ -15,7 +15,7 @@ protected:
         return out;
     }
     // How many leading entries are directories (mark D), and that no directory comes later.
-    void ExpectDirectoriesFirst(const Side& s, size_t dirs) {
+    void ExpectDirectoriesFirst(const Pane& s, size_t dirs) {
         for (size_t i = 0; i < s.Entries.size(); ++i) {
             EXPECT_EQ(s.Entries[i].mark == 'D', i < dirs) << i << " " << s.Entries[i].caption;
         }
@@ -107,7 +107,7 @@ TEST_F(SortOrders, SelectionFocusAndCurrentEntryStayWithTheirEntries) {
     MakeFile(tmp / "c.txt", 20);
     MakeFile(tmp / "d.txt", 5);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     L.List.ClearSelection();
     L.List.SetSelected(IndexOfCaption(L, "A.txt"), true);
     L.List.SetSelected(IndexOfCaption(L, "C.txt"), true);
@@ -134,7 +134,7 @@ TEST_F(SortOrders, SelectionFocusAndCurrentEntryStayWithTheirEntries) {
 TEST_F(SortOrders, SortingBringsASelectedListToItsTop) {
     for (int i = 0; i < 40; ++i) MakeFile(tmp / ("f" + std::to_string(100 + i) + ".txt"), 40 - i);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     ASSERT_TRUE(ShowExactRows(*form, L, 10));
     L.List.ScrollRows(12);
     ASSERT_EQ(L.List.TopIndex(), 12);
@@ -151,7 +151,7 @@ TEST_F(SortOrders, HeaderClicksChooseTheOrderAndLocateTheCurrentEntry) {
     MakeFile(tmp / "a.zip", 2);
     MakeFile(tmp / "c.doc", 1);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     const int b = IndexOfCaption(L, "B.txt");
     L.List.SetSelected(b, true);  // with [parent], two selected: the first one loses it when located
     L.CurrentItem = b;

@@ -8,14 +8,14 @@ namespace bivane::test {
 
 namespace {
 
-void StepByStepTagAll(TForm1& form, Side& s) {
+void StepByStepTagAll(TForm1& form, Pane& s) {
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
         if (s.Entries[static_cast<size_t>(i)].IsFile()) form.TagEntry(s, i);
     }
     form.UpdateTagTotals();
 }
 
-void StepByStepInvert(TForm1& form, Side& s) {
+void StepByStepInvert(TForm1& form, Pane& s) {
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
         const char mark = s.Entries[static_cast<size_t>(i)].mark;
         if (MarkIs(mark, 'Y')) {
@@ -28,7 +28,7 @@ void StepByStepInvert(TForm1& form, Side& s) {
     form.UpdateTagTotals();
 }
 
-std::string Images(const Side& s) {
+std::string Images(const Pane& s) {
     std::string out;
     for (const Entry& e : s.Entries) out += static_cast<char>('0' + e.image);
     return out;
@@ -45,7 +45,7 @@ struct SideState {
     bool operator==(const SideState&) const = default;
 };
 
-SideState StateOf(const Side& s) {
+SideState StateOf(const Pane& s) {
     return {Marks(s), Images(s), s.Status.Text(1), SelectedRows(s), s.CurrentItem, s.TagCount, s.TagBytes};
 }
 
@@ -60,10 +60,10 @@ protected:
     // The command on the left and the per-entry steps on the right, from the same tags, selection
     // and current item; each side is active for its turn and looked at before it is left.
     void Compare(std::initializer_list<const char*> tagged, std::initializer_list<const char*> selected,
-                 void (TForm1::*command)(), void (*steps)(TForm1&, Side&)) {
+                 void (TForm1::*command)(), void (*steps)(TForm1&, Pane&)) {
         SideState after[2];
         for (int k = 0; k < 2; ++k) {
-            Side& s = form->side[k];
+            Pane& s = form->side[k];
             if (k == 0) form->SetSide1Active(); else form->SetSide2Active();
             form->MClearAllClick();
             s.List.ClearSelection();

@@ -17,7 +17,7 @@ TEST_F(TagCommands, TotalsTextAcrossTagUntagAndInvert) {
     MakeFile(tmp / "b.txt", 499);
     MakeFile(tmp / "c.txt", 1000);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     const int a = At("A.txt"), b = At("B.txt"), c = At("C.txt");
     L.List.ClearSelection();
 
@@ -63,7 +63,7 @@ TEST_F(TagCommands, InvertSwapsYAndNKeepsDAndDeselectsTheFormerlyTagged) {
     MakeFile(tmp / "y.txt", 10);
     MakeFile(tmp / "n.txt", 20);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     const int y = At("Y.txt"), d = At("<sub>");
     L.List.ClearSelection();
     L.List.SetFocused(y);
@@ -104,7 +104,7 @@ TEST_F(TagCommands, TagItemLeavesDirectoriesButStillAdvances) {
     MakeFile(tmp / "[notes].txt", 5);
     MakeFile(tmp / "z.txt", 7);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     const int last = static_cast<int>(L.Entries.size()) - 1;
     const std::string marks = Marks(L);
 
@@ -159,7 +159,7 @@ TEST_F(TagCommands, TagItemLeavesDirectoriesButStillAdvances) {
 TEST_F(TagCommands, AdvanceScrollsWhenTheNextEntryReachesTheLastVisibleRow) {
     for (int i = 0; i < 30; ++i) MakeFile(tmp / ("f" + std::to_string(100 + i) + ".txt"), 1);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     ASSERT_TRUE(ShowExactRows(*form, L, 10));
     ASSERT_EQ(L.List.TopIndex(), 0);
     form->TagItem(7, true);  // next is row 8: the second-to-last visible row
@@ -176,7 +176,7 @@ TEST_F(TagCommands, ListReportsMoveTheCurrentEntryUnlessARenameIsPending) {
     MakeFile(tmp / "b.txt", 1);
     MakeFile(tmp / "c.txt", 1);
     StartIn(tmp.Path());
-    Side& L = Left();
+    Pane& L = Left();
     const std::string name = L.CurrentName;
     const int b = At("B.txt"), c = At("C.txt");
 
@@ -201,7 +201,7 @@ TEST_F(TagCommands, ListReportsMoveTheCurrentEntryUnlessARenameIsPending) {
 
     // The right list reports to the right side only.
     form->SetSide2Active();
-    Side& R = Right();
+    Pane& R = Right();
     ASSERT_FALSE(R.Entries.empty());
     const int leftBefore = L.CurrentItem;
     it.state = LVIS_SELECTED;

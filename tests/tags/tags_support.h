@@ -48,7 +48,7 @@ inline void ClickHeader(HWND list, int column) {
 }
 
 // Resizes the main window until the list shows exactly rows whole rows.
-inline bool ShowExactRows(TForm1& form, Side& s, int rows) {
+inline bool ShowExactRows(TForm1& form, Pane& s, int rows) {
     HWND list = s.List.Handle();
     for (int attempt = 0; attempt < 4; ++attempt) {
         if (s.List.VisibleRows() == rows) return true;
@@ -65,13 +65,13 @@ inline bool ShowExactRows(TForm1& form, Side& s, int rows) {
     return s.List.VisibleRows() == rows;
 }
 
-inline std::string Marks(const Side& s) {
+inline std::string Marks(const Pane& s) {
     std::string m;
     for (const Entry& e : s.Entries) m += e.mark;
     return m;
 }
 
-inline std::vector<int> SelectedRows(const Side& s) {
+inline std::vector<int> SelectedRows(const Pane& s) {
     std::vector<int> out;
     for (int i = s.List.FirstSelected(); i >= 0; i = s.List.NextSelected(i)) out.push_back(i);
     return out;

@@ -3,7 +3,7 @@
 // Exit code 0 when the copy finished, 1 when it raised an error, 2 on wrong arguments.
 #include <cstdio>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "fileops/copy_file.h"
 #include "fileops/progress_dialog.h"
 #include "platform/utf.h"

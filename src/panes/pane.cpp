@@ -1,11 +1,13 @@
-// Loading the active side's list from the process's current directory.
-#include "app/Unit1.h"
-#include "fileops/copy_file.h"
+// Reading a directory into a pane's list, and the pane's own small moves.
+#include "panes/pane.h"
+
+#include "core/paths.h"
+#include "platform/copy_temporaries.h"
 #include "panes/entry_rules.h"
 #include "platform/collate.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
-#include "tags/sort_rules.h"
+#include "panes/sort_rules.h"
 
 namespace bivane {
 
@@ -27,8 +29,8 @@ Entry DirectoryEntry(const std::string& name, bool readOnly) {
 
 }  // namespace
 
-void TForm1::LoadLeftSide() {
-    Side& s = Active();
+void Pane::Load(const std::string& dir) {
+    Pane& s = *this;
     s.Title.SetCaption("Loading...");
     s.Title.Repaint();
     s.TagCount = 0;
@@ -42,7 +44,6 @@ void TForm1::LoadLeftSide() {
     std::int64_t files = 0;
     std::vector<std::string> hiddenTwins;  // hidden names that may read like a listed one
     bool staleCopies = false;
-    const std::string dir = GetCurrentDir();
     EnumerateDirectory(dir, [&](const FoundEntry& f) {
         if (f.attributes & kNotListed) {
             if (IsCopyTemporaryName(f.name)) staleCopies = true;
@@ -87,14 +88,26 @@ void TForm1::LoadLeftSide() {
         s.CurrentItem = s.List.FirstSelected();
         s.CurrentName = s.Entries[static_cast<size_t>(s.CurrentItem)].caption;
     }
-    ResizeColumn();
-    if (&s == &side[1] && RightUnloaded) RightUnloaded = false;
     s.Title.SetCaption(s.Path.Caption());
     s.Status.SetText(0, DirTotalText(total));
-    s.Status.SetText(2, FreeText(DriveFreeBytes(dir.size() >= 2 && dir[1] == ':' ? dir.substr(0, 2) : dir), loc));
+    s.Status.SetText(2, FreeText(DriveFreeBytes(HasDriveLetter(dir) ? dir.substr(0, 2) : dir), loc));
     s.FileCount = files;
     s.Status.SetText(1, FilesText(files));
     s.SortedByName = true;
+}
+
+void Pane::UpOneLevel() {
+    const std::string dir = Directory();
+    if (dir.size() > 3) Tree.SetDirectory(DirectoryPart(dir));
+}
+
+bool Pane::TreeShown() const { return IsShown(Tree.Handle()); }
+
+void Pane::ToggleTree() { SetVisible(Tree.Handle(), !TreeShown()); }
+
+const Entry* Pane::Current() const {
+    if (CurrentItem < 0 || CurrentItem >= static_cast<int>(Entries.size())) return nullptr;
+    return &Entries[static_cast<size_t>(CurrentItem)];
 }
 
 }  // namespace bivane

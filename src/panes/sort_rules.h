@@ -6,17 +6,12 @@
 #include <string_view>
 #include <vector>
 
-#include "panes/entry.h"
+#include "core/collation.h"
+#include "core/entry.h"
 
 namespace bivane {
 
 enum class SortOrder { Name, Ext, Size, Date };
-
-// Sort keys whose byte-wise comparison gives the locale's case-sensitive and case-insensitive
-// string order.
-struct Collation {
-    std::function<std::string(std::string_view)> caseSensitiveKey, caseInsensitiveKey;
-};
 
 // perm[i] is the old index of the entry that goes to position i; the sort is stable.
 std::vector<std::uint32_t> SortPermutation(const std::vector<Entry>& entries, SortOrder order,

@@ -1,8 +1,9 @@
-// One row of a side's list. Window-free so the rules can be tested natively.
+// One row of a side's list: the file system's own name and what the list shows of it.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace bivane {
 
@@ -42,5 +43,8 @@ private:
     std::uint32_t caseFlips_ = 0;                     // bit i: letter i of the name is the caption's, case swapped
     std::shared_ptr<const std::string> ownName_;      // when the caption cannot say the name
 };
+
+// Whether a path can reach exactly the entry of this name, from the name alone.
+Reach NameReach(std::string_view name);
 
 }  // namespace bivane

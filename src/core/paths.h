@@ -1,0 +1,21 @@
+// Path text rules every floor shares. Paths are UTF-8 with "\" separators; nothing here asks the
+// file system.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace bivane {
+
+// "C:..." (a drive letter and its colon).
+bool HasDriveLetter(std::string_view path);
+// Length of the root: 3 for "C:\", 2 for "C:", the "\\server\share\" part of a network path, 0 else.
+std::size_t RootLength(std::string_view path);
+// The part after the last "\" or ":".
+std::string FileNamePart(std::string_view path);
+// The directory holding path: "C:\A" for "C:\A\b", "C:\" for "C:\b"; the root itself stays.
+std::string DirectoryPart(std::string_view path);
+// Directory + "\" + name, without the "\" when the directory is a 3-character root.
+std::string JoinPathRootAware(std::string_view dir, std::string_view name);
+
+}  // namespace bivane

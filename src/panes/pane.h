@@ -1,0 +1,60 @@
+// One side of the window: its list, directory tree, drive selector, title, status bar and the
+// state of what it shows. Index 0 of TForm1::side is the left pane, 1 the right one.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "controls/controls.h"
+#include "controls/file_list.h"
+#include "core/entry.h"
+#include "panes/dir_tree.h"
+#include "panes/drive_combo.h"
+#include "platform/win.h"
+
+namespace bivane {
+
+class Pane {
+public:
+    // The directory the pane shows, as its tree holds it.
+    const std::string& Directory() const { return Tree.Directory(); }
+    // Reads dir into the list, sorted by name, the first entry selected; the title and status
+    // bar say what was read. Nothing else changes: no current directory, no other pane.
+    void Load(const std::string& dir);
+    // The tree moves to the parent directory (and the list follows); a root stays.
+    void UpOneLevel();
+    bool TreeShown() const;
+    void ToggleTree();
+    // The row the list shows focused, or -1.
+    int Focused() const { return List.Focused(); }
+    // The entry commands take as current, or null when there is none.
+    const Entry* Current() const;
+
+    // State
+    std::vector<Entry> Entries;
+    int CurrentItem = -1;  // index into Entries, -1 for none
+    std::string CurrentName;
+    std::int64_t FileCount = 0;
+    std::int64_t TagCount = 0;
+    std::int64_t TagBytes = 0;
+    bool SortedByName = true;
+    bool RenamePending = false;
+    std::string OldName;
+    std::string EditedName;
+    // tags/: on while a sort carries selection and focus along; the list's reports are no changes
+    bool Reordering = false;
+
+    // Controls
+    FileListView List;
+    Panel Title;
+    StatusBar Status;
+    DriveComboBox Drive;
+    DirectoryListBox Tree;
+    PathLabel Path;
+    HWND ShowTree = nullptr;  // SpeedButton1 / SpeedButton2
+    HWND NewDir = nullptr;    // SpeedButton3 / SpeedButton4
+    HWND UpLevel = nullptr;   // SpeedButton5 / SpeedButton6
+    HWND GoTo = nullptr;      // CheckBox1 / CheckBox2
+};
+
+}  // namespace bivane
