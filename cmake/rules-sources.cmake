@@ -7,6 +7,7 @@ set(BIVANE_RULES_SOURCES
     src/panes/entry_rules.cpp
     src/panes/shorten_path.cpp
     src/app/layout_rules.cpp
+    src/controls/share_rules.cpp
     src/fileops/copy_rules.cpp
     src/panes/sort_rules.cpp
     src/tags/tag_rules.cpp

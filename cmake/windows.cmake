@@ -12,6 +12,11 @@ target_include_directories(bivane_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(bivane_core PUBLIC comctl32 comdlg32 shell32 mpr msimg32 gdi32 user32 winspool uuid ole32)
 
 add_executable(bivane WIN32 src/app/main.cpp resources/bivane.rc)
+# The help document and its pictures, beside the program.
+configure_file(help/bivane-help.html ${CMAKE_BINARY_DIR}/bivane-help.html COPYONLY)
+foreach(picture screenshot screenshot-left-tree screenshot-right-tree)
+    configure_file(docs/${picture}.png ${CMAKE_BINARY_DIR}/bivane-help-images/${picture}.png COPYONLY)
+endforeach()
 target_link_libraries(bivane PRIVATE bivane_core)
 target_link_options(bivane PRIVATE -municode)
 

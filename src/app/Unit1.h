@@ -56,6 +56,9 @@ public:
     void FormCreate();
     void FormResize();
     void ResizeColumn();
+    // The list's columns fill its client area: called again whenever the list's size changes,
+    // as when its vertical scroll bar comes or goes.
+    void FitColumnsOf(Pane& pane);
     bool FormClose();  // true: the window may close
     void Exit2Click();
     void About1Click();
@@ -199,6 +202,9 @@ public:
     std::unique_ptr<TConfirm> Confirm;
     // The help viewer call; tests replace it so no viewer starts.
     std::function<void(const std::string& file, int context)> HelpViewer;
+    // Opens the HTML help in the user's browser; tests replace it so no browser starts.
+    std::function<void(const std::string& file)> HelpBrowser;
+    std::string HtmlHelpFile() const;  // bivane-help.html beside the program
 
 private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
@@ -216,6 +222,7 @@ private:
     bool firstShow_ = true;
     bool created_ = false;
     bool quitOnDestroy_ = false;
+    bool fittingColumns_ = false;
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window was deactivated
 };
 

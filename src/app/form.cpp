@@ -6,7 +6,9 @@
 #include "fileops/confirm_dialog.h"
 #include "fileops/get_txt_dialog.h"
 #include "fileops/progress_dialog.h"
+#include "core/paths.h"
 #include "platform/modal_seam.h"
+#include "platform/process.h"
 #include "platform/utf.h"
 #include "tags/confirm_tag_dialog.h"
 #include "../resources/resource.h"
@@ -62,6 +64,7 @@ TForm1::TForm1() {
     HelpViewer = [this](const std::string& file, int context) {
         WinHelpW(hwnd_, Widen(file).c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
     };
+    HelpBrowser = [this](const std::string& file) { ShellOpen(hwnd_, file, DirectoryPart(file), SW_SHOWNORMAL); };
     CreateControls();
     FormCreate();
     created_ = true;
@@ -403,6 +406,11 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             }
             return r;
         }
+        case WM_SIZE: {
+            const LRESULT r = callList(h, msg, wp, lp);
+            if (self->created_) self->Guard([&] { self->FitColumnsOf(s); });
+            return r;
+        }
         case WM_MBUTTONUP: {
             const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
             self->Guard([&] { self->ListView1MouseUp(MouseButton::Middle, ShiftNow(), x, y); });
@@ -410,6 +418,7 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
+            s.FollowFocus();
             if (msg == WM_KEYDOWN && wp == VK_TAB) {
                 // Never a command: the active side stays as it is.
                 FocusNextTabItem(self->hwnd_, h);
@@ -431,6 +440,7 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_CHAR: {
             if (wp == L'\t') return 0;  // the Tab above
+            s.FollowFocus();
             wchar_t ch = static_cast<wchar_t>(wp);
             self->Guard([&] { self->ListView1KeyPress(ch); });
             if (ch == 0) return 0;

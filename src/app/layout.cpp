@@ -1,6 +1,10 @@
 // Start-up state of the main window and its layout on every size change.
 #include "app/Unit1.h"
 #include "app/layout_rules.h"
+#include "core/scoped_flag.h"
+
+#include <algorithm>
+#include <string>
 
 namespace bivane {
 
@@ -37,7 +41,7 @@ void TForm1::FormResize() {
         MoveTo(s.List.Handle(), l.list[i].x, l.list[i].y, l.list[i].w, l.list[i].h);
         MoveTo(s.Title.Handle(), l.title[i].x, l.title[i].y, l.title[i].w, l.title[i].h);
         MoveTo(s.Status.Handle(), l.status[i].x, l.status[i].y, l.status[i].w, l.status[i].h);
-        s.Status.SetPanelWidths(l.statusPanelWidth);
+        s.Status.SetPanelsWidth(l.status[i].w - 8);
         MoveTo(s.Tree.Handle(), l.tree[i].x, l.tree[i].y, l.tree[i].w, l.tree[i].h);
         MoveBy(s.Drive.Handle(), l.drive[i].x, l.drive[i].y);
         MoveTo(s.ShowTree, l.showTree[i].x, l.showTree[i].y, l.showTree[i].w, l.showTree[i].h);
@@ -51,14 +55,44 @@ void TForm1::FormResize() {
     MoveBy(Splash.Handle(), l.splash.x, l.splash.y);
     MoveTo(MessagePanel.Handle(), l.message.x, l.message.y, l.message.w, l.message.h);
     ResizeColumn();
+    // Both titles fitted again to the trees' new widths; the right one waits for its first load.
+    for (Pane& s : side) {
+        if (&s != &side[1] || !RightUnloaded) s.ShowTitle();
+    }
     SetFocus(Active().List.Handle());
 }
 
+namespace {
+
+// The Size column's width for the longest size the pane lists, in the list's font.
+int SizeColumnNeed(const Pane& s) {
+    std::int64_t largest = 0;
+    for (const Entry& e : s.Entries) largest = std::max(largest, e.size);
+    return TextWidthIn(s.List.Handle(), std::string(std::to_string(largest).size(), '0')) + 12;
+}
+
+}  // namespace
+
 void TForm1::ResizeColumn() {
-    for (Pane& s : side) {
-        const RECT r = ChildRect(s.List.Handle());
-        const bool scrollBar = s.List.Count() > s.List.VisibleRows();
-        s.List.SetColumnWidth(0, NameColumnWidth(r.right - r.left, scrollBar));
+    for (Pane& s : side) FitColumnsOf(s);
+}
+
+void TForm1::FitColumnsOf(Pane& s) {
+    if (fittingColumns_) return;  // the widths set below may show or hide a scroll bar
+    ScopedFlag fitting(fittingColumns_);
+    const int scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    const int sizeNeed = SizeColumnNeed(s);
+    // First from the rows that fit, then once more from the scroll bar the list then shows:
+    // without a horizontal bar, its height alone decides the vertical one.
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool shown = s.List.HasVerticalScrollBar();
+        const bool scrollBar = pass == 0 ? s.List.Count() > s.List.RowsWithoutHorizontalBar() : shown;
+        // The inner width: the client area with the vertical scroll bar's place given back.
+        const int inner = ClientRect(s.List.Handle()).right + (shown ? scrollBarWidth : 0);
+        const ColumnWidths c = FitColumns(inner, scrollBar ? scrollBarWidth : 0, sizeNeed);
+        s.List.SetColumnWidth(0, c.name);
+        s.List.SetColumnWidth(1, c.size);
+        s.List.SetColumnWidth(2, c.modified);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "app/layout_rules.h"
 
+#include <algorithm>
+
 namespace bivane {
 
 MainLayout ComputeLayout(int W, int H, const LayoutMetrics& m) {
@@ -13,7 +15,6 @@ MainLayout ComputeLayout(int W, int H, const LayoutMetrics& m) {
     l.title[1] = {W - listW, 0, listW, m.titleHeight};
     l.status[0] = {0, H - m.statusHeight, listW, m.statusHeight};
     l.status[1] = {W - listW, H - m.statusHeight, listW, m.statusHeight};
-    l.statusPanelWidth = (listW - 8) / 3;
     l.splash = {l.list[1].x + (listW - m.splashWidth) / 2, listTop + 50, m.splashWidth, m.splashHeight};
 
     const int treeW = (listW / 3) * 2;
@@ -35,8 +36,18 @@ MainLayout ComputeLayout(int W, int H, const LayoutMetrics& m) {
     return l;
 }
 
-int NameColumnWidth(int listWidth, bool hasScrollBar) {
-    return listWidth - (hasScrollBar ? 17 : 4) - kSizeColumnWidth - kModifiedColumnWidth;
+ColumnWidths FitColumns(int innerWidth, int scrollBarWidth, int sizeNeed) {
+    const int room = std::max(0, innerWidth - scrollBarWidth);
+    ColumnWidths c;
+    c.modified = kModifiedColumnWidth;
+    c.size = std::max(kSizeColumnWidth, std::min(sizeNeed, room - c.modified - kNameColumnRoom));
+    c.name = room - c.size - c.modified;
+    if (c.name < 0) {
+        c.name = 0;
+        c.modified = std::max(0, room - c.size);
+        c.size = std::min(c.size, room);
+    }
+    return c;
 }
 
 }  // namespace bivane

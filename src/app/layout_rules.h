@@ -22,14 +22,21 @@ struct MainLayout {
     Box list[2], title[2], status[2], tree[2], drive[2];
     Box showTree[2], goTo[2], newDir[2], upLevel[2];
     Box splash, message;
-    int statusPanelWidth = 0;
 };
 
 MainLayout ComputeLayout(int clientW, int clientH, const LayoutMetrics& m);
 
-// Name column: list width - allowance (17 with a vertical scroll bar, else 4) - 54 - 102.
-int NameColumnWidth(int listWidth, bool hasScrollBar);
 constexpr int kSizeColumnWidth = 54;
 constexpr int kModifiedColumnWidth = 102;
+constexpr int kNameColumnRoom = 60;  // what the Name column keeps before the Size column grows into it
+
+struct ColumnWidths {
+    int name = 0, size = 0, modified = 0;
+};
+// The columns fill the list's inner width (its borders off) less the vertical scroll bar when it
+// shows, and never more, so no horizontal scroll bar appears. Modified keeps its width; Size grows
+// to sizeNeed while the Name column keeps kNameColumnRoom; Name takes the rest. In a list too
+// narrow for that, Modified and then Size give way.
+ColumnWidths FitColumns(int innerWidth, int scrollBarWidth, int sizeNeed);
 
 }  // namespace bivane

@@ -59,6 +59,7 @@ bool TForm1::MenuShortcut(WORD key, TShiftState shift) {
 }
 
 void TForm1::RunMenuItem(MenuItem item) {
+    Active().FollowFocus();
     switch (item) {
         case MenuItem::Copy1:
         case MenuItem::Delete1:

@@ -1,5 +1,8 @@
 #include "controls/controls.h"
 
+#include <vector>
+
+#include "controls/share_rules.h"
 #include "platform/utf.h"
 
 namespace bivane {
@@ -11,6 +14,16 @@ HFONT UiFont() {
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                     DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
     return font;
+}
+
+int TextWidthIn(HWND control, std::string_view text) {
+    WindowDC dc(control);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    ScopedSelect f(dc.get(), font ? font : UiFont());
+    const std::wstring w = Widen(text);
+    SIZE sz{};
+    GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &sz);
+    return sz.cx;
 }
 
 HFONT SmallFont() {
@@ -72,6 +85,8 @@ void Panel::Create(HWND parent, const std::string& caption, int x, int y, int w,
     static const bool registered = [] {
         WNDCLASSW wc{};
         wc.lpfnWndProc = &Panel::Proc;
+        // The caption is centred: a new size moves all of it, so all of it is painted again.
+        wc.style = CS_HREDRAW | CS_VREDRAW;
         wc.hInstance = AppInstance();
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.lpszClassName = L"TPanel";
@@ -144,6 +159,10 @@ LRESULT CALLBACK Panel::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- StatusBar
 
+namespace {
+constexpr int kPanelPadding = 14;  // the panel's edges and a little air on each side
+}  // namespace
+
 void StatusBar::Create(HWND parent, int panels) {
     panels_ = panels;
     hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"",
@@ -153,15 +172,32 @@ void StatusBar::Create(HWND parent, int panels) {
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
 }
 
-void StatusBar::SetPanelWidths(int width) {
+void StatusBar::SetPanelsWidth(int width) {
+    width_ = width;
+    Share();
+}
+
+void StatusBar::Share() {
+    if (width_ <= 0) return;
+    std::vector<int> needs;
+    for (int i = 0; i < panels_; ++i) needs.push_back(TextWidthIn(hwnd_, texts_[i]) + kPanelPadding);
+    const std::vector<int> widths = ShareByNeed(width_, needs);
     int edges[3];
-    for (int i = 0; i < panels_; ++i) edges[i] = width * (i + 1);
+    int edge = 0;
+    for (int i = 0; i < panels_; ++i) edges[i] = edge += widths[static_cast<size_t>(i)];
     SendMessageW(hwnd_, SB_SETPARTS, static_cast<WPARAM>(panels_), reinterpret_cast<LPARAM>(edges));
-    for (int i = 0; i < panels_; ++i) SetText(i, texts_[i]);
+}
+
+int StatusBar::PanelWidth(int panel) const {
+    RECT r{};
+    SendMessageW(hwnd_, SB_GETRECT, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(&r));
+    return r.right - r.left;
 }
 
 void StatusBar::SetText(int panel, const std::string& text) {
+    const bool changed = texts_[panel] != text;
     texts_[panel] = text;
+    if (changed) Share();
     // A leading tab centres the text in its panel.
     const std::wstring w = L"\t" + Widen(text);
     SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(w.c_str()));

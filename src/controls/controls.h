@@ -2,6 +2,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/handles.h"
 #include "platform/win.h"
@@ -11,6 +12,8 @@ namespace bivane {
 HINSTANCE AppInstance();
 // The program's 8-point dialog font ("MS Sans Serif"), shared by every window.
 HFONT UiFont();
+// Width in pixels of text in control's font.
+int TextWidthIn(HWND control, std::string_view text);
 HFONT SmallFont();
 HWND CreateChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,
                  int y, int w, int h, int id = 0, DWORD exStyle = 0);
@@ -46,18 +49,22 @@ private:
     bool bevel_ = false;
 };
 
-// A status bar with three centred panels.
+// A status bar with three centred panels that share its width by what their texts need.
 class StatusBar {
 public:
     void Create(HWND parent, int panels);
     HWND Handle() const { return hwnd_; }
-    void SetPanelWidths(int width);
+    // The width the panels share; every text change shares it again.
+    void SetPanelsWidth(int width);
+    int PanelWidth(int panel) const;
     void SetText(int panel, const std::string& text);
     std::string Text(int panel) const;
 
 private:
     HWND hwnd_ = nullptr;
+    void Share();
     int panels_ = 0;
+    int width_ = 0;
     std::string texts_[3];
 };
 

@@ -1,5 +1,7 @@
 #include "controls/file_list.h"
 
+#include <algorithm>
+
 #include "controls/controls.h"
 #include "platform/utf.h"
 
@@ -103,6 +105,19 @@ int FileListView::TopIndex() const {
 
 int FileListView::VisibleRows() const {
     return static_cast<int>(SendMessageW(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
+}
+
+int FileListView::RowsWithoutHorizontalBar() const {
+    const RECT client = ClientRect(hwnd_);
+    int height = client.bottom;
+    if (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_HSCROLL) height += GetSystemMetrics(SM_CYHSCROLL);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(hwnd_, LVM_GETHEADER, 0, 0));
+    if (header && IsWindowVisible(header)) {
+        RECT h{};
+        GetWindowRect(header, &h);
+        height -= h.bottom - h.top;
+    }
+    return std::max(0, height / RowHeight());
 }
 
 int FileListView::RowHeight() const {

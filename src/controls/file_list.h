@@ -29,6 +29,7 @@ public:
 
     int TopIndex() const;
     int VisibleRows() const;    // fully visible rows
+    int RowsWithoutHorizontalBar() const;  // fully visible rows once no horizontal scroll bar shows
     int RowHeight() const;
     void ScrollRows(int rows);  // positive: down
     void ScrollToTop();

@@ -10,6 +10,7 @@
 #include "fileops/copy_rules.h"
 #include "fileops/progress_dialog.h"
 #include "panes/entry_rules.h"
+#include "panes/shorten_path.h"
 #include "platform/fs.h"
 #include "platform/modal_seam.h"
 #include "platform/removal.h"
@@ -22,6 +23,14 @@ namespace {
 
 char UpperFirst(const std::string& s) {
     return s.empty() ? ' ' : static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
+}
+
+// "(Left) " and the pane's title, its directory shortened to what the label itself can show.
+std::string PaneLine(HWND label, const std::string& side, const Pane& p) {
+    const std::string suffix = SortSuffix(p.order);
+    auto width = [label](std::string_view text) { return TextWidthIn(label, text); };
+    const int room = ClientRect(label).right - width(side) - width(suffix);
+    return side + ShortenPath(p.Directory(), room, width) + suffix;
 }
 
 std::int64_t BarMaxFor(const std::string& sizeText) { return ReadSizeText(sizeText) / kCopyBlockSize + 1; }
@@ -66,8 +75,8 @@ std::optional<RunRequest> TForm1::ConfirmRun(MenuItem sender, Pane& src, Pane& d
     TConfirm& dlg = *Confirm;
     dlg.SetMode(mode);
 
-    dlg.SetText(dlg.FromDesc, std::string(sourceLeft ? "(Left) " : "(Right) ") + src.Title.Caption());
-    dlg.SetText(dlg.ToDesc, std::string(sourceLeft ? "(Right) " : "(Left) ") + dst.Title.Caption());
+    dlg.SetText(dlg.FromDesc, PaneLine(dlg.FromDesc, sourceLeft ? "(Left) " : "(Right) ", src));
+    dlg.SetText(dlg.ToDesc, PaneLine(dlg.ToDesc, sourceLeft ? "(Right) " : "(Left) ", dst));
     const Entry* current = src.Current();
     if (!current) {
         ShowBox(hwnd_, BoxKind::Warning, "TheItem = nil", BoxButtons::Ok);

@@ -23,8 +23,9 @@ void MakeDirectoryCurrent(HWND owner, const Pane& s) {
     ShowBox(owner, BoxKind::Error, "Check disk in drive " + x + "\r" + "\r" + DriveFailedText(x[0]), BoxButtons::Ok);
 }
 
-// The side's first selected entry becomes its current entry.
+// The side's focused entry becomes its current entry; without focus, its first selected one.
 void TakeSelectionAsCurrent(Pane& s) {
+    if (s.FollowFocus()) return;
     const int sel = s.List.FirstSelected();
     if (sel < 0) return;
     s.CurrentItem = sel;

@@ -88,7 +88,8 @@ void Pane::Load(const std::string& dir) {
         s.CurrentItem = s.List.FirstSelected();
         s.CurrentName = s.Entries[static_cast<size_t>(s.CurrentItem)].caption;
     }
-    s.Title.SetCaption(s.Path.Caption());
+    s.order = SortOrder::Name;
+    s.ShowTitle();
     s.Status.SetText(0, DirTotalText(total));
     s.Status.SetText(2, FreeText(DriveFreeBytes(HasDriveLetter(dir) ? dir.substr(0, 2) : dir), loc));
     s.FileCount = files;
@@ -101,9 +102,22 @@ void Pane::UpOneLevel() {
     if (dir.size() > 3) Tree.SetDirectory(DirectoryPart(dir));
 }
 
+void Pane::ShowTitle() {
+    Tree.SetDirLabel(&Path);  // fitted to the tree's width as it is now
+    Title.SetCaption(Path.Caption() + SortSuffix(order));
+}
+
 bool Pane::TreeShown() const { return IsShown(Tree.Handle()); }
 
 void Pane::ToggleTree() { SetVisible(Tree.Handle(), !TreeShown()); }
+
+bool Pane::FollowFocus() {
+    const int focused = Focused();
+    if (focused < 0 || focused >= static_cast<int>(Entries.size())) return false;
+    CurrentItem = focused;
+    CurrentName = Entries[static_cast<size_t>(focused)].caption;
+    return true;
+}
 
 const Entry* Pane::Current() const {
     if (CurrentItem < 0 || CurrentItem >= static_cast<int>(Entries.size())) return nullptr;

@@ -10,6 +10,7 @@
 #include "core/entry.h"
 #include "panes/dir_tree.h"
 #include "panes/drive_combo.h"
+#include "panes/sort_rules.h"
 #include "platform/win.h"
 
 namespace bivane {
@@ -27,8 +28,13 @@ public:
     void ToggleTree();
     // The row the list shows focused, or -1.
     int Focused() const { return List.Focused(); }
+    // The title: the directory shortened to the tree's width, and the order's suffix.
+    void ShowTitle();
     // The entry commands take as current, or null when there is none.
     const Entry* Current() const;
+    // The focused entry becomes the current one (CurrentItem, CurrentName): a key or command
+    // always acts on the row the user sees focused. False when no row is focused.
+    bool FollowFocus();
 
     // State
     std::vector<Entry> Entries;
@@ -38,6 +44,7 @@ public:
     std::int64_t TagCount = 0;
     std::int64_t TagBytes = 0;
     bool SortedByName = true;
+    SortOrder order = SortOrder::Name;  // what the title's suffix says
     bool RenamePending = false;
     std::string OldName;
     std::string EditedName;

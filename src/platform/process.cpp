@@ -1,5 +1,7 @@
 #include "platform/process.h"
 
+#include "core/paths.h"
+
 #include <shellapi.h>
 
 #include <vector>
@@ -33,6 +35,19 @@ bool StartProcess(const std::string& commandLine, DWORD startFlags, WORD show, D
 bool StartProgram(const std::string& path, WORD show) {
     // Quoted, so a path with spaces names this program and nothing after it becomes an argument.
     return StartProcess("\"" + path + "\"", STARTF_USESHOWWINDOW, show, 0, 0);
+}
+
+std::string ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return DirectoryPart(Narrow(path));
 }
 
 bool ShellOpen(HWND owner, const std::string& path, const std::string& directory, int show) {

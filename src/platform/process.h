@@ -18,6 +18,8 @@ bool StartProgram(const std::string& path, WORD show);
 
 // The shell's open operation (the file type's default action) on path, run in directory.
 // No error is shown to the user; false when nothing was started.
+// The folder the running program was started from.
+std::string ProgramFolder();
 bool ShellOpen(HWND owner, const std::string& path, const std::string& directory, int show);
 
 }  // namespace bivane

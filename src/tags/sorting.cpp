@@ -82,7 +82,8 @@ void SortSide(Pane& s, SortOrder order) {
         Reorder(s, SortPermutation(s.Entries, order, PlatformCollation()));
     }
     s.SortedByName = order == SortOrder::Name;
-    s.Title.SetCaption(s.Path.Caption() + SortSuffix(order));
+    s.order = order;
+    s.ShowTitle();
 }
 
 void LocateInSide(Pane& s, std::string name) {

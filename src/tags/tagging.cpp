@@ -41,7 +41,8 @@ void ToggleTag(TForm1& form, Pane& s, int item) {
 void SideChanged(Pane& s, int item) {
     if (s.Reordering || !IsEntry(s, item)) return;
     if (!s.RenamePending) {
-        s.CurrentItem = item;  // CurrentName stays: only the gestures and commands set it
+        // Tag commands report rows they did not focus: the current entry stays the focused one.
+        if (!s.FollowFocus()) s.CurrentItem = item;
         return;
     }
     // The caption a rename set is the report that completes it.
@@ -51,7 +52,7 @@ void SideChanged(Pane& s, int item) {
     SortSide(s, SortOrder::Name);
     LocateInSide(s, s.CurrentName);
     s.SortedByName = true;
-    s.Title.SetCaption(s.Path.Caption());
+    s.ShowTitle();
 }
 
 }  // namespace

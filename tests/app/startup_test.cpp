@@ -1,6 +1,7 @@
 #include "support/form_fixture.h"
 
 #include "core/errors.h"
+#include "core/paths.h"
 #include "fileops/confirm_dialog.h"
 #include "fileops/get_txt_dialog.h"
 #include "fileops/progress_dialog.h"
@@ -71,8 +72,9 @@ class Shell : public FormTest {};
 
 TEST_F(Shell, HelpFileIsFixedAtTheFirstLayout) {
     MakeDir(tmp / "Other");
-    StartIn(tmp.Path());
     const std::string help = tmp.Path() + "\\WBivane.HLP";
+    MakeFile(help, 10);  // a help file there goes to the help viewer
+    StartIn(tmp.Path());
     EXPECT_EQ(form->HelpPath, help);
     form->Guard([&] { Left().Tree.SetDirectory(tmp / "Other"); });
     SetWindowPos(form->Handle(), nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
@@ -80,6 +82,24 @@ TEST_F(Shell, HelpFileIsFixedAtTheFirstLayout) {
     form->MHelpTopics1Click();
     EXPECT_EQ(helpCalls, 1);
     EXPECT_EQ(helpFile, help);
+}
+
+// Without a help file where the program looks, the HTML help beside the program opens.
+TEST_F(Shell, WithoutAHelpFileTheHtmlHelpOpensInTheBrowser) {
+    StartIn(tmp.Path());
+    form->MHelpTopics1Click();
+    EXPECT_EQ(helpCalls, 1);
+    EXPECT_EQ(helpFile, form->HtmlHelpFile());
+    const std::string page = ReadAll(helpFile);
+    EXPECT_NE(page.find("<title>Bivane Help</title>"), std::string::npos);
+    // Every key of the key map is explained, and the pictures it shows are there.
+    for (const char* key : {"Space", "Enter", "F2", "F3", "F7", "F10", "Ctrl+E", "Ctrl+P", "Alt+G", "Alt+T"}) {
+        EXPECT_NE(page.find(std::string("<kbd>") + key + "</kbd>"), std::string::npos) << key;
+    }
+    for (size_t at = page.find("src=\""); at != std::string::npos; at = page.find("src=\"", at + 1)) {
+        const std::string picture = page.substr(at + 5, page.find('"', at + 5) - at - 5);
+        EXPECT_TRUE(Exists(DirectoryPart(helpFile) + "\\" + picture)) << picture;
+    }
 }
 
 TEST_F(Shell, SplashButtonsAndAbout) {

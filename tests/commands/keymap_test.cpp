@@ -475,6 +475,10 @@ TEST_F(KeyMap, OnlyF10AndKeypadPlusAreConsumed) {
 TEST_F(KeyMap, WithoutACurrentEntryTheEntryKeysDoNothing) {
     MakeSides();
     StartSides(L(), R());
+    // No row focused, so none is current.
+    LVITEMW none{};
+    none.stateMask = LVIS_FOCUSED;
+    SendMessageW(Left().List.Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
     Left().CurrentItem = -1;
     const std::string marks = Marks(Left());
     for (WORD key : {VK_RETURN, VK_F2, VK_F3, VK_F4, VK_F9, VK_F10}) Press(key);
@@ -482,6 +486,36 @@ TEST_F(KeyMap, WithoutACurrentEntryTheEntryKeysDoNothing) {
     EXPECT_EQ(Left().Tree.Directory(), L());
     EXPECT_EQ(Right().Tree.Directory(), R());
     EXPECT_TRUE(form->LeftActive);
+}
+
+// Whatever the last key did (moves, tag commands, F10), the next command acts on the row the list
+// shows focused, and Ctrl+E's F10 inserts that row's name.
+TEST_F(KeyMap, TheFocusedEntryIsTheCurrentOneAfterEveryKey) {
+    MakeSides();
+    MakeFile(L() + "\\c.txt", 30);
+    StartSides(L(), R());
+    struct Step {
+        WORD key;
+        TShiftState shift;
+        wchar_t ch;
+    } steps[] = {{VK_END, 0, 0},  {VK_UP, 0, 0},     {'T', 0, L't'}, {VK_UP, 0, 0}, {'I', 0, L'i'},
+                 {VK_F10, 0, 0},  {'U', 0, L'u'},    {VK_F9, 0, 0},  {VK_HOME, 0, 0}, {VK_DOWN, 0, 0},
+                 {VK_DOWN, 0, 0}, {VK_DOWN, 0, 0}};
+    for (const Step& step : steps) {
+        Press(step.key, step.shift, step.ch);
+        ASSERT_GE(Left().Focused(), 0) << step.key;
+        EXPECT_EQ(Left().CurrentItem, Left().Focused()) << step.key;
+        EXPECT_EQ(Left().CurrentName, FocusedCaption(Left())) << step.key;
+    }
+    ASSERT_EQ(FocusedCaption(Left()), "B.txt");  // [parent] <sub> A B C
+    modals.ExpectDialog("TGetTxt", [&](ModalForm& f) {
+        auto& t = static_cast<TGetTxt&>(f);
+        SendMessageW(t.Edit1, WM_SYSKEYDOWN, VK_F10, 1);
+        EXPECT_EQ(t.Text(), " B.txt ");
+        return IDCANCEL;
+    });
+    Press('E', ssCtrl, 5);
+    modals.VerifyDone();
 }
 
 TEST_F(KeyMap, CtrlRRefreshesAndDoesNotRename) {

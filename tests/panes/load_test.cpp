@@ -2,6 +2,8 @@
 
 #include <winioctl.h>
 
+#include "app/layout_rules.h"
+#include "panes/shorten_path.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
 
@@ -119,19 +121,55 @@ TEST_F(Load, LoadingOneSideNeverTouchesTheOther) {
     EXPECT_EQ(Left().Title.Caption(), title);
 }
 
-TEST_F(Load, NameColumnAllowsForTheScrollBar) {
-    for (int i = 0; i < 3; ++i) MakeFile(tmp / ("f" + std::to_string(i)), 1);
-    StartIn(tmp.Path());
-    const RECT r = ChildRect(Left().List.Handle());
-    const int width = r.right - r.left;
-    EXPECT_EQ(Left().List.ColumnWidth(0), width - 4 - 54 - 102);
-    const int rows = Left().List.VisibleRows();
-    for (int i = 3; i < rows + 2; ++i) MakeFile(tmp / ("f" + std::to_string(i)), 1);
-    form->LoadLeftSide();
-    EXPECT_EQ(Left().List.ColumnWidth(0), width - 17 - 54 - 102);
-    EXPECT_EQ(Left().List.ColumnWidth(1), 54);
-    EXPECT_EQ(Left().List.ColumnWidth(2), 102);
-    EXPECT_EQ(Left().List.ColumnWidth(3), 0);
+// At every size, with no, a few and many entries: the columns fill each list's client area
+// exactly (no horizontal scroll bar), both titles are the directory fitted to the tree's width as
+// it is now, and every status text fits its panel.
+TEST_F(Load, TheWindowReadsRightAtEverySize) {
+    MakeDir(tmp / "few");
+    MakeDir(tmp / "many");
+    for (int i = 0; i < 3; ++i) MakeFile(tmp / ("few\\f" + std::to_string(i)), 1);
+    for (int i = 0; i < 200; ++i) MakeFile(tmp / ("many\\f" + std::to_string(i)), 1);
+    MakeSparse(tmp / "many\\Big.iso", 2726297600LL);  // ten digits
+    StartIn(tmp / "few");
+    // The path fits the tree: the first title is not shortened on a width the tree never had.
+    EXPECT_EQ(Left().Title.Caption(), tmp / "few");
+    form->Panel2Click();
+    Right().Tree.SetDirectory(tmp / "many");
+    form->Panel1Click();
+    ASSERT_EQ(Right().Entries.size(), 202u);
+    const SIZE sizes[] = {{550, 345}, {900, 700}, {420, 260}, {1250, 950}, {550, 345}, {330, 220}, {640, 480}};
+    for (const char* dir : {"few", "many", ""}) {
+        form->Guard([&] { Left().Tree.SetDirectory(dir[0] ? tmp / dir : tmp.Path() + "\\..\\.."); });
+        for (const SIZE& size : sizes) {
+            SetWindowPos(form->Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+            PumpMessages();
+            const std::string at = std::string(dir) + " " + std::to_string(size.cx) + "x" + std::to_string(size.cy);
+            for (Pane* p : {&Left(), &Right()}) {
+                const FileListView& list = p->List;
+                EXPECT_FALSE(GetWindowLongPtrW(list.Handle(), GWL_STYLE) & WS_HSCROLL) << at;
+                const int columns = list.ColumnWidth(0) + list.ColumnWidth(1) + list.ColumnWidth(2);
+                EXPECT_EQ(columns, ClientRect(list.Handle()).right)
+                    << at << (p == &Left() ? " left " : " right ") << list.Count() << " rows, " << list.VisibleRows() << " visible";
+                const RECT tree = ClientRect(p->Tree.Handle());
+                EXPECT_EQ(p->Title.Caption(), ShortenPath(p->Directory(), tree.right, [&](std::string_view t) {
+                              return TextWidthIn(p->Tree.Handle(), t);
+                          })) << at;
+                // Each status text whole, whenever the bar has room for all three.
+                int needs = 0, room = 0;
+                for (int i = 0; i < 3; ++i) {
+                    needs += TextWidthIn(p->Status.Handle(), p->Status.Text(i)) + 14;
+                    room += p->Status.PanelWidth(i);
+                }
+                for (int i = 0; i < 3 && needs <= room; ++i) {
+                    EXPECT_GE(p->Status.PanelWidth(i), TextWidthIn(p->Status.Handle(), p->Status.Text(i))) << at << " " << i;
+                }
+            }
+            // The ten-digit size reads whole whenever the Name column keeps its room.
+            if (size.cx >= 550) {
+                EXPECT_GE(Right().List.ColumnWidth(1), TextWidthIn(Right().List.Handle(), "2726297600")) << at;
+            }
+        }
+    }
 }
 
 }  // namespace bivane::test

@@ -16,15 +16,6 @@ namespace {
 
 constexpr std::int64_t kHuge = 4831838208;  // 4.5 GiB
 
-void MakeSparse(const std::string& path, std::int64_t size) {
-    AutoCloseHandle f(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(static_cast<bool>(f));
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    ASSERT_TRUE(SetFilePointerEx(f.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(f.get()));
-}
-
 std::string TrashFolder() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (!xdg || !*xdg) return {};

@@ -1,4 +1,8 @@
 #include "app/layout_rules.h"
+#include "controls/share_rules.h"
+
+#include <algorithm>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -13,7 +17,6 @@ TEST(Layout, ClientOf542GivesTheDocumentedTwoPaneGeometry) {
     EXPECT_EQ(l.list[1].x, 273);
     EXPECT_EQ(l.list[0].y, 21 + 17 + 3);
     EXPECT_EQ(l.list[1].h, 311 - 21 - 17 - 19 - 2);
-    EXPECT_EQ(l.statusPanelWidth, 87);
     EXPECT_EQ(l.status[1].x, 273);
     EXPECT_EQ(l.status[0].y, 311 - 19);
     // Trees: 178 wide; left one over the right half, right one ending 4 short of the right list.
@@ -60,7 +63,41 @@ TEST(Layout, TallWindowOnlyGrowsListsAndTrees) {
     EXPECT_EQ(b.status[1].y - a.status[1].y, 600);
 }
 
-TEST(Layout, NameColumnLeavesRoomForScrollBar) {
-    EXPECT_EQ(NameColumnWidth(269, false), 269 - 4 - 54 - 102);
-    EXPECT_EQ(NameColumnWidth(269, true), 269 - 17 - 54 - 102);
+// The columns never add up to more than the room, so no horizontal scroll bar ever shows.
+TEST(Layout, ColumnsFillTheRoomLeftOfTheScrollBar) {
+    struct Case {
+        int inner, scrollBar, sizeNeed;
+        ColumnWidths want;
+    } cases[] = {
+        {267, 0, 40, {111, 54, 102}},    // the default list, no scroll bar, short sizes
+        {267, 16, 40, {95, 54, 102}},    // with the scroll bar
+        {267, 16, 72, {77, 72, 102}},    // ten-digit sizes: the Size column grows, Name gives the room
+        {267, 16, 200, {60, 89, 102}},   // the Name column keeps its room
+        {200, 16, 72, {28, 54, 102}},    // no room to grow: Size keeps its width
+        {150, 16, 40, {0, 54, 80}},      // too narrow: Modified gives way
+        {40, 16, 40, {0, 24, 0}},        // then Size
+        {10, 16, 40, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        const ColumnWidths w = FitColumns(c.inner, c.scrollBar, c.sizeNeed);
+        EXPECT_EQ(w.name, c.want.name) << c.inner << " " << c.scrollBar << " " << c.sizeNeed;
+        EXPECT_EQ(w.size, c.want.size) << c.inner << " " << c.scrollBar << " " << c.sizeNeed;
+        EXPECT_EQ(w.modified, c.want.modified) << c.inner << " " << c.scrollBar << " " << c.sizeNeed;
+        EXPECT_LE(w.name + w.size + w.modified, std::max(0, c.inner - c.scrollBar));
+    }
+}
+
+// Status panels: each its need and an equal share of what is left, or shares by need.
+TEST(Layout, StatusPanelsShareTheBarByNeed) {
+    struct Case {
+        int width;
+        std::vector<int> needs, want;
+    } cases[] = {
+        {261, {60, 50, 100}, {77, 67, 117}},
+        {262, {60, 50, 100}, {77, 67, 118}},   // the remainder goes to the last
+        {105, {60, 50, 100}, {30, 25, 50}},    // too narrow: in proportion
+        {100, {0, 0, 0}, {33, 33, 34}},
+        {0, {60, 50, 100}, {0, 0, 0}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ShareByNeed(c.width, c.needs), c.want) << c.width;
 }

@@ -48,6 +48,15 @@ void MakeFile(const std::string& path, std::int64_t size, const SYSTEMTIME* loca
     }
 }
 
+void MakeSparse(const std::string& path, std::int64_t size) {
+    AutoCloseHandle f(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(static_cast<bool>(f));
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    ASSERT_TRUE(SetFilePointerEx(f.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(f.get()));
+}
+
 void SetAttributes(const std::string& path, DWORD attributes) {
     SetFileAttributesW(Widen(path).c_str(), attributes);
 }
@@ -172,6 +181,10 @@ void FormTest::StartIn(const std::string& dir) {
         ++helpCalls;
         helpFile = file;
         EXPECT_EQ(context, 2);
+    };
+    form->HelpBrowser = [this](const std::string& file) {
+        ++helpCalls;
+        helpFile = file;
     };
     form->Show();
     PumpMessages();

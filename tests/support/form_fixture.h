@@ -32,6 +32,8 @@ private:
 void MakeDir(const std::string& path);
 // Writes size bytes (a repeating pattern) and, when given, sets the last-write time (local time).
 void MakeFile(const std::string& path, std::int64_t size, const SYSTEMTIME* localWrite = nullptr);
+// A file of size bytes that holds nothing (sparse on the host): big sizes at no cost.
+void MakeSparse(const std::string& path, std::int64_t size);
 void SetAttributes(const std::string& path, DWORD attributes);
 std::string ReadAll(const std::string& path);
 bool Exists(const std::string& path);

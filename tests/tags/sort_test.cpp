@@ -183,6 +183,7 @@ TEST_F(SortOrders, HeaderClicksChooseTheOrderAndLocateTheCurrentEntry) {
     const int c = IndexOfCaption(L, "C.doc");
     L.List.ClearSelection();
     L.List.SetSelected(c, true);
+    L.List.SetFocused(c);  // as a click would
     ClickHeader(LeftList(), 3);
     EXPECT_EQ(Captions(L), before);
     EXPECT_EQ(Title(), Path() + "   [by size]");

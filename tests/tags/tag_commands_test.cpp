@@ -171,6 +171,8 @@ TEST_F(TagCommands, AdvanceScrollsWhenTheNextEntryReachesTheLastVisibleRow) {
     EXPECT_TRUE(L.List.IsFocused(9));
 }
 
+// The current entry is the focused one: a report of another row (a selection, a tag) leaves it,
+// a focus move takes it along, name and all.
 TEST_F(TagCommands, ListReportsMoveTheCurrentEntryUnlessARenameIsPending) {
     MakeFile(tmp / "a.txt", 1);
     MakeFile(tmp / "b.txt", 1);
@@ -184,8 +186,11 @@ TEST_F(TagCommands, ListReportsMoveTheCurrentEntryUnlessARenameIsPending) {
     it.stateMask = LVIS_SELECTED;
     it.state = LVIS_SELECTED;
     SendMessageW(L.List.Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(b), reinterpret_cast<LPARAM>(&it));
+    EXPECT_EQ(L.CurrentItem, L.Focused());
+    EXPECT_EQ(L.CurrentName, name);
+    L.List.SetFocused(b);
     EXPECT_EQ(L.CurrentItem, b);
-    EXPECT_EQ(L.CurrentName, name);  // a plain report leaves the name alone
+    EXPECT_EQ(L.CurrentName, "B.txt");
 
     // A report while a rename is pending, with no edited name: it only ends the rename.
     L.RenamePending = true;
@@ -195,9 +200,9 @@ TEST_F(TagCommands, ListReportsMoveTheCurrentEntryUnlessARenameIsPending) {
     EXPECT_EQ(L.CurrentItem, b);
     SendMessageW(L.List.Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&it));
     EXPECT_EQ(L.CurrentItem, b) << "no change of state, no report";
-    it.state = 0;
-    SendMessageW(L.List.Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&it));
+    L.List.SetFocused(c);
     EXPECT_EQ(L.CurrentItem, c);
+    EXPECT_EQ(L.CurrentName, "C.txt");
 
     // The right list reports to the right side only.
     form->SetSide2Active();
@@ -205,7 +210,7 @@ TEST_F(TagCommands, ListReportsMoveTheCurrentEntryUnlessARenameIsPending) {
     ASSERT_FALSE(R.Entries.empty());
     const int leftBefore = L.CurrentItem;
     it.state = LVIS_SELECTED;
-    SendMessageW(R.List.Handle(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&it));
+    R.List.SetFocused(2);
     EXPECT_EQ(R.CurrentItem, 2);
     EXPECT_EQ(L.CurrentItem, leftBefore);
 }
