@@ -6,6 +6,7 @@ add_compile_options(-Wall -Wextra)
 file(GLOB_RECURSE BIVANE_WIN_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/src/*.cpp)
 list(REMOVE_ITEM BIVANE_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+list(FILTER BIVANE_WIN_SOURCES EXCLUDE REGEX "/src/viewer/")  # a program of its own: cmake/viewer.cmake
 
 add_library(bivane_core STATIC ${BIVANE_WIN_SOURCES})
 target_include_directories(bivane_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -115,3 +116,5 @@ target_link_options(peek PRIVATE -municode -static)
 add_test(NAME e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.sh ${CMAKE_BINARY_DIR})
 # Its own display and x11 prefix; one at a time, and a hung dialog ends in a failure.
 set_tests_properties(e2e PROPERTIES TIMEOUT 400 RUN_SERIAL TRUE)
+
+include(${CMAKE_SOURCE_DIR}/cmake/viewer.cmake)

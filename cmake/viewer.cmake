@@ -1,0 +1,23 @@
+# BVLIST.EXE, the file viewer shipped beside bivane.exe (built as bvlist.exe), its tests under
+# Wine, its benchmark, and the release zip's test. Included by cmake/windows.cmake.
+file(GLOB BVLIST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/viewer/*.cpp)
+list(REMOVE_ITEM BVLIST_SOURCES ${CMAKE_SOURCE_DIR}/src/viewer/main.cpp)
+add_library(bvlist_core STATIC ${BVLIST_SOURCES})
+target_link_libraries(bvlist_core PUBLIC bivane_core)
+
+add_executable(bvlist WIN32 src/viewer/main.cpp resources/bvlist.rc)
+target_link_libraries(bvlist PRIVATE bvlist_core)
+target_link_options(bvlist PRIVATE -municode)
+# Bivane's S key starts the viewer beside it: building the one builds the other.
+add_dependencies(bivane bvlist)
+
+bivane_win_test(viewer_tests tests/viewer/viewer_test.cpp)
+target_link_libraries(viewer_tests PRIVATE bvlist_core)
+
+bivane_bench(viewer_bench ${CMAKE_BINARY_DIR}/bench-smoke 1 1)
+target_link_libraries(viewer_bench PRIVATE bvlist_core)
+
+# The release: scripts/package.sh zips this build's programs; the zip is unpacked into an empty
+# folder and Bivane, started there, shows a file in the viewer (S).
+add_test(NAME release COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/release_test.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(release PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)

@@ -1,0 +1,51 @@
+#include "viewer/command_rules.h"
+
+#include <vector>
+
+namespace bivane::viewer {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+std::string_view CommandTail(std::string_view commandLine) {
+    std::size_t i = 0;
+    if (!commandLine.empty() && commandLine[0] == '"') {
+        const std::size_t close = commandLine.find('"', 1);
+        i = close == std::string_view::npos ? commandLine.size() : close + 1;
+    } else {
+        while (i < commandLine.size() && !IsBlank(commandLine[i])) ++i;
+    }
+    return Trim(commandLine.substr(i));
+}
+
+std::string FileFromTail(std::string_view tail, const std::function<bool(const std::string&)>& isFile) {
+    tail = Trim(tail);
+    if (!tail.empty() && tail[0] == '"') {
+        const std::size_t close = tail.find('"', 1);
+        return std::string(tail.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+    }
+    const std::string whole(tail);
+    if (whole.empty() || isFile(whole)) return whole;
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < tail.size();) {
+        while (i < tail.size() && IsBlank(tail[i])) ++i;
+        const std::size_t start = i;
+        while (i < tail.size() && !IsBlank(tail[i])) ++i;
+        if (i > start) words.emplace_back(tail.substr(start, i - start));
+    }
+    for (const std::string& w : words) {
+        if (!isFile(w)) return whole;
+    }
+    return words.front();
+}
+
+}  // namespace bivane::viewer

@@ -1,0 +1,84 @@
+#include "viewer/file_source.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/fs.h"
+#include "platform/utf.h"
+
+namespace bivane::viewer {
+
+namespace {
+
+std::string SystemMessage(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring s = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(code) + L".";
+    if (text) LocalFree(text);
+    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' ')) s.pop_back();
+    return Narrow(s);
+}
+
+[[noreturn]] void Fail(const std::string& path, const std::string& why) {
+    throw OpenError{"Cannot open \"" + path + "\":\n" + why};
+}
+
+}  // namespace
+
+FileSource::FileSource(const std::string& path) {
+    // A \\?\ path is taken as it is; others reach the exact name (trailing dots and spaces kept).
+    const std::wstring wide = path.rfind("\\\\?\\", 0) == 0 ? Widen(path) : ExactPath(path);
+    // Looked at before opening: opening a FIFO for reading would wait for a writer for ever.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) Fail(path, SystemMessage(GetLastError()));
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(path, "It is a folder, not a file.");
+    file_.reset(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) Fail(path, SystemMessage(GetLastError()));
+    if (GetFileType(file_.get()) != FILE_TYPE_DISK) Fail(path, "It is not a file on a disk.");
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file_.get(), &size)) Fail(path, SystemMessage(GetLastError()));
+    size_ = size.QuadPart;
+}
+
+const FileSource::Block& FileSource::Load(std::int64_t index) {
+    ++clock_;
+    for (Block& b : blocks_) {
+        if (b.index == index) {
+            b.used = clock_;
+            return b;
+        }
+    }
+    Block& b = *std::min_element(blocks_.begin(), blocks_.end(),
+                                 [](const Block& x, const Block& y) { return x.used < y.used; });
+    b.index = index;
+    b.used = clock_;
+    b.bytes.resize(kBlock);
+    OVERLAPPED at{};
+    const auto offset = static_cast<std::uint64_t>(index) * kBlock;
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!ReadFile(file_.get(), b.bytes.data(), static_cast<DWORD>(kBlock), &got, &at)) got = 0;
+    b.bytes.resize(got);
+    return b;
+}
+
+std::size_t FileSource::Read(std::int64_t offset, void* buffer, std::size_t count) {
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    while (done < count && offset + static_cast<std::int64_t>(done) < size_) {
+        const std::int64_t at = offset + static_cast<std::int64_t>(done);
+        const Block& b = Load(at / static_cast<std::int64_t>(kBlock));
+        const auto rel = static_cast<std::size_t>(at % static_cast<std::int64_t>(kBlock));
+        if (rel >= b.bytes.size()) break;  // the file is shorter now, or unreadable here
+        const std::size_t n = std::min(count - done, b.bytes.size() - rel);
+        std::memcpy(out + done, b.bytes.data() + rel, n);
+        done += n;
+    }
+    return done;
+}
+
+}  // namespace bivane::viewer
