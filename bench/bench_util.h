@@ -13,6 +13,8 @@
 #include "platform/utf.h"
 #include "platform/win.h"
 
+#include <psapi.h>  // after windows.h, which it needs
+
 namespace bivane::bench {
 
 inline double Seconds(const std::function<void()>& fn) {
@@ -22,6 +24,16 @@ inline double Seconds(const std::function<void()>& fn) {
     fn();
     QueryPerformanceCounter(&b);
     return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// The process's private bytes.
+inline double PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+    // Wine leaves PrivateUsage at 0 and reports its private bytes as PagefileUsage, which Windows
+    // keeps equal to PrivateUsage.
+    return static_cast<double>(std::max(pmc.PrivateUsage, pmc.PagefileUsage));
 }
 
 inline double Median(int runs, const std::function<void()>& fn) {

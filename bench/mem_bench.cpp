@@ -5,23 +5,8 @@
 #include "bench/bench_util.h"
 #include "platform/fs.h"
 
-#include <psapi.h>  // after windows.h, which it needs
-
 using namespace bivane;
 using namespace bivane::bench;
-
-namespace {
-
-double PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    // Wine leaves PrivateUsage at 0 and reports its private bytes as PagefileUsage, which Windows
-    // keeps equal to PrivateUsage.
-    return static_cast<double>(std::max(pmc.PrivateUsage, pmc.PagefileUsage));
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) {

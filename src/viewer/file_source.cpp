@@ -10,7 +10,16 @@ namespace bivane::viewer {
 
 namespace {
 
+// The usual reasons in words of the viewer's own; the system's text for the rest.
 std::string SystemMessage(DWORD code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return "The file does not exist: it may have been moved or deleted.";
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return "Another program has the file open and does not let others read it.";
+        case ERROR_ACCESS_DENIED: return "You are not allowed to read the file.";
+        default: break;
+    }
     wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -63,6 +72,17 @@ const FileSource::Block& FileSource::Load(std::int64_t index) {
     DWORD got = 0;
     if (!ReadFile(file_.get(), b.bytes.data(), static_cast<DWORD>(kBlock), &got, &at)) got = 0;
     b.bytes.resize(got);
+    // Short of the size known: the file shrank (or cannot be read here). Take its new size, and
+    // forget what was read before, which may be gone too.
+    if (static_cast<std::int64_t>(offset + got) < size_ && got < kBlock) {
+        LARGE_INTEGER now{};
+        if (GetFileSizeEx(file_.get(), &now) && now.QuadPart < size_) {
+            size_ = now.QuadPart;
+            for (Block& other : blocks_) {
+                if (&other != &b) other.index = -1;
+            }
+        }
+    }
     return b;
 }
 

@@ -119,6 +119,7 @@ ViewerWindow::ViewerWindow(std::string path, std::unique_ptr<FileSource> src)
     const std::size_t n = src_->Read(0, head, sizeof head);
     detected_ = Detect(head, n);
     hex_ = detected_.binary;
+    knownSize_ = src_->Size();
     top_ = hex_ ? 0 : detected_.bom;
     // A fixed font of the size Bivane's lists use.
     font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -134,7 +135,8 @@ ViewerWindow::~ViewerWindow() {
 
 bool ViewerWindow::Create(int show) {
     static const bool registered = [] {
-        WNDCLASSEXW wc{sizeof wc};
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
         wc.lpfnWndProc = Proc;
         wc.hInstance = AppInstance();
         wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
@@ -256,7 +258,9 @@ LRESULT ViewerWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
                 case SB_BOTTOM: ScrollTo(LastTop()); break;
                 case SB_THUMBTRACK:
                 case SB_THUMBPOSITION: {
-                    SCROLLINFO si{sizeof si, SIF_TRACKPOS | SIF_RANGE};
+                    SCROLLINFO si{};
+                    si.cbSize = sizeof si;
+                    si.fMask = SIF_TRACKPOS | SIF_RANGE;
                     GetScrollInfo(hwnd_, SB_VERT, &si);
                     const double at = si.nMax > 0 ? static_cast<double>(si.nTrackPos) / si.nMax : 0;
                     ScrollTo(RowStartAt(static_cast<std::int64_t>(at * static_cast<double>(src_->Size()))));
@@ -377,6 +381,7 @@ int ViewerWindow::ColumnsOnPage() const { return std::max(8, static_cast<int>(Te
 bool ViewerWindow::FindBarShown() const { return findEdit_ && IsShown(findEdit_); }
 
 const std::vector<DisplayLine>& ViewerWindow::Page() {
+    CheckSize();
     if (pageValid_) return page_;
     page_.clear();
     const int rows = RowsOnPage();
@@ -406,7 +411,20 @@ const std::vector<DisplayLine>& ViewerWindow::Page() {
     return page_;
 }
 
+// A file that shrank while shown: what was worked out from its old size goes.
+void ViewerWindow::CheckSize() {
+    if (src_->Size() == knownSize_) return;
+    knownSize_ = src_->Size();
+    lastTop_ = -1;
+    pageValid_ = false;
+    sel_ = {};
+    if (top_ >= knownSize_) top_ = RowStartAt(knownSize_);
+    UpdateStatus();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 std::int64_t ViewerWindow::LastTop() {
+    CheckSize();
     if (lastTop_ >= 0) return lastTop_;
     const std::int64_t size = src_->Size();
     const int rows = RowsOnPage();
@@ -470,7 +488,9 @@ void ViewerWindow::UpdateStatus() {
     if (!search_.active) mode_ = hex_ ? "Hex" : wrap_ ? "Text, wrapped" : "Text, not wrapped";
     set(kMode, mode_);
     // The scroll bar in 10,000 steps: positions of a 5 GB file do not fit its 32-bit range.
-    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_POS | SIF_PAGE};
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
     si.nMax = 10000;
     si.nPage = size > 0 ? static_cast<UINT>(std::max<std::int64_t>(1, (bottom - top_) * 10000 / size)) : 10001;
     si.nPos = size > 0 ? static_cast<int>(static_cast<double>(top_) / static_cast<double>(size) * 10000) : 0;

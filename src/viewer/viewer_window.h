@@ -53,6 +53,7 @@ private:
     int ColumnsOnPage() const;
     const std::vector<DisplayLine>& Page();
     std::int64_t LastTop();
+    void CheckSize();
     std::int64_t RowStartAt(std::int64_t pos);  // the row that shows pos
     void ScrollTo(std::int64_t top);
     void LinesDown(int n);
@@ -83,6 +84,7 @@ private:
     std::vector<DisplayLine> page_;
     bool pageValid_ = false;
     std::int64_t lastTop_ = -1;
+    std::int64_t knownSize_ = 0;
 
     Match sel_;
     std::int64_t anchor_ = -1;
