@@ -17,7 +17,7 @@ const wchar_t kClass[] = L"BvlistWindow";
 constexpr UINT kSearchStep = WM_APP + 1;
 constexpr int kWheelLines = 3;
 constexpr std::size_t kMaxCopy = 16 << 20;  // the clipboard takes at most this much of a selection
-enum StatusParts { kOffset, kPercent, kEncoding, kSize, kMode, kParts };
+enum StatusParts { kOffset, kPercent, kEncoding, kSize, kMode };
 
 std::string NameOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
@@ -146,12 +146,16 @@ bool ViewerWindow::Create(int show) {
     }();
     if (!registered) return false;
     const std::wstring title = Widen("BVLIST - " + NameOf(path_));
-    hwnd_ = CreateWindowExW(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_CLIPCHILDREN,
+    hwnd_ = CreateWindowExW(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             CW_USEDEFAULT, CW_USEDEFAULT, 760, 560, nullptr, nullptr, AppInstance(), this);
     if (!hwnd_) return false;
     status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
                               nullptr, AppInstance(), nullptr);
     SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
+    // A scroll bar control of its own: changing the window's own scroll bar repaints the whole
+    // frame, which under Wine costs more than the page.
+    scroll_ = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0, 0, 0, hwnd_, nullptr,
+                              AppInstance(), nullptr);
     findLabel_ = CreateChild(hwnd_, L"STATIC", "Find:", SS_RIGHT | SS_CENTERIMAGE, 0, 0, 0, 0);
     findEdit_ = CreateChild(hwnd_, L"EDIT", "", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 0, 0, 0, 0);
     SetWindowSubclass(findEdit_, FindEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -227,8 +231,10 @@ LRESULT ViewerWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             SendMessageW(status_, SB_SETPARTS, kParts, reinterpret_cast<LPARAM>(parts));
             const RECT s = ChildRect(status_);
             const int barH = lineH_ + 10;
+            const int scrollW = GetSystemMetrics(SM_CXVSCROLL);
+            MoveTo(scroll_, w - scrollW, 0, scrollW, s.top);
             MoveTo(findLabel_, 0, s.top - barH, 48, barH);
-            MoveTo(findEdit_, 52, s.top - barH + 2, std::max(w - 60, 10), barH - 4);
+            MoveTo(findEdit_, 52, s.top - barH + 2, std::max(w - 60 - scrollW, 10), barH - 4);
             Changed(true);
             return 0;
         }
@@ -261,7 +267,7 @@ LRESULT ViewerWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
                     SCROLLINFO si{};
                     si.cbSize = sizeof si;
                     si.fMask = SIF_TRACKPOS | SIF_RANGE;
-                    GetScrollInfo(hwnd_, SB_VERT, &si);
+                    GetScrollInfo(scroll_, SB_CTL, &si);
                     const double at = si.nMax > 0 ? static_cast<double>(si.nTrackPos) / si.nMax : 0;
                     ScrollTo(RowStartAt(static_cast<std::int64_t>(at * static_cast<double>(src_->Size()))));
                     break;
@@ -367,6 +373,7 @@ TextLayout ViewerWindow::Layout() const {
 
 RECT ViewerWindow::TextArea() const {
     RECT r = ClientRect(hwnd_);
+    r.right = ChildRect(scroll_).left;
     r.bottom = ChildRect(FindBarShown() ? findLabel_ : status_).top;
     return r;
 }
@@ -474,19 +481,17 @@ void ViewerWindow::Changed(bool layout) {
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
+// Only what changed is sent: under Wine each status text and scroll bar change costs about a
+// millisecond, more than laying out and painting a page.
 void ViewerWindow::UpdateStatus() {
     const std::vector<DisplayLine>& page = Page();
     const std::int64_t size = src_->Size();
     const std::int64_t bottom = page.empty() ? top_ : page.back().next;
-    const auto set = [&](int part, const std::string& text) {
-        SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Widen(text).c_str()));
-    };
-    set(kOffset, "Offset " + std::to_string(top_));
-    set(kPercent, std::to_string(Percent(bottom, size)) + "%");
-    set(kEncoding, EncodingName(detected_.encoding, detected_.bom, codePage_));
-    set(kSize, std::to_string(size) + " bytes");
     if (!search_.active) mode_ = hex_ ? "Hex" : wrap_ ? "Text, wrapped" : "Text, not wrapped";
-    set(kMode, mode_);
+    const std::string texts[kParts] = {"Offset " + std::to_string(top_), std::to_string(Percent(bottom, size)) + "%",
+                                       EncodingName(detected_.encoding, detected_.bom, codePage_),
+                                       std::to_string(size) + " bytes", mode_};
+    for (int part = 0; part < kParts; ++part) SetStatusPart(part, texts[part]);
     // The scroll bar in 10,000 steps: positions of a 5 GB file do not fit its 32-bit range.
     SCROLLINFO si{};
     si.cbSize = sizeof si;
@@ -494,12 +499,21 @@ void ViewerWindow::UpdateStatus() {
     si.nMax = 10000;
     si.nPage = size > 0 ? static_cast<UINT>(std::max<std::int64_t>(1, (bottom - top_) * 10000 / size)) : 10001;
     si.nPos = size > 0 ? static_cast<int>(static_cast<double>(top_) / static_cast<double>(size) * 10000) : 0;
-    SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+    if (si.nPage != scrollShown_.nPage || si.nPos != scrollShown_.nPos) {
+        scrollShown_ = si;
+        SetScrollInfo(scroll_, SB_CTL, &si, TRUE);
+    }
+}
+
+void ViewerWindow::SetStatusPart(int part, const std::string& text) {
+    if (statusShown_[part] == text) return;
+    statusShown_[part] = text;
+    SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Widen(text).c_str()));
 }
 
 void ViewerWindow::SetModeText(const std::string& text) {
     mode_ = text;
-    SendMessageW(status_, SB_SETTEXTW, kMode, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+    SetStatusPart(kMode, text);
 }
 
 std::string ViewerWindow::StatusPart(int part) const {

@@ -61,6 +61,7 @@ private:
     void Changed(bool layout);  // layout: the rows themselves change, not only the top
     void UpdateStatus();
     void SetModeText(const std::string& text);
+    void SetStatusPart(int part, const std::string& text);
 
     void ShowFindBar(bool show);
     void StartSearch(bool forward);
@@ -69,7 +70,7 @@ private:
     std::int64_t HitTest(int x, int y);
     void CopySelection();
 
-    HWND hwnd_ = nullptr, status_ = nullptr, findLabel_ = nullptr, findEdit_ = nullptr;
+    HWND hwnd_ = nullptr, status_ = nullptr, scroll_ = nullptr, findLabel_ = nullptr, findEdit_ = nullptr;
     std::string path_;
     std::unique_ptr<FileSource> src_;
     Detected detected_;
@@ -89,6 +90,9 @@ private:
     Match sel_;
     std::int64_t anchor_ = -1;
     std::string mode_;  // the status line's last part: the mode, or what a search found
+    static constexpr int kParts = 5;
+    std::string statusShown_[kParts];
+    SCROLLINFO scrollShown_{};
 
     struct Search {
         bool active = false;
