@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The release as a user gets it: scripts/package.sh zips this build's programs, the zip is
+# unpacked into an empty folder, and bivane.exe started from there (on a private virtual display)
+# shows a text file in the viewer when S is pressed: a window "BVLIST - <name>" of the BVLIST.EXE
+# that came in the zip. Both are then closed by their keys.
+#   release_test.sh <builddir>
+# Every wait has a deadline; every process started here is ended by its pid on the way out.
+set -uo pipefail
+
+[ $# -eq 1 ] || { echo "usage: $0 <builddir>" >&2; exit 2; }
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "$1" && pwd)
+
+# shellcheck source=../../scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
+work=
+bivane_pid=
+finish() {
+    if [ -n "$bivane_pid" ] && kill -0 "$bivane_pid" 2>/dev/null; then
+        kill "$bivane_pid" 2>/dev/null
+        wait "$bivane_pid" 2>/dev/null
+    fi
+    "$root/scripts/wine-prefix.sh" cleanup "$build" x11 >/dev/null 2>&1 || true
+    stop_private_display
+    [ -n "$work" ] && rm -rf "$work"
+}
+trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+fail() { echo "FAIL: $*"; [ -f "$work/wine.log" ] && sed 's/^/    /' "$work/wine.log"; exit 1; }
+# wait_window <title>: the X id of the visible window with exactly that title, within 30 s.
+wait_window() {
+    local id deadline=$((SECONDS + 30))
+    while ((SECONDS < deadline)); do
+        id=$(timeout 5 xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.25
+    done
+    return 1
+}
+window_gone() {  # window_gone <title>: within 15 s
+    local deadline=$((SECONDS + 15))
+    while ((SECONDS < deadline)); do
+        timeout 5 xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.25
+    done
+    return 1
+}
+
+work=$(mktemp -d "$build/release-XXXXXX")
+zip=$("$root/scripts/package.sh" --from "$build" --out "$work/dist") || fail "package.sh failed"
+version=$(sed -n 's/^#define BIVANE_VERSION_TEXT "\([0-9.]*\)"$/\1/p' "$root/resources/version.h")
+[ "$(basename "$zip")" = "bivane-$version-win64.zip" ] || fail "the zip is called $(basename "$zip")"
+mkdir "$work/unpacked"
+unzip -q "$zip" -d "$work/unpacked" || fail "the zip does not unpack"
+app=$work/unpacked/bivane-$version
+for f in bivane.exe BVLIST.EXE README.md LICENSE; do
+    [ -f "$app/$f" ] || fail "$f is not in the zip"
+done
+mkdir "$work/files"
+printf 'Hello from the release.\r\n' >"$work/files/note.txt"
+
+start_private_display "$build/home-x11" || fail "no virtual display"
+timeout 300 "$root/scripts/wine-prefix.sh" setup "$build" x11 || fail "no Wine prefix"
+# shellcheck source=../../scripts/wine-env.sh
+source "$root/scripts/wine-env.sh" "$build" x11
+(cd "$work/files" && exec wine "$app/bivane.exe") </dev/null >"$work/wine.log" 2>&1 &
+bivane_pid=$!
+main=$(wait_window 'Bivane for Win95') || fail "Bivane's window did not appear"
+timeout 5 xdotool windowfocus --sync "$main" >/dev/null 2>&1
+
+# The list starts at its first row ([parent]); the file is the next one.
+viewer=
+for _ in 1 2 3; do
+    xdotool key --delay 100 Home Down s
+    viewer=$(wait_window 'BVLIST - note.txt') && break
+done
+[ -n "$viewer" ] || fail "no viewer window titled \"BVLIST - note.txt\" after S"
+# The viewer that runs is the one from the zip (Wine maps the program's file), not one found elsewhere.
+viewer_pid=$(xdotool getwindowpid "$viewer" 2>/dev/null)
+grep -qF "$app/BVLIST.EXE" "/proc/$viewer_pid/maps" 2>/dev/null \
+    || fail "the viewer is not the zip's: $(grep -i 'bvlist' "/proc/$viewer_pid/maps" | head -n 1)"
+
+xdotool windowfocus --sync "$viewer" key Escape
+window_gone 'BVLIST - note.txt' || fail "Escape did not close the viewer"
+timeout 5 xdotool windowfocus --sync "$main" >/dev/null 2>&1
+xdotool key --delay 100 q
+wait_window 'Information' >/dev/null || fail "Q did not ask to close Bivane"
+xdotool key Return
+for _ in $(seq 60); do kill -0 "$bivane_pid" 2>/dev/null || break; sleep 0.25; done
+kill -0 "$bivane_pid" 2>/dev/null && fail "Bivane did not end"
+wait "$bivane_pid" 2>/dev/null
+bivane_pid=
+echo "release: the unpacked zip's bivane.exe showed note.txt in its BVLIST.EXE; both closed"
