@@ -3,7 +3,7 @@
 # benchmark folders on the host, runs every benchmark under the headless Wine prefix and prints
 # one markdown table: each case's value, the reference measured in the same run, their ratio,
 # the target and whether it was met.
-#   scripts/bench.sh [load|sort|tag|compare|memory|copy|startup ...]   (all of them by default)
+#   scripts/bench.sh [load|sort|tag|compare|memory|copy|startup|viewer ...]   (all of them by default)
 # Folders are made once under build/win/bench-data (a "<folder>.complete" marker beside each) and
 # reused; delete that folder to make them again. They are made here and not inside Wine, where
 # every new file name is looked up in its whole folder ignoring case: making 100,000 files there
@@ -17,7 +17,7 @@ cd "$root"
 build=build/win
 data=$root/$build/bench-data
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(load sort tag compare memory copy startup)
+[ ${#cases[@]} -gt 0 ] || cases=(load sort tag compare memory copy startup viewer)
 wants() { [[ " ${cases[*]} " == *" $1 "* ]]; }
 
 echo "== build" >&2
@@ -93,6 +93,10 @@ if wants startup; then
     folder files100 100 --seed 7
     run startup_bench "$(winpath "$root/$build/bivane.exe")" "$(winpath "$root/$build/bare_window.exe")" \
         "$(winpath "$data/files100")" 5
+fi
+if wants viewer; then
+    # It makes its files itself (a 100 MB text file, a 5 GB sparse file, a 1 KB file) on first use.
+    run viewer_bench "$(winpath "$data")" 100 5120
 fi
 
 {

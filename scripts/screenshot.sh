@@ -5,7 +5,10 @@
 # before the picture is taken (e.g. "xdotool key F5").
 # Environment: BIVANE_EXE (default build/win/bivane.exe), BIVANE_BUILD_DIR (default: the exe's
 # folder; holds the "x11" Wine prefix), BIVANE_START_DIR (the program's working folder, default
-# the repository root).
+# the repository root), BIVANE_ARGS (the program's arguments, split at blanks) and BIVANE_TITLE
+# (the window to wait for, default Bivane's main window). The viewer on a file, in hex:
+#   BIVANE_EXE=build/win/bvlist.exe BIVANE_ARGS='Z:\path\file.txt' BIVANE_TITLE='BVLIST - file.txt' \
+#       scripts/screenshot.sh viewer.png 'xdotool key h'
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
@@ -19,7 +22,7 @@ extra=${2:-}
 exe=$(realpath -m "${BIVANE_EXE:-$root/build/win/bivane.exe}")
 build_dir=${BIVANE_BUILD_DIR:-$(dirname "$exe")}
 start_dir=${BIVANE_START_DIR:-$root}
-title='Bivane for Win95'
+title=${BIVANE_TITLE:-Bivane for Win95}
 [ -f "$exe" ] || { echo "screenshot.sh: $exe not found (build it first)" >&2; exit 1; }
 
 # shellcheck source=xvfb.sh
@@ -42,7 +45,8 @@ timeout 300 "$here/wine-prefix.sh" setup "$build_dir" x11
 # shellcheck source=wine-env.sh
 source "$here/wine-env.sh" "$build_dir" x11
 log=$build_dir/screenshot-wine.log
-(cd "$start_dir" && exec wine "$exe") </dev/null >"$log" 2>&1 &
+read -r -a args <<<"${BIVANE_ARGS:-}"
+(cd "$start_dir" && exec wine "$exe" "${args[@]}") </dev/null >"$log" 2>&1 &
 wine_pid=$!
 
 # Wait up to a minute for the main window to be mapped.
@@ -66,4 +70,4 @@ fi
 sleep 1
 mkdir -p "$(dirname "$out")"
 timeout 30 import -window "$window" "$out"
-echo "Screenshot of the Bivane window: $out"
+echo "Screenshot of the window \"$title\": $out"
