@@ -203,6 +203,11 @@ LRESULT CALLBACK ViewerWindow::FindEditProc(HWND h, UINT msg, WPARAM wp, LPARAM 
             self->StartSearch(!shift);
             return 0;
         }
+        // The page scrolls while the find bar has the keys; the edit keeps the rest.
+        if (msg == WM_KEYDOWN && (wp == VK_UP || wp == VK_DOWN || wp == VK_PRIOR || wp == VK_NEXT)) {
+            self->OnKey(wp);
+            return 0;
+        }
         if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
             if (self->search_.active) {
                 self->StopSearch("Search stopped");
@@ -240,9 +245,6 @@ LRESULT ViewerWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_PAINT: Paint(); return 0;
         case WM_ERASEBKGND: return 1;
-        case WM_SETFOCUS:
-            if (FindBarShown()) SetFocus(findEdit_);
-            return 0;
         case WM_KEYDOWN:
             if (OnKey(wp)) return 0;
             break;

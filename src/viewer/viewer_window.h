@@ -36,6 +36,7 @@ public:
     std::vector<std::string> Rows();           // the rows as painted
     std::string StatusPart(int part) const;    // read back from the status bar
     void SetSearchSlice(std::int64_t bytes) { slice_ = bytes; }
+    SIZE CellSize() const { return {charW_, lineH_}; }  // of one character of the page
 
 private:
     ViewerWindow(std::string path, std::unique_ptr<FileSource> src);

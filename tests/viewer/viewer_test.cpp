@@ -127,6 +127,11 @@ TEST_F(Viewer, ShowsTheFileAndMovesByLinePageAndToBothEnds) {
     Key(VK_DOWN);
     Key(VK_PRIOR);
     EXPECT_EQ(viewer->Rows()[0], "line 00002");
+    Key(VK_F7);  // with the find bar open its edit has the keys, but the page still scrolls
+    Key(VK_DOWN, FindEdit());
+    EXPECT_EQ(viewer->Rows()[0], "line 00003");
+    Key(VK_ESCAPE, FindEdit());
+    Key(VK_UP);
     SendMessageW(viewer->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
     EXPECT_EQ(viewer->Rows()[0], "line 00005");
 }
@@ -203,6 +208,42 @@ TEST_F(Viewer, FindsForwardAndBackIgnoringCaseAndCopiesTheMatch) {
     Find("GR\xC3\x9C\xC3\x9F" "E");
     EXPECT_EQ(viewer->Selection().at, 12);
     EXPECT_EQ(viewer->Selection().length, 10u);
+}
+
+// A long \\?\ path and a name with blanks; a drag of the mouse selects what Ctrl+C copies.
+TEST_F(Viewer, OpensALongPathAndCopiesWhatTheMouseSelected) {
+    std::string dir = "\\\\?\\" + tmp.Path();
+    for (int i = 0; i < 6; ++i) {
+        dir += "\\" + std::string(50, static_cast<char>('a' + i));
+        ASSERT_TRUE(CreateDirectoryW(Widen(dir).c_str(), nullptr));
+    }
+    const std::string path = dir + "\\my notes.txt";
+    ASSERT_GT(path.size(), 300u);
+    WriteBytes(path, "first line\r\nsecond line\r\n");
+    Open(path);
+    wchar_t title[100];
+    GetWindowTextW(viewer->Handle(), title, 100);
+    EXPECT_EQ(Narrow(title), "BVLIST - my notes.txt");
+    EXPECT_EQ(viewer->Rows(), (std::vector<std::string>{"first line", "second line"}));
+
+    const SIZE cell = viewer->CellSize();
+    const int y = cell.cy + cell.cy / 2;  // the second row
+    SendMessageW(viewer->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, y));
+    SendMessageW(viewer->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6 * cell.cx + 1, y));
+    SendMessageW(viewer->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(6 * cell.cx + 1, y));
+    EXPECT_EQ(viewer->Selection().at, 12);
+    EXPECT_EQ(viewer->Selection().length, 6u);
+    {
+        KeysDown ctrl({VK_CONTROL});
+        Key('C');
+    }
+    EXPECT_EQ(ClipboardText(), "second");
+    viewer.reset();
+    DeleteFileW(Widen(path).c_str());
+    for (int i = 0; i < 6; ++i) {
+        RemoveDirectoryW(Widen(dir).c_str());
+        dir.resize(dir.rfind('\\'));
+    }
 }
 
 TEST_F(Viewer, ABigSearchShowsItsProgressAndEscapeStopsIt) {
