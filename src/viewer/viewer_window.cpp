@@ -121,7 +121,7 @@ ViewerWindow::ViewerWindow(std::string path, std::unique_ptr<FileSource> src)
     hex_ = detected_.binary;
     knownSize_ = src_->Size();
     top_ = hex_ ? 0 : detected_.bom;
-    // A fixed font of the size Bivane's lists use.
+    // A fixed font for text and hex; the status line and the find bar take Bivane's dialog font.
     font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New"));
 }

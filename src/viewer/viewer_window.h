@@ -29,7 +29,6 @@ public:
     // What it shows, for the tests and the benchmark.
     std::int64_t Top() const { return top_; }
     bool HexMode() const { return hex_; }
-    bool Wrapped() const { return wrap_; }
     bool Searching() const { return search_.active; }
     bool FindBarShown() const;
     Match Selection() const { return sel_; }
