@@ -338,6 +338,8 @@ bool ViewerWindow::OnKey(WPARAM vk) {
         case VK_ESCAPE:
             if (search_.active) {
                 StopSearch("Search stopped");
+            } else if (FindBarShown()) {
+                ShowFindBar(false);
             } else {
                 DestroyWindow(hwnd_);
             }
