@@ -2,7 +2,7 @@
 # The release as a user gets it: scripts/package.sh zips this build's programs, the zip is
 # unpacked into an empty folder, and bivane.exe started from there (on a private virtual display)
 # shows a text file in the viewer when S is pressed: a window "BVLIST - <name>" of the BVLIST.EXE
-# that came in the zip. Both are then closed by their keys.
+# that came in the zip, not of one lying in the browsed folder. Both are then closed by their keys.
 #   release_test.sh <builddir>
 # Every wait has a deadline; every process started here is ended by its pid on the way out.
 set -uo pipefail
@@ -60,6 +60,8 @@ for f in bivane.exe BVLIST.EXE README.md LICENSE; do
 done
 mkdir "$work/files"
 printf 'Hello from the release.\r\n' >"$work/files/note.txt"
+# A BVLIST.EXE left in the browsed folder (here a copy of bivane.exe) must not be the one that runs.
+cp "$app/bivane.exe" "$work/files/BVLIST.EXE"
 
 start_private_display "$build/home-x11" || fail "no virtual display"
 timeout 300 "$root/scripts/wine-prefix.sh" setup "$build" x11 || fail "no Wine prefix"
@@ -70,10 +72,10 @@ bivane_pid=$!
 main=$(wait_window 'Bivane for Win95') || fail "Bivane's window did not appear"
 timeout 5 xdotool windowfocus --sync "$main" >/dev/null 2>&1
 
-# The list starts at its first row ([parent]); the file is the next one.
+# The list starts at its first row ([parent]); then Bvlist.exe, then the file.
 viewer=
 for _ in 1 2 3; do
-    xdotool key --delay 100 Home Down s
+    xdotool key --delay 100 Home Down Down s
     viewer=$(wait_window 'BVLIST - note.txt') && break
 done
 [ -n "$viewer" ] || fail "no viewer window titled \"BVLIST - note.txt\" after S"
