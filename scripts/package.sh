@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes a release: builds Bivane and its viewer in release mode (build/release) and writes
 # dist/bivane-<version>-win64.zip, one folder bivane-<version>/ holding bivane.exe, BVLIST.EXE,
-# the help document when the build makes one, the README and the licence. The version is
+# the help document and its pictures, the README and the licence. The version is
 # resources/version.h's, the one place it is written.
 #   scripts/package.sh                              build/release, zip in dist/
 #   scripts/package.sh --from <build> [--out <dir>] zip what that build folder holds (no build)
@@ -26,7 +26,7 @@ done
 # What goes in: programs as "<file in the build folder>:<name in the zip>"; documents the build
 # may make, each taken when it is there; files of the repository.
 programs=("bivane.exe:bivane.exe" "bvlist.exe:BVLIST.EXE")
-build_docs=("WBivane.HLP")
+build_docs=("bivane-help.html" "bivane-help-images")
 repo_files=("README.md" "LICENSE")
 
 version=$(sed -n 's/^#define BIVANE_VERSION_TEXT "\([0-9.]*\)"$/\1/p' resources/version.h)
