@@ -186,6 +186,13 @@ void StatusBar::Share() {
     int edge = 0;
     for (int i = 0; i < panels_; ++i) edges[i] = edge += widths[static_cast<size_t>(i)];
     SendMessageW(hwnd_, SB_SETPARTS, static_cast<WPARAM>(panels_), reinterpret_cast<LPARAM>(edges));
+    for (int i = 0; i < panels_; ++i) Show(i);  // a part made anew has no text
+}
+
+void StatusBar::Show(int panel) {
+    // A leading tab centres the text in its panel.
+    const std::wstring w = L"\t" + Widen(texts_[panel]);
+    SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(w.c_str()));
 }
 
 int StatusBar::PanelWidth(int panel) const {
@@ -197,10 +204,11 @@ int StatusBar::PanelWidth(int panel) const {
 void StatusBar::SetText(int panel, const std::string& text) {
     const bool changed = texts_[panel] != text;
     texts_[panel] = text;
-    if (changed) Share();
-    // A leading tab centres the text in its panel.
-    const std::wstring w = L"\t" + Widen(text);
-    SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(w.c_str()));
+    if (changed && width_ > 0) {
+        Share();
+    } else {
+        Show(panel);
+    }
 }
 
 std::string StatusBar::Text(int panel) const { return texts_[panel]; }

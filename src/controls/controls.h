@@ -63,6 +63,7 @@ public:
 private:
     HWND hwnd_ = nullptr;
     void Share();
+    void Show(int panel);
     int panels_ = 0;
     int width_ = 0;
     std::string texts_[3];

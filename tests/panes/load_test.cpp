@@ -154,9 +154,12 @@ TEST_F(Load, TheWindowReadsRightAtEverySize) {
                 EXPECT_EQ(p->Title.Caption(), ShortenPath(p->Directory(), tree.right, [&](std::string_view t) {
                               return TextWidthIn(p->Tree.Handle(), t);
                           })) << at;
-                // Each status text whole, whenever the bar has room for all three.
+                // Each status text shown, and whole whenever the bar has room for all three.
                 int needs = 0, room = 0;
                 for (int i = 0; i < 3; ++i) {
+                    wchar_t shown[128] = {};
+                    SendMessageW(p->Status.Handle(), SB_GETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(shown));
+                    EXPECT_EQ(Narrow(shown), "\t" + p->Status.Text(i)) << at << " " << i;
                     needs += TextWidthIn(p->Status.Handle(), p->Status.Text(i)) + 14;
                     room += p->Status.PanelWidth(i);
                 }
