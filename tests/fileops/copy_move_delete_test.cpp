@@ -44,8 +44,8 @@ TEST_F(CopyMoveDelete, CopiesTheCurrentFileAndSelectsItOnBothSides) {
         EXPECT_EQ(c.Text(c.Label3), "Copy:");
         EXPECT_EQ(c.TextColor(c.Label3), RGB(0, 0, 128));
         EXPECT_EQ(c.Text(c.CurDesc), "A.txt");
-        EXPECT_EQ(c.Text(c.FromDesc), "(Left) " + Left().Title.Caption());
-        EXPECT_EQ(c.Text(c.ToDesc), "(Right) " + Right().Title.Caption());
+        EXPECT_EQ(c.Text(c.FromDesc), "(Left) " + L());  // whole: it fits the line
+        EXPECT_EQ(c.Text(c.ToDesc), "(Right) " + R());
         EXPECT_TRUE(IsShown(c.Label2) && IsShown(c.ToDesc));
         EXPECT_FALSE(IsShown(c.CheckBox1));
         // No tags: the engraved grey text, and only the current file can be chosen.
