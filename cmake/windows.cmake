@@ -93,7 +93,7 @@ bivane_bench(sort_bench 200)
 bivane_bench(tag_bench 200)
 bivane_bench(compare_bench 2000)
 bivane_bench(mem_bench 200)
-bivane_bench(copy_bench 1 20 ${CMAKE_BINARY_DIR}/bench-smoke)
+bivane_bench(copy_bench 1 ${CMAKE_BINARY_DIR}/bench-smoke 20)
 # The reference program for start-up, and start-up against it in the build folder.
 add_executable(bare_window WIN32 bench/bare_window.cpp)
 target_include_directories(bare_window PRIVATE ${CMAKE_SOURCE_DIR}/src)

@@ -85,9 +85,11 @@ if wants copy; then
         head -c $((1 << 30)) /dev/urandom >"$data/big1g.bin"
         touch "$data/big1g.bin.complete"
     fi
+    folder small1000 1000 --seed 8 --bytes 2048
     folder small10000 10000 --seed 6 --bytes 2048
     mkdir -p "$data/copy-work"
-    run copy_bench "$(winpath "$data/big1g.bin")" "$(winpath "$data/small10000")" "$(winpath "$data/copy-work")"
+    run copy_bench "$(winpath "$data/big1g.bin")" "$(winpath "$data/copy-work")" \
+        "$(winpath "$data/small1000")" "$(winpath "$data/small10000")"
 fi
 if wants startup; then
     folder files100 100 --seed 7
