@@ -14,6 +14,7 @@ namespace bivane {
 
 namespace {
 DeviceFaults g_faults;  // none outside tests
+constexpr std::int64_t kCheckTargetFirst = 1 << 20;
 }  // namespace
 
 SimulatedCopyFaults::SimulatedCopyFaults(DeviceFaults faults) { g_faults = faults; }
@@ -21,39 +22,43 @@ SimulatedCopyFaults::~SimulatedCopyFaults() { g_faults = DeviceFaults{}; }
 
 namespace {
 
-// Last-write time as local time packed the DOS way (2-second steps); -1 when there is no file.
-std::int64_t DosFileDate(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA d{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d)) return -1;
-    FILETIME local{};
+// Last-write time as local time packed the DOS way (2-second steps); -1 when it cannot be read.
+std::int64_t DosFileDate(HANDLE file) {
+    FILETIME utc{}, local{};
     WORD date = 0, time = 0;
-    if (!FileTimeToLocalFileTime(&d.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time)) {
+    if (!GetFileTime(file, nullptr, nullptr, &utc) || !FileTimeToLocalFileTime(&utc, &local) ||
+        !FileTimeToDosDateTime(&local, &date, &time)) {
         return -1;
     }
     return (static_cast<std::int64_t>(date) << 16) | time;
 }
 
-void SetDosFileDate(HANDLE file, std::int64_t packed) {
-    if (packed < 0) return;
+// Gives the finished temporary the date (unless packed is -1) and takes away its hidden mark, in
+// one call on the open file (by name it would be one more look-up).
+void SetDateAndShow(HANDLE file, std::int64_t packed) {
+    FILE_BASIC_INFO info{};  // times left 0: unchanged
     FILETIME local{}, utc{};
-    if (!DosDateTimeToFileTime(static_cast<WORD>(packed >> 16), static_cast<WORD>(packed & 0xFFFF), &local)) return;
-    if (!LocalFileTimeToFileTime(&local, &utc)) return;
-    SetFileTime(file, nullptr, nullptr, &utc);
+    if (packed >= 0 &&
+        DosDateTimeToFileTime(static_cast<WORD>(packed >> 16), static_cast<WORD>(packed & 0xFFFF), &local) &&
+        LocalFileTimeToFileTime(&local, &utc)) {
+        info.LastWriteTime.LowPart = utc.dwLowDateTime;
+        info.LastWriteTime.HighPart = static_cast<LONG>(utc.dwHighDateTime);
+    }
+    info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info);
 }
 
-// The copy is written beside the target and only then put in its place, so the target must be
-// checked first: a read-only, locked or otherwise unwritable target fails as a direct create would.
+// The copy is written beside the target and only then put in its place, so a target that exists
+// must be writable: a read-only, locked or otherwise unwritable one (or a folder) fails as a
+// direct create would. A missing one passes: a name the folder cannot hold fails when the copy
+// takes it.
 bool TargetCreatable(const std::wstring& target) {
     const DWORD attr = GetFileAttributesW(target.c_str());
-    if (attr != INVALID_FILE_ATTRIBUTES) {
-        if (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
-        AutoCloseHandle h(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return static_cast<bool>(h);
-    }
-    // Proves the name and the access without leaving anything behind.
-    AutoCloseHandle h(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (attr == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    // The mark is checked itself: an administrator (root under Wine) may write such a file.
+    if (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    AutoCloseHandle h(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     return static_cast<bool>(h);
 }
 
@@ -77,10 +82,19 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     HANDLE get() const { return handle_.get(); }
-    bool Commit(const std::wstring& target) {
+    // Under Wine every look-up of a missing name searches the whole folder, so the target is not
+    // looked up before: the move fails when a file has the name, and that one is checked then.
+    bool Commit(const std::wstring& target, std::int64_t date) {
+        SetDateAndShow(handle_.get(), date);
         handle_.reset();
-        SetFileAttributesW(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!MoveFileExW(name_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+        if (!MoveFileExW(name_.c_str(), target.c_str(), 0)) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+            if (!TargetCreatable(target) ||
+                !MoveFileExW(name_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                return false;
+            }
+        }
         name_.clear();
         return true;
     }
@@ -95,7 +109,6 @@ class StatusReset {
 public:
     explicit StatusReset(TProgress& p) : p_(p) {}
     ~StatusReset() {
-        p_.FlushBar();
         p_.SetText(p_.Status, " ");
         p_.Repaint();
     }
@@ -113,7 +126,6 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     const std::wstring wTarget = ExactPath(target);
     const std::string fullTarget = ShownPath(wTarget);
     const std::wstring wSource = ExactPath(source);
-    const std::int64_t date = DosFileDate(wSource);
 
     std::vector<char> buffer(kCopyBlockSize);
     StatusReset statusReset(progress);
@@ -123,8 +135,13 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     // Only a regular file has an end: a FIFO, socket or device (listed under Wine as an empty
     // file) would be copied as nothing or read without end.
     if (!in || GetFileType(in.get()) != FILE_TYPE_DISK) throw EFOpenError("Cannot open file " + source);
+    const std::int64_t date = DosFileDate(in.get());
 
-    if (!TargetCreatable(wTarget)) throw EFCreateError("Cannot create file " + fullTarget);
+    // A file that takes a while to copy fails at once on a target it could not replace.
+    LARGE_INTEGER size{};
+    if ((!GetFileSizeEx(in.get(), &size) || size.QuadPart > kCheckTargetFirst) && !TargetCreatable(wTarget)) {
+        throw EFCreateError("Cannot create file " + fullTarget);
+    }
     std::wstring tempName;
     AutoCloseHandle tempHandle = CreateCopyTemporary(DirectoryOf(wTarget), tempName);
     if (!tempHandle) throw EFCreateError("Cannot create file " + fullTarget);
@@ -154,8 +171,7 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
 
     progress.SetText(progress.Status, "Setting file date...");
     progress.Repaint();
-    SetDosFileDate(out.get(), date);
-    if (!out.Commit(wTarget)) throw EFCreateError("Cannot create file " + fullTarget);
+    if (!out.Commit(wTarget, date)) throw EFCreateError("Cannot create file " + fullTarget);
 }
 
 }  // namespace bivane

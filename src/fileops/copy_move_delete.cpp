@@ -35,6 +35,31 @@ std::string PaneLine(HWND label, const std::string& side, const Pane& p) {
 
 std::int64_t BarMaxFor(const std::string& sizeText) { return ReadSizeText(sizeText) / kCopyBlockSize + 1; }
 
+// The target drive's free space, read at most once a second and lessened by each file copied
+// since: asking the system for every file costs more than copying a small one. Only a file that
+// seems not to fit is checked afresh (CheckDiskSpace, which also counts a target it replaces).
+class FreeSpaceEstimate {
+public:
+    explicit FreeSpaceEstimate(const std::string& targetDir) : drive_(std::string(1, UpperFirst(targetDir)) + ":") {}
+    bool Fits(std::int64_t bytes) {
+        if (GetTickCount64() - readAt_ >= 1000) {
+            free_ = DriveFreeBytes(drive_);
+            readAt_ = GetTickCount64();
+        }
+        if (free_ - bytes <= 0) {
+            readAt_ = 0;  // read again after the fresh check, which may copy the file all the same
+            return false;
+        }
+        free_ -= bytes;
+        return true;
+    }
+
+private:
+    std::string drive_;
+    std::int64_t free_ = 0;
+    ULONGLONG readAt_ = 0;
+};
+
 }  // namespace
 
 void TForm1::Copy1Click(MenuItem sender) {
@@ -125,12 +150,14 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     progress.SetText(progress.DestDir, targetDir);
     std::string nameToLocate;
     RemoveStaleTemporaries(targetDir);
+    FreeSpaceEstimate space(targetDir);
     // Hides the dialog, reads the target again and re-selects the first copied file on both
     // panes; runs also when a copy fails, before the error is reported. The source pane is made
     // active again in every case: a target folder that vanished meanwhile must not leave the
     // commands acting on the wrong pane. Its error is reported after that, unless a copy error
     // is already on its way.
     auto closing = [&](bool copyFailed) {
+        progress.Flush();
         progress.Hide();
         const DWORD targetError = DirectoryError(targetDir);
         if (targetError == 0 && ReloadsAfter(r.mode, true, sourceDir, targetDir).target) {
@@ -153,9 +180,9 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
                 progress.SetText(progress.Status, "");
                 progress.Repaint();
                 progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-                if (!CheckDiskSpace(e.sizeText, target)) continue;
+                if (!space.Fits(ReadSizeText(e.sizeText)) && !CheckDiskSpace(e.sizeText, target)) continue;
             } else {
-                if (!CheckDiskSpace(e.sizeText, target)) continue;
+                if (!space.Fits(ReadSizeText(e.sizeText)) && !CheckDiskSpace(e.sizeText, target)) continue;
                 progress.SetText(progress.FileNameDesc, e.caption);
                 progress.SetBarPosition(0);
                 progress.Repaint();

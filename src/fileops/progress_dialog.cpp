@@ -21,37 +21,70 @@ TProgress::TProgress()
     Status = AddControl(L"STATIC", "Status", kLabel, 168, 115, 185, 13, 0);
 }
 
-void TProgress::Repaint() {
-    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+namespace {
+constexpr ULONGLONG kPaintInterval = 16;  // milliseconds: about 60 paints a second
 }
 
-void TProgress::SetText(HWND label, const std::string& text) { SetWindowTextUtf8(label, text); }
-std::string TProgress::Text(HWND label) const { return WindowText(label); }
+bool TProgress::Due() const { return Clock() - shownAt_ >= kPaintInterval; }
+
+void TProgress::Paint(bool whole) {
+    for (HeldText& t : texts_) {
+        if (!t.shown) SetWindowTextUtf8(t.label, t.text);
+        t.shown = true;
+    }
+    if (barShown_ != barPos_) SendMessageW(Bar1, PBM_SETPOS, static_cast<WPARAM>(barPos_), 0);
+    barShown_ = barPos_;
+    if (whole || wholeDue_) {
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    wholeDue_ = false;
+    shownAt_ = Clock();
+}
+
+void TProgress::Repaint() {
+    wholeDue_ = true;
+    if (Due()) Paint(true);
+}
+
+void TProgress::Flush() { Paint(false); }
+
+void TProgress::SetText(HWND label, const std::string& text) {
+    for (HeldText& t : texts_) {
+        if (t.label != label) continue;
+        if (t.text != text) t = HeldText{label, text, false};
+        if (Due()) Paint(false);
+        return;
+    }
+    texts_.push_back(HeldText{label, text, false});
+    if (Due()) Paint(false);
+}
+
+std::string TProgress::Text(HWND label) const {
+    for (const HeldText& t : texts_) {
+        if (t.label == label) return t.text;
+    }
+    return WindowText(label);
+}
 
 void TProgress::PrepareBar(int max) {
-    SetBarPosition(0);
+    SetBarPosition(0);  // a new range only invalidates the bar; it is painted with the position
     SendMessageW(Bar1, PBM_SETSTEP, 1, 0);
     SendMessageW(Bar1, PBM_SETRANGE32, 0, max);
     barMax_ = max;
 }
 
 void TProgress::SetBarPosition(int position) {
-    barPos_ = barShown_ = position;
-    barShownAt_ = GetTickCount64();
-    SendMessageW(Bar1, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    barPos_ = position;
+    if (Due()) Paint(false);
 }
 
 void TProgress::StepBar() {
     // Past the end the bar starts again from the beginning, as a stepped progress bar does.
     barPos_ = barPos_ >= barMax_ ? 0 : barPos_ + 1;
-    if (barPos_ == barMax_ || GetTickCount64() - barShownAt_ >= 16) FlushBar();
+    if (Due()) Paint(false);
 }
 
-void TProgress::FlushBar() {
-    if (barShown_ == barPos_) return;
-    SetBarPosition(barPos_);
-}
-int TProgress::BarPosition() const { return static_cast<int>(SendMessageW(Bar1, PBM_GETPOS, 0, 0)); }
+int TProgress::BarPosition() const { return barPos_; }
 int TProgress::BarMax() const { return static_cast<int>(SendMessageW(Bar1, PBM_GETRANGE, FALSE, 0)); }
 
 }  // namespace bivane

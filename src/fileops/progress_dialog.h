@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "controls/modal_form.h"
 
@@ -11,20 +12,21 @@ class TProgress : public ModalForm {
 public:
     TProgress();
 
-    // Paints the dialog now: the copy keeps the thread busy, so no WM_PAINT would come.
-    void Repaint();
+    // The copy keeps the thread busy, so no WM_PAINT would come: the dialog paints itself. A
+    // label paints at every change of its text and the bar at every change of its position, which
+    // costs far more than copying a small file, so texts and steps are held here and reach the
+    // controls at most about 60 times a second (Paint), and at once with Flush.
+    void Repaint();  // paints the whole dialog, when a paint is due
+    void Flush();    // shows everything held, now
     void SetText(HWND label, const std::string& text);
-    std::string Text(HWND label) const;
+    std::string Text(HWND label) const;  // as held: what the next paint shows
 
     // Position 0, step 1, range 0..max.
     void PrepareBar(int max);
     void SetBarPosition(int position);
-    // One step per block copied. The control repaints itself at every change of position, which
-    // costs far more than copying a block, so steps reach it at most about 60 times a second and
-    // always at the end of the range; FlushBar shows the steps still held back.
+    // One step per block copied, shown with the next paint.
     void StepBar();
-    void FlushBar();
-    int BarPosition() const;
+    int BarPosition() const;  // as held, like Text
     int BarMax() const;
 
     HWND Label2 = nullptr;        // "File:"
@@ -36,11 +38,23 @@ public:
     HWND Bar1 = nullptr;
     HWND Status = nullptr;
 
+    ULONGLONG (*Clock)() = GetTickCount64;  // milliseconds; tests set their own
+
 private:
+    struct HeldText {
+        HWND label;
+        std::string text;
+        bool shown;
+    };
+    void Paint(bool whole);  // when due: held texts and bar to the controls, and the whole dialog
+    bool Due() const;
+
+    std::vector<HeldText> texts_;
     int barPos_ = 0;
     int barMax_ = 100;
     int barShown_ = 0;
-    ULONGLONG barShownAt_ = 0;
+    bool wholeDue_ = false;
+    ULONGLONG shownAt_ = 0;
 };
 
 }  // namespace bivane

@@ -12,12 +12,6 @@ namespace bivane::test {
 
 namespace {
 
-// Records every text the Status label is given while a copy runs.
-LRESULT CALLBACK RecordTexts(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-    if (msg == WM_SETTEXT) reinterpret_cast<std::vector<std::string>*>(ref)->push_back(Narrow(reinterpret_cast<const wchar_t*>(lp)));
-    return DefSubclassProc(h, msg, wp, lp);
-}
-
 class SingleCopy : public FileOpsTest {
 protected:
     void SetUp() override {
@@ -78,11 +72,10 @@ TEST_F(SingleCopy, BlockCountsFillTheBarExactly) {
 
 TEST_F(SingleCopy, StatusShowsSettingTheDateThenASpace) {
     MakeFile(tmp / "src\\a.txt", 10000);
-    std::vector<std::string> texts;
-    SetWindowSubclass(p->Status, &RecordTexts, 7, reinterpret_cast<DWORD_PTR>(&texts));
+    p->Clock = PaintAlwaysDue;  // a slow copy: every text is painted
+    TextRecorder status(p->Status);
     Copy(tmp / "src\\a.txt", tmp / "dst\\a.txt", 10000);
-    RemoveWindowSubclass(p->Status, &RecordTexts, 7);
-    EXPECT_EQ(texts, (std::vector<std::string>{"Setting file date...", " "}));
+    EXPECT_EQ(status.texts, (std::vector<std::string>{"Setting file date...", " "}));
     EXPECT_EQ(p->Text(p->Status), " ");
 }
 

@@ -108,6 +108,35 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
     EXPECT_EQ(Left().CurrentName, "A.txt");
 }
 
+// The dialog names each file while it is copied, but paints at most about 60 times a second: on
+// a clock where a paint is always due every name reaches the label; on one that stands still only
+// the first paint and the last (when the copy ends) do.
+TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
+    for (const char* n : {"A.txt", "B.txt", "C.txt"}) MakeFile(L() + "\\" + n, 100);
+    StartSides(L(), R());
+    TProgress& p = *form->Progress;
+    for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
+    const std::vector<std::string> dated = {"Setting file date...", " "};
+    struct Case {
+        ULONGLONG (*clock)();
+        std::vector<std::string> names, status;
+    };
+    for (const Case& c : {Case{PaintAlwaysDue, {"A.txt", "B.txt", "C.txt"}, {dated[0], " ", dated[0], " ", dated[0], " "}},
+                          Case{ClockStandingStill, {"C.txt"}, {" "}}}) {
+        SCOPED_TRACE(c.names.size());
+        p.Clock = c.clock;
+        TextRecorder names(p.FileNameDesc), status(p.Status);
+        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        form->Copy1Click(MenuItem::Copy1);
+        EXPECT_EQ(names.texts, c.names);
+        EXPECT_EQ(status.texts, c.status);
+        // What was held back is shown when the copy ends.
+        EXPECT_EQ(WindowText(p.FileNameDesc), "C.txt");
+        EXPECT_EQ(static_cast<int>(SendMessageW(p.Bar1, PBM_GETPOS, 0, 0)), p.BarPosition());
+        for (const char* n : {"A.txt", "B.txt", "C.txt"}) EXPECT_EQ(ReadAll(R() + "\\" + n), ReadAll(L() + "\\" + n));
+    }
+}
+
 TEST_F(CopyMoveDelete, NoAnswerOrADirectoryEntryCopiesNothing) {
     MakeFile(L() + "\\A.txt", 100);
     MakeDir(L() + "\\Sub");

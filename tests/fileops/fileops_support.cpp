@@ -7,6 +7,26 @@
 namespace bivane::test {
 
 namespace {
+LRESULT CALLBACK RecordText(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    if (msg == WM_SETTEXT) {
+        reinterpret_cast<std::vector<std::string>*>(ref)->push_back(Narrow(reinterpret_cast<const wchar_t*>(lp)));
+    }
+    return DefSubclassProc(h, msg, wp, lp);
+}
+}  // namespace
+
+TextRecorder::TextRecorder(HWND control) : control_(control) {
+    SetWindowSubclass(control_, &RecordText, 7, reinterpret_cast<DWORD_PTR>(&texts));
+}
+TextRecorder::~TextRecorder() { RemoveWindowSubclass(control_, &RecordText, 7); }
+
+ULONGLONG PaintAlwaysDue() {
+    static ULONGLONG now = 0;
+    return now += 1000;
+}
+ULONGLONG ClockStandingStill() { return 1000000; }
+
+namespace {
 void SnapInto(const std::string& root, const std::string& rel, Snapshot& out) {
     WIN32_FIND_DATAW fd;
     const std::string dir = rel.empty() ? root : root + "\\" + rel;

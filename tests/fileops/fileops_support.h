@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/form_fixture.h"
 
@@ -26,6 +27,23 @@ std::uint64_t LastWrite(const std::string& path);
 
 // Extra drive letters made by drives.sh; empty when the drive is not there.
 std::string DriveFolder(char letter);  // a fresh folder on that drive, e.g. "D:\bvt12_3"
+
+// Every text a control is given while this lives, in order.
+class TextRecorder {
+public:
+    explicit TextRecorder(HWND control);
+    ~TextRecorder();
+    TextRecorder(const TextRecorder&) = delete;
+    TextRecorder& operator=(const TextRecorder&) = delete;
+    std::vector<std::string> texts;
+
+private:
+    HWND control_;
+};
+
+// Clocks for the progress dialog: one on which a paint is always due, one that stands still.
+ULONGLONG PaintAlwaysDue();
+ULONGLONG ClockStandingStill();
 
 class FileOpsTest : public FormTest {
 protected:
