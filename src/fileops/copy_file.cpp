@@ -22,14 +22,11 @@ SimulatedCopyFaults::~SimulatedCopyFaults() { g_faults = DeviceFaults{}; }
 
 namespace {
 
-// Last-write time as local time packed the DOS way (2-second steps); -1 when it cannot be read.
-std::int64_t DosFileDate(HANDLE file) {
-    FILETIME utc{}, local{};
+// Last-write time as local time packed the DOS way (2-second steps); -1 when it cannot be had.
+std::int64_t DosFileDate(const FILETIME& utc) {
+    FILETIME local{};
     WORD date = 0, time = 0;
-    if (!GetFileTime(file, nullptr, nullptr, &utc) || !FileTimeToLocalFileTime(&utc, &local) ||
-        !FileTimeToDosDateTime(&local, &date, &time)) {
-        return -1;
-    }
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return -1;
     return (static_cast<std::int64_t>(date) << 16) | time;
 }
 
@@ -86,16 +83,13 @@ public:
     // looked up before: the move fails when a file has the name, and that one is checked then.
     bool Commit(const std::wstring& target, std::int64_t date) {
         SetDateAndShow(handle_.get(), date);
-        handle_.reset();
-        if (!MoveFileExW(name_.c_str(), target.c_str(), 0)) {
+        if (!MoveOpenTemporary(handle_.get(), target, false)) {
             const DWORD error = GetLastError();
             if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
-            if (!TargetCreatable(target) ||
-                !MoveFileExW(name_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-                return false;
-            }
+            if (!TargetCreatable(target) || !MoveOpenTemporary(handle_.get(), target, true)) return false;
         }
         name_.clear();
+        handle_.reset();
         return true;
     }
 
@@ -135,11 +129,13 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     // Only a regular file has an end: a FIFO, socket or device (listed under Wine as an empty
     // file) would be copied as nothing or read without end.
     if (!in || GetFileType(in.get()) != FILE_TYPE_DISK) throw EFOpenError("Cannot open file " + source);
-    const std::int64_t date = DosFileDate(in.get());
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(in.get(), &info);
+    const std::int64_t date = known ? DosFileDate(info.ftLastWriteTime) : -1;
 
     // A file that takes a while to copy fails at once on a target it could not replace.
-    LARGE_INTEGER size{};
-    if ((!GetFileSizeEx(in.get(), &size) || size.QuadPart > kCheckTargetFirst) && !TargetCreatable(wTarget)) {
+    const std::int64_t size = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if ((!known || size > kCheckTargetFirst) && !TargetCreatable(wTarget)) {
         throw EFCreateError("Cannot create file " + fullTarget);
     }
     std::wstring tempName;

@@ -1,5 +1,6 @@
 #include "platform/copy_temporaries.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -29,11 +30,32 @@ AutoCloseHandle CreateCopyTemporary(const std::wstring& dir, std::wstring& name)
         wchar_t hex[16];
         swprintf(hex, 16, L"%08x", tag);
         name = dir + kTempPrefix + hex + kTempSuffix;
-        AutoCloseHandle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        AutoCloseHandle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_HIDDEN, nullptr));
         if (h || GetLastError() != ERROR_FILE_EXISTS) return h;
     }
     return AutoCloseHandle();
+}
+
+bool MoveOpenTemporary(HANDLE temporary, const std::wstring& target, bool replace) {
+    // The system takes the name as a native path: "\\?\C:\..." is "\??\C:\...", "\\server\..." is
+    // "\??\UNC\server\...".
+    std::wstring native;
+    if (target.rfind(L"\\\\?\\", 0) == 0) {
+        native = L"\\??\\" + target.substr(4);
+    } else if (target.rfind(L"\\\\", 0) == 0) {
+        native = L"\\??\\UNC\\" + target.substr(2);
+    } else {
+        native = L"\\??\\" + target;
+    }
+    const size_t bytes = native.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = replace;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::copy(native.begin(), native.end(), info->FileName);
+    return SetFileInformationByHandle(temporary, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
 }
 
 void RemoveStaleTemporaries(const std::string& dir) {
