@@ -111,7 +111,18 @@ int DirectoryListBox::Selected() const {
     return static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
 }
 
-std::string DirectoryListBox::ItemPath(int k) const {
+void DirectoryListBox::Show(bool visible) {
+    if (visible) ReadSubdirectories();
+    SetVisible(hwnd_, visible);
+}
+
+const std::vector<DirectoryListBox::Item>& DirectoryListBox::Items() {
+    ReadSubdirectories();
+    return items_;
+}
+
+std::string DirectoryListBox::ItemPath(int k) {
+    ReadSubdirectories();
     if (k < 0 || k >= static_cast<int>(items_.size())) return directory_;
     const size_t root = RootLength(directory_);
     if (k == 0) return directory_.substr(0, root);
@@ -166,6 +177,18 @@ void DirectoryListBox::Rebuild() {
     items_.back().icon = kCurrent;
     pathItems_ = static_cast<int>(items_.size());
 
+    subdirectoriesRead_ = false;
+    if (IsWindowVisible(hwnd_)) {
+        ReadSubdirectories();
+    } else {
+        Fill();
+    }
+}
+
+void DirectoryListBox::ReadSubdirectories() {
+    if (subdirectoriesRead_) return;
+    subdirectoriesRead_ = true;
+    items_.resize(static_cast<size_t>(pathItems_));
     std::vector<std::wstring> subdirs;
     std::wstring pattern = Widen(directory_);
     if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
@@ -186,7 +209,10 @@ void DirectoryListBox::Rebuild() {
     });
     const int slashes = static_cast<int>(std::count(directory_.begin(), directory_.end(), '\\'));
     for (const auto& s : subdirs) items_.push_back({Narrow(s), kClosed, slashes * 4 + 6});
+    Fill();
+}
 
+void DirectoryListBox::Fill() {
     SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
     for (const auto& it : items_) {

@@ -41,8 +41,11 @@ public:
     void SetDrive(char letter);
     void OpenSelected();
     void SetDirLabel(PathLabel* label);
-    const std::vector<Item>& Items() const { return items_; }
-    std::string ItemPath(int index) const;
+    // The subdirectories are read when the tree is shown or its items are asked for: reading a
+    // folder of many files for them costs as much as loading its listing.
+    void Show(bool visible);
+    const std::vector<Item>& Items();
+    std::string ItemPath(int index);
     int Selected() const;
 
     void OnCommand(int code);
@@ -54,12 +57,15 @@ public:
 
 private:
     void Rebuild();
+    void ReadSubdirectories();
+    void Fill();  // the list box from items_
     void UpdateLabel();
     HWND hwnd_ = nullptr;
     std::string directory_;
     bool stale_ = false;
     std::vector<Item> items_;
     int pathItems_ = 0;  // items of the root, the path and the directory itself
+    bool subdirectoriesRead_ = false;
     PathLabel* label_ = nullptr;
     AutoImageList images_;
 };

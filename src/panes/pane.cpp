@@ -109,7 +109,7 @@ void Pane::ShowTitle() {
 
 bool Pane::TreeShown() const { return IsShown(Tree.Handle()); }
 
-void Pane::ToggleTree() { SetVisible(Tree.Handle(), !TreeShown()); }
+void Pane::ToggleTree() { Tree.Show(!TreeShown()); }
 
 bool Pane::FollowFocus() {
     const int focused = Focused();

@@ -107,8 +107,24 @@ TEST_F(Tree, ItemsShowThePathAndSortedSubdirectories) {
     EXPECT_EQ(tree->ItemPath(depth - 1), tmp.Path().substr(2));
 }
 
+// A hidden tree lists its path only (its folder may hold many files); shown, it lists the
+// subdirectories too, and keeps doing so as it moves.
+TEST_F(Tree, AShownTreeListsItsSubdirectories) {
+    auto count = [&] { return static_cast<int>(SendMessageW(tree->Handle(), LB_GETCOUNT, 0, 0)); };
+    tree->SetDirectory(tmp / "A");
+    const int depth = static_cast<int>(std::count(tree->Directory().begin(), tree->Directory().end(), '\\'));
+    EXPECT_EQ(count(), depth + 1);
+    form->SpeedButton1Click();
+    EXPECT_EQ(count(), depth + 1 + 3);
+    tree->SetDirectory(tmp.Path());
+    EXPECT_EQ(count(), depth + 1);  // one level up: the path, and A
+    tree->SetDirectory(tmp / "A");
+    EXPECT_EQ(count(), depth + 1 + 3);
+}
+
 TEST_F(Tree, OpenSelectedEntersTheClickedItem) {
     tree->SetDirectory(tmp / "A");
+    tree->Show(true);  // only a shown tree is clicked; it lists the subdirectories from then on
     const int depth = static_cast<int>(std::count(tree->Directory().begin(), tree->Directory().end(), '\\'));
     SendMessageW(tree->Handle(), LB_SETCURSEL, depth + 3, 0);
     tree->OpenSelected();
