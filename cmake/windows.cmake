@@ -94,11 +94,15 @@ bivane_bench(tag_bench 200)
 bivane_bench(compare_bench 2000)
 bivane_bench(mem_bench 200)
 bivane_bench(copy_bench 1 ${CMAKE_BINARY_DIR}/bench-smoke 20)
-# The reference program for start-up, and start-up against it in the build folder.
+# The reference programs for start-up, and start-up against them in the build folder.
 add_executable(bare_window WIN32 bench/bare_window.cpp)
 target_include_directories(bare_window PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_options(bare_window PRIVATE -municode)
-bivane_bench(startup_bench $<TARGET_FILE:bivane> $<TARGET_FILE:bare_window> ${CMAKE_BINARY_DIR} 1)
+add_executable(bare_enum bench/bare_enum.cpp)
+target_include_directories(bare_enum PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_link_options(bare_enum PRIVATE -municode)
+bivane_bench(startup_bench $<TARGET_FILE:bivane> $<TARGET_FILE:bare_window> $<TARGET_FILE:bare_enum>
+    ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR} 1)
 
 # recorder.exe: a small program the launch tests start in place of the viewer and of the
 # programs a user starts; it writes down its command line, directory and start flags.

@@ -93,8 +93,9 @@ if wants copy; then
 fi
 if wants startup; then
     folder files100 100 --seed 7
+    folder files100000 100000 --seed 2
     run startup_bench "$(winpath "$root/$build/bivane.exe")" "$(winpath "$root/$build/bare_window.exe")" \
-        "$(winpath "$data/files100")" 5
+        "$(winpath "$root/$build/bare_enum.exe")" "$(winpath "$data/files100")" "$(winpath "$data/files100000")" 5
 fi
 if wants viewer; then
     # It makes its files itself (a 100 MB text file, a 5 GB sparse file, a 1 KB file) on first use.
