@@ -134,37 +134,42 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring smallDir = IsCount(argv[arg]) ? Widen(SmokeFolder(_wtoi(argv[arg]))) : std::wstring(argv[arg]);
         const std::vector<std::wstring> names = FileNames(smallDir);
         const std::wstring oursDir = work + L"\\ours", sysDir = work + L"\\sys";
-        RemoveFolder(oursDir);
-        RemoveFolder(sysDir);
-        CreateDirectoryW(oursDir.c_str(), nullptr);
-        CreateDirectoryW(sysDir.c_str(), nullptr);
-        const double tSys = Seconds([&] {
-            for (const std::wstring& n : names) System(smallDir + L"\\" + n, sysDir + L"\\" + n);
-        });
-        form.side[0].Tree.SetDirectory(Narrow(smallDir));
-        form.SetSide2Active();
-        form.side[1].Tree.SetDirectory(Narrow(oursDir));
-        form.SetSide1Active();
-        form.TagAllClick();
-        Pump();
-        const double tOurs = Seconds([&] {
-            try {
-                form.Copy1Click(MenuItem::Copy1);
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "Copy1Click: %s\n", e.what());
+        // Alternating rounds, best of each: the disk writing back what came before (other cases,
+        // other builds) falls on one round, not on one side.
+        double tSys = 1e30, tOurs = 1e30;
+        for (int round = 0; round < 2; ++round) {
+            RemoveFolder(oursDir);
+            RemoveFolder(sysDir);
+            CreateDirectoryW(oursDir.c_str(), nullptr);
+            CreateDirectoryW(sysDir.c_str(), nullptr);
+            tSys = std::min(tSys, Seconds([&] {
+                for (const std::wstring& n : names) System(smallDir + L"\\" + n, sysDir + L"\\" + n);
+            }));
+            form.side[0].Tree.SetDirectory(Narrow(smallDir));
+            form.SetSide2Active();
+            form.side[1].Tree.SetDirectory(Narrow(oursDir));
+            form.SetSide1Active();
+            form.TagAllClick();
+            Pump();
+            tOurs = std::min(tOurs, Seconds([&] {
+                try {
+                    form.Copy1Click(MenuItem::Copy1);
+                } catch (const std::exception& e) {
+                    std::fprintf(stderr, "Copy1Click: %s\n", e.what());
+                    ++failures;
+                }
+            }));
+            Pump();
+            const size_t copied = FileNames(oursDir).size();
+            if (copied != names.size() || FileNames(sysDir).size() != names.size()) {
+                std::fprintf(stderr, "copy_bench: %zu files copied through the window, of %zu\n", copied, names.size());
                 ++failures;
             }
-        });
-        Pump();
-        const size_t copied = FileNames(oursDir).size();
-        if (copied != names.size() || FileNames(sysDir).size() != names.size()) {
-            std::fprintf(stderr, "copy_bench: %zu files copied through the window, of %zu\n", copied, names.size());
-            ++failures;
+            form.SetSide2Active();
+            form.side[1].Tree.SetDirectory(Narrow(work));
+            form.SetSide1Active();
+            form.side[0].Tree.SetDirectory(EmptyFolder());
         }
-        form.SetSide2Active();
-        form.side[1].Tree.SetDirectory(Narrow(work));
-        form.SetSide1Active();
-        form.side[0].Tree.SetDirectory(EmptyFolder());
         RemoveFolder(oursDir);
         RemoveFolder(sysDir);
         Row("copy " + std::to_string(names.size()) + " small files through the window", tOurs, "CopyFileW on each",
