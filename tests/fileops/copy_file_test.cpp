@@ -91,16 +91,23 @@ TEST_F(SingleCopy, ReplacesAnExistingTargetWithoutAsking) {
 }
 
 TEST_F(SingleCopy, ReadOnlyTargetFailsAndStaysAsItWas) {
-    MakeFile(tmp / "src\\a.txt", 300);
-    MakeFile(tmp / "dst\\a.txt", 20);
-    SetAttributes(tmp / "dst\\a.txt", FILE_ATTRIBUTE_READONLY);
-    const Snapshot before = Snap(tmp.Path());
-    ASSERT_TRUE(SetCurrentDirectoryW(Widen(tmp / "dst").c_str()));
-    // The message names the expanded target path even when a relative one was given.
-    EXPECT_EQ(Failure<EFCreateError>(tmp / "src\\a.txt", "a.txt"), "Cannot create file " + tmp / "dst\\a.txt");
-    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});  // no temporary left either
-    EXPECT_EQ(p->Text(p->Status), " ");
-    SetAttributes(tmp / "dst\\a.txt", FILE_ATTRIBUTE_NORMAL);
+    // A small file is copied and then refused where the target is; one over 1 MB is refused
+    // before a block is read.
+    for (const std::int64_t size : {std::int64_t{300}, std::int64_t{(1 << 20) + 1}}) {
+        SCOPED_TRACE(size);
+        MakeFile(tmp / "src\\a.txt", size);
+        MakeFile(tmp / "dst\\a.txt", 20);
+        SetAttributes(tmp / "dst\\a.txt", FILE_ATTRIBUTE_READONLY);
+        const Snapshot before = Snap(tmp.Path());
+        ASSERT_TRUE(SetCurrentDirectoryW(Widen(tmp / "dst").c_str()));
+        p->PrepareBar(static_cast<int>(size / 8192 + 1));
+        // The message names the expanded target path even when a relative one was given.
+        EXPECT_EQ(Failure<EFCreateError>(tmp / "src\\a.txt", "a.txt"), "Cannot create file " + tmp / "dst\\a.txt");
+        EXPECT_EQ(p->BarPosition(), size > (1 << 20) ? 0 : 1);
+        EXPECT_EQ(ChangedSince(before), std::set<std::string>{});  // no temporary left either
+        EXPECT_EQ(p->Text(p->Status), " ");
+        SetAttributes(tmp / "dst\\a.txt", FILE_ATTRIBUTE_NORMAL);
+    }
 }
 
 TEST_F(SingleCopy, TargetInAMissingFolderOrNamedLikeAFolderCannotBeCreated) {
