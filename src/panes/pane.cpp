@@ -40,6 +40,7 @@ void Pane::Load(const std::string& dir) {
     s.List.Reset();
 
     const LocaleFacts loc = UserLocaleFacts();
+    const LocalTimes localTimes;
     std::int64_t total = 0;
     std::int64_t files = 0;
     std::vector<std::string> hiddenTwins;  // hidden names that may read like a listed one
@@ -63,7 +64,7 @@ void Pane::Load(const std::string& dir) {
         e.image = UntaggedImage(e.caption);
         e.size = f.size;
         e.sizeText = std::to_string(f.size);
-        const LocalTime t = ToLocalTime(f.lastWrite);
+        const LocalTime t = localTimes.Of(f.lastWrite);
         e.dateText = DateText(t, loc);
         e.minute = MinuteStamp(t);
         e.mark = 'N';

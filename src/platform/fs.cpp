@@ -142,10 +142,22 @@ bool EnumerateDirectory(const std::string& dir, const std::function<void(const F
     return true;
 }
 
-LocalTime ToLocalTime(const FILETIME& utc) {
+LocalTimes::LocalTimes() {
+    FILETIME utc{};
+    GetSystemTimeAsFileTime(&utc);
     FILETIME local{};
+    if (!FileTimeToLocalFileTime(&utc, &local)) return;
+    auto ticks = [](const FILETIME& t) {
+        return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    bias_ = ticks(local) - ticks(utc);
+}
+
+LocalTime LocalTimes::Of(const FILETIME& utc) const {
+    const std::uint64_t ticks =
+        ((static_cast<std::uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime) + static_cast<std::uint64_t>(bias_);
+    const FILETIME local{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     SYSTEMTIME st{};
-    FileTimeToLocalFileTime(&utc, &local);
     FileTimeToSystemTime(&local, &st);
     return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute};
 }
