@@ -129,12 +129,15 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     // Only a regular file has an end: a FIFO, socket or device (listed under Wine as an empty
     // file) would be copied as nothing or read without end.
     if (!in || GetFileType(in.get()) != FILE_TYPE_DISK) throw EFOpenError("Cannot open file " + source);
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(in.get(), &info);
-    const std::int64_t date = known ? DosFileDate(info.ftLastWriteTime) : -1;
+    // The date and the size from the open file, each a plain query: GetFileInformationByHandle
+    // also asks the volume for its serial number, half a millisecond a file under Wine.
+    FILETIME written{};
+    LARGE_INTEGER length{};
+    const bool known = GetFileTime(in.get(), nullptr, nullptr, &written) && GetFileSizeEx(in.get(), &length);
+    const std::int64_t date = known ? DosFileDate(written) : -1;
 
     // A file that takes a while to copy fails at once on a target it could not replace.
-    const std::int64_t size = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    const std::int64_t size = length.QuadPart;
     if ((!known || size > kCheckTargetFirst) && !TargetCreatable(wTarget)) {
         throw EFCreateError("Cannot create file " + fullTarget);
     }
