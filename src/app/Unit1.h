@@ -130,7 +130,6 @@ public:
     void RunDelete(const RunRequest& request, Pane& source, Pane& target);
     void RunMove(const RunRequest& request, Pane& source, Pane& target);
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
-    bool ShellDelete(const std::string& path, bool recycle);
     // False, after telling the user why, for an entry that no path reaches exactly.
     bool Reachable(const Entry& e);
     // Deletes one entry by its exact path: to the bin, or for good when asked or when the user agrees.

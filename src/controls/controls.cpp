@@ -18,7 +18,7 @@ HFONT UiFont() {
 
 int TextWidthIn(HWND control, std::string_view text) {
     WindowDC dc(control);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    HFONT font = control ? reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) : nullptr;
     ScopedSelect f(dc.get(), font ? font : UiFont());
     const std::wstring w = Widen(text);
     SIZE sz{};

@@ -12,7 +12,7 @@ namespace bivane {
 HINSTANCE AppInstance();
 // The program's 8-point dialog font ("MS Sans Serif"), shared by every window.
 HFONT UiFont();
-// Width in pixels of text in control's font.
+// Width in pixels of text in control's font (the UI font for no control or one without a font).
 int TextWidthIn(HWND control, std::string_view text);
 HFONT SmallFont();
 HWND CreateChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,

@@ -272,12 +272,6 @@ bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targ
     return false;
 }
 
-bool TForm1::ShellDelete(const std::string& path, bool recycle) {
-    std::vector<std::string> linksKept;
-    const std::wstring exact = ExactPath(path);
-    return recycle ? Recycle(exact) == RecycleResult::Recycled : DeleteForGood(exact, linksKept);
-}
-
 bool TForm1::Reachable(const Entry& e) {
     if (e.reach == Reach::Exact) return true;
     ShowBox(hwnd_, BoxKind::Warning, UnreachableText(e), BoxButtons::Ok);

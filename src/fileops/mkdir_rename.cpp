@@ -30,10 +30,8 @@ std::string StoredName(const std::string& path) {
 
 // Whether path names an entry directly inside dir.
 bool DirectlyIn(const std::string& dir, const std::string& path) {
-    const size_t cut = path.find_last_of('\\');
-    if (cut == std::string::npos) return false;
-    std::string folder = path.substr(0, cut == 2 ? 3 : cut);
-    return EqualsIgnoreAsciiCase(ExpandPath(folder), ExpandPath(dir));
+    if (path.find('\\') == std::string::npos) return false;
+    return EqualsIgnoreAsciiCase(ExpandPath(DirectoryPart(path)), ExpandPath(dir));
 }
 
 void StartRename(Pane& s, int item) {

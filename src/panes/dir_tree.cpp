@@ -12,15 +12,6 @@ namespace bivane {
 
 namespace {
 
-int TextWidth(std::string_view text) {
-    WindowDC dc(nullptr);
-    ScopedSelect f(dc.get(), UiFont());
-    const std::wstring w = Widen(text);
-    SIZE sz{};
-    GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &sz);
-    return sz.cx;
-}
-
 bool SamePath(const std::string& a, const std::string& b) {
     const std::wstring wa = Widen(a), wb = Widen(b);
     return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
@@ -41,7 +32,7 @@ std::string CollapseSeparators(const std::string& path) {
 }  // namespace
 
 void PathLabel::SetText(const std::string& directory, int width) {
-    caption_ = ShortenPath(directory, width, TextWidth);
+    caption_ = ShortenPath(directory, width, [](std::string_view text) { return TextWidthIn(nullptr, text); });
 }
 
 void DirectoryListBox::Create(HWND parent, int id) {

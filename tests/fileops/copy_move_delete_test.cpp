@@ -2,6 +2,8 @@
 #include "fileops/confirm_dialog.h"
 #include "fileops/fileops_support.h"
 #include "fileops/progress_dialog.h"
+#include "platform/fs.h"
+#include "platform/removal.h"
 #include "platform/utf.h"
 
 namespace bivane::test {
@@ -439,7 +441,7 @@ TEST_F(CopyMoveDelete, DeletingAboveTheOtherSideSwitchesItThere) {
     EXPECT_EQ(Narrow(cur), L());
 }
 
-TEST_F(CopyMoveDelete, ShellDeleteTakesPathsLongerThanTheOldBuffer) {
+TEST_F(CopyMoveDelete, DeleteForGoodTakesPathsLongerThanTheOldBuffer) {
     std::string dir = L();
     while (dir.size() < 300) {
         dir += "\\" + std::string(40, 'd');
@@ -449,10 +451,12 @@ TEST_F(CopyMoveDelete, ShellDeleteTakesPathsLongerThanTheOldBuffer) {
     MakeFile(L() + "\\Stay.txt", 1);
     StartIn(tmp.Path());
     const Snapshot before = Snap(tmp.Path());
-    EXPECT_TRUE(form->ShellDelete(dir + "\\long.txt", false));
+    std::vector<std::string> linksKept;
+    EXPECT_TRUE(DeleteForGood(ExactPath(dir + "\\long.txt"), linksKept));
     EXPECT_EQ(ChangedSince(before).size(), 1u);
     EXPECT_FALSE(Exists(dir + "\\long.txt"));
-    EXPECT_FALSE(form->ShellDelete(dir + "\\missing.txt", false));
+    EXPECT_FALSE(DeleteForGood(ExactPath(dir + "\\missing.txt"), linksKept));
+    EXPECT_TRUE(linksKept.empty());
 }
 
 }  // namespace bivane::test
