@@ -18,32 +18,45 @@ TProgress::TProgress()
     DestDir = AddControl(L"STATIC", "DestDir", kLabel | SS_PATHELLIPSIS, 48, 56, 305, 13, 0);
     Bar1 = AddControl(PROGRESS_CLASSW, "", 0, 24, 88, 313, 17, 0);
     SendMessageW(Bar1, PBM_SETRANGE32, 0, 100);
+    SendMessageW(Bar1, PBM_SETSTEP, 1, 0);
     Status = AddControl(L"STATIC", "Status", kLabel, 168, 115, 185, 13, 0);
 }
 
 namespace {
 constexpr ULONGLONG kPaintInterval = 16;  // milliseconds: about 60 paints a second
+constexpr ULONGLONG kWholeInterval = 250;  // the whole dialog: four times a second
 }
 
 bool TProgress::Due() const { return Clock() - shownAt_ >= kPaintInterval; }
 
 void TProgress::Paint(bool whole) {
     for (HeldText& t : texts_) {
-        if (!t.shown) SetWindowTextUtf8(t.label, t.text);
+        if (t.shown) continue;
+        SetWindowTextUtf8(t.label, t.text);
+        UpdateWindow(t.label);  // Wine's label paints at once; Windows' waits for a WM_PAINT
         t.shown = true;
     }
-    if (barShown_ != barPos_) SendMessageW(Bar1, PBM_SETPOS, static_cast<WPARAM>(barPos_), 0);
-    barShown_ = barPos_;
-    if (whole || wholeDue_) {
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // A new range only invalidates the bar; it is painted with the position.
+    if (barShown_ != barPos_ || rangeShown_ != barMax_) {
+        if (rangeShown_ != barMax_) SendMessageW(Bar1, PBM_SETRANGE32, 0, barMax_);
+        SendMessageW(Bar1, PBM_SETPOS, static_cast<WPARAM>(barPos_), 0);
+        UpdateWindow(Bar1);
     }
-    wholeDue_ = false;
+    rangeShown_ = barMax_;
+    barShown_ = barPos_;
+    if (whole) {
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        wholeDue_ = false;
+        wholeAt_ = Clock();
+    }
     shownAt_ = Clock();
 }
 
+bool TProgress::WholeDue() const { return wholeDue_ && Clock() - wholeAt_ >= kWholeInterval; }
+
 void TProgress::Repaint() {
     wholeDue_ = true;
-    if (Due()) Paint(true);
+    if (Due()) Paint(WholeDue());
 }
 
 void TProgress::Flush() { Paint(false); }
@@ -52,11 +65,11 @@ void TProgress::SetText(HWND label, const std::string& text) {
     for (HeldText& t : texts_) {
         if (t.label != label) continue;
         if (t.text != text) t = HeldText{label, text, false};
-        if (Due()) Paint(false);
+        if (Due()) Paint(WholeDue());
         return;
     }
     texts_.push_back(HeldText{label, text, false});
-    if (Due()) Paint(false);
+    if (Due()) Paint(WholeDue());
 }
 
 std::string TProgress::Text(HWND label) const {
@@ -67,24 +80,22 @@ std::string TProgress::Text(HWND label) const {
 }
 
 void TProgress::PrepareBar(int max) {
-    SetBarPosition(0);  // a new range only invalidates the bar; it is painted with the position
-    SendMessageW(Bar1, PBM_SETSTEP, 1, 0);
-    SendMessageW(Bar1, PBM_SETRANGE32, 0, max);
-    barMax_ = max;
+    barMax_ = max;  // held like the position: each change of range is a message and a repaint
+    SetBarPosition(0);
 }
 
 void TProgress::SetBarPosition(int position) {
     barPos_ = position;
-    if (Due()) Paint(false);
+    if (Due()) Paint(WholeDue());
 }
 
 void TProgress::StepBar() {
     // Past the end the bar starts again from the beginning, as a stepped progress bar does.
     barPos_ = barPos_ >= barMax_ ? 0 : barPos_ + 1;
-    if (Due()) Paint(false);
+    if (Due()) Paint(WholeDue());
 }
 
 int TProgress::BarPosition() const { return barPos_; }
-int TProgress::BarMax() const { return static_cast<int>(SendMessageW(Bar1, PBM_GETRANGE, FALSE, 0)); }
+int TProgress::BarMax() const { return barMax_; }
 
 }  // namespace bivane

@@ -135,6 +135,7 @@ TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
         // What was held back is shown when the copy ends.
         EXPECT_EQ(WindowText(p.FileNameDesc), "C.txt");
         EXPECT_EQ(static_cast<int>(SendMessageW(p.Bar1, PBM_GETPOS, 0, 0)), p.BarPosition());
+        EXPECT_EQ(static_cast<int>(SendMessageW(p.Bar1, PBM_GETRANGE, FALSE, 0)), p.BarMax());
         for (const char* n : {"A.txt", "B.txt", "C.txt"}) EXPECT_EQ(ReadAll(R() + "\\" + n), ReadAll(L() + "\\" + n));
     }
 }
