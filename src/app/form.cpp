@@ -185,6 +185,9 @@ void TForm1::Show() {
     UpdateWindow(hwnd_);
     if (firstShow_) {
         firstShow_ = false;
+        // The first folder is listed once the window is there: a big one takes a while, and the
+        // user sees the window meanwhile (its listing read ahead, see wWinMain).
+        Guard([&] { LoadLeftSide(); });
         // Creating the selectors' windows: each reports one change of drive.
         const std::vector<DriveItem> drives = ScanDrives();
         Guard([&] { side[0].Drive.CreateWnd(drives); });

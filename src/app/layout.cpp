@@ -14,7 +14,6 @@ void TForm1::FormCreate() {
     side[0].Title.SetCaption(side[0].Path.Caption());
     side[0].SortedByName = side[1].SortedByName = true;
     LeftActive = true;
-    LoadLeftSide();
     RightUnloaded = true;
     LeftDriveFirstChange = true;
     side[0].RenamePending = side[1].RenamePending = false;

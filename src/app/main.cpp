@@ -1,7 +1,12 @@
 // Program entry: the application, the main window, the four dialogs, then the event loop.
 #include "app/Unit1.h"
+#include "panes/listing.h"
+#include "platform/fs.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // The first folder is read while the window is made (and the common controls are loaded,
+    // which is why they are loaded on first use): in a big folder that is most of the start-up.
+    bivane::ReadListingAhead(bivane::GetCurrentDir());
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
                                              ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&icc);

@@ -21,10 +21,16 @@ std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
     return era * 146097 + doe - 719468;
 }
 
-std::string TwoDigits(int v) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%02d", v);
-    return buf;
+// Every file's date passes here: no formatting call for the usual 0 to 99.
+void AppendTwoDigits(std::string& s, int v) {
+    if (v < 0 || v > 99) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%02d", v);
+        s += buf;
+        return;
+    }
+    s += static_cast<char>('0' + v / 10);
+    s += static_cast<char>('0' + v % 10);
 }
 
 }  // namespace
@@ -55,8 +61,19 @@ std::uint8_t UntaggedImage(std::string_view caption) {
 std::string DateText(const LocalTime& t, const LocaleFacts& loc) {
     const int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
     const int year2 = ((t.year % 100) + 100) % 100;
-    return TwoDigits(t.month) + loc.dateSep + TwoDigits(t.day) + loc.dateSep + TwoDigits(year2) + " " +
-           TwoDigits(hour12) + loc.timeSep + TwoDigits(t.minute) + (t.hour < 12 ? "am" : "pm");
+    std::string s;
+    s.reserve(14 + 2 * loc.dateSep.size() + loc.timeSep.size());
+    AppendTwoDigits(s, t.month);
+    s += loc.dateSep;
+    AppendTwoDigits(s, t.day);
+    s += loc.dateSep;
+    AppendTwoDigits(s, year2);
+    s += ' ';
+    AppendTwoDigits(s, hour12);
+    s += loc.timeSep;
+    AppendTwoDigits(s, t.minute);
+    s += t.hour < 12 ? "am" : "pm";
+    return s;
 }
 
 std::int64_t MinuteStamp(const LocalTime& t) {

@@ -2,32 +2,13 @@
 #include "panes/pane.h"
 
 #include "core/paths.h"
-#include "platform/copy_temporaries.h"
 #include "panes/entry_rules.h"
-#include "platform/collate.h"
-#include "platform/fs.h"
-#include "platform/utf.h"
+#include "panes/listing.h"
 #include "panes/sort_rules.h"
+#include "platform/copy_temporaries.h"
+#include "platform/fs.h"
 
 namespace bivane {
-
-namespace {
-
-constexpr DWORD kNotListed = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */;
-
-Entry DirectoryEntry(const std::string& name, bool readOnly) {
-    Entry e;
-    e.kind = name == ".." ? EntryKind::Parent : EntryKind::Directory;
-    e.caption = e.kind == EntryKind::Parent ? "[parent]" : "<" + name + ">";
-    e.SetName(name);
-    e.sizeText = readOnly ? "<DIR>r" : "<DIR>";
-    e.dateText = " ";
-    e.mark = 'D';
-    e.image = kImageDir;
-    return e;
-}
-
-}  // namespace
 
 void Pane::Load(const std::string& dir) {
     Pane& s = *this;
@@ -39,48 +20,11 @@ void Pane::Load(const std::string& dir) {
     s.Entries.clear();
     s.List.Reset();
 
-    const LocaleFacts loc = UserLocaleFacts();
-    const LocalTimes localTimes;
-    std::int64_t total = 0;
-    std::int64_t files = 0;
-    std::vector<std::string> hiddenTwins;  // hidden names that may read like a listed one
-    bool staleCopies = false;
-    EnumerateDirectory(dir, [&](const FoundEntry& f) {
-        if (f.attributes & kNotListed) {
-            if (IsCopyTemporaryName(f.name)) staleCopies = true;
-            std::string name = Narrow(f.name);
-            if (HasReplacementChar(name)) hiddenTwins.push_back(std::move(name));
-            return;
-        }
-        if (f.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (wcscmp(f.name, L".") == 0) return;
-            s.Entries.push_back(DirectoryEntry(Narrow(f.name), f.attributes & FILE_ATTRIBUTE_READONLY));
-            return;
-        }
-        Entry e;
-        const std::string name = Narrow(f.name);
-        e.caption = FileCaption(name);
-        e.SetName(name);
-        e.image = UntaggedImage(e.caption);
-        e.size = f.size;
-        e.sizeText = std::to_string(f.size);
-        const LocalTime t = localTimes.Of(f.lastWrite);
-        e.dateText = DateText(t, loc);
-        e.minute = MinuteStamp(t);
-        e.mark = 'N';
-        total += f.size;
-        ++files;
-        s.Entries.push_back(std::move(e));
-    });
-    MarkTwins(s.Entries, hiddenTwins);
+    std::optional<Listing> ahead = TakeListingAhead(dir);
+    Listing listing = ahead ? std::move(*ahead) : ReadListing(dir);
     // A copy that was killed left its hidden temporary here: nobody else will ever remove it.
-    if (staleCopies) RemoveStaleTemporaries(dir);
-
-    const std::vector<std::uint32_t> perm = SortPermutation(s.Entries, SortOrder::Name, PlatformCollation());
-    std::vector<Entry> sorted;
-    sorted.reserve(s.Entries.size());
-    for (std::uint32_t i : perm) sorted.push_back(std::move(s.Entries[i]));
-    s.Entries = std::move(sorted);
+    if (listing.staleCopies) RemoveStaleTemporaries(dir);
+    s.Entries = std::move(listing.entries);
     s.List.Reset();
 
     if (!s.Entries.empty()) {
@@ -91,10 +35,11 @@ void Pane::Load(const std::string& dir) {
     }
     s.order = SortOrder::Name;
     s.ShowTitle();
-    s.Status.SetText(0, DirTotalText(total));
+    const LocaleFacts loc = UserLocaleFacts();
+    s.Status.SetText(0, DirTotalText(listing.totalBytes));
     s.Status.SetText(2, FreeText(DriveFreeBytes(HasDriveLetter(dir) ? dir.substr(0, 2) : dir), loc));
-    s.FileCount = files;
-    s.Status.SetText(1, FilesText(files));
+    s.FileCount = listing.files;
+    s.Status.SetText(1, FilesText(listing.files));
     s.SortedByName = true;
 }
 

@@ -31,7 +31,7 @@ SortKey MakeKey(const Entry& e, SortOrder order, const Collation& c) {
     SortKey k;
     switch (order) {
     case SortOrder::Name:
-        k.primary = c.caseSensitiveKey(e.caption);
+        k.primary = NameSortKey(e, c);
         return k;
     case SortOrder::Ext: {
         const std::string ext = Extension(e.caption);
@@ -73,6 +73,15 @@ int Compare(const SortKey& a, const SortKey& b, SortOrder order) {
 }
 
 }  // namespace
+
+std::string NameSortKey(const Entry& e, const Collation& collation) { return collation.caseSensitiveKey(e.caption); }
+
+std::vector<std::uint32_t> PermutationByNameKeys(const std::vector<std::string>& keys) {
+    std::vector<std::uint32_t> perm(keys.size());
+    std::iota(perm.begin(), perm.end(), 0u);
+    std::stable_sort(perm.begin(), perm.end(), [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+    return perm;
+}
 
 std::vector<std::uint32_t> SortPermutation(const std::vector<Entry>& entries, SortOrder order,
                                            const Collation& collation) {

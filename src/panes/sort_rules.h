@@ -17,6 +17,11 @@ enum class SortOrder { Name, Ext, Size, Date };
 std::vector<std::uint32_t> SortPermutation(const std::vector<Entry>& entries, SortOrder order,
                                            const Collation& collation);
 
+// The name order by keys computed beforehand, one per entry (NameSortKey): a listing computes
+// them while it is still being read. perm as above; equal keys keep their order.
+std::string NameSortKey(const Entry& e, const Collation& collation);
+std::vector<std::uint32_t> PermutationByNameKeys(const std::vector<std::string>& keys);
+
 // Title suffix of an order: "", "   [by ext]", "   [by size]", "   [by date]".
 const char* SortSuffix(SortOrder order);
 

@@ -1,0 +1,32 @@
+// What a pane lists of a directory, read apart from any window: the entries sorted by name and
+// their totals. A listing may be read ahead on another thread (start-up in a big folder reads it
+// while the window is being made) and then shown by the pane.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/entry.h"
+
+namespace bivane {
+
+struct Listing {
+    std::string dir;
+    std::vector<Entry> entries;  // sorted by name
+    std::int64_t totalBytes = 0;
+    std::int64_t files = 0;
+    bool staleCopies = false;  // a killed copy's hidden temporary lies there
+};
+
+// Reads dir: files and directories that are listed (not hidden or system), "." left out. Safe on
+// any thread: it touches no window and changes nothing.
+Listing ReadListing(const std::string& dir);
+
+// Start-up reads its first folder on another thread while the window is made.
+void ReadListingAhead(const std::string& dir);
+// The listing read ahead for exactly dir (waiting for it if need be), once; none for another
+// directory, or when none was started. A listing not taken is dropped at the next call.
+std::optional<Listing> TakeListingAhead(const std::string& dir);
+
+}  // namespace bivane
