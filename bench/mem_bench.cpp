@@ -1,6 +1,8 @@
 // Private memory per listed entry: the growth of the process's private bytes over a load of a
 // folder, less the names' own bytes, divided by the entries listed.
 //   mem_bench.exe folder|count      (a count makes a tiny folder here: smoke runs only)
+#include <future>
+
 #include "app/Unit1.h"
 #include "bench/bench_util.h"
 #include "platform/fs.h"
@@ -23,15 +25,17 @@ int wmain(int argc, wchar_t** argv) {
     Pump();
     form.LoadSide(form.side[0], form.side[0].Directory());  // everything a load allocates once, before the count starts
     Pump();
-    // The system's own memory for enumerating the folder, which it keeps: counted apart.
+    // The system's own memory for enumerating the folder, which it keeps: counted apart. On a
+    // thread of its own, as the load reads a folder: what an enumeration on one thread keeps is
+    // not taken up by one on another (measured: 203 bytes an entry from the main thread, 194).
     const double beforeEnumeration = PrivateBytes();
-    {
+    std::async(std::launch::async, [&] {
         WIN32_FIND_DATAW fd;
         AutoFindHandle f(FindFirstFileExW(Widen(dir + "\\*.*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
                                           nullptr, FIND_FIRST_EX_LARGE_FETCH));
         while (f && FindNextFileW(f.get(), &fd)) {
         }
-    }
+    }).get();
     const double before = PrivateBytes();
     ChangeDir(dir);
     form.LoadSide(form.side[0], dir);

@@ -1,6 +1,9 @@
 #include "panes/listing.h"
 
+#include <condition_variable>
+#include <deque>
 #include <future>
+#include <mutex>
 
 #include "panes/entry_rules.h"
 #include "panes/sort_rules.h"
@@ -14,10 +17,11 @@ namespace bivane {
 namespace {
 
 constexpr DWORD kNotListed = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */;
-// A big folder is read in batches of this many names: each is made into entries (and their name
-// keys) on another thread while the system goes on reading the next. Smaller folders are made on
-// the reading thread.
-constexpr std::size_t kBatch = 8192;
+// A folder is read in batches of this many names: each is made into entries (and their name
+// keys) while the system goes on reading the next, on another thread. The buffers of a batch are big enough (a megabyte or more) to be taken
+// from the system and given back whole, not from the heap, where they would leave holes.
+constexpr std::size_t kBatch = 32768;
+std::size_t g_batch = kBatch;  // tests make it smaller
 
 // Names as they are read, kept in one buffer per batch: the thread that reads allocates next to
 // nothing, so it does not wait on the heap for the thread that makes entries.
@@ -31,23 +35,29 @@ struct Batch {
     std::vector<wchar_t> names;
     std::vector<Found> found;
     const wchar_t* Name(const Found& f) const { return names.data() + f.nameAt; }
+    void Clear() {
+        names.clear();
+        found.clear();
+    }
 };
 
-// One batch made into entries, with what it adds to the listing.
-struct Part {
-    std::vector<Entry> entries;
-    std::vector<std::string> keys;  // the name order's, one per entry
-    std::vector<std::string> hiddenTwins;  // hidden names that may read like a listed one
-    std::int64_t totalBytes = 0;
-    std::int64_t files = 0;
-    bool staleCopies = false;
-};
-
-// What a batch needs besides its names: read once per listing.
+// What every entry needs besides its own name: read once per listing.
 struct Facts {
     LocaleFacts locale = UserLocaleFacts();
     LocalTimes times;
     Collation collation = PlatformCollation();
+};
+
+// The entries made so far, in the order read, with their name keys end to end, each ended by a
+// NUL, which no key holds (a hundred thousand small key strings kept until the sort would stay
+// behind in the heap afterwards).
+struct Made {
+    std::vector<Entry> entries;
+    std::string keys;
+    std::vector<std::string> hiddenTwins;  // hidden names that may read like a listed one
+    std::int64_t totalBytes = 0;
+    std::int64_t files = 0;
+    bool staleCopies = false;
 };
 
 Entry DirectoryEntry(const std::string& name, bool readOnly) {
@@ -62,9 +72,8 @@ Entry DirectoryEntry(const std::string& name, bool readOnly) {
     return e;
 }
 
-Entry FileEntry(const wchar_t* fileName, const Found& f, const Facts& facts, Part& part) {
+Entry FileEntry(const std::string& name, const Found& f, const Facts& facts) {
     Entry e;
-    const std::string name = Narrow(fileName);
     e.caption = FileCaption(name);
     e.SetName(name);
     e.image = UntaggedImage(e.caption);
@@ -74,32 +83,107 @@ Entry FileEntry(const wchar_t* fileName, const Found& f, const Facts& facts, Par
     e.dateText = DateText(t, facts.locale);
     e.minute = MinuteStamp(t);
     e.mark = 'N';
-    part.totalBytes += f.size;
-    ++part.files;
     return e;
 }
 
-Part MakePart(const Batch& batch, const Facts& facts) {
-    Part part;
-    part.entries.reserve(batch.found.size());
+void MakeEntries(const Batch& batch, const Facts& facts, Made& made) {
     for (const Found& f : batch.found) {
         const wchar_t* name = batch.Name(f);
         if (f.attributes & kNotListed) {
-            if (IsCopyTemporaryName(name)) part.staleCopies = true;
+            if (IsCopyTemporaryName(name)) made.staleCopies = true;
             std::string narrow = Narrow(name);
-            if (HasReplacementChar(narrow)) part.hiddenTwins.push_back(std::move(narrow));
-        } else if (f.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (wcscmp(name, L".") != 0) {
-                part.entries.push_back(DirectoryEntry(Narrow(name), f.attributes & FILE_ATTRIBUTE_READONLY));
-            }
-        } else {
-            part.entries.push_back(FileEntry(name, f, facts, part));
+            if (HasReplacementChar(narrow)) made.hiddenTwins.push_back(std::move(narrow));
+            continue;
         }
+        if (f.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (wcscmp(name, L".") == 0) continue;
+            made.entries.push_back(DirectoryEntry(Narrow(name), f.attributes & FILE_ATTRIBUTE_READONLY));
+        } else {
+            made.entries.push_back(FileEntry(Narrow(name), f, facts));
+            made.totalBytes += f.size;
+            ++made.files;
+        }
+        made.keys += NameSortKey(made.entries.back(), facts.collation);
+        made.keys += '\0';
     }
-    part.keys.reserve(part.entries.size());
-    for (const Entry& e : part.entries) part.keys.push_back(NameSortKey(e, facts.collation));
-    return part;
 }
+
+// Reads a folder on a thread of its own, in batches, while the caller makes entries of the
+// batches already read. The caller's thread makes every entry, as it would alone: the entries'
+// strings lie together in the heap, with little left between them once the listing is made.
+class FolderReader {
+public:
+    explicit FolderReader(const std::string& dir)
+        : read_(std::async(std::launch::async, [this, dir] {
+              struct End {  // told also when reading fails, or Next would wait for ever
+                  FolderReader* reader;
+                  ~End() { reader->Publish(nullptr); }
+              } end{this};
+              Batch* batch = Empty();
+              EnumerateDirectory(dir, [&](const FoundEntry& f) {
+                  if (batch->found.size() == g_batch) {
+                      Publish(batch);
+                      batch = Empty();
+                  }
+                  batch->found.push_back(Found{batch->names.size(), f.attributes, f.size, f.lastWrite});
+                  batch->names.insert(batch->names.end(), f.name, f.name + wcslen(f.name) + 1);
+              });
+              Publish(batch);
+          })) {}
+    ~FolderReader() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopped_ = true;  // the reader reads on but keeps nothing more
+        }
+        changed_.notify_all();
+    }  // then the future waits for the thread
+    FolderReader(const FolderReader&) = delete;
+    FolderReader& operator=(const FolderReader&) = delete;
+
+    // The next batch read, in order; null at the end.
+    Batch* Next() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !filled_.empty(); });
+        Batch* b = filled_.front();
+        filled_.pop_front();
+        if (!b) read_.get();  // its exception, if any, reaches the caller
+        return b;
+    }
+    // A batch made into entries, to be filled again.
+    void Done(Batch* b) {
+        b->Clear();
+        std::lock_guard<std::mutex> lock(mutex_);
+        spare_.push_back(b);
+    }
+
+private:
+    Batch* Empty() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (spare_.empty()) {
+            Batch& b = batches_.emplace_back();
+            b.names.reserve(kBatch * 24);
+            b.found.reserve(kBatch);
+            return &b;
+        }
+        Batch* b = spare_.front();
+        spare_.pop_front();
+        return b;
+    }
+    void Publish(Batch* b) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!stopped_) filled_.push_back(b);
+        }
+        changed_.notify_all();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Batch> batches_;  // every batch, by address: a deque does not move them
+    std::deque<Batch*> filled_, spare_;
+    bool stopped_ = false;
+    std::future<void> read_;  // last: the thread starts once the rest is there
+};
 
 struct Ahead {
     std::string dir;
@@ -111,47 +195,34 @@ Ahead g_ahead;  // touched by the window's thread only
 
 Listing ReadListing(const std::string& dir) {
     const Facts facts;
-    std::vector<std::future<Part>> parts;
-    Batch batch;
-    EnumerateDirectory(dir, [&](const FoundEntry& f) {
-        if (batch.found.empty()) {
-            batch.names.reserve(kBatch * 24);
-            batch.found.reserve(kBatch);
+    Made made;
+    {
+        FolderReader reader(dir);
+        while (Batch* b = reader.Next()) {
+            // A big folder's keys from the system, not from the heap (see kBatch).
+            if (b->found.size() == kBatch && made.keys.empty()) made.keys.reserve(2 * kBatch * 48);
+            MakeEntries(*b, facts, made);
+            reader.Done(b);
         }
-        batch.found.push_back(Found{batch.names.size(), f.attributes, f.size, f.lastWrite});
-        batch.names.insert(batch.names.end(), f.name, f.name + wcslen(f.name) + 1);
-        if (batch.found.size() < kBatch) return;
-        parts.push_back(std::async(std::launch::async, [&facts, b = std::move(batch)] { return MakePart(b, facts); }));
-        batch = Batch{};
-    });
-    std::promise<Part> last;
-    last.set_value(MakePart(batch, facts));
-    parts.push_back(last.get_future());
-
+    }
+    MarkTwins(made.entries, made.hiddenTwins);
+    std::vector<std::string_view> keys;
+    keys.reserve(made.entries.size());
+    for (const char* k = made.keys.data(); keys.size() < made.entries.size(); k += keys.back().size() + 1) {
+        keys.emplace_back(k);
+    }
     Listing out;
     out.dir = dir;
-    std::vector<Entry> entries;
-    std::vector<std::string> keys, hiddenTwins;
-    for (std::future<Part>& f : parts) {
-        Part p = f.get();
-        if (entries.empty()) {
-            entries = std::move(p.entries);
-            keys = std::move(p.keys);
-        } else {
-            std::move(p.entries.begin(), p.entries.end(), std::back_inserter(entries));
-            std::move(p.keys.begin(), p.keys.end(), std::back_inserter(keys));
-        }
-        std::move(p.hiddenTwins.begin(), p.hiddenTwins.end(), std::back_inserter(hiddenTwins));
-        out.totalBytes += p.totalBytes;
-        out.files += p.files;
-        out.staleCopies = out.staleCopies || p.staleCopies;
-    }
-    MarkTwins(entries, hiddenTwins);
-    const std::vector<std::uint32_t> perm = PermutationByNameKeys(keys);
-    out.entries.reserve(entries.size());
-    for (std::uint32_t i : perm) out.entries.push_back(std::move(entries[i]));
+    out.totalBytes = made.totalBytes;
+    out.files = made.files;
+    out.staleCopies = made.staleCopies;
+    out.entries.reserve(made.entries.size());
+    for (std::uint32_t i : PermutationByNameKeys(keys)) out.entries.push_back(std::move(made.entries[i]));
     return out;
 }
+
+ScopedListingBatch::ScopedListingBatch(std::size_t names) { g_batch = names; }
+ScopedListingBatch::~ScopedListingBatch() { g_batch = kBatch; }
 
 void ReadListingAhead(const std::string& dir) {
     g_ahead.dir = dir;

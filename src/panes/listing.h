@@ -2,6 +2,7 @@
 // their totals. A listing may be read ahead on another thread (start-up in a big folder reads it
 // while the window is being made) and then shown by the pane.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,6 +23,15 @@ struct Listing {
 // Reads dir: files and directories that are listed (not hidden or system), "." left out. Safe on
 // any thread: it touches no window and changes nothing.
 Listing ReadListing(const std::string& dir);
+
+// Tests read a few names in several batches, as a big folder is read.
+class ScopedListingBatch {
+public:
+    explicit ScopedListingBatch(std::size_t names);
+    ~ScopedListingBatch();
+    ScopedListingBatch(const ScopedListingBatch&) = delete;
+    ScopedListingBatch& operator=(const ScopedListingBatch&) = delete;
+};
 
 // Start-up reads its first folder on another thread while the window is made.
 void ReadListingAhead(const std::string& dir);

@@ -76,7 +76,7 @@ int Compare(const SortKey& a, const SortKey& b, SortOrder order) {
 
 std::string NameSortKey(const Entry& e, const Collation& collation) { return collation.caseSensitiveKey(e.caption); }
 
-std::vector<std::uint32_t> PermutationByNameKeys(const std::vector<std::string>& keys) {
+std::vector<std::uint32_t> PermutationByNameKeys(const std::vector<std::string_view>& keys) {
     std::vector<std::uint32_t> perm(keys.size());
     std::iota(perm.begin(), perm.end(), 0u);
     std::stable_sort(perm.begin(), perm.end(), [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });

@@ -20,7 +20,7 @@ std::vector<std::uint32_t> SortPermutation(const std::vector<Entry>& entries, So
 // The name order by keys computed beforehand, one per entry (NameSortKey): a listing computes
 // them while it is still being read. perm as above; equal keys keep their order.
 std::string NameSortKey(const Entry& e, const Collation& collation);
-std::vector<std::uint32_t> PermutationByNameKeys(const std::vector<std::string>& keys);
+std::vector<std::uint32_t> PermutationByNameKeys(const std::vector<std::string_view>& keys);
 
 // Title suffix of an order: "", "   [by ext]", "   [by size]", "   [by date]".
 const char* SortSuffix(SortOrder order);

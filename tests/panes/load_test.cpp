@@ -3,6 +3,7 @@
 #include <winioctl.h>
 
 #include "app/layout_rules.h"
+#include "panes/listing.h"
 #include "panes/shorten_path.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
@@ -106,6 +107,51 @@ TEST_F(Load, RootHasNoParentEntry) {
     StartIn("C:\\");
     ASSERT_FALSE(Left().Entries.empty());
     EXPECT_EQ(IndexOfCaption(Left(), "[parent]"), -1);
+}
+
+// A big folder is read in batches, made into entries while the next is read; start-up reads its
+// folder ahead, on another thread. Either way the listing is the one read at once, and a listing
+// read ahead is shown once, for its own folder only.
+TEST_F(Load, AListingReadInBatchesOrAheadIsTheOneReadAtOnce) {
+    MakeDir(tmp / "Program Files");
+    MakeDir(tmp / "Hidden Dir");
+    SetAttributes(tmp / "Hidden Dir", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+    const SYSTEMTIME old = LocalTimeOf(1992, 6, 19, 14, 5);
+    for (const char* n : {"b.txt", "A.TXT", "setup.exe", "zz", "c.d.e"}) MakeFile(tmp / n, 1000 + n[0], &old);
+    MakeFile(tmp / "~bvcopy0badf00d.tmp", 3);  // a killed copy's leftover
+    SetAttributes(tmp / "~bvcopy0badf00d.tmp", FILE_ATTRIBUTE_HIDDEN);
+    auto rows = [](const Listing& l) {
+        std::vector<std::string> out;
+        for (const Entry& e : l.entries) {
+            out.push_back(e.caption + "|" + e.Name() + "|" + e.sizeText + "|" + e.dateText + "|" +
+                          std::to_string(e.minute) + "|" + e.mark + "|" + std::to_string(e.image));
+        }
+        out.push_back(std::to_string(l.totalBytes) + " bytes, " + std::to_string(l.files) + " files" +
+                      (l.staleCopies ? ", stale copies" : ""));
+        return out;
+    };
+    const std::vector<std::string> once = rows(ReadListing(tmp.Path()));
+    ASSERT_EQ(once.size(), 8u);  // the parent, a folder, five files and the totals
+    EXPECT_EQ(once.back(), "5499 bytes, 5 files, stale copies");
+    // 10 names are read (".", "..", the hidden two): batches of one, of a few with a remainder,
+    // and of exactly half.
+    for (const std::size_t batch : {1u, 3u, 5u}) {
+        SCOPED_TRACE(batch);
+        ScopedListingBatch smaller(batch);
+        EXPECT_EQ(rows(ReadListing(tmp.Path())), once);
+    }
+
+    ReadListingAhead(tmp.Path());
+    EXPECT_FALSE(TakeListingAhead(tmp / "Program Files"));  // another folder: dropped
+    EXPECT_FALSE(TakeListingAhead(tmp.Path()));
+    ReadListingAhead(tmp.Path());
+    StartIn(tmp.Path());
+    EXPECT_FALSE(TakeListingAhead(tmp.Path()));  // the start-up took it
+    std::vector<std::string> shown;
+    for (const Entry& e : Left().Entries) shown.push_back(e.caption);
+    std::vector<std::string> expected;
+    for (size_t i = 0; i + 1 < once.size(); ++i) expected.push_back(once[i].substr(0, once[i].find('|')));
+    EXPECT_EQ(shown, expected);
 }
 
 TEST_F(Load, LoadingOneSideNeverTouchesTheOther) {
