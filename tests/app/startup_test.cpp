@@ -5,6 +5,7 @@
 #include "fileops/confirm_dialog.h"
 #include "fileops/get_txt_dialog.h"
 #include "fileops/progress_dialog.h"
+#include "platform/utf.h"
 #include "tags/confirm_tag_dialog.h"
 
 namespace bivane::test {
@@ -34,6 +35,23 @@ TEST_F(Startup, LeftSideListsTheStartDirectoryAndRightSideWaits) {
     EXPECT_FALSE(IsShown(Left().Tree.Handle()));
     EXPECT_FALSE(IsShown(Right().Tree.Handle()));
     EXPECT_EQ(form->HelpFile, tmp.Path() + "\\WBivane.HLP");
+}
+
+// The window is made and shown first, then its first folder is listed (a big one takes a
+// while), then the drive selectors report their first change, which leaves the folder as it is.
+TEST_F(Startup, TheWindowIsShownBeforeItsFolderIsListedAndTheDrivesAfter) {
+    MakeFile(tmp / "a.txt", 1);
+    ASSERT_TRUE(SetCurrentDirectoryW(Widen(tmp.Path()).c_str()));
+    form = std::make_unique<TForm1>();
+    EXPECT_FALSE(IsShown(form->Handle()));
+    EXPECT_TRUE(Left().Entries.empty());
+    EXPECT_TRUE(form->LeftDriveFirstChange);
+    form->Show();
+    EXPECT_TRUE(IsShown(form->Handle()));
+    EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "A.txt"}));
+    EXPECT_FALSE(form->LeftDriveFirstChange);
+    EXPECT_EQ(Left().Directory(), tmp.Path());
+    EXPECT_EQ(Left().Title.Caption(), Left().Path.Caption());
 }
 
 TEST_F(Startup, WindowGeometryFollowsTheLayout) {
