@@ -1,7 +1,6 @@
 #include "tags/compare_rules.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "panes/entry_rules.h"
 
@@ -9,39 +8,52 @@ namespace bivane {
 
 namespace {
 
-// Target entries of one folded name, in list order, with the running minimum of their minutes
-// so the first one older than a given minute is found by binary search.
-struct NameGroup {
-    std::vector<std::uint32_t> positions;
-    std::vector<std::int64_t> minMinute;
+// The name folded to upper case, hashed: no string is made per entry (a hundred thousand of them
+// cost more than the whole comparison under Wine's heap).
+std::uint64_t FoldedHash(std::string_view name) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (char c : name) {
+        const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;  // as EqualsIgnoreAsciiCase
+        h = (h ^ static_cast<unsigned char>(upper)) * 1099511628211ull;
+    }
+    return h;
+}
+
+struct Indexed {
+    std::uint64_t hash;
+    std::uint32_t position;
+    bool operator<(const Indexed& o) const { return hash != o.hash ? hash < o.hash : position < o.position; }
 };
 
-std::unordered_map<std::string, NameGroup> IndexTarget(const std::vector<Entry>& target) {
-    std::unordered_map<std::string, NameGroup> index;
+// The target's files by folded name, each name's entries in list order.
+std::vector<Indexed> IndexTarget(const std::vector<Entry>& target) {
+    std::vector<Indexed> index;
     index.reserve(target.size());
     for (std::uint32_t j = 0; j < target.size(); ++j) {
-        if (IsDirEntry(target[j].caption)) continue;
-        NameGroup& g = index[AsciiUpper(target[j].caption)];
-        g.minMinute.push_back(g.positions.empty() ? target[j].minute
-                                                  : std::min(g.minMinute.back(), target[j].minute));
-        g.positions.push_back(j);
+        if (!IsDirEntry(target[j].caption)) index.push_back({FoldedHash(target[j].caption), j});
     }
+    std::sort(index.begin(), index.end());
     return index;
 }
 
-// Index into g.positions of the first target entry that matches, or its size when none does.
-std::size_t FirstMatch(const NameGroup& g, const Entry& src, bool newerOnly) {
-    if (!newerOnly || g.positions.empty()) return 0;
-    const auto it = std::partition_point(g.minMinute.begin(), g.minMinute.end(),
-                                         [&](std::int64_t m) { return m >= src.minute; });
-    return static_cast<std::size_t>(it - g.minMinute.begin());
+// The first target entry in list order that matches src, or -1. Entries of another name with the
+// same hash, and case twins that do not match, are passed over.
+std::int64_t FirstMatch(const std::vector<Indexed>& index, const std::vector<Entry>& target, const Entry& src,
+                        bool newerOnly) {
+    const std::uint64_t h = FoldedHash(src.caption);
+    auto it = std::lower_bound(index.begin(), index.end(), Indexed{h, 0});
+    for (; it != index.end() && it->hash == h; ++it) {
+        const Entry& t = target[it->position];
+        if (EqualsIgnoreAsciiCase(t.caption, src.caption) && (!newerOnly || src.minute > t.minute)) return it->position;
+    }
+    return -1;
 }
 
 }  // namespace
 
 ComparePass ScanPass(const std::vector<Entry>& source, const std::vector<Entry>& target, bool newerOnly,
                      std::int64_t stepsBefore) {
-    const auto index = IndexTarget(target);
+    const std::vector<Indexed> index = IndexTarget(target);
     ComparePass pass;
     pass.steps = stepsBefore;
     pass.stepAfter.reserve(source.size());
@@ -49,11 +61,9 @@ ComparePass ScanPass(const std::vector<Entry>& source, const std::vector<Entry>&
     for (std::uint32_t i = 0; i < source.size(); ++i) {
         ++pass.steps;
         if (!IsDirEntry(source[i].caption) && !target.empty()) {
-            const auto found = index.find(AsciiUpper(source[i].caption));
-            const NameGroup* g = found == index.end() ? nullptr : &found->second;
-            const std::size_t k = g ? FirstMatch(*g, source[i], newerOnly) : 0;
-            if (g && k < g->positions.size()) {
-                pass.steps += g->positions[k] + 1;  // the scan stops at the match
+            const std::int64_t match = FirstMatch(index, target, source[i], newerOnly);
+            if (match >= 0) {
+                pass.steps += match + 1;  // the scan stops at the match
                 pass.matches.push_back(i);
             } else {
                 pass.steps += targetSize;
