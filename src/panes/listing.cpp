@@ -17,11 +17,15 @@ namespace bivane {
 namespace {
 
 constexpr DWORD kNotListed = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */;
-// A folder is read in batches of this many names: each is made into entries (and their name
-// keys) while the system goes on reading the next, on another thread. The buffers of a batch are big enough (a megabyte or more) to be taken
-// from the system and given back whole, not from the heap, where they would leave holes.
+// A folder of up to kFirst names is read and made into entries on the calling thread. A bigger
+// one is read on in batches of kBatch names on a thread of its own, each made into entries (and
+// their name keys) while the system reads the next: starting a thread costs about a millisecond
+// under Wine, a small folder's whole load. A batch's buffers are big enough (a megabyte or more)
+// to be taken from the system and given back whole, not from the heap, where they would leave
+// holes.
+constexpr std::size_t kFirst = 1024;
 constexpr std::size_t kBatch = 32768;
-std::size_t g_batch = kBatch;  // tests make it smaller
+std::size_t g_first = kFirst, g_batch = kBatch;  // tests make them smaller
 
 // Names as they are read, kept in one buffer per batch: the thread that reads allocates next to
 // nothing, so it does not wait on the heap for the thread that makes entries.
@@ -38,6 +42,16 @@ struct Batch {
     void Clear() {
         names.clear();
         found.clear();
+    }
+    // Reads up to `count` entries; false when the folder ended first.
+    bool Fill(DirectoryReader& reader, std::size_t count) {
+        FoundEntry f{};
+        while (found.size() < count) {
+            if (!reader.Next(f)) return false;
+            found.push_back(Found{names.size(), f.attributes, f.size, f.lastWrite});
+            names.insert(names.end(), f.name, f.name + wcslen(f.name) + 1);
+        }
+        return true;
     }
 };
 
@@ -113,22 +127,18 @@ void MakeEntries(const Batch& batch, const Facts& facts, Made& made) {
 // strings lie together in the heap, with little left between them once the listing is made.
 class FolderReader {
 public:
-    explicit FolderReader(const std::string& dir)
-        : read_(std::async(std::launch::async, [this, dir] {
+    // Reads on from where reader is.
+    explicit FolderReader(DirectoryReader reader)
+        : read_(std::async(std::launch::async, [this, r = std::move(reader)]() mutable {
               struct End {  // told also when reading fails, or Next would wait for ever
                   FolderReader* reader;
                   ~End() { reader->Publish(nullptr); }
               } end{this};
-              Batch* batch = Empty();
-              EnumerateDirectory(dir, [&](const FoundEntry& f) {
-                  if (batch->found.size() == g_batch) {
-                      Publish(batch);
-                      batch = Empty();
-                  }
-                  batch->found.push_back(Found{batch->names.size(), f.attributes, f.size, f.lastWrite});
-                  batch->names.insert(batch->names.end(), f.name, f.name + wcslen(f.name) + 1);
-              });
-              Publish(batch);
+              for (bool more = true; more;) {
+                  Batch* batch = Empty();
+                  more = batch->Fill(r, g_batch);
+                  Publish(batch);
+              }
           })) {}
     ~FolderReader() {
         {
@@ -196,13 +206,19 @@ Ahead g_ahead;  // touched by the window's thread only
 Listing ReadListing(const std::string& dir) {
     const Facts facts;
     Made made;
-    {
-        FolderReader reader(dir);
-        while (Batch* b = reader.Next()) {
-            // A big folder's keys from the system, not from the heap (see kBatch).
-            if (b->found.size() == kBatch && made.keys.empty()) made.keys.reserve(2 * kBatch * 48);
+    DirectoryReader reader(dir);
+    Batch first;
+    first.found.reserve(g_first);
+    if (!first.Fill(reader, g_first)) {
+        MakeEntries(first, facts, made);
+    } else {
+        FolderReader rest(std::move(reader));
+        MakeEntries(first, facts, made);
+        // A big folder's keys from the system, not from the heap (see kBatch).
+        made.keys.reserve(2 * kBatch * 48);
+        while (Batch* b = rest.Next()) {
             MakeEntries(*b, facts, made);
-            reader.Done(b);
+            rest.Done(b);
         }
     }
     MarkTwins(made.entries, made.hiddenTwins);
@@ -221,8 +237,11 @@ Listing ReadListing(const std::string& dir) {
     return out;
 }
 
-ScopedListingBatch::ScopedListingBatch(std::size_t names) { g_batch = names; }
-ScopedListingBatch::~ScopedListingBatch() { g_batch = kBatch; }
+ScopedListingBatch::ScopedListingBatch(std::size_t names) { g_first = g_batch = names; }
+ScopedListingBatch::~ScopedListingBatch() {
+    g_first = kFirst;
+    g_batch = kBatch;
+}
 
 void ReadListingAhead(const std::string& dir) {
     g_ahead.dir = dir;

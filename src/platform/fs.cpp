@@ -125,20 +125,31 @@ std::int64_t FileSizeOf(const std::string& path) {
     return (static_cast<std::int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
 }
 
-bool EnumerateDirectory(const std::string& dir, const std::function<void(const FoundEntry&)>& each) {
+DirectoryReader::DirectoryReader(const std::string& dir) {
     std::wstring pattern = Widen(dir);
     if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
     pattern += L"*.*";
-    WIN32_FIND_DATAW fd;
-    AutoFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd,
-                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) return false;
-    do {
-        FoundEntry e{fd.cFileName, fd.dwFileAttributes,
-                     (static_cast<std::int64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow,
-                     fd.ftLastWriteTime};
-        each(e);
-    } while (FindNextFileW(find.get(), &fd));
+    find_.reset(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd_, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH));
+}
+
+bool DirectoryReader::Next(FoundEntry& out) {
+    if (!find_) return false;
+    if (!first_ && !FindNextFileW(find_.get(), &fd_)) {
+        find_.reset();
+        return false;
+    }
+    first_ = false;
+    out = FoundEntry{fd_.cFileName, fd_.dwFileAttributes,
+                     (static_cast<std::int64_t>(fd_.nFileSizeHigh) << 32) | fd_.nFileSizeLow, fd_.ftLastWriteTime};
+    return true;
+}
+
+bool EnumerateDirectory(const std::string& dir, const std::function<void(const FoundEntry&)>& each) {
+    DirectoryReader reader(dir);
+    if (!reader.Opened()) return false;
+    FoundEntry f{};
+    while (reader.Next(f)) each(f);
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/locale_facts.h"
 #include "core/paths.h"
+#include "platform/handles.h"
 #include "platform/win.h"
 
 namespace bivane {
@@ -49,6 +50,19 @@ struct FoundEntry {
 };
 // Lists dir\*.*, every entry the system returns; false when it cannot be listed.
 bool EnumerateDirectory(const std::string& dir, const std::function<void(const FoundEntry&)>& each);
+// The same one entry at a time. It may be read on one thread, then on another (one at a time).
+class DirectoryReader {
+public:
+    explicit DirectoryReader(const std::string& dir);
+    bool Opened() const { return static_cast<bool>(find_); }
+    // The next entry, its name valid until the next call; false at the end.
+    bool Next(FoundEntry& out);
+
+private:
+    AutoFindHandle find_;
+    WIN32_FIND_DATAW fd_{};
+    bool first_ = true;  // fd_ holds the first entry, not yet returned
+};
 
 // Local times of files' UTC times, as FileTimeToLocalFileTime gives them (the system's present
 // offset from UTC), with that offset read once for many files: under Wine each reading costs
