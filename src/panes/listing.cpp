@@ -4,6 +4,7 @@
 #include <deque>
 #include <future>
 #include <mutex>
+#include <system_error>
 
 #include "panes/entry_rules.h"
 #include "panes/sort_rules.h"
@@ -244,8 +245,12 @@ ScopedListingBatch::~ScopedListingBatch() {
 }
 
 void ReadListingAhead(const std::string& dir) {
-    g_ahead.dir = dir;
-    g_ahead.listing = std::async(std::launch::async, [dir] { return ReadListing(dir); });
+    try {
+        g_ahead.listing = std::async(std::launch::async, [dir] { return ReadListing(dir); });
+        g_ahead.dir = dir;
+    } catch (const std::system_error&) {
+        g_ahead = Ahead{};  // no thread to be had: the first load reads the folder itself
+    }
 }
 
 std::optional<Listing> TakeListingAhead(const std::string& dir) {
