@@ -36,8 +36,9 @@ enum class MenuItem {
 
 class TForm1 {
 public:
-    // Creates the main window and its controls and runs FormCreate (which loads the left side).
-    // The window is not shown yet; Show() does that and runs the first layout pass.
+    // Creates the main window and its controls and runs FormCreate. The window is not shown yet:
+    // the first Show() shows it (the first layout pass), then loads the left side, then makes the
+    // drive selectors, which report their first change.
     TForm1();
     ~TForm1();
     TForm1(const TForm1&) = delete;
