@@ -54,6 +54,7 @@ TEST(SortOrders, NameOrderIsTheCaseSensitiveCollationAndStable) {
     const Collation folded{[](std::string_view s) { return AsciiUpper(s); }, {}};
     const std::vector<Entry> same{File("x"), File("X"), File("a"), File("x")};
     EXPECT_EQ(SortPermutation(same, SortOrder::Name, folded), (std::vector<std::uint32_t>{2, 0, 1, 3}));
+    EXPECT_EQ(PermutationByNameKeys({"X", "X", "A", "X"}), (std::vector<std::uint32_t>{2, 0, 1, 3}));
 }
 
 TEST(SortOrders, ExtOrderPutsFilesWithoutExtensionFirstThenNames) {
@@ -170,6 +171,12 @@ TEST(SortOrders, PermutationMatchesStableSortWithLiteralComparator) {
             });
             ASSERT_EQ(SortPermutation(list, order, collation), expected)
                 << "round " << round << " order " << static_cast<int>(order);
+            if (order == SortOrder::Name) {  // keys made beforehand, as a listing makes them
+                std::vector<std::string> keys;
+                for (const Entry& e : list) keys.push_back(NameSortKey(e, collation));
+                ASSERT_EQ(PermutationByNameKeys(std::vector<std::string_view>(keys.begin(), keys.end())), expected)
+                    << "round " << round;
+            }
         }
     }
 }
