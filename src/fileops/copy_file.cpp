@@ -115,7 +115,8 @@ private:
 
 }  // namespace
 
-void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target) {
+void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target,
+                          const std::wstring& stagingDir) {
     // Exact forms: a name with a trailing dot or space must not reach its namesake without one.
     const std::wstring wTarget = ExactPath(target);
     const std::string fullTarget = ShownPath(wTarget);
@@ -142,7 +143,7 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
         throw EFCreateError("Cannot create file " + fullTarget);
     }
     std::wstring tempName;
-    AutoCloseHandle tempHandle = CreateCopyTemporary(DirectoryOf(wTarget), tempName);
+    AutoCloseHandle tempHandle = CreateCopyTemporary(stagingDir.empty() ? DirectoryOf(wTarget) : stagingDir, tempName);
     if (!tempHandle) throw EFCreateError("Cannot create file " + fullTarget);
     TemporaryFile out(std::move(tempHandle), tempName);
 

@@ -33,6 +33,13 @@ std::string PaneLine(HWND label, const std::string& side, const Pane& p) {
     return side + ShortenPath(p.Directory(), room, width) + suffix;
 }
 
+// A folder's exact form (as ExactPath gives a file's), ending in "\\".
+std::wstring ExactFolder(const std::string& dir) {
+    std::wstring path = ExactPath(JoinPathRootAware(dir, "x"));
+    path.pop_back();
+    return path;
+}
+
 std::int64_t BarMaxFor(const std::string& sizeText) { return ReadSizeText(sizeText) / kCopyBlockSize + 1; }
 
 // The target drive's free space, read at most once a second and lessened by each file copied
@@ -150,6 +157,8 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     progress.SetText(progress.DestDir, targetDir);
     std::string nameToLocate;
     RemoveStaleTemporaries(targetDir);
+    std::optional<CopyStaging> staging;
+    staging.emplace(ExactFolder(targetDir));
     FreeSpaceEstimate space(targetDir);
     // Hides the dialog, reads the target again and re-selects the first copied file on both
     // panes; runs also when a copy fails, before the error is reported. The source pane is made
@@ -157,6 +166,7 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     // commands acting on the wrong pane. Its error is reported after that, unless a copy error
     // is already on its way.
     auto closing = [&](bool copyFailed) {
+        staging.reset();  // before the target is read again
         progress.Flush();
         progress.Hide();
         const DWORD targetError = DirectoryError(targetDir);
@@ -188,7 +198,7 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
                 progress.Repaint();
                 progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
             }
-            CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.Name()), target);
+            CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.Name()), target, staging->Dir());
             if (nameToLocate.empty()) nameToLocate = e.Name();
         }
     } catch (...) {

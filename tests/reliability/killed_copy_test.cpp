@@ -94,21 +94,38 @@ TEST_F(KilledCopy, OldTargetSurvivesAndTheLeftoverIsHiddenThenRemoved) {
     MakeFile(R() + "\\~bvcopy0000abcd.tmp", 3);
     SetAttributes(R() + "\\~bvcopy0000abcd.tmp", FILE_ATTRIBUTE_HIDDEN);
     AutoCloseHandle busy = LockAgainstReading(R() + "\\~bvcopy0000abcd.tmp");
+    // Staging folders: a killed copy's, with its temporary (cleared away); one a running copy
+    // holds, as it does, without sharing deletion (kept); one that holds a file of the user's (kept).
+    for (const char* d : {"~bvcopy0badf00d.dir", "~bvcopy0000beef.dir", "~bvcopy0000cafe.dir"}) {
+        MakeDir(R() + "\\" + d);
+        SetAttributes(R() + "\\" + d, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+    }
+    MakeFile(R() + "\\~bvcopy0badf00d.dir\\~bvcopy11112222.tmp", 3);
+    SetAttributes(R() + "\\~bvcopy0badf00d.dir\\~bvcopy11112222.tmp", FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(R() + "\\~bvcopy0000cafe.dir\\keep.txt", 3);
+    AutoCloseHandle held(CreateFileW(Widen(R() + "\\~bvcopy0000beef.dir").c_str(), FILE_LIST_DIRECTORY,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ASSERT_TRUE(held);
     MakeFile(L() + "\\Small.txt", 10);
     StartSides(L(), R());
     EXPECT_EQ(IndexOfCaption(Right(), left[0].name), -1);
     EXPECT_FALSE(Exists(R() + "\\" + left[0].name)) << "still there after the side listed its folder";
     EXPECT_NE(IndexOfCaption(Right(), "~bvcopy0badc0de.tmp"), -1);
+    EXPECT_FALSE(Exists(R() + "\\~bvcopy0badf00d.dir"));
     Pick(Left(), "Small.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Copy1);
     busy.reset();
+    held.reset();
     EXPECT_FALSE(Exists(R() + "\\" + left[0].name));
     EXPECT_TRUE(Exists(R() + "\\~bvcopy1234567.tmp"));
     EXPECT_TRUE(Exists(R() + "\\~bvcopy0badc0de.tmp"));
     EXPECT_TRUE(Exists(R() + "\\~bvcopy0000abcd.tmp"));
+    // The copy's own staging folder is gone with it.
     EXPECT_EQ(Changes(before, Snap(R())),
-              (std::set<std::string>{"Small.txt", "~bvcopy1234567.tmp", "~bvcopy0badc0de.tmp", "~bvcopy0000abcd.tmp"}));
+              (std::set<std::string>{"Small.txt", "~bvcopy1234567.tmp", "~bvcopy0badc0de.tmp", "~bvcopy0000abcd.tmp",
+                                     "~bvcopy0000beef.dir", "~bvcopy0000cafe.dir", "~bvcopy0000cafe.dir\\keep.txt"}));
 }
 
 }  // namespace bivane::test
