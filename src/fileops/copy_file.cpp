@@ -30,9 +30,9 @@ std::int64_t DosFileDate(const FILETIME& utc) {
     return (static_cast<std::int64_t>(date) << 16) | time;
 }
 
-// Gives the finished temporary the date (unless packed is -1) and takes away its hidden mark, in
-// one call on the open file (by name it would be one more look-up).
-void SetDateAndShow(HANDLE file, std::int64_t packed) {
+// Gives the finished temporary the date (unless packed is -1) and takes away its hidden mark if it
+// has one, in one call on the open file (by name it would be one more look-up).
+void SetDateAndShow(HANDLE file, std::int64_t packed, bool hidden) {
     FILE_BASIC_INFO info{};  // times left 0: unchanged
     FILETIME local{}, utc{};
     if (packed >= 0 &&
@@ -41,7 +41,7 @@ void SetDateAndShow(HANDLE file, std::int64_t packed) {
         info.LastWriteTime.LowPart = utc.dwLowDateTime;
         info.LastWriteTime.HighPart = static_cast<LONG>(utc.dwHighDateTime);
     }
-    info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    info.FileAttributes = hidden ? FILE_ATTRIBUTE_NORMAL : 0;  // 0: unchanged
     SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info);
 }
 
@@ -71,7 +71,8 @@ namespace {
 // Owns the temporary copy: it is removed unless Commit put it in the target's place.
 class TemporaryFile {
 public:
-    TemporaryFile(AutoCloseHandle handle, std::wstring name) : handle_(std::move(handle)), name_(std::move(name)) {}
+    TemporaryFile(AutoCloseHandle handle, std::wstring name, bool hidden)
+        : handle_(std::move(handle)), name_(std::move(name)), hidden_(hidden) {}
     ~TemporaryFile() {
         handle_.reset();
         if (!name_.empty()) DeleteFileW(name_.c_str());
@@ -82,7 +83,7 @@ public:
     // Under Wine every look-up of a missing name searches the whole folder, so the target is not
     // looked up before: the move fails when a file has the name, and that one is checked then.
     bool Commit(const std::wstring& target, std::int64_t date) {
-        SetDateAndShow(handle_.get(), date);
+        SetDateAndShow(handle_.get(), date, hidden_);
         if (!MoveOpenTemporary(handle_.get(), target, false)) {
             const DWORD error = GetLastError();
             if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
@@ -96,6 +97,7 @@ public:
 private:
     AutoCloseHandle handle_;
     std::wstring name_;
+    bool hidden_;
 };
 
 // Sets Status to " " and repaints on every way out once the copy has begun.
@@ -143,9 +145,10 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
         throw EFCreateError("Cannot create file " + fullTarget);
     }
     std::wstring tempName;
-    AutoCloseHandle tempHandle = CreateCopyTemporary(stagingDir.empty() ? DirectoryOf(wTarget) : stagingDir, tempName);
+    const bool beside = stagingDir.empty();  // then hidden, among the target folder's files
+    AutoCloseHandle tempHandle = CreateCopyTemporary(beside ? DirectoryOf(wTarget) : stagingDir, tempName, beside);
     if (!tempHandle) throw EFCreateError("Cannot create file " + fullTarget);
-    TemporaryFile out(std::move(tempHandle), tempName);
+    TemporaryFile out(std::move(tempHandle), tempName, beside);
 
     std::int64_t writeBudget = g_faults.writeLimit;
     std::int64_t readBudget = g_faults.readLimit;

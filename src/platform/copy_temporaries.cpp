@@ -37,11 +37,11 @@ bool IsCopyTemporaryName(std::wstring_view name) {
     return HasCopyPattern(name, kTempSuffix) || HasCopyPattern(name, kStagingSuffix);
 }
 
-AutoCloseHandle CreateCopyTemporary(const std::wstring& dir, std::wstring& name) {
+AutoCloseHandle CreateCopyTemporary(const std::wstring& dir, std::wstring& name, bool hidden) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = FreshName(dir, kTempSuffix, attempt);
         AutoCloseHandle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_HIDDEN, nullptr));
+                                      hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL, nullptr));
         if (h || GetLastError() != ERROR_FILE_EXISTS) return h;
     }
     return AutoCloseHandle();
@@ -93,7 +93,8 @@ bool MoveOpenTemporary(HANDLE temporary, const std::wstring& target, bool replac
     return SetFileInformationByHandle(temporary, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
 }
 
-void RemoveStaleTemporaries(const std::string& dir) {
+namespace {
+void RemoveStale(const std::string& dir, bool staging) {
     std::wstring folder = Widen(dir);
     if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
     std::vector<std::wstring> staleFiles, staleFolders;
@@ -102,7 +103,7 @@ void RemoveStaleTemporaries(const std::string& dir) {
     if (!find) return;
     do {
         const DWORD attr = fd.dwFileAttributes;
-        if (!(attr & FILE_ATTRIBUTE_HIDDEN)) continue;
+        if (!(attr & FILE_ATTRIBUTE_HIDDEN) && !(staging && !(attr & FILE_ATTRIBUTE_DIRECTORY))) continue;
         if (!(attr & FILE_ATTRIBUTE_DIRECTORY) && HasCopyPattern(fd.cFileName, kTempSuffix)) {
             staleFiles.push_back(folder + fd.cFileName);
         } else if ((attr & FILE_ATTRIBUTE_DIRECTORY) && HasCopyPattern(fd.cFileName, kStagingSuffix)) {
@@ -113,9 +114,12 @@ void RemoveStaleTemporaries(const std::string& dir) {
     for (const std::wstring& path : staleFiles) DeleteFileW(path.c_str());  // fails for one still in use
     for (const std::wstring& path : staleFolders) {
         // A running copy holds its folder: neither its temporary nor the folder goes.
-        RemoveStaleTemporaries(Narrow(path));
+        if (!staging) RemoveStale(Narrow(path), true);
         RemoveDirectoryW(path.c_str());  // fails when in use or when anything else is inside
     }
 }
+}  // namespace
+
+void RemoveStaleTemporaries(const std::string& dir) { RemoveStale(dir, false); }
 
 }  // namespace bivane

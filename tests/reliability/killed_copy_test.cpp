@@ -100,7 +100,8 @@ TEST_F(KilledCopy, OldTargetSurvivesAndTheLeftoverIsHiddenThenRemoved) {
         MakeDir(R() + "\\" + d);
         SetAttributes(R() + "\\" + d, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
     }
-    MakeFile(R() + "\\~bvcopy0badf00d.dir\\~bvcopy11112222.tmp", 3);
+    MakeFile(R() + "\\~bvcopy0badf00d.dir\\~bvcopy11112222.tmp", 3);  // hidden or not in there
+    MakeFile(R() + "\\~bvcopy0badf00d.dir\\~bvcopy33334444.tmp", 3);
     SetAttributes(R() + "\\~bvcopy0badf00d.dir\\~bvcopy11112222.tmp", FILE_ATTRIBUTE_HIDDEN);
     MakeFile(R() + "\\~bvcopy0000cafe.dir\\keep.txt", 3);
     AutoCloseHandle held(CreateFileW(Widen(R() + "\\~bvcopy0000beef.dir").c_str(), FILE_LIST_DIRECTORY,
