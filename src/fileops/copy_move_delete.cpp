@@ -157,8 +157,7 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     progress.SetText(progress.DestDir, targetDir);
     std::string nameToLocate;
     RemoveStaleTemporaries(targetDir);
-    std::optional<CopyStaging> staging;
-    staging.emplace(ExactFolder(targetDir));
+    std::optional<CopyStaging> staging(std::in_place, ExactFolder(targetDir));
     FreeSpaceEstimate space(targetDir);
     // Hides the dialog, reads the target again and re-selects the first copied file on both
     // panes; runs also when a copy fails, before the error is reported. The source pane is made

@@ -145,14 +145,6 @@ bool DirectoryReader::Next(FoundEntry& out) {
     return true;
 }
 
-bool EnumerateDirectory(const std::string& dir, const std::function<void(const FoundEntry&)>& each) {
-    DirectoryReader reader(dir);
-    if (!reader.Opened()) return false;
-    FoundEntry f{};
-    while (reader.Next(f)) each(f);
-    return true;
-}
-
 LocalTimes::LocalTimes() {
     FILETIME utc{};
     GetSystemTimeAsFileTime(&utc);

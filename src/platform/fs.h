@@ -1,7 +1,6 @@
 // File system calls the program makes, in UTF-8.
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "core/locale_facts.h"
@@ -48,13 +47,11 @@ struct FoundEntry {
     std::int64_t size;
     FILETIME lastWrite;
 };
-// Lists dir\*.*, every entry the system returns; false when it cannot be listed.
-bool EnumerateDirectory(const std::string& dir, const std::function<void(const FoundEntry&)>& each);
-// The same one entry at a time. It may be read on one thread, then on another (one at a time).
+// Lists dir\*.*, every entry the system returns, one at a time. It may be read on one thread,
+// then on another (one at a time).
 class DirectoryReader {
 public:
     explicit DirectoryReader(const std::string& dir);
-    bool Opened() const { return static_cast<bool>(find_); }
     // The next entry, its name valid until the next call; false at the end.
     bool Next(FoundEntry& out);
 
