@@ -133,8 +133,31 @@ public:
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
     // False, after telling the user why, for an entry that no path reaches exactly.
     bool Reachable(const Entry& e);
-    // Deletes one entry by its exact path: to the bin, or for good when asked or when the user agrees.
-    void RemoveEntry(const std::wstring& path, const std::string& caption, bool recycle);
+    // Deletes one entry by its exact path: to the bin, or for good when asked or when the user
+    // agrees; what stays goes to report.
+    // True when it went for good, as far as the system said.
+    bool RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report);
+    void AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report);
+    // One copy run: what it acts on and what it left out.
+    struct CopyRun {
+        const RunRequest& request;
+        Pane& source;
+        std::string sourceDir, targetDir;
+        std::vector<std::size_t> rows;
+        std::vector<bool> twins;                 // by row: another name differs only in letter case
+        std::string nameToLocate = {};              // the first file copied
+        std::vector<ChangedEntry> changed = {};     // gone or no longer a file since listed
+        std::vector<std::string> twinsLeftOut = {};
+        std::vector<std::string> notCopied = {};    // after a copy error: that file and the rest
+        std::size_t total = 0;                   // files the run was to copy
+    };
+    void CopyRows(CopyRun& run, const std::wstring& stagingDir);
+    bool LandsOnItsTwin(CopyRun& run, std::size_t row, const std::string& target);
+    void ReportLeftAlone(const CopyRun& run, Pane& source);
+    // Says which entries changed since listed and reads their side again.
+    void ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p);
+    // Whether e is still what was listed at its path in dir; if not, it goes to changed.
+    bool StillThere(const std::string& dir, const Entry& e, std::vector<ChangedEntry>& changed);
     void MakeNewDirectory();
     void SpeedButton3Click();
     void SpeedButton4Click();
@@ -145,6 +168,7 @@ public:
     void ListView1Edited(MenuItem sender, int item, std::string& s);
     void ListView2Edited(MenuItem sender, int item, std::string& s);
     void FinishRename(Pane& s, int item, std::string& text);  // both sides' edited handlers
+    void ReloadIfRenameFoundAChange(Pane& s);
 
     // ---- commands/
     void ListView1KeyDown(WORD& key, TShiftState shift);

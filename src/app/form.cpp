@@ -373,6 +373,7 @@ LRESULT TForm1::OnNotify(NMHDR* hdr) {
             if (&s == &side[0]) ListView1Edited(MenuItem::None, item, text);
             else ListView2Edited(MenuItem::None, item, text);
             SetEntryCaption(s, item, text);
+            ReloadIfRenameFoundAChange(s);
             return FALSE;  // the model holds the caption
         }
         case NM_DBLCLK:

@@ -47,6 +47,11 @@ void Entry::SetName(const std::string& name) {
     }
 }
 
+DiskKind ListedKind(const Entry& e) {
+    if (e.link) return DiskKind::Link;
+    return e.IsFile() ? DiskKind::File : DiskKind::Directory;
+}
+
 Reach NameReach(std::string_view name) {
     if (name.find_first_of("?*") != std::string_view::npos) return Reach::Wildcard;
     if (name.find_first_of("\\/") != std::string_view::npos) return Reach::Separator;

@@ -30,6 +30,7 @@ struct Entry {
     std::uint8_t image = kImageFile;
     EntryKind kind = EntryKind::File;
     Reach reach = Reach::Exact;
+    bool link = false;         // listed as a link (a reparse point): a command must find one there
 
     bool IsFile() const { return kind == EntryKind::File; }
     // The file system's own name, exactly (WTF-8): what every command uses.
@@ -43,6 +44,11 @@ private:
     std::uint32_t caseFlips_ = 0;                     // bit i: letter i of the name is the caption's, case swapped
     std::shared_ptr<const std::string> ownName_;      // when the caption cannot say the name
 };
+
+// What a name leads to on the disk: as listed, or as found when a command runs.
+enum class DiskKind : std::uint8_t { Missing, File, Directory, Link, Unknown };
+// The kind the entry had when its side was read.
+DiskKind ListedKind(const Entry& e);
 
 // Whether a path can reach exactly the entry of this name, from the name alone.
 Reach NameReach(std::string_view name);

@@ -59,6 +59,14 @@ bool TargetCreatable(const std::wstring& target) {
     return static_cast<bool>(h);
 }
 
+// Whether the source read to its end was exactly as long as when opened (cut or grown meanwhile,
+// it is not) and still has its date (rewritten in place, it has not). One query: each costs a
+// round to the server under Wine, and most files copied are small.
+bool Unchanged(HANDLE in, std::int64_t size, const FILETIME& date, std::int64_t read) {
+    FILETIME nowDate{};
+    return read == size && GetFileTime(in, nullptr, nullptr, &nowDate) && CompareFileTime(&nowDate, &date) == 0;
+}
+
 std::wstring DirectoryOf(const std::wstring& fullPath) {
     const size_t slash = fullPath.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : fullPath.substr(0, slash + 1);
@@ -134,10 +142,10 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     if (!in || GetFileType(in.get()) != FILE_TYPE_DISK) throw EFOpenError("Cannot open file " + source);
     // The date and the size from the open file, each a plain query: GetFileInformationByHandle
     // also asks the volume for its serial number, half a millisecond a file under Wine.
-    FILETIME written{};
+    FILETIME lastWrite{};
     LARGE_INTEGER length{};
-    const bool known = GetFileTime(in.get(), nullptr, nullptr, &written) && GetFileSizeEx(in.get(), &length);
-    const std::int64_t date = known ? DosFileDate(written) : -1;
+    const bool known = GetFileTime(in.get(), nullptr, nullptr, &lastWrite) && GetFileSizeEx(in.get(), &length);
+    const std::int64_t date = known ? DosFileDate(lastWrite) : -1;
 
     // A file that takes a while to copy fails at once on a target it could not replace.
     const std::int64_t size = length.QuadPart;
@@ -152,6 +160,7 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
 
     std::int64_t writeBudget = g_faults.writeLimit;
     std::int64_t readBudget = g_faults.readLimit;
+    std::int64_t copied = 0;
     DWORD n = 0;
     do {
         const bool readFault = readBudget >= 0 && (readBudget -= kCopyBlockSize) < 0;
@@ -168,9 +177,16 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
             if (!WriteFile(out.get(), buffer.data(), toWrite, &written, nullptr) || written < n) {
                 throw EFCantCopy("Failure writing file\r" + fullTarget);
             }
+            if (copied == 0 && g_faults.afterFirstBlock) g_faults.afterFirstBlock();
+            copied += n;
         }
         progress.StepBar();
     } while (n >= kCopyBlockSize);
+    // The open's sharing keeps other Windows programs out, not a program of the host under Wine:
+    // a file cut or grown meanwhile would leave a copy that matches neither version.
+    if (known && !Unchanged(in.get(), size, lastWrite, copied)) {
+        throw EFCantCopy("File changed while it was copied\r" + source);
+    }
 
     progress.SetText(progress.Status, "Setting file date...");
     progress.Repaint();

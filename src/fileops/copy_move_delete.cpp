@@ -1,6 +1,7 @@
 // Copy, move and delete of the current entry or the tagged files, after the user confirms.
 #include <cctype>
 #include <optional>
+#include <unordered_set>
 
 #include "app/Unit1.h"
 #include "core/errors.h"
@@ -145,6 +146,18 @@ std::optional<RunRequest> TForm1::ConfirmRun(MenuItem sender, Pane& src, Pane& d
     return r;
 }
 
+namespace {
+
+// Row i's name as the file system folds it, for finding names that differ only in letter case.
+std::vector<bool> CaseTwinsOf(const std::vector<Entry>& entries) {
+    std::vector<std::string> folded;
+    folded.reserve(entries.size());
+    for (const Entry& e : entries) folded.push_back(e.IsFile() ? Narrow(FoldedName(Widen(e.Name()))) : "<" + e.Name());
+    return CaseTwins(folded);
+}
+
+}  // namespace
+
 void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     const std::vector<std::size_t> rows = EntriesToActOn(src.Entries, r);
     // A directory as the current entry is never copied: nothing at all happens.
@@ -155,10 +168,10 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     progress.ShowModeless();
     progress.SetText(progress.SourceDir, sourceDir);
     progress.SetText(progress.DestDir, targetDir);
-    std::string nameToLocate;
+    CopyRun run{.request = r, .source = src, .sourceDir = sourceDir, .targetDir = targetDir, .rows = rows,
+                .twins = CaseTwinsOf(src.Entries)};
     RemoveStaleTemporaries(targetDir);
     std::optional<CopyStaging> staging(std::in_place, ExactFolder(targetDir));
-    FreeSpaceEstimate space(targetDir);
     // Hides the dialog, reads the target again and re-selects the first copied file on both
     // panes; runs also when a copy fails, before the error is reported. The source pane is made
     // active again in every case: a target folder that vanished meanwhile must not leave the
@@ -171,51 +184,127 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
         const DWORD targetError = DirectoryError(targetDir);
         if (targetError == 0 && ReloadsAfter(r.mode, true, sourceDir, targetDir).target) {
             LoadSide(dst, targetDir);
-            LocateInSide(dst, nameToLocate);
+            LocateInSide(dst, run.nameToLocate);
         }
         Activate(src);
-        LocateInSide(src, nameToLocate);
+        LocateInSide(src, run.nameToLocate);
         if (targetError != 0 && !copyFailed) throw EInOutError(static_cast<int>(targetError));
     };
     try {
-        // Each file keeps its own name: the caption's letter case is only how the list shows it.
-        for (const std::size_t row : rows) {
-            const Entry& e = src.Entries[row];
-            if (!r.currentOnly && !Reachable(e)) continue;
-            const std::string target = JoinPathRootAware(targetDir, e.Name());
-            if (r.currentOnly) {
-                progress.SetText(progress.FileNameDesc, e.caption);
-                progress.SetBarPosition(0);
-                progress.SetText(progress.Status, "");
-                progress.Repaint();
-                progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-                if (!space.Fits(ReadSizeText(e.sizeText)) && !CheckDiskSpace(e.sizeText, target)) continue;
-            } else {
-                if (!space.Fits(ReadSizeText(e.sizeText)) && !CheckDiskSpace(e.sizeText, target)) continue;
-                progress.SetText(progress.FileNameDesc, e.caption);
-                progress.SetBarPosition(0);
-                progress.Repaint();
-                progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-            }
-            CopyFileWithProgress(progress, JoinPathRootAware(sourceDir, e.Name()), target, staging->Dir());
-            if (nameToLocate.empty()) nameToLocate = e.Name();
-        }
+        CopyRows(run, staging->Dir());
+    } catch (const EStreamError& e) {
+        closing(true);
+        // The error first, then what the stop left out of a run of several files.
+        ReportError(e.what());
+        if (run.total > 1) ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(run.notCopied, run.total), BoxButtons::Ok);
+        ReportLeftAlone(run, src);
+        return;
     } catch (...) {
         closing(true);
         throw;
     }
     closing(false);
+    ReportLeftAlone(run, src);
+}
+
+void TForm1::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
+    TProgress& progress = *Progress;
+    FreeSpaceEstimate space(run.targetDir);
+    const RunRequest& r = run.request;
+    std::vector<std::size_t> toCopy;
+    for (const std::size_t row : run.rows) {
+        if (r.currentOnly || Reachable(run.source.Entries[row])) toCopy.push_back(row);
+    }
+    run.total = toCopy.size();
+    // Each file keeps its own name: the caption's letter case is only how the list shows it.
+    for (std::size_t i = 0; i < toCopy.size(); ++i) {
+        const Entry& e = run.source.Entries[toCopy[i]];
+        const std::string target = JoinPathRootAware(run.targetDir, e.Name());
+        if (r.currentOnly) {
+            progress.SetText(progress.FileNameDesc, e.caption);
+            progress.SetBarPosition(0);
+            progress.SetText(progress.Status, "");
+            progress.Repaint();
+            progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
+            if (!space.Fits(ReadSizeText(e.sizeText)) && !CheckDiskSpace(e.sizeText, target)) continue;
+        } else {
+            if (!space.Fits(ReadSizeText(e.sizeText)) && !CheckDiskSpace(e.sizeText, target)) continue;
+            progress.SetText(progress.FileNameDesc, e.caption);
+            progress.SetBarPosition(0);
+            progress.Repaint();
+            progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
+        }
+        if (LandsOnItsTwin(run, toCopy[i], target)) continue;
+        try {
+            CopyFileWithProgress(progress, JoinPathRootAware(run.sourceDir, e.Name()), target, stagingDir);
+        } catch (const EFOpenError&) {
+            // Gone or no longer a file since the side was read: left alone, and said so at the end.
+            const DiskKind now = KindNow(EntryPath(run.sourceDir, e.Name()));
+            if (StillAsListed(e, now)) {
+                for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(run.source.Entries[toCopy[j]].Name());
+                throw;
+            }
+            run.changed.push_back({e.caption, now});
+            continue;
+        } catch (const EStreamError&) {
+            for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(run.source.Entries[toCopy[j]].Name());
+            throw;
+        }
+        if (run.nameToLocate.empty()) run.nameToLocate = e.Name();
+    }
+}
+
+// Two names the target's file system takes as one (a.txt and A.txt, listed side by side where the
+// source folder tells case apart) must not land on one file: the one that would replace the other
+// is left out.
+bool TForm1::LandsOnItsTwin(CopyRun& run, std::size_t row, const std::string& target) {
+    if (!run.twins[row]) return false;
+    const std::string name = run.source.Entries[row].Name();
+    const std::string there = StoredNameAt(ExactPath(target));
+    if (there.empty() || there == name) return false;
+    run.twinsLeftOut.push_back(name + " (" + there + " is there)");
+    return true;
+}
+
+// What the run left alone, said once at its end; a side with changed entries is read again.
+void TForm1::ReportLeftAlone(const CopyRun& run, Pane& src) {
+    if (!run.twinsLeftOut.empty()) {
+        ShowBox(hwnd_, BoxKind::Warning,
+                NamesText("Not copied: the target holds a file of the same name but for letter case:", run.twinsLeftOut),
+                BoxButtons::Ok);
+    }
+    ReportChanged(run.changed, src);
+}
+
+void TForm1::ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p) {
+    if (changed.empty()) return;
+    ShowBox(hwnd_, BoxKind::Warning, ChangedText(changed), BoxButtons::Ok);
+    RequireDirectory(p.Directory());
+    Reload(p);
+}
+
+bool TForm1::StillThere(const std::string& dir, const Entry& e, std::vector<ChangedEntry>& changed) {
+    const DiskKind now = KindNow(EntryPath(dir, e.Name()));
+    if (StillAsListed(e, now)) return true;
+    changed.push_back({e.caption, now});
+    return false;
 }
 
 void TForm1::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     RequireDirectory(sourceDir);
     const std::vector<std::size_t> rows = EntriesToActOn(src.Entries, r);
-    if (r.currentOnly) {
-        for (const std::size_t row : rows) {
-            const Entry& e = src.Entries[row];
-            if (Reachable(e)) RemoveEntry(EntryPath(sourceDir, e.Name()), e.caption, r.recycle);
+    std::vector<ChangedEntry> changed;
+    DeleteReport report;
+    std::vector<Entry> deleted;  // for good, as the system said: checked against the reloaded list
+    auto remove = [&](const Entry& e) {
+        if (Reachable(e) && StillThere(sourceDir, e, changed) &&
+            RemoveEntry(EntryPath(sourceDir, e.Name()), e, r.recycle, report)) {
+            deleted.push_back(e);
         }
+    };
+    if (r.currentOnly) {
+        for (const std::size_t row : rows) remove(src.Entries[row]);
     } else if (r.tagged) {
         MessagePanel.SetCaption(r.recycle ? "Sending files to the recycle bin..." : "Deleting files...");
         SetVisible(MessagePanel.Handle(), true);
@@ -223,10 +312,7 @@ void TForm1::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
         {
             WaitCursor wait;
             FolderLookupBatch oneFolder;
-            for (const std::size_t row : rows) {
-                const Entry& e = src.Entries[row];
-                if (Reachable(e)) RemoveEntry(EntryPath(sourceDir, e.Name()), e.caption, r.recycle);
-            }
+            for (const std::size_t row : rows) remove(src.Entries[row]);
         }
         SetVisible(MessagePanel.Handle(), false);
     }
@@ -238,6 +324,21 @@ void TForm1::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
         Activate(src);
     }
     LoadSide(src, sourceDir);
+    AddStillListed(src, deleted, report);
+    if (!report.Empty()) ShowBox(hwnd_, BoxKind::Warning, report.Text(), BoxButtons::Ok);
+    if (!changed.empty()) ShowBox(hwnd_, BoxKind::Warning, ChangedText(changed), BoxButtons::Ok);
+}
+
+// Under Wine a refused deletion may report success: what the reloaded side still lists stayed.
+void TForm1::AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report) {
+    if (deleted.empty()) return;
+    std::unordered_set<std::string> listed;
+    for (const Entry& e : p.Entries) listed.insert(e.Name());
+    for (const Entry& e : deleted) {
+        if (!listed.count(e.Name())) continue;
+        const std::string path = ShownPath(EntryPath(p.Directory(), e.Name()));
+        report.Add(e.caption, !e.IsFile(), {}, {path + " (" + ReasonText(kKeptSilently) + ")"});
+    }
 }
 
 void TForm1::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
@@ -245,9 +346,10 @@ void TForm1::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string targetDir = dst.Directory();
     // One rename per entry; a name that exists on the other side fails alone.
     bool anyMoved = false;
+    std::vector<ChangedEntry> changed;
     for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
         const Entry& e = src.Entries[row];
-        if (!Reachable(e)) continue;
+        if (!Reachable(e) || !StillThere(sourceDir, e, changed)) continue;
         const std::wstring from = EntryPath(sourceDir, e.Name());
         // No copy across file systems: a move that cannot be one rename fails whole, leaving the
         // source as it was and nothing at the target. A link is moved only where the system
@@ -259,6 +361,10 @@ void TForm1::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
                     "Can't move '" + e.Name() + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
                     BoxButtons::Ok);
         }
+    }
+    if (!changed.empty()) {
+        ShowBox(hwnd_, BoxKind::Warning, ChangedText(changed), BoxButtons::Ok);
+        anyMoved = true;  // both sides are read again
     }
     if (!ReloadsAfter(r.mode, anyMoved, sourceDir, targetDir).source) return;
     for (Pane& p : side) {
@@ -287,26 +393,24 @@ bool TForm1::Reachable(const Entry& e) {
     return false;
 }
 
-void TForm1::RemoveEntry(const std::wstring& path, const std::string& caption, bool recycle) {
+bool TForm1::RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report) {
     if (recycle) {
         const RecycleResult r = Recycle(path);
-        if (r == RecycleResult::Recycled) return;
-        if (r == RecycleResult::Failed) return;  // the reload shows it is still there
+        if (r == RecycleResult::Recycled) return false;
+        if (r == RecycleResult::Failed) return false;  // the reload shows it is still there
         // Nothing was deleted: the user decides whether it goes for good.
         if (ShowBox(hwnd_, BoxKind::Warning,
-                    "The recycle bin cannot take '" + caption + "'.\r\rDelete it for good?",
+                    "The recycle bin cannot take '" + e.caption + "'.\r\rDelete it for good?",
                     BoxButtons::YesNo) != IDYES) {
-            return;
+            return false;
         }
     }
-    // A plain failure (in use, read-only, gone) shows in the reload; a link kept needs a word.
-    std::vector<std::string> linksKept;
-    if (DeleteForGood(path, linksKept) || linksKept.empty()) return;
-    std::string text = "Can't delete '" + caption + "' completely.\r"
-                       "A link stays, so that what it points to stays untouched:";
-    for (size_t i = 0; i < linksKept.size() && i < 5; ++i) text += "\r" + linksKept[i];
-    if (linksKept.size() > 5) text += "\r...";
-    ShowBox(hwnd_, BoxKind::Warning, text, BoxButtons::Ok);
+    Leftovers left;
+    if (DeleteForGood(path, !e.IsFile() && !e.link, left)) return true;
+    std::vector<std::string> failed;
+    for (const DeleteFailure& f : left.failed) failed.push_back(f.path + " (" + ReasonText(f.error) + ")");
+    report.Add(e.caption, !e.IsFile(), left.linksKept, failed);
+    return false;
 }
 
 }  // namespace bivane

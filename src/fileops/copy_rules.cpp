@@ -1,5 +1,7 @@
 #include "fileops/copy_rules.h"
 
+#include <unordered_map>
+
 #include "tags/tag_rules.h"
 
 namespace bivane {
@@ -35,6 +37,87 @@ Reloads ReloadsAfter(ConfirmMode mode, bool anyDone, std::string_view sourceDir,
             break;
     }
     return r;
+}
+
+bool StillAsListed(const Entry& e, DiskKind now) {
+    const DiskKind listed = ListedKind(e);
+    return now == listed || (listed == DiskKind::File && now == DiskKind::Unknown);
+}
+
+std::string NamesText(std::string header, const std::vector<std::string>& lines) {
+    for (std::size_t i = 0; i < lines.size() && i < kNamesShown; ++i) header += "\r" + lines[i];
+    if (lines.size() > kNamesShown) header += "\r... and " + std::to_string(lines.size() - kNamesShown) + " more";
+    return header;
+}
+
+namespace {
+
+const char* NowText(DiskKind now) {
+    switch (now) {
+        case DiskKind::Missing: return "gone";
+        case DiskKind::File: return "now a file";
+        case DiskKind::Directory: return "now a folder";
+        case DiskKind::Link: return "now a link";
+        case DiskKind::Unknown: break;
+    }
+    return "no longer readable";
+}
+
+}  // namespace
+
+std::string ChangedText(const std::vector<ChangedEntry>& changed) {
+    std::vector<std::string> lines;
+    for (const ChangedEntry& c : changed) lines.push_back(c.caption + " (" + NowText(c.now) + ")");
+    return NamesText("Changed since the side was read, so nothing was done to:", lines) +
+           "\rThe side is read again.";
+}
+
+std::string NotCopiedText(const std::vector<std::string>& names, std::size_t total) {
+    return NamesText(std::to_string(names.size()) + " of the " + std::to_string(total) +
+                         (total == 1 ? " file was" : " files were") + " not copied:",
+                     names);
+}
+
+std::vector<bool> CaseTwins(const std::vector<std::string>& folded) {
+    std::unordered_map<std::string_view, int> seen;
+    for (const std::string& f : folded) ++seen[f];
+    std::vector<bool> twins(folded.size());
+    for (std::size_t i = 0; i < folded.size(); ++i) twins[i] = seen[folded[i]] > 1;
+    return twins;
+}
+
+void DeleteReport::Add(const std::string& caption, bool folder, const std::vector<std::string>& linksKept,
+                       const std::vector<std::string>& failed) {
+    if (captions_.empty()) folder_ = folder;
+    captions_.push_back(caption);
+    links_.insert(links_.end(), linksKept.begin(), linksKept.end());
+    failed_.insert(failed_.end(), failed.begin(), failed.end());
+}
+
+std::string DeleteReport::Text() const {
+    // A file that stays whole was not deleted at all; a folder or a link may have lost a part.
+    const bool whole = captions_.size() == 1 && !folder_ && links_.empty();
+    std::string text = captions_.size() == 1 ? "Can't delete '" + captions_[0] + (whole ? "'." : "' completely.")
+                                             : "Can't delete " + std::to_string(captions_.size()) + " entries completely.";
+    if (!links_.empty()) text += "\rA link stays, so that what it points to stays untouched:";
+    for (const std::string& link : links_) text += "\r" + link;
+    if (!failed_.empty()) {
+        const std::size_t n = failed_.size();
+        text += "\r" + NamesText(std::to_string(n) + (n == 1 ? " entry" : " entries") + " could not be deleted:", failed_);
+    }
+    return text;
+}
+
+std::string ReasonText(unsigned long error) {
+    switch (error) {
+        case 0: return "kept by the system";           // refused without a word, found there after
+        case 2: case 3: return "gone";                 // file, path not found
+        case 5: return "access denied";
+        case 19: return "write-protected";
+        case 32: case 33: return "in use";             // sharing, lock violation
+        case 145: return "not empty";                  // something new arrived in it
+    }
+    return "error " + std::to_string(error);
 }
 
 }  // namespace bivane

@@ -2,6 +2,7 @@
 // so that it is tested natively.
 #pragma once
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,5 +33,45 @@ struct Reloads {
     bool targetToSource = false;  // the other pane is moved to the source directory and read
 };
 Reloads ReloadsAfter(ConfirmMode mode, bool anyDone, std::string_view sourceDir, std::string_view targetDir);
+
+// Whether what a command finds at an entry's path is still what was listed. A file may also read as
+// Unknown (a FIFO under Wine has no attributes, yet its own name can be opened); a folder or link
+// must be found as exactly that.
+bool StillAsListed(const Entry& e, DiskKind now);
+
+// A message line for each name, the first few only, then how many more.
+constexpr std::size_t kNamesShown = 5;
+std::string NamesText(std::string header, const std::vector<std::string>& lines);
+
+// Entries a command left alone because they changed since the side was read.
+struct ChangedEntry {
+    std::string caption;
+    DiskKind now;
+};
+std::string ChangedText(const std::vector<ChangedEntry>& changed);
+
+// After a copy stopped by an error: what it did not copy, of how many.
+std::string NotCopiedText(const std::vector<std::string>& names, std::size_t total);
+
+// The rows whose names the file system may take as another's: the same but for letter case.
+// folded[i] is row i's name as the system folds it.
+std::vector<bool> CaseTwins(const std::vector<std::string>& folded);
+
+// What deletions for good left behind, said in one message at the end of the command: every link
+// kept, and the first few of the entries the system would not delete, with why.
+class DeleteReport {
+public:
+    void Add(const std::string& caption, bool folder, const std::vector<std::string>& linksKept,
+             const std::vector<std::string>& failed);
+    bool Empty() const { return captions_.empty(); }
+    std::string Text() const;
+
+private:
+    std::vector<std::string> captions_, links_, failed_;
+    bool folder_ = false;  // the first entry added is a folder
+};
+
+// A short word for why a file could not be deleted, from the system's error code.
+std::string ReasonText(unsigned long error);
 
 }  // namespace bivane

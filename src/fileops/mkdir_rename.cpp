@@ -34,6 +34,15 @@ bool DirectlyIn(const std::string& dir, const std::string& path) {
     return EqualsIgnoreAsciiCase(ExpandPath(DirectoryPart(path)), ExpandPath(dir));
 }
 
+// A new name that differs only in letter case goes through a temporary name; any other, straight.
+bool Rename(const std::wstring& from, const std::string& dir, const std::string& to, const std::string& oldName,
+            const std::string& newName) {
+    if (oldName != newName && DirectlyIn(dir, to) && FoldedName(Widen(oldName)) == FoldedName(Widen(newName))) {
+        return RenameLetterCase(from, EntryPath(dir, newName));
+    }
+    return MoveFileExW(from.c_str(), Widen(to).c_str(), 0) != 0;
+}
+
 void StartRename(Pane& s, int item) {
     s.OldName = s.Entries[static_cast<size_t>(item)].caption;
     s.EditedName.clear();
@@ -93,6 +102,14 @@ void TForm1::DoRename(MenuItem sender) {
     }
     if (&s == &side[0]) ListView1Edited(sender, item, text); else ListView2Edited(sender, item, text);
     SetEntryCaption(s, item, text);
+    ReloadIfRenameFoundAChange(s);
+}
+
+void TForm1::ReloadIfRenameFoundAChange(Pane& s) {
+    if (!s.ReloadAfterRename) return;
+    s.ReloadAfterRename = false;
+    RequireDirectory(s.Directory());
+    Reload(s);
 }
 
 void TForm1::ListView1Editing(int item) { StartRename(side[0], item); }
@@ -124,9 +141,19 @@ void TForm1::FinishRename(Pane& s, int item, std::string& text) {
     // The entry by its own name in the side's directory; a link only where the system renames the
     // link and not what it points to.
     const std::string sideDir = s.Tree.Directory();
+    // A file that became a folder or link is left alone; one that is gone fails as any rename would.
+    const DiskKind now = KindNow(EntryPath(sideDir, entry.Name()));
+    if (now != DiskKind::Missing && !StillAsListed(entry, now)) {
+        ShowBox(hwnd_, BoxKind::Warning, ChangedText({{entry.caption, now}}), BoxButtons::Ok);
+        text = s.OldName;
+        s.EditedName.clear();
+        s.RenamePending = false;
+        s.ReloadAfterRename = true;
+        return;
+    }
     const std::wstring from = EntryPath(sideDir, entry.Name());
     const std::string to = TypedPath(sideDir, newName);
-    if (!ActsOnItself(from) || !MoveFileExW(from.c_str(), Widen(to).c_str(), 0)) {
+    if (!ActsOnItself(from) || !Rename(from, sideDir, to, entry.Name(), newName)) {
         ShowBox(hwnd_, BoxKind::Error, "Can't rename '" + oldName + "'" + "\r" + "to '" + text + "'", BoxButtons::Ok);
         text = s.OldName;
         s.EditedName.clear();

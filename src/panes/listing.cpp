@@ -113,8 +113,10 @@ void MakeEntries(const Batch& batch, const Facts& facts, Made& made) {
         if (f.attributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (wcscmp(name, L".") == 0) continue;
             made.entries.push_back(DirectoryEntry(Narrow(name), f.attributes & FILE_ATTRIBUTE_READONLY));
+            made.entries.back().link = (f.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         } else {
             made.entries.push_back(FileEntry(Narrow(name), f, facts));
+            made.entries.back().link = (f.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
             made.totalBytes += f.size;
             ++made.files;
         }

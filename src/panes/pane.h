@@ -48,6 +48,9 @@ public:
     bool RenamePending = false;
     std::string OldName;
     std::string EditedName;
+    // The entry being renamed changed on the disk since it was listed: read the side again once
+    // the rename has put the caption back (a reload inside it would leave it a stale row).
+    bool ReloadAfterRename = false;
     // tags/: on while a sort carries selection and focus along; the list's reports are no changes
     bool Reordering = false;
 

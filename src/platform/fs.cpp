@@ -115,6 +115,47 @@ std::int64_t DriveFreeBytes(const std::string& root) {
     return static_cast<std::int64_t>(totalFree.QuadPart);
 }
 
+DiskKind KindNow(const std::wstring& path) {
+    const DWORD attr = GetFileAttributesW(path.c_str());
+    if (attr != INVALID_FILE_ATTRIBUTES) {
+        if (attr & FILE_ATTRIBUTE_REPARSE_POINT) return DiskKind::Link;
+        return (attr & FILE_ATTRIBUTE_DIRECTORY) ? DiskKind::Directory : DiskKind::File;
+    }
+    return StoredNameAt(path).empty() ? DiskKind::Missing : DiskKind::Unknown;
+}
+
+std::string StoredNameAt(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle find(FindFirstFileW(path.c_str(), &fd));
+    return find ? Narrow(fd.cFileName) : std::string();
+}
+
+std::wstring FoldedName(const std::wstring& name) {
+    std::wstring folded = name;
+    if (!folded.empty()) CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+bool RenameLetterCase(const std::wstring& from, const std::wstring& to) {
+    const size_t slash = from.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return false;
+    wchar_t unique[16];
+    swprintf(unique, 16, L"%08lx", static_cast<unsigned long>(GetTickCount() ^ GetCurrentProcessId()));
+    const std::wstring temporary = from.substr(0, slash + 1) + L"~bvname" + unique + L".tmp";
+    // A folder that tells case apart may hold both spellings: the other one is not ours to take.
+    const size_t toSlash = to.find_last_of(L'\\');
+    if (StoredNameAt(to) == Narrow(to.substr(toSlash == std::wstring::npos ? 0 : toSlash + 1))) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return false;
+    }
+    if (!MoveFileExW(from.c_str(), temporary.c_str(), 0)) return false;
+    if (MoveFileExW(temporary.c_str(), to.c_str(), 0)) return true;
+    const DWORD error = GetLastError();
+    MoveFileExW(temporary.c_str(), from.c_str(), 0);
+    SetLastError(error);
+    return false;
+}
+
 bool FileExists(const std::string& path) {
     return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

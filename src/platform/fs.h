@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/entry.h"
 #include "core/locale_facts.h"
 #include "core/paths.h"
 #include "platform/handles.h"
@@ -40,6 +41,20 @@ std::string ShownPath(const std::wstring& exact);
 std::int64_t DriveFreeBytes(const std::string& root);
 bool FileExists(const std::string& path);
 std::int64_t FileSizeOf(const std::string& path);  // -1 when missing
+
+// What is at path now (an exact path, from EntryPath): a link is a reparse point, as listed. Unknown:
+// there, but without attributes (a FIFO or device under Wine).
+DiskKind KindNow(const std::wstring& path);
+// The name the file system stores for what path reaches (another spelling of its last part, where
+// the system takes names without case); empty when nothing is there.
+std::string StoredNameAt(const std::wstring& path);
+// The name as the file system folds letter case when it compares names.
+std::wstring FoldedName(const std::wstring& name);
+
+// Renames from to to, names of one folder that differ only in letter case. Where the system takes
+// both as one name, a rename straight to it changes nothing, so this goes through a temporary name
+// in the same folder (and back when the second step fails). False when the name did not change.
+bool RenameLetterCase(const std::wstring& from, const std::wstring& to);
 
 struct FoundEntry {
     const wchar_t* name;

@@ -88,34 +88,58 @@ bool RemoveLinkItself(const std::wstring& path) {
     return SetFileInformationByHandle(h.get(), FileDispositionInfo, &d, sizeof d) != 0;
 }
 
-bool DeleteTree(const std::wstring& path, std::vector<std::string>& linksKept) {
+// Removes an empty folder. Windows refuses one marked read-only: only then is the mark taken off,
+// and put back when the folder stays all the same. (Wine never needs it, and cannot put a folder's
+// mark back: taking it off opens the folder's mode for good.)
+bool RemoveFolder(const std::wstring& path, DWORD attr) {
+    if (RemoveDirectoryW(path.c_str())) return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED && (attr & FILE_ATTRIBUTE_READONLY) &&
+        SetFileAttributesW(path.c_str(), attr & ~FILE_ATTRIBUTE_READONLY)) {
+        if (RemoveDirectoryW(path.c_str())) return true;
+        error = GetLastError();
+        SetFileAttributesW(path.c_str(), attr);
+    }
+    SetLastError(error);
+    return false;
+}
+
+std::vector<std::wstring> ChildrenOf(const std::wstring& path) {
+    std::vector<std::wstring> children;
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle find(FindFirstFileW((path + L"\\*").c_str(), &fd));
+    if (find) {
+        do {
+            if (!NameIsDot(fd.cFileName)) children.push_back(path + L"\\" + fd.cFileName);
+        } while (FindNextFileW(find.get(), &fd));
+    }
+    return children;
+}
+
+bool DeleteTree(const std::wstring& path, Leftovers& left) {
     const DWORD attr = GetFileAttributesW(path.c_str());
     if (IsLinkWith(path, attr)) {
         if (RemoveLinkItself(path)) return true;
-        linksKept.push_back(ShownPath(path));
+        left.linksKept.push_back(ShownPath(path));
         return false;
     }
-    bool ok = true;
-    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)) {
-        std::vector<std::wstring> children;
-        WIN32_FIND_DATAW fd;
-        AutoFindHandle find(FindFirstFileW((path + L"\\*").c_str(), &fd));
-        if (find) {
-            do {
-                if (!NameIsDot(fd.cFileName)) children.push_back(path + L"\\" + fd.cFileName);
-            } while (FindNextFileW(find.get(), &fd));
-        }
-        find.reset();
-        bool all = true;
-        for (const std::wstring& child : children) all = DeleteTree(child, linksKept) && all;
-        if (!all) return false;  // the folder keeps what stayed
-        if (attr & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
-        ok = RemoveDirectoryW(path.c_str()) != 0;
-    } else {
+    if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
         // A FIFO or device under Wine has no attributes, yet its own name can be unlinked.
-        ok = DeleteFileW(path.c_str()) != 0;
+        if (DeleteFileW(path.c_str())) return true;
+        left.failed.push_back({ShownPath(path), GetLastError()});
+        return false;
     }
-    return ok;  // a plain failure (in use, read-only, gone) shows in the reloaded list
+    bool all = true;
+    for (const std::wstring& child : ChildrenOf(path)) all = DeleteTree(child, left) && all;
+    if (!all) return false;  // the folder keeps what stayed
+    if (RemoveFolder(path, attr)) return true;
+    const DWORD error = GetLastError();
+    // Under Wine a deletion is done when the file is closed, and a refusal then is not told:
+    // what is still in the folder is what the system kept.
+    const std::vector<std::wstring> stayed = error == ERROR_DIR_NOT_EMPTY ? ChildrenOf(path) : std::vector<std::wstring>{};
+    for (const std::wstring& child : stayed) left.failed.push_back({ShownPath(child), kKeptSilently});
+    if (stayed.empty()) left.failed.push_back({ShownPath(path), error});
+    return false;
 }
 
 // While the shell works, its question "delete it for good instead?" is answered No at once: the
@@ -152,8 +176,15 @@ public:
 
 }  // namespace
 
-bool DeleteForGood(const std::wstring& path, std::vector<std::string>& linksKept) {
-    return DeleteTree(path, linksKept);
+bool DeleteForGood(const std::wstring& path, bool folder, Leftovers& left) {
+    const DWORD attr = GetFileAttributesW(path.c_str());
+    const bool isFolder = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) &&
+                          !(attr & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (isFolder && !folder) {
+        left.failed.push_back({ShownPath(path), ERROR_DIRECTORY});
+        return false;
+    }
+    return DeleteTree(path, left);
 }
 
 FolderLookupBatch::FolderLookupBatch() : outermost_(tFolders == nullptr) {

@@ -17,11 +17,28 @@ bool IsLink(const std::wstring& path);
 // cannot: every call there reaches the target).
 bool ActsOnItself(const std::wstring& path);
 
-// Deletes path for good; a directory with everything in it. A link anywhere inside, or path itself
-// being one, is removed as a link; where the system cannot do that, the link stays (and so the
-// folders above it), its target untouched, and its shown path goes to linksKept. Returns true when
-// nothing is left.
-bool DeleteForGood(const std::wstring& path, std::vector<std::string>& linksKept);
+// What a deletion for good left behind, by shown path: links kept (their targets untouched), and
+// entries the system would not delete, with its error code. The folders above them stay too.
+// The error of an entry the system kept without saying why (under Wine a refused deletion reports
+// success, and the entry is found still there afterwards).
+constexpr unsigned long kKeptSilently = 0;
+struct DeleteFailure {
+    std::string path;
+    unsigned long error;
+};
+struct Leftovers {
+    std::vector<std::string> linksKept;
+    std::vector<DeleteFailure> failed;
+    bool Empty() const { return linksKept.empty() && failed.empty(); }
+};
+
+// Deletes path for good; a folder with everything in it, but only when folder is true: a file that
+// became a folder since it was chosen is not deleted. A link anywhere inside, or path itself being
+// one, is removed as a link; where the system cannot do that, the link stays, its target untouched.
+// A read-only mark is taken off a folder only where the system refuses to remove it otherwise, and
+// put back when the folder stays.
+// Returns true when nothing is left.
+bool DeleteForGood(const std::wstring& path, bool folder, Leftovers& left);
 
 enum class RecycleResult { Recycled, Refused, Failed };
 // Sends path to the recycle bin through the shell. Refused: the bin cannot take it (no bin on that

@@ -314,7 +314,31 @@ hostile_names() {
     stop_bivane
 }
 
+# ---- the disk changes under a command: a listed file becomes a folder, then D for good
+changed_under_it() {
+    scenario "a file replaced by a folder after it was listed, then deleted"
+    local w=$work/changed
+    mkdir -p "$w"
+    printf 1 >"$w/f"; printf 2 >"$w/g"
+    start_bivane "$w" || return 1
+    wait_for "f listed as a file" 'row_has L F N' || return 1
+    rm "$w/f" && mkdir "$w/f" && printf one >"$w/f/one" && printf two >"$w/f/two"
+    focus_row L F && key d
+    wait_for "the delete confirmation" 'window_is TConfirm "Confirm Delete"' || return 1
+    ! checked "&Send to recycle bin (allow undelete)" || key alt+s
+    wait_for "for good" '! checked "&Send to recycle bin (allow undelete)"' || return 1
+    key alt+y
+    wait_for "the warning that names it" 'window_is "#32770" Warning && grep -qF "F (now a folder)" "$state"' || return 1
+    key Return
+    wait_for "the side read again" 'no_window && row_has L "<f>" && row_has L G' || return 1
+    [ "$(cat "$w/f/one")/$(cat "$w/f/two")/$(cat "$w/g")" = one/two/2 ] \
+        || fail "the folder or the other file was touched" || return 1
+    stop_bivane
+}
+
 copy_move_delete
+stop_bivane
+changed_under_it
 stop_bivane
 hostile_names
 stop_bivane

@@ -169,6 +169,7 @@ TEST_F(CopyMoveDelete, CopyErrorEndsTheLoopAfterReloadingTheTarget) {
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Cannot create file " + R() + "\\B.txt.", IDOK, "Bivane for Windows 95");
+    modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     // Through the window's dispatch, as the menu runs it.
     SendMessageW(form->Handle(), WM_COMMAND, IdMenuBase + static_cast<int>(MenuItem::Copy1), 0);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\A.txt"}));
@@ -452,12 +453,17 @@ TEST_F(CopyMoveDelete, DeleteForGoodTakesPathsLongerThanTheOldBuffer) {
     MakeFile(L() + "\\Stay.txt", 1);
     StartIn(tmp.Path());
     const Snapshot before = Snap(tmp.Path());
-    std::vector<std::string> linksKept;
-    EXPECT_TRUE(DeleteForGood(ExactPath(dir + "\\long.txt"), linksKept));
+    Leftovers left;
+    EXPECT_TRUE(DeleteForGood(ExactPath(dir + "\\long.txt"), false, left));
     EXPECT_EQ(ChangedSince(before).size(), 1u);
     EXPECT_FALSE(Exists(dir + "\\long.txt"));
-    EXPECT_FALSE(DeleteForGood(ExactPath(dir + "\\missing.txt"), linksKept));
-    EXPECT_TRUE(linksKept.empty());
+    EXPECT_TRUE(left.Empty());
+    // What is not there is reported as gone, by its long path.
+    EXPECT_FALSE(DeleteForGood(ExactPath(dir + "\\missing.txt"), false, left));
+    ASSERT_EQ(left.failed.size(), 1u);
+    EXPECT_EQ(left.failed[0].path, dir + "\\missing.txt");
+    EXPECT_EQ(ReasonText(left.failed[0].error), "gone");
+    EXPECT_TRUE(left.linksKept.empty());
 }
 
 }  // namespace bivane::test

@@ -159,4 +159,25 @@ TEST_F(MkdirRename, RenameReloadsTheOtherSideShowingTheSameDirectory) {
     EXPECT_TRUE(form->LeftActive);
 }
 
+// Where the system takes both spellings as one name (under Wine, and on Windows as a rule), a
+// rename that changes only letter case still changes it: through the dialog and in place, for a
+// file and a folder, the contents kept and no temporary left.
+TEST_F(MkdirRename, RenameThatChangesOnlyLetterCase) {
+    StartSides(L(), tmp.Path());
+    const Snapshot before = Snap(tmp.Path());
+    Pick(Left(), "Old.txt");
+    modals.ExpectDialog("TGetTxt", Answer("Enter new file name", "Current file name: Old.txt", "OLD.txt"));
+    form->Rename1Click();
+    EditInPlace(Left(), "<Olddir>", "<OLDDIR>");
+    const Snapshot after = Snap(tmp.Path());
+    EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\Old.txt", "L\\OLD.txt", "L\\Olddir", "L\\Olddir\\in.txt",
+                                                           "L\\OLDDIR", "L\\OLDDIR\\in.txt"}));
+    EXPECT_EQ(after.at("L\\OLD.txt").content, before.at("L\\Old.txt").content);
+    EXPECT_EQ(after.at("L\\OLDDIR\\in.txt").content, before.at("L\\Olddir\\in.txt").content);
+    ASSERT_NE(IndexOfCaption(Left(), "OLD.txt"), -1);
+    EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "OLD.txt"))].Name(), "OLD.txt");
+    EXPECT_NE(IndexOfCaption(Left(), "<OLDDIR>"), -1);
+    EXPECT_EQ(after.size(), before.size());
+}
+
 }  // namespace bivane::test

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "fileops/confirm_dialog.h"
+#include "fileops/get_txt_dialog.h"
 #include "panes/entry_rules.h"
 #include "reliability/reliability_support.h"
 #include "support/unix_shell.h"
@@ -23,6 +24,7 @@ struct HostCase {
     const char* box;       // "unreachable", or the expected text with %L for L's path; "" for none
     std::set<std::string> changed;  // paths below the test folder that may change
     bool tagAll = false;            // the command runs on every file tagged (Tag all) instead
+    const char* after = "";         // run in L once the sides are listed: another program at work
 };
 
 // Run by /bin/sh -c "...": no double quotes inside. T holds what the links point to: "keep.txt" and a folder "deep" with a file.
@@ -79,14 +81,53 @@ const HostCase kCases[] = {
      "<box>", MenuItem::Delete1, true, "R", "",
      {"L\\box", "L\\box\\f.txt", "L\\box\\link", "L\\box\\link\\keep.txt", "L\\box\\link\\deep",
       "L\\box\\link\\deep\\d.txt"}},
+    // The disk changed since the side was read: the entry is left alone, named, and its side read again.
+    {"file became a folder, deleted for good", "printf 1 > f; printf 2 > g",
+     "F", MenuItem::Delete1, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+     {}, false, "rm f && mkdir f && printf 3 > f/one && printf 4 > f/two"},
+    {"file became a folder, to the bin", "printf 1 > f; printf 2 > g",
+     "F", MenuItem::Delete1, true, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+     {}, false, "rm f && mkdir f && printf 3 > f/one"},
+    {"file became a folder among tagged files, deleted for good", "printf 1 > f; printf 2 > g",
+     "F", MenuItem::Delete1, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+     {"L\\g"}, true, "rm f && mkdir f && printf 3 > f/one"},
+    {"file became a folder, copied", "printf 1 > f",
+     "F", MenuItem::Copy1, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+     {}, false, "rm f && mkdir f && printf 3 > f/one"},
+    {"file became a folder, moved", "printf 1 > f",
+     "F", MenuItem::Move1, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+     {}, false, "rm f && mkdir f && printf 3 > f/one"},
+    {"folder became a file, deleted for good", "mkdir d && printf 1 > d/x",
+     "<d>", MenuItem::Delete1, false, "R", "Changed since the side was read, so nothing was done to:\r<d> (now a file)\rThe side is read again.",
+     {}, false, "rm -r d && printf 2 > d"},
+    {"link to a folder became a folder, deleted for good", "ln -s $PWD/../T holder",
+     "<holder>", MenuItem::Delete1, false, "R", "Changed since the side was read, so nothing was done to:\r<holder> (now a folder)\rThe side is read again.",
+     {}, false, "rm holder && mkdir holder && printf 1 > holder/own.txt"},
+    {"folder became a link to a folder, deleted for good", "mkdir holder && printf 1 > holder/own.txt",
+     "<holder>", MenuItem::Delete1, false, "R", "Changed since the side was read, so nothing was done to:\r<holder> (now a link)\rThe side is read again.",
+     {}, false, "rm -r holder && ln -s $PWD/../T holder"},
+    // Names the same but for letter case (%1 listed first, %2 second) never land on one file.
+    {"twins copied together", "printf 1 > a.txt; printf 2 > A.txt",
+     "A.txt", MenuItem::Copy1, false, "R",
+     "Not copied: the target holds a file of the same name but for letter case:\r%2 (%1 is there)", {"R\\%1"}, true},
+    {"twin copied onto the other", "printf 1 > a.txt; printf 2 > A.txt",
+     "A.txt", MenuItem::Copy1, false, "R",
+     "Not copied: the target holds a file of the same name but for letter case:\r%1 (%2 is there)", {}, false,
+     "printf 3 > ../R/%2"},
+    {"twins moved together", "printf 1 > a.txt; printf 2 > A.txt",
+     "A.txt", MenuItem::Move1, false, "R", "Can't move '%2'\rfrom %L\rto '%R'", {"L\\%1", "R\\%1"}, true},
     {"the same folder by a link, copied", "printf 1 > a.txt; ln -s $PWD ../Alias",
      "A.txt", MenuItem::Copy1, false, "Alias", "Can't copy or move to the same directory...\r\r%L\ris active on both sides.", {}},
     {"the same folder by a link, moved", "printf 1 > a.txt; ln -s $PWD ../Alias",
      "A.txt", MenuItem::Move1, false, "Alias", "Can't copy or move to the same directory...\r\r%L\ris active on both sides.", {}},
 };
 
-std::string Filled(std::string text, const std::string& l, const std::string& r) {
-    for (const auto& [key, value] : {std::pair<std::string, std::string>{"%L", l}, {"%R", r}}) {
+// %L and %R: the sides' folders; %1 and %2: the names of the first and second entry listed with
+// the picked caption (twins differ only in letter case, and their order is the folder's).
+std::string Filled(std::string text, const std::string& l, const std::string& r, const std::string& first = "",
+                   const std::string& second = "") {
+    for (const auto& [key, value] :
+         {std::pair<std::string, std::string>{"%L", l}, {"%R", r}, {"%1", first}, {"%2", second}}) {
         for (size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
     }
     return text;
@@ -98,7 +139,7 @@ void RemoveOnTheHost(const std::string& dir) {
     if (!unixDir.empty()) RunShell("rm -rf '" + unixDir + "'");
 }
 
-class HostNames : public ReliabilityTest, public ::testing::WithParamInterface<HostCase> {
+class HostTest : public ReliabilityTest {
 protected:
     void TearDown() override {
         ReliabilityTest::TearDown();
@@ -111,6 +152,19 @@ protected:
         EXPECT_EQ(RunShell("cd '" + unixL + "' && " + kTarget + " && " + commands), 0) << commands;
         return true;
     }
+    // Renames the current entry of the left side to text through the dialog; box: the one expected.
+    void RenameTo(const std::string& text, const std::string& box, const std::string& caption) {
+        modals.ExpectDialog("TGetTxt", [=](ModalForm& f) {
+            static_cast<TGetTxt&>(f).SetText(text);
+            return IDOK;
+        });
+        modals.ExpectBox(box, IDOK, caption);
+        form->Rename1Click();
+    }
+};
+
+class HostNames : public HostTest, public ::testing::WithParamInterface<HostCase> {
+protected:
     void Confirm(bool recycle) {
         modals.ExpectDialog("TConfirm", [=](ModalForm& f) {
             static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, recycle);
@@ -130,18 +184,29 @@ TEST_P(HostNames, OnlyTheChosenEntryChanges) {
     Pick(Left(), c.pick);
     if (c.tagAll) form->TagAllClick();
     const Entry picked = Left().Entries[static_cast<size_t>(Left().CurrentItem)];
+    std::vector<std::string> named;  // the names listed with the picked caption, in list order
+    for (const Entry& e : Left().Entries) {
+        if (e.caption == c.pick) named.push_back(e.Name());
+    }
+    named.resize(2);
+    auto fill = [&](const std::string& text) { return Filled(text, L(), right, named[0], named[1]); };
+    if (*c.after) {
+        EXPECT_EQ(RunShell("cd '" + UnixPath(L()) + "' && " + fill(c.after)), 0) << c.after;
+    }
     const Snapshot before = Snap(tmp.Path());
-    const std::string box = c.box;
+    const std::string box = fill(c.box);
     // The same-directory warning comes before the confirmation; every other box after it.
     if (box.rfind("Can't copy or move", 0) != 0) Confirm(c.recycle);
     if (box == "unreachable") {
         modals.ExpectBox(UnreachableText(picked), IDOK, "Warning");
     } else if (!box.empty()) {
-        modals.ExpectBox(Filled(box, L(), right), box.rfind("Delete it", std::string::npos) != std::string::npos ? IDNO : IDOK);
+        modals.ExpectBox(box, box.rfind("Delete it", std::string::npos) != std::string::npos ? IDNO : IDOK);
     }
     RunMenu(c.command);
     modals.VerifyDone();
-    EXPECT_EQ(ChangedSince(before), c.changed);
+    std::set<std::string> changed;
+    for (const std::string& path : c.changed) changed.insert(fill(path));
+    EXPECT_EQ(ChangedSince(before), changed);
     EXPECT_EQ(ReadAll(tmp / "T\\keep.txt"), "keep");
     EXPECT_EQ(ReadAll(tmp / "T\\deep\\d.txt"), "deep");
 }
@@ -151,6 +216,106 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostNames, ::testing::ValuesIn(kCases), [](const
     for (const char* p = info.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
     return name;
 });
+
+// Twins: a rename of one to the other's spelling is refused, both stay as they were.
+TEST_F(HostTest, RenameOfATwinToTheOthersSpellingIsRefused) {
+    if (!Host("printf 1 > a.txt; printf 2 > A.txt")) GTEST_SKIP() << "names made on the host need Wine";
+    StartSides(L(), R());
+    Pick(Left(), "A.txt");
+    const std::string first = Left().Entries[static_cast<size_t>(Left().CurrentItem)].Name();
+    const std::string other = first == "a.txt" ? "A.txt" : "a.txt";
+    const Snapshot before = Snap(tmp.Path());
+    RenameTo(other, "Can't rename 'A.txt'\rto '" + other + "'", "Error");
+    modals.VerifyDone();
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "A.txt", "A.txt"}));
+}
+
+// A file that became a folder since it was listed is not renamed; the side is read again.
+TEST_F(HostTest, RenameOfAFileThatBecameAFolderIsLeftAlone) {
+    if (!Host("printf 1 > f")) GTEST_SKIP() << "names made on the host need Wine";
+    StartSides(L(), R());
+    Pick(Left(), "F");
+    ASSERT_EQ(RunShell("cd '" + UnixPath(L()) + "' && rm f && mkdir f && printf 2 > f/in"), 0);
+    const Snapshot before = Snap(tmp.Path());
+    RenameTo("g", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+             "Warning");
+    modals.VerifyDone();
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "<f>"}));
+    EXPECT_FALSE(Left().RenamePending);
+}
+
+// Host files made immutable (chattr +i): even root cannot delete them or anything from such a
+// folder. Made mutable again at the end, so that the test folder can go.
+class Immutable {
+public:
+    explicit Immutable(std::vector<std::string> paths) {
+        for (const std::string& p : paths) {
+            const std::string unix = UnixPath(p);
+            if (unix.empty() || RunShell("chattr +i '" + unix + "'") != 0) return;
+            done_.push_back(unix);
+        }
+        ready_ = true;
+    }
+    ~Immutable() {
+        for (const std::string& unix : done_) RunShell("chattr -i '" + unix + "'");
+    }
+    Immutable(const Immutable&) = delete;
+    Immutable& operator=(const Immutable&) = delete;
+    bool Ready() const { return ready_; }
+
+private:
+    std::vector<std::string> done_;
+    bool ready_ = false;
+};
+
+// A deletion for good that cannot finish says what stayed and why, and puts back the read-only
+// mark it took off a folder that stays (under Wine: the folder's mode, 555 again, not 755). Wine
+// reports such a deletion as done; what is found still there is what the system kept. A single
+// file kept so is found in the reloaded list.
+TEST_F(HostTest, ADeletionThatStopsHalfWaySaysWhatStayed) {
+    if (!Host("mkdir box top top/x && printf 1 > box/a.txt && printf 2 > box/i.txt && chmod 555 top/x")) {
+        GTEST_SKIP() << "modes and host files need Wine";
+    }
+    Immutable locked({L() + "\\box\\i.txt", L() + "\\top"});
+    if (!locked.Ready()) GTEST_SKIP() << "chattr +i needs root and a file system that has it";
+    StartSides(L(), R());
+    const Snapshot before = Snap(tmp.Path());
+    const struct {
+        const char* pick;
+        std::string box;
+        std::set<std::string> changed;
+    } cases[] = {
+        {"<box>", "Can't delete '<box>' completely.\r1 entry could not be deleted:\r" + L() + "\\box\\i.txt (kept by the system)",
+         {"L\\box\\a.txt"}},
+        {"<top>", "Can't delete '<top>' completely.\r1 entry could not be deleted:\r" + L() + "\\top\\x (kept by the system)",
+         {"L\\box\\a.txt"}},
+    };
+    for (const auto& c : cases) {
+        Pick(Left(), c.pick);
+        modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+            static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
+            return IDOK;
+        });
+        modals.ExpectBox(c.box, IDOK, "Warning");
+        RunMenu(MenuItem::Delete1);
+        modals.VerifyDone();
+        EXPECT_EQ(ChangedSince(before), c.changed) << c.pick;
+    }
+    EXPECT_EQ(RunShell("test $(stat -c %a '" + UnixPath(L() + "\\top\\x") + "') = 555"), 0) << "mode put back";
+    StartSides(L() + "\\box", R());
+    Pick(Left(), "I.txt");
+    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+        static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
+        return IDOK;
+    });
+    modals.ExpectBox("Can't delete 'I.txt'.\r1 entry could not be deleted:\r" + L() + "\\box\\i.txt (kept by the system)",
+                     IDOK, "Warning");
+    RunMenu(MenuItem::Delete1);
+    modals.VerifyDone();
+    EXPECT_TRUE(Exists(L() + "\\box\\i.txt"));
+}
 
 // A file system mounted inside the test folder, taken away at the end; needs root on the host.
 class HostMount {

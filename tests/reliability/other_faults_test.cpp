@@ -32,11 +32,13 @@ protected:
         MakeFile(L() + "\\B.txt", 200);
         MakeFile(L() + "\\C.txt", 300);
     }
-    void Delete(bool recycle) {
+    // Confirms a delete, to the bin or not; then the box that says what stayed, when one is given.
+    void Delete(bool recycle, const std::string& stayed = "") {
         modals.ExpectDialog("TConfirm", [=](ModalForm& f) {
             AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, recycle);
             return IDOK;
         });
+        if (!stayed.empty()) modals.ExpectBox(stayed, IDOK, "Warning");
         RunMenu(MenuItem::Delete1);
     }
 };
@@ -93,7 +95,9 @@ TEST_F(OtherFaults, MoveAfterTheTargetOrSourceWasRemoved) {
         RemoveTree(L() + "\\A.txt");  // another program takes it away meanwhile
         return IDOK;
     });
-    modals.ExpectBox(MoveError("A.txt", L(), R()), IDOK, "Error");
+    // Gone since listed: left alone and named; the rest is moved.
+    modals.ExpectBox("Changed since the side was read, so nothing was done to:\rA.txt (gone)\rThe side is read again.",
+                     IDOK, "Warning");
     RunMenu(MenuItem::Move1);
     EXPECT_EQ(ChangedSince(before2), (std::set<std::string>{"L\\A.txt", "L\\B.txt", "R\\B.txt"}));
     EXPECT_EQ(ReadAll(R() + "\\B.txt"), before2.at("L\\B.txt").content);
@@ -107,7 +111,7 @@ TEST_F(OtherFaults, DeleteOfALockedFileLeavesItInPlace) {
     Tag(Left(), "B.txt");
     const Snapshot before = Snap(tmp.Path());
     AutoCloseHandle lock = LockAgainstReading(L() + "\\B.txt");
-    Delete(false);
+    Delete(false, "Can't delete 'B.txt'.\r1 entry could not be deleted:\r" + L() + "\\B.txt (in use)");
     EXPECT_NE(IndexOfCaption(Left(), "B.txt"), -1);  // still listed after the reload
     Pick(Left(), "B.txt");
     // The bin cannot take a file in use; asked whether to delete it for good, the user says No.
@@ -126,7 +130,8 @@ TEST_F(OtherFaults, DeleteOfAReadOnlyFile) {
     StartSides(L(), R());
     Tag(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
-    Delete(false);  // the plain deletion refuses read-only files, silently
+    // The plain deletion refuses read-only files; the user is told which and why.
+    Delete(false, "Can't delete 'A.txt'.\r1 entry could not be deleted:\r" + L() + "\\A.txt (access denied)");
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     EXPECT_NE(IndexOfCaption(Left(), "A.txt"), -1);
     SetAttributes(L() + "\\A.txt", FILE_ATTRIBUTE_NORMAL);
@@ -157,6 +162,8 @@ TEST_F(OtherFaults, DeleteOfAFileAlreadyGoneReloadsTheSide) {
         RemoveTree(L() + "\\A.txt");
         return IDOK;
     });
+    modals.ExpectBox("Changed since the side was read, so nothing was done to:\rA.txt (gone)\rThe side is read again.",
+                     IDOK, "Warning");
     RunMenu(MenuItem::Delete1);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\A.txt", "L\\B.txt"}));
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "C.txt"}));

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "fileops/copy_rules.h"
 #include "rules/listed.h"
 
@@ -72,6 +75,82 @@ TEST(CopyRules, WhatAFinishedRunReadsAgain) {
         EXPECT_FALSE(del.target);
         EXPECT_EQ(del.targetToSource, c.moves) << c.source << " " << c.other;
     }
+}
+
+// What a command finds at an entry's path against what was listed: anything else is left alone.
+TEST(CopyRules, AnEntryIsActedOnOnlyAsListed) {
+    Entry file = Listed("A.txt");
+    Entry folder = Listed("<Dir>");
+    Entry folderLink = Listed("<Link>");
+    folderLink.link = true;
+    const DiskKind kinds[] = {DiskKind::Missing, DiskKind::File, DiskKind::Directory, DiskKind::Link, DiskKind::Unknown};
+    struct Case {
+        const Entry* e;
+        const char* what;
+        std::vector<DiskKind> accepted;
+    } cases[] = {
+        // A FIFO under Wine is listed as a file and has no attributes: it is still that file.
+        {&file, "file", {DiskKind::File, DiskKind::Unknown}},
+        {&folder, "folder", {DiskKind::Directory}},
+        {&folderLink, "link", {DiskKind::Link}},
+    };
+    for (const Case& c : cases) {
+        for (DiskKind now : kinds) {
+            const bool accepted = std::find(c.accepted.begin(), c.accepted.end(), now) != c.accepted.end();
+            EXPECT_EQ(StillAsListed(*c.e, now), accepted) << c.what << " found as " << static_cast<int>(now);
+        }
+    }
+}
+
+TEST(CopyRules, MessagesNameTheFirstFewAndCountTheRest) {
+    EXPECT_EQ(ChangedText({{"F", DiskKind::Directory}}),
+              "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.");
+    EXPECT_EQ(ChangedText({{"A", DiskKind::Missing}, {"<B>", DiskKind::File}, {"<C>", DiskKind::Link}}),
+              "Changed since the side was read, so nothing was done to:\rA (gone)\r<B> (now a file)\r<C> (now a link)"
+              "\rThe side is read again.");
+    std::vector<std::string> seven;
+    for (char c = 'a'; c < 'h'; ++c) seven.push_back(std::string(1, c));
+    EXPECT_EQ(NamesText("Head:", seven), "Head:\ra\rb\rc\rd\re\r... and 2 more");
+    EXPECT_EQ(NamesText("Head:", {}), "Head:");
+    EXPECT_EQ(NotCopiedText({"B.txt", "C.txt"}, 3), "2 of the 3 files were not copied:\rB.txt\rC.txt");
+    EXPECT_EQ(NotCopiedText(seven, 9), "7 of the 9 files were not copied:\ra\rb\rc\rd\re\r... and 2 more");
+}
+
+TEST(CopyRules, NamesTheSystemTakesAsOne) {
+    EXPECT_EQ(CaseTwins({"A.TXT", "B.TXT", "A.TXT", "<A.TXT"}), (std::vector<bool>{true, false, true, false}));
+    EXPECT_EQ(CaseTwins({}), std::vector<bool>{});
+}
+
+// One message for what a deletion left: every link kept, the first few failures with why.
+TEST(CopyRules, WhatADeletionLeftBehind) {
+    struct Case {
+        std::vector<std::tuple<std::string, bool, std::vector<std::string>, std::vector<std::string>>> adds;
+        std::string text;
+    } cases[] = {
+        {{{"A.txt", false, {}, {"C:\\L\\A.txt (access denied)"}}},
+         "Can't delete 'A.txt'.\r1 entry could not be deleted:\rC:\\L\\A.txt (access denied)"},
+        {{{"<box>", true, {}, {"C:\\L\\box\\a (in use)", "C:\\L\\box\\b (in use)"}}},
+         "Can't delete '<box>' completely.\r2 entries could not be deleted:\rC:\\L\\box\\a (in use)\rC:\\L\\box\\b (in use)"},
+        // Links are all named, however many.
+        {{{"<box>", true, {"l1", "l2", "l3", "l4", "l5", "l6", "l7"}, {}}},
+         "Can't delete '<box>' completely.\rA link stays, so that what it points to stays untouched:"
+         "\rl1\rl2\rl3\rl4\rl5\rl6\rl7"},
+        {{{"Flink", false, {"C:\\L\\flink"}, {}}},
+         "Can't delete 'Flink' completely.\rA link stays, so that what it points to stays untouched:\rC:\\L\\flink"},
+        {{{"A.txt", false, {}, {"A (gone)"}}, {"<d>", true, {"d\\l"}, {"d\\x (write-protected)"}}},
+         "Can't delete 2 entries completely.\rA link stays, so that what it points to stays untouched:\rd\\l"
+         "\r2 entries could not be deleted:\rA (gone)\rd\\x (write-protected)"},
+    };
+    for (const Case& c : cases) {
+        DeleteReport report;
+        EXPECT_TRUE(report.Empty());
+        for (const auto& [caption, folder, links, failed] : c.adds) report.Add(caption, folder, links, failed);
+        EXPECT_FALSE(report.Empty());
+        EXPECT_EQ(report.Text(), c.text);
+    }
+    EXPECT_EQ(ReasonText(5), "access denied");
+    EXPECT_EQ(ReasonText(32), "in use");
+    EXPECT_EQ(ReasonText(1234), "error 1234");
 }
 
 }  // namespace bivane::test
