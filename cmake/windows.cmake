@@ -90,6 +90,10 @@ if(TARGET reliability_tests)
         COMMAND ${CMAKE_SOURCE_DIR}/tests/reliability/host_files.sh cleanup ${CMAKE_BINARY_DIR})
     set_tests_properties(host_files_cleanup PROPERTIES FIXTURES_CLEANUP host_files)
     set_tests_properties(reliability_tests PROPERTIES FIXTURES_REQUIRED "wine;drives;host_files" TIMEOUT 1500)
+    # What a user may not write, root may: those cases run again as another user (as_user.sh).
+    add_test(NAME reliability_unprivileged COMMAND bash ${CMAKE_SOURCE_DIR}/tests/reliability/as_user.sh
+        ${CMAKE_BINARY_DIR} $<TARGET_FILE:reliability_tests> "Unprivileged.*")
+    set_tests_properties(reliability_unprivileged PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()
 
 # Benchmarks: built with everything, run by scripts/bench.sh; a smoke run of each at a tiny size

@@ -1,5 +1,6 @@
 #include "fileops/copy_rules.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "tags/tag_rules.h"
@@ -102,8 +103,11 @@ std::string DeleteReport::Text() const {
     if (!links_.empty()) text += "\rA link stays, so that what it points to stays untouched:";
     for (const std::string& link : links_) text += "\r" + link;
     if (!failed_.empty()) {
-        const std::size_t n = failed_.size();
-        text += "\r" + NamesText(std::to_string(n) + (n == 1 ? " entry" : " entries") + " could not be deleted:", failed_);
+        // By path: the order a folder lists its names in is the file system's.
+        std::vector<std::string> failed = failed_;
+        std::sort(failed.begin(), failed.end());
+        const std::size_t n = failed.size();
+        text += "\r" + NamesText(std::to_string(n) + (n == 1 ? " entry" : " entries") + " could not be deleted:", failed);
     }
     return text;
 }

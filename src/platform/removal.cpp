@@ -1,5 +1,7 @@
 #include "platform/removal.h"
 
+#include <set>
+
 #include "platform/fs.h"
 #include "platform/handles.h"
 #include "platform/utf.h"
@@ -130,15 +132,25 @@ bool DeleteTree(const std::wstring& path, Leftovers& left) {
         return false;
     }
     bool all = true;
-    for (const std::wstring& child : ChildrenOf(path)) all = DeleteTree(child, left) && all;
-    if (!all) return false;  // the folder keeps what stayed
-    if (RemoveFolder(path, attr)) return true;
-    const DWORD error = GetLastError();
-    // Under Wine a deletion is done when the file is closed, and a refusal then is not told:
-    // what is still in the folder is what the system kept.
-    const std::vector<std::wstring> stayed = error == ERROR_DIR_NOT_EMPTY ? ChildrenOf(path) : std::vector<std::wstring>{};
-    for (const std::wstring& child : stayed) left.failed.push_back({ShownPath(child), kKeptSilently});
-    if (stayed.empty()) left.failed.push_back({ShownPath(path), error});
+    std::set<std::wstring> deleted;  // as the system said
+    for (const std::wstring& child : ChildrenOf(path)) {
+        if (DeleteTree(child, left)) {
+            deleted.insert(child);
+        } else {
+            all = false;
+        }
+    }
+    if (all && RemoveFolder(path, attr)) return true;
+    const DWORD error = all ? GetLastError() : ERROR_SUCCESS;
+    // Under Wine a deletion is done when the file is closed, and a refusal then is not told: what
+    // is still in the folder although deleted is what the system kept.
+    bool kept = false;
+    for (const std::wstring& child : ChildrenOf(path)) {
+        if (!deleted.count(child)) continue;
+        left.failed.push_back({ShownPath(child), kKeptSilently});
+        kept = true;
+    }
+    if (all && !kept) left.failed.push_back({ShownPath(path), error});
     return false;
 }
 

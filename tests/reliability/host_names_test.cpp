@@ -317,6 +317,34 @@ TEST_F(HostTest, ADeletionThatStopsHalfWaySaysWhatStayed) {
     EXPECT_TRUE(Exists(L() + "\\box\\i.txt"));
 }
 
+// As a user who may not write the folder (not root: see as_user.sh): F2 for good deletes what it
+// may (the file of a writable subfolder), names the rest, and leaves every mode as it was.
+class Unprivileged : public HostTest {};
+
+TEST_F(Unprivileged, ADeletionInAFolderTheUserMayNotWrite) {
+    if (!Host("mkdir box box/sub && printf 1 > box/a.txt && printf 2 > box/sub/s.txt && printf 3 > box/sub/ro.txt"
+              " && chmod 444 box/sub/ro.txt && chmod 555 box")) {
+        GTEST_SKIP() << "modes made on the host need Wine";
+    }
+    if (RunShell("test $(id -u) -ne 0") != 0) GTEST_SKIP() << "root may write anything: run as another user (as_user.sh)";
+    StartSides(L(), R());
+    const Snapshot before = Snap(tmp.Path());
+    Pick(Left(), "<box>");
+    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+        static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
+        return IDOK;
+    });
+    modals.ExpectBox("Can't delete '<box>' completely.\r2 entries could not be deleted:\r" + L() +
+                         "\\box\\a.txt (kept by the system)\r" + L() + "\\box\\sub\\ro.txt (access denied)",
+                     IDOK, "Warning");
+    RunMenu(MenuItem::Delete1);
+    modals.VerifyDone();
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\box\\sub\\s.txt"});
+    EXPECT_EQ(RunShell("test $(stat -c %a '" + UnixPath(L() + "\\box") + "') = 555"), 0) << "the folder's mode";
+    EXPECT_EQ(RunShell("test $(stat -c %a '" + UnixPath(L() + "\\box\\sub\\ro.txt") + "') = 444"), 0);
+    RunShell("chmod 755 '" + UnixPath(L() + "\\box") + "'");
+}
+
 // A file system mounted inside the test folder, taken away at the end; needs root on the host.
 class HostMount {
 public:

@@ -140,6 +140,9 @@ TEST(CopyRules, WhatADeletionLeftBehind) {
         {{{"A.txt", false, {}, {"A (gone)"}}, {"<d>", true, {"d\\l"}, {"d\\x (write-protected)"}}},
          "Can't delete 2 entries completely.\rA link stays, so that what it points to stays untouched:\rd\\l"
          "\r2 entries could not be deleted:\rA (gone)\rd\\x (write-protected)"},
+        // Failures by path, whatever order the folders listed them in.
+        {{{"<d>", true, {}, {"d\\z (in use)", "d\\b (in use)"}}},
+         "Can't delete '<d>' completely.\r2 entries could not be deleted:\rd\\b (in use)\rd\\z (in use)"},
     };
     for (const Case& c : cases) {
         DeleteReport report;
