@@ -27,6 +27,7 @@ set(BIVANE_RULES_TESTS
     tests/rules/print_rules_test.cpp
 )
 # The viewer's (BVLIST.EXE) window-free rules and their tests.
-list(APPEND BIVANE_RULES_SOURCES src/viewer/text_rules.cpp src/viewer/search_rules.cpp src/viewer/command_rules.cpp)
+list(APPEND BIVANE_RULES_SOURCES src/viewer/text_rules.cpp src/viewer/search_rules.cpp src/viewer/command_rules.cpp
+    src/viewer/scan_rules.cpp src/viewer/goto_rules.cpp)
 list(APPEND BIVANE_RULES_TESTS tests/rules/viewer_text_test.cpp tests/rules/viewer_search_test.cpp
     tests/rules/viewer_command_test.cpp)

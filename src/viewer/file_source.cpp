@@ -86,8 +86,47 @@ const FileSource::Block& FileSource::Load(std::int64_t index) {
     return b;
 }
 
+std::unique_ptr<FileSource> FileSource::Duplicate() const {
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), file_.get(), GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+        return nullptr;
+    }
+    return std::unique_ptr<FileSource>(new FileSource(AutoCloseHandle(copy), size_));
+}
+
+bool FileSource::Refresh() {
+    LARGE_INTEGER now{};
+    if (!GetFileSizeEx(file_.get(), &now) || now.QuadPart == size_) return false;
+    const std::int64_t lastBlock = std::min(size_, now.QuadPart) / static_cast<std::int64_t>(kBlock);
+    for (Block& b : blocks_) {
+        if (b.index >= lastBlock) b.index = -1;
+    }
+    size_ = now.QuadPart;
+    return true;
+}
+
+// Positioned reads, each at most a DWORD's worth; short at the end of what can be read.
+std::size_t FileSource::ReadDirect(std::int64_t offset, std::uint8_t* out, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        OVERLAPPED at{};
+        const auto pos = static_cast<std::uint64_t>(offset) + done;
+        at.Offset = static_cast<DWORD>(pos);
+        at.OffsetHigh = static_cast<DWORD>(pos >> 32);
+        const auto want = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(file_.get(), out + done, want, &got, &at) || got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
 std::size_t FileSource::Read(std::int64_t offset, void* buffer, std::size_t count) {
     auto* out = static_cast<std::uint8_t*>(buffer);
+    if (offset < 0 || offset >= size_) return 0;
+    if (count >= kBlock) return ReadDirect(offset, out, static_cast<std::size_t>(std::min<std::int64_t>(
+                                                              static_cast<std::int64_t>(count), size_ - offset)));
     std::size_t done = 0;
     while (done < count && offset + static_cast<std::int64_t>(done) < size_) {
         const std::int64_t at = offset + static_cast<std::int64_t>(done);

@@ -72,6 +72,19 @@ std::size_t ReadBlock(ByteSource& src, std::int64_t from, std::vector<std::uint8
     return got;
 }
 
+// The byte sets a match is looked for by (see Pattern).
+void SetStarts(Pattern& p) {
+    for (const std::string& f : p.chars[0]) p.first.Add(static_cast<std::uint8_t>(f[0]));
+    p.secondAt = p.chars[0][0].size();
+    bool sameLength = true;
+    for (const std::string& f : p.chars[0]) sameLength = sameLength && f.size() == p.secondAt;
+    if (p.chars.size() > 1 && sameLength) {
+        for (const std::string& f : p.chars[1]) p.second.Add(static_cast<std::uint8_t>(f[0]));
+    } else {
+        for (int b = 0; b < 256; ++b) p.second.Add(static_cast<std::uint8_t>(b));
+    }
+}
+
 }  // namespace
 
 CaseFold AsciiFold() {
@@ -107,6 +120,7 @@ Pattern MakePattern(std::string_view needleUtf8, Encoding e, std::int64_t origin
         p.chars.push_back(std::move(forms));
         i += static_cast<std::size_t>(c.len);
     }
+    if (!p.Empty()) SetStarts(p);
     return p;
 }
 
@@ -118,7 +132,10 @@ Match FindForward(ByteSource& src, const Pattern& p, std::int64_t from, std::int
     for (std::int64_t start = std::max<std::int64_t>(from, 0); start < to;) {
         const auto span = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(block), to - start));
         const std::size_t got = ReadBlock(src, start, buf, span + p.maxBytes - 1);
-        for (std::size_t i = 0; i < std::min(span, got); ++i) {
+        const std::size_t limit = std::min(span, got);
+        for (std::size_t i = 0; i < limit; ++i) {
+            i += FindPairOf(buf.data() + i, limit - i, got - i, p.first, p.second, p.secondAt);
+            if (i >= limit) break;
             const std::int64_t at = start + static_cast<std::int64_t>(i);
             if (!Aligned(p, at)) continue;
             if (const std::size_t len = MatchAt(p, buf.data(), got, i)) return {at, len};
@@ -141,7 +158,7 @@ Match FindBackward(ByteSource& src, const Pattern& p, std::int64_t from, std::in
         const std::size_t got = ReadBlock(src, start, buf, span + p.maxBytes - 1);
         for (std::size_t i = std::min(span, got); i-- > 0;) {
             const std::int64_t at = start + static_cast<std::int64_t>(i);
-            if (!Aligned(p, at)) continue;
+            if (!p.first.Has(buf[i]) || !Aligned(p, at)) continue;
             if (const std::size_t len = MatchAt(p, buf.data(), got, i)) return {at, len};
         }
         end = start;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "viewer/scan_rules.h"
 #include "viewer/text_rules.h"
 
 namespace bivane::viewer {
@@ -18,6 +19,11 @@ struct Pattern {
     std::size_t maxBytes = 0;                     // the longest match
     int unit = 1;                                 // matches start on a unit of the encoding
     std::int64_t origin = 0;                      // ... counted from here
+    // What a match starts with, looked for first: the first bytes of the first character's forms,
+    // and of the second's, secondAt bytes on (the first's forms are all that long; else the
+    // second set holds every byte).
+    ByteSet first, second;
+    std::size_t secondAt = 0;
     bool Empty() const { return chars.empty(); }
 };
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "viewer/scan_rules.h"
+
 namespace bivane::viewer {
 
 namespace {
@@ -117,6 +119,48 @@ std::string EncodingName(Encoding e, int bom, unsigned ansiCodePage) {
     return "ANSI " + std::to_string(ansiCodePage);
 }
 
+std::vector<EncodingChoice> EncodingChoices(unsigned ansiCodePage, unsigned oemCodePage) {
+    const std::string ansi = std::to_string(ansiCodePage), oem = std::to_string(oemCodePage);
+    return {
+        {"UTF-8", "UTF-8", Encoding::Utf8, 0},
+        {"UTF-16 LE", "UTF-16 LE", Encoding::Utf16Le, 0},
+        {"UTF-16 BE", "UTF-16 BE", Encoding::Utf16Be, 0},
+        {"ANSI " + ansi, "ANSI (system, " + ansi + ")", Encoding::Ansi, ansiCodePage},
+        {"OEM " + oem, "OEM (system, " + oem + ")", Encoding::Ansi, oemCodePage},
+        {"Windows-1252", "Windows-1252 (Western)", Encoding::Ansi, 1252},
+        {"Windows-1250", "Windows-1250 (Central European)", Encoding::Ansi, 1250},
+        {"Windows-1251", "Windows-1251 (Cyrillic)", Encoding::Ansi, 1251},
+        {"KOI8-R", "KOI8-R (Cyrillic)", Encoding::Ansi, 20866},
+        {"DOS 866", "DOS 866 (Cyrillic)", Encoding::Ansi, 866},
+    };
+}
+
+int BomFor(Encoding e, const std::uint8_t* p, std::size_t n) {
+    const Detected d = Detect(p, n);
+    return d.bom > 0 && d.encoding == e ? d.bom : 0;
+}
+
+LongLines::Line* LongLines::Starting(std::int64_t start) {
+    for (Line& l : lines_) {
+        if (l.start == start) return &l;
+    }
+    return nullptr;
+}
+
+LongLines::Line* LongLines::Holding(std::int64_t pos) {
+    for (Line& l : lines_) {
+        if (l.start <= pos && pos < l.next) return &l;
+    }
+    return nullptr;
+}
+
+LongLines::Line& LongLines::Add(std::int64_t start, std::int64_t end, std::int64_t next) {
+    constexpr std::size_t kKept = 64;  // more than a page of them
+    if (lines_.size() >= kKept) lines_.erase(lines_.begin());
+    lines_.push_back({start, end, next, {}});
+    return lines_.back();
+}
+
 AnsiTable Latin1Table() {
     AnsiTable t{};
     for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = static_cast<char16_t>(i);
@@ -169,12 +213,14 @@ std::u16string DecodeText(const std::uint8_t* p, std::size_t n, Encoding e, cons
     return out;
 }
 
-DisplayLine LayoutLine(ByteSource& src, std::int64_t start, const TextLayout& l) {
-    const int maxCols = l.wrap ? std::max(l.width, 1) : kMaxColumns;
+namespace {
+
+DisplayLine LayoutWrapped(ByteSource& src, std::int64_t start, const TextLayout& l) {
+    const int maxCols = std::max(l.width, 1);
     Reader r(src, static_cast<std::size_t>(maxCols) * 4 + 8);
     const AnsiTable& ansi = AnsiOf(l);
     DisplayLine out;
-    out.start = start;
+    out.start = out.shown = start;
     const int tab = std::max(l.tab, 1);
     int col = 0;
     // Where the line may be cut for a word wrap: the text and offset after the last blank.
@@ -190,11 +236,12 @@ DisplayLine LayoutLine(ByteSource& src, std::int64_t start, const TextLayout& l)
                 pos += UnitSize(l.encoding);
             }
             out.next = pos;
+            out.shownEnd = out.end;
             return out;
         }
         const int w = c.cp == U'\t' ? std::min(tab - col % tab, maxCols - col) : 1;
         if (col + w > maxCols || w == 0) {
-            if (l.wrap && cutAt > start) {
+            if (cutAt > start) {
                 out.text.resize(cutText);
                 out.at.resize(cutText);
                 pos = cutAt;
@@ -217,29 +264,104 @@ DisplayLine LayoutLine(ByteSource& src, std::int64_t start, const TextLayout& l)
             cutAt = pos;
         }
     }
-    out.end = out.next = pos;
+    out.end = out.next = out.shownEnd = pos;
     return out;
+}
+
+
+// The byte where column skip starts (or the tab across it), walking from the line's nearest mark
+// and leaving marks on the way, so the walk is one screen's whatever the line's length.
+std::int64_t WalkToColumn(Reader& r, const DisplayLine& line, const TextLayout& l, LongLines::Line* known,
+                          std::int64_t& col) {
+    const AnsiTable& ansi = AnsiOf(l);
+    const int tab = std::max(l.tab, 1);
+    std::int64_t pos = line.start;
+    col = 0;
+    if (known) {
+        for (const auto& [markCol, markAt] : known->marks) {
+            if (markCol > l.skipColumns) break;
+            col = markCol;
+            pos = markAt;
+        }
+    }
+    while (col < l.skipColumns && pos < line.end && !r.AtEnd(pos)) {
+        const Char c = r.CharAt(pos, l.encoding, ansi);
+        const std::int64_t w = c.cp == U'\t' ? tab - col % tab : 1;
+        if (col + w > l.skipColumns) break;
+        col += w;
+        pos += c.len;
+        if (known && col >= (known->marks.empty() ? 0 : known->marks.back().first) + kMarkColumns) {
+            known->marks.emplace_back(col, pos);
+        }
+    }
+    return pos;
+}
+
+// The line's ends: from what is known of it, else found (and kept when the line is long).
+LongLines::Line* FindLineEnds(ByteSource& src, DisplayLine& out, const TextLayout& l) {
+    LongLines::Line* known = l.longLines ? l.longLines->Starting(out.start) : nullptr;
+    if (known) {
+        out.end = known->end;
+        out.next = known->next;
+        return known;
+    }
+    const LineEnd e = NextLineEnd(src, l.encoding, l.origin, out.start, src.Size());
+    out.end = e.at >= 0 ? e.at : e.readTo;
+    out.next = e.at >= 0 ? e.next : e.readTo;
+    if (l.longLines && out.next - out.start > kLongLine) known = &l.longLines->Add(out.start, out.end, out.next);
+    return known;
+}
+
+DisplayLine LayoutUnwrapped(ByteSource& src, std::int64_t start, const TextLayout& l) {
+    DisplayLine out;
+    out.start = start;
+    LongLines::Line* known = FindLineEnds(src, out, l);
+    const int width = std::max(l.width, 1);
+    Reader r(src, static_cast<std::size_t>(width) * 4 + 8);
+    const AnsiTable& ansi = AnsiOf(l);
+    const int tab = std::max(l.tab, 1);
+    std::int64_t col = 0;
+    std::int64_t pos = WalkToColumn(r, out, l, known, col);
+    out.shown = pos;
+    for (std::int64_t shown = 0; pos < out.end && shown < width && !r.AtEnd(pos);) {
+        const Char c = r.CharAt(pos, l.encoding, ansi);
+        const std::int64_t w = c.cp == U'\t' ? tab - col % tab : 1;
+        const std::int64_t visible = std::min(col + w - std::max(col, l.skipColumns), width - shown);
+        if (c.cp == U'\t') {
+            out.text.append(static_cast<std::size_t>(visible), u' ');
+        } else if (c.cp < 0x20 || c.cp == 0x7F) {
+            out.text += kShownControl;
+        } else {
+            AppendUtf16(out.text, c.cp);
+        }
+        out.at.resize(out.text.size(), static_cast<std::uint32_t>(pos - out.shown));
+        col += w;
+        shown += visible;
+        pos += c.len;
+    }
+    out.shownEnd = pos;
+    return out;
+}
+
+}  // namespace
+
+DisplayLine LayoutLine(ByteSource& src, std::int64_t start, const TextLayout& l) {
+    return l.wrap ? LayoutWrapped(src, start, l) : LayoutUnwrapped(src, start, l);
 }
 
 namespace {
 
 // The start of the text line (after a line end) that holds pos - 1: back to the end of the last
-// line end that ends below pos (one in the middle of a CR LF does not count), or kMaxLineScan
-// bytes back, whichever comes first.
+// line end that ends below pos (one in the middle of a CR LF does not count), or, wrapped,
+// kMaxLineScan bytes back, whichever comes first.
 std::int64_t TextLineStart(ByteSource& src, std::int64_t pos, const TextLayout& l) {
-    Reader r(src);
-    const AnsiTable& ansi = AnsiOf(l);
-    const int unit = UnitSize(l.encoding);
-    const std::int64_t floor = std::max(l.origin, pos - kMaxLineScan);
-    for (std::int64_t q = l.origin + (pos - 1 - l.origin) / unit * unit; q >= floor; q -= unit) {
-        const char32_t cp = r.CharAt(q, l.encoding, ansi).cp;
-        if (!IsBreak(cp)) continue;
-        const std::int64_t after = q + unit;
-        if (after >= pos) continue;
-        if (cp == U'\r' && !r.AtEnd(after) && r.CharAt(after, l.encoding, ansi).cp == U'\n') continue;
-        return after;
+    if (!l.wrap) {
+        if (l.longLines) {
+            if (const LongLines::Line* known = l.longLines->Holding(pos - 1)) return known->start;
+        }
+        return TextLineStartFast(src, l.encoding, l.origin, pos, l.origin);
     }
-    return floor;
+    return TextLineStartFast(src, l.encoding, l.origin, pos, std::max(l.origin, pos - kMaxLineScan));
 }
 
 // The display line starts from from (a text line's start) up to, not including, pos.

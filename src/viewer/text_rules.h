@@ -33,6 +33,18 @@ struct Detected {
 Detected Detect(const std::uint8_t* p, std::size_t n);
 std::string EncodingName(Encoding e, int bom, unsigned ansiCodePage);
 
+// The encodings offered by hand: Unicode's, and single-byte code pages (Encoding::Ansi with the
+// page's table), the system's own first. name is what the status line shows.
+struct EncodingChoice {
+    std::string name;
+    std::string label;  // the menu's text
+    Encoding encoding = Encoding::Ansi;
+    unsigned codePage = 0;
+};
+std::vector<EncodingChoice> EncodingChoices(unsigned ansiCodePage, unsigned oemCodePage);
+// Where the text starts when it is read in e: after a BOM that is e's own, else at 0.
+int BomFor(Encoding e, const std::uint8_t* p, std::size_t n);
+
 // UTF-16 of each byte in the ANSI code page (single-byte code pages; others show U+FFFD).
 using AnsiTable = std::array<char16_t, 256>;
 AnsiTable Latin1Table();
@@ -48,6 +60,8 @@ void AppendUtf16(std::u16string& out, char32_t cp);
 // The text of bytes, as the clipboard wants it.
 std::u16string DecodeText(const std::uint8_t* p, std::size_t n, Encoding e, const AnsiTable& ansi);
 
+class LongLines;
+
 struct TextLayout {
     Encoding encoding = Encoding::Ansi;
     std::int64_t origin = 0;  // where the text starts (after a BOM)
@@ -55,22 +69,46 @@ struct TextLayout {
     bool wrap = true;
     int tab = 8;
     const AnsiTable* ansi = nullptr;
+    std::int64_t skipColumns = 0;     // unwrapped: the columns scrolled off to the left
+    LongLines* longLines = nullptr;   // unwrapped: what is known of long lines, may be null
 };
 
-// An unwrapped line longer than this continues on the next row; a line start is never looked for
-// further back than kMaxLineScan bytes. Both keep a file without line ends as quick as any other.
-constexpr int kMaxColumns = 4096;
+// Wrapped, a line start is never looked for further back than kMaxLineScan bytes, which keeps a
+// file without line ends as quick as any other. Unwrapped, a line is one row whatever its
+// length: its ends are found at the speed of reading, and a long one's kept in LongLines.
 constexpr std::int64_t kMaxLineScan = 64 * 1024;
+constexpr std::int64_t kLongLine = 64 * 1024;
+constexpr std::int64_t kMarkColumns = 16 * 1024;
+
+// Text lines longer than kLongLine seen so far, with a mark every kMarkColumns columns along each
+// (the byte where that column starts), so a sideways scroll walks from the nearest mark.
+class LongLines {
+public:
+    struct Line {
+        std::int64_t start = 0, end = 0, next = 0;
+        std::vector<std::pair<std::int64_t, std::int64_t>> marks;  // column, byte
+    };
+    Line* Starting(std::int64_t start);
+    Line* Holding(std::int64_t pos);  // start <= pos < next
+    Line& Add(std::int64_t start, std::int64_t end, std::int64_t next);
+    void Clear() { lines_.clear(); }
+
+private:
+    std::vector<Line> lines_;  // a few, the newest last
+};
 
 struct DisplayLine {
     std::int64_t start = 0;
     std::int64_t end = 0;              // where its text ends (before any line end)
     std::int64_t next = 0;             // start of the following line (after any line end)
+    std::int64_t shown = 0;            // the byte of text's first unit (past skipped columns)
+    std::int64_t shownEnd = 0;         // the byte after text's last unit
     std::u16string text;               // tabs expanded, control characters as a middle dot
-    std::vector<std::uint32_t> at;     // for each unit of text, its byte offset from start
+    std::vector<std::uint32_t> at;     // for each unit of text, its byte offset from shown
 };
 
-// The display line starting at start. Wrapping breaks after the last space or tab that fits, or
+// The display line starting at start (unwrapped: only the columns on screen past skipColumns).
+// Wrapping breaks after the last space or tab that fits, or
 // at the width when there is none. A line end right after a full line belongs to that line.
 DisplayLine LayoutLine(ByteSource& src, std::int64_t start, const TextLayout& l);
 // The greatest display line start below pos (pos itself when pos is at the origin).

@@ -111,7 +111,7 @@ TEST(ViewerLayout, LineEndsTabsWrappingAndEncodings) {
         {"abcd\nef", 4, true, {"abcd", "ef"}},    // a line end after a full line is that line's
         {"abcd\r\nef", 4, true, {"abcd", "ef"}},
         {"abc\tdef", 5, true, {"abc  ", "def"}},  // a tab stops at the width
-        {"abcdefghij", 4, false, {"abcdefghij"}},
+        {"abcdefghij", 4, false, {"abcd"}},      // unwrapped: one row, of which a screen is laid out
         {"a\x01" "b\x7F", 80, true, {"a\xC2\xB7" "b\xC2\xB7"}},
         {"\xC3\xA9\tx\n\xF0\x9F\x98\x80", 80, true, {"\xC3\xA9       x", "\xF0\x9F\x98\x80"}},
         {"\xC3\xA9\xC3\xA9\xC3\xA9", 2, true, {"\xC3\xA9\xC3\xA9", "\xC3\xA9"}},  // columns, not bytes
@@ -176,8 +176,11 @@ TEST(ViewerLayout, AFileWithoutLineEndsAndAFileThatShrankStayQuick) {
     EXPECT_GE(top, static_cast<std::int64_t>(flat.size()) - kMaxLineScan);
     EXPECT_LT(top, static_cast<std::int64_t>(flat.size()));
     EXPECT_LT(src.reads, 2000);  // one walk over the last 64 KB, not one per row
+    // Unwrapped, the whole file is one line, of which only a screen's columns are laid out.
     const TextLayout unwrapped = LayoutFor(flat, 100, false);
-    EXPECT_EQ(LayoutLine(src, 0, unwrapped).next, kMaxColumns);
+    const DisplayLine whole = LayoutLine(src, 0, unwrapped);
+    EXPECT_EQ(whole.next, static_cast<std::int64_t>(flat.size()));
+    EXPECT_EQ(whole.text.size(), 100u);
 
     // Claims 1 GB, holds 100 bytes: every walk ends where the bytes end.
     StringSource shrunk(std::string(100, 'y'), 1 << 30);

@@ -2,9 +2,13 @@
 // from its rows, its status bar and the clipboard.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/utf.h"
 #include "support/form_fixture.h"
 #include "viewer/viewer_window.h"
+
+#include <winioctl.h>  // after windows.h
 
 using namespace bivane;
 using namespace bivane::test;
@@ -62,6 +66,38 @@ std::string ClipboardText() {
     return text;
 }
 
+// Pumps the window's messages until done() holds or the seconds have passed; says which.
+template <class Done>
+bool PumpUntil(Done done, double seconds = 20) {
+    const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    while (!done()) {
+        if (GetTickCount64() > until) return false;
+        PumpMessages();
+        Sleep(1);
+    }
+    return true;
+}
+
+double SecondsOf(const std::function<void()>& fn) {
+    LARGE_INTEGER f, a, b;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&a);
+    fn();
+    QueryPerformanceCounter(&b);
+    return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// A file of the size that holds no data (sparse): gigabytes read as zeros, at once.
+void WriteSparse(const std::string& path, std::int64_t bytes) {
+    AutoCloseHandle f(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(f);
+    DWORD ignored = 0;
+    DeviceIoControl(f.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    LARGE_INTEGER end{};
+    end.QuadPart = bytes;
+    ASSERT_TRUE(SetFilePointerEx(f.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(f.get()));
+}
+
 class Viewer : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -78,14 +114,37 @@ protected:
         SendMessageW(to ? to : viewer->Handle(), WM_KEYDOWN, vk, 1);
         PumpMessages();
     }
+    void CtrlKey(WPARAM vk) {
+        KeysDown ctrl({VK_CONTROL});
+        Key(vk);
+    }
     HWND FindEdit() const { return FindWindowExW(viewer->Handle(), nullptr, L"Edit", nullptr); }
+    // Types the text into the bar and presses Enter there (leaving what it started running).
+    void EnterInBar(const std::string& text) {
+        SetWindowTextW(FindEdit(), Widen(text).c_str());
+        Key(VK_RETURN, FindEdit());
+    }
     // Types the text into the find bar (F7) and presses Enter there; the search runs to its end.
     void Find(const std::string& text) {
         Key(VK_F7);
         ASSERT_TRUE(viewer->FindBarShown());
-        SetWindowTextW(FindEdit(), Widen(text).c_str());
-        Key(VK_RETURN, FindEdit());
-        for (int i = 0; i < 10000 && viewer->Searching(); ++i) PumpMessages();
+        EnterInBar(text);
+        ASSERT_TRUE(PumpUntil([&] { return !viewer->Searching(); }));
+    }
+    // F3 (or Shift+F3) and the search to its end.
+    void FindAgain(bool forward = true) {
+        {
+            KeysDown shift(forward ? std::initializer_list<int>{} : std::initializer_list<int>{VK_SHIFT});
+            Key(VK_F3);
+        }
+        ASSERT_TRUE(PumpUntil([&] { return !viewer->Searching(); }));
+    }
+    // Ctrl+G, the text and Enter; a line count runs to its end.
+    void GoTo(const std::string& text) {
+        CtrlKey('G');
+        ASSERT_TRUE(viewer->BarShown());
+        EnterInBar(text);
+        ASSERT_TRUE(PumpUntil([&] { return !viewer->CountingLines(); }));
     }
 
     TempDir tmp;
@@ -144,12 +203,14 @@ TEST_F(Viewer, BinaryOpensInHexAndEachKeyTogglesKeepingThePlace) {
     EXPECT_TRUE(viewer->HexMode());
     EXPECT_EQ(viewer->Rows()[0], "00000000  00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  ................");
     EXPECT_EQ(viewer->StatusPart(kMode), "Hex");
+    EXPECT_EQ(viewer->StatusPart(kEncoding), "Binary");
     Key(VK_END);
+    EXPECT_EQ(viewer->StatusPart(kOffset), "Offset 0x" + viewer->Rows()[0].substr(0, 8));  // as the rows: hex
     EXPECT_EQ(viewer->Rows().back().substr(0, 10), "00000FF0  ");
     Key(VK_HOME);
     Key(VK_NEXT);
     const std::int64_t top = viewer->Top();
-    Key('H');
+    Key(VK_F4);  // F4 is H
     EXPECT_FALSE(viewer->HexMode());
     EXPECT_LE(viewer->Top(), top);
     EXPECT_GT(viewer->Top(), top - 300);  // the text row that held the top byte
@@ -162,10 +223,18 @@ TEST_F(Viewer, BinaryOpensInHexAndEachKeyTogglesKeepingThePlace) {
     Open(tmp / "long.txt");
     ASSERT_GT(viewer->Rows().size(), 3u);
     EXPECT_EQ(viewer->Rows()[1], viewer->Rows()[0]);  // wrapped
-    Key('W');
-    EXPECT_EQ(viewer->Rows(), (std::vector<std::string>{std::string(500, 'x'), "short"}));
+    const std::size_t columns = viewer->Rows()[0].size();
+    Key(VK_F2);  // F2 is W
+    EXPECT_EQ(viewer->Rows(), (std::vector<std::string>{std::string(columns, 'x'), "short"}));
     Key(VK_RIGHT);
     EXPECT_EQ(viewer->Rows()[1], "hort");
+    Key(VK_END);  // no End of line: the page's end, sideways where it was
+    EXPECT_EQ(viewer->Rows()[1], "hort");
+    Key('W');
+    EXPECT_EQ(viewer->Rows()[0], std::string(columns, 'x'));
+    // F10 (a system key) closes, as Q and Escape do.
+    SendMessageW(viewer->Handle(), WM_SYSKEYDOWN, VK_F10, 1);
+    EXPECT_TRUE(viewer->Closed());
 }
 
 TEST_F(Viewer, FindsForwardAndBackIgnoringCaseAndCopiesTheMatch) {
@@ -180,8 +249,7 @@ TEST_F(Viewer, FindsForwardAndBackIgnoringCaseAndCopiesTheMatch) {
     const std::vector<std::string> rows = viewer->Rows();
     EXPECT_NE(std::find(rows.begin(), rows.end(), "the Needle here"), rows.end());
 
-    Key(VK_F3);
-    for (int i = 0; i < 100 && viewer->Searching(); ++i) PumpMessages();
+    FindAgain();
     const std::int64_t second = 3000 * 12 + 17 + 10 * 12 + 2;
     EXPECT_EQ(viewer->Selection().at, second);
     {
@@ -189,15 +257,10 @@ TEST_F(Viewer, FindsForwardAndBackIgnoringCaseAndCopiesTheMatch) {
         Key('C');
     }
     EXPECT_EQ(ClipboardText(), "NEEDLE");
-    Key(VK_F3);
-    for (int i = 0; i < 100 && viewer->Searching(); ++i) PumpMessages();
+    FindAgain();
     EXPECT_EQ(viewer->StatusPart(kMode), "Not found: needle");
     EXPECT_EQ(viewer->Selection().at, second);
-    {
-        KeysDown shift({VK_SHIFT});
-        Key(VK_F3);
-        for (int i = 0; i < 100 && viewer->Searching(); ++i) PumpMessages();
-    }
+    FindAgain(false);
     EXPECT_EQ(viewer->Selection().at, first);
 
     // In UTF-16, through the platform's case mapping.
@@ -246,34 +309,240 @@ TEST_F(Viewer, OpensALongPathAndCopiesWhatTheMouseSelected) {
     }
 }
 
-TEST_F(Viewer, ABigSearchShowsItsProgressAndEscapeStopsIt) {
-    WriteBytes(tmp / "big.txt", std::string(3 << 20, '.') + "target");
-    Open(tmp / "big.txt");
-    viewer->SetSearchSlice(64 << 10);
+// A search runs beside the window: the page scrolls and keys act at once, and Escape ends it
+// within 0.2 s, then only hides the bar, then closes.
+TEST_F(Viewer, EscapeStopsASearchOfABigSparseFileAtOnceAndTheWindowStaysLive) {
+    WriteSparse(tmp / "sparse.bin", std::int64_t{3} << 30);
+    Open(tmp / "sparse.bin");
+    ASSERT_TRUE(viewer->HexMode());
     Key(VK_F7);
-    SetWindowTextW(FindEdit(), L"target");
-    SendMessageW(FindEdit(), WM_KEYDOWN, VK_RETURN, 1);  // then a few of the 48 slices the file takes
-    MSG msg;
-    for (int i = 0; i < 3 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&msg);
+    EnterInBar("target");
+    ASSERT_TRUE(PumpUntil([&] { return viewer->StatusPart(kMode).rfind("Searching ", 0) == 0; }, 2));
     ASSERT_TRUE(viewer->Searching());
-    EXPECT_EQ(viewer->StatusPart(kMode).rfind("Searching ", 0), 0u) << viewer->StatusPart(kMode);
-    Key(VK_ESCAPE, FindEdit());
+    Key(VK_NEXT, FindEdit());
+    EXPECT_GT(viewer->Top(), 0);  // scrolled while searching
+    Key('H');
+    EXPECT_FALSE(viewer->HexMode());  // acted at once, not after the search
+    Key('H');
+    ASSERT_TRUE(viewer->Searching());
+    const double stopping = SecondsOf([&] { Key(VK_ESCAPE, FindEdit()); });
+    EXPECT_LT(stopping, 0.2);
     EXPECT_FALSE(viewer->Searching());
+    EXPECT_TRUE(viewer->JobThreadDone());
     EXPECT_EQ(viewer->StatusPart(kMode), "Search stopped");
     EXPECT_FALSE(viewer->Selection().Found());
-    EXPECT_FALSE(viewer->Closed());
+    EXPECT_TRUE(viewer->FindBarShown());  // the Escape that stopped the search did nothing else
+    PumpMessages();
+    EXPECT_EQ(viewer->StatusPart(kMode), "Search stopped");  // nothing of it comes after
 
-    Key(VK_RETURN, FindEdit());
-    for (int i = 0; i < 1000 && viewer->Searching(); ++i) PumpMessages();
-    EXPECT_EQ(viewer->Selection().at, 3 << 20);
-    Key(VK_ESCAPE);  // on the page too, Escape hides the find bar before it closes anything
-    EXPECT_FALSE(viewer->FindBarShown());
+    // Counting lines to go to one stops the same way (the zeros read as UTF-8 have no line end).
+    SendMessageW(viewer->Handle(), WM_COMMAND, ViewerWindow::kEncodingCommand + 1, 0);
+    CtrlKey('G');
+    EnterInBar("5");
+    ASSERT_TRUE(PumpUntil([&] { return viewer->StatusPart(kMode).rfind("Counting lines ", 0) == 0; }, 2));
+    EXPECT_LT(SecondsOf([&] { Key(VK_ESCAPE); }), 0.2);
+    EXPECT_FALSE(viewer->CountingLines());
+    EXPECT_EQ(viewer->StatusPart(kMode), "Go to stopped");
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(viewer->BarShown());
     EXPECT_FALSE(viewer->Closed());
     bool closed = false;
     viewer->OnClosed = [&] { closed = true; };
     Key(VK_ESCAPE);
     EXPECT_TRUE(closed);
     EXPECT_TRUE(viewer->Closed());
+}
+
+// F3 goes on from the last match while its page is shown, else from the page shown.
+TEST_F(Viewer, FindAgainSearchesFromThePageShownOnceItMoved) {
+    WriteBytes(tmp / "marks.txt", "mark one\r\nmark two\r\n" + NumberedLines(600) + "mark three\r\n" +
+                                      NumberedLines(600) + "mark four\r\n");
+    const std::int64_t two = 10, three = 20 + 600 * 12, four = three + 12 + 600 * 12;
+    Open(tmp / "marks.txt");
+    Find("MARK");
+    EXPECT_EQ(viewer->Selection().at, 0);
+    FindAgain();  // the page did not move: the next match
+    EXPECT_EQ(viewer->Selection().at, two);
+    for (int i = 0; i < 5; ++i) Key(VK_NEXT);
+    const std::int64_t paged = viewer->Top();
+    ASSERT_GT(paged, two);
+    FindAgain();
+    EXPECT_EQ(viewer->Selection().at, three);
+    Key(VK_HOME);
+    FindAgain();
+    EXPECT_EQ(viewer->Selection().at, 0);
+    Key(VK_END);
+    FindAgain(false);  // backward from the end of the page shown
+    EXPECT_EQ(viewer->Selection().at, four);
+    FindAgain(false);
+    EXPECT_EQ(viewer->Selection().at, three);
+}
+
+TEST_F(Viewer, GoesToALineAnOffsetInDecimalOrHexAndAPercent) {
+    WriteBytes(tmp / "lines.txt", NumberedLines(10000));
+    Open(tmp / "lines.txt");
+    struct Case {
+        const char* typed;
+        std::int64_t top;  // -1: stays where it was
+        const char* mode;
+    };
+    const Case cases[] = {
+        {"2500", 2499 * 12, "Line 2500 at offset 29988"},
+        {"@1200", 1200, "At offset 1200"},
+        {"0x4B0", 1200, "At offset 1200"},
+        {" 4b0H ", 1200, "At offset 1200"},
+        {"@1205", 1200, "At offset 1205"},  // the line that holds it
+        {"50%", 60000, "At offset 60000"},
+        {"1", 0, "Line 1 at offset 0"},
+        {"10000", -1, "Line 10000 at offset 119988"},  // on the last page
+        {"10001", -1, "The file has fewer lines than that"},
+        {"ten", -1, "Go to: a line, @offset, 0x1F00 or 1F00h, or 50%"},
+        {"120%", -1, "Go to: a line, @offset, 0x1F00 or 1F00h, or 50%"},
+    };
+    for (const Case& c : cases) {
+        Key(VK_NEXT);  // somewhere else first
+        const std::int64_t before = viewer->Top();
+        GoTo(c.typed);
+        EXPECT_EQ(viewer->StatusPart(kMode), c.mode) << c.typed;
+        EXPECT_EQ(viewer->Top(), c.top >= 0 ? c.top : viewer->Top()) << c.typed;
+        if (std::string(c.mode).rfind("Go to", 0) == 0 || std::string(c.mode).rfind("The file", 0) == 0) {
+            EXPECT_EQ(viewer->Top(), before) << c.typed;
+            EXPECT_TRUE(viewer->BarShown()) << c.typed;  // to type it again
+            Key(VK_ESCAPE, FindEdit());
+        } else {
+            EXPECT_FALSE(viewer->BarShown()) << c.typed;
+        }
+    }
+    Key(VK_END);
+    GoTo("10000");
+    EXPECT_EQ(viewer->Rows().back(), "line 10000");
+    // In hex a plain number is an offset.
+    Key('H');
+    GoTo("100");
+    EXPECT_EQ(viewer->Top(), 96);
+}
+
+// Each entry of the encoding menu shows the same bytes its way, and names itself in the status.
+TEST_F(Viewer, EachEncodingChosenByHandDecodesTheTextAndIsNamed) {
+    const std::string bytes = "\xC4\xE5\xED\xFC\x8E";
+    WriteBytes(tmp / "words.txt", bytes);
+    Open(tmp / "words.txt");
+    const auto system = [&](UINT cp) {
+        wchar_t w[16] = {};
+        const int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), w, 16);
+        return Narrow(std::wstring(w, static_cast<std::size_t>(n)));
+    };
+    struct Case {
+        std::string menu, status, row;
+    };
+    const Case cases[] = {
+        {"As detected", "ANSI " + std::to_string(GetACP()), system(CP_ACP)},
+        {"UTF-8", "UTF-8", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"UTF-16 LE", "UTF-16 LE", "\xEE\x97\x84\xEF\xB3\xAD\xEF\xBF\xBD"},
+        {"UTF-16 BE", "UTF-16 BE", "\xEC\x93\xA5\xEE\xB7\xBC\xEF\xBF\xBD"},
+        {"ANSI (system, " + std::to_string(GetACP()) + ")", "ANSI " + std::to_string(GetACP()), system(CP_ACP)},
+        {"OEM (system, " + std::to_string(GetOEMCP()) + ")", "OEM " + std::to_string(GetOEMCP()), system(CP_OEMCP)},
+        {"Windows-1252 (Western)", "Windows-1252", "\xC3\x84\xC3\xA5\xC3\xAD\xC3\xBC\xC5\xBD"},
+        {"Windows-1250 (Central European)", "Windows-1250", "\xC3\x84\xC4\xBA\xC3\xAD\xC3\xBC\xC5\xBD"},
+        {"Windows-1251 (Cyrillic)", "Windows-1251", "\xD0\x94\xD0\xB5\xD0\xBD\xD1\x8C\xD0\x8B"},
+        {"KOI8-R (Cyrillic)", "KOI8-R", "\xD0\xB4\xD0\x95\xD0\x9C\xD0\xAD\xE2\x96\x8C"},
+        {"DOS 866 (Cyrillic)", "DOS 866", "\xE2\x94\x80\xD1\x85\xD1\x8D\xE2\x84\x96\xD0\x9E"},
+    };
+    const std::vector<std::string> menu = viewer->EncodingMenuTexts();
+    ASSERT_EQ(menu.size(), std::size(cases));
+    for (std::size_t i = 0; i < menu.size(); ++i) {
+        const Case& c = cases[i];
+        EXPECT_EQ(menu[i], c.menu);
+        SendMessageW(viewer->Handle(), WM_COMMAND, ViewerWindow::kEncodingCommand + i, 0);
+        EXPECT_EQ(viewer->EncodingChosen(), static_cast<int>(i));
+        EXPECT_EQ(viewer->StatusPart(kEncoding), c.status) << c.menu;
+        ASSERT_FALSE(viewer->Rows().empty()) << c.menu;
+        EXPECT_EQ(viewer->Rows()[0], c.row) << c.menu;
+    }
+    // Found in the encoding chosen, ignoring case: "ДЕНЬ" as Windows-1251 bytes.
+    SendMessageW(viewer->Handle(), WM_COMMAND, ViewerWindow::kEncodingCommand + 8, 0);
+    Find("\xD0\x94\xD0\x95\xD0\x9D\xD0\xAC");
+    EXPECT_EQ(viewer->Selection().at, 0);
+    EXPECT_EQ(viewer->Selection().length, 4u);
+
+    // A binary file chosen as text shows as text; a BOM of the encoding chosen is not shown.
+    WriteBytes(tmp / "bom.txt", std::string("\xEF\xBB\xBFok\0", 6));
+    Open(tmp / "bom.txt");
+    EXPECT_EQ(viewer->StatusPart(kEncoding), "UTF-8 BOM");
+    SendMessageW(viewer->Handle(), WM_COMMAND, ViewerWindow::kEncodingCommand + 6, 0);
+    EXPECT_EQ(viewer->Rows()[0], "\xC3\xAF\xC2\xBB\xC2\xBFok\xC2\xB7");
+    SendMessageW(viewer->Handle(), WM_COMMAND, ViewerWindow::kEncodingCommand + 1, 0);
+    EXPECT_EQ(viewer->Rows()[0], "ok\xC2\xB7");
+}
+
+// One line of 100 MB, unwrapped: a page to the right costs a page, and End keeps the column.
+TEST_F(Viewer, ASingleLineOf100MbScrollsSideways) {
+    std::string line;
+    for (int i = 0; line.size() < (std::size_t{100} << 20); ++i) line += "0123456789";
+    WriteBytes(tmp / "one-line.txt", line);
+    line.clear();
+    line.shrink_to_fit();
+    Open(tmp / "one-line.txt");
+    Key('W');
+    std::vector<std::string> rows = viewer->Rows();
+    ASSERT_EQ(rows.size(), 1u);
+    const std::size_t columns = rows[0].size();
+    ASSERT_GT(columns, 20u);
+    EXPECT_EQ(rows[0].substr(0, 12), "012345678901");
+    HWND bar = FindWindowExW(viewer->Handle(), nullptr, L"ScrollBar", nullptr);
+    bar = FindWindowExW(viewer->Handle(), bar, L"ScrollBar", nullptr);  // the second: sideways
+    ASSERT_TRUE(bar && IsWindowVisible(bar));
+    const auto rightByPages = [&](int pages) {
+        KeysDown ctrl({VK_CONTROL});
+        for (int i = 0; i < pages; ++i) Key(VK_RIGHT);
+    };
+    const double page = SecondsOf([&] { rightByPages(1); });
+    EXPECT_EQ(viewer->Columns(), static_cast<std::int64_t>(columns));
+    EXPECT_EQ(viewer->Rows()[0][0], static_cast<char>('0' + columns % 10));
+    rightByPages(200);
+    const std::int64_t at = viewer->Columns();
+    EXPECT_EQ(at, static_cast<std::int64_t>(columns) * 201);
+    EXPECT_EQ(viewer->Rows()[0].substr(0, 3), std::string(1, '0' + at % 10) + static_cast<char>('0' + (at + 1) % 10) +
+                                                    static_cast<char>('0' + (at + 2) % 10));
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS | SIF_RANGE;
+    GetScrollInfo(bar, SB_CTL, &si);
+    EXPECT_EQ(si.nPos, at);
+    EXPECT_GE(si.nMax, (100 << 20) - 1);
+    const double farPage = SecondsOf([&] { rightByPages(1); });
+    EXPECT_LT(farPage, page * 4 + 0.05);  // far along the line, a page costs what the first did
+    Key(VK_END);
+    EXPECT_EQ(viewer->Columns(), at + static_cast<std::int64_t>(columns));
+    Key(VK_LEFT);
+    EXPECT_EQ(viewer->Columns(), at + static_cast<std::int64_t>(columns) - 1);
+}
+
+// F follows a log another program appends to; a move up stops following.
+TEST_F(Viewer, FollowShowsWhatAnotherProgramAppendsUntilThePageLeavesTheEnd) {
+    const std::string log = tmp / "app.log";
+    WriteBytes(log, NumberedLines(200));
+    Open(log);
+    viewer->SetFollowInterval(50);
+    Key('F');
+    EXPECT_TRUE(viewer->Following());
+    EXPECT_EQ(viewer->Rows().back(), "line 00200");
+    EXPECT_EQ(viewer->StatusPart(kMode), "Text, wrapped, following");
+    for (const char* text : {"appended one", "appended two"}) {
+        std::wstring command = L"cmd.exe /c echo " + Widen(text) + L">>\"" + Widen(log) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                   nullptr, &si, &pi));
+        AutoKernelHandle process(pi.hProcess), thread(pi.hThread);
+        ASSERT_EQ(WaitForSingleObject(process.get(), 20000), WAIT_OBJECT_0);
+        EXPECT_TRUE(PumpUntil([&] { return viewer->Rows().back() == text; }, 5)) << viewer->Rows().back();
+    }
+    EXPECT_TRUE(viewer->Following());
+    Key(VK_UP);
+    EXPECT_FALSE(viewer->Following());
+    EXPECT_EQ(viewer->StatusPart(kMode), "Text, wrapped");
 }
 
 TEST_F(Viewer, AFileThatCannotBeOpenedIsExplainedAndOneThatShrinksDoesNotHang) {
