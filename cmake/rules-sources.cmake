@@ -30,4 +30,4 @@ set(BIVANE_RULES_TESTS
 list(APPEND BIVANE_RULES_SOURCES src/viewer/text_rules.cpp src/viewer/search_rules.cpp src/viewer/command_rules.cpp
     src/viewer/scan_rules.cpp src/viewer/goto_rules.cpp)
 list(APPEND BIVANE_RULES_TESTS tests/rules/viewer_text_test.cpp tests/rules/viewer_search_test.cpp
-    tests/rules/viewer_command_test.cpp)
+    tests/rules/viewer_command_test.cpp tests/rules/viewer_scan_test.cpp)

@@ -14,7 +14,7 @@ add_dependencies(bivane bvlist)
 bivane_win_test(viewer_tests tests/viewer/viewer_test.cpp)
 target_link_libraries(viewer_tests PRIVATE bvlist_core)
 
-bivane_bench(viewer_bench ${CMAKE_BINARY_DIR}/bench-smoke 1 1)
+bivane_bench(viewer_bench ${CMAKE_BINARY_DIR}/bench-smoke 1 1 2)
 target_link_libraries(viewer_bench PRIVATE bvlist_core)
 
 # The release: scripts/package.sh zips this build's programs; the zip is unpacked into an empty

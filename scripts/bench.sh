@@ -101,8 +101,9 @@ if wants startup; then
         "$(winpath "$root/$build/bare_enum.exe")" "$(winpath "$data/files100")" "$(winpath "$data/files100000")" 5
 fi
 if wants viewer; then
-    # It makes its files itself (a 100 MB text file, a 5 GB sparse file, a 1 KB file) on first use.
-    run viewer_bench "$(winpath "$data")" 100 5120
+    # It makes its files itself on first use: a 1 KB file, 100 MB of text, of 1,000,000 lines and
+    # of one line, a 5 GB sparse file, and 1 GB each of UTF-8 and UTF-16 text for the searches.
+    run viewer_bench "$(winpath "$data")" 100 5120 1024
 fi
 
 {

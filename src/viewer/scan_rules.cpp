@@ -11,19 +11,45 @@ namespace bivane::viewer {
 
 namespace {
 
+// Scans start with a small block, which the file source serves from the blocks it keeps (most
+// lines are short), and double it up to kScanBlock, read straight from the file.
+constexpr std::size_t kFirstBlock = 4096;
 constexpr std::size_t kScanBlock = 1 << 20;
+
+std::size_t Grown(std::size_t block) { return std::min(block * 2, kScanBlock); }
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 #if defined(__SSE2__)
-// A mask of the 16 bytes at p that are one of the set's (at most four) values.
-unsigned MaskOf16(const std::uint8_t* p, const ByteSet& set) {
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i hit = _mm_setzero_si128();
-    for (int j = 0; j < set.Count(); ++j) {
-        hit = _mm_or_si128(hit, _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(set.Few()[static_cast<std::size_t>(j)]))));
+// A set of at most four bytes as SIMD compares; two that differ in one bit (a letter's two
+// cases) as a single compare after setting that bit in every byte.
+class SimdSet {
+public:
+    explicit SimdSet(const ByteSet& set) : n_(std::max(set.Count(), 1)) {
+        const auto& few = set.Few();
+        const unsigned diff = static_cast<unsigned>(few[0] ^ few[1]);
+        if (n_ == 2 && (diff & (diff - 1)) == 0) {
+            fold_ = _mm_set1_epi8(static_cast<char>(diff));
+            v_[0] = _mm_set1_epi8(static_cast<char>(few[0] | few[1]));
+            n_ = 1;
+            return;
+        }
+        fold_ = _mm_setzero_si128();
+        for (std::size_t j = 0; j < 4; ++j) v_[j] = _mm_set1_epi8(static_cast<char>(few[j < static_cast<std::size_t>(n_) ? j : 0]));
     }
-    return static_cast<unsigned>(_mm_movemask_epi8(hit));
-}
+    // A mask of the 16 bytes at p that are in the set.
+    unsigned Mask(const std::uint8_t* p) const {
+        const __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), fold_);
+        __m128i hit = _mm_cmpeq_epi8(b, v_[0]);
+        if (n_ > 1) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(b, v_[1]));
+        if (n_ > 2) hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi8(b, v_[2]), _mm_cmpeq_epi8(b, v_[3])));
+        return static_cast<unsigned>(_mm_movemask_epi8(hit));
+    }
+
+private:
+    __m128i v_[4];
+    __m128i fold_;
+    int n_;
+};
 #endif
 
 const ByteSet& LineEndBytes() {
@@ -72,6 +98,28 @@ std::size_t AfterLineEnd(const std::uint8_t* p, std::size_t u, std::size_t got, 
     return lf ? after + unit : after;
 }
 
+// Line ends (LF, and CR not followed by LF) of one-byte encodings counted 16 bytes at a time
+// from i while fewer than linesLeft: returns where the count stopped, linesLeft lowered by what
+// it passed. The exact walk goes on from there.
+std::size_t SkipCountedLines(const std::uint8_t* p, std::size_t i, std::size_t limit, std::size_t got,
+                             std::int64_t& linesLeft) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    for (; i + 16 <= limit && i + 17 <= got; i += 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, lf)));
+        const auto lone = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(_mm_cmpeq_epi8(after, lf), _mm_cmpeq_epi8(b, cr))));
+        const int count = __builtin_popcount(lfs) + __builtin_popcount(lone);
+        if (count >= linesLeft) break;
+        linesLeft -= count;
+    }
+#else
+    (void)p, (void)limit, (void)got, (void)linesLeft;
+#endif
+    return i;
+}
+
 std::size_t ReadInto(ByteSource& src, std::int64_t at, std::vector<std::uint8_t>& buf, std::size_t n) {
     buf.resize(n);
     return n == 0 ? 0 : src.Read(at, buf.data(), n);
@@ -94,8 +142,9 @@ std::size_t FindAnyOf(const std::uint8_t* p, std::size_t n, const ByteSet& set) 
     std::size_t i = 0;
 #if defined(__SSE2__)
     if (set.Count() <= 4) {
+        const SimdSet simd(set);
         for (; i + 16 <= n; i += 16) {
-            if (const unsigned mask = MaskOf16(p + i, set)) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (const unsigned mask = simd.Mask(p + i)) return i + static_cast<std::size_t>(__builtin_ctz(mask));
         }
     }
 #endif
@@ -110,8 +159,9 @@ std::size_t FindPairOf(const std::uint8_t* p, std::size_t n, std::size_t avail, 
     std::size_t i = 0;
 #if defined(__SSE2__)
     if (a.Count() <= 4 && b.Count() <= 4) {
+        const SimdSet first(a), second(b);
         for (; i + 16 <= n && i + distance + 16 <= avail; i += 16) {
-            if (const unsigned mask = MaskOf16(p + i, a) & MaskOf16(p + i + distance, b)) {
+            if (const unsigned mask = first.Mask(p + i) & second.Mask(p + i + distance)) {
                 return i + static_cast<std::size_t>(__builtin_ctz(mask));
             }
         }
@@ -127,8 +177,9 @@ std::size_t FindLastAnyOf(const std::uint8_t* p, std::size_t n, const ByteSet& s
     std::size_t end = n;
 #if defined(__SSE2__)
     if (set.Count() <= 4) {
+        const SimdSet simd(set);
         for (; end >= 16; end -= 16) {
-            if (const unsigned mask = MaskOf16(p + end - 16, set)) {
+            if (const unsigned mask = simd.Mask(p + end - 16)) {
                 return end - 16 + static_cast<std::size_t>(31 - __builtin_clz(mask));
             }
         }
@@ -144,8 +195,8 @@ LineEnd NextLineEnd(ByteSource& src, Encoding e, std::int64_t origin, std::int64
     const auto unit = static_cast<std::size_t>(UnitSize(e));
     std::vector<std::uint8_t> buf;
     std::int64_t base = from;
-    while (base < to) {
-        const auto span = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(kScanBlock), to - base));
+    for (std::size_t block = kFirstBlock; base < to; block = Grown(block)) {
+        const auto span = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(block), to - base));
         // Two units more: the LF after a CR on the last unit, and the other byte of a BE unit.
         const std::size_t got = ReadInto(src, base, buf, span + 2 * unit);
         const std::size_t limit = std::min(span, got);
@@ -164,8 +215,9 @@ std::int64_t TextLineStartFast(ByteSource& src, Encoding e, std::int64_t origin,
                                std::int64_t floor) {
     const auto unit = static_cast<std::size_t>(UnitSize(e));
     std::vector<std::uint8_t> buf;
-    for (std::int64_t end = pos; end > floor;) {
-        const std::int64_t start = std::max(floor, end - static_cast<std::int64_t>(kScanBlock));
+    std::size_t block = kFirstBlock;
+    for (std::int64_t end = pos; end > floor; block = Grown(block)) {
+        const std::int64_t start = std::max(floor, end - static_cast<std::int64_t>(block));
         const auto span = static_cast<std::size_t>(end - start);
         const std::size_t got = ReadInto(src, start, buf, span + 2 * unit);
         for (std::size_t n = std::min(got, span + unit); n > 0;) {
@@ -193,6 +245,7 @@ bool WalkLines(ByteSource& src, Encoding e, std::int64_t origin, LineWalk& walk,
         const std::size_t got = ReadInto(src, base, buf, span + 2 * unit);
         const std::size_t limit = std::min(span, got);
         for (std::size_t i = 0; i < limit;) {
+            if (unit == 1) i = SkipCountedLines(buf.data(), i, limit, got, walk.linesLeft);
             const std::size_t u = LineEndIn(buf.data(), i, limit, got, e, base, origin);
             if (u == kNone) break;
             i = AfterLineEnd(buf.data(), u, got, e);

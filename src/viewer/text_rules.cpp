@@ -317,7 +317,7 @@ DisplayLine LayoutUnwrapped(ByteSource& src, std::int64_t start, const TextLayou
     out.start = start;
     LongLines::Line* known = FindLineEnds(src, out, l);
     const int width = std::max(l.width, 1);
-    Reader r(src, static_cast<std::size_t>(width) * 4 + 8);
+    Reader r(src, l.skipColumns > 0 ? 4096 : static_cast<std::size_t>(width) * 4 + 8);  // a walk reads ahead
     const AnsiTable& ansi = AnsiOf(l);
     const int tab = std::max(l.tab, 1);
     std::int64_t col = 0;
