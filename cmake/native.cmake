@@ -12,14 +12,15 @@ target_include_directories(rules_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 include(GoogleTest)
 gtest_discover_tests(rules_tests)
 
-# libFuzzer targets for the readers of texts and the path, sort, comparison and print helpers
-# (clang only; scripts/fuzz.sh builds them in build/fuzz and runs each for a while).
+# libFuzzer targets for the readers of texts and the path, sort, comparison and print helpers,
+# and the viewer's reading of any bytes (clang only; scripts/fuzz.sh builds them in build/fuzz and runs each for a while).
 option(BIVANE_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 if(BIVANE_FUZZ)
     target_compile_options(bivane_rules_native PUBLIC -fsanitize=fuzzer-no-link)
-    foreach(target entry_texts shorten_path sort_compare print_lines)
+    foreach(target entry_texts shorten_path sort_compare print_lines viewer_text viewer_search)
         add_executable(fuzz_${target} tests/fuzz/fuzz_${target}.cpp)
         target_link_libraries(fuzz_${target} PRIVATE bivane_rules_native)
         target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer)
+        target_include_directories(fuzz_${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     endforeach()
 endif()

@@ -12,10 +12,11 @@ cd "$root"
 if [ ! -f build/fuzz/CMakeCache.txt ]; then
     cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBIVANE_FUZZ=ON
 fi
-cmake --build build/fuzz -j2 --target fuzz_entry_texts fuzz_shorten_path fuzz_sort_compare fuzz_print_lines
+cmake --build build/fuzz -j2 --target fuzz_entry_texts fuzz_shorten_path fuzz_sort_compare fuzz_print_lines \
+    fuzz_viewer_text fuzz_viewer_search
 mkdir -p build/fuzz/findings
 failed=0
-for target in entry_texts shorten_path sort_compare print_lines; do
+for target in entry_texts shorten_path sort_compare print_lines viewer_text viewer_search; do
     scratch=build/fuzz/scratch/$target
     mkdir -p "$scratch"
     echo "== fuzz_$target ($seconds s)"

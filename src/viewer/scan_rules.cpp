@@ -110,7 +110,8 @@ std::size_t SkipCountedLines(const std::uint8_t* p, std::size_t i, std::size_t l
         const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
         const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, lf)));
         const auto lone = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(_mm_cmpeq_epi8(after, lf), _mm_cmpeq_epi8(b, cr))));
-        const int count = __builtin_popcount(lfs) + __builtin_popcount(lone);
+        int count = 0;  // lines are long beside 16 bytes: a bit or two at most
+        for (unsigned mask = lfs | lone; mask != 0; mask &= mask - 1) ++count;
         if (count >= linesLeft) break;
         linesLeft -= count;
     }
@@ -238,7 +239,7 @@ std::int64_t TextLineStartFast(ByteSource& src, Encoding e, std::int64_t origin,
 
 bool WalkLines(ByteSource& src, Encoding e, std::int64_t origin, LineWalk& walk, std::int64_t to) {
     const auto unit = static_cast<std::size_t>(UnitSize(e));
-    std::vector<std::uint8_t> buf;
+    thread_local std::vector<std::uint8_t> buf;  // kept: a fresh megabyte costs its page faults again
     while (walk.pos < to) {
         const std::int64_t base = walk.pos;
         const auto span = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(kScanBlock), to - base));

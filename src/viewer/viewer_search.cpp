@@ -14,7 +14,7 @@ namespace bivane::viewer {
 namespace {
 
 // How much a job reads between looks at its stop flag: a few milliseconds' worth.
-constexpr std::int64_t kSlice = 4 << 20;
+constexpr std::int64_t kSlice = 16 << 20;
 
 JobResult SearchFile(ByteSource& src, const Pattern& pattern, bool forward, std::int64_t from,
                      const std::atomic<bool>& stop, std::atomic<std::int64_t>& progress) {
