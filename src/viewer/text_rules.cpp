@@ -46,7 +46,7 @@ private:
         const std::int64_t left = std::max<std::int64_t>(0, size_ - off);
         const std::size_t want = off < base_ ? kBuf : chunk_;
         base_ = off;
-        len_ = left == 0 ? 0 : src_.Read(off, buf_.data(), static_cast<std::size_t>(std::min<std::int64_t>(left, want)));
+        len_ = left == 0 ? 0 : src_.Read(off, buf_.data(), static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(want))));
     }
     static constexpr std::size_t kBuf = 4096;
     ByteSource& src_;

@@ -502,8 +502,8 @@ TEST_F(Viewer, ASingleLineOf100MbScrollsSideways) {
     rightByPages(200);
     const std::int64_t at = viewer->Columns();
     EXPECT_EQ(at, static_cast<std::int64_t>(columns) * 201);
-    EXPECT_EQ(viewer->Rows()[0].substr(0, 3), std::string(1, '0' + at % 10) + static_cast<char>('0' + (at + 1) % 10) +
-                                                    static_cast<char>('0' + (at + 2) % 10));
+    const auto digit = [&](std::int64_t k) { return static_cast<char>('0' + (at + k) % 10); };
+    EXPECT_EQ(viewer->Rows()[0].substr(0, 3), (std::string{digit(0), digit(1), digit(2)}));
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_POS | SIF_RANGE;
