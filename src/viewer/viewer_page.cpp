@@ -267,6 +267,10 @@ void ViewerWindow::Paint() {
     HDC dc = BeginPaint(hwnd_, &ps);
     const RECT area = TextArea();
     FillRect(dc, &area, GetSysColorBrush(COLOR_WINDOW));
+    // Below the page: the bar's row, around its controls (the children clip themselves out).
+    RECT below = ClientRect(hwnd_);
+    below.top = area.bottom;
+    FillRect(dc, &below, GetSysColorBrush(COLOR_BTNFACE));
     {
         ScopedSelect font(dc, font_.get());
         int y = 0;
