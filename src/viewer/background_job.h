@@ -29,6 +29,8 @@ public:
     BackgroundJob(const BackgroundJob&) = delete;
     BackgroundJob& operator=(const BackgroundJob&) = delete;
 
+    // Asks the work to stop at its next look at the flag, without waiting for it.
+    void RequestStop() { stop_.store(true); }
     std::int64_t Progress() const { return progress_.load(); }
     bool Done() const { return done_.load(); }
     // Valid once Done().

@@ -14,7 +14,7 @@ namespace bivane::viewer {
 namespace {
 
 // How much a job reads between looks at its stop flag: a few milliseconds' worth.
-constexpr std::int64_t kSlice = 16 << 20;
+constexpr std::int64_t kSlice = 8 << 20;
 
 JobResult SearchFile(ByteSource& src, const Pattern& pattern, bool forward, std::int64_t from,
                      const std::atomic<bool>& stop, std::atomic<std::int64_t>& progress) {
@@ -78,7 +78,7 @@ void ViewerWindow::StartSearch(bool forward) {
     const Pattern pattern = MakePattern(needle_, encoding_, origin_, PlatformFold(codePage_));
     std::shared_ptr<FileSource> src(src_->Duplicate());
     if (pattern.Empty() || !src) {
-        job_.reset();
+        RetireJob();
         SetModeText(src ? "Not found: " + needle_ : "Cannot read the file to search it");
         return;
     }
@@ -108,7 +108,7 @@ void ViewerWindow::StartGoTo(const std::string& text) {
         case GoToTarget::Kind::Percent: {
             const std::int64_t at = target.kind == GoToTarget::Kind::Offset ? std::min(target.value, size)
                                                                             : PercentOffset(target.value, size);
-            job_.reset();
+            RetireJob();
             ShowBar(false);
             ScrollTo(RowStartAt(at));
             SetModeText("At offset " + std::to_string(at));
@@ -128,7 +128,7 @@ void ViewerWindow::StartGoTo(const std::string& text) {
 }
 
 void ViewerWindow::StartJob(JobKind kind, std::int64_t total, BackgroundJob::Work work) {
-    job_.reset();  // one at a time: a new search replaces the last
+    RetireJob();  // one at a time: a new search replaces the last
     const WPARAM id = nextJobId_++;
     job_ = std::make_unique<RunningJob>(
         RunningJob{kind, id, std::make_unique<BackgroundJob>(hwnd_, kJobDone, id, std::move(work)), total});
@@ -137,7 +137,9 @@ void ViewerWindow::StartJob(JobKind kind, std::int64_t total, BackgroundJob::Wor
 }
 
 void ViewerWindow::OnJobDone(WPARAM id) {
-    if (!job_ || job_->id != id) return;  // stopped before its message came
+    // A stopped job's thread has ended: it goes (its join returns at once).
+    std::erase_if(stopping_, [id](const std::unique_ptr<RunningJob>& j) { return j->id == id; });
+    if (!job_ || job_->id != id) return;
     KillTimer(hwnd_, kProgressTimer);
     const std::unique_ptr<RunningJob> done = std::move(job_);
     const JobResult& r = done->work->Result();
@@ -181,9 +183,15 @@ void ViewerWindow::ShowJobProgress() {
 }
 
 void ViewerWindow::StopJob(const std::string& why) {
-    job_.reset();
-    KillTimer(hwnd_, kProgressTimer);
+    RetireJob();
     SetModeText(why);
+}
+
+void ViewerWindow::RetireJob() {
+    KillTimer(hwnd_, kProgressTimer);
+    if (!job_) return;
+    job_->work->RequestStop();
+    stopping_.push_back(std::move(job_));
 }
 
 }  // namespace bivane::viewer

@@ -92,7 +92,8 @@ ViewerWindow::ViewerWindow(std::string path, std::unique_ptr<FileSource> src)
 }
 
 ViewerWindow::~ViewerWindow() {
-    job_.reset();  // its thread ends before the window and the file go
+    job_.reset();  // their threads end before the window and the file go
+    stopping_.clear();
     if (hwnd_) {
         OnClosed = nullptr;
         DestroyWindow(hwnd_);
@@ -240,6 +241,7 @@ LRESULT ViewerWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 
 void ViewerWindow::OnClose() {
     job_.reset();
+    stopping_.clear();
     hwnd_ = nullptr;
     if (OnClosed) OnClosed();
 }

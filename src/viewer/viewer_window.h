@@ -35,7 +35,7 @@ public:
     bool Following() const { return following_; }
     bool Searching() const { return job_ != nullptr && job_->kind == JobKind::Search; }
     bool CountingLines() const { return job_ != nullptr && job_->kind == JobKind::Line; }
-    bool JobThreadDone() const { return !job_ || job_->work->Done(); }
+    bool JobThreadsDone() const { return !job_ && stopping_.empty(); }
     bool BarShown() const;
     bool FindBarShown() const { return BarShown() && bar_ == Bar::Find; }
     Match Selection() const { return sel_; }
@@ -121,6 +121,7 @@ private:
     void ShowLine(const JobResult& r);
     void ShowJobProgress();
     void StopJob(const std::string& why);
+    void RetireJob();
 
     HWND hwnd_ = nullptr, status_ = nullptr, scroll_ = nullptr, hscroll_ = nullptr, barLabel_ = nullptr,
          barEdit_ = nullptr;
@@ -161,6 +162,8 @@ private:
     Bar bar_ = Bar::Find;
     std::string needle_;
     std::unique_ptr<RunningJob> job_;
+    // Jobs told to stop, kept until their thread says it is done: Escape never waits for one.
+    std::vector<std::unique_ptr<RunningJob>> stopping_;
     WPARAM nextJobId_ = 1;
 };
 
