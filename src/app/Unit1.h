@@ -36,7 +36,7 @@ enum class MenuItem {
 
 class TForm1 {
 public:
-    // Creates the main window and its controls and runs FormCreate. The window is not shown yet:
+    // Creates the main window and its controls and runs InitialState. The window is not shown yet:
     // the first Show() shows it (the first layout pass), then loads the left side, then makes the
     // drive selectors, which report their first change.
     TForm1();
@@ -53,89 +53,79 @@ public:
     void Guard(F&& fn) noexcept;
     void ReportError(const char* text) noexcept;
 
-    // ---- app/
-    void FormCreate();
-    void FormResize();
-    void ResizeColumn();
+    // ---- app/: the window, which side is active, closing, help
+    void InitialState();  // the state every run starts in
+    void LayOut();        // places every control for the window's size
+    void FitAllColumns();
     // The list's columns fill its client area: called again whenever the list's size changes,
     // as when its vertical scroll bar comes or goes.
     void FitColumnsOf(Pane& pane);
-    bool FormClose();  // true: the window may close
-    void Exit2Click();
-    void About1Click();
-    void MHelpTopics1Click();
-    void SplashHelpClick();
+    bool ConfirmClose();  // true: the window may close
+    void Exit();
+    void ShowAbout();
     void ShowHelp();
-
-    // ---- panes/
+    void HelpFromSplash();
+    void CloseSplash();
     // Reads dir into the pane's list and fits the columns; nothing else changes.
     void LoadSide(Pane& pane, const std::string& dir);
     void Reload(Pane& pane) { LoadSide(pane, pane.Directory()); }
-    void LoadLeftSide() { Reload(Active()); }
+    void ReloadActive() { Reload(Active()); }
     // The pane's tree moved: its list follows, and the active pane's directory becomes current.
     void DirectoryChanged(Pane& pane);
-    void Activate(Pane& pane);  // SetSide1Active or SetSide2Active
-    void SetSide1Active();
-    void SetSide2Active();
-    void SetLeftDirHint();
-    void SetRightDirHint();
-    void SplashOKClick();
-    void Panel1Click();
-    void Panel2Click();
-    void ListView1MouseDown(MouseButton button, TShiftState shift, int x, int y);
-    void ListView2MouseDown(MouseButton button, TShiftState shift, int x, int y);
-    void FormMouseUp(int x, int y);
-    void CheckBox1Click();
-    void CheckBox2Click();
-    void DriveComboBox1Click();
-    void DriveComboBox2Click();
-    void DriveComboBox1Change();
-    void DriveComboBox2Change();
-    void DirectoryListBox1Change();
-    void DirectoryListBox1Click();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
-    void SpeedButton5Click();
-    void SpeedButton6Click();
-    void DirectoryChange(int item, bool targetLeft);
+    // Makes the pane the active side: its title lit, its list focused, its directory current, its
+    // selection the current entry; the right side is read the first time.
+    void Activate(Pane& pane);
+    void SetTreeHint(Pane& pane);  // the tree button's hint, and what the shown tree covers
+    void TitleClick(Pane& pane);
+    void ListMouseDown(Pane& pane, MouseButton button, TShiftState shift, int x, int y);
+    void BackgroundClick(int x, int y);  // a click between the controls: the side under it
+    void GoToBoxClick(Pane& pane);
+    void DriveSelectorClick(Pane& pane);
+    void DriveChange(Pane& pane);  // the selector's drive changed: its tree follows
+    void ActiveTreeChanged();
+    void OpenTreeSelection();
+    void ToggleTree(Pane& pane);
+    void UpOneLevel(Pane& pane);
 
     // ---- tags/
     void TagEntry(Pane& s, int item);    // mark "Y", tagged image
     void UntagEntry(Pane& s, int item);  // mark "N", plain or program image
-    void TagItem(int item, bool advance);
+    void ToggleTag(int item, bool advance);
     void UpdateTagTotals();
-    void TagAllClick();
-    void InvertTagsClick();
-    void MClearAllClick();
-    void ListView1MouseUp(MouseButton button, TShiftState shift, int x, int y);
-    void ListView1Change(int item);
-    void ListView2Change(int item);
+    void TagAll();
+    void InvertTags();
+    void UntagAll();
+    void ListMouseUp(MouseButton button, TShiftState shift, int x, int y);
     void SortByName();
     void SortByExt();
     void SortBySize();
     void SortByDate();
-    void ListView1ColumnClick(int column);
-    void ListView2ColumnClick(int column);
-    void LocateItem();
-    void LocateItem2(const std::string& name);
-    void Refresh1Click();
-    void NewerorDups1Click();
+    void ColumnClick(Pane& pane, int column);
+    void LocateCurrent();
+    void Locate(const std::string& name);
+    void RereadActive();  // Ctrl+R: the active side read again, its tags gone
+    void CompareSides();
     void TagNewerOrDuplicates();
     std::int64_t LastCompareSteps = 0;  // the comparison's step counter at the end of its last run
+    // Each change of an entry's mark, image or text is reported as the list would report it.
+    void SetEntryMark(Pane& s, int item, char mark);
+    void SetEntryImage(Pane& s, int item, std::uint8_t image);
+    void SetEntryCaption(Pane& s, int item, const std::string& caption);
+    void EntryChanged(Pane& s, int item);
 
     // ---- fileops/
-    void Copy1Click(MenuItem sender);  // copy, move or delete, by the sender
+    // Copy, move or delete of the active side's current entry or tagged files, after the user
+    // confirms (keys C, M, D and F2, the menu's File entries).
+    void RunFileCommand(ConfirmMode mode);
     // The checks and the confirmation dialog; what the user confirmed, or nothing.
-    std::optional<RunRequest> ConfirmRun(MenuItem sender, Pane& source, Pane& target);
+    std::optional<RunRequest> ConfirmRun(ConfirmMode mode, Pane& source, Pane& target);
+    bool SidesAllow(ConfirmMode& mode);
     void RunCopy(const RunRequest& request, Pane& source, Pane& target);
     void RunDelete(const RunRequest& request, Pane& source, Pane& target);
     void RunMove(const RunRequest& request, Pane& source, Pane& target);
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
-    // False, after telling the user why, for an entry that no path reaches exactly.
-    bool Reachable(const Entry& e);
     // Deletes one entry by its exact path: to the bin, or for good when asked or when the user
-    // agrees; what stays goes to report.
-    // True when it went for good, as far as the system said.
+    // agrees; what stays goes to report. True when it went for good, as far as the system said.
     bool RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report);
     void AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report);
     // One copy run: what it acts on and what it left out.
@@ -144,12 +134,12 @@ public:
         Pane& source;
         std::string sourceDir, targetDir;
         std::vector<std::size_t> rows;
-        std::vector<bool> twins;                 // by row: another name differs only in letter case
-        std::string nameToLocate = {};              // the first file copied
-        std::vector<ChangedEntry> changed = {};     // gone or no longer a file since listed
+        std::vector<bool> twins;                  // by row: another name differs only in letter case
+        std::string nameToLocate = {};            // the first file copied
+        std::vector<ChangedEntry> changed = {};   // gone or no longer a file since listed
         std::vector<std::string> twinsLeftOut = {};
-        std::vector<std::string> notCopied = {};    // after a copy error: that file and the rest
-        std::size_t total = 0;                   // files the run was to copy
+        std::vector<std::string> notCopied = {};  // after a copy error: that file and the rest
+        std::size_t total = 0;                    // files the run was to copy
     };
     void CopyRows(CopyRun& run, const std::wstring& stagingDir);
     bool LandsOnItsTwin(CopyRun& run, std::size_t row, const std::string& target);
@@ -158,41 +148,37 @@ public:
     void ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p);
     // Whether e is still what was listed at its path in dir; if not, it goes to changed.
     bool StillThere(const std::string& dir, const Entry& e, std::vector<ChangedEntry>& changed);
-    void MakeNewDirectory();
-    void SpeedButton3Click();
-    void SpeedButton4Click();
-    void Rename1Click();
-    void DoRename(MenuItem sender);
-    void ListView1Editing(int item);
-    void ListView2Editing(int item);
-    void ListView1Edited(MenuItem sender, int item, std::string& s);
-    void ListView2Edited(MenuItem sender, int item, std::string& s);
-    void FinishRename(Pane& s, int item, std::string& text);  // both sides' edited handlers
+    void MakeNewDirectory();  // in the active side
+    void MakeDirectoryIn(Pane& pane);
+    void RenameCurrent();        // the Rename command
+    void RenameThroughDialog();  // the active side's selected (or current) entry
+    void RenameStarted(Pane& pane, int item);  // an edit in place begins
+    // A rename's new text, typed in place or in the dialog: renames the entry or puts text back.
+    void FinishRename(Pane& s, int item, std::string& text);
     void ReloadIfRenameFoundAChange(Pane& s);
 
     // ---- commands/
-    void ListView1KeyDown(WORD& key, TShiftState shift);
-    void ListView1KeyPress(wchar_t& ch);
+    void ListKeyDown(WORD& key, TShiftState shift);
+    void ListKeyPress(wchar_t& ch);
     bool RunCommandLine(const std::string& commandLine, WORD show, DWORD waitMs);
-    void Show1Click();
-    void ListView1DblClick();
-    void AltExecute();
+    void ShowInViewer();
+    void OpenCurrent();        // a double click: a directory entered, a program or document started
+    void PromptCommandLine();  // Ctrl+E
     void RunMenuItem(MenuItem item);  // the pop-up menu's dispatch
+    // Opens the directory entry at item of the active side in target.
+    void EnterDirectory(int item, Pane& target);
 
     // ---- print/
-    void DirectoryListing1Click();
+    void PrintListing();
     // The print dialog (PrintDlgW with PD_RETURNDC); tests replace it to cancel or pick a printer.
-    std::function<BOOL(PRINTDLGW&)> PrintDialog1 = [](PRINTDLGW& pd) { return PrintDlgW(&pd); };
-
-    // ---- entry setters: each change of an entry's image or text is reported like the list would
-    void SetEntryMark(Pane& s, int item, char mark);
-    void SetEntryImage(Pane& s, int item, std::uint8_t image);
-    void SetEntryCaption(Pane& s, int item, const std::string& caption);
-    void ListViewChange(Pane& s, int item);  // ListView1Change / ListView2Change by side
+    std::function<BOOL(PRINTDLGW&)> PrintDialog = [](PRINTDLGW& pd) { return PrintDlgW(&pd); };
 
     // ---- helpers
     Pane& Active() { return side[LeftActive ? 0 : 1]; }
     Pane& Other() { return side[LeftActive ? 1 : 0]; }
+    Pane& OtherThan(const Pane& p) { return &p == &side[0] ? side[1] : side[0]; }
+    // The pane whose control of the pair starting at first has that id, or null.
+    Pane* SideFor(UINT id, UINT first) { return id == first || id == first + 1 ? &side[id - first] : nullptr; }
     bool IsLeft(const Pane& p) const { return &p == &side[0]; }
     Pane& SideOf(HWND list) { return list == side[1].List.Handle() ? side[1] : side[0]; }
     int IndexOf(const Pane& s) const { return &s == &side[1] ? 1 : 0; }
@@ -208,8 +194,6 @@ public:
     std::string HelpFile = "Wbivane.Hlp";  // the application's help file
     bool DirDeleteRequest = false;
     bool RenameCommandRunning = false;
-    bool CommandLinePromptOpen = false;
-    std::string PromptFileName;
 
     // ---- shared controls and dialogs
     Panel Splash;
@@ -217,8 +201,8 @@ public:
     HWND SplashHelp = nullptr;
     Panel MessagePanel;
     Hints hints;
-    AutoImageList ImageList1;
-    AutoMenu PopupMenu1;
+    AutoImageList ListImages;
+    AutoMenu PopupMenu;
     AutoGdiObject glyphs[6];
     std::unique_ptr<TConfirmTag> ConfirmTag;
     std::unique_ptr<TProgress> Progress;
@@ -262,10 +246,11 @@ void TForm1::Guard(F&& fn) noexcept {
 }
 
 // Control ids of the main window's children.
+// Each pane's controls of a kind come in a pair: the first id is the left side's, the next the
+// right side's (SideFor).
 enum ControlId {
-    IdSpeedButton1 = 101, IdSpeedButton2, IdSpeedButton3, IdSpeedButton4, IdSpeedButton5,
-    IdSpeedButton6, IdCheckBox1, IdCheckBox2, IdSplashOK, IdSplashHelp,
-    IdDrive1 = 201, IdDrive2, IdTree1, IdTree2, IdList1, IdList2,
+    IdTreeButton = 101, IdNewDirButton = 103, IdUpButton = 105, IdGoToBox = 107, IdSplashOK = 109, IdSplashHelp,
+    IdDrive = 201, IdTree = 203, IdList = 205,
     IdMenuBase = 1000  // + MenuItem
 };
 

@@ -66,11 +66,11 @@ TForm1::TForm1() {
     };
     HelpBrowser = [this](const std::string& file) { ShellOpen(hwnd_, file, DirectoryPart(file), SW_SHOWNORMAL); };
     CreateControls();
-    FormCreate();
+    InitialState();
     created_ = true;
     ConfirmTag = std::make_unique<TConfirmTag>();
     Progress = std::make_unique<TProgress>();
-    GetTxt = std::make_unique<TGetTxt>(*this);
+    GetTxt = std::make_unique<TGetTxt>();
     Confirm = std::make_unique<TConfirm>();
 }
 
@@ -82,10 +82,10 @@ TForm1::~TForm1() {
 }
 
 void TForm1::CreateControls() {
-    ImageList1.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 0));
+    ListImages.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 0));
     {
         AutoGdiObject strip(LoadImageW(AppInstance(), MAKEINTRESOURCEW(IDB_LISTIMAGES), IMAGE_BITMAP, 0, 0, 0));
-        ImageList_AddMasked(ImageList1.get(), static_cast<HBITMAP>(strip.get()), RGB(255, 0, 255));
+        ImageList_AddMasked(ListImages.get(), static_cast<HBITMAP>(strip.get()), RGB(255, 0, 255));
     }
     const int glyphIds[6] = {IDB_SHOWTREE, IDB_SHOWTREE_GREY, IDB_NEWDIR, IDB_NEWDIR_GREY, IDB_UPLEVEL, IDB_UPLEVEL_GREY};
     for (int i = 0; i < 6; ++i) {
@@ -96,32 +96,32 @@ void TForm1::CreateControls() {
     Pane& R = side[1];
 
     // The speed buttons lie below every windowed control.
-    L.ShowTree = SpeedButton(hwnd_, IdSpeedButton1, static_cast<HBITMAP>(glyphs[0].get()));
-    R.ShowTree = SpeedButton(hwnd_, IdSpeedButton2, static_cast<HBITMAP>(glyphs[0].get()));
-    L.NewDir = SpeedButton(hwnd_, IdSpeedButton3, static_cast<HBITMAP>(glyphs[2].get()));
-    R.NewDir = SpeedButton(hwnd_, IdSpeedButton4, static_cast<HBITMAP>(glyphs[2].get()));
-    L.UpLevel = SpeedButton(hwnd_, IdSpeedButton5, static_cast<HBITMAP>(glyphs[4].get()));
-    R.UpLevel = SpeedButton(hwnd_, IdSpeedButton6, static_cast<HBITMAP>(glyphs[4].get()));
+    L.ShowTree = SpeedButton(hwnd_, IdTreeButton, static_cast<HBITMAP>(glyphs[0].get()));
+    R.ShowTree = SpeedButton(hwnd_, IdTreeButton + 1, static_cast<HBITMAP>(glyphs[0].get()));
+    L.NewDir = SpeedButton(hwnd_, IdNewDirButton, static_cast<HBITMAP>(glyphs[2].get()));
+    R.NewDir = SpeedButton(hwnd_, IdNewDirButton + 1, static_cast<HBITMAP>(glyphs[2].get()));
+    L.UpLevel = SpeedButton(hwnd_, IdUpButton, static_cast<HBITMAP>(glyphs[4].get()));
+    R.UpLevel = SpeedButton(hwnd_, IdUpButton + 1, static_cast<HBITMAP>(glyphs[4].get()));
 
     // Windowed controls, each above the ones before it.
-    L.GoTo = CreateChild(hwnd_, L"BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 21, 13, 17, IdCheckBox1);
-    R.GoTo = CreateChild(hwnd_, L"BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 21, 13, 17, IdCheckBox2);
-    L.List.Create(hwnd_, ImageList1.get(), &L.Entries);  // shown by the first layout pass
-    SetWindowLongPtrW(L.List.Handle(), GWLP_ID, IdList1);
-    R.List.Create(hwnd_, ImageList1.get(), &R.Entries);
-    SetWindowLongPtrW(R.List.Handle(), GWLP_ID, IdList2);
+    L.GoTo = CreateChild(hwnd_, L"BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 21, 13, 17, IdGoToBox);
+    R.GoTo = CreateChild(hwnd_, L"BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 21, 13, 17, IdGoToBox + 1);
+    L.List.Create(hwnd_, ListImages.get(), &L.Entries);  // shown by the first layout pass
+    SetWindowLongPtrW(L.List.Handle(), GWLP_ID, IdList);
+    R.List.Create(hwnd_, ListImages.get(), &R.Entries);
+    SetWindowLongPtrW(R.List.Handle(), GWLP_ID, IdList + 1);
     ShowWindow(R.List.Handle(), SW_SHOWNA);
-    L.Drive.Create(hwnd_, IdDrive1, 0, 19, 145);
+    L.Drive.Create(hwnd_, IdDrive, 0, 19, 145);
     ShowWindow(L.Drive.Handle(), SW_SHOWNA);
     L.Title.Create(hwnd_, "Left Side", 0, 0, 269, 17, false);
     L.Status.Create(hwnd_, 3);
     R.Status.Create(hwnd_, 3);
     R.Title.Create(hwnd_, "No directory selected for right side", 273, 0, 269, 17, false);
-    R.Drive.Create(hwnd_, IdDrive2, 273, 19, 145);
+    R.Drive.Create(hwnd_, IdDrive + 1, 273, 19, 145);
     ShowWindow(R.Drive.Handle(), SW_SHOWNA);
     Splash.Create(hwnd_, "", 0, 0, 173, 182, false);
-    R.Tree.Create(hwnd_, IdTree2);
-    L.Tree.Create(hwnd_, IdTree1);
+    R.Tree.Create(hwnd_, IdTree + 1);
+    L.Tree.Create(hwnd_, IdTree);
     MessagePanel.Create(hwnd_, "", 0, 0, 273, 41, true);
 
     for (HWND w : {L.GoTo, R.GoTo, L.List.Handle(), R.List.Handle(), L.Drive.Handle(), L.Title.Handle(),
@@ -168,16 +168,16 @@ void TForm1::CreateControls() {
     hints.Add(L.Tree.Handle(), "Select directory for left side");
     hints.Add(R.Tree.Handle(), "Select directory for right side");
 
-    L.Drive.OnClick = [this] { DriveComboBox1Click(); };
-    R.Drive.OnClick = [this] { DriveComboBox2Click(); };
-    L.Drive.OnChange = [this] { DriveComboBox1Change(); };
-    R.Drive.OnChange = [this] { DriveComboBox2Change(); };
+    L.Drive.OnClick = [this] { DriveSelectorClick(side[0]); };
+    R.Drive.OnClick = [this] { DriveSelectorClick(side[1]); };
+    L.Drive.OnChange = [this] { DriveChange(side[0]); };
+    R.Drive.OnChange = [this] { DriveChange(side[1]); };
     for (Pane* s : {&L, &R}) {
         s->Tree.OnChange = [this, s] { DirectoryChanged(*s); };
-        s->Tree.OnClick = [this] { DirectoryListBox1Click(); };
+        s->Tree.OnClick = [this] { OpenTreeSelection(); };
     }
-    L.Title.OnClick = [this] { Panel1Click(); };
-    R.Title.OnClick = [this] { Panel2Click(); };
+    L.Title.OnClick = [this] { TitleClick(side[0]); };
+    R.Title.OnClick = [this] { TitleClick(side[1]); };
 }
 
 void TForm1::Show() {
@@ -187,7 +187,7 @@ void TForm1::Show() {
         firstShow_ = false;
         // The first folder is listed once the window is there: a big one takes a while, and the
         // user sees the window meanwhile (its listing read ahead, see wWinMain).
-        Guard([&] { LoadLeftSide(); });
+        Guard([&] { ReloadActive(); });
         // Creating the selectors' windows: each reports one change of drive.
         const std::vector<DriveItem> drives = ScanDrives();
         Guard([&] { side[0].Drive.CreateWnd(drives); });
@@ -225,7 +225,7 @@ bool TForm1::GoToChecked(const Pane& s) const {
 void TForm1::SetGoToChecked(Pane& s, bool checked) {
     SendMessageW(s.GoTo, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     // Setting the box counts as a click on it.
-    if (&s == &side[0]) CheckBox1Click(); else CheckBox2Click();
+    GoToBoxClick(s);
 }
 
 LRESULT CALLBACK TForm1::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -242,11 +242,11 @@ LRESULT CALLBACK TForm1::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_SIZE:
-            if (created_) Guard([this] { FormResize(); });
+            if (created_) Guard([this] { LayOut(); });
             return 0;
         case WM_CLOSE: {
             bool close = false;
-            Guard([&] { close = FormClose(); });
+            Guard([&] { close = ConfirmClose(); });
             if (close) DestroyWindow(hwnd_);
             return 0;
         }
@@ -280,26 +280,26 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_MEASUREITEM: {
             auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-            if (mis->CtlID == IdDrive1 || mis->CtlID == IdDrive2) {
-                side[mis->CtlID - IdDrive1].Drive.Measure(mis);
-            } else if (mis->CtlID == IdTree1 || mis->CtlID == IdTree2) {
-                side[mis->CtlID - IdTree1].Tree.Measure(mis);
+            if (Pane* s = SideFor(mis->CtlID, IdDrive)) {
+                s->Drive.Measure(mis);
+            } else if (Pane* t = SideFor(mis->CtlID, IdTree)) {
+                t->Tree.Measure(mis);
             }
             return TRUE;
         }
         case WM_DRAWITEM: {
             auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-            if (dis->CtlID == IdDrive1 || dis->CtlID == IdDrive2) {
-                side[dis->CtlID - IdDrive1].Drive.Draw(dis);
-            } else if (dis->CtlID == IdTree1 || dis->CtlID == IdTree2) {
-                side[dis->CtlID - IdTree1].Tree.Draw(dis);
+            if (Pane* s = SideFor(dis->CtlID, IdDrive)) {
+                s->Drive.Draw(dis);
+            } else if (Pane* t = SideFor(dis->CtlID, IdTree)) {
+                t->Tree.Draw(dis);
             }
             return TRUE;
         }
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
-            Guard([&] { FormMouseUp(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
+            Guard([&] { BackgroundClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
             return 0;
         case WM_CONTEXTMENU:
             Guard([&] { ShowPopupMenu(reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
@@ -315,32 +315,22 @@ void TForm1::OnCommand(int id, int code, HWND control) {
         RunMenuItem(static_cast<MenuItem>(id - IdMenuBase));
         return;
     }
-    switch (id) {
-        case IdDrive1: side[0].Drive.OnCommand(code); return;
-        case IdDrive2: side[1].Drive.OnCommand(code); return;
-        case IdTree1: side[0].Tree.OnCommand(code); return;
-        case IdTree2: side[1].Tree.OnCommand(code); return;
-        default: break;
-    }
+    const UINT cid = static_cast<UINT>(id);
+    if (Pane* s = SideFor(cid, IdDrive)) return s->Drive.OnCommand(code);
+    if (Pane* s = SideFor(cid, IdTree)) return s->Tree.OnCommand(code);
     if (code != BN_CLICKED) return;
-    switch (id) {
-        case IdSpeedButton1: SpeedButton1Click(); break;
-        case IdSpeedButton2: SpeedButton2Click(); break;
-        case IdSpeedButton3: SpeedButton3Click(); break;
-        case IdSpeedButton4: SpeedButton4Click(); break;
-        case IdSpeedButton5: SpeedButton5Click(); break;
-        case IdSpeedButton6: SpeedButton6Click(); break;
-        case IdCheckBox1: CheckBox1Click(); break;
-        case IdCheckBox2: CheckBox2Click(); break;
-        case IdSplashOK: SplashOKClick(); break;
-        case IdSplashHelp: SplashHelpClick(); break;
-        default: break;
-    }
+    if (Pane* s = SideFor(cid, IdTreeButton)) return ToggleTree(*s);
+    if (Pane* s = SideFor(cid, IdNewDirButton)) return MakeDirectoryIn(*s);
+    if (Pane* s = SideFor(cid, IdUpButton)) return UpOneLevel(*s);
+    if (Pane* s = SideFor(cid, IdGoToBox)) return GoToBoxClick(*s);
+    if (id == IdSplashOK) CloseSplash();
+    if (id == IdSplashHelp) HelpFromSplash();
 }
 
 LRESULT TForm1::OnNotify(NMHDR* hdr) {
-    if (hdr->idFrom != IdList1 && hdr->idFrom != IdList2) return 0;
-    Pane& s = side[hdr->idFrom - IdList1];
+    Pane* list = SideFor(static_cast<UINT>(hdr->idFrom), IdList);
+    if (!list) return 0;
+    Pane& s = *list;
     switch (hdr->code) {
         case LVN_GETDISPINFOW:
             s.List.FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(hdr));
@@ -349,17 +339,17 @@ LRESULT TForm1::OnNotify(NMHDR* hdr) {
             return s.List.FindItem(reinterpret_cast<NMLVFINDITEMW*>(hdr));
         case LVN_ITEMCHANGED: {
             auto* nm = reinterpret_cast<NMLISTVIEW*>(hdr);
-            if (nm->iItem >= 0) ListViewChange(s, nm->iItem);
+            if (nm->iItem >= 0) EntryChanged(s, nm->iItem);
             return 0;
         }
         case LVN_COLUMNCLICK: {
             auto* nm = reinterpret_cast<NMLISTVIEW*>(hdr);
-            if (&s == &side[0]) ListView1ColumnClick(nm->iSubItem); else ListView2ColumnClick(nm->iSubItem);
+            ColumnClick(s, nm->iSubItem);
             return 0;
         }
         case LVN_BEGINLABELEDITW: {
             auto* nm = reinterpret_cast<NMLVDISPINFOW*>(hdr);
-            if (&s == &side[0]) ListView1Editing(nm->item.iItem); else ListView2Editing(nm->item.iItem);
+            RenameStarted(s, nm->item.iItem);
             return FALSE;  // never refused
         }
         case LVN_ENDLABELEDITW: {
@@ -370,14 +360,13 @@ LRESULT TForm1::OnNotify(NMHDR* hdr) {
             }
             std::string text = Narrow(nm->item.pszText);
             const int item = nm->item.iItem;
-            if (&s == &side[0]) ListView1Edited(MenuItem::None, item, text);
-            else ListView2Edited(MenuItem::None, item, text);
+            FinishRename(s, item, text);
             SetEntryCaption(s, item, text);
             ReloadIfRenameFoundAChange(s);
             return FALSE;  // the model holds the caption
         }
         case NM_DBLCLK:
-            ListView1DblClick();
+            OpenCurrent();
             return 0;
         default: return 0;
     }
@@ -389,7 +378,6 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         return CallWindowProcW(self->listProc_, w, m, a, b);
     };
     Pane& s = self->SideOf(h);
-    const bool left = &s == &self->side[0];
     switch (msg) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
@@ -400,13 +388,13 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
             const TShiftState shift = self->ShiftForMouse(wp);
             self->Guard([&] {
-                if (left) self->ListView1MouseDown(b, shift, x, y); else self->ListView2MouseDown(b, shift, x, y);
+                self->ListMouseDown(s, b, shift, x, y);
             });
             const LRESULT r = callList(h, msg, wp, lp);
             // The list tracks the press itself and keeps the release; report it here.
             if (b != MouseButton::Middle) {
                 const TShiftState upShift = ShiftNow();
-                self->Guard([&] { self->ListView1MouseUp(b, upShift, x, y); });
+                self->Guard([&] { self->ListMouseUp(b, upShift, x, y); });
             }
             return r;
         }
@@ -417,7 +405,7 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_MBUTTONUP: {
             const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-            self->Guard([&] { self->ListView1MouseUp(MouseButton::Middle, ShiftNow(), x, y); });
+            self->Guard([&] { self->ListMouseUp(MouseButton::Middle, ShiftNow(), x, y); });
             break;
         }
         case WM_KEYDOWN:
@@ -434,7 +422,7 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             bool handled = false;
             self->Guard([&] { handled = self->MenuShortcut(key, shift); });
             if (handled) return 0;
-            self->Guard([&] { self->ListView1KeyDown(key, shift); });
+            self->Guard([&] { self->ListKeyDown(key, shift); });
             if (key == 0) return 0;
             break;
         }
@@ -446,7 +434,7 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             if (wp == L'\t') return 0;  // the Tab above
             s.FollowFocus();
             wchar_t ch = static_cast<wchar_t>(wp);
-            self->Guard([&] { self->ListView1KeyPress(ch); });
+            self->Guard([&] { self->ListKeyPress(ch); });
             if (ch == 0) return 0;
             wp = ch;
             break;

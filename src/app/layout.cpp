@@ -8,7 +8,7 @@
 
 namespace bivane {
 
-void TForm1::FormCreate() {
+void TForm1::InitialState() {
     side[0].Tree.SetDirLabel(&side[0].Path);
     side[1].Tree.SetDirLabel(&side[1].Path);
     side[0].Title.SetCaption(side[0].Path.Caption());
@@ -19,7 +19,7 @@ void TForm1::FormCreate() {
     side[0].RenamePending = side[1].RenamePending = false;
 }
 
-void TForm1::FormResize() {
+void TForm1::LayOut() {
     const RECT client = ClientRect(hwnd_);
     if (HelpPath.empty()) {
         HelpPath = side[0].Tree.Directory() + "\\" + "WBivane.HLP";
@@ -53,7 +53,7 @@ void TForm1::FormResize() {
     SetVisible(R.List.Handle(), true);
     MoveBy(Splash.Handle(), l.splash.x, l.splash.y);
     MoveTo(MessagePanel.Handle(), l.message.x, l.message.y, l.message.w, l.message.h);
-    ResizeColumn();
+    FitAllColumns();
     // Both titles fitted again to the trees' new widths; the right one waits for its first load.
     for (Pane& s : side) {
         if (&s != &side[1] || !RightUnloaded) s.ShowTitle();
@@ -72,7 +72,7 @@ int SizeColumnNeed(const Pane& s) {
 
 }  // namespace
 
-void TForm1::ResizeColumn() {
+void TForm1::FitAllColumns() {
     for (Pane& s : side) FitColumnsOf(s);
 }
 

@@ -11,16 +11,16 @@ namespace {
 const char kHtmlHelp[] = "bivane-help.html";  // built beside the program
 }  // namespace
 
-bool TForm1::FormClose() {
+bool TForm1::ConfirmClose() {
     const int answer = ShowBox(hwnd_, BoxKind::Information,
                                "Thank you for using\rof Bivane for Windows 95\rfrom Harlenby Software.",
                                BoxButtons::OkCancel);
     return answer == IDOK;
 }
 
-void TForm1::Exit2Click() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+void TForm1::Exit() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
-void TForm1::About1Click() {
+void TForm1::ShowAbout() {
     SetVisible(Splash.Handle(), true);
     BringWindowToTop(Splash.Handle());
 }
@@ -38,9 +38,7 @@ void TForm1::ShowHelp() {
     if (HelpViewer) HelpViewer(HelpFile, 2);
 }
 
-void TForm1::MHelpTopics1Click() { ShowHelp(); }
-
-void TForm1::SplashHelpClick() {
+void TForm1::HelpFromSplash() {
     SetFocus(side[0].List.Handle());
     ShowHelp();
 }

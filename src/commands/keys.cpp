@@ -15,17 +15,17 @@ struct LetterCommand {
 };
 
 const LetterCommand kLetterCommands[] = {
-    {'A', [](TForm1& f) { f.About1Click(); }},
-    {'C', [](TForm1& f) { f.Copy1Click(MenuItem::Copy1); }},
-    {'D', [](TForm1& f) { f.Copy1Click(MenuItem::Delete1); }},
-    {'H', [](TForm1& f) { f.MHelpTopics1Click(); }},
-    {'I', [](TForm1& f) { f.InvertTagsClick(); }},
-    {'M', [](TForm1& f) { f.Copy1Click(MenuItem::Move1); }},
-    {'Q', [](TForm1& f) { f.Exit2Click(); }},
-    {'R', [](TForm1& f) { f.Rename1Click(); }},
-    {'S', [](TForm1& f) { f.Show1Click(); }},
-    {'T', [](TForm1& f) { f.TagAllClick(); }},
-    {'U', [](TForm1& f) { f.MClearAllClick(); }},
+    {'A', [](TForm1& f) { f.ShowAbout(); }},
+    {'C', [](TForm1& f) { f.RunFileCommand(ConfirmMode::Copy); }},
+    {'D', [](TForm1& f) { f.RunFileCommand(ConfirmMode::Delete); }},
+    {'H', [](TForm1& f) { f.ShowHelp(); }},
+    {'I', [](TForm1& f) { f.InvertTags(); }},
+    {'M', [](TForm1& f) { f.RunFileCommand(ConfirmMode::Move); }},
+    {'Q', [](TForm1& f) { f.Exit(); }},
+    {'R', [](TForm1& f) { f.RenameCurrent(); }},
+    {'S', [](TForm1& f) { f.ShowInViewer(); }},
+    {'T', [](TForm1& f) { f.TagAll(); }},
+    {'U', [](TForm1& f) { f.UntagAll(); }},
 };
 
 // The combinations that work in both GoTo modes. Each compares the whole shift state.
@@ -36,9 +36,9 @@ bool RunCombination(TForm1& f, WORD key, TShiftState shift) {
     } else if (shift == ssAlt && key == 'T') {
         f.TagNewerOrDuplicates();
     } else if (shift == ssCtrl && key == 'E') {
-        f.AltExecute();
+        f.PromptCommandLine();
     } else if (shift == ssCtrl && key == 'P') {
-        f.DirectoryListing1Click();
+        f.PrintListing();
     } else {
         return false;
     }
@@ -65,48 +65,48 @@ void RunKeyRow(TForm1& f, WORD key, TShiftState shift) {
     const bool onDir = hasItem && !s.Entries[static_cast<size_t>(item)].IsFile();
 
     if (key == VK_DECIMAL || key == VK_MULTIPLY) {
-        if (f.LeftActive) f.SpeedButton5Click(); else f.SpeedButton6Click();
+        f.UpOneLevel(s);
     } else if (key == VK_RETURN && onDir) {
-        f.DirectoryChange(item, f.LeftActive);
-    } else if (key == VK_LEFT && !f.LeftActive) {
-        f.SetSide1Active();
-    } else if (key == VK_RIGHT && f.LeftActive) {
-        f.SetSide2Active();
+        f.EnterDirectory(item, s);
+    } else if (key == VK_LEFT && &s == &f.side[1]) {
+        f.Activate(f.side[0]);
+    } else if (key == VK_RIGHT && &s == &f.side[0]) {
+        f.Activate(f.side[1]);
     } else if (key == VK_DELETE) {
-        f.Copy1Click(MenuItem::Delete1);
+        f.RunFileCommand(ConfirmMode::Delete);
     } else if (key == VK_SPACE) {
-        if (f.LeftActive) f.SetSide2Active(); else f.SetSide1Active();
+        f.Activate(f.OtherThan(s));
     } else if (key == VK_F1) {
         f.MakeNewDirectory();
     } else if (key == VK_F2 && onDir) {
         ScopedFlag scope(f.DirDeleteRequest);  // on only for the one delete call that F2 makes
-        f.Copy1Click(MenuItem::Delete1);
+        f.RunFileCommand(ConfirmMode::Delete);
     } else if (key == VK_F3 && shift != ssAlt && onDir) {
-        f.DirectoryChange(item, true);
+        f.EnterDirectory(item, f.side[0]);
     } else if (key == VK_F4 && shift != ssAlt && onDir) {
-        f.DirectoryChange(item, false);
+        f.EnterDirectory(item, f.side[1]);
     } else if (key == VK_F5) {
-        f.SetSide1Active();
+        f.Activate(f.side[0]);
         SetFocus(f.side[0].Drive.Handle());
     } else if (key == VK_F6) {
-        f.SetSide2Active();
+        f.Activate(f.side[1]);
         SetFocus(f.side[1].Drive.Handle());
     } else if (key == VK_F7) {
         if (shift == ssShift) f.SortBySize(); else f.SortByName();
-        f.LocateItem();
+        f.LocateCurrent();
     } else if (key == VK_F8) {
         if (shift == ssShift) f.SortByDate(); else f.SortByExt();
-        f.LocateItem();
+        f.LocateCurrent();
     } else if ((key == VK_F9 || key == VK_SUBTRACT) && shift != ssShift) {
-        f.TagItem(item, false);
+        f.ToggleTag(item, false);
     } else if ((key == VK_F10 || key == VK_ADD) && shift != ssShift) {
-        f.TagItem(item, true);
+        f.ToggleTag(item, true);
     }
 }
 
 }  // namespace
 
-void TForm1::ListView1KeyDown(WORD& key, TShiftState shift) {
+void TForm1::ListKeyDown(WORD& key, TShiftState shift) {
     Pane& s = Active();
     if (s.RenamePending) return;
     if (RunCombination(*this, key, shift)) return;
@@ -116,7 +116,7 @@ void TForm1::ListView1KeyDown(WORD& key, TShiftState shift) {
     if (key == VK_F10 || key == VK_ADD) key = 0;
 }
 
-void TForm1::ListView1KeyPress(wchar_t& ch) {
+void TForm1::ListKeyPress(wchar_t& ch) {
     // The character of the very R key press that started the rename arrives while its dialog is open.
     if (RenameCommandRunning && ch == L'r') ch = 0;
     const Pane& s = Active();

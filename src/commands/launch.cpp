@@ -1,5 +1,6 @@
 // Starting programs and documents: double click, the viewer and the typed command line.
 #include "app/Unit1.h"
+#include "panes/reach.h"
 #include "core/scoped_flag.h"
 #include "fileops/get_txt_dialog.h"
 #include "panes/entry_rules.h"
@@ -23,22 +24,22 @@ bool TForm1::RunCommandLine(const std::string& commandLine, WORD show, DWORD wai
     return StartProcess(commandLine, kStartFlags, show, NORMAL_PRIORITY_CLASS, waitMs);
 }
 
-void TForm1::Show1Click() {
+void TForm1::ShowInViewer() {
     const Pane& s = Active();
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
     const Entry& e = s.Entries[static_cast<size_t>(s.CurrentItem)];
-    if (!e.IsFile() || !Reachable(e)) return;
+    if (!e.IsFile() || !Reachable(hwnd_, e)) return;
     // The file's full path, quoted: its own name in the side's directory, whatever is current.
     RunCommandLine(kViewer + ("\"" + JoinPathRootAware(s.Tree.Directory(), e.Name()) + "\""), SW_SHOW, 0);
 }
 
-void TForm1::ListView1DblClick() {
+void TForm1::OpenCurrent() {
     Pane& s = Active();
     const int item = s.List.FirstSelected();
     if (item < 0 || item >= static_cast<int>(s.Entries.size())) return;
     const Entry& e = s.Entries[static_cast<size_t>(item)];
     const std::string ext = Extension(e.caption);
-    if (e.kind == EntryKind::Parent || !Reachable(e)) return;
+    if (e.kind == EntryKind::Parent || !Reachable(hwnd_, e)) return;
     const std::string path = JoinPathRootAware(s.Tree.Directory(), e.Name());
     // Only the lower-case spelling takes the plain start; any other goes through the shell,
     // which starts programs too.
@@ -49,13 +50,13 @@ void TForm1::ListView1DblClick() {
     }
 }
 
-void TForm1::AltExecute() {
+void TForm1::PromptCommandLine() {
     const Pane& s = Active();
-    PromptFileName = s.CurrentName;
+    GetTxt->PromptFileName = s.CurrentName;
     const std::string dir = s.Tree.Directory();
     ChangeDir(dir);
     GetTxt->Prepare(kPromptCaption, "Current directory: " + dir);
-    ScopedFlag open(CommandLinePromptOpen);
+    ScopedFlag open(GetTxt->CommandLinePromptOpen);
     if (GetTxt->ShowModal(hwnd_) != IDOK) return;
     const std::string line = GetTxt->Text();
     if (!line.empty()) RunCommandLine(line, SW_SHOW, 0);

@@ -11,7 +11,7 @@ void Add(HMENU menu, MenuItem item, const wchar_t* caption) {
 
 void TForm1::ShowPopupMenu(HWND from, int x, int y) {
     if (from != side[0].List.Handle() && from != side[1].List.Handle()) return;
-    if (!PopupMenu1) {
+    if (!PopupMenu) {
         HMENU file = CreatePopupMenu();
         Add(file, MenuItem::Copy1, L"&Copy");
         Add(file, MenuItem::Delete1, L"&Delete");
@@ -34,7 +34,7 @@ void TForm1::ShowPopupMenu(HWND from, int x, int y) {
         Add(menu, MenuItem::About1, L"&About...");
         Add(menu, MenuItem::MHelpTopics1, L"&Help Topics");
         Add(menu, MenuItem::Exit2, L"E&xit");
-        PopupMenu1.reset(menu);
+        PopupMenu.reset(menu);
     }
     if (x == -1 && y == -1) {  // from the keyboard: at the list's corner
         POINT p{0, 0};
@@ -42,17 +42,17 @@ void TForm1::ShowPopupMenu(HWND from, int x, int y) {
         x = p.x;
         y = p.y;
     }
-    TrackPopupMenu(PopupMenu1.get(), TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
+    TrackPopupMenu(PopupMenu.get(), TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
 }
 
 bool TForm1::MenuShortcut(WORD key, TShiftState shift) {
     if (shift != ssCtrl) return false;
     if (key == 'R') {
-        Refresh1Click();
+        RereadActive();
         return true;
     }
     if (key == 'T') {
-        NewerorDups1Click();
+        CompareSides();
         return true;
     }
     return false;
@@ -61,20 +61,20 @@ bool TForm1::MenuShortcut(WORD key, TShiftState shift) {
 void TForm1::RunMenuItem(MenuItem item) {
     Active().FollowFocus();
     switch (item) {
-        case MenuItem::Copy1:
-        case MenuItem::Delete1:
-        case MenuItem::Move1: Copy1Click(item); break;
-        case MenuItem::Rename1: Rename1Click(); break;
-        case MenuItem::Show1: Show1Click(); break;
-        case MenuItem::TagAll1: TagAllClick(); break;
-        case MenuItem::InvertTags1: InvertTagsClick(); break;
-        case MenuItem::NewerorDups1: NewerorDups1Click(); break;
-        case MenuItem::MClearAll: MClearAllClick(); break;
-        case MenuItem::Refresh1: Refresh1Click(); break;
-        case MenuItem::DirectoryListing1: DirectoryListing1Click(); break;
-        case MenuItem::About1: About1Click(); break;
-        case MenuItem::MHelpTopics1: MHelpTopics1Click(); break;
-        case MenuItem::Exit2: Exit2Click(); break;
+        case MenuItem::Copy1: RunFileCommand(ConfirmMode::Copy); break;
+        case MenuItem::Delete1: RunFileCommand(ConfirmMode::Delete); break;
+        case MenuItem::Move1: RunFileCommand(ConfirmMode::Move); break;
+        case MenuItem::Rename1: RenameCurrent(); break;
+        case MenuItem::Show1: ShowInViewer(); break;
+        case MenuItem::TagAll1: TagAll(); break;
+        case MenuItem::InvertTags1: InvertTags(); break;
+        case MenuItem::NewerorDups1: CompareSides(); break;
+        case MenuItem::MClearAll: UntagAll(); break;
+        case MenuItem::Refresh1: RereadActive(); break;
+        case MenuItem::DirectoryListing1: PrintListing(); break;
+        case MenuItem::About1: ShowAbout(); break;
+        case MenuItem::MHelpTopics1: ShowHelp(); break;
+        case MenuItem::Exit2: Exit(); break;
         case MenuItem::None: break;
     }
 }

@@ -11,12 +11,13 @@
 #include "fileops/copy_rules.h"
 #include "fileops/progress_dialog.h"
 #include "panes/entry_rules.h"
+#include "panes/reach.h"
 #include "panes/shorten_path.h"
 #include "platform/fs.h"
 #include "platform/modal_seam.h"
 #include "platform/removal.h"
 #include "platform/utf.h"
-#include "tags/side_order.h"
+#include "panes/side_order.h"
 
 namespace bivane {
 
@@ -70,10 +71,10 @@ private:
 
 }  // namespace
 
-void TForm1::Copy1Click(MenuItem sender) {
+void TForm1::RunFileCommand(ConfirmMode mode) {
     Pane& source = Active();
     Pane& target = Other();
-    const std::optional<RunRequest> request = ConfirmRun(sender, source, target);
+    const std::optional<RunRequest> request = ConfirmRun(mode, source, target);
     if (!request) return;
     switch (request->mode) {
         case ConfirmMode::Copy: RunCopy(*request, source, target); break;
@@ -82,29 +83,32 @@ void TForm1::Copy1Click(MenuItem sender) {
     }
 }
 
-std::optional<RunRequest> TForm1::ConfirmRun(MenuItem sender, Pane& src, Pane& dst) {
-    ConfirmMode mode = sender == MenuItem::Delete1 ? ConfirmMode::Delete
-                       : sender == MenuItem::Move1 ? ConfirmMode::Move
-                                                   : ConfirmMode::Copy;
-    const bool sourceLeft = IsLeft(src);
+// A copy or move needs two folders; a move, one drive (or the user's word that a copy will do,
+// which turns mode into Copy). False, after saying why, when the command ends here.
+bool TForm1::SidesAllow(ConfirmMode& mode) {
     const std::string leftDir = side[0].Directory();
     const std::string rightDir = side[1].Directory();
-
     // The same folder may be reached by another path (a link, another drive letter for it).
     if (mode != ConfirmMode::Delete && (EqualsIgnoreAsciiCase(leftDir, rightDir) || SameDirectory(leftDir, rightDir))) {
         ShowBox(hwnd_, BoxKind::Warning,
                 "Can't copy or move to the same directory...\r\r" + leftDir + "\r" + "is active on both sides.",
                 BoxButtons::Ok);
-        return std::nullopt;
+        return false;
     }
     if (mode == ConfirmMode::Move && UpperFirst(leftDir) != UpperFirst(rightDir)) {
         const std::string text = "Can't move files... drives are \rdifferent on left (" +
                                  std::string(1, UpperFirst(leftDir)) + ":) and right (" +
                                  std::string(1, UpperFirst(rightDir)) + ":) sides." + "\r" + "\r" +
                                  "Copy files instead?";
-        if (ShowBox(hwnd_, BoxKind::Warning, text, BoxButtons::YesNo) != IDYES) return std::nullopt;
+        if (ShowBox(hwnd_, BoxKind::Warning, text, BoxButtons::YesNo) != IDYES) return false;
         mode = ConfirmMode::Copy;
     }
+    return true;
+}
+
+std::optional<RunRequest> TForm1::ConfirmRun(ConfirmMode mode, Pane& src, Pane& dst) {
+    if (!SidesAllow(mode)) return std::nullopt;
+    const bool sourceLeft = IsLeft(src);
     TConfirm& dlg = *Confirm;
     dlg.SetMode(mode);
 
@@ -161,7 +165,7 @@ std::vector<bool> CaseTwinsOf(const std::vector<Entry>& entries) {
 void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     const std::vector<std::size_t> rows = EntriesToActOn(src.Entries, r);
     // A directory as the current entry is never copied: nothing at all happens.
-    if (r.currentOnly && (rows.empty() || !Reachable(src.Entries[rows[0]]))) return;
+    if (r.currentOnly && (rows.empty() || !Reachable(hwnd_, src.Entries[rows[0]]))) return;
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
     TProgress& progress = *Progress;
@@ -213,7 +217,7 @@ void TForm1::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
     const RunRequest& r = run.request;
     std::vector<std::size_t> toCopy;
     for (const std::size_t row : run.rows) {
-        if (r.currentOnly || Reachable(run.source.Entries[row])) toCopy.push_back(row);
+        if (r.currentOnly || Reachable(hwnd_, run.source.Entries[row])) toCopy.push_back(row);
     }
     run.total = toCopy.size();
     // Each file keeps its own name: the caption's letter case is only how the list shows it.
@@ -298,7 +302,7 @@ void TForm1::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
     DeleteReport report;
     std::vector<Entry> deleted;  // for good, as the system said: checked against the reloaded list
     auto remove = [&](const Entry& e) {
-        if (Reachable(e) && StillThere(sourceDir, e, changed) &&
+        if (Reachable(hwnd_, e) && StillThere(sourceDir, e, changed) &&
             RemoveEntry(EntryPath(sourceDir, e.Name()), e, r.recycle, report)) {
             deleted.push_back(e);
         }
@@ -349,7 +353,7 @@ void TForm1::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     std::vector<ChangedEntry> changed;
     for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
         const Entry& e = src.Entries[row];
-        if (!Reachable(e) || !StillThere(sourceDir, e, changed)) continue;
+        if (!Reachable(hwnd_, e) || !StillThere(sourceDir, e, changed)) continue;
         const std::wstring from = EntryPath(sourceDir, e.Name());
         // No copy across file systems: a move that cannot be one rename fails whole, leaving the
         // source as it was and nothing at the target. A link is moved only where the system
@@ -384,12 +388,6 @@ bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targ
     ShowBox(hwnd_, BoxKind::Warning,
             "Insufficient disk space\ron drive " + std::string(1, drive) + ": " + "\r" + "for " + FileNamePart(targetPath),
             BoxButtons::Ok);
-    return false;
-}
-
-bool TForm1::Reachable(const Entry& e) {
-    if (e.reach == Reach::Exact) return true;
-    ShowBox(hwnd_, BoxKind::Warning, UnreachableText(e), BoxButtons::Ok);
     return false;
 }
 

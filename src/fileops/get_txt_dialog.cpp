@@ -1,6 +1,5 @@
 #include "fileops/get_txt_dialog.h"
 
-#include "app/Unit1.h"
 #include "controls/controls.h"
 #include "platform/utf.h"
 
@@ -11,8 +10,8 @@ namespace {
 constexpr int kIdButton2 = 1002;
 }
 
-TGetTxt::TGetTxt(const TForm1& form)
-    : ModalForm(L"TGetTxt", "Enter New Directory", 353, 129, WS_POPUP | WS_CAPTION | DS_MODALFRAME), form_(form) {
+TGetTxt::TGetTxt()
+    : ModalForm(L"TGetTxt", "Enter New Directory", 353, 129, WS_POPUP | WS_CAPTION | DS_MODALFRAME) {
     Label1 = AddControl(L"STATIC", "Label1", SS_LEFT | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 16, 16, 321, 13, 0);
     Edit1 = AddControl(L"EDIT", "Edit1", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 16, 48, 321, 21, 1000,
                        WS_EX_CLIENTEDGE);
@@ -49,8 +48,8 @@ bool TGetTxt::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
 }
 
 bool TGetTxt::Edit1KeyDown(WORD key) {
-    if (key != VK_F10 || !form_.CommandLinePromptOpen) return false;
-    const std::wstring insert = Widen(" " + form_.PromptFileName + " ");
+    if (key != VK_F10 || !CommandLinePromptOpen) return false;
+    const std::wstring insert = Widen(" " + PromptFileName + " ");
     SendMessageW(Edit1, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(insert.c_str()));
     return true;
 }

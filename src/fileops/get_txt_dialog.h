@@ -6,18 +6,20 @@
 
 namespace bivane {
 
-class TForm1;
-
 class TGetTxt : public ModalForm {
 public:
-    // F10 reads the main window's CommandLinePromptOpen and PromptFileName.
-    explicit TGetTxt(const TForm1& form);
+    TGetTxt();
 
     // Before each use: caption, prompt line, an empty text and "&OK" as the default button.
     void Prepare(const std::string& caption, const std::string& label);
     std::string Text() const;
     void SetText(const std::string& text);
     std::string Label() const;
+
+    // Filled by the caller while the dialog serves as the command-line prompt: F10 then inserts
+    // PromptFileName between two spaces.
+    bool CommandLinePromptOpen = false;
+    std::string PromptFileName;
 
     HWND Label1 = nullptr;
     HWND Edit1 = nullptr;
@@ -32,7 +34,6 @@ protected:
 private:
     static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     bool Edit1KeyDown(WORD key);  // true: the key is taken
-    const TForm1& form_;
 };
 
 }  // namespace bivane

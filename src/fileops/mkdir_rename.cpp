@@ -1,5 +1,6 @@
 // Making a directory, and renaming an entry through the text dialog or in place in the list.
 #include "app/Unit1.h"
+#include "panes/reach.h"
 #include "core/scoped_flag.h"
 #include "fileops/get_txt_dialog.h"
 #include "panes/entry_rules.h"
@@ -67,22 +68,17 @@ void TForm1::MakeNewDirectory() {
     s.Tree.SetDirectory(dir);
 }
 
-void TForm1::SpeedButton3Click() {
-    SetSide1Active();
+void TForm1::MakeDirectoryIn(Pane& pane) {
+    Activate(pane);
     MakeNewDirectory();
 }
 
-void TForm1::SpeedButton4Click() {
-    SetSide2Active();
-    MakeNewDirectory();
-}
-
-void TForm1::Rename1Click() {
+void TForm1::RenameCurrent() {
     ScopedFlag running(RenameCommandRunning);
-    DoRename(MenuItem::Rename1);
+    RenameThroughDialog();
 }
 
-void TForm1::DoRename(MenuItem sender) {
+void TForm1::RenameThroughDialog() {
     Pane& s = Active();
     int item = s.List.FirstSelected();
     if (item < 0) item = s.CurrentItem;
@@ -100,7 +96,7 @@ void TForm1::DoRename(MenuItem sender) {
         s.RenamePending = false;
         return;
     }
-    if (&s == &side[0]) ListView1Edited(sender, item, text); else ListView2Edited(sender, item, text);
+    FinishRename(s, item, text);
     SetEntryCaption(s, item, text);
     ReloadIfRenameFoundAChange(s);
 }
@@ -112,11 +108,7 @@ void TForm1::ReloadIfRenameFoundAChange(Pane& s) {
     Reload(s);
 }
 
-void TForm1::ListView1Editing(int item) { StartRename(side[0], item); }
-void TForm1::ListView2Editing(int item) { StartRename(side[1], item); }
-
-void TForm1::ListView1Edited(MenuItem, int item, std::string& s) { FinishRename(side[0], item, s); }
-void TForm1::ListView2Edited(MenuItem, int item, std::string& s) { FinishRename(side[1], item, s); }
+void TForm1::RenameStarted(Pane& pane, int item) { StartRename(pane, item); }
 
 void TForm1::FinishRename(Pane& s, int item, std::string& text) {
     Entry& entry = s.Entries[static_cast<size_t>(item)];
@@ -132,7 +124,7 @@ void TForm1::FinishRename(Pane& s, int item, std::string& text) {
         oldName = StripDirBrackets(oldName);
         newName = StripDirBrackets(newName);
     }
-    if (!Reachable(entry)) {
+    if (!Reachable(hwnd_, entry)) {
         text = s.OldName;
         s.EditedName.clear();
         s.RenamePending = false;

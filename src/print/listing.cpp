@@ -37,7 +37,7 @@ void WritePieces(PrinterOutput& out, const std::vector<PrintPiece>& pieces) {
 
 }  // namespace
 
-void TForm1::DirectoryListing1Click() {
+void TForm1::PrintListing() {
     Pane& s = Active();
     SetFocus(s.List.Handle());
 
@@ -46,7 +46,7 @@ void TForm1::DirectoryListing1Click() {
     pd.hwndOwner = hwnd_;
     pd.Flags = PD_RETURNDC;
     PrintDialogResult dialogResult(pd);
-    if (!PrintDialog1(pd) || !pd.hDC) return;
+    if (!PrintDialog(pd) || !pd.hDC) return;
 
     PrinterOutput out(pd.hDC, kAppTitle);
     out.SetFont(kPrintFace, kPrintPoints, false, false);

@@ -61,7 +61,7 @@ std::vector<bool> SelectedEntries(const FileListView& list, std::size_t count) {
 
 }  // namespace
 
-void TForm1::NewerorDups1Click() { TagNewerOrDuplicates(); }
+void TForm1::CompareSides() { TagNewerOrDuplicates(); }
 
 void TForm1::TagNewerOrDuplicates() {
     if (ConfirmTag->ShowModal(hwnd_) != IDOK) return;
@@ -71,21 +71,21 @@ void TForm1::TagNewerOrDuplicates() {
         ShownPanel panel(MessagePanel);
         WaitCursor wait;
         CompareProgress progress(MessagePanel, newer);
-        const bool wasLeftActive = LeftActive;
-        SetSide1Active();
-        SetSide2Active();
+        Pane& wasActive = Active();
+        Activate(side[0]);
+        Activate(side[1]);
         if (side[0].TagCount > 0) {
-            SetSide1Active();
-            MClearAllClick();
+            Activate(side[0]);
+            UntagAll();
         }
         if (side[1].TagCount > 0) {
-            SetSide2Active();
-            MClearAllClick();
+            Activate(side[1]);
+            UntagAll();
         }
 
         std::int64_t steps = 0;
         for (int pass = 0; pass < 2; ++pass) {
-            if (pass == 0) SetSide1Active(); else SetSide2Active();
+            if (pass == 0) Activate(side[0]); else Activate(side[1]);
             Pane& source = side[pass];
             const ComparePass result = ScanPass(source.Entries, side[1 - pass].Entries, newer, steps);
             // The plain scan runs UpdateTagTotals after every tag. Its recount only matters the last
@@ -101,9 +101,9 @@ void TForm1::TagNewerOrDuplicates() {
                 const int item = static_cast<int>(result.matches[k]);
                 Entry& e = source.Entries[static_cast<std::size_t>(item)];
                 e.image = kImageTagged;
-                ListViewChange(source, item);
+                EntryChanged(source, item);
                 e.mark = 'Y';
-                ListViewChange(source, item);
+                EntryChanged(source, item);
                 if (k == 0) {
                     UpdateTagTotals();
                     selected = SelectedEntries(source.List, source.Entries.size());
@@ -120,7 +120,7 @@ void TForm1::TagNewerOrDuplicates() {
             progress.At(steps, true);
         }
         LastCompareSteps = steps;
-        if (wasLeftActive) SetSide1Active(); else SetSide2Active();
+        Activate(wasActive);
     }
 
     ShowBox(hwnd_, BoxKind::Information, CompareReport(newer, side[0].TagCount, side[1].TagCount),

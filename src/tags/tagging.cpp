@@ -1,9 +1,10 @@
 // Tag commands, the mouse release on the lists, and the lists' change reports.
 #include "app/Unit1.h"
+#include "panes/reach.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"
 #include "platform/modal_seam.h"
-#include "tags/side_order.h"
+#include "panes/side_order.h"
 #include "tags/tag_rules.h"
 
 #include <vector>
@@ -23,7 +24,7 @@ void MakeCurrent(Pane& s, int item) {
 
 // The focused entry's tag flips; any other entry is only focused and its selection flipped, so
 // the first touch never tags by surprise.
-void ToggleTag(TForm1& form, Pane& s, int item) {
+void FlipTag(TForm1& form, Pane& s, int item) {
     if (s.List.IsFocused(item)) {
         const char mark = s.Entries[static_cast<size_t>(item)].mark;
         if (MarkIs(mark, 'Y')) {
@@ -57,11 +58,11 @@ void SideChanged(Pane& s, int item) {
 
 }  // namespace
 
-void TForm1::TagItem(int item, bool advance) {
+void TForm1::ToggleTag(int item, bool advance) {
     Pane& s = Active();
     if (!IsEntry(s, item)) return;
     SetFocus(s.List.Handle());
-    if (s.Entries[static_cast<size_t>(item)].IsFile()) ToggleTag(*this, s, item);
+    if (s.Entries[static_cast<size_t>(item)].IsFile()) FlipTag(*this, s, item);
     UpdateTagTotals();
     const int next = item + 1;
     if (!advance || !IsEntry(s, next)) return;
@@ -77,7 +78,7 @@ void TForm1::TagItem(int item, bool advance) {
 // reports in between would each move the current item on, so the last is what they leave behind,
 // and one repaint replaces a redraw per entry. A rename waiting for its report takes the first
 // report instead, so then every entry is changed and reported one by one.
-void TForm1::TagAllClick() {
+void TForm1::TagAll() {
     Pane& s = Active();
     if (s.Entries.empty()) return;
     if (s.RenamePending) {
@@ -96,11 +97,11 @@ void TForm1::TagAllClick() {
         last = i;
     }
     s.List.RedrawAll();
-    if (last >= 0) ListViewChange(s, last);
+    if (last >= 0) EntryChanged(s, last);
     UpdateTagTotals();
 }
 
-void TForm1::InvertTagsClick() {
+void TForm1::InvertTags() {
     Pane& s = Active();
     if (s.Entries.empty()) return;
     if (s.RenamePending) {
@@ -144,11 +145,11 @@ void TForm1::InvertTagsClick() {
         }
     }
     s.List.RedrawAll();
-    if (last >= 0) ListViewChange(s, last);
+    if (last >= 0) EntryChanged(s, last);
     UpdateTagTotals();
 }
 
-void TForm1::MClearAllClick() {
+void TForm1::UntagAll() {
     Pane& s = Active();
     s.TagCount = 0;
     if (s.Entries.empty()) return;
@@ -161,7 +162,7 @@ void TForm1::MClearAllClick() {
     UpdateTagTotals();
 }
 
-void TForm1::ListView1MouseUp(MouseButton button, TShiftState shift, int x, int y) {
+void TForm1::ListMouseUp(MouseButton button, TShiftState shift, int x, int y) {
     side[0].RenamePending = false;
     side[1].RenamePending = false;
     if (button == MouseButton::Right) return;  // the pop-up menu's button
@@ -181,25 +182,24 @@ void TForm1::ListView1MouseUp(MouseButton button, TShiftState shift, int x, int 
     MakeCurrent(s, item);
     const Entry& e = s.Entries[static_cast<size_t>(item)];
     if (e.IsFile()) {
-        ToggleTag(*this, s, item);
+        FlipTag(*this, s, item);
         UpdateTagTotals();
         return;
     }
-    if (!Reachable(e)) return;
+    if (!Reachable(hwnd_, e)) return;
     const std::string target = e.Name();  // ".." for the parent entry
 
     const std::string dir = s.Tree.Directory();
     if (DirectoryError(dir) != 0) ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);
     const std::string path = dir + "\\" + target;
     if (shift & ssAlt) {
-        if (LeftActive) SetSide2Active(); else SetSide1Active();
+        Activate(Other());
         Active().Tree.SetDirectory(path);
     } else {
         s.Tree.SetDirectory(path);
     }
 }
 
-void TForm1::ListView1Change(int item) { SideChanged(side[0], item); }
-void TForm1::ListView2Change(int item) { SideChanged(side[1], item); }
+void TForm1::EntryChanged(Pane& s, int item) { SideChanged(s, item); }
 
 }  // namespace bivane

@@ -97,7 +97,7 @@ TEST_F(Shell, HelpFileIsFixedAtTheFirstLayout) {
     form->Guard([&] { Left().Tree.SetDirectory(tmp / "Other"); });
     SetWindowPos(form->Handle(), nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(form->HelpPath, help);
-    form->MHelpTopics1Click();
+    form->ShowHelp();
     EXPECT_EQ(helpCalls, 1);
     EXPECT_EQ(helpFile, help);
 }
@@ -105,7 +105,7 @@ TEST_F(Shell, HelpFileIsFixedAtTheFirstLayout) {
 // Without a help file where the program looks, the HTML help beside the program opens.
 TEST_F(Shell, WithoutAHelpFileTheHtmlHelpOpensInTheBrowser) {
     StartIn(tmp.Path());
-    form->MHelpTopics1Click();
+    form->ShowHelp();
     EXPECT_EQ(helpCalls, 1);
     EXPECT_EQ(helpFile, form->HtmlHelpFile());
     const std::string page = ReadAll(helpFile);
@@ -122,15 +122,15 @@ TEST_F(Shell, WithoutAHelpFileTheHtmlHelpOpensInTheBrowser) {
 
 TEST_F(Shell, SplashButtonsAndAbout) {
     StartIn(tmp.Path());
-    form->SplashHelpClick();
+    form->HelpFromSplash();
     EXPECT_EQ(helpCalls, 1);
     EXPECT_TRUE(IsShown(form->Splash.Handle()));
     EXPECT_EQ(GetFocus(), Left().List.Handle());
-    form->Panel2Click();
-    form->About1Click();
+    form->TitleClick(form->side[1]);
+    form->ShowAbout();
     EXPECT_TRUE(IsShown(form->Splash.Handle()));
     const RECT before = ChildRect(form->Splash.Handle());
-    form->About1Click();  // already visible: nothing changes
+    form->ShowAbout();  // already visible: nothing changes
     const RECT after = ChildRect(form->Splash.Handle());
     EXPECT_EQ(before.left, after.left);
     EXPECT_EQ(before.top, after.top);

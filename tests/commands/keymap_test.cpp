@@ -53,7 +53,7 @@ TEST_F(KeyMap, CommandLettersRunWithAnyShiftStateWhileGoToIsOff) {
     ASSERT_FALSE(SplashShown());
     Press('A', 0, L'a');
     EXPECT_TRUE(SplashShown());
-    form->SplashOKClick();
+    form->CloseSplash();
 
     Press('H', 0, L'h');
     EXPECT_EQ(helpCalls, 1);
@@ -175,7 +175,7 @@ TEST_F(KeyMap, TheFourCombinationsNeedExactlyTheirShiftStateAndWorkInBothModes) 
     StartSides(L(), R());
     Pick(Left(), "A.txt");
     int printDialogs = 0;
-    form->PrintDialog1 = [&](PRINTDLGW&) {
+    form->PrintDialog = [&](PRINTDLGW&) {
         ++printDialogs;
         return FALSE;  // cancelled: nothing printed
     };
@@ -454,7 +454,7 @@ TEST_F(KeyMap, OnlyF10AndKeypadPlusAreConsumed) {
     };
     for (const auto& c : cases) {
         WORD key = c.key;
-        form->ListView1KeyDown(key, c.shift);
+        form->ListKeyDown(key, c.shift);
         EXPECT_EQ(key == 0, c.consumed) << "key " << c.key << " shift " << c.shift;
     }
 

@@ -128,7 +128,7 @@ TEST_F(Launch, ShowHandsTheQuotedFullNameToTheViewerOnTheSearchPath) {
     Pick(Left(), "<sub dir>");
     Press('S', 0, L's');
     Pick(Left(), "[parent]");
-    form->Show1Click();
+    form->ShowInViewer();
 
     Pick(Left(), "My file.txt");
     Press('S', 0, L's');
@@ -174,8 +174,8 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
         EXPECT_EQ(t.Caption(), "AltExecute: Enter command line... (F10=Filename)");
         EXPECT_EQ(t.Label(), "Current directory: " + R());
         EXPECT_EQ(t.Text(), "");
-        EXPECT_TRUE(form->CommandLinePromptOpen);
-        EXPECT_EQ(form->PromptFileName, "Two words.txt");
+        EXPECT_TRUE(form->GetTxt->CommandLinePromptOpen);
+        EXPECT_EQ(form->GetTxt->PromptFileName, "Two words.txt");
         t.SetText(program + " -v");
         // F10 (a system key) inserts the remembered name at the caret, one space each side.
         SendMessageW(t.Edit1, EM_SETSEL, 999, 999);
@@ -185,7 +185,7 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
     });
     Press('E', ssCtrl, 5);
     modals.VerifyDone();
-    EXPECT_FALSE(form->CommandLinePromptOpen);
+    EXPECT_FALSE(form->GetTxt->CommandLinePromptOpen);
     std::vector<Record> r = WaitForRecords(Log(), 1);
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].cmd, program + " -v Two words.txt ");
@@ -208,10 +208,10 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
         EXPECT_EQ(t.Text(), " [parent] ");
         return IDCANCEL;
     });
-    form->AltExecute();
+    form->PromptCommandLine();
     GiveStrayProgramsTime();
     EXPECT_EQ(ReadRecords(Log()).size(), 1u);
-    EXPECT_FALSE(form->CommandLinePromptOpen);
+    EXPECT_FALSE(form->GetTxt->CommandLinePromptOpen);
 }
 
 TEST_F(Launch, PromptOnAVanishedDirectoryReportsTheErrorAndShowsNoPrompt) {
@@ -223,7 +223,7 @@ TEST_F(Launch, PromptOnAVanishedDirectoryReportsTheErrorAndShowsNoPrompt) {
     modals.ExpectBox("File not found.", IDOK, kAppTitle);
     Press('E', ssCtrl, 5);
     modals.VerifyDone();
-    EXPECT_FALSE(form->CommandLinePromptOpen);
+    EXPECT_FALSE(form->GetTxt->CommandLinePromptOpen);
 }
 
 TEST_F(Launch, DoubleClickStartsLowerCaseExeDirectlyAndEverythingElseThroughTheShell) {

@@ -60,7 +60,7 @@ TEST_F(CopyMoveDelete, CopiesTheCurrentFileAndSelectsItOnBothSides) {
         EXPECT_FALSE(IsWindowEnabled(c.RadioButton2));
         return IDOK;
     });
-    form->Copy1Click(MenuItem::Copy1);
+    form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\A.txt"}));
     EXPECT_EQ(ReadAll(R() + "\\A.txt"), ReadAll(L() + "\\A.txt"));
     // 20000 bytes: maximum 3, and the bar ends full.
@@ -100,7 +100,7 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
         EXPECT_TRUE(IsWindowEnabled(c.RadioButton1) && IsWindowEnabled(c.RadioButton2));
         return IDOK;
     });
-    form->Copy1Click(MenuItem::Copy1);
+    form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\A.txt", "R\\B.txt", "R\\C.txt"}));
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) EXPECT_EQ(ReadAll(R() + "\\" + n), ReadAll(L() + "\\" + n)) << n;
     EXPECT_EQ(form->Progress->Text(form->Progress->FileNameDesc), "C.txt");
@@ -129,7 +129,7 @@ TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
         p.Clock = c.clock;
         TextRecorder names(p.FileNameDesc), status(p.Status);
         modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-        form->Copy1Click(MenuItem::Copy1);
+        form->RunFileCommand(ConfirmMode::Copy);
         EXPECT_EQ(names.texts, c.names);
         EXPECT_EQ(status.texts, c.status);
         // What was held back is shown when the copy ends.
@@ -148,13 +148,13 @@ TEST_F(CopyMoveDelete, NoAnswerOrADirectoryEntryCopiesNothing) {
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "A.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDCANCEL; });
-    form->Copy1Click(MenuItem::Copy1);
+    form->RunFileCommand(ConfirmMode::Copy);
     Pick(Left(), "<Sub>");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    form->Copy1Click(MenuItem::Copy1);
+    form->RunFileCommand(ConfirmMode::Copy);
     Pick(Left(), "[parent]");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    form->Copy1Click(MenuItem::Copy1);
+    form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
 
@@ -186,15 +186,15 @@ TEST_F(CopyMoveDelete, SameDirectoryRefusesCopyAndMoveButNotDelete) {
     const Snapshot before = Snap(tmp.Path());
     const std::string warning = "Can't copy or move to the same directory...\r\r" + L() + "\ris active on both sides.";
     modals.ExpectBox(warning, IDOK, "Warning");
-    form->Copy1Click(MenuItem::Copy1);
+    form->RunFileCommand(ConfirmMode::Copy);
     modals.ExpectBox(warning, IDOK, "Warning");
-    form->Copy1Click(MenuItem::Move1);
+    form->RunFileCommand(ConfirmMode::Move);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     modals.ExpectDialog("TConfirm", [](ModalForm& f) {
         EXPECT_EQ(f.Caption(), "Confirm Delete");
         return IDCANCEL;
     });
-    form->Copy1Click(MenuItem::Delete1);
+    form->RunFileCommand(ConfirmMode::Delete);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
 
@@ -205,7 +205,7 @@ TEST_F(CopyMoveDelete, TheItemNilWhenTheSideHasNoCurrentEntry) {
     Left().CurrentItem = -1;  // as after loading a directory that lists nothing
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectBox("TheItem = nil", IDOK, "Warning");
-    form->Copy1Click(MenuItem::Copy1);
+    form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
 
@@ -218,7 +218,7 @@ TEST_F(CopyMoveDelete, MoveAcrossDrivesOffersACopy) {
     const Snapshot before = Snap(tmp.Path());
     const std::string ask = "Can't move files... drives are \rdifferent on left (C:) and right (D:) sides.\r\rCopy files instead?";
     modals.ExpectBox(ask, IDNO, "Warning");
-    form->Copy1Click(MenuItem::Move1);
+    form->RunFileCommand(ConfirmMode::Move);
     EXPECT_FALSE(Exists(d + "\\A.txt"));
     modals.ExpectBox(ask, IDYES, "Warning");
     modals.ExpectDialog("TConfirm", [](ModalForm& f) {
@@ -228,7 +228,7 @@ TEST_F(CopyMoveDelete, MoveAcrossDrivesOffersACopy) {
         EXPECT_EQ(c.TextColor(c.Label3), RGB(0, 0, 128));
         return IDOK;
     });
-    form->Copy1Click(MenuItem::Move1);
+    form->RunFileCommand(ConfirmMode::Move);
     EXPECT_EQ(ReadAll(d + "\\A.txt"), ReadAll(L() + "\\A.txt"));
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});  // the source stays: it was a copy
     RemoveTree(d);
@@ -244,7 +244,7 @@ TEST_F(CopyMoveDelete, CopyIntoADriveRootAndTheSpaceCheck) {
     Pick(Left(), name);
     const Snapshot drive = Snap("D:\\");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    form->Copy1Click(MenuItem::Copy1);
+    form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(Changes(drive, Snap("D:\\")), std::set<std::string>{name});
     EXPECT_EQ(ReadAll("D:\\" + name), ReadAll(L() + "\\" + name));
     EXPECT_EQ(form->Progress->Text(form->Progress->DestDir), "D:\\");
@@ -294,7 +294,7 @@ TEST_F(CopyMoveDelete, TaggedMoveReportsTheNameThatExistsAndMovesTheRest) {
         return IDOK;
     });
     modals.ExpectBox("Can't move 'B.txt'\rfrom " + L() + "\rto '" + R() + "'", IDOK, "Error");
-    form->Copy1Click(MenuItem::Move1);
+    form->RunFileCommand(ConfirmMode::Move);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\A.txt", "L\\C.txt", "R\\A.txt", "R\\C.txt"}));
     EXPECT_EQ(ReadAll(R() + "\\C.txt").size(), 300u);
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "B.txt", "Keep.txt"}));
@@ -310,7 +310,7 @@ TEST_F(CopyMoveDelete, MovesACurrentDirectoryWhole) {
     Pick(Left(), "<Old>");
     const Snapshot inside = Snap(L() + "\\Old");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    form->Copy1Click(MenuItem::Move1);
+    form->RunFileCommand(ConfirmMode::Move);
     EXPECT_FALSE(Exists(L() + "\\Old"));
     EXPECT_EQ(Changes(inside, Snap(R() + "\\Old")), std::set<std::string>{});
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "<Old>"}));
@@ -333,7 +333,7 @@ TEST_F(CopyMoveDelete, DeletesTheCurrentFileToTheRecycleBin) {
         EXPECT_TRUE(c.IsChecked(c.CheckBox1));  // checked at start-up
         return IDOK;
     });
-    form->Copy1Click(MenuItem::Delete1);
+    form->RunFileCommand(ConfirmMode::Delete);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\" + name});
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "Other.txt"}));
     // The trash may add a suffix when the name is there already.
@@ -364,7 +364,7 @@ TEST_F(CopyMoveDelete, DeletesADirectoryWithItsContentsForGoodAndKeepsTheChoice)
         c.SetChecked(c.CheckBox1, false);
         return IDOK;
     });
-    form->Copy1Click(MenuItem::Delete1);
+    form->RunFileCommand(ConfirmMode::Delete);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\Old", "L\\Old\\Deep", "L\\Old\\Deep\\x.txt"}));
     EXPECT_FALSE(Exists(TrashFiles() + "\\Old"));
     // The parent entry is never deleted; the box keeps the last choice.
@@ -373,7 +373,7 @@ TEST_F(CopyMoveDelete, DeletesADirectoryWithItsContentsForGoodAndKeepsTheChoice)
         EXPECT_FALSE(AsConfirm(f).IsChecked(AsConfirm(f).CheckBox1));
         return IDOK;
     });
-    form->Copy1Click(MenuItem::Delete1);
+    form->RunFileCommand(ConfirmMode::Delete);
     EXPECT_TRUE(Exists(L()));
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "Stay.txt"}));
 }
@@ -394,7 +394,7 @@ TEST_F(CopyMoveDelete, TaggedDeleteNeverRemovesDirectories) {
         c.SetChecked(c.CheckBox1, false);
         return IDOK;
     });
-    form->Copy1Click(MenuItem::Delete1);
+    form->RunFileCommand(ConfirmMode::Delete);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\A.txt", "L\\C.txt"}));
     EXPECT_EQ(form->MessagePanel.Caption(), "Deleting files...");
     EXPECT_FALSE(IsShown(form->MessagePanel.Handle()));
@@ -417,7 +417,7 @@ TEST_F(CopyMoveDelete, DirectoryDeleteRequestOffersTheCurrentEntryOnly) {
         return IDCANCEL;
     });
     form->DirDeleteRequest = true;
-    form->Copy1Click(MenuItem::Delete1);
+    form->RunFileCommand(ConfirmMode::Delete);
     form->DirDeleteRequest = false;
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
@@ -433,7 +433,7 @@ TEST_F(CopyMoveDelete, DeletingAboveTheOtherSideSwitchesItThere) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
         return IDOK;
     });
-    form->Copy1Click(MenuItem::Delete1);
+    form->RunFileCommand(ConfirmMode::Delete);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\Gone.txt"});
     EXPECT_EQ(Right().Tree.Directory(), L());
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "<Old>"}));

@@ -99,7 +99,7 @@ TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
         PostKey(f.Handle(), VK_RETURN);
         return f.RunModalLoop(owner);
     });
-    form->Copy1Click(MenuItem::Copy1);
+    form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     EXPECT_FALSE(IsWindowVisible(form->Confirm->Handle()));
     EXPECT_TRUE(IsWindowEnabled(owner));
@@ -109,7 +109,7 @@ TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
         PostKey(f.Handle(), VK_RETURN);
         return f.RunModalLoop(owner);
     });
-    form->Copy1Click(MenuItem::Copy1);
+    form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
 }
 
@@ -156,7 +156,7 @@ TEST_F(Dialogs, F10InsertsThePromptNameOnlyForTheCommandLine) {
     StartIn(tmp.Path());
     TGetTxt& g = *form->GetTxt;
     HWND owner = form->Handle();
-    form->PromptFileName = "Readme.txt";
+    form->GetTxt->PromptFileName = "Readme.txt";
     auto typeWithF10 = [&](ModalForm& f) {
         TGetTxt& t = static_cast<TGetTxt&>(f);
         t.SetText("edit");
@@ -167,11 +167,11 @@ TEST_F(Dialogs, F10InsertsThePromptNameOnlyForTheCommandLine) {
         return f.RunModalLoop(owner);
     };
     g.Prepare("Run", "Command line:");
-    form->CommandLinePromptOpen = true;
+    form->GetTxt->CommandLinePromptOpen = true;
     modals.ExpectDialog("TGetTxt", typeWithF10);
     EXPECT_EQ(g.ShowModal(owner), IDOK);
     EXPECT_EQ(g.Text(), "edit Readme.txt x");
-    form->CommandLinePromptOpen = false;
+    form->GetTxt->CommandLinePromptOpen = false;
     g.Prepare("Run", "Command line:");
     modals.ExpectDialog("TGetTxt", typeWithF10);
     EXPECT_EQ(g.ShowModal(owner), IDOK);

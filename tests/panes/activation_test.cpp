@@ -15,13 +15,13 @@ protected:
     }
     int loads = 0;
     void CountLoads() {
-        for (Pane& s : form->side) s.Tree.OnChange = [this] { ++loads; form->LoadLeftSide(); };
+        for (Pane& s : form->side) s.Tree.OnChange = [this] { ++loads; form->ReloadActive(); };
     }
 };
 
 TEST_F(Activation, FirstRightActivationLoadsTheStartDirectoryOnce) {
     ASSERT_TRUE(Right().Entries.empty());
-    form->Panel2Click();
+    form->TitleClick(form->side[1]);
     EXPECT_FALSE(form->LeftActive);
     EXPECT_FALSE(form->RightUnloaded);
     EXPECT_FALSE(IsShown(form->Splash.Handle()));
@@ -33,17 +33,17 @@ TEST_F(Activation, FirstRightActivationLoadsTheStartDirectoryOnce) {
 
     // Later activations never reload: a tag mark survives a round trip.
     Right().Entries[2].mark = 'Y';
-    form->Panel1Click();
+    form->TitleClick(form->side[0]);
     EXPECT_TRUE(form->LeftActive);
-    form->Panel2Click();
+    form->TitleClick(form->side[1]);
     EXPECT_EQ(Right().Entries[2].mark, 'Y');
 }
 
 TEST_F(Activation, PressInTheActiveListRunsNoActivation) {
     SetCurrentDirectoryW(L"C:\\");
-    form->ListView1MouseDown(MouseButton::Left, 0, 5, 5);
+    form->ListMouseDown(form->side[0], MouseButton::Left, 0, 5, 5);
     EXPECT_EQ(GetCurrentDir(), "C:\\");  // no activation made the directory current
-    form->ListView2MouseDown(MouseButton::Right, 0, 5, 5);
+    form->ListMouseDown(form->side[1], MouseButton::Right, 0, 5, 5);
     EXPECT_FALSE(form->LeftActive);
     EXPECT_EQ(GetCurrentDir(), tmp.Path());
 }
@@ -52,28 +52,28 @@ TEST_F(Activation, FreeAreaSplitsAtHalfTheOuterWidth) {
     RECT outer{};
     GetWindowRect(form->Handle(), &outer);
     const int half = (outer.right - outer.left) / 2;
-    form->FormMouseUp(half, 30);
+    form->BackgroundClick(half, 30);
     EXPECT_FALSE(form->LeftActive);
-    form->FormMouseUp(half - 1, 30);
+    form->BackgroundClick(half - 1, 30);
     EXPECT_TRUE(form->LeftActive);
 }
 
 TEST_F(Activation, SideWhoseDirectoryVanishedKeepsItsList) {
-    form->Panel2Click();
+    form->TitleClick(form->side[1]);
     form->Guard([&] { Right().Tree.SetDirectory(tmp / "SUB"); });
-    form->Panel1Click();
+    form->TitleClick(form->side[0]);
     RemoveTree(tmp / "SUB");
     const auto before = Captions(Right());
     const char x = static_cast<char>(toupper(Right().Drive.Drive()));
     const std::string d(1, x);
     modals.ExpectBox("Check disk in drive " + d + "\r\rDrive [" + d + ":] did not respond!", IDOK, "Error");
-    form->Panel2Click();
+    form->TitleClick(form->side[1]);
     EXPECT_FALSE(form->LeftActive);
     EXPECT_EQ(Captions(Right()), before);
 }
 
 TEST_F(Activation, TreeArrangementsShowAndHideTheNamedControls) {
-    form->SpeedButton1Click();  // left tree over the right half
+    form->ToggleTree(form->side[0]);  // left tree over the right half
     EXPECT_TRUE(IsShown(Left().Tree.Handle()));
     EXPECT_FALSE(IsShown(Right().Tree.Handle()));
     for (HWND w : {Right().List.Handle(), Right().NewDir, Right().UpLevel, Right().GoTo}) EXPECT_FALSE(IsShown(w));
@@ -83,7 +83,7 @@ TEST_F(Activation, TreeArrangementsShowAndHideTheNamedControls) {
     EXPECT_EQ(form->hints.Get(Left().ShowTree), "Hide directory list");
     EXPECT_TRUE(form->LeftActive);
 
-    form->SpeedButton2Click();  // the right tree replaces it, over the left half
+    form->ToggleTree(form->side[1]);  // the right tree replaces it, over the left half
     EXPECT_FALSE(IsShown(Left().Tree.Handle()));
     EXPECT_TRUE(IsShown(Right().Tree.Handle()));
     EXPECT_FALSE(IsShown(Left().Drive.Handle()));
@@ -94,32 +94,32 @@ TEST_F(Activation, TreeArrangementsShowAndHideTheNamedControls) {
     EXPECT_EQ(form->hints.Get(Left().ShowTree), "Show directory list for left");
     EXPECT_FALSE(form->LeftActive);
 
-    form->SpeedButton2Click();  // and away again: two panes
+    form->ToggleTree(form->side[1]);  // and away again: two panes
     EXPECT_FALSE(IsShown(Right().Tree.Handle()));
     EXPECT_TRUE(IsShown(Left().Drive.Handle()));
     EXPECT_EQ(form->hints.Get(Right().ShowTree), "Show directory list for right");
 
-    form->SpeedButton2Click();
-    form->Panel1Click();  // activating the left side hides the right tree
+    form->ToggleTree(form->side[1]);
+    form->TitleClick(form->side[0]);  // activating the left side hides the right tree
     EXPECT_FALSE(IsShown(Right().Tree.Handle()));
 }
 
 TEST_F(Activation, UpOneLevelAtRootAndFromASubfolder) {
     form->Guard([&] { Left().Tree.SetDirectory(tmp / "SUB"); });
     ASSERT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "Inner.txt"}));
-    form->SpeedButton5Click();
+    form->UpOneLevel(form->side[0]);
     EXPECT_EQ(Left().Tree.Directory(), tmp.Path());
     EXPECT_EQ(Left().CurrentItem, 0);
     EXPECT_EQ(Left().CurrentName, "[parent]");
     form->Guard([&] { Left().Tree.SetDirectory("C:\\"); });
     CountLoads();
-    form->SpeedButton5Click();
+    form->UpOneLevel(form->side[0]);
     EXPECT_EQ(Left().Tree.Directory(), "C:\\");
     EXPECT_EQ(loads, 0);
 }
 
 TEST_F(Activation, TreeClickOpensTheSelectedItem) {
-    form->SpeedButton1Click();
+    form->ToggleTree(form->side[0]);
     const auto& items = Left().Tree.Items();
     int sub = -1;
     for (size_t i = 0; i < items.size(); ++i) {
@@ -127,7 +127,7 @@ TEST_F(Activation, TreeClickOpensTheSelectedItem) {
     }
     ASSERT_GE(sub, 0);
     SendMessageW(Left().Tree.Handle(), LB_SETCURSEL, static_cast<WPARAM>(sub), 0);
-    form->DirectoryListBox1Click();
+    form->OpenTreeSelection();
     EXPECT_EQ(Left().Tree.Directory(), tmp / "SUB");
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "Inner.txt"}));
 }
@@ -143,32 +143,32 @@ TEST_F(Activation, GoToBoxActivatesItsSide) {
 class EnterDir : public Activation {};
 
 TEST_F(EnterDir, ParentAndSubdirectoryInTheSamePane) {
-    form->DirectoryChange(IndexOfCaption(Left(), "<SUB>"), true);
+    form->EnterDirectory(IndexOfCaption(Left(), "<SUB>"), form->side[0]);
     EXPECT_EQ(Left().Tree.Directory(), tmp / "SUB");
     EXPECT_EQ(GetCurrentDir(), tmp / "SUB");
-    form->DirectoryChange(IndexOfCaption(Left(), "[parent]"), true);
+    form->EnterDirectory(IndexOfCaption(Left(), "[parent]"), form->side[0]);
     EXPECT_EQ(Left().Tree.Directory(), tmp.Path());
     EXPECT_EQ(Left().CurrentItem, 0);
     EXPECT_EQ(Left().CurrentName, "[parent]");
 }
 
 TEST_F(EnterDir, IntoTheOtherPaneFromTheDirectoryWhereItWasListed) {
-    form->DirectoryChange(IndexOfCaption(Left(), "<SUB>"), false);
+    form->EnterDirectory(IndexOfCaption(Left(), "<SUB>"), form->side[1]);
     EXPECT_FALSE(form->LeftActive);
     EXPECT_EQ(Right().Tree.Directory(), tmp / "SUB");
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "Inner.txt"}));
     EXPECT_EQ(Left().Tree.Directory(), tmp.Path());
     // "[parent]" of the right pane opened in the left pane: the parent of the right's directory.
-    form->DirectoryChange(0, true);
+    form->EnterDirectory(0, form->side[0]);
     EXPECT_TRUE(form->LeftActive);
     EXPECT_EQ(Left().Tree.Directory(), tmp.Path());
 }
 
 TEST_F(EnterDir, TargetAlreadyThereIsNotReloaded) {
-    form->DirectoryChange(IndexOfCaption(Left(), "<SUB>"), false);
-    form->Panel1Click();
+    form->EnterDirectory(IndexOfCaption(Left(), "<SUB>"), form->side[1]);
+    form->TitleClick(form->side[0]);
     Right().Entries[1].mark = 'Y';
-    form->DirectoryChange(IndexOfCaption(Left(), "<SUB>"), false);
+    form->EnterDirectory(IndexOfCaption(Left(), "<SUB>"), form->side[1]);
     EXPECT_FALSE(form->LeftActive);
     EXPECT_EQ(Right().Entries[1].mark, 'Y');
 }
@@ -176,9 +176,9 @@ TEST_F(EnterDir, TargetAlreadyThereIsNotReloaded) {
 TEST_F(EnterDir, DoubledSeparatorAtADriveRoot) {
     form->Guard([&] { Left().Tree.SetDirectory("C:\\"); });
     MakeDir("C:\\bvtSub" + std::to_string(GetCurrentProcessId()));
-    form->LoadLeftSide();
+    form->ReloadActive();
     const std::string caption = "<bvtSub" + std::to_string(GetCurrentProcessId()) + ">";
-    form->DirectoryChange(IndexOfCaption(Left(), caption), true);
+    form->EnterDirectory(IndexOfCaption(Left(), caption), form->side[0]);
     EXPECT_EQ(Left().Tree.Directory(), "C:\\bvtSub" + std::to_string(GetCurrentProcessId()));
     SetCurrentDirectoryW(L"C:\\");
     RemoveTree("C:\\bvtSub" + std::to_string(GetCurrentProcessId()));
@@ -189,7 +189,7 @@ TEST_F(EnterDir, RemovedDirectoryIsReportedAndTheSideKeepsItsList) {
     RemoveTree(tmp / "SUB");
     const auto before = Captions(Left());
     modals.ExpectBox("File not found.", IDOK, "Bivane for Windows 95");
-    form->Guard([&] { form->DirectoryChange(sub, true); });
+    form->Guard([&] { form->EnterDirectory(sub, form->side[0]); });
     EXPECT_EQ(Captions(Left()), before);
     EXPECT_EQ(Left().Tree.Directory(), tmp.Path());
 }

@@ -39,7 +39,7 @@ TEST_F(Drives, SelectorListsTheExtraDriveWithItsLabel) {
 }
 
 TEST_F(Drives, PickingADriveGoesToItsRoot) {
-    form->DriveComboBox1Click();
+    form->DriveSelectorClick(form->side[0]);
     Left().Drive.SetDrive('d');
     EXPECT_EQ(Left().Tree.Directory(), "D:\\");
     EXPECT_EQ(IndexOfCaption(Left(), "[parent]"), -1);
@@ -49,7 +49,7 @@ TEST_F(Drives, PickingADriveGoesToItsRoot) {
 TEST_F(Drives, MissingDriveFallsBackToThePreviousDrivesRoot) {
     const char previous = static_cast<char>(toupper(tmp.Path()[0]));
     modals.ExpectBox("Drive [M:] did not respond!", IDOK, "Error");
-    form->DriveComboBox1Click();
+    form->DriveSelectorClick(form->side[0]);
     form->Guard([&] { Left().Drive.SetDrive('m'); });
     EXPECT_EQ(Left().Tree.Directory(), std::string(1, previous) + ":\\");
     EXPECT_EQ(Left().Drive.Drive(), static_cast<char>(tolower(previous)));
@@ -57,17 +57,17 @@ TEST_F(Drives, MissingDriveFallsBackToThePreviousDrivesRoot) {
 }
 
 TEST_F(Drives, OpeningAFolderOfAnotherDriveInTheOtherPaneSwitchesItsSelector) {
-    form->DriveComboBox1Click();
+    form->DriveSelectorClick(form->side[0]);
     Left().Drive.SetDrive('d');
     form->Guard([&] { Left().Tree.SetDirectory(dfolder); });
-    form->Panel2Click();  // right shows the start folder on the first drive
-    form->Panel1Click();
+    form->TitleClick(form->side[1]);  // right shows the start folder on the first drive
+    form->TitleClick(form->side[0]);
     std::vector<std::string> loaded;
     Right().Tree.OnChange = [&] {
         loaded.push_back(Right().Tree.Directory());
-        form->LoadLeftSide();
+        form->ReloadActive();
     };
-    form->DirectoryChange(IndexOfCaption(Left(), "<Inner>"), false);
+    form->EnterDirectory(IndexOfCaption(Left(), "<Inner>"), form->side[1]);
     EXPECT_FALSE(form->LeftActive);
     EXPECT_EQ(Right().Drive.Drive(), 'd');
     EXPECT_EQ(loaded, (std::vector<std::string>{"D:\\", dfolder + "\\Inner"}));
@@ -75,7 +75,7 @@ TEST_F(Drives, OpeningAFolderOfAnotherDriveInTheOtherPaneSwitchesItsSelector) {
 }
 
 TEST_F(Drives, FreeSpaceBelongsToTheListedDrive) {
-    form->DriveComboBox1Click();
+    form->DriveSelectorClick(form->side[0]);
     Left().Drive.SetDrive('d');
     const std::int64_t free = DriveFreeBytes("D:");
     ASSERT_GT(free, 0);

@@ -157,7 +157,7 @@ TEST_F(Load, AListingReadInBatchesOrAheadIsTheOneReadAtOnce) {
 TEST_F(Load, LoadingOneSideNeverTouchesTheOther) {
     MakeFile(tmp / "a.txt", 1);
     StartIn(tmp.Path());
-    form->SetSide2Active();
+    form->Activate(form->side[1]);
     const std::string title = Left().Title.Caption();
     const auto before = Captions(Left());
     MakeDir(tmp / "sub");
@@ -179,9 +179,9 @@ TEST_F(Load, TheWindowReadsRightAtEverySize) {
     StartIn(tmp / "few");
     // The path fits the tree: the first title is not shortened on a width the tree never had.
     EXPECT_EQ(Left().Title.Caption(), tmp / "few");
-    form->Panel2Click();
+    form->TitleClick(form->side[1]);
     Right().Tree.SetDirectory(tmp / "many");
-    form->Panel1Click();
+    form->TitleClick(form->side[0]);
     ASSERT_EQ(Right().Entries.size(), 202u);
     const SIZE sizes[] = {{550, 345}, {900, 700}, {420, 260}, {1250, 950}, {550, 345}, {330, 220}, {640, 480}};
     for (const char* dir : {"few", "many", ""}) {

@@ -114,7 +114,7 @@ TEST_F(Tree, AShownTreeListsItsSubdirectories) {
     tree->SetDirectory(tmp / "A");
     const int depth = static_cast<int>(std::count(tree->Directory().begin(), tree->Directory().end(), '\\'));
     EXPECT_EQ(count(), depth + 1);
-    form->SpeedButton1Click();
+    form->ToggleTree(form->side[0]);
     EXPECT_EQ(count(), depth + 1 + 3);
     tree->SetDirectory(tmp.Path());
     EXPECT_EQ(count(), depth + 1);  // one level up: the path, and A

@@ -123,12 +123,12 @@ protected:
     }
     // The print dialog answered as the user's OK with the default printer would.
     void PrintWithDefaultPrinter() {
-        form->PrintDialog1 = [](PRINTDLGW& pd) {
+        form->PrintDialog = [](PRINTDLGW& pd) {
             EXPECT_TRUE(pd.Flags & PD_RETURNDC);
             pd.Flags |= PD_RETURNDEFAULT;
             return PrintDlgW(&pd);
         };
-        form->DirectoryListing1Click();
+        form->PrintListing();
     }
     // The job's pages as text lines; empty lines dropped.
     std::vector<std::vector<std::string>> JobPages() {
@@ -241,11 +241,11 @@ TEST_F(Listing, CancelInThePrintDialogPrintsNothing) {
     StartIn(tmp.Path());
     SetFocus(Right().List.Handle());
     int asked = 0;
-    form->PrintDialog1 = [&](PRINTDLGW&) {
+    form->PrintDialog = [&](PRINTDLGW&) {
         ++asked;
         return FALSE;
     };
-    form->DirectoryListing1Click();
+    form->PrintListing();
     EXPECT_EQ(asked, 1);
     EXPECT_FALSE(Exists(job));
     EXPECT_EQ(GetFocus(), Left().List.Handle());

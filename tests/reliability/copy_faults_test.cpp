@@ -136,7 +136,7 @@ TEST_F(CopyFaults, SourceChangedWhileItWasCopied) {
     StartWithThreeTagged();
     for (const char* change : {"truncate -s 9000", "truncate -s 40000", "touch -d '2001-02-03 04:05'"}) {
         MakeFile(L() + "\\B.txt", 20000);
-        form->Refresh1Click();
+        form->RereadActive();
         Pick(Left(), "B.txt");
         const Snapshot before = Snap(R());
         SimulatedCopyFaults faults(DeviceFaults{.afterFirstBlock = [&] {
@@ -193,7 +193,7 @@ TEST_F(CopyFaults, DiskFullMidFileOnASmallDrive) {
     EXPECT_EQ(Temporaries(s), 0);
     // A new file that does not fit at all is refused before anything is written.
     MakeFile(L() + "\\Huge.bin", 400000);
-    form->Refresh1Click();
+    form->RereadActive();
     Pick(Left(), "Huge.bin");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Insufficient disk space\ron drive S: \rfor Huge.bin", IDOK, "Warning");

@@ -66,7 +66,7 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     EXPECT_EQ(ReadAll("\\\\?\\" + deep + "\\" + disk), before.at("L\\" + disk).content);  // its own name
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", name}));
     // Moved back over the first, which the move refuses: the name exists.
-    form->SetSide2Active();
+    form->Activate(form->side[1]);
     Pick(Right(), name);
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Can't move '" + disk + "'\rfrom " + deep + "\rto '" + L() + "'", IDOK, "Error");
@@ -82,11 +82,11 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]"}));
     // A whole tree with paths past 260 characters goes in one delete, and moves whole.
     Right().Tree.SetDirectory(R());  // the right side is active: it loads R
-    form->SetSide1Active();
+    form->Activate(form->side[0]);
     MakeDir(L() + "\\Tree");
     const std::string inTree = Deep(L() + "\\Tree", 320);
     MakeFile("\\\\?\\" + inTree + "\\deep.txt", 5);
-    form->Refresh1Click();
+    form->RereadActive();
     Pick(Left(), "<Tree>");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Move1);
@@ -94,12 +94,12 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     EXPECT_FALSE(Exists(L() + "\\Tree"));
     // Deleting it, to the bin and for good: the bin takes the tree whole (the shell never walks
     // it), and the deletion for good walks it with exact paths of any length.
-    form->SetSide2Active();
+    form->Activate(form->side[1]);
     for (bool recycle : {true, false}) {
         if (recycle) {
             MakeDir(R() + "\\Tree2");
             MakeFile("\\\\?\\" + Deep(R() + "\\Tree2", 320) + "\\deep.txt", 5);
-            form->Refresh1Click();
+            form->RereadActive();
         }
         const std::string name = recycle ? "<Tree2>" : "<Tree>";
         Pick(Right(), name);
@@ -119,12 +119,12 @@ TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
     const std::string deep = Deep(R(), 320);
     MakeFile(L() + "\\a.txt", 10);
     StartSides(L(), R());
-    form->SetSide2Active();
+    form->Activate(form->side[1]);
     // Down with Enter, one folder at a time; up one level and in again.
     auto enter = [&](const std::string& caption) {
         Pick(Right(), caption);
         WORD key = VK_RETURN;
-        form->ListView1KeyDown(key, 0);
+        form->ListKeyDown(key, 0);
     };
     while (Right().Directory() != deep) {
         const size_t end = deep.find('\\', Right().Directory().size() + 1);
@@ -137,14 +137,14 @@ TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
     const std::string title = Right().Title.Caption();  // shortened to the tree's width
     EXPECT_EQ(title.substr(title.size() - 40), FileNamePart(deep)) << title;
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]"}));
-    form->SpeedButton6Click();
+    form->UpOneLevel(form->side[1]);
     EXPECT_EQ(Right().Directory(), DirectoryPart(deep));
     enter("<" + FileNamePart(deep) + ">");
     EXPECT_EQ(Right().Directory(), deep);
     EXPECT_FALSE(form->LeftActive);
 
     // Copied into it from the left.
-    form->SetSide1Active();
+    form->Activate(form->side[0]);
     Pick(Left(), "A.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Copy1);
@@ -153,20 +153,20 @@ TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
     ExpectLeftActiveIn(L());
 
     // Renamed there, a directory made there, then both deleted there, for good.
-    form->SetSide2Active();
+    form->Activate(form->side[1]);
     Pick(Right(), "A.txt");
     modals.ExpectDialog("TGetTxt", [](ModalForm& f) {
         static_cast<TGetTxt&>(f).SetText("b.txt");
         return IDOK;
     });
-    form->Rename1Click();
+    form->RenameCurrent();
     EXPECT_TRUE(Exists("\\\\?\\" + deep + "\\b.txt"));
     EXPECT_FALSE(Exists("\\\\?\\" + deep + "\\a.txt"));
     modals.ExpectDialog("TGetTxt", [](ModalForm& f) {
         static_cast<TGetTxt&>(f).SetText("Sub");
         return IDOK;
     });
-    form->SpeedButton4Click();
+    form->MakeDirectoryIn(form->side[1]);
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "<Sub>", "B.txt"}));
     for (const char* caption : {"B.txt", "<Sub>"}) {
         Pick(Right(), caption);

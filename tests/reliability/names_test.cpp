@@ -86,13 +86,13 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     EXPECT_EQ(ChangedSince(before), copied);
 
     // Renamed in place on the right, to other hostile names.
-    form->SetSide2Active();
+    form->Activate(form->side[1]);
     const Snapshot copiedState = Snap(tmp.Path());
     const std::vector<std::string> renamed = {"Ünïcödé 名前.txt", "Ещё 😀😀.txt", "Spaces at end .txt"};
     for (size_t i = 0; i < renamed.size(); ++i) {
         Pick(Right(), kNames[i]);
         modals.ExpectDialog("TGetTxt", Type(renamed[i]));
-        form->Rename1Click();
+        form->RenameCurrent();
         EXPECT_EQ(ReadAll(R() + "\\" + renamed[i]), before.at("L\\" + kNames[i]).content) << renamed[i];
         EXPECT_NE(IndexOfCaption(Right(), renamed[i]), -1);
     }
@@ -101,7 +101,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     // Moved into another folder on the same drive, then deleted there.
     MakeDir(tmp / "M");
     Right().Tree.SetDirectory(tmp / "M");  // the right side is active: it loads M
-    form->SetSide1Active();
+    form->Activate(form->side[0]);
     TagNamed();
     Tag(Left(), "[bracket].txt");
     const Snapshot beforeMove = Snap(tmp.Path());
@@ -115,7 +115,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     EXPECT_EQ(ReadAll(tmp / "M\\[bracket].txt"), before.at("L\\[bracket].txt").content);
     EXPECT_EQ(ChangedSince(beforeMove).size(), 2 * (kNames.size() + 1));
 
-    form->SetSide2Active();
+    form->Activate(form->side[1]);
     for (const std::string& n : kNames) Tag(Right(), n);
     const Snapshot beforeDelete = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm& f) {
@@ -142,7 +142,7 @@ TEST_F(Names, BracketedFilesAreFiles) {
     EXPECT_EQ(ReadAll(R() + "\\[bracket].txt"), before.at("L\\[bracket].txt").content);
     Pick(Left(), "[bracket].txt");
     modals.ExpectDialog("TGetTxt", Type("[renamed].txt"));
-    form->Rename1Click();
+    form->RenameCurrent();
     EXPECT_EQ(ReadAll(L() + "\\[renamed].txt"), before.at("L\\[bracket].txt").content);
     Pick(Left(), "[renamed].txt");
     modals.ExpectDialog("TConfirm", [](ModalForm& f) {
@@ -154,7 +154,7 @@ TEST_F(Names, BracketedFilesAreFiles) {
     const int parentEntry = static_cast<int>(std::find_if(Left().Entries.begin(), Left().Entries.end(),
         [](const Entry& e) { return e.kind == EntryKind::Parent; }) - Left().Entries.begin());
     ASSERT_LT(parentEntry, static_cast<int>(Left().Entries.size()));
-    form->SetSide1Active();
+    form->Activate(form->side[0]);
     Left().List.ClearSelection();
     Left().List.SetSelected(parentEntry, true);
     Left().List.SetFocused(parentEntry);
@@ -196,7 +196,7 @@ TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
     // refuses the next, and the user would be asked: the earlier ones are cleared first.)
     EmptyTrash("Data.*");
     MakeExactFile(L() + "\\Data.", "again");
-    form->Refresh1Click();
+    form->RereadActive();
     Pick(Left(), "Data.");
     const Snapshot beforeRecycle = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm& f) {
@@ -224,7 +224,7 @@ TEST_F(Names, NamesDifferingOnlyInCaseOrForbiddenOnWindows) {
             if (Left().Entries[static_cast<size_t>(++item)].caption == "Same.txt") ++seen;
         }
         const std::string name = Left().Entries[static_cast<size_t>(item)].Name();
-        form->SetSide1Active();
+        form->Activate(form->side[0]);
         Left().List.ClearSelection();
         Left().List.SetSelected(item, true);
         Left().List.SetFocused(item);

@@ -221,7 +221,7 @@ TEST_F(OtherFaults, RenameFailuresKeepTheOldName) {
         Pick(Left(), from);
         modals.ExpectDialog("TGetTxt", Type(to, meanwhile));
         modals.ExpectBox("Can't rename '" + from + "'\rto '" + to + "'", IDOK, "Error");
-        form->Rename1Click();
+        form->RenameCurrent();
         EXPECT_EQ(Left().Entries[static_cast<size_t>(Left().CurrentItem)].caption, from);
         EXPECT_FALSE(Left().RenamePending);
     };
@@ -243,7 +243,7 @@ TEST_F(OtherFaults, RenameAfterTheSideDirectoryWasRemoved) {
     Pick(Left(), "A.txt");
     modals.ExpectDialog("TGetTxt", Type("Z.txt", [&] { RemoveBehindOurBack(L()); }));
     modals.ExpectBox("Can't rename 'A.txt'\rto 'Z.txt'", IDOK, "Error");
-    form->Rename1Click();
+    form->RenameCurrent();
     EXPECT_TRUE(Exists(tmp / "Keep"));
     EXPECT_FALSE(Exists(tmp / "Z.txt"));
 }

@@ -192,10 +192,10 @@ void FormTest::StartIn(const std::string& dir) {
 
 void FormTest::StartSides(const std::string& left, const std::string& right) {
     StartIn(left);
-    form->SplashOKClick();
-    form->SetSide2Active();
+    form->CloseSplash();
+    form->Activate(form->side[1]);
     Right().Tree.SetDirectory(right);
-    form->SetSide1Active();
+    form->Activate(form->side[0]);
     ASSERT_TRUE(form->LeftActive);
     ASSERT_EQ(Right().Tree.Directory(), right);
 }

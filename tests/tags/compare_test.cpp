@@ -31,9 +31,9 @@ protected:
     }
     void Load(const std::string& left, const std::string& right) {
         StartIn(left);
-        form->Panel2Click();
+        form->TitleClick(form->side[1]);
         Right().Tree.SetDirectory(right);
-        form->Panel1Click();
+        form->TitleClick(form->side[0]);
         ASSERT_EQ(Right().Tree.Directory(), right);
     }
     // Expects the dialog (answered with the mode and OK) and then the report box.
@@ -43,7 +43,7 @@ protected:
             return IDOK;
         });
         modals.ExpectBox(report, IDOK, "Information");
-        form->NewerorDups1Click();
+        form->CompareSides();
         modals.VerifyDone();
     }
     std::string Marks(const Pane& s) const {
@@ -55,7 +55,7 @@ protected:
         const int i = IndexOfCaption(s, caption);
         ASSERT_GE(i, 0) << caption;
         form->TagEntry(s, i);
-        if (&s == &Left()) form->SetSide1Active(); else form->SetSide2Active();
+        if (&s == &Left()) form->Activate(form->side[0]); else form->Activate(form->side[1]);
         form->UpdateTagTotals();
     }
 };
@@ -128,7 +128,7 @@ TEST_F(Compare, OneNewerFileEachSideGivesTwoLinesLeftFirst) {
     MakeFile(tmp / "L" / "y.txt", 1, &old);
     MakeFile(tmp / "R" / "y.txt", 1, &recent);
     Load(tmp / "L", tmp / "R");
-    form->SetSide2Active();  // the side active before the run is active after it
+    form->Activate(form->side[1]);  // the side active before the run is active after it
 
     Run(true, "1 newer file(s) found on left.\r1 newer file(s) found on right.");
     const int x = IndexOfCaption(Left(), "X.txt");
@@ -251,10 +251,10 @@ TEST_F(Compare, CancelChangesNothing) {
     MakeFile(tmp / "R" / "b.txt", 1);
     Load(tmp / "L", tmp / "R");
     TagByHand(Right(), "B.txt");
-    form->SetSide2Active();
+    form->Activate(form->side[1]);
 
     modals.ExpectDialog("TConfirmTag", [](ModalForm&) { return IDCANCEL; });
-    form->NewerorDups1Click();
+    form->CompareSides();
     EXPECT_EQ(Marks(Left()), "DN");
     EXPECT_EQ(Marks(Right()), "DNY");
     EXPECT_EQ(Right().TagCount, 1);
@@ -289,7 +289,7 @@ TEST_F(Compare, DialogStartsWithNewerAndKeepsTheLastChoice) {
         return f.RunModalLoop(form->Handle());
     });
     modals.ExpectBox(Duplicates(1), IDOK, "Information");
-    form->NewerorDups1Click();
+    form->CompareSides();
     EXPECT_FALSE(d.NewerMode());
 
     // Esc cancels; the choice stays.
@@ -298,7 +298,7 @@ TEST_F(Compare, DialogStartsWithNewerAndKeepsTheLastChoice) {
         PostMessageW(d.OKBtn, WM_KEYDOWN, VK_ESCAPE, 1);
         return f.RunModalLoop(form->Handle());
     });
-    form->NewerorDups1Click();
+    form->CompareSides();
     EXPECT_EQ(Marks(Left()), "DY");
 }
 
@@ -330,7 +330,7 @@ TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
                 for (int i : selected[s]) side.List.SetSelected(i, true);
                 side.TagCount = 0;
             }
-            form->SetSide1Active();
+            form->Activate(form->side[0]);
         };
         struct State {
             std::string marks[2];
@@ -353,9 +353,9 @@ TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
 
         // The plain scan, step by step (no earlier tags, so the untagging step has nothing to do).
         prepare();
-        form->SetSide2Active();
+        form->Activate(form->side[1]);
         for (int pass = 0; pass < 2; ++pass) {
-            if (pass == 0) form->SetSide1Active(); else form->SetSide2Active();
+            if (pass == 0) form->Activate(form->side[0]); else form->Activate(form->side[1]);
             Pane& src = form->side[pass];
             const Pane& tgt = form->side[1 - pass];
             for (size_t i = 0; i < src.Entries.size(); ++i) {
@@ -370,7 +370,7 @@ TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
                 }
             }
         }
-        form->SetSide1Active();
+        form->Activate(form->side[0]);
         const State plain = capture();
 
         prepare();
@@ -379,7 +379,7 @@ TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
             return IDOK;
         });
         modals.ExpectBox(CompareReport(newer, plain.count[0], plain.count[1]), IDOK);
-        form->NewerorDups1Click();
+        form->CompareSides();
         const State fast = capture();
         for (int s = 0; s < 2; ++s) {
             EXPECT_EQ(fast.marks[s], plain.marks[s]) << "side " << s << " newer " << newer;

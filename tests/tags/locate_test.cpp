@@ -20,7 +20,7 @@ TEST_F(Locating, OtherLetterCaseFindsTheEntryAndShowsItAsTheFourthOfTenRows) {
     L.List.SetSelected(2, true);
     L.List.SetSelected(5, true);
     L.List.ScrollRows(7);
-    form->LocateItem2("F115.TXT");
+    form->Locate("F115.TXT");
     const int found = IndexOfCaption(L, "F115.txt");
     EXPECT_EQ(L.CurrentItem, found);
     EXPECT_EQ(L.CurrentName, "F115.txt");
@@ -33,7 +33,7 @@ TEST_F(Locating, OtherLetterCaseFindsTheEntryAndShowsItAsTheFourthOfTenRows) {
 TEST_F(Locating, AnEntryAmongTheLastRowsIsNotMoved) {
     StartWithFiles();
     Pane& L = Left();
-    form->LocateItem2("f128.txt");
+    form->Locate("f128.txt");
     EXPECT_EQ(L.CurrentItem, 29);
     EXPECT_EQ(L.List.TopIndex(), 31 - 10);
     EXPECT_TRUE(L.List.IsSelected(29));
@@ -42,7 +42,7 @@ TEST_F(Locating, AnEntryAmongTheLastRowsIsNotMoved) {
 
 TEST_F(Locating, FewVisibleRowsKeepTheEntryAtTheTop) {
     StartWithFiles(5);
-    form->LocateItem2("F110.txt");
+    form->Locate("F110.txt");
     EXPECT_EQ(Left().List.TopIndex(), 11);
 }
 
@@ -54,9 +54,9 @@ TEST_F(Locating, UnknownOrEmptyNameChangesNothingButTheScroll) {
     L.List.SetFocused(4);
     L.CurrentItem = 4;
     L.CurrentName = "F103.txt";
-    form->LocateItem2("");
+    form->Locate("");
     EXPECT_EQ(L.List.TopIndex(), 0);
-    form->LocateItem2("nobody.txt");
+    form->Locate("nobody.txt");
     EXPECT_EQ(L.List.TopIndex(), 31 - 10) << "left scrolled to its end";
     EXPECT_EQ(SelectedRows(L), std::vector<int>{4});
     EXPECT_TRUE(L.List.IsFocused(4));
@@ -69,22 +69,22 @@ TEST_F(Locating, LocateItemUsesThePresentCaptionOfTheCurrentEntry) {
     Pane& L = Left();
     L.CurrentItem = 20;
     L.CurrentName = "stale";
-    form->LocateItem();
+    form->LocateCurrent();
     EXPECT_EQ(L.CurrentName, "F119.txt");
     EXPECT_EQ(L.List.TopIndex(), 17);
     L.CurrentItem = -1;
     L.List.ScrollRows(-5);
-    form->LocateItem();
+    form->LocateCurrent();
     EXPECT_EQ(L.List.TopIndex(), 12);
 }
 
 TEST_F(Locating, RefreshKeepsTheCurrentFileByName) {
     StartWithFiles();
     Pane& L = Left();
-    form->LocateItem2("F107.txt");
+    form->Locate("F107.txt");
     MakeFile(tmp / "a.txt", 1);  // every file moves down one row
     MakeFile(tmp / "f107.txt", 2);
-    form->Refresh1Click();
+    form->RereadActive();
     const int now = IndexOfCaption(L, "F107.txt");
     EXPECT_EQ(now, 9);
     EXPECT_EQ(L.CurrentItem, now);
@@ -97,9 +97,9 @@ TEST_F(Locating, RefreshKeepsTheCurrentFileByName) {
 TEST_F(Locating, RefreshFallsBackToTheFirstEntryWhenTheFileWentAway) {
     StartWithFiles();
     Pane& L = Left();
-    form->LocateItem2("F107.txt");
+    form->Locate("F107.txt");
     ASSERT_TRUE(DeleteFileW(Widen(tmp / "f107.txt").c_str()));
-    form->Refresh1Click();
+    form->RereadActive();
     EXPECT_EQ(IndexOfCaption(L, "F107.txt"), -1);
     EXPECT_EQ(L.CurrentItem, 0);
     EXPECT_EQ(L.CurrentName, "[parent]");

@@ -210,7 +210,7 @@ TEST_F(SortOrders, AReloadReturnsToFilenameOrder) {
     MakeFile(tmp / "a.txt", 2);
     StartIn(tmp.Path());
     form->SortBySize();
-    form->Refresh1Click();
+    form->RereadActive();
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt"}));
     EXPECT_TRUE(Left().SortedByName);
     EXPECT_EQ(Title(), Path());

@@ -64,8 +64,8 @@ protected:
         SideState after[2];
         for (int k = 0; k < 2; ++k) {
             Pane& s = form->side[k];
-            if (k == 0) form->SetSide1Active(); else form->SetSide2Active();
-            form->MClearAllClick();
+            if (k == 0) form->Activate(form->side[0]); else form->Activate(form->side[1]);
+            form->UntagAll();
             s.List.ClearSelection();
             for (const char* name : tagged) form->TagEntry(s, IndexOfCaption(s, name));
             for (const char* name : selected) s.List.SetSelected(IndexOfCaption(s, name), true);
@@ -73,7 +73,7 @@ protected:
             if (k == 0) (form.get()->*command)(); else steps(*form, s);
             after[k] = StateOf(s);
         }
-        form->SetSide1Active();
+        form->Activate(form->side[0]);
         EXPECT_EQ(after[0], after[1]);
         left = after[0];
     }
@@ -89,16 +89,16 @@ TEST_F(TagBatch, TagAllAndInvertLeaveWhatTheStepsLeave) {
     MakeFile(tmp / "b.doc", 700);
     MakeFile(tmp / "c", 9);
     StartIn(tmp.Path());
-    form->SetSide2Active();
-    if (Right().Entries.empty()) form->LoadLeftSide();
-    form->SetSide1Active();
+    form->Activate(form->side[1]);
+    if (Right().Entries.empty()) form->ReloadActive();
+    form->Activate(form->side[0]);
     ASSERT_EQ(Marks(Left()), Marks(Right()));
     int lastFile = static_cast<int>(Left().Entries.size()) - 1;
     while (Left().Entries[static_cast<size_t>(lastFile)].mark == 'D') --lastFile;
     auto at = [&](const char* name) { return Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), name))]; };
 
     // A selection of one tagged and one untagged entry: only the tagged one loses its selection.
-    Compare({"Run.exe", "A.txt"}, {"Run.exe", "B.doc"}, &TForm1::InvertTagsClick, StepByStepInvert);
+    Compare({"Run.exe", "A.txt"}, {"Run.exe", "B.doc"}, &TForm1::InvertTags, StepByStepInvert);
     EXPECT_EQ(at("Run.exe").image, kImageProgram);
     EXPECT_EQ(at("[notes].txt").mark, 'Y');
     EXPECT_EQ(left.selected.size(), 1u);
@@ -108,15 +108,15 @@ TEST_F(TagBatch, TagAllAndInvertLeaveWhatTheStepsLeave) {
     EXPECT_NE(Left().Focused(), lastFile);
 
     // Every selected entry tagged: the whole selection goes.
-    Compare({"Go.bat", "C"}, {"Go.bat", "C"}, &TForm1::InvertTagsClick, StepByStepInvert);
+    Compare({"Go.bat", "C"}, {"Go.bat", "C"}, &TForm1::InvertTags, StepByStepInvert);
     EXPECT_TRUE(left.selected.empty());
 
-    Compare({}, {"A.txt"}, &TForm1::TagAllClick, StepByStepTagAll);
+    Compare({}, {"A.txt"}, &TForm1::TagAll, StepByStepTagAll);
     EXPECT_EQ(at("[notes].txt").mark, 'Y');  // a file, whatever its caption looks like
     EXPECT_EQ(left.count, 6);
 
     // Two selected untagged entries become tags through the totals after Invert.
-    Compare({"A.txt"}, {"B.doc", "C"}, &TForm1::InvertTagsClick, StepByStepInvert);
+    Compare({"A.txt"}, {"B.doc", "C"}, &TForm1::InvertTags, StepByStepInvert);
     EXPECT_EQ(at("A.txt").mark, 'N');
     EXPECT_EQ(left.count, 5);
 }

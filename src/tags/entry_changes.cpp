@@ -6,27 +6,19 @@ namespace bivane {
 void TForm1::SetEntryMark(Pane& s, int item, char mark) {
     s.Entries[static_cast<size_t>(item)].mark = mark;
     s.List.RedrawItem(item);
-    ListViewChange(s, item);
+    EntryChanged(s, item);
 }
 
 void TForm1::SetEntryImage(Pane& s, int item, std::uint8_t image) {
     s.Entries[static_cast<size_t>(item)].image = image;
     s.List.RedrawItem(item);
-    ListViewChange(s, item);
+    EntryChanged(s, item);
 }
 
 void TForm1::SetEntryCaption(Pane& s, int item, const std::string& caption) {
     s.Entries[static_cast<size_t>(item)].caption = caption;
     s.List.RedrawItem(item);
-    ListViewChange(s, item);
-}
-
-void TForm1::ListViewChange(Pane& s, int item) {
-    if (&s == &side[0]) {
-        ListView1Change(item);
-    } else {
-        ListView2Change(item);
-    }
+    EntryChanged(s, item);
 }
 
 }  // namespace bivane

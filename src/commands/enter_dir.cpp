@@ -2,17 +2,18 @@
 #include <cctype>
 
 #include "app/Unit1.h"
+#include "panes/reach.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"
 #include "platform/modal_seam.h"
 
 namespace bivane {
 
-void TForm1::DirectoryChange(int item, bool targetLeft) {
+void TForm1::EnterDirectory(int item, Pane& target) {
     Pane& source = Active();
     if (item < 0 || item >= static_cast<int>(source.Entries.size())) return;
     const Entry& e = source.Entries[static_cast<size_t>(item)];
-    if (e.IsFile() || !Reachable(e)) return;
+    if (e.IsFile() || !Reachable(hwnd_, e)) return;
     const std::string name = e.Name();
     const std::string dir = source.Tree.Directory();
     if (DirectoryError(dir) != 0) {
@@ -20,9 +21,7 @@ void TForm1::DirectoryChange(int item, bool targetLeft) {
     }
     // Built before any activation: the directory where the entry was listed.
     const std::string path = dir + "\\" + name;
-    Pane& target = side[targetLeft ? 0 : 1];
-    if (targetLeft && !LeftActive) SetSide1Active();
-    if (!targetLeft && LeftActive) SetSide2Active();
+    if (&target != &source) Activate(target);
     const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
     if (letter != target.Drive.Drive()) target.Drive.SetDrive(letter);
     target.Tree.SetDirectory(path);
