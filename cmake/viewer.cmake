@@ -17,8 +17,9 @@ target_link_libraries(viewer_tests PRIVATE bvlist_core)
 bivane_bench(viewer_bench ${CMAKE_BINARY_DIR}/bench-smoke 1 1 2)
 target_link_libraries(viewer_bench PRIVATE bvlist_core)
 
-# The release: scripts/package.sh zips this build's programs; the zip is unpacked into an empty
-# folder and Bivane, started there, shows a file in the viewer (S).
+# The release: scripts/package.sh zips this build's programs, stripped; the zip's contents and
+# checksum are checked, it is unpacked into an empty folder and Bivane, started there, shows a file
+# in the viewer (S).
 add_test(NAME release COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/release_test.sh ${CMAKE_BINARY_DIR})
 set_tests_properties(release PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 

@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 xvfb xauth xdotool openbox imagemagick
     fonts-wine fonts-liberation fonts-liberation2
-    ghostscript poppler-utils googletest libgtest-dev zip unzip
+    binutils-mingw-w64-x86-64 ghostscript poppler-utils googletest libgtest-dev zip unzip
     clang libclang-rt-14-dev
 )
 

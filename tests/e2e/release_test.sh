@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The release as a user gets it: scripts/package.sh zips this build's programs, the zip is
-# unpacked into an empty folder, and bivane.exe started from there (on a private virtual display)
+# The release as a user gets it: scripts/package.sh zips this build's programs; the zip matches
+# its checksum, its programs are stripped, its README is the user's; it is unpacked into an empty
+# folder, and bivane.exe started from there (on a private virtual display)
 # shows a text file in the viewer when S is pressed: a window "BVLIST - <name>" of the BVLIST.EXE
 # that came in the zip, not of one lying in the browsed folder. Both are then closed by their keys.
 #   release_test.sh <builddir>
@@ -55,9 +56,34 @@ version=$(sed -n 's/^#define BIVANE_VERSION_TEXT "\([0-9.]*\)"$/\1/p' "$root/res
 mkdir "$work/unpacked"
 unzip -q "$zip" -d "$work/unpacked" || fail "the zip does not unpack"
 app=$work/unpacked/bivane-$version
-for f in bivane.exe BVLIST.EXE README.md LICENSE; do
+for f in bivane.exe BVLIST.EXE README.txt LICENSE bivane-help.html; do
     [ -f "$app/$f" ] || fail "$f is not in the zip"
 done
+# The checksum beside the zip is the zip's.
+[ -f "$zip.sha256" ] || fail "no $(basename "$zip").sha256 beside the zip"
+(cd "$(dirname "$zip")" && sha256sum --quiet -c "$(basename "$zip").sha256") \
+    || fail "the checksum does not match the zip"
+# Stripped programs: no debug sections; the debug information stays beside the build, named by the
+# program's debug link.
+for f in bivane.exe BVLIST.EXE; do
+    sections=$(x86_64-w64-mingw32-objdump -h "$app/$f") || fail "objdump cannot read $f"
+    grep -q ' \.text ' <<<"$sections" || fail "objdump shows no sections in $f"
+    grep -q ' \.debug_' <<<"$sections" && fail "$f carries debug sections: $(grep -o '\.debug_[a-z_]*' <<<"$sections" | tr '\n' ' ')"
+    grep -q ' \.gnu_debuglink ' <<<"$sections" || fail "$f does not name its debug file"
+done
+for f in bivane.exe bvlist.exe; do
+    x86_64-w64-mingw32-objdump -h "$build/$f.debug" | grep -q ' \.debug_info ' \
+        || fail "$build/$f.debug holds no debug information"
+done
+# The user's README: no developer text, and no picture or link relative to a folder the zip does
+# not hold (the developers' README shows pictures of docs/).
+readme_faults() {
+    grep -iE 'scripts/|ctest|cmake|wine' "$1" | head -n 1
+    grep -oE '\]\([^)]*\)|<img[^>]*>|src="[^"]*"' "$1" | grep -vE '\((https?:)?//|src="(https?:)?//'
+}
+faults=$(readme_faults "$app/README.txt")
+[ -z "$faults" ] || fail "README.txt is not the user's: $faults"
+[ -n "$(readme_faults "$root/README.md")" ] || fail "the README check finds nothing in the developers' README"
 mkdir "$work/files"
 printf 'Hello from the release.\r\n' >"$work/files/note.txt"
 # A BVLIST.EXE left in the browsed folder (here a copy of bivane.exe) must not be the one that runs.
