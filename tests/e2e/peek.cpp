@@ -5,7 +5,8 @@
 // Output, one fact per line, fields separated by tabs:
 //   form <caption> | focus L|R|other <class> | title L|R <text> | panel <text> |
 //   status L|R <part>... | goto L|R 0|1 | list L|R <rows> shown|hidden |
-//   row L|R <index> <name> <size> <date> <mark> <S|-><F|-> <x>,<y> (screen point on the name) |
+//   row L|R <index> <name> <size> <date> <mark> <S|-><F|-> <x>,<y> <x>,<y> <x>,<y> (screen points
+//       on the name, on its icon and in its Size cell) |
 //   window <class> <caption> | control <class> <text> [checked 0|1 for buttons]
 //   (the other visible windows of the process and their controls)
 #include <windows.h>
@@ -213,7 +214,25 @@ int wmain() {
                 mem.Read(0, &r, sizeof r);
                 POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
                 ClientToScreen(lists[s], &at);
-                std::printf("\t%ld,%ld\n", static_cast<long>(at.x), static_cast<long>(at.y));
+                std::printf("\t%ld,%ld", static_cast<long>(at.x), static_cast<long>(at.y));
+                // And on its icon, and in its Size cell (beside the name).
+                r = RECT{};
+                r.left = LVIR_ICON;
+                mem.Write(0, &r, sizeof r);
+                Send(lists[s], LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(mem.get()));
+                mem.Read(0, &r, sizeof r);
+                POINT icon{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+                ClientToScreen(lists[s], &icon);
+                r = RECT{};
+                r.top = 1;
+                r.left = LVIR_BOUNDS;
+                mem.Write(0, &r, sizeof r);
+                Send(lists[s], LVM_GETSUBITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(mem.get()));
+                mem.Read(0, &r, sizeof r);
+                POINT size{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+                ClientToScreen(lists[s], &size);
+                std::printf("\t%ld,%ld\t%ld,%ld\n", static_cast<long>(icon.x), static_cast<long>(icon.y),
+                            static_cast<long>(size.x), static_cast<long>(size.y));
             }
         }
     }
