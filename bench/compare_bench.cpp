@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "bench/bench_util.h"
 #include "platform/fs.h"
 #include "platform/modal_seam.h"
@@ -80,21 +80,21 @@ int wmain(int argc, wchar_t** argv) {
     SetCurrentDirectoryW(Widen(left).c_str());
     auto form = std::make_unique<TForm1>();
     form->Show();
-    form->Panel2Click();
+    form->TitleClick(form->side[1]);
     form->side[1].Tree.SetDirectory(right);
-    form->Panel1Click();
+    form->TitleClick(form->side[0]);
 
     auto t = std::chrono::steady_clock::now();
-    form->LoadLeftSide();
+    form->ReloadActive();
     const double load = Seconds(t);
     std::printf("load one side: %.3f s (%zu entries)\n", load, form->side[0].Entries.size());
 
     // Runs on freshly loaded sides, then one more that first clears the tags of the one before.
     auto reload = [&] {
-        form->Panel2Click();
-        form->LoadLeftSide();
-        form->Panel1Click();
-        form->LoadLeftSide();
+        form->TitleClick(form->side[1]);
+        form->ReloadActive();
+        form->TitleClick(form->side[0]);
+        form->ReloadActive();
     };
     int failures = 0;
     const std::int64_t shared = (files + 9) / 10;
@@ -108,7 +108,7 @@ int wmain(int argc, wchar_t** argv) {
         answers.newer = run.newer;
         answers.report.clear();
         t = std::chrono::steady_clock::now();
-        form->NewerorDups1Click();
+        form->CompareSides();
         const double compare = Seconds(t);
         for (char& c : answers.report) if (c == '\r') c = ' ';
         bench::Row(std::string("compare ") + run.name + ", " + std::to_string(files) + " files a side", compare,

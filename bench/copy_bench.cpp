@@ -5,7 +5,8 @@
 // host. Copies go to fresh folders inside the work folder and are removed afterwards.
 #include <cstdlib>
 
-#include "app/Unit1.h"
+#include "form/main_window.h"
+#include "fileops/copy_rules.h"
 #include "bench/bench_util.h"
 #include "fileops/copy_file.h"
 #include "fileops/progress_dialog.h"
@@ -129,7 +130,7 @@ int wmain(int argc, wchar_t** argv) {
     TForm1 form;
     form.Show();
     Pump();
-    form.SplashOKClick();
+    form.CloseSplash();
     for (int arg = 3; arg < argc; ++arg) {
         const std::wstring smallDir = IsCount(argv[arg]) ? Widen(SmokeFolder(_wtoi(argv[arg]))) : std::wstring(argv[arg]);
         const std::vector<std::wstring> names = FileNames(smallDir);
@@ -149,14 +150,14 @@ int wmain(int argc, wchar_t** argv) {
                 for (const std::wstring& n : names) System(smallDir + L"\\" + n, sysDir + L"\\" + n);
             }));
             form.side[0].Tree.SetDirectory(Narrow(smallDir));
-            form.SetSide2Active();
+            form.Activate(form.side[1]);
             form.side[1].Tree.SetDirectory(Narrow(oursDir));
-            form.SetSide1Active();
-            form.TagAllClick();
+            form.Activate(form.side[0]);
+            form.TagAll();
             Pump();
             tOurs = std::min(tOurs, Seconds([&] {
                 try {
-                    form.Copy1Click(MenuItem::Copy1);
+                    form.RunFileCommand(ConfirmMode::Copy);
                 } catch (const std::exception& e) {
                     std::fprintf(stderr, "Copy1Click: %s\n", e.what());
                     ++failures;
@@ -168,9 +169,9 @@ int wmain(int argc, wchar_t** argv) {
                 std::fprintf(stderr, "copy_bench: %zu files copied through the window, of %zu\n", copied, names.size());
                 ++failures;
             }
-            form.SetSide2Active();
+            form.Activate(form.side[1]);
             form.side[1].Tree.SetDirectory(Narrow(work));
-            form.SetSide1Active();
+            form.Activate(form.side[0]);
             form.side[0].Tree.SetDirectory(EmptyFolder());
         }
         RemoveFolder(oursDir);

@@ -2,7 +2,7 @@
 //   load_bench.exe folder|count ...     (a count makes a tiny folder here: smoke runs only)
 #include <cstdlib>
 
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "bench/bench_util.h"
 #include "platform/fs.h"
 

@@ -1,6 +1,6 @@
 // Each sort order of a loaded side against the load of the same folder.
 //   sort_bench.exe folder|count      (a count makes a tiny folder here: smoke runs only)
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "bench/bench_util.h"
 #include "platform/fs.h"
 
@@ -28,7 +28,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     // A current entry in the middle, as a user would have after scrolling; every order keeps it.
-    form.LocateItem2(s.Entries[s.Entries.size() / 2].caption);
+    form.Locate(s.Entries[s.Entries.size() / 2].caption);
 
     struct Order { const char* name; void (TForm1::*sort)(); std::vector<double> secs; };
     Order orders[] = {{"by ext", &TForm1::SortByExt, {}},

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "bench/bench_util.h"
 #include "platform/fs.h"
 

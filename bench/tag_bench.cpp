@@ -1,6 +1,6 @@
 // Tag all and Invert on a loaded side against the load of the same folder.
 //   tag_bench.exe folder|count      (a count makes a tiny folder here: smoke runs only)
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "bench/bench_util.h"
 #include "platform/fs.h"
 
@@ -43,11 +43,11 @@ int wmain(int argc, wchar_t** argv) {
     for (int round = 0; round < 3; ++round) {
         load.push_back(Seconds([&] { form.LoadSide(form.side[0], dir); }));
         Pump();
-        tagAll.push_back(Seconds([&] { form.TagAllClick(); }));
+        tagAll.push_back(Seconds([&] { form.TagAll(); }));
         expectTags(n, "Tag all");
-        invertTagged.push_back(Seconds([&] { form.InvertTagsClick(); }));
+        invertTagged.push_back(Seconds([&] { form.InvertTags(); }));
         expectTags(0, "Invert");
-        invertUntagged.push_back(Seconds([&] { form.InvertTagsClick(); }));
+        invertUntagged.push_back(Seconds([&] { form.InvertTags(); }));
         expectTags(n, "a second Invert");
         Pump();
     }

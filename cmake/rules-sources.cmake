@@ -6,6 +6,7 @@ set(BIVANE_RULES_SOURCES
     src/core/errors.cpp
     src/panes/entry_rules.cpp
     src/panes/shorten_path.cpp
+    src/panes/column_rules.cpp
     src/app/layout_rules.cpp
     src/controls/share_rules.cpp
     src/fileops/copy_rules.cpp

@@ -2,20 +2,20 @@
 # Wine, its benchmark, and the release zip's test. Included by cmake/windows.cmake.
 file(GLOB BVLIST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/viewer/*.cpp)
 list(REMOVE_ITEM BVLIST_SOURCES ${CMAKE_SOURCE_DIR}/src/viewer/main.cpp)
-add_library(bvlist_core STATIC ${BVLIST_SOURCES})
-target_link_libraries(bvlist_core PUBLIC bivane_core)
+add_library(bvlist_lib STATIC ${BVLIST_SOURCES})
+target_link_libraries(bvlist_lib PUBLIC bivane_lib)
 
 add_executable(bvlist WIN32 src/viewer/main.cpp resources/bvlist.rc)
-target_link_libraries(bvlist PRIVATE bvlist_core)
+target_link_libraries(bvlist PRIVATE bvlist_lib)
 target_link_options(bvlist PRIVATE -municode)
 # Bivane's S key starts the viewer beside it: building the one builds the other.
 add_dependencies(bivane bvlist)
 
 bivane_win_test(viewer_tests tests/viewer/viewer_test.cpp)
-target_link_libraries(viewer_tests PRIVATE bvlist_core)
+target_link_libraries(viewer_tests PRIVATE bvlist_lib)
 
 bivane_bench(viewer_bench ${CMAKE_BINARY_DIR}/bench-smoke 1 1 2)
-target_link_libraries(viewer_bench PRIVATE bvlist_core)
+target_link_libraries(viewer_bench PRIVATE bvlist_lib)
 
 # The release: scripts/package.sh zips this build's programs, stripped; the zip's contents and
 # checksum are checked, it is unpacked into an empty folder and Bivane, started there, shows a file

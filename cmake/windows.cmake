@@ -1,16 +1,16 @@
 # The Windows program, its in-process tests (run under Wine) and the end-to-end tests.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
-add_compile_options(-Wall -Wextra)
+add_compile_options(-Wall -Wextra -Wshadow -Wconversion -Wsign-conversion -Werror)
 
 file(GLOB_RECURSE BIVANE_WIN_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/src/*.cpp)
 list(REMOVE_ITEM BIVANE_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 list(FILTER BIVANE_WIN_SOURCES EXCLUDE REGEX "/src/viewer/")  # a program of its own: cmake/viewer.cmake
 
-add_library(bivane_core STATIC ${BIVANE_WIN_SOURCES})
-target_include_directories(bivane_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(bivane_core PUBLIC comctl32 comdlg32 shell32 mpr msimg32 gdi32 user32 winspool uuid ole32)
+add_library(bivane_lib STATIC ${BIVANE_WIN_SOURCES})
+target_include_directories(bivane_lib PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(bivane_lib PUBLIC comctl32 comdlg32 shell32 mpr msimg32 gdi32 user32 winspool uuid ole32)
 
 add_executable(bivane WIN32 src/app/main.cpp resources/bivane.rc)
 # The help document and its pictures, beside the program.
@@ -33,7 +33,7 @@ foreach(dll comctl32 comdlg32 shell32 mpr msimg32)
 endforeach()
 add_custom_target(bivane_delay_load DEPENDS ${BIVANE_DELAY_LOADED})
 add_dependencies(bivane bivane_delay_load)
-target_link_libraries(bivane PRIVATE bivane_core ${BIVANE_DELAY_LOADED})
+target_link_libraries(bivane PRIVATE bivane_lib ${BIVANE_DELAY_LOADED})
 target_link_options(bivane PRIVATE -municode)
 
 # GoogleTest built with the same toolchain.
@@ -55,7 +55,7 @@ set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine)
 # The tests' shared support, compiled once for every test program.
 add_library(bivane_test_support STATIC tests/support/test_main.cpp tests/support/form_fixture.cpp)
 target_include_directories(bivane_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(bivane_test_support PUBLIC bivane_core gtest)
+target_link_libraries(bivane_test_support PUBLIC bivane_lib gtest)
 
 function(bivane_win_test name)
     add_executable(${name} ${ARGN} resources/bivane.rc)
@@ -80,7 +80,7 @@ endforeach()
 if(TARGET reliability_tests)
     target_sources(reliability_tests PRIVATE tests/fileops/fileops_support.cpp)
     add_executable(copy_victim tests/reliability/helpers/copy_victim.cpp resources/bivane.rc)
-    target_link_libraries(copy_victim PRIVATE bivane_core)
+    target_link_libraries(copy_victim PRIVATE bivane_lib)
     target_link_options(copy_victim PRIVATE -municode)
     add_dependencies(reliability_tests copy_victim)
     add_test(NAME host_files_setup
@@ -101,7 +101,7 @@ endif()
 function(bivane_bench name)
     add_executable(${name} bench/${name}.cpp resources/bivane.rc)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${name} PRIVATE bivane_core)
+    target_link_libraries(${name} PRIVATE bivane_lib)
     target_link_options(${name} PRIVATE -municode)
     add_test(NAME ${name}_smoke COMMAND ${name} ${ARGN})
     set_tests_properties(${name}_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300

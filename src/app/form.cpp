@@ -1,7 +1,7 @@
 // Creation of the main window, its controls and the dispatch of window events to the handlers.
 #include <windowsx.h>
 
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "core/errors.h"
 #include "fileops/confirm_dialog.h"
 #include "fileops/get_txt_dialog.h"
@@ -81,7 +81,7 @@ TForm1::~TForm1() {
     }
 }
 
-void TForm1::CreateControls() {
+void TForm1::LoadImages() {
     ListImages.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 0));
     {
         AutoGdiObject strip(LoadImageW(AppInstance(), MAKEINTRESOURCEW(IDB_LISTIMAGES), IMAGE_BITMAP, 0, 0, 0));
@@ -91,6 +91,10 @@ void TForm1::CreateControls() {
     for (int i = 0; i < 6; ++i) {
         glyphs[i].reset(LoadImageW(AppInstance(), MAKEINTRESOURCEW(glyphIds[i]), IMAGE_BITMAP, 0, 0, 0));
     }
+}
+
+void TForm1::CreateControls() {
+    LoadImages();
     hints.Create(hwnd_);
     Pane& L = side[0];
     Pane& R = side[1];
@@ -141,8 +145,12 @@ void TForm1::CreateControls() {
             SetWindowLongPtrW(s->List.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TForm1::ListProc)));
     }
     L.Title.SetColors(GetSysColor(COLOR_ACTIVECAPTION), RGB(255, 255, 255));
+    CreateSplash();
+    AddHints();
+    ConnectEvents();
+}
 
-    // The splash panel.
+void TForm1::CreateSplash() {
     Splash.OnPaint = [this](HDC dc, const RECT& r) { PaintSplash(dc, r); };
     SetWindowLongPtrW(Splash.Handle(), GWL_EXSTYLE, GetWindowLongPtrW(Splash.Handle(), GWL_EXSTYLE) | WS_EX_STATICEDGE);
     SplashOK = CreateChild(Splash.Handle(), L"BUTTON", "OK", WS_VISIBLE | BS_PUSHBUTTON, 24, 158, 41, 17, IdSplashOK);
@@ -152,7 +160,11 @@ void TForm1::CreateControls() {
     SendMessageW(SplashHelp, WM_SETFONT, reinterpret_cast<WPARAM>(italic), FALSE);
     ShowWindow(Splash.Handle(), SW_SHOWNA);
     MessagePanel.OnClick = nullptr;
+}
 
+void TForm1::AddHints() {
+    const Pane& L = side[0];
+    const Pane& R = side[1];
     hints.Add(L.Title.Handle(), "Click to make left side current");
     hints.Add(R.Title.Handle(), "Click to make right side current");
     hints.Add(L.Drive.Handle(), "Select drive for left side");
@@ -167,17 +179,18 @@ void TForm1::CreateControls() {
     hints.Add(R.UpLevel, "Up one level on right");
     hints.Add(L.Tree.Handle(), "Select directory for left side");
     hints.Add(R.Tree.Handle(), "Select directory for right side");
+}
 
-    L.Drive.OnClick = [this] { DriveSelectorClick(side[0]); };
-    R.Drive.OnClick = [this] { DriveSelectorClick(side[1]); };
-    L.Drive.OnChange = [this] { DriveChange(side[0]); };
-    R.Drive.OnChange = [this] { DriveChange(side[1]); };
-    for (Pane* s : {&L, &R}) {
-        s->Tree.OnChange = [this, s] { DirectoryChanged(*s); };
-        s->Tree.OnClick = [this] { OpenTreeSelection(); };
+// Each event of a pane's controls goes to the one handler of both sides, told the pane.
+void TForm1::ConnectEvents() {
+    for (Pane& s : side) {
+        Pane* p = &s;
+        s.Drive.OnClick = [this, p] { DriveSelectorClick(*p); };
+        s.Drive.OnChange = [this, p] { DriveChange(*p); };
+        s.Tree.OnChange = [this, p] { DirectoryChanged(*p); };
+        s.Tree.OnClick = [this] { OpenTreeSelection(); };
+        s.Title.OnClick = [this, p] { TitleClick(*p); };
     }
-    L.Title.OnClick = [this] { TitleClick(side[0]); };
-    R.Title.OnClick = [this] { TitleClick(side[1]); };
 }
 
 void TForm1::Show() {
@@ -211,23 +224,6 @@ int TForm1::Run() {
     return static_cast<int>(msg.wParam);
 }
 
-void TForm1::ReportError(const char* text) noexcept {
-    try {
-        ShowBox(hwnd_, BoxKind::AppError, WithFullStop(text), BoxButtons::Ok);
-    } catch (...) {
-    }
-}
-
-bool TForm1::GoToChecked(const Pane& s) const {
-    return SendMessageW(s.GoTo, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void TForm1::SetGoToChecked(Pane& s, bool checked) {
-    SendMessageW(s.GoTo, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    // Setting the box counts as a click on it.
-    GoToBoxClick(s);
-}
-
 LRESULT CALLBACK TForm1::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
@@ -251,17 +247,7 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         case WM_ACTIVATE:
-            // Give the focus back to the control that had it, so the keyboard goes on working
-            // in the same list after a dialog or message box closes.
-            if (LOWORD(wp) == WA_INACTIVE) {
-                HWND f = GetFocus();
-                if (f && IsChild(hwnd_, f)) lastFocus_ = f;
-                return 0;
-            }
-            if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)) {
-                SetFocus(lastFocus_);
-                return 0;
-            }
+            if (KeepFocusAcrossActivation(wp)) return 0;
             break;
         case WM_DESTROY:
             if (quitOnDestroy_) PostQuitMessage(0);
@@ -278,24 +264,10 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             Guard([&] { OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); });
             return 0;
-        case WM_MEASUREITEM: {
-            auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-            if (Pane* s = SideFor(mis->CtlID, IdDrive)) {
-                s->Drive.Measure(mis);
-            } else if (Pane* t = SideFor(mis->CtlID, IdTree)) {
-                t->Tree.Measure(mis);
-            }
+        case WM_MEASUREITEM:
+        case WM_DRAWITEM:
+            OwnerDraw(msg, lp);
             return TRUE;
-        }
-        case WM_DRAWITEM: {
-            auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-            if (Pane* s = SideFor(dis->CtlID, IdDrive)) {
-                s->Drive.Draw(dis);
-            } else if (Pane* t = SideFor(dis->CtlID, IdTree)) {
-                t->Tree.Draw(dis);
-            }
-            return TRUE;
-        }
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
@@ -307,6 +279,34 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         default: break;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+// Gives the focus back to the control that had it, so the keyboard goes on working in the same
+// list after a dialog or message box closes. True when the activation needs nothing more.
+bool TForm1::KeepFocusAcrossActivation(WPARAM wp) {
+    if (LOWORD(wp) == WA_INACTIVE) {
+        HWND f = GetFocus();
+        if (f && IsChild(hwnd_, f)) lastFocus_ = f;
+        return true;
+    }
+    if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+        SetFocus(lastFocus_);
+        return true;
+    }
+    return false;
+}
+
+// The drive selectors and trees draw their own items.
+void TForm1::OwnerDraw(UINT msg, LPARAM lp) {
+    if (msg == WM_MEASUREITEM) {
+        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        if (Pane* s = SideFor(mis->CtlID, IdDrive)) s->Drive.Measure(mis);
+        if (Pane* s = SideFor(mis->CtlID, IdTree)) s->Tree.Measure(mis);
+        return;
+    }
+    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+    if (Pane* s = SideFor(dis->CtlID, IdDrive)) s->Drive.Draw(dis);
+    if (Pane* s = SideFor(dis->CtlID, IdTree)) s->Tree.Draw(dis);
 }
 
 void TForm1::OnCommand(int id, int code, HWND control) {
@@ -372,34 +372,51 @@ LRESULT TForm1::OnNotify(NMHDR* hdr) {
     }
 }
 
+// A press on a list: reported, then handled by the list, which tracks it and keeps the release
+// for itself; the release is reported here.
+LRESULT TForm1::ListButtonDown(Pane& s, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    const MouseButton b = msg == WM_LBUTTONDOWN ? MouseButton::Left
+                          : msg == WM_RBUTTONDOWN ? MouseButton::Right
+                                                  : MouseButton::Middle;
+    const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+    const TShiftState shift = ShiftForMouse(wp);
+    Guard([&] { ListMouseDown(s, b, shift, x, y); });
+    const LRESULT r = CallWindowProcW(listProc_, h, msg, wp, lp);
+    if (b != MouseButton::Middle) {
+        const TShiftState upShift = ShiftNow();
+        Guard([&] { ListMouseUp(b, upShift, x, y); });
+    }
+    return r;
+}
+
+// A key on a list: the two menu shortcuts, then the key map. True when the key is used up.
+bool TForm1::ListKey(Pane& s, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    s.FollowFocus();
+    if (msg == WM_KEYDOWN && wp == VK_TAB) {
+        // Never a command: the active side stays as it is.
+        FocusNextTabItem(hwnd_, h);
+        return true;
+    }
+    WORD key = static_cast<WORD>(wp);
+    TShiftState shift = ShiftNow() & ~ssAlt;
+    if (lp & (1 << 29)) shift |= ssAlt;  // Alt from the key message itself
+    bool handled = false;
+    Guard([&] { handled = MenuShortcut(key, shift); });
+    if (handled) return true;
+    Guard([&] { ListKeyDown(key, shift); });
+    return key == 0;
+}
+
 LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    auto callList = [self](HWND w, UINT m, WPARAM a, LPARAM b) {
-        return CallWindowProcW(self->listProc_, w, m, a, b);
-    };
     Pane& s = self->SideOf(h);
     switch (msg) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN: {
-            const MouseButton b = msg == WM_LBUTTONDOWN ? MouseButton::Left
-                                  : msg == WM_RBUTTONDOWN ? MouseButton::Right
-                                                          : MouseButton::Middle;
-            const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-            const TShiftState shift = self->ShiftForMouse(wp);
-            self->Guard([&] {
-                self->ListMouseDown(s, b, shift, x, y);
-            });
-            const LRESULT r = callList(h, msg, wp, lp);
-            // The list tracks the press itself and keeps the release; report it here.
-            if (b != MouseButton::Middle) {
-                const TShiftState upShift = ShiftNow();
-                self->Guard([&] { self->ListMouseUp(b, upShift, x, y); });
-            }
-            return r;
-        }
+        case WM_MBUTTONDOWN:
+            return self->ListButtonDown(s, h, msg, wp, lp);
         case WM_SIZE: {
-            const LRESULT r = callList(h, msg, wp, lp);
+            const LRESULT r = CallWindowProcW(self->listProc_, h, msg, wp, lp);
             if (self->created_) self->Guard([&] { self->FitColumnsOf(s); });
             return r;
         }
@@ -409,23 +426,9 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             break;
         }
         case WM_KEYDOWN:
-        case WM_SYSKEYDOWN: {
-            s.FollowFocus();
-            if (msg == WM_KEYDOWN && wp == VK_TAB) {
-                // Never a command: the active side stays as it is.
-                FocusNextTabItem(self->hwnd_, h);
-                return 0;
-            }
-            WORD key = static_cast<WORD>(wp);
-            TShiftState shift = ShiftNow() & ~ssAlt;
-            if (lp & (1 << 29)) shift |= ssAlt;  // Alt from the key message itself
-            bool handled = false;
-            self->Guard([&] { handled = self->MenuShortcut(key, shift); });
-            if (handled) return 0;
-            self->Guard([&] { self->ListKeyDown(key, shift); });
-            if (key == 0) return 0;
+        case WM_SYSKEYDOWN:
+            if (self->ListKey(s, h, msg, wp, lp)) return 0;
             break;
-        }
         case WM_SYSCHAR:
             // Alt with a key is a command or nothing; the window has no menu bar to open, and
             // the default would only beep.
@@ -441,7 +444,7 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
         default: break;
     }
-    return callList(h, msg, wp, lp);
+    return CallWindowProcW(self->listProc_, h, msg, wp, lp);
 }
 
 TShiftState TForm1::ShiftForMouse(WPARAM wp) const {

@@ -1,5 +1,5 @@
 // Program entry: the application, the main window, the four dialogs, then the event loop.
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "panes/listing.h"
 #include "platform/fs.h"
 

@@ -1,15 +1,11 @@
-// Closing, help, About and the splash panel.
-#include "app/Unit1.h"
+// Closing and the splash panel.
+#include "form/main_window.h"
 #include "platform/fs.h"
 #include "platform/modal_seam.h"
 #include "platform/process.h"
 #include "platform/utf.h"
 
 namespace bivane {
-
-namespace {
-const char kHtmlHelp[] = "bivane-help.html";  // built beside the program
-}  // namespace
 
 bool TForm1::ConfirmClose() {
     const int answer = ShowBox(hwnd_, BoxKind::Information,
@@ -18,24 +14,9 @@ bool TForm1::ConfirmClose() {
     return answer == IDOK;
 }
 
-void TForm1::Exit() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
-
-void TForm1::ShowAbout() {
-    SetVisible(Splash.Handle(), true);
-    BringWindowToTop(Splash.Handle());
-}
-
-std::string TForm1::HtmlHelpFile() const { return JoinPathRootAware(ProgramFolder(), kHtmlHelp); }
-
-void TForm1::ShowHelp() {
-    // A help file where the program looks for one goes to the platform's help viewer (gone from
-    // recent Windows); without one, the help beside the program opens in the user's browser.
-    const std::string html = HtmlHelpFile();
-    if (!FileExists(HelpFile) && FileExists(html)) {
-        if (HelpBrowser) HelpBrowser(html);
-        return;
-    }
-    if (HelpViewer) HelpViewer(HelpFile, 2);
+void TForm1::CloseSplash() {
+    SetVisible(Splash.Handle(), false);
+    Activate(side[0]);
 }
 
 void TForm1::HelpFromSplash() {

@@ -1,7 +1,7 @@
 // Entering a listed directory or the parent, in the same pane or in either pane.
 #include <cctype>
 
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "panes/reach.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"

@@ -1,6 +1,7 @@
 // The keyboard command map of both lists. Every key acts on the active side, whichever list
 // received it.
-#include "app/Unit1.h"
+#include "form/main_window.h"
+#include "fileops/copy_rules.h"
 #include "core/scoped_flag.h"
 #include "panes/entry_rules.h"
 

@@ -1,5 +1,5 @@
 // Starting programs and documents: double click, the viewer and the typed command line.
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "panes/reach.h"
 #include "core/scoped_flag.h"
 #include "fileops/get_txt_dialog.h"

@@ -1,5 +1,6 @@
 // The lists' pop-up menu and its two shortcuts.
-#include "app/Unit1.h"
+#include "form/main_window.h"
+#include "fileops/copy_rules.h"
 
 namespace bivane {
 
@@ -13,27 +14,27 @@ void TForm1::ShowPopupMenu(HWND from, int x, int y) {
     if (from != side[0].List.Handle() && from != side[1].List.Handle()) return;
     if (!PopupMenu) {
         HMENU file = CreatePopupMenu();
-        Add(file, MenuItem::Copy1, L"&Copy");
-        Add(file, MenuItem::Delete1, L"&Delete");
-        Add(file, MenuItem::Move1, L"&Move");
-        Add(file, MenuItem::Rename1, L"&Rename");
-        Add(file, MenuItem::Show1, L"&Show");
+        Add(file, MenuItem::Copy, L"&Copy");
+        Add(file, MenuItem::Delete, L"&Delete");
+        Add(file, MenuItem::Move, L"&Move");
+        Add(file, MenuItem::Rename, L"&Rename");
+        Add(file, MenuItem::Show, L"&Show");
         HMENU tag = CreatePopupMenu();
-        Add(tag, MenuItem::TagAll1, L"&All files");
-        Add(tag, MenuItem::InvertTags1, L"&Invert tags");
-        Add(tag, MenuItem::NewerorDups1, L"&Newer or Dups\tCtrl+T");
-        Add(tag, MenuItem::MClearAll, L"&Untag all files");
+        Add(tag, MenuItem::TagAll, L"&All files");
+        Add(tag, MenuItem::InvertTags, L"&Invert tags");
+        Add(tag, MenuItem::NewerOrDuplicates, L"&Newer or Dups\tCtrl+T");
+        Add(tag, MenuItem::UntagAll, L"&Untag all files");
         HMENU print = CreatePopupMenu();
-        Add(print, MenuItem::DirectoryListing1, L"&Directory Listing");
+        Add(print, MenuItem::DirectoryListing, L"&Directory Listing");
         HMENU menu = CreatePopupMenu();
         AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
         AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(tag), L"&Tag...");
-        Add(menu, MenuItem::Refresh1, L"&Refresh\tCtrl+R");
+        Add(menu, MenuItem::Refresh, L"&Refresh\tCtrl+R");
         AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(print), L"&Print");
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        Add(menu, MenuItem::About1, L"&About...");
-        Add(menu, MenuItem::MHelpTopics1, L"&Help Topics");
-        Add(menu, MenuItem::Exit2, L"E&xit");
+        Add(menu, MenuItem::About, L"&About...");
+        Add(menu, MenuItem::HelpTopics, L"&Help Topics");
+        Add(menu, MenuItem::Exit, L"E&xit");
         PopupMenu.reset(menu);
     }
     if (x == -1 && y == -1) {  // from the keyboard: at the list's corner
@@ -61,20 +62,20 @@ bool TForm1::MenuShortcut(WORD key, TShiftState shift) {
 void TForm1::RunMenuItem(MenuItem item) {
     Active().FollowFocus();
     switch (item) {
-        case MenuItem::Copy1: RunFileCommand(ConfirmMode::Copy); break;
-        case MenuItem::Delete1: RunFileCommand(ConfirmMode::Delete); break;
-        case MenuItem::Move1: RunFileCommand(ConfirmMode::Move); break;
-        case MenuItem::Rename1: RenameCurrent(); break;
-        case MenuItem::Show1: ShowInViewer(); break;
-        case MenuItem::TagAll1: TagAll(); break;
-        case MenuItem::InvertTags1: InvertTags(); break;
-        case MenuItem::NewerorDups1: CompareSides(); break;
-        case MenuItem::MClearAll: UntagAll(); break;
-        case MenuItem::Refresh1: RereadActive(); break;
-        case MenuItem::DirectoryListing1: PrintListing(); break;
-        case MenuItem::About1: ShowAbout(); break;
-        case MenuItem::MHelpTopics1: ShowHelp(); break;
-        case MenuItem::Exit2: Exit(); break;
+        case MenuItem::Copy: RunFileCommand(ConfirmMode::Copy); break;
+        case MenuItem::Delete: RunFileCommand(ConfirmMode::Delete); break;
+        case MenuItem::Move: RunFileCommand(ConfirmMode::Move); break;
+        case MenuItem::Rename: RenameCurrent(); break;
+        case MenuItem::Show: ShowInViewer(); break;
+        case MenuItem::TagAll: TagAll(); break;
+        case MenuItem::InvertTags: InvertTags(); break;
+        case MenuItem::NewerOrDuplicates: CompareSides(); break;
+        case MenuItem::UntagAll: UntagAll(); break;
+        case MenuItem::Refresh: RereadActive(); break;
+        case MenuItem::DirectoryListing: PrintListing(); break;
+        case MenuItem::About: ShowAbout(); break;
+        case MenuItem::HelpTopics: ShowHelp(); break;
+        case MenuItem::Exit: Exit(); break;
         case MenuItem::None: break;
     }
 }

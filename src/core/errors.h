@@ -1,4 +1,4 @@
-// The error kinds the program raises; they never cross a window procedure (TForm1::Guard reports them).
+// The error kinds the program raises; they never cross a window procedure (the main window's Guard reports them).
 #pragma once
 #include <stdexcept>
 #include <string>

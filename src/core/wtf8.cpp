@@ -3,6 +3,8 @@
 namespace bivane {
 
 namespace {
+
+unsigned Byte(char c) { return static_cast<unsigned char>(c); }
 bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 }  // namespace
@@ -47,14 +49,15 @@ std::u16string Wtf8ToUtf16(std::string_view s) {
         if (b < 0x80) {
             c = b;
         } else if (b >= 0xC2 && b < 0xE0 && cont(i + 1)) {
-            c = ((b & 0x1Fu) << 6) | (s[i + 1] & 0x3F);
+            c = ((b & 0x1Fu) << 6) | (Byte(s[i + 1]) & 0x3Fu);
             len = 2;
         } else if (b >= 0xE0 && b < 0xF0 && cont(i + 1) && cont(i + 2)) {
-            c = ((b & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3F);
+            c = ((b & 0x0Fu) << 12) | ((Byte(s[i + 1]) & 0x3Fu) << 6) | (Byte(s[i + 2]) & 0x3Fu);
             len = 3;
             if (c < 0x800) c = 0xFFFD;  // overlong
         } else if (b >= 0xF0 && b < 0xF5 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
-            c = ((b & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) | (s[i + 3] & 0x3F);
+            c = ((b & 0x07u) << 18) | ((Byte(s[i + 1]) & 0x3Fu) << 12) | ((Byte(s[i + 2]) & 0x3Fu) << 6) |
+                (Byte(s[i + 3]) & 0x3Fu);
             len = 4;
             if (c < 0x10000 || c > 0x10FFFF) c = 0xFFFD;
         }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <unordered_set>
 
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "core/errors.h"
 #include "fileops/confirm_dialog.h"
 #include "fileops/copy_file.h"
@@ -162,6 +162,20 @@ std::vector<bool> CaseTwinsOf(const std::vector<Entry>& entries) {
 
 }  // namespace
 
+// One copy run: what it acts on and what it left out.
+struct TForm1::CopyRun {
+    const RunRequest& request;
+    Pane& source;
+    std::string sourceDir, targetDir;
+    std::vector<std::size_t> rows;
+    std::vector<bool> twins;                  // by row: another name differs only in letter case
+    std::string nameToLocate = {};            // the first file copied
+    std::vector<ChangedEntry> changed = {};   // gone or no longer a file since listed
+    std::vector<std::string> twinsLeftOut = {};
+    std::vector<std::string> notCopied = {};  // after a copy error: that file and the rest
+    std::size_t total = 0;                    // files the run was to copy
+};
+
 void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     const std::vector<std::size_t> rows = EntriesToActOn(src.Entries, r);
     // A directory as the current entry is never copied: nothing at all happens.
@@ -199,7 +213,7 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     } catch (const EStreamError& e) {
         closing(true);
         // The error first, then what the stop left out of a run of several files.
-        ReportError(e.what());
+        ShowBox(hwnd_, BoxKind::AppError, WithFullStop(e.what()), BoxButtons::Ok);  // as the top-level report
         if (run.total > 1) ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(run.notCopied, run.total), BoxButtons::Ok);
         ReportLeftAlone(run, src);
         return;

@@ -1,5 +1,6 @@
 // Making a directory, and renaming an entry through the text dialog or in place in the list.
-#include "app/Unit1.h"
+#include "form/main_window.h"
+#include "fileops/copy_rules.h"
 #include "panes/reach.h"
 #include "core/scoped_flag.h"
 #include "fileops/get_txt_dialog.h"
@@ -42,6 +43,13 @@ bool Rename(const std::wstring& from, const std::string& dir, const std::string&
         return RenameLetterCase(from, EntryPath(dir, newName));
     }
     return MoveFileExW(from.c_str(), Widen(to).c_str(), 0) != 0;
+}
+
+// A rename that did not happen: the caption as it was, nothing pending.
+void PutBack(Pane& s, std::string& text) {
+    text = s.OldName;
+    s.EditedName.clear();
+    s.RenamePending = false;
 }
 
 void StartRename(Pane& s, int item) {
@@ -125,9 +133,7 @@ void TForm1::FinishRename(Pane& s, int item, std::string& text) {
         newName = StripDirBrackets(newName);
     }
     if (!Reachable(hwnd_, entry)) {
-        text = s.OldName;
-        s.EditedName.clear();
-        s.RenamePending = false;
+        PutBack(s, text);
         return;
     }
     // The entry by its own name in the side's directory; a link only where the system renames the
@@ -137,9 +143,7 @@ void TForm1::FinishRename(Pane& s, int item, std::string& text) {
     const DiskKind now = KindNow(EntryPath(sideDir, entry.Name()));
     if (now != DiskKind::Missing && !StillAsListed(entry, now)) {
         ShowBox(hwnd_, BoxKind::Warning, ChangedText({{entry.caption, now}}), BoxButtons::Ok);
-        text = s.OldName;
-        s.EditedName.clear();
-        s.RenamePending = false;
+        PutBack(s, text);
         s.ReloadAfterRename = true;
         return;
     }
@@ -147,9 +151,7 @@ void TForm1::FinishRename(Pane& s, int item, std::string& text) {
     const std::string to = TypedPath(sideDir, newName);
     if (!ActsOnItself(from) || !Rename(from, sideDir, to, entry.Name(), newName)) {
         ShowBox(hwnd_, BoxKind::Error, "Can't rename '" + oldName + "'" + "\r" + "to '" + text + "'", BoxButtons::Ok);
-        text = s.OldName;
-        s.EditedName.clear();
-        s.RenamePending = false;
+        PutBack(s, text);
         return;
     }
     // Show and keep the name the entry really got.

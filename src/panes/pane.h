@@ -1,5 +1,5 @@
 // One side of the window: its list, directory tree, drive selector, title, status bar and the
-// state of what it shows. Index 0 of TForm1::side is the left pane, 1 the right one.
+// state of what it shows. Index 0 of the main window's side array is the left pane, 1 the right one.
 #pragma once
 #include <cstdint>
 #include <string>

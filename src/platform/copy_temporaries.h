@@ -1,5 +1,6 @@
-// The hidden temporary a copy writes beside its target ("~bvcopy" + 8 hex digits + ".tmp") before
-// it takes the target's place.
+// A copy's temporaries ("~bvcopy" + 8 hex digits + ".tmp"): written in the command's hidden
+// staging folder inside the target folder (or, when that cannot be made, hidden beside the
+// target), and put in the target's place only when complete.
 #pragma once
 #include <string>
 #include <string_view>

@@ -97,7 +97,7 @@ bool RemoveFolder(const std::wstring& path, DWORD attr) {
     if (RemoveDirectoryW(path.c_str())) return true;
     DWORD error = GetLastError();
     if (error == ERROR_ACCESS_DENIED && (attr & FILE_ATTRIBUTE_READONLY) &&
-        SetFileAttributesW(path.c_str(), attr & ~FILE_ATTRIBUTE_READONLY)) {
+        SetFileAttributesW(path.c_str(), attr & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
         if (RemoveDirectoryW(path.c_str())) return true;
         error = GetLastError();
         SetFileAttributesW(path.c_str(), attr);

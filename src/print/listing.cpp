@@ -1,5 +1,5 @@
 // The printed directory listing of the active side.
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "platform/modal_seam.h"
 #include "platform/printer.h"
 #include "print/print_rules.h"

@@ -1,7 +1,7 @@
 // The newer-or-duplicates comparison between the two sides.
 #include <vector>
 
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "platform/modal_seam.h"
 #include "tags/compare_rules.h"
 #include "tags/confirm_tag_dialog.h"
@@ -63,6 +63,59 @@ std::vector<bool> SelectedEntries(const FileListView& list, std::size_t count) {
 
 void TForm1::CompareSides() { TagNewerOrDuplicates(); }
 
+namespace {
+
+// One pass of the comparison: tags source's entries that match other's; the step count after it.
+std::int64_t TagPass(TForm1& form, Pane& source, const Pane& other, bool newer, std::int64_t steps,
+                     CompareProgress& progress) {
+    const ComparePass result = ScanPass(source.Entries, other.Entries, newer, steps);
+    // The plain scan runs UpdateTagTotals after every tag. Its recount only matters the last
+    // time, and its "two or more selected become tagged" step can only act the first time:
+    // that call tags every selected entry that is not already "Y" or "D", and afterwards the
+    // pass only tags entries and deselects them, so no selected untagged entry can appear
+    // again. So it runs at the first match and once more after the last one.
+    // The tag step is TagEntry's (image, then mark, each change reported as the list
+    // would) with one repaint after the pass. Deselecting an entry that is not selected
+    // changes nothing, and its change report would only repeat the tag's.
+    std::vector<bool> selected = SelectedEntries(source.List, source.Entries.size());
+    for (std::size_t k = 0; k < result.matches.size(); ++k) {
+        const int item = static_cast<int>(result.matches[k]);
+        Entry& e = source.Entries[static_cast<std::size_t>(item)];
+        e.image = kImageTagged;
+        form.EntryChanged(source, item);
+        e.mark = 'Y';
+        form.EntryChanged(source, item);
+        if (k == 0) {
+            form.UpdateTagTotals();
+            selected = SelectedEntries(source.List, source.Entries.size());
+        }
+        if (selected[static_cast<std::size_t>(item)]) {
+            source.List.SetSelected(item, false);
+            selected[static_cast<std::size_t>(item)] = false;
+        }
+        progress.At(result.stepAfter[static_cast<std::size_t>(item)], false);
+    }
+    if (result.matches.size() > 1) form.UpdateTagTotals();
+    if (!result.matches.empty()) source.List.RedrawAll();
+    progress.At(result.steps, true);
+    return result.steps;
+}
+
+// Brings the side's first tagged entry into view, selected and focused.
+void ShowFirstTagged(Pane& s) {
+    if (s.TagCount <= 0) return;
+    s.List.ScrollToTop();
+    std::size_t first = 0;
+    while (first < s.Entries.size() && s.Entries[first].mark != 'Y') ++first;
+    s.List.ScrollRows(static_cast<int>(first));  // one row for every entry before it
+    if (first < s.Entries.size()) {
+        s.List.SetSelected(static_cast<int>(first), true);
+        s.List.SetFocused(static_cast<int>(first));
+    }
+}
+
+}  // namespace
+
 void TForm1::TagNewerOrDuplicates() {
     if (ConfirmTag->ShowModal(hwnd_) != IDOK) return;
     const bool newer = ConfirmTag->NewerMode();
@@ -71,73 +124,29 @@ void TForm1::TagNewerOrDuplicates() {
         ShownPanel panel(MessagePanel);
         WaitCursor wait;
         CompareProgress progress(MessagePanel, newer);
+        // Each side is made active for its part, as the comparison needs; the active side
+        // is given back at the end.
         Pane& wasActive = Active();
         Activate(side[0]);
         Activate(side[1]);
-        if (side[0].TagCount > 0) {
-            Activate(side[0]);
+        for (Pane& s : side) {
+            if (s.TagCount <= 0) continue;
+            Activate(s);
             UntagAll();
         }
-        if (side[1].TagCount > 0) {
-            Activate(side[1]);
-            UntagAll();
-        }
-
         std::int64_t steps = 0;
         for (int pass = 0; pass < 2; ++pass) {
-            if (pass == 0) Activate(side[0]); else Activate(side[1]);
-            Pane& source = side[pass];
-            const ComparePass result = ScanPass(source.Entries, side[1 - pass].Entries, newer, steps);
-            // The plain scan runs UpdateTagTotals after every tag. Its recount only matters the last
-            // time, and its "two or more selected become tagged" step can only act the first time:
-            // that call tags every selected entry that is not already "Y" or "D", and afterwards the
-            // pass only tags entries and deselects them, so no selected untagged entry can appear
-            // again. So it runs at the first match and once more after the last one.
-            // The tag step is TagEntry's (image, then mark, each change reported as the list
-            // would) with one repaint after the pass. Deselecting an entry that is not selected
-            // changes nothing, and its change report would only repeat the tag's.
-            std::vector<bool> selected = SelectedEntries(source.List, source.Entries.size());
-            for (std::size_t k = 0; k < result.matches.size(); ++k) {
-                const int item = static_cast<int>(result.matches[k]);
-                Entry& e = source.Entries[static_cast<std::size_t>(item)];
-                e.image = kImageTagged;
-                EntryChanged(source, item);
-                e.mark = 'Y';
-                EntryChanged(source, item);
-                if (k == 0) {
-                    UpdateTagTotals();
-                    selected = SelectedEntries(source.List, source.Entries.size());
-                }
-                if (selected[static_cast<std::size_t>(item)]) {
-                    source.List.SetSelected(item, false);
-                    selected[static_cast<std::size_t>(item)] = false;
-                }
-                progress.At(result.stepAfter[static_cast<std::size_t>(item)], false);
-            }
-            if (result.matches.size() > 1) UpdateTagTotals();
-            if (!result.matches.empty()) source.List.RedrawAll();
-            steps = result.steps;
-            progress.At(steps, true);
+            Activate(side[pass]);
+            steps = TagPass(*this, side[pass], side[1 - pass], newer, steps, progress);
         }
         LastCompareSteps = steps;
         Activate(wasActive);
     }
-
     ShowBox(hwnd_, BoxKind::Information, CompareReport(newer, side[0].TagCount, side[1].TagCount),
             BoxButtons::Ok);
-
-    // Bring the first tagged entry of each side with tags into view, the right side first.
-    for (Pane* s : {&side[1], &side[0]}) {
-        if (s->TagCount <= 0) continue;
-        s->List.ScrollToTop();
-        std::size_t first = 0;
-        while (first < s->Entries.size() && s->Entries[first].mark != 'Y') ++first;
-        s->List.ScrollRows(static_cast<int>(first));  // one row for every entry before it
-        if (first < s->Entries.size()) {
-            s->List.SetSelected(static_cast<int>(first), true);
-            s->List.SetFocused(static_cast<int>(first));
-        }
-    }
+    // The right side first.
+    ShowFirstTagged(side[1]);
+    ShowFirstTagged(side[0]);
 }
 
 }  // namespace bivane

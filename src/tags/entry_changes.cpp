@@ -1,5 +1,5 @@
 // Changing an entry's mark, image or caption; the list reports each change, as a list view would.
-#include "app/Unit1.h"
+#include "form/main_window.h"
 
 namespace bivane {
 

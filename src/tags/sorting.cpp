@@ -1,5 +1,5 @@
 // The four list orders, the column headers that choose them, and finding an entry again by name.
-#include "app/Unit1.h"
+#include "form/main_window.h"
 
 #include <algorithm>
 

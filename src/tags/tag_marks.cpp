@@ -1,5 +1,5 @@
 // Tagging one entry, and the side's tag totals.
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "panes/entry_rules.h"
 #include "tags/tag_rules.h"
 

@@ -1,5 +1,5 @@
 // Tag commands, the mouse release on the lists, and the lists' change reports.
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "panes/reach.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"

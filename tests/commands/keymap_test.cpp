@@ -117,7 +117,7 @@ TEST_F(KeyMap, GoToModeTypesCommandLettersIntoTheSearchAndRunsNone) {
     const std::string marks = Marks(Left());
 
     for (size_t n = 0; n < letters.size(); ++n) {
-        Press(letters[n], 0, static_cast<wchar_t>(letters[n] - 'A' + 'a'));
+        Press(static_cast<WORD>(letters[n]), 0, static_cast<wchar_t>(letters[n] - 'A' + 'a'));
         EXPECT_EQ(FocusedCaption(Left()), names[n]) << "after typing " << letters.substr(0, n + 1);
     }
     // No command ran: no dialog or box (the scripted modals would have failed), no tags, no
@@ -481,7 +481,7 @@ TEST_F(KeyMap, WithoutACurrentEntryTheEntryKeysDoNothing) {
     SendMessageW(Left().List.Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
     Left().CurrentItem = -1;
     const std::string marks = Marks(Left());
-    for (WORD key : {VK_RETURN, VK_F2, VK_F3, VK_F4, VK_F9, VK_F10}) Press(key);
+    for (int key : {VK_RETURN, VK_F2, VK_F3, VK_F4, VK_F9, VK_F10}) Press(static_cast<WORD>(key));
     EXPECT_EQ(Marks(Left()), marks);
     EXPECT_EQ(Left().Tree.Directory(), L());
     EXPECT_EQ(Right().Tree.Directory(), R());

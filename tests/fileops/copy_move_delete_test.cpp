@@ -171,7 +171,7 @@ TEST_F(CopyMoveDelete, CopyErrorEndsTheLoopAfterReloadingTheTarget) {
     modals.ExpectBox("Cannot create file " + R() + "\\B.txt.", IDOK, "Bivane for Windows 95");
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     // Through the window's dispatch, as the menu runs it.
-    SendMessageW(form->Handle(), WM_COMMAND, IdMenuBase + static_cast<int>(MenuItem::Copy1), 0);
+    SendMessageW(form->Handle(), WM_COMMAND, IdMenuBase + static_cast<int>(MenuItem::Copy), 0);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\A.txt"}));
     EXPECT_FALSE(IsShown(form->Progress->Handle()));
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "A.txt", "B.txt"}));

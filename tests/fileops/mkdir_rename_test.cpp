@@ -34,7 +34,7 @@ protected:
         const int i = IndexOfCaption(s, caption);
         ASSERT_GE(i, 0);
         SetFocus(s.List.Handle());
-        HWND edit = reinterpret_cast<HWND>(SendMessageW(s.List.Handle(), LVM_EDITLABELW, i, 0));
+        HWND edit = reinterpret_cast<HWND>(SendMessageW(s.List.Handle(), LVM_EDITLABELW, static_cast<WPARAM>(i), 0));
         ASSERT_TRUE(edit);
         EXPECT_TRUE(s.RenamePending);
         EXPECT_EQ(s.OldName, caption);

@@ -23,21 +23,21 @@ TEST_F(Load, EntryFormatForDirectoriesFilesAndPrograms) {
     StartIn(tmp.Path());
 
     const Pane& L = Left();
-    const Entry& dir = L.Entries[IndexOfCaption(L, "<Program Files>")];
+    const Entry& dir = L.Entries[static_cast<size_t>(IndexOfCaption(L, "<Program Files>"))];
     EXPECT_EQ(dir.sizeText, "<DIR>");
     EXPECT_EQ(dir.dateText, " ");
     EXPECT_EQ(dir.mark, 'D');
     EXPECT_EQ(dir.image, kImageDir);
     // Wine keeps a directory's read-only flag only where the file system stores DOS attributes.
     if (GetFileAttributesW(Widen(tmp / "Locked").c_str()) & FILE_ATTRIBUTE_READONLY) {
-        EXPECT_EQ(L.Entries[IndexOfCaption(L, "<Locked>")].sizeText, "<DIR>r");
+        EXPECT_EQ(L.Entries[static_cast<size_t>(IndexOfCaption(L, "<Locked>"))].sizeText, "<DIR>r");
     }
-    const Entry& readme = L.Entries[IndexOfCaption(L, "Readme.txt")];
+    const Entry& readme = L.Entries[static_cast<size_t>(IndexOfCaption(L, "Readme.txt"))];
     EXPECT_EQ(readme.sizeText, "12");
     EXPECT_EQ(readme.dateText, "06/19/92 02:05pm");
     EXPECT_EQ(readme.mark, 'N');
     EXPECT_EQ(readme.image, kImageFile);
-    EXPECT_EQ(L.Entries[IndexOfCaption(L, "Setup.bat")].image, kImageProgram);
+    EXPECT_EQ(L.Entries[static_cast<size_t>(IndexOfCaption(L, "Setup.bat"))].image, kImageProgram);
     EXPECT_GE(IndexOfCaption(L, "_setup.log"), 0);
     SetAttributes(tmp / "Locked", FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -48,8 +48,8 @@ TEST_F(Load, DateTextAtMidnightAndNoon) {
     MakeFile(tmp / "a.txt", 1, &midnight);
     MakeFile(tmp / "b.txt", 1, &noon);
     StartIn(tmp.Path());
-    EXPECT_EQ(Left().Entries[IndexOfCaption(Left(), "A.txt")].dateText, "01/02/01 12:07am");
-    EXPECT_EQ(Left().Entries[IndexOfCaption(Left(), "B.txt")].dateText, "01/02/01 12:00pm");
+    EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "A.txt"))].dateText, "01/02/01 12:07am");
+    EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "B.txt"))].dateText, "01/02/01 12:00pm");
 }
 
 TEST_F(Load, HiddenAndSystemEntriesAreNotListed) {
@@ -87,7 +87,7 @@ TEST_F(Load, FileOverFourGigabytesKeepsItsRealSize) {
         ASSERT_TRUE(SetEndOfFile(f.get()));
     }
     StartIn(tmp.Path());
-    const Entry& e = Left().Entries[IndexOfCaption(Left(), "Big.bin")];
+    const Entry& e = Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "Big.bin"))];
     EXPECT_EQ(e.sizeText, "5000000001");
     EXPECT_EQ(e.size, 5'000'000'001LL);
     EXPECT_EQ(Left().Status.Text(0), "Dir: 5000000k");

@@ -91,14 +91,14 @@ TEST_F(Tree, ItemsShowThePathAndSortedSubdirectories) {
     EXPECT_EQ(items[0].text, tmp.Path().substr(0, 3));
     EXPECT_EQ(items[0].icon, DirectoryListBox::kOpen);
     EXPECT_EQ(items[0].indent, 2);
-    EXPECT_EQ(items[depth].text, "A");
-    EXPECT_EQ(items[depth].icon, DirectoryListBox::kCurrent);
-    EXPECT_EQ(items[depth].indent, depth * 4 + 2);
-    EXPECT_EQ(items[depth + 1].text, "B");  // case-insensitive order: B, b2, C1
-    EXPECT_EQ(items[depth + 2].text, "b2");
-    EXPECT_EQ(items[depth + 3].text, "C1");
-    EXPECT_EQ(items[depth + 1].icon, DirectoryListBox::kClosed);
-    EXPECT_EQ(items[depth + 1].indent, depth * 4 + 6);
+    EXPECT_EQ(items[static_cast<size_t>(depth)].text, "A");
+    EXPECT_EQ(items[static_cast<size_t>(depth)].icon, DirectoryListBox::kCurrent);
+    EXPECT_EQ(items[static_cast<size_t>(depth)].indent, depth * 4 + 2);
+    EXPECT_EQ(items[static_cast<size_t>(depth + 1)].text, "B");  // case-insensitive order: B, b2, C1
+    EXPECT_EQ(items[static_cast<size_t>(depth + 2)].text, "b2");
+    EXPECT_EQ(items[static_cast<size_t>(depth + 3)].text, "C1");
+    EXPECT_EQ(items[static_cast<size_t>(depth + 1)].icon, DirectoryListBox::kClosed);
+    EXPECT_EQ(items[static_cast<size_t>(depth + 1)].indent, depth * 4 + 6);
     EXPECT_EQ(tree->Selected(), depth);
     // Paths of the items: root, a directory on the path (without drive), itself, a child.
     EXPECT_EQ(tree->ItemPath(0), tmp.Path().substr(0, 3));
@@ -126,7 +126,7 @@ TEST_F(Tree, OpenSelectedEntersTheClickedItem) {
     tree->SetDirectory(tmp / "A");
     tree->Show(true);  // only a shown tree is clicked; it lists the subdirectories from then on
     const int depth = static_cast<int>(std::count(tree->Directory().begin(), tree->Directory().end(), '\\'));
-    SendMessageW(tree->Handle(), LB_SETCURSEL, depth + 3, 0);
+    SendMessageW(tree->Handle(), LB_SETCURSEL, static_cast<WPARAM>(depth + 3), 0);
     tree->OpenSelected();
     EXPECT_EQ(tree->Directory(), tmp / "A" + "\\C1");
     EXPECT_EQ(changes, 2);

@@ -59,7 +59,7 @@ TEST_F(BigFiles, PastFourGigabytesInSizesTotalsAndTheSpaceCheck) {
         return IDOK;
     });
     modals.ExpectBox("Insufficient disk space\ron drive S: \rfor Huge.bin", IDOK, "Warning");
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(ReadAll(s + "\\Empty.txt"), "");
     EXPECT_TRUE(Exists(s + "\\Empty.txt"));
     EXPECT_FALSE(Exists(s + "\\Huge.bin"));
@@ -77,7 +77,7 @@ TEST_F(BigFiles, CopyArithmeticPastFourGigabytes) {
     SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 1 << 20});
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(WithFullStop("Failure writing file\r" + R() + "\\Huge.bin"), IDOK, kAppTitle);
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(form->Progress->BarMax(), static_cast<int>(kHuge / 8192 + 1));
     EXPECT_EQ(form->Progress->BarPosition(), (1 << 20) / 8192);
     EXPECT_EQ(Changes(before, Snap(R())), std::set<std::string>{});
@@ -106,7 +106,7 @@ TEST_F(BigFiles, ManyFilesTaggedAndRecycled) {
         EXPECT_TRUE(c.IsChecked(c.CheckBox1));
         return IDOK;
     });
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     auto t3 = Clock::now();
     EXPECT_EQ(CountIn(many, "*"), 0);
     EXPECT_EQ(CountIn(trash + "\\files", "F*.txt"), inTrash + count);

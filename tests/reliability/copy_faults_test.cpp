@@ -37,7 +37,7 @@ TEST_F(CopyFaults, WriteFailureMidFileKeepsTheOldTarget) {
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(WithFullStop("Failure writing file\r" + R() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
     EXPECT_EQ(Temporaries(R()), 0);
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "A.txt", "B.txt"}));
@@ -51,7 +51,7 @@ TEST_F(CopyFaults, ReadFailureMidFileKeepsTheOldTarget) {
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(WithFullStop("Failure reading file\r" + L() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
     EXPECT_EQ(Temporaries(R()), 0);
     ExpectLeftActiveIn(L());
@@ -64,7 +64,7 @@ TEST_F(CopyFaults, SourceLockedAgainstReading) {
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(WithFullStop("Cannot open file " + L() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     lock.reset();
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
     EXPECT_EQ(Temporaries(R()), 0);
@@ -77,7 +77,7 @@ TEST_F(CopyFaults, TargetLockedOrReadOnly) {
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
     SetAttributes(R() + "\\B.txt", FILE_ATTRIBUTE_NORMAL);
     // Held open by another program without sharing: the same refusal, the file untouched.
@@ -86,7 +86,7 @@ TEST_F(CopyFaults, TargetLockedOrReadOnly) {
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     lock.reset();
     EXPECT_EQ(ChangedSince(before2), std::set<std::string>{});  // A copied again: the same bytes and time
     EXPECT_EQ(ReadAll(R() + "\\B.txt"), before.at("R\\B.txt").content);
@@ -103,7 +103,7 @@ TEST_F(CopyFaults, TargetDirectoryRemovedAfterConfirmation) {
     });
     modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\A.txt"), IDOK, kAppTitle);
     modals.ExpectBox("3 of the 3 files were not copied:\rA.txt\rB.txt\rC.txt", IDOK, "Warning");
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(Changes(before, Snap(L())), std::set<std::string>{});
     EXPECT_FALSE(Exists(R()));
     ExpectLeftActiveIn(L());
@@ -120,7 +120,7 @@ TEST_F(CopyFaults, SourceRemovedAfterConfirmation) {
     // Gone since listed: named, left alone, the others copied, the source side read again.
     modals.ExpectBox("Changed since the side was read, so nothing was done to:\rA.txt (gone)\rThe side is read again.",
                      IDOK, "Warning");
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\A.txt", "R\\B.txt", "R\\C.txt"}));
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "B.txt", "C.txt"}));
     EXPECT_EQ(Temporaries(R()), 0);
@@ -144,7 +144,7 @@ TEST_F(CopyFaults, SourceChangedWhileItWasCopied) {
         }});
         modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
         modals.ExpectBox(WithFullStop("File changed while it was copied\r" + L() + "\\B.txt"), IDOK, kAppTitle);
-        RunMenu(MenuItem::Copy1);
+        RunMenu(MenuItem::Copy);
         modals.VerifyDone();
         EXPECT_EQ(Changes(before, Snap(R())), std::set<std::string>{}) << change;
         EXPECT_EQ(Temporaries(R()), 0);
@@ -165,7 +165,7 @@ TEST_F(CopyFaults, TargetDriveVanishedAfterConfirmation) {
     });
     modals.ExpectBox("Insufficient disk space\ron drive M: \rfor A.txt", IDOK, "Warning");
     modals.ExpectBox(WithFullStop("Invalid filename"), IDOK, kAppTitle);  // the target side cannot be read again
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     ExpectLeftActiveIn(L());
 }
@@ -187,7 +187,7 @@ TEST_F(CopyFaults, DiskFullMidFileOnASmallDrive) {
     const Snapshot drive = Snap(s);
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(WithFullStop("Failure writing file\r" + s + "\\Big.bin"), IDOK, kAppTitle);
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     EXPECT_EQ(Changes(drive, Snap(s)), std::set<std::string>{});
     EXPECT_EQ(Temporaries(s), 0);
@@ -197,7 +197,7 @@ TEST_F(CopyFaults, DiskFullMidFileOnASmallDrive) {
     Pick(Left(), "Huge.bin");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Insufficient disk space\ron drive S: \rfor Huge.bin", IDOK, "Warning");
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(Changes(drive, Snap(s)), std::set<std::string>{});
     RemoveTree(s);
 }

@@ -32,94 +32,94 @@ const char kTarget[] = "mkdir -p ../T/deep && printf keep > ../T/keep.txt && pri
 
 const HostCase kCases[] = {
     {"wildcard name, deleted for good", "printf 1 > 'a?c.txt'; printf 2 > abc.txt; printf 3 > axc.txt; mkdir asub",
-     "A?c.txt", MenuItem::Delete1, false, "R", "unreachable", {}},
+     "A?c.txt", MenuItem::Delete, false, "R", "unreachable", {}},
     {"wildcard name, to the bin", "printf 1 > 'a?c.txt'; printf 2 > abc.txt; printf 3 > axc.txt",
-     "A?c.txt", MenuItem::Delete1, true, "R", "unreachable", {}},
+     "A?c.txt", MenuItem::Delete, true, "R", "unreachable", {}},
     {"star as the whole name, copied", "printf 1 > '*'; printf 2 > other.txt",
-     "*", MenuItem::Copy1, false, "R", "unreachable", {}},
+     "*", MenuItem::Copy, false, "R", "unreachable", {}},
     {"colon after the first letter, deleted", "printf 1 > 'd:victim.txt'; printf 2 > victim.txt",
-     "D:victim.txt", MenuItem::Delete1, false, "R", "", {"L\\d:victim.txt"}},
+     "D:victim.txt", MenuItem::Delete, false, "R", "", {"L\\d:victim.txt"}},
     {"colon after the first letter, copied", "printf 1 > 'd:victim.txt'; printf 2 > victim.txt",
-     "D:victim.txt", MenuItem::Copy1, false, "R", "", {"R\\d:victim.txt"}},
+     "D:victim.txt", MenuItem::Copy, false, "R", "", {"R\\d:victim.txt"}},
     {"backslash inside a name, deleted", "mkdir sub; printf 1 > sub/evil.txt; printf 2 > 'sub\\evil.txt'",
-     "Sub\\evil.txt", MenuItem::Delete1, false, "R", "unreachable", {}},
+     "Sub\\evil.txt", MenuItem::Delete, false, "R", "unreachable", {}},
     {"backslash inside a name, moved", "mkdir sub; printf 1 > sub/evil.txt; printf 2 > 'sub\\evil.txt'",
-     "Sub\\evil.txt", MenuItem::Move1, false, "R", "unreachable", {}},
+     "Sub\\evil.txt", MenuItem::Move, false, "R", "unreachable", {}},
     {"invalid bytes shown alike, deleted", "printf 1 > $(printf 'bad\\377.txt'); printf 2 > $(printf 'bad\\376.txt')",
-     "Bad\xEF\xBF\xBD.txt", MenuItem::Delete1, false, "R", "unreachable", {}},
+     "Bad\xEF\xBF\xBD.txt", MenuItem::Delete, false, "R", "unreachable", {}},
     {"invalid bytes, one name, copied", "printf 1 > $(printf 'one\\377.txt'); printf 2 > one.txt",
-     "One\xEF\xBF\xBD.txt", MenuItem::Copy1, false, "R", "", {"R\\one\xEF\xBF\xBD.txt"}},
+     "One\xEF\xBF\xBD.txt", MenuItem::Copy, false, "R", "", {"R\\one\xEF\xBF\xBD.txt"}},
     {"letter case kept, copied", "printf 1 > README.md",
-     "Readme.md", MenuItem::Copy1, false, "R", "", {"R\\README.md"}},
+     "Readme.md", MenuItem::Copy, false, "R", "", {"R\\README.md"}},
     {"letter case kept, moved", "printf 1 > '\xC3\x89t\xC3\xA9 \xC3\xA0 Paris.txt'",
-     "\xC3\x89t\xC3\xA9 \xC3\xA0 paris.txt", MenuItem::Move1, false, "R", "",
+     "\xC3\x89t\xC3\xA9 \xC3\xA0 paris.txt", MenuItem::Move, false, "R", "",
      {"L\\\xC3\x89t\xC3\xA9 \xC3\xA0 Paris.txt", "R\\\xC3\x89t\xC3\xA9 \xC3\xA0 Paris.txt"}},
     {"a FIFO, copied", "mkfifo pipe; printf 1 > other.txt",
-     "Pipe", MenuItem::Copy1, false, "R", "Cannot open file %L\\pipe.", {}},
+     "Pipe", MenuItem::Copy, false, "R", "Cannot open file %L\\pipe.", {}},
     {"link to a file, deleted for good", "printf 1 > plain.txt; ln -s $PWD/../T/keep.txt flink",
-     "Flink", MenuItem::Delete1, false, "R",
+     "Flink", MenuItem::Delete, false, "R",
      "Can't delete 'Flink' completely.\rA link stays, so that what it points to stays untouched:\r%L\\flink", {}},
     {"link to a file among tagged files, deleted for good", "printf 1 > plain.txt; ln -s $PWD/../T/keep.txt flink",
-     "Flink", MenuItem::Delete1, false, "R",
+     "Flink", MenuItem::Delete, false, "R",
      "Can't delete 'Flink' completely.\rA link stays, so that what it points to stays untouched:\r%L\\flink",
      {"L\\plain.txt"}, true},
     {"link to a file among tagged files, to the bin", "printf 1 > plain.txt; ln -s $PWD/../T/keep.txt flink",
-     "Flink", MenuItem::Delete1, true, "R", "The recycle bin cannot take 'Flink'.\r\rDelete it for good?",
+     "Flink", MenuItem::Delete, true, "R", "The recycle bin cannot take 'Flink'.\r\rDelete it for good?",
      {"L\\plain.txt"}, true},
     {"link to a file, moved", "ln -s $PWD/../T/keep.txt flink",
-     "Flink", MenuItem::Move1, false, "R", "Can't move 'flink'\rfrom %L\rto '%R'", {}},
+     "Flink", MenuItem::Move, false, "R", "Can't move 'flink'\rfrom %L\rto '%R'", {}},
     {"link to a folder as the deleted folder, for good", "ln -s $PWD/../T holder",
-     "<holder>", MenuItem::Delete1, false, "R",
+     "<holder>", MenuItem::Delete, false, "R",
      "Can't delete '<holder>' completely.\rA link stays, so that what it points to stays untouched:\r%L\\holder", {}},
     {"link to a folder as the deleted folder, to the bin", "ln -s $PWD/../T holder",
-     "<holder>", MenuItem::Delete1, true, "R", "The recycle bin cannot take '<holder>'.\r\rDelete it for good?", {}},
+     "<holder>", MenuItem::Delete, true, "R", "The recycle bin cannot take '<holder>'.\r\rDelete it for good?", {}},
     {"link inside the deleted folder, for good", "mkdir box; printf 1 > box/f.txt; ln -s $PWD/../T box/link",
-     "<box>", MenuItem::Delete1, false, "R",
+     "<box>", MenuItem::Delete, false, "R",
      "Can't delete '<box>' completely.\rA link stays, so that what it points to stays untouched:\r%L\\box\\link",
      {"L\\box\\f.txt"}},
     {"link inside the deleted folder, to the bin", "mkdir box; printf 1 > box/f.txt; ln -s $PWD/../T box/link",
-     "<box>", MenuItem::Delete1, true, "R", "",
+     "<box>", MenuItem::Delete, true, "R", "",
      {"L\\box", "L\\box\\f.txt", "L\\box\\link", "L\\box\\link\\keep.txt", "L\\box\\link\\deep",
       "L\\box\\link\\deep\\d.txt"}},
     // The disk changed since the side was read: the entry is left alone, named, and its side read again.
     {"file became a folder, deleted for good", "printf 1 > f; printf 2 > g",
-     "F", MenuItem::Delete1, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+     "F", MenuItem::Delete, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
      {}, false, "rm f && mkdir f && printf 3 > f/one && printf 4 > f/two"},
     {"file became a folder, to the bin", "printf 1 > f; printf 2 > g",
-     "F", MenuItem::Delete1, true, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+     "F", MenuItem::Delete, true, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
      {}, false, "rm f && mkdir f && printf 3 > f/one"},
     {"file became a folder among tagged files, deleted for good", "printf 1 > f; printf 2 > g",
-     "F", MenuItem::Delete1, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+     "F", MenuItem::Delete, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
      {"L\\g"}, true, "rm f && mkdir f && printf 3 > f/one"},
     {"file became a folder, copied", "printf 1 > f",
-     "F", MenuItem::Copy1, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+     "F", MenuItem::Copy, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
      {}, false, "rm f && mkdir f && printf 3 > f/one"},
     {"file became a folder, moved", "printf 1 > f",
-     "F", MenuItem::Move1, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
+     "F", MenuItem::Move, false, "R", "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.",
      {}, false, "rm f && mkdir f && printf 3 > f/one"},
     {"folder became a file, deleted for good", "mkdir d && printf 1 > d/x",
-     "<d>", MenuItem::Delete1, false, "R", "Changed since the side was read, so nothing was done to:\r<d> (now a file)\rThe side is read again.",
+     "<d>", MenuItem::Delete, false, "R", "Changed since the side was read, so nothing was done to:\r<d> (now a file)\rThe side is read again.",
      {}, false, "rm -r d && printf 2 > d"},
     {"link to a folder became a folder, deleted for good", "ln -s $PWD/../T holder",
-     "<holder>", MenuItem::Delete1, false, "R", "Changed since the side was read, so nothing was done to:\r<holder> (now a folder)\rThe side is read again.",
+     "<holder>", MenuItem::Delete, false, "R", "Changed since the side was read, so nothing was done to:\r<holder> (now a folder)\rThe side is read again.",
      {}, false, "rm holder && mkdir holder && printf 1 > holder/own.txt"},
     {"folder became a link to a folder, deleted for good", "mkdir holder && printf 1 > holder/own.txt",
-     "<holder>", MenuItem::Delete1, false, "R", "Changed since the side was read, so nothing was done to:\r<holder> (now a link)\rThe side is read again.",
+     "<holder>", MenuItem::Delete, false, "R", "Changed since the side was read, so nothing was done to:\r<holder> (now a link)\rThe side is read again.",
      {}, false, "rm -r holder && ln -s $PWD/../T holder"},
     // Names the same but for letter case (%1 listed first, %2 second) never land on one file.
     {"twins copied together", "printf 1 > a.txt; printf 2 > A.txt",
-     "A.txt", MenuItem::Copy1, false, "R",
+     "A.txt", MenuItem::Copy, false, "R",
      "Not copied: the target holds a file of the same name but for letter case:\r%2 (%1 is there)", {"R\\%1"}, true},
     {"twin copied onto the other", "printf 1 > a.txt; printf 2 > A.txt",
-     "A.txt", MenuItem::Copy1, false, "R",
+     "A.txt", MenuItem::Copy, false, "R",
      "Not copied: the target holds a file of the same name but for letter case:\r%1 (%2 is there)", {}, false,
      "printf 3 > ../R/%2"},
     {"twins moved together", "printf 1 > a.txt; printf 2 > A.txt",
-     "A.txt", MenuItem::Move1, false, "R", "Can't move '%2'\rfrom %L\rto '%R'", {"L\\%1", "R\\%1"}, true},
+     "A.txt", MenuItem::Move, false, "R", "Can't move '%2'\rfrom %L\rto '%R'", {"L\\%1", "R\\%1"}, true},
     {"the same folder by a link, copied", "printf 1 > a.txt; ln -s $PWD ../Alias",
-     "A.txt", MenuItem::Copy1, false, "Alias", "Can't copy or move to the same directory...\r\r%L\ris active on both sides.", {}},
+     "A.txt", MenuItem::Copy, false, "Alias", "Can't copy or move to the same directory...\r\r%L\ris active on both sides.", {}},
     {"the same folder by a link, moved", "printf 1 > a.txt; ln -s $PWD ../Alias",
-     "A.txt", MenuItem::Move1, false, "Alias", "Can't copy or move to the same directory...\r\r%L\ris active on both sides.", {}},
+     "A.txt", MenuItem::Move, false, "Alias", "Can't copy or move to the same directory...\r\r%L\ris active on both sides.", {}},
 };
 
 // %L and %R: the sides' folders; %1 and %2: the names of the first and second entry listed with
@@ -211,9 +211,9 @@ TEST_P(HostNames, OnlyTheChosenEntryChanges) {
     EXPECT_EQ(ReadAll(tmp / "T\\deep\\d.txt"), "deep");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, HostNames, ::testing::ValuesIn(kCases), [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(Cases, HostNames, ::testing::ValuesIn(kCases), [](const auto& test) {
     std::string name;
-    for (const char* p = info.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    for (const char* p = test.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
     return name;
 });
 
@@ -299,7 +299,7 @@ TEST_F(HostTest, ADeletionThatStopsHalfWaySaysWhatStayed) {
             return IDOK;
         });
         modals.ExpectBox(c.box, IDOK, "Warning");
-        RunMenu(MenuItem::Delete1);
+        RunMenu(MenuItem::Delete);
         modals.VerifyDone();
         EXPECT_EQ(ChangedSince(before), c.changed) << c.pick;
     }
@@ -312,7 +312,7 @@ TEST_F(HostTest, ADeletionThatStopsHalfWaySaysWhatStayed) {
     });
     modals.ExpectBox("Can't delete 'I.txt'.\r1 entry could not be deleted:\r" + L() + "\\box\\i.txt (kept by the system)",
                      IDOK, "Warning");
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     modals.VerifyDone();
     EXPECT_TRUE(Exists(L() + "\\box\\i.txt"));
 }
@@ -337,7 +337,7 @@ TEST_F(Unprivileged, ADeletionInAFolderTheUserMayNotWrite) {
     modals.ExpectBox("Can't delete '<box>' completely.\r2 entries could not be deleted:\r" + L() +
                          "\\box\\a.txt (kept by the system)\r" + L() + "\\box\\sub\\ro.txt (access denied)",
                      IDOK, "Warning");
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     modals.VerifyDone();
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\box\\sub\\s.txt"});
     EXPECT_EQ(RunShell("test $(stat -c %a '" + UnixPath(L() + "\\box") + "') = 555"), 0) << "the folder's mode";
@@ -384,7 +384,7 @@ TEST_F(OtherFileSystems, WhatTheBinCannotTakeIsDeletedOnlyAfterYes) {
             return IDOK;
         });
         modals.ExpectBox("The recycle bin cannot take '<dir>'.\r\rDelete it for good?", answer, "Warning");
-        RunMenu(MenuItem::Delete1);
+        RunMenu(MenuItem::Delete);
         modals.VerifyDone();
         const std::set<std::string> gone{"L\\mnt\\dir", "L\\mnt\\dir\\f.txt"};
         EXPECT_EQ(ChangedSince(before), answer == IDNO ? std::set<std::string>{} : gone);
@@ -402,7 +402,7 @@ TEST_F(OtherFileSystems, AMoveAcrossFileSystemsLeavesBothSidesAsTheyWere) {
     Pick(Left(), "Big.bin");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Can't move 'big.bin'\rfrom " + L() + "\rto '" + R() + "\\mnt'", IDOK, "Error");
-    RunMenu(MenuItem::Move1);
+    RunMenu(MenuItem::Move);
     modals.VerifyDone();
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }

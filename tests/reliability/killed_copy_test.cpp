@@ -116,7 +116,7 @@ TEST_F(KilledCopy, OldTargetSurvivesAndTheLeftoverIsHiddenThenRemoved) {
     EXPECT_FALSE(Exists(R() + "\\~bvcopy0badf00d.dir"));
     Pick(Left(), "Small.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     busy.reset();
     held.reset();
     EXPECT_FALSE(Exists(R() + "\\" + left[0].name));

@@ -61,7 +61,7 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     Pick(Left(), name);
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     ASSERT_GT(deep.size() + 1 + name.size(), static_cast<size_t>(MAX_PATH));
     EXPECT_EQ(ReadAll("\\\\?\\" + deep + "\\" + disk), before.at("L\\" + disk).content);  // its own name
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", name}));
@@ -70,14 +70,14 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     Pick(Right(), name);
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Can't move '" + disk + "'\rfrom " + deep + "\rto '" + L() + "'", IDOK, "Error");
-    RunMenu(MenuItem::Move1);
+    RunMenu(MenuItem::Move);
     // Deleted from the deep side, for good.
     Pick(Right(), name);
     modals.ExpectDialog("TConfirm", [](ModalForm& f) {
         static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
         return IDOK;
     });
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]"}));
     // A whole tree with paths past 260 characters goes in one delete, and moves whole.
@@ -89,7 +89,7 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     form->RereadActive();
     Pick(Left(), "<Tree>");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    RunMenu(MenuItem::Move1);
+    RunMenu(MenuItem::Move);
     EXPECT_TRUE(Exists("\\\\?\\" + R() + inTree.substr(L().size()) + "\\deep.txt"));
     EXPECT_FALSE(Exists(L() + "\\Tree"));
     // Deleting it, to the bin and for good: the bin takes the tree whole (the shell never walks
@@ -101,15 +101,15 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
             MakeFile("\\\\?\\" + Deep(R() + "\\Tree2", 320) + "\\deep.txt", 5);
             form->RereadActive();
         }
-        const std::string name = recycle ? "<Tree2>" : "<Tree>";
-        Pick(Right(), name);
+        const std::string folder = recycle ? "<Tree2>" : "<Tree>";
+        Pick(Right(), folder);
         modals.ExpectDialog("TConfirm", [=](ModalForm& f) {
             static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, recycle);
             return IDOK;
         });
-        RunMenu(MenuItem::Delete1);
-        EXPECT_EQ(IndexOfCaption(Right(), name), -1) << name;
-        EXPECT_FALSE(Exists(R() + "\\" + name.substr(1, name.size() - 2))) << name;
+        RunMenu(MenuItem::Delete);
+        EXPECT_EQ(IndexOfCaption(Right(), folder), -1) << folder;
+        EXPECT_FALSE(Exists(R() + "\\" + folder.substr(1, folder.size() - 2))) << folder;
     }
 }
 
@@ -147,7 +147,7 @@ TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
     form->Activate(form->side[0]);
     Pick(Left(), "A.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(ReadAll("\\\\?\\" + deep + "\\a.txt"), ReadAll(L() + "\\a.txt"));
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "A.txt"}));
     ExpectLeftActiveIn(L());
@@ -174,7 +174,7 @@ TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
             static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
             return IDOK;
         });
-        RunMenu(MenuItem::Delete1);
+        RunMenu(MenuItem::Delete);
     }
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]"}));
     EXPECT_FALSE(Exists("\\\\?\\" + deep + "\\b.txt"));

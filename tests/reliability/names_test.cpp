@@ -77,7 +77,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     Tag(Left(), "[bracket].txt");  // a file that looks like a directory entry: a file all the same
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     std::set<std::string> copied{"R\\[bracket].txt"};
     for (const std::string& n : kNames) {
         copied.insert("R\\" + n);
@@ -106,7 +106,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     Tag(Left(), "[bracket].txt");
     const Snapshot beforeMove = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    RunMenu(MenuItem::Move1);
+    RunMenu(MenuItem::Move);
     for (const std::string& n : kNames) {
         EXPECT_FALSE(Exists(L() + "\\" + n)) << n;
         EXPECT_EQ(ReadAll(tmp / "M\\" + n), before.at("L\\" + n).content) << n;
@@ -122,7 +122,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
         return IDOK;
     });
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     std::set<std::string> deleted;
     for (const std::string& n : kNames) deleted.insert("M\\" + n);
     EXPECT_EQ(ChangedSince(beforeDelete), deleted);
@@ -138,7 +138,7 @@ TEST_F(Names, BracketedFilesAreFiles) {
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "[bracket].txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(ReadAll(R() + "\\[bracket].txt"), before.at("L\\[bracket].txt").content);
     Pick(Left(), "[bracket].txt");
     modals.ExpectDialog("TGetTxt", Type("[renamed].txt"));
@@ -149,7 +149,7 @@ TEST_F(Names, BracketedFilesAreFiles) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
         return IDOK;
     });
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\[bracket].txt", "R\\[bracket].txt"}));
     const int parentEntry = static_cast<int>(std::find_if(Left().Entries.begin(), Left().Entries.end(),
         [](const Entry& e) { return e.kind == EntryKind::Parent; }) - Left().Entries.begin());
@@ -161,7 +161,7 @@ TEST_F(Names, BracketedFilesAreFiles) {
     Left().CurrentItem = parentEntry;
     const Snapshot beforeParent = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     EXPECT_EQ(ChangedSince(beforeParent), std::set<std::string>{});
 }
 
@@ -179,7 +179,7 @@ TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
     Tag(Left(), "Data.");
     Tag(Left(), "Space ");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    RunMenu(MenuItem::Copy1);
+    RunMenu(MenuItem::Copy);
     EXPECT_EQ(ReadAll("\\\\?\\" + R() + "\\Data."), "with a dot");
     EXPECT_EQ(ReadAll(R() + "\\Data"), before.at("R\\Data").content);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\Data.", "R\\Space "}));
@@ -189,7 +189,7 @@ TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
         return IDOK;
     });
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     EXPECT_EQ(ChangedSince(beforeDelete), (std::set<std::string>{"L\\Data.", "L\\Space "}));
     EXPECT_EQ(ReadAll(L() + "\\Data"), before.at("L\\Data").content);
     // To the recycle bin as well. (Wine's bin takes "Data." once; while it holds one already it
@@ -203,7 +203,7 @@ TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, true);
         return IDOK;
     });
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     EXPECT_EQ(ChangedSince(beforeRecycle), std::set<std::string>{"L\\Data."});
 }
 
@@ -230,7 +230,7 @@ TEST_F(Names, NamesDifferingOnlyInCaseOrForbiddenOnWindows) {
         Left().List.SetFocused(item);
         Left().CurrentItem = item;
         modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-        RunMenu(MenuItem::Copy1);
+        RunMenu(MenuItem::Copy);
         // (One at a time: to Windows the two names are one, and a copy of the second would replace the first.)
         EXPECT_EQ(ReadAll(R() + "\\" + name), name == "Same.txt" ? "upper and lower" : "ALL UPPER CASE") << name;
         RemoveTree(R() + "\\" + name);

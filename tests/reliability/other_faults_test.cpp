@@ -39,7 +39,7 @@ protected:
             return IDOK;
         });
         if (!stayed.empty()) modals.ExpectBox(stayed, IDOK, "Warning");
-        RunMenu(MenuItem::Delete1);
+        RunMenu(MenuItem::Delete);
     }
 };
 
@@ -54,7 +54,7 @@ TEST_F(OtherFaults, MoveOfALockedSourceIsRefusedAndTheRestMoves) {
     AutoCloseHandle lock = LockAgainstReading(L() + "\\B.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(MoveError("B.txt", L(), R()), IDOK, "Error");
-    RunMenu(MenuItem::Move1);
+    RunMenu(MenuItem::Move);
     lock.reset();
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\A.txt", "L\\C.txt", "R\\A.txt", "R\\C.txt"}));
     EXPECT_EQ(ReadAll(R() + "\\A.txt"), before.at("L\\A.txt").content);
@@ -69,7 +69,7 @@ TEST_F(OtherFaults, MoveOntoAReadOnlyOrExistingTargetIsRefused) {
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(MoveError("A.txt", L(), R()), IDOK, "Error");
-    RunMenu(MenuItem::Move1);
+    RunMenu(MenuItem::Move);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     SetAttributes(R() + "\\A.txt", FILE_ATTRIBUTE_NORMAL);
 }
@@ -85,7 +85,7 @@ TEST_F(OtherFaults, MoveAfterTheTargetOrSourceWasRemoved) {
     });
     modals.ExpectBox(MoveError("A.txt", L(), R()), IDOK, "Error");
     modals.ExpectBox(MoveError("B.txt", L(), R()), IDOK, "Error");
-    RunMenu(MenuItem::Move1);
+    RunMenu(MenuItem::Move);
     EXPECT_EQ(Changes(before, Snap(L())), std::set<std::string>{});
     ExpectLeftActiveIn(L());
 
@@ -98,7 +98,7 @@ TEST_F(OtherFaults, MoveAfterTheTargetOrSourceWasRemoved) {
     // Gone since listed: left alone and named; the rest is moved.
     modals.ExpectBox("Changed since the side was read, so nothing was done to:\rA.txt (gone)\rThe side is read again.",
                      IDOK, "Warning");
-    RunMenu(MenuItem::Move1);
+    RunMenu(MenuItem::Move);
     EXPECT_EQ(ChangedSince(before2), (std::set<std::string>{"L\\A.txt", "L\\B.txt", "R\\B.txt"}));
     EXPECT_EQ(ReadAll(R() + "\\B.txt"), before2.at("L\\B.txt").content);
 }
@@ -120,7 +120,7 @@ TEST_F(OtherFaults, DeleteOfALockedFileLeavesItInPlace) {
         return IDOK;
     });
     modals.ExpectBox("The recycle bin cannot take 'B.txt'.\r\rDelete it for good?", IDNO, "Warning");
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     lock.reset();  // (the snapshot could not read it while locked)
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\A.txt"});
 }
@@ -147,7 +147,7 @@ TEST_F(OtherFaults, DeleteAfterTheSourceDirectoryWasRemoved) {
         return IDOK;
     });
     modals.ExpectBox(WithFullStop("File not found"), IDOK, kAppTitle);
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     EXPECT_TRUE(Exists(tmp / "Keep\\k.txt"));
     EXPECT_TRUE(Exists(R()));
 }
@@ -164,7 +164,7 @@ TEST_F(OtherFaults, DeleteOfAFileAlreadyGoneReloadsTheSide) {
     });
     modals.ExpectBox("Changed since the side was read, so nothing was done to:\rA.txt (gone)\rThe side is read again.",
                      IDOK, "Warning");
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\A.txt", "L\\B.txt"}));
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "C.txt"}));
 }
@@ -180,7 +180,7 @@ TEST_F(OtherFaults, DeleteOnADriveWhoseFolderVanished) {
         return IDOK;
     });
     modals.ExpectBox(WithFullStop("Invalid filename"), IDOK, kAppTitle);
-    RunMenu(MenuItem::Delete1);
+    RunMenu(MenuItem::Delete);
     EXPECT_TRUE(Exists(R()));
 }
 

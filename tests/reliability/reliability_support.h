@@ -44,7 +44,7 @@ protected:
     void SetUp() override { MakeSideFolders(); }
     // As the menu runs it: an error the command does not catch reaches the error box.
     void RunMenu(MenuItem item) {
-        SendMessageW(form->Handle(), WM_COMMAND, IdMenuBase + static_cast<int>(item), 0);
+        SendMessageW(form->Handle(), WM_COMMAND, static_cast<WPARAM>(IdMenuBase + static_cast<int>(item)), 0);
     }
     // The side's state after a failed command: still the source side active, its directory current.
     void ExpectLeftActiveIn(const std::string& dir);

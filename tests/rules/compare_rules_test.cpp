@@ -86,7 +86,7 @@ TEST(CompareScan, IndexedScanAgreesWithNestedScan) {
         for (auto* side : {&source, &target})
             for (Entry& e : *side) e = E(names[rng() % 11], rng() % 4);
         const bool newer = rng() % 2 == 0;
-        const std::int64_t before = rng() % 3000;
+        const std::int64_t before = static_cast<std::int64_t>(rng() % 3000);
         SCOPED_TRACE(round);
         ExpectSame(ScanPass(source, target, newer, before), ScanPassLiteral(source, target, newer, before));
     }

@@ -1,4 +1,5 @@
 #include "app/layout_rules.h"
+#include "panes/column_rules.h"
 #include "controls/share_rules.h"
 
 #include <algorithm>

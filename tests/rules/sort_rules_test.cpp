@@ -160,7 +160,7 @@ TEST(SortOrders, PermutationMatchesStableSortWithLiteralComparator) {
                 e = Dir(rng() % 3 == 0 ? std::string("[parent]") : "<" + std::string(names[rng() % 8]) + ">",
                         dirSizes[rng() % 3]);
             } else {
-                e = File(names[rng() % 10], static_cast<std::int64_t>(rng() % 4) * 3000000000LL, rng() % 3);
+                e = File(names[rng() % 10], static_cast<std::int64_t>(rng() % 4) * 3000000000LL, static_cast<std::int64_t>(rng() % 3));
             }
         }
         for (SortOrder order : {SortOrder::Name, SortOrder::Ext, SortOrder::Size, SortOrder::Date}) {

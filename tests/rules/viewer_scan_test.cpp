@@ -51,8 +51,8 @@ TEST(ViewerScan, FindsBytesAsAPlainLoopDoesWithAndWithoutSimd) {
     for (int round = 0; round < 300; ++round) {
         const std::string buf = RandomBytes(rng, rng() % 100, "abcdefgh");
         ByteSet a, b;
-        for (unsigned i = 0, n = 1 + rng() % 6; i < n; ++i) a.Add(static_cast<std::uint8_t>('a' + rng() % 8));
-        for (unsigned i = 0, n = 1 + rng() % 6; i < n; ++i) b.Add(static_cast<std::uint8_t>('a' + rng() % 8));
+        for (unsigned i = 0, n = 1 + static_cast<unsigned>(rng() % 6); i < n; ++i) a.Add(static_cast<std::uint8_t>('a' + rng() % 8));
+        for (unsigned i = 0, n = 1 + static_cast<unsigned>(rng() % 6); i < n; ++i) b.Add(static_cast<std::uint8_t>('a' + rng() % 8));
         const std::size_t distance = rng() % 4, n = buf.size();
         std::size_t first = n, last = n, pair = n;
         for (std::size_t i = 0; i < n; ++i) {

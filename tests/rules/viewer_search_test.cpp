@@ -46,7 +46,7 @@ TEST(ViewerSearch, IgnoresCaseInTheFilesOwnEncoding) {
 
 TEST(ViewerSearch, MatchesAcrossEveryBlockBoundary) {
     std::string text(200, '.');
-    for (const std::size_t at : {3, 61, 62, 150, 194}) text.replace(at, 6, "needle");
+    for (const std::size_t at : {3u, 61u, 62u, 150u, 194u}) text.replace(at, 6, "needle");
     // The one at 62 overwrites the one at 61 but its first letter: "nneedle".
     StringSource src(text);
     const Pattern p = MakePattern("NEEDLE", Encoding::Ansi, 0, AsciiFold());

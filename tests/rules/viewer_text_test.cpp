@@ -160,7 +160,7 @@ TEST(ViewerLayout, LineStartBeforeRetracesTheForwardWalk) {
                 }
                 EXPECT_EQ(LineStartBefore(src, l.origin, l), l.origin);
                 for (const int rows : {1, 3, 100}) {
-                    const std::size_t first = lines.size() > static_cast<std::size_t>(rows) ? lines.size() - rows : 0;
+                    const std::size_t first = lines.size() > static_cast<std::size_t>(rows) ? lines.size() - static_cast<std::size_t>(rows) : 0;
                     EXPECT_EQ(LastPageStart(src, rows, l), lines[first].first) << text << " rows " << rows;
                 }
             }

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "controls/modal_form.h"
 #include "platform/modal_seam.h"
 

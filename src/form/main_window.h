@@ -1,5 +1,6 @@
 // TForm1: the main window. One class, as the program is one window; its methods live in the
-// subsystem folders, one file per concern (app/, panes/, tags/, fileops/, commands/, print/).
+// subsystem folders, one file per concern (app/, panes/, tags/, fileops/, commands/, print/), each
+// on the lowest floor that calls it (docs/code-map.md).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "controls/controls.h"
-#include "fileops/copy_rules.h"
 #include "panes/pane.h"
 #include "platform/handles.h"
 #include "platform/win.h"
@@ -22,16 +22,21 @@ class TConfirmTag;
 class TProgress;
 class TGetTxt;
 class TConfirm;
+// What the file commands decide (fileops/copy_rules.h).
+enum class ConfirmMode;
+struct RunRequest;
+struct ChangedEntry;
+class DeleteReport;
 
 // Shift state of a key or mouse event.
 enum ShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 using TShiftState = unsigned;
 enum class MouseButton { Left, Right, Middle };
 
-// The pop-up menu's entries, passed as the sender of their handlers.
+// The pop-up menu's entries; their command ids are IdMenuBase + the entry.
 enum class MenuItem {
-    None, Copy1, Delete1, Move1, Rename1, Show1, TagAll1, InvertTags1, NewerorDups1, MClearAll,
-    Refresh1, DirectoryListing1, About1, MHelpTopics1, Exit2
+    None, Copy, Delete, Move, Rename, Show, TagAll, InvertTags, NewerOrDuplicates, UntagAll,
+    Refresh, DirectoryListing, About, HelpTopics, Exit
 };
 
 class TForm1 {
@@ -53,19 +58,14 @@ public:
     void Guard(F&& fn) noexcept;
     void ReportError(const char* text) noexcept;
 
-    // ---- app/: the window, which side is active, closing, help
+    // ---- app/: the window, its layout, closing, the splash panel
     void InitialState();  // the state every run starts in
     void LayOut();        // places every control for the window's size
-    void FitAllColumns();
-    // The list's columns fill its client area: called again whenever the list's size changes,
-    // as when its vertical scroll bar comes or goes.
-    void FitColumnsOf(Pane& pane);
     bool ConfirmClose();  // true: the window may close
-    void Exit();
-    void ShowAbout();
-    void ShowHelp();
     void HelpFromSplash();
     void CloseSplash();
+
+    // ---- panes/: reading a side, which side is active, its drive, tree and columns
     // Reads dir into the pane's list and fits the columns; nothing else changes.
     void LoadSide(Pane& pane, const std::string& dir);
     void Reload(Pane& pane) { LoadSide(pane, pane.Directory()); }
@@ -86,6 +86,10 @@ public:
     void OpenTreeSelection();
     void ToggleTree(Pane& pane);
     void UpOneLevel(Pane& pane);
+    void FitAllColumns();
+    // The list's columns fill its client area: called again whenever the list's size changes,
+    // as when its vertical scroll bar comes or goes.
+    void FitColumnsOf(Pane& pane);
 
     // ---- tags/
     void TagEntry(Pane& s, int item);    // mark "Y", tagged image
@@ -128,19 +132,7 @@ public:
     // agrees; what stays goes to report. True when it went for good, as far as the system said.
     bool RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report);
     void AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report);
-    // One copy run: what it acts on and what it left out.
-    struct CopyRun {
-        const RunRequest& request;
-        Pane& source;
-        std::string sourceDir, targetDir;
-        std::vector<std::size_t> rows;
-        std::vector<bool> twins;                  // by row: another name differs only in letter case
-        std::string nameToLocate = {};            // the first file copied
-        std::vector<ChangedEntry> changed = {};   // gone or no longer a file since listed
-        std::vector<std::string> twinsLeftOut = {};
-        std::vector<std::string> notCopied = {};  // after a copy error: that file and the rest
-        std::size_t total = 0;                    // files the run was to copy
-    };
+    struct CopyRun;  // one copy run: what it acts on and what it left out
     void CopyRows(CopyRun& run, const std::wstring& stagingDir);
     bool LandsOnItsTwin(CopyRun& run, std::size_t row, const std::string& target);
     void ReportLeftAlone(const CopyRun& run, Pane& source);
@@ -158,6 +150,10 @@ public:
     void ReloadIfRenameFoundAChange(Pane& s);
 
     // ---- commands/
+    void Exit();
+    void ShowAbout();
+    void ShowHelp();
+    std::string HtmlHelpFile() const;  // bivane-help.html beside the program
     void ListKeyDown(WORD& key, TShiftState shift);
     void ListKeyPress(wchar_t& ch);
     bool RunCommandLine(const std::string& commandLine, WORD show, DWORD waitMs);
@@ -212,16 +208,23 @@ public:
     std::function<void(const std::string& file, int context)> HelpViewer;
     // Opens the HTML help in the user's browser; tests replace it so no browser starts.
     std::function<void(const std::string& file)> HelpBrowser;
-    std::string HtmlHelpFile() const;  // bivane-help.html beside the program
 
 private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT ListButtonDown(Pane& s, HWND list, UINT msg, WPARAM wp, LPARAM lp);
+    bool ListKey(Pane& s, HWND list, UINT msg, WPARAM wp, LPARAM lp);
     WNDPROC listProc_ = nullptr;  // the list view's own window procedure
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnNotify(NMHDR* hdr);
     void OnCommand(int id, int code, HWND control);
+    bool KeepFocusAcrossActivation(WPARAM wp);
+    void OwnerDraw(UINT msg, LPARAM lp);
     void CreateControls();
+    void LoadImages();
+    void CreateSplash();
+    void AddHints();
+    void ConnectEvents();
     void PaintSplash(HDC dc, const RECT& r);
     void ShowPopupMenu(HWND from, int x, int y);
     bool MenuShortcut(WORD key, TShiftState shift);  // Ctrl+R and Ctrl+T, before the key map

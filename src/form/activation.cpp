@@ -1,7 +1,7 @@
 // Which side is active, and the controls that pick a side's drive and directory.
 #include <cctype>
 
-#include "app/Unit1.h"
+#include "form/main_window.h"
 #include "platform/fs.h"
 #include "platform/modal_seam.h"
 
@@ -82,11 +82,6 @@ void TForm1::SetTreeHint(Pane& pane) {
     }
 }
 
-void TForm1::CloseSplash() {
-    SetVisible(Splash.Handle(), false);
-    Activate(side[0]);
-}
-
 void TForm1::TitleClick(Pane& pane) {
     SetVisible(pane.List.Handle(), true);
     SetFocus(pane.List.Handle());
@@ -104,6 +99,16 @@ void TForm1::BackgroundClick(int x, int) {
 }
 
 void TForm1::GoToBoxClick(Pane& pane) { Activate(pane); }
+
+bool TForm1::GoToChecked(const Pane& s) const {
+    return SendMessageW(s.GoTo, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TForm1::SetGoToChecked(Pane& s, bool checked) {
+    SendMessageW(s.GoTo, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Setting the box counts as a click on it.
+    GoToBoxClick(s);
+}
 
 // The right selector also moves its tree to the drive's root; the left one leaves that to its
 // change report.

@@ -1,0 +1,32 @@
+// The About, Help and Exit commands (keys A, H, Q and the menu).
+#include "form/main_window.h"
+#include "platform/fs.h"
+#include "platform/process.h"
+
+namespace bivane {
+
+namespace {
+const char kHtmlHelp[] = "bivane-help.html";  // built beside the program
+}  // namespace
+
+void TForm1::Exit() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void TForm1::ShowAbout() {
+    SetVisible(Splash.Handle(), true);
+    BringWindowToTop(Splash.Handle());
+}
+
+std::string TForm1::HtmlHelpFile() const { return JoinPathRootAware(ProgramFolder(), kHtmlHelp); }
+
+void TForm1::ShowHelp() {
+    // A help file where the program looks for one goes to the platform's help viewer (gone from
+    // recent Windows); without one, the help beside the program opens in the user's browser.
+    const std::string html = HtmlHelpFile();
+    if (!FileExists(HelpFile) && FileExists(html)) {
+        if (HelpBrowser) HelpBrowser(html);
+        return;
+    }
+    if (HelpViewer) HelpViewer(HelpFile, 2);
+}
+
+}  // namespace bivane

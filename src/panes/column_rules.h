@@ -1,0 +1,19 @@
+// The widths of a list's three columns for the room it has: window-free, tested natively.
+#pragma once
+
+namespace bivane {
+
+constexpr int kSizeColumnWidth = 54;
+constexpr int kModifiedColumnWidth = 102;
+constexpr int kNameColumnRoom = 60;  // what the Name column keeps before the Size column grows into it
+
+struct ColumnWidths {
+    int name = 0, size = 0, modified = 0;
+};
+// The columns fill the list's inner width (its borders off) less the vertical scroll bar when it
+// shows, and never more, so no horizontal scroll bar appears. Modified keeps its width; Size grows
+// to sizeNeed while the Name column keeps kNameColumnRoom; Name takes the rest. In a list too
+// narrow for that, Modified and then Size give way.
+ColumnWidths FitColumns(int innerWidth, int scrollBarWidth, int sizeNeed);
+
+}  // namespace bivane
