@@ -6,6 +6,7 @@
 #include "fileops/confirm_dialog.h"
 #include "fileops/get_txt_dialog.h"
 #include "fileops/progress_dialog.h"
+#include "fileops/replace_dialog.h"
 #include "core/paths.h"
 #include "platform/modal_seam.h"
 #include "platform/process.h"
@@ -72,6 +73,7 @@ TForm1::TForm1() {
     Progress = std::make_unique<TProgress>();
     GetTxt = std::make_unique<TGetTxt>();
     Confirm = std::make_unique<TConfirm>();
+    Replace = std::make_unique<TReplace>();
 }
 
 TForm1::~TForm1() {

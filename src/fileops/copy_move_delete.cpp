@@ -1,6 +1,7 @@
 // Copy, move and delete of the current entry or the tagged files, after the user confirms.
 #include <cctype>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "form/main_window.h"
@@ -10,6 +11,7 @@
 #include "platform/copy_temporaries.h"
 #include "fileops/copy_rules.h"
 #include "fileops/progress_dialog.h"
+#include "fileops/replace_dialog.h"
 #include "panes/entry_rules.h"
 #include "panes/reach.h"
 #include "panes/shorten_path.h"
@@ -174,14 +176,63 @@ struct TForm1::CopyRun {
     std::vector<std::string> twinsLeftOut = {};
     std::vector<std::string> notCopied = {};  // after a copy error: that file and the rest
     std::size_t total = 0;                    // files the run was to copy
+    std::unordered_set<std::wstring> written = {};  // folded names copied so far
 };
 
+namespace {
+
+// The files of the copied names that the target folder holds, found by one reading of the folder
+// (under Wine a look-up of each name would search the folder each time).
+std::vector<ExistingTarget> ExistingTargets(const std::vector<Entry>& entries, const std::vector<std::size_t>& rows,
+                                            const std::string& targetDir) {
+    std::unordered_map<std::wstring, std::pair<std::string, std::int64_t>> files;  // folded: name, minute
+    DirectoryReader reader(targetDir);
+    const LocalTimes times;
+    FoundEntry f{};
+    while (reader.Next(f)) {
+        if ((f.attributes & FILE_ATTRIBUTE_DIRECTORY) || IsCopyTemporaryName(f.name)) continue;
+        files.emplace(FoldedName(f.name), std::make_pair(Narrow(f.name), MinuteStamp(times.Of(f.lastWrite))));
+    }
+    std::vector<ExistingTarget> existing;
+    if (files.empty()) return existing;
+    for (const std::size_t row : rows) {
+        const Entry& e = entries[row];
+        const auto found = files.find(FoldedName(Widen(e.Name())));
+        if (found != files.end()) existing.push_back({row, found->second.first, e.minute, found->second.second});
+    }
+    return existing;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::size_t>> TForm1::AskBeforeReplacing(const std::vector<Entry>& entries,
+                                                                    const std::vector<std::size_t>& rows,
+                                                                    const std::string& targetDir) {
+    const std::vector<ExistingTarget> existing = ExistingTargets(entries, rows, targetDir);
+    if (existing.empty()) return rows;
+    Replace->SetText(ReplaceQuestionText(existing));
+    const int id = Replace->ShowModal(hwnd_);
+    const ReplaceAnswer answer = id == TReplace::IdReplaceAll     ? ReplaceAnswer::All
+                                 : id == TReplace::IdReplaceOlder ? ReplaceAnswer::OlderOnly
+                                 : id == TReplace::IdSkipExisting ? ReplaceAnswer::SkipExisting
+                                                                  : ReplaceAnswer::Cancel;
+    if (answer == ReplaceAnswer::Cancel) return std::nullopt;
+    return RowsToCopy(rows, existing, answer);
+}
+
 void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
-    const std::vector<std::size_t> rows = EntriesToActOn(src.Entries, r);
+    std::vector<std::size_t> rows;
+    for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
+        if (Reachable(hwnd_, src.Entries[row])) rows.push_back(row);
+    }
     // A directory as the current entry is never copied: nothing at all happens.
-    if (r.currentOnly && (rows.empty() || !Reachable(hwnd_, src.Entries[rows[0]]))) return;
+    if (r.currentOnly && rows.empty()) return;
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
+    // Nothing is written before the user has said what becomes of the files that exist.
+    const std::optional<std::vector<std::size_t>> answered = AskBeforeReplacing(src.Entries, rows, targetDir);
+    if (!answered) return;
+    rows = *answered;
     TProgress& progress = *Progress;
     progress.ShowModeless();
     progress.SetText(progress.SourceDir, sourceDir);
@@ -229,10 +280,7 @@ void TForm1::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
     TProgress& progress = *Progress;
     FreeSpaceEstimate space(run.targetDir);
     const RunRequest& r = run.request;
-    std::vector<std::size_t> toCopy;
-    for (const std::size_t row : run.rows) {
-        if (r.currentOnly || Reachable(hwnd_, run.source.Entries[row])) toCopy.push_back(row);
-    }
+    const std::vector<std::size_t>& toCopy = run.rows;
     run.total = toCopy.size();
     // Each file keeps its own name: the caption's letter case is only how the list shows it.
     for (std::size_t i = 0; i < toCopy.size(); ++i) {
@@ -268,16 +316,18 @@ void TForm1::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
             for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(run.source.Entries[toCopy[j]].Name());
             throw;
         }
+        if (run.twins[toCopy[i]]) run.written.insert(FoldedName(Widen(e.Name())));
         if (run.nameToLocate.empty()) run.nameToLocate = e.Name();
     }
 }
 
 // Two names the target's file system takes as one (a.txt and A.txt, listed side by side where the
-// source folder tells case apart) must not land on one file: the one that would replace the other
-// is left out.
+// source folder tells case apart) must not land on one file within one copy: the second is left
+// out. (A file the target held before was in the question the user answered.)
 bool TForm1::LandsOnItsTwin(CopyRun& run, std::size_t row, const std::string& target) {
     if (!run.twins[row]) return false;
     const std::string name = run.source.Entries[row].Name();
+    if (!run.written.count(FoldedName(Widen(name)))) return false;
     const std::string there = StoredNameAt(ExactPath(target));
     if (there.empty() || there == name) return false;
     run.twinsLeftOut.push_back(name + " (" + there + " is there)");

@@ -112,6 +112,42 @@ std::string DeleteReport::Text() const {
     return text;
 }
 
+std::string ReplaceQuestionText(const std::vector<ExistingTarget>& existing) {
+    const std::size_t n = existing.size();
+    std::size_t newer = 0;
+    std::vector<std::string> names;
+    for (const ExistingTarget& t : existing) {
+        names.push_back(t.name);
+        if (t.TargetNewer()) ++newer;
+    }
+    std::string text = NamesText(n == 1 ? "The target folder already holds a file of this name:"
+                                        : "The target folder already holds " + std::to_string(n) + " files of these names:",
+                                 names);
+    if (newer == 0) return text + (n == 1 ? "\rIt is not newer than the file that would replace it."
+                                          : "\rNone of them is newer than the file that would replace it.");
+    if (n == 1) return text + "\rIt is NEWER than the file that would replace it.";
+    return text + "\r" + std::to_string(newer) + " of them " + (newer == 1 ? "is" : "are") +
+           " NEWER than the file that would replace " + (newer == 1 ? "it." : "them.");
+}
+
+std::vector<std::size_t> RowsToCopy(const std::vector<std::size_t>& rows, const std::vector<ExistingTarget>& existing,
+                                    ReplaceAnswer answer) {
+    if (answer == ReplaceAnswer::Cancel) return {};
+    if (answer == ReplaceAnswer::All) return rows;
+    std::unordered_map<std::size_t, const ExistingTarget*> byRow;
+    for (const ExistingTarget& t : existing) byRow[t.row] = &t;
+    std::vector<std::size_t> out;
+    for (const std::size_t row : rows) {
+        const auto found = byRow.find(row);
+        if (found == byRow.end()) {
+            out.push_back(row);
+        } else if (answer == ReplaceAnswer::OlderOnly && found->second->targetMinute < found->second->sourceMinute) {
+            out.push_back(row);  // the newer and the same are kept
+        }
+    }
+    return out;
+}
+
 std::string ReasonText(unsigned long error) {
     switch (error) {
         case 0: return "kept by the system";           // refused without a word, found there after

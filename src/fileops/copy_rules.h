@@ -2,6 +2,7 @@
 // so that it is tested natively.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,6 +71,22 @@ private:
     std::vector<std::string> captions_, links_, failed_;
     bool folder_ = false;  // the first entry added is a folder
 };
+
+// A copy onto files that exist asks first, once for the whole command.
+enum class ReplaceAnswer { All, OlderOnly, SkipExisting, Cancel };
+// A source whose name the target folder already holds as a file, with both dates (local minutes).
+struct ExistingTarget {
+    std::size_t row;                 // the source's row
+    std::string name;                // the name as the target folder holds it
+    std::int64_t sourceMinute = 0;
+    std::int64_t targetMinute = 0;
+    bool TargetNewer() const { return targetMinute > sourceMinute; }
+};
+// The question: how many are there, the first few names, how many are newer than their source.
+std::string ReplaceQuestionText(const std::vector<ExistingTarget>& existing);
+// Of rows (in order), those the answer copies; nothing for Cancel.
+std::vector<std::size_t> RowsToCopy(const std::vector<std::size_t>& rows, const std::vector<ExistingTarget>& existing,
+                                    ReplaceAnswer answer);
 
 // A short word for why a file could not be deleted, from the system's error code.
 std::string ReasonText(unsigned long error);

@@ -22,6 +22,7 @@ class TConfirmTag;
 class TProgress;
 class TGetTxt;
 class TConfirm;
+class TReplace;
 // What the file commands decide (fileops/copy_rules.h).
 enum class ConfirmMode;
 struct RunRequest;
@@ -125,6 +126,11 @@ public:
     std::optional<RunRequest> ConfirmRun(ConfirmMode mode, Pane& source, Pane& target);
     bool SidesAllow(ConfirmMode& mode);
     void RunCopy(const RunRequest& request, Pane& source, Pane& target);
+    // Of rows, those to copy after the user has answered for the files the target holds already
+    // (all of them when it holds none); nothing when the user cancels.
+    std::optional<std::vector<std::size_t>> AskBeforeReplacing(const std::vector<Entry>& entries,
+                                                               const std::vector<std::size_t>& rows,
+                                                               const std::string& targetDir);
     void RunDelete(const RunRequest& request, Pane& source, Pane& target);
     void RunMove(const RunRequest& request, Pane& source, Pane& target);
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
@@ -204,6 +210,7 @@ public:
     std::unique_ptr<TProgress> Progress;
     std::unique_ptr<TGetTxt> GetTxt;
     std::unique_ptr<TConfirm> Confirm;
+    std::unique_ptr<TReplace> Replace;
     // The help viewer call; tests replace it so no viewer starts.
     std::function<void(const std::string& file, int context)> HelpViewer;
     // Opens the HTML help in the user's browser; tests replace it so no browser starts.

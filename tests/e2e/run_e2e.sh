@@ -373,7 +373,40 @@ clicks() {
 
 clicks
 stop_bivane
+# ---- a copy onto files that exist: one question, answered "Replace older only"
+replace_question() {
+    scenario "a copy onto an older and a newer file, only the older replaced"
+    local w=$work/replace
+    mkdir -p "$w/src" "$w/dst"
+    printf 'new one' >"$w/src/one.txt"; printf 'new two' >"$w/src/two.txt"
+    touch -d '2020-01-01 10:00' "$w/src/one.txt" "$w/src/two.txt"
+    printf 'old one' >"$w/dst/one.txt"; touch -d '2001-01-01 10:00' "$w/dst/one.txt"
+    printf 'newer two' >"$w/dst/two.txt"; touch -d '2024-01-01 10:00' "$w/dst/two.txt"
+    start_bivane "$w" || return 1
+    key space
+    focus_row R "<dst>" && key Return
+    wait_for "right side in dst" 'title_in R "$(tail_of "$w/dst")"' || return 1
+    key space
+    focus_row L "<src>" && key Return
+    wait_for "left side in src" 'title_in L "$(tail_of "$w/src")"' || return 1
+    key t
+    wait_for "both tagged" 'row_has L One.txt Y && row_has L Two.txt Y' || return 1
+    key c
+    wait_for "the copy confirmation" 'window_is TConfirm "Confirm Copy"' || return 1
+    key alt+y
+    wait_for "the replace question" 'window_is TReplace "Replace Files"' || return 1
+    [ "$(cat "$w/dst/one.txt")/$(cat "$w/dst/two.txt")" = "old one/newer two" ] \
+        || fail "a file was written before the answer" || return 1
+    key alt+o
+    wait_for "the copy done" 'no_window && row_has R One.txt' || return 1
+    [ "$(cat "$w/dst/one.txt")/$(cat "$w/dst/two.txt")" = "new one/newer two" ] \
+        || fail "not only the older file was replaced: $(cat "$w/dst/one.txt")/$(cat "$w/dst/two.txt")" || return 1
+    stop_bivane
+}
+
 copy_move_delete
+stop_bivane
+replace_question
 stop_bivane
 changed_under_it
 stop_bivane

@@ -1,6 +1,7 @@
 // Copy, move and delete through the command, on real folders, with the dialogs scripted.
 #include "fileops/confirm_dialog.h"
 #include "fileops/fileops_support.h"
+#include "fileops/replace_dialog.h"
 #include "fileops/progress_dialog.h"
 #include "platform/fs.h"
 #include "platform/removal.h"
@@ -83,7 +84,7 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
     MakeFile(L() + "\\C.txt", 300);
     MakeFile(L() + "\\D.txt", 400);
     MakeDir(L() + "\\Sub");
-    MakeFile(R() + "\\B.txt", 7);  // replaced without a question
+    MakeFile(R() + "\\B.txt", 7);  // replaced after the question
     StartSides(L(), R());
     Tag(Left(), "A.txt");
     Tag(Left(), "B.txt");
@@ -100,6 +101,9 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
         EXPECT_TRUE(IsWindowEnabled(c.RadioButton1) && IsWindowEnabled(c.RadioButton2));
         return IDOK;
     });
+    ExpectReplace(TReplace::IdReplaceAll,
+                  "The target folder already holds a file of this name:\rB.txt\rIt is not newer than the file that "
+                  "would replace it.");
     form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\A.txt", "R\\B.txt", "R\\C.txt"}));
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) EXPECT_EQ(ReadAll(R() + "\\" + n), ReadAll(L() + "\\" + n)) << n;
@@ -129,6 +133,7 @@ TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
         p.Clock = c.clock;
         TextRecorder names(p.FileNameDesc), status(p.Status);
         modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        if (c.clock == ClockStandingStill) ExpectReplace(TReplace::IdReplaceAll);  // the second round
         form->RunFileCommand(ConfirmMode::Copy);
         EXPECT_EQ(names.texts, c.names);
         EXPECT_EQ(status.texts, c.status);
@@ -137,6 +142,51 @@ TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
         EXPECT_EQ(static_cast<int>(SendMessageW(p.Bar1, PBM_GETPOS, 0, 0)), p.BarPosition());
         EXPECT_EQ(static_cast<int>(SendMessageW(p.Bar1, PBM_GETRANGE, FALSE, 0)), p.BarMax());
         for (const char* n : {"A.txt", "B.txt", "C.txt"}) EXPECT_EQ(ReadAll(R() + "\\" + n), ReadAll(L() + "\\" + n));
+    }
+}
+
+// Files the target holds already: one question before anything is written, and each answer
+// does what it says. A is older there, B newer, C of the same minute, D not there.
+TEST_F(CopyMoveDelete, FilesThatExistAreReplacedOnlyAsTheUserAnswers) {
+    const SYSTEMTIME older = LocalTimeOf(2001, 1, 1, 10, 0), now = LocalTimeOf(2010, 6, 1, 12, 0),
+                     newer = LocalTimeOf(2020, 1, 1, 10, 0);
+    const std::string question =
+        "The target folder already holds 3 files of these names:\rA.txt\rB.txt\rC.txt\r1 of them is NEWER than the "
+        "file that would replace it.";
+    const struct {
+        int answer;
+        std::set<std::string> changed;  // names in the target folder
+    } cases[] = {
+        {TReplace::IdReplaceAll, {"A.txt", "B.txt", "C.txt", "D.txt"}},
+        {TReplace::IdReplaceOlder, {"A.txt", "D.txt"}},
+        {TReplace::IdSkipExisting, {"D.txt"}},
+        {IDCANCEL, {}},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        // A pair of folders of its own each round.
+        const std::string l = tmp / ("L" + std::to_string(round)), r = tmp / ("R" + std::to_string(round));
+        ++round;
+        MakeDir(l);
+        MakeDir(r);
+        for (const char* n : {"A.txt", "B.txt", "C.txt", "D.txt"}) MakeFile(l + "\\" + n, 100, &now);
+        MakeFile(r + "\\A.txt", 7, &older);
+        MakeFile(r + "\\B.txt", 8, &newer);
+        MakeFile(r + "\\C.txt", 9, &now);
+        StartSides(l, r);
+        form->TagAll();
+        const Snapshot before = Snap(r);
+        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("TReplace", [&](ModalForm& f) {
+            EXPECT_EQ(static_cast<TReplace&>(f).Text(), question);
+            EXPECT_EQ(Changes(before, Snap(r)), std::set<std::string>{}) << "written before the answer";
+            return c.answer;
+        });
+        form->RunFileCommand(ConfirmMode::Copy);
+        modals.VerifyDone();
+        EXPECT_EQ(Changes(before, Snap(r)), c.changed) << c.answer;
+        for (const std::string& name : c.changed) EXPECT_EQ(ReadAll(r + "\\" + name), ReadAll(l + "\\" + name));
+        EXPECT_EQ(Left().TagCount, 4);
     }
 }
 
@@ -168,6 +218,7 @@ TEST_F(CopyMoveDelete, CopyErrorEndsTheLoopAfterReloadingTheTarget) {
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    ExpectReplace(TReplace::IdReplaceAll);
     modals.ExpectBox("Cannot create file " + R() + "\\B.txt.", IDOK, "Bivane for Windows 95");
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     // Through the window's dispatch, as the menu runs it.

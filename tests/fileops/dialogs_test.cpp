@@ -1,6 +1,7 @@
 // The confirmation and text dialogs as windows: controls, places, keys, answered for real.
 #include "fileops/confirm_dialog.h"
 #include "fileops/fileops_support.h"
+#include "fileops/replace_dialog.h"
 #include "fileops/get_txt_dialog.h"
 #include "fileops/progress_dialog.h"
 
@@ -85,6 +86,33 @@ TEST_F(Dialogs, ConfirmHasItsControlsInPlaceAndNoAsDefaultAndCancel) {
     c.Click(101);
     EXPECT_TRUE(c.IsChecked(c.RadioButton1));
     EXPECT_FALSE(c.IsChecked(c.RadioButton2));
+}
+
+// The real question about files that exist: Enter answers "Skip existing" (the default: Enter
+// never replaces a file), Escape cancels; neither writes anything.
+TEST_F(Dialogs, EnterOrEscapeInTheReplaceQuestionReplaceNothing) {
+    MakeDir(tmp / "L");
+    MakeDir(tmp / "R");
+    MakeFile(tmp / "L\\A.txt", 100);
+    MakeFile(tmp / "R\\A.txt", 5);
+    StartSides(tmp / "L", tmp / "R");
+    Pick(Left(), "A.txt");
+    const Snapshot before = Snap(tmp.Path());
+    HWND owner = form->Handle();
+    for (WORD key : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
+        int result = 0;
+        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("TReplace", [&](ModalForm& f) {
+            PostKey(f.Handle(), key);
+            result = f.RunModalLoop(owner);
+            return result;
+        });
+        form->RunFileCommand(ConfirmMode::Copy);
+        EXPECT_EQ(result, key == VK_RETURN ? TReplace::IdSkipExisting : IDCANCEL);
+        EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+        EXPECT_FALSE(IsWindowVisible(form->Replace->Handle()));
+        EXPECT_TRUE(IsWindowEnabled(owner));
+    }
 }
 
 TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {

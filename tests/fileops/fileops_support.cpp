@@ -1,5 +1,7 @@
 #include "fileops/fileops_support.h"
 
+#include "fileops/replace_dialog.h"
+
 #include <atomic>
 
 #include "platform/utf.h"
@@ -91,6 +93,15 @@ void FileOpsTest::Tag(Pane& s, const std::string& caption) {
     ASSERT_GE(i, 0) << caption;
     form->TagEntry(s, i);
     form->UpdateTagTotals();
+}
+
+void FileOpsTest::ExpectReplace(int answer, const std::string& text) {
+    modals.ExpectDialog("TReplace", [=](ModalForm& f) {
+        if (!text.empty()) {
+            EXPECT_EQ(static_cast<TReplace&>(f).Text(), text);
+        }
+        return answer;
+    });
 }
 
 }  // namespace bivane::test

@@ -49,6 +49,9 @@ class FileOpsTest : public FormTest {
 protected:
     void Tag(Pane& s, const std::string& caption);  // tags it and recomputes the active side's totals
     std::set<std::string> ChangedSince(const Snapshot& before) const { return Changes(before, Snap(tmp.Path())); }
+    // Answers the question about the files the target holds already (TReplace::IdReplaceAll...,
+    // or IDCANCEL), after checking its text when one is given.
+    void ExpectReplace(int answer, const std::string& text = "");
 };
 
 }  // namespace bivane::test

@@ -4,6 +4,7 @@
 #include "core/errors.h"
 #include "fileops/copy_file.h"
 #include "fileops/progress_dialog.h"
+#include "fileops/replace_dialog.h"
 #include "platform/utf.h"
 #include "reliability/reliability_support.h"
 #include "support/unix_shell.h"
@@ -35,6 +36,7 @@ TEST_F(CopyFaults, WriteFailureMidFileKeepsTheOldTarget) {
     const Snapshot before = Snap(tmp.Path());
     SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 10000});
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
     modals.ExpectBox(WithFullStop("Failure writing file\r" + R() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -49,6 +51,7 @@ TEST_F(CopyFaults, ReadFailureMidFileKeepsTheOldTarget) {
     const Snapshot before = Snap(tmp.Path());
     SimulatedCopyFaults faults(DeviceFaults{.readLimit = 8192});  // the second block of B cannot be read
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
     modals.ExpectBox(WithFullStop("Failure reading file\r" + L() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -62,6 +65,7 @@ TEST_F(CopyFaults, SourceLockedAgainstReading) {
     const Snapshot before = Snap(tmp.Path());
     AutoCloseHandle lock = LockAgainstReading(L() + "\\B.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
     modals.ExpectBox(WithFullStop("Cannot open file " + L() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -75,6 +79,7 @@ TEST_F(CopyFaults, TargetLockedOrReadOnly) {
     SetAttributes(R() + "\\B.txt", FILE_ATTRIBUTE_READONLY);
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
     modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -84,6 +89,7 @@ TEST_F(CopyFaults, TargetLockedOrReadOnly) {
     const Snapshot before2 = Snap(tmp.Path());
     AutoCloseHandle lock = LockAgainstReading(R() + "\\B.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
     modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -117,6 +123,7 @@ TEST_F(CopyFaults, SourceRemovedAfterConfirmation) {
         RemoveTree(L() + "\\A.txt");
         return IDOK;
     });
+    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
     // Gone since listed: named, left alone, the others copied, the source side read again.
     modals.ExpectBox("Changed since the side was read, so nothing was done to:\rA.txt (gone)\rThe side is read again.",
                      IDOK, "Warning");
@@ -143,6 +150,7 @@ TEST_F(CopyFaults, SourceChangedWhileItWasCopied) {
             EXPECT_EQ(RunShell(std::string(change) + " '" + unixB + "'"), 0);
         }});
         modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
         modals.ExpectBox(WithFullStop("File changed while it was copied\r" + L() + "\\B.txt"), IDOK, kAppTitle);
         RunMenu(MenuItem::Copy);
         modals.VerifyDone();
@@ -186,6 +194,7 @@ TEST_F(CopyFaults, DiskFullMidFileOnASmallDrive) {
     const Snapshot before = Snap(tmp.Path());
     const Snapshot drive = Snap(s);
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    ExpectReplace(TReplace::IdReplaceAll);  // the older Big.bin there
     modals.ExpectBox(WithFullStop("Failure writing file\r" + s + "\\Big.bin"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});

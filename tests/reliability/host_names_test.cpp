@@ -6,6 +6,7 @@
 
 #include "fileops/confirm_dialog.h"
 #include "fileops/get_txt_dialog.h"
+#include "fileops/replace_dialog.h"
 #include "panes/entry_rules.h"
 #include "reliability/reliability_support.h"
 #include "support/unix_shell.h"
@@ -25,6 +26,7 @@ struct HostCase {
     std::set<std::string> changed;  // paths below the test folder that may change
     bool tagAll = false;            // the command runs on every file tagged (Tag all) instead
     const char* after = "";         // run in L once the sides are listed: another program at work
+    int replace = 0;                // the answer to the question about files that exist; 0: none asked
 };
 
 // Run by /bin/sh -c "...": no double quotes inside. T holds what the links point to: "keep.txt" and a folder "deep" with a file.
@@ -110,10 +112,12 @@ const HostCase kCases[] = {
     {"twins copied together", "printf 1 > a.txt; printf 2 > A.txt",
      "A.txt", MenuItem::Copy, false, "R",
      "Not copied: the target holds a file of the same name but for letter case:\r%2 (%1 is there)", {"R\\%1"}, true},
-    {"twin copied onto the other", "printf 1 > a.txt; printf 2 > A.txt",
-     "A.txt", MenuItem::Copy, false, "R",
-     "Not copied: the target holds a file of the same name but for letter case:\r%1 (%2 is there)", {}, false,
-     "printf 3 > ../R/%2"},
+    // Onto the other twin, which the target held before: the question names it; skipped, it stays,
+    // replaced, it gets the copy's bytes.
+    {"twin copied onto the other, skipped", "printf 1 > a.txt; printf 2 > A.txt",
+     "A.txt", MenuItem::Copy, false, "R", "", {}, false, "printf 3 > ../R/%2", TReplace::IdSkipExisting},
+    {"twin copied onto the other, replaced", "printf 1 > a.txt; printf 2 > A.txt",
+     "A.txt", MenuItem::Copy, false, "R", "", {"R\\%2"}, false, "printf 3 > ../R/%2", TReplace::IdReplaceAll},
     {"twins moved together", "printf 1 > a.txt; printf 2 > A.txt",
      "A.txt", MenuItem::Move, false, "R", "Can't move '%2'\rfrom %L\rto '%R'", {"L\\%1", "R\\%1"}, true},
     {"the same folder by a link, copied", "printf 1 > a.txt; ln -s $PWD ../Alias",
@@ -197,6 +201,7 @@ TEST_P(HostNames, OnlyTheChosenEntryChanges) {
     const std::string box = fill(c.box);
     // The same-directory warning comes before the confirmation; every other box after it.
     if (box.rfind("Can't copy or move", 0) != 0) Confirm(c.recycle);
+    if (c.replace != 0) ExpectReplace(c.replace);
     if (box == "unreachable") {
         modals.ExpectBox(UnreachableText(picked), IDOK, "Warning");
     } else if (!box.empty()) {

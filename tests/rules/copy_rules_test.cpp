@@ -156,4 +156,40 @@ TEST(CopyRules, WhatADeletionLeftBehind) {
     EXPECT_EQ(ReasonText(1234), "error 1234");
 }
 
+// The question about files that exist, and what each answer copies.
+TEST(CopyRules, FilesThatExistAndTheAnswers) {
+    // Rows 1 to 4 copied; the target holds 1 (older there), 2 (newer there) and 3 (the same minute).
+    const std::vector<ExistingTarget> existing{{1, "a.txt", 100, 50}, {2, "B.TXT", 100, 150}, {3, "c.txt", 100, 100}};
+    const std::vector<std::size_t> rows{1, 2, 3, 4};
+    const struct {
+        ReplaceAnswer answer;
+        std::vector<std::size_t> copied;
+    } cases[] = {
+        {ReplaceAnswer::All, {1, 2, 3, 4}},
+        {ReplaceAnswer::OlderOnly, {1, 4}},
+        {ReplaceAnswer::SkipExisting, {4}},
+        {ReplaceAnswer::Cancel, {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RowsToCopy(rows, existing, c.answer), c.copied) << static_cast<int>(c.answer);
+    EXPECT_EQ(RowsToCopy(rows, {}, ReplaceAnswer::SkipExisting), rows);
+
+    EXPECT_EQ(ReplaceQuestionText(existing),
+              "The target folder already holds 3 files of these names:\ra.txt\rB.TXT\rc.txt\r1 of them is NEWER than the "
+              "file that would replace it.");
+    EXPECT_EQ(ReplaceQuestionText({existing[0]}),
+              "The target folder already holds a file of this name:\ra.txt\rIt is not newer than the file that would "
+              "replace it.");
+    EXPECT_EQ(ReplaceQuestionText({existing[1]}),
+              "The target folder already holds a file of this name:\rB.TXT\rIt is NEWER than the file that would "
+              "replace it.");
+    std::vector<ExistingTarget> many;
+    for (std::size_t i = 0; i < 7; ++i) many.push_back({i, "f" + std::to_string(i), 10, i < 2 ? 5 : 20});
+    EXPECT_EQ(ReplaceQuestionText(many),
+              "The target folder already holds 7 files of these names:\rf0\rf1\rf2\rf3\rf4\r... and 2 more\r5 of them are "
+              "NEWER than the file that would replace them.");
+    EXPECT_EQ(ReplaceQuestionText({existing[0], existing[2]}),
+              "The target folder already holds 2 files of these names:\ra.txt\rc.txt\rNone of them is newer than the file "
+              "that would replace it.");
+}
+
 }  // namespace bivane::test
