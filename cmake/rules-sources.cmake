@@ -11,6 +11,7 @@ set(BIVANE_RULES_SOURCES
     src/controls/share_rules.cpp
     src/fileops/copy_rules.cpp
     src/panes/sort_rules.cpp
+    src/panes/folder_size_rules.cpp
     src/tags/tag_rules.cpp
     src/tags/compare_rules.cpp
     src/print/print_rules.cpp
@@ -23,6 +24,7 @@ set(BIVANE_RULES_TESTS
     tests/rules/errors_test.cpp
     tests/rules/copy_rules_test.cpp
     tests/rules/sort_rules_test.cpp
+    tests/rules/folder_size_rules_test.cpp
     tests/rules/tag_rules_test.cpp
     tests/rules/compare_rules_test.cpp
     tests/rules/print_rules_test.cpp

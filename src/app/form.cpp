@@ -77,6 +77,7 @@ TForm1::TForm1() {
 }
 
 TForm1::~TForm1() {
+    Sizer.reset();  // its thread ends before the window and the sides go
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
@@ -274,6 +275,9 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
             Guard([&] { BackgroundClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
+            return 0;
+        case kFolderSizesReady:
+            Guard([this] { ShowFolderSizes(); });
             return 0;
         case WM_CONTEXTMENU:
             Guard([&] { ShowPopupMenu(reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });

@@ -46,6 +46,14 @@ bool RunCombination(TForm1& f, WORD key, TShiftState shift) {
     return true;
 }
 
+// Z sizes the current folder, Shift alone with it every folder listed; any other shift state
+// counts as plain Z, as with the other letters.
+bool RunFolderSizeKey(TForm1& f, WORD key, TShiftState shift) {
+    if (key != 'Z') return false;
+    f.SizeFolders(shift == ssShift);
+    return true;
+}
+
 bool RunLetter(TForm1& f, WORD key) {
     for (const LetterCommand& c : kLetterCommands) {
         if (c.key == key) {
@@ -75,6 +83,8 @@ void RunKeyRow(TForm1& f, WORD key, TShiftState shift) {
         f.Activate(f.side[1]);
     } else if (key == VK_DELETE) {
         f.RunFileCommand(ConfirmMode::Delete);
+    } else if (key == VK_ESCAPE) {
+        f.StopFolderSizes();
     } else if (key == VK_SPACE) {
         f.Activate(f.OtherThan(s));
     } else if (key == VK_F1) {
@@ -111,7 +121,7 @@ void TForm1::ListKeyDown(WORD& key, TShiftState shift) {
     Pane& s = Active();
     if (s.RenamePending) return;
     if (RunCombination(*this, key, shift)) return;
-    if (!GoToChecked(s) && RunLetter(*this, key)) return;
+    if (!GoToChecked(s) && (RunFolderSizeKey(*this, key, shift) || RunLetter(*this, key))) return;
     RunKeyRow(*this, key, shift);
     // The list would otherwise move on F10 and keypad plus itself.
     if (key == VK_F10 || key == VK_ADD) key = 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/controls.h"
+#include "panes/folder_walk.h"
 #include "panes/pane.h"
 #include "platform/handles.h"
 #include "platform/win.h"
@@ -169,6 +170,12 @@ public:
     void RunMenuItem(MenuItem item);  // the pop-up menu's dispatch
     // Opens the directory entry at item of the active side in target.
     void EnterDirectory(int item, Pane& target);
+    // Z / Shift+Z: the size of the active side's current folder, or of every folder it lists,
+    // walked beside the window; each shows in its Size cell until the side is read again.
+    void SizeFolders(bool all);
+    void StopFolderSizes();  // Escape
+    void ShowFolderSizes();  // the walk has sizes ready (kFolderSizesReady)
+    std::unique_ptr<FolderSizer> Sizer;  // made on first use
 
     // ---- print/
     void PrintListing();
@@ -254,6 +261,9 @@ void TForm1::Guard(F&& fn) noexcept {
         ReportError("Unexpected error");
     }
 }
+
+// Posted by the folder walk's thread to the main window: sizes are ready to be taken.
+constexpr UINT kFolderSizesReady = WM_APP + 1;
 
 // Control ids of the main window's children.
 // Each pane's controls of a kind come in a pair: the first id is the left side's, the next the

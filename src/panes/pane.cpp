@@ -16,6 +16,7 @@ void Pane::Load(const std::string& dir) {
     s.Title.Repaint();
     s.TagCount = 0;
     s.CurrentItem = -1;
+    ++s.LoadCount;
     WaitCursor wait;
     s.Entries.clear();
     s.List.Reset();

@@ -38,6 +38,7 @@ public:
 
     // State
     std::vector<Entry> Entries;
+    std::uint64_t LoadCount = 0;  // counts the loads: an answer about an older listing is dropped
     int CurrentItem = -1;  // index into Entries, -1 for none
     std::string CurrentName;
     std::int64_t FileCount = 0;

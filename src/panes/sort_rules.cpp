@@ -27,6 +27,9 @@ bool SizeTextIsDir(const std::string& sizeText) {
     return sizeText.size() >= 5 && EqualsIgnoreAsciiCase(std::string_view(sizeText).substr(0, 5), "<DIR>");
 }
 
+// A folder whose size was asked for shows digits in its Size cell; it still sorts as a folder.
+bool SortsAsDir(const Entry& e) { return !e.IsFile() || SizeTextIsDir(e.sizeText); }
+
 SortKey MakeKey(const Entry& e, SortOrder order, const Collation& c) {
     SortKey k;
     switch (order) {
@@ -35,13 +38,13 @@ SortKey MakeKey(const Entry& e, SortOrder order, const Collation& c) {
         return k;
     case SortOrder::Ext: {
         const std::string ext = Extension(e.caption);
-        k.dir = SizeTextIsDir(e.sizeText);
+        k.dir = SortsAsDir(e);
         k.noExt = ext.empty();
         k.primary = c.caseInsensitiveKey(ext);
         break;
     }
     case SortOrder::Size:
-        k.dir = SizeTextIsDir(e.sizeText);
+        k.dir = SortsAsDir(e);
         k.number = e.size;
         break;
     case SortOrder::Date:

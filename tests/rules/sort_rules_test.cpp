@@ -75,6 +75,15 @@ TEST(SortOrders, DirectoriesAndParentLeadExtAndSizeOrders) {
     EXPECT_EQ(Sorted(list, SortOrder::Size), size);
 }
 
+TEST(SortOrders, AFolderShowingItsSizeStillSortsAsAFolder) {
+    // Its Size cell holds digits once its size was asked for; it stays among the folders, by name.
+    const std::vector<Entry> list{File("A.txt", 1), Dir("<zed>", "5"), File("Readme", 0), Dir("<big>", "900000"),
+                                  Dir("[parent]")};
+    const Names expected{"<big>", "<zed>", "[parent]", "Readme", "A.txt"};
+    EXPECT_EQ(Sorted(list, SortOrder::Size), expected);
+    EXPECT_EQ(Sorted(list, SortOrder::Ext), expected);
+}
+
 TEST(SortOrders, SizeOrderIsSmallestFirstInSixtyFourBitsThenName) {
     EXPECT_EQ(Sorted({File("Big", 5000000000), File("Mid", 3000000000), File("b", 10), File("A", 10)},
                      SortOrder::Size),

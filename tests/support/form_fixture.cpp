@@ -213,6 +213,16 @@ int FormTest::IndexOfCaption(const Pane& s, const std::string& caption) const {
     return -1;
 }
 
+std::string FormTest::CellText(const Pane& s, int row, int column) const {
+    wchar_t text[256] = {};
+    LVITEMW it{};
+    it.iSubItem = column;
+    it.pszText = text;
+    it.cchTextMax = 256;
+    SendMessageW(s.List.Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
+    return Narrow(text);
+}
+
 void FormTest::Pick(Pane& s, const std::string& caption) {
     const int i = IndexOfCaption(s, caption);
     ASSERT_GE(i, 0) << caption;

@@ -90,6 +90,8 @@ protected:
     Pane& Right() { return form->side[1]; }
     std::vector<std::string> Captions(const Pane& s) const;
     int IndexOfCaption(const Pane& s, const std::string& caption) const;
+    // What the list control itself shows in a cell (column 1 is Size), read with LVM_GETITEMTEXTW.
+    std::string CellText(const Pane& s, int row, int column) const;
 
     TempDir tmp;
     ScriptedModals modals;
