@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Makes a benchmark folder of many files on the host, where creating them is fast.
 
-    bench-data.py <folder> <count> [--seed N] [--bytes N]
+    bench-data.py <folder> <count> [--seed N] [--bytes N] [--folders N]
 
 Names mix letters of both cases, digits and extensions; sizes are sparse (nothing is written
 unless --bytes asks for real contents); modification times spread over years with many files
 sharing a minute.
+With --folders the files are spread evenly over that many subfolders (a tree, for folder sizes).
 A marker <folder>.complete beside it records what was made, so a later run reuses the folder.
 """
 import argparse
@@ -40,10 +41,11 @@ def main():
     ap.add_argument("count", type=int)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--bytes", type=int, default=0, help="real contents of this many bytes per file")
+    ap.add_argument("--folders", type=int, default=0, help="spread the files over this many subfolders")
     a = ap.parse_args()
 
     marker = a.folder.rstrip("/") + ".complete"
-    wanted = f"{a.count} seed={a.seed} bytes={a.bytes}\n"
+    wanted = f"{a.count} seed={a.seed} bytes={a.bytes}" + (f" folders={a.folders}" if a.folders else "") + "\n"
     if os.path.isdir(a.folder) and os.path.exists(marker) and open(marker).read() == wanted:
         return 0
     if os.path.exists(a.folder):
@@ -51,8 +53,12 @@ def main():
     os.makedirs(a.folder)
 
     rng = random.Random(a.seed)
-    for n in names(rng, a.count):
-        make_file(os.path.join(a.folder, n), rng, a.bytes, BASE_TIME + rng.randrange(500_000) * 600)
+    for i, n in enumerate(names(rng, a.count)):
+        where = a.folder
+        if a.folders:
+            where = os.path.join(a.folder, f"dir{i % a.folders:04d}")
+            os.makedirs(where, exist_ok=True)
+        make_file(os.path.join(where, n), rng, a.bytes, BASE_TIME + rng.randrange(500_000) * 600)
 
     with open(marker, "w") as f:
         f.write(wanted)

@@ -3,7 +3,7 @@
 # benchmark folders on the host, runs every benchmark under the headless Wine prefix and prints
 # one markdown table: each case's value, the reference measured in the same run, their ratio,
 # the target and whether it was met.
-#   scripts/bench.sh [load|sort|tag|compare|memory|copy|startup|viewer ...]   (all of them by default)
+#   scripts/bench.sh [load|sort|tag|compare|memory|copy|startup|viewer|size ...]   (all of them by default)
 # Folders are made once under build/win/bench-data (a "<folder>.complete" marker beside each) and
 # reused; delete that folder to make them again. They are made here and not inside Wine, where
 # every new file name is looked up in its whole folder ignoring case: making 100,000 files there
@@ -17,7 +17,7 @@ cd "$root"
 build=build/win
 data=$root/$build/bench-data
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(load sort tag compare memory copy startup viewer)
+[ ${#cases[@]} -gt 0 ] || cases=(load sort tag compare memory copy startup viewer size)
 wants() { [[ " ${cases[*]} " == *" $1 "* ]]; }
 
 echo "== build" >&2
@@ -104,6 +104,10 @@ if wants viewer; then
     # It makes its files itself on first use: a 1 KB file, 100 MB of text, of 1,000,000 lines and
     # of one line, a 5 GB sparse file, and 1 GB each of UTF-8 and UTF-16 text for the searches.
     run viewer_bench "$(winpath "$data")" 100 5120 1024
+fi
+if wants size; then
+    folder tree100000 100000 --seed 9 --folders 1000
+    run size_bench "$(winpath "$data/tree100000")"
 fi
 
 {

@@ -1,5 +1,7 @@
 #include "panes/folder_walk.h"
 
+#include <algorithm>
+
 #include "platform/folder_scan.h"
 
 namespace bivane {
@@ -19,6 +21,7 @@ std::optional<FolderTotal> SumFolder(const std::wstring& path, const std::atomic
             continue;
         }
         top = false;
+        const std::size_t below = pending.size();
         while (scan.Next()) {
             if (stop.load(std::memory_order_relaxed)) return std::nullopt;
             switch (StepFor(scan.Name(), scan.Attributes())) {
@@ -35,6 +38,8 @@ std::optional<FolderTotal> SumFolder(const std::wstring& path, const std::atomic
                 break;
             }
         }
+        // Subfolders in the order listed, as a recursive walk reads them.
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(below), pending.end());
     }
     return total;
 }

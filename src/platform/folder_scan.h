@@ -25,9 +25,10 @@ public:
     }
 
 private:
-    AutoFindHandle find_;
+    // fd_ first: the constructor's search fills it, and a member made after would wipe the entry.
     WIN32_FIND_DATAW fd_{};
     bool first_ = true;  // fd_ holds the first entry, not yet returned
+    AutoFindHandle find_;
 };
 
 }  // namespace bivane

@@ -1,5 +1,6 @@
 // Folder sizes through the keys of the real lists: Z, Shift+Z and Escape, on real trees.
 #include "commands/keys_support.h"
+#include "platform/fs.h"
 #include "support/unix_shell.h"
 
 namespace bivane::test {
@@ -86,6 +87,25 @@ TEST_F(FolderSizes, ZSizesTheCurrentFolderShiftZEveryFolderTheStatusCountsFilesO
     EXPECT_EQ(SizeCell("<sub>"), "<DIR>");
     EXPECT_EQ(SizeCell("<empty>"), "<DIR>");
     EXPECT_EQ(StatusTexts(), status);
+}
+
+TEST_F(FolderSizes, TheWalkCountsEveryFileAndFolderOnceAndNothingElse) {
+    MakeTree();
+    const std::atomic<bool> go{false};
+    const std::optional<FolderTotal> t = SumFolder(EntryPath(L(), "sub"), go);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->bytes, 60);
+    EXPECT_EQ(t->files, 3);
+    EXPECT_EQ(t->folders, 3);  // deeper, deepest, void
+    EXPECT_EQ(t->linksSkipped, 0);
+    EXPECT_EQ(t->unreadable, 0);
+    const std::optional<FolderTotal> empty = SumFolder(EntryPath(L(), "empty"), go);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->files + empty->folders + empty->bytes, 0);
+    // A folder that is not there gives no total, and a stopped walk none either.
+    EXPECT_FALSE(SumFolder(EntryPath(L(), "missing"), go));
+    const std::atomic<bool> stop{true};
+    EXPECT_FALSE(SumFolder(EntryPath(L(), "sub"), stop));
 }
 
 TEST_F(FolderSizes, WithGoToOnZTypesIntoTheSearch) {

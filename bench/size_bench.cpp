@@ -1,0 +1,84 @@
+// A folder's size, walked beside the window as Z does, against a bare recursive FindFirstFileExW
+// walk of the same tree.
+//   size_bench.exe folder|count      (a count makes a tiny folder here: smoke runs only)
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "bench/bench_util.h"
+#include "panes/folder_walk.h"
+#include "platform/fs.h"
+
+using namespace bivane;
+using namespace bivane::bench;
+
+namespace {
+
+struct Sums {
+    long long files = 0, folders = 0, bytes = 0;
+};
+
+void BareWalk(const std::wstring& dir, Sums& s) {
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle f(FindFirstFileExW((dir + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                      FIND_FIRST_EX_LARGE_FETCH));
+    if (!f) return;
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (wcscmp(fd.cFileName, L".") == 0 || wcscmp(fd.cFileName, L"..") == 0) continue;
+            ++s.folders;
+            BareWalk(dir + L"\\" + fd.cFileName, s);
+        } else {
+            ++s.files;
+            s.bytes += static_cast<long long>((static_cast<unsigned long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
+        }
+    } while (FindNextFileW(f.get(), &fd));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: size_bench folder|count\n");
+        return 2;
+    }
+    const std::string dir = CaseFolder(argv[1]);
+    const std::wstring exact = ExactPath(dir);
+    Sums bare;
+    BareWalk(exact, bare);  // warm the cache, and the figures to check against
+    AutoKernelHandle ready(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    FolderSizer sizer([&ready] { SetEvent(ready.get()); });
+    FolderTotal seen;
+    bool failed = false;
+    const int runs = bare.files >= 100000 ? 5 : 9;
+    // The two alternate, so that a load that comes and goes (another build) falls on both alike.
+    std::vector<double> walks, sizes;
+    for (int i = 0; i < runs; ++i) {
+        walks.push_back(Seconds([&] {
+            Sums s;
+            BareWalk(exact, s);
+        }));
+        sizes.push_back(Seconds([&] {
+            sizer.Start({FolderSizeJob{0, 0, "tree", exact}});
+            WaitForSingleObject(ready.get(), INFINITE);
+            for (const FolderSizeResult& r : sizer.Take()) {
+                failed = failed || r.failed;
+                seen = r.total;
+            }
+        }));
+    }
+    const auto median = [](std::vector<double>& v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    const double walk = median(walks), sized = median(sizes);
+    if (failed || seen.files != bare.files || seen.bytes != bare.bytes || seen.folders != bare.folders) {
+        std::fprintf(stderr, "size_bench: sized %lld files, %lld bytes, %lld folders; the bare walk saw %lld, %lld, %lld\n",
+                     static_cast<long long>(seen.files), static_cast<long long>(seen.bytes),
+                     static_cast<long long>(seen.folders), bare.files, bare.bytes, bare.folders);
+        return 1;
+    }
+    Row("size of " + std::to_string(bare.files) + " files in " + std::to_string(bare.folders) + " folders", sized,
+        "recursive FindFirstFileExW", walk, sized / walk, bare.files >= 100000 ? "<= 1.2" : "");
+    return 0;
+}
