@@ -79,6 +79,7 @@ row_has() {
         '$1=="row" && $2==s && $4==n && (m=="" || $7==m) && (st=="" || $8==st) {f=1} END {exit !f}' "$state"
 }
 row_missing() { ! row_has "$1" "$2"; }
+size_is() { awk -F'\t' -v s="$1" -v n="$2" -v z="$3" '$1=="row" && $2==s && $4==n && $5==z {f=1} END {exit !f}' "$state"; }
 names() { awk -F'\t' -v s="$1" '$1=="row" && $2==s && $4!="[parent]" {printf "%s ", $4}' "$state"; }
 names_are() { [ "$(names "$1")" = "$2" ]; }
 status_has() { awk -F'\t' -v s="$1" -v t="$2" '$1=="status" && $2==s && index($0, t) {f=1} END {exit !f}' "$state"; }
@@ -404,7 +405,24 @@ replace_question() {
     stop_bivane
 }
 
+# ---- the size of a folder on demand (Z), its subfolders and link left as they are
+folder_size() {
+    scenario "Z: the size of a folder in its Size cell"
+    local w=$work/sizes
+    mkdir -p "$w/box/sub" "$w/outside"
+    head -c 100 /dev/zero >"$w/box/a.bin"; head -c 250 /dev/zero >"$w/box/b.bin"
+    head -c 50 /dev/zero >"$w/box/sub/c.bin"; head -c 5000 /dev/zero >"$w/outside/big.bin"
+    ln -s "$w/outside" "$w/box/link"
+    start_bivane "$w" || return 1
+    focus_row L "<box>" && key z
+    wait_for "the folder's size (400 bytes, the link not followed)" 'size_is L "<box>" 400' || return 1
+    status_has L "Dir: 0k" || fail "the status total counted the folder" || return 1
+    stop_bivane
+}
+
 copy_move_delete
+stop_bivane
+folder_size
 stop_bivane
 replace_question
 stop_bivane
