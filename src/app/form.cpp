@@ -18,7 +18,7 @@ namespace bivane {
 
 namespace {
 
-HWND SpeedButton(HWND parent, int id, HBITMAP glyph) {
+HWND GlyphButton(HWND parent, int id, HBITMAP glyph) {
     HWND b = CreateChild(parent, L"BUTTON", "", WS_VISIBLE | BS_PUSHBUTTON | BS_BITMAP, 0, 18, 25, 21, id);
     SendMessageW(b, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph));
     return b;
@@ -103,12 +103,12 @@ void TForm1::CreateControls() {
     Pane& R = side[1];
 
     // The speed buttons lie below every windowed control.
-    L.ShowTree = SpeedButton(hwnd_, IdTreeButton, static_cast<HBITMAP>(glyphs[0].get()));
-    R.ShowTree = SpeedButton(hwnd_, IdTreeButton + 1, static_cast<HBITMAP>(glyphs[0].get()));
-    L.NewDir = SpeedButton(hwnd_, IdNewDirButton, static_cast<HBITMAP>(glyphs[2].get()));
-    R.NewDir = SpeedButton(hwnd_, IdNewDirButton + 1, static_cast<HBITMAP>(glyphs[2].get()));
-    L.UpLevel = SpeedButton(hwnd_, IdUpButton, static_cast<HBITMAP>(glyphs[4].get()));
-    R.UpLevel = SpeedButton(hwnd_, IdUpButton + 1, static_cast<HBITMAP>(glyphs[4].get()));
+    L.ShowTree = GlyphButton(hwnd_, IdTreeButton, static_cast<HBITMAP>(glyphs[0].get()));
+    R.ShowTree = GlyphButton(hwnd_, IdTreeButton + 1, static_cast<HBITMAP>(glyphs[0].get()));
+    L.NewDir = GlyphButton(hwnd_, IdNewDirButton, static_cast<HBITMAP>(glyphs[2].get()));
+    R.NewDir = GlyphButton(hwnd_, IdNewDirButton + 1, static_cast<HBITMAP>(glyphs[2].get()));
+    L.UpLevel = GlyphButton(hwnd_, IdUpButton, static_cast<HBITMAP>(glyphs[4].get()));
+    R.UpLevel = GlyphButton(hwnd_, IdUpButton + 1, static_cast<HBITMAP>(glyphs[4].get()));
 
     // Windowed controls, each above the ones before it.
     L.GoTo = CreateChild(hwnd_, L"BUTTON", "", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 21, 13, 17, IdGoToBox);

@@ -62,10 +62,10 @@ public:
     DriveComboBox Drive;
     DirectoryListBox Tree;
     PathLabel Path;
-    HWND ShowTree = nullptr;  // SpeedButton1 / SpeedButton2
-    HWND NewDir = nullptr;    // SpeedButton3 / SpeedButton4
-    HWND UpLevel = nullptr;   // SpeedButton5 / SpeedButton6
-    HWND GoTo = nullptr;      // CheckBox1 / CheckBox2
+    HWND ShowTree = nullptr;  // the button that shows or hides the tree
+    HWND NewDir = nullptr;    // "Create new directory"
+    HWND UpLevel = nullptr;   // "Up one level"
+    HWND GoTo = nullptr;      // the GoTo check box: letters search instead of running commands
 };
 
 }  // namespace bivane
