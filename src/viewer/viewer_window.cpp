@@ -14,6 +14,15 @@ namespace bivane::viewer {
 
 namespace {
 
+// A scroll bar's range and where its thumb is being dragged.
+SCROLLINFO TrackedScroll(HWND bar) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_TRACKPOS | SIF_RANGE;
+    GetScrollInfo(bar, SB_CTL, &si);
+    return si;
+}
+
 const wchar_t kClass[] = L"BvlistWindow";
 constexpr int kWheelLines = 3;
 
@@ -276,10 +285,7 @@ void ViewerWindow::OnVScroll(WPARAM wp) {
         case SB_BOTTOM: ScrollTo(LastTop()); break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: {
-            SCROLLINFO si{};
-            si.cbSize = sizeof si;
-            si.fMask = SIF_TRACKPOS | SIF_RANGE;
-            GetScrollInfo(scroll_, SB_CTL, &si);
+            const SCROLLINFO si = TrackedScroll(scroll_);
             const double at = si.nMax > 0 ? static_cast<double>(si.nTrackPos) / si.nMax : 0;
             ScrollTo(RowStartAt(static_cast<std::int64_t>(at * static_cast<double>(src_->Size()))));
             break;
@@ -299,11 +305,7 @@ void ViewerWindow::OnHScroll(WPARAM wp) {
         case SB_LEFT: ScrollSideways(-hcol_); break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: {
-            SCROLLINFO si{};
-            si.cbSize = sizeof si;
-            si.fMask = SIF_TRACKPOS | SIF_RANGE;
-            GetScrollInfo(hscroll_, SB_CTL, &si);
-            ScrollSideways(static_cast<std::int64_t>(si.nTrackPos) * hscale_ - hcol_);
+            ScrollSideways(static_cast<std::int64_t>(TrackedScroll(hscroll_).nTrackPos) * hscale_ - hcol_);
             break;
         }
         default: break;

@@ -142,6 +142,20 @@ BOOL CALLBACK CollectTopLevel(HWND w, LPARAM lp) {
 
 }  // namespace
 
+// The centre of a part of row item (LVM_GETITEMRECT with code, or of subitem with
+// LVM_GETSUBITEMRECT), in screen pixels; the rectangle travels through the list's process.
+POINT RowPoint(HWND list, const Remote& mem, int item, UINT msg, LONG subitem, LONG code) {
+    RECT r{};
+    r.top = subitem;
+    r.left = code;
+    mem.Write(0, &r, sizeof r);
+    Send(list, msg, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(mem.get()));
+    mem.Read(0, &r, sizeof r);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(list, &p);
+    return p;
+}
+
 int wmain() {
     _setmode(_fileno(stdout), _O_BINARY);  // plain \n line ends for the shell
     HWND form = FindWindowW(L"TForm1", nullptr);
@@ -206,31 +220,12 @@ int wmain() {
                 std::printf("row\t%s\t%d", sides[s], i);
                 for (int c = 0; c < 4; ++c) std::printf("\t%s", Clean(ItemText(lists[s], mem, i, c)).c_str());
                 std::printf("\t%s%s", state & LVIS_SELECTED ? "S" : "-", state & LVIS_FOCUSED ? "F" : "-");
-                // Where a click lands on the row's name, in screen pixels.
-                RECT r{};
-                r.left = LVIR_LABEL;
-                mem.Write(0, &r, sizeof r);
-                Send(lists[s], LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(mem.get()));
-                mem.Read(0, &r, sizeof r);
-                POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-                ClientToScreen(lists[s], &at);
+                // Where a click lands on the row's name, on its icon and in its Size cell (beside
+                // the name), in screen pixels.
+                const POINT at = RowPoint(lists[s], mem, i, LVM_GETITEMRECT, 0, LVIR_LABEL);
                 std::printf("\t%ld,%ld", static_cast<long>(at.x), static_cast<long>(at.y));
-                // And on its icon, and in its Size cell (beside the name).
-                r = RECT{};
-                r.left = LVIR_ICON;
-                mem.Write(0, &r, sizeof r);
-                Send(lists[s], LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(mem.get()));
-                mem.Read(0, &r, sizeof r);
-                POINT icon{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-                ClientToScreen(lists[s], &icon);
-                r = RECT{};
-                r.top = 1;
-                r.left = LVIR_BOUNDS;
-                mem.Write(0, &r, sizeof r);
-                Send(lists[s], LVM_GETSUBITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(mem.get()));
-                mem.Read(0, &r, sizeof r);
-                POINT size{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-                ClientToScreen(lists[s], &size);
+                const POINT icon = RowPoint(lists[s], mem, i, LVM_GETITEMRECT, 0, LVIR_ICON);
+                const POINT size = RowPoint(lists[s], mem, i, LVM_GETSUBITEMRECT, 1, LVIR_BOUNDS);
                 std::printf("\t%ld,%ld\t%ld,%ld\n", static_cast<long>(icon.x), static_cast<long>(icon.y),
                             static_cast<long>(size.x), static_cast<long>(size.y));
             }

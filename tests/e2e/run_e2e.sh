@@ -135,6 +135,17 @@ focus_row() {
 }
 
 scenario() { echo "== $*"; }
+# open_sides <folder> <left> <right>: from both sides in folder, the right side into its subfolder
+# right and the left one into left, by keys alone; the left side ends active.
+open_sides() {
+    local w=$1 left=$2 right=$3
+    key space
+    focus_row R "<$right>" && key Return
+    wait_for "right side in $right" 'title_in R "$(tail_of "$w/$right")"' || return 1
+    key space
+    focus_row L "<$left>" && key Return
+    wait_for "left side in $left" 'title_in L "$(tail_of "$w/$left")"' || return 1
+}
 # file_ci <dir> <name>: the path of the file of that name ignoring case, or nothing.
 file_ci() { find "$1" -maxdepth 1 -iname "$2" -print -quit 2>/dev/null; }
 
@@ -145,13 +156,7 @@ copy_move_delete() {
     mkdir -p "$w/src" "$w/dst"
     for f in one two three; do echo "text of $f" >"$w/src/$f.txt"; done
     start_bivane "$w" || return 1
-    # Right side into src, left side into dst, by keys alone.
-    key space
-    focus_row R "<src>" && key Return
-    wait_for "right side in src" 'title_in R "$(tail_of "$w/src")"' || return 1
-    key space
-    focus_row L "<dst>" && key Return
-    wait_for "left side in dst" 'title_in L "$(tail_of "$w/dst")"' || return 1
+    open_sides "$w" dst src || return 1
 
     # Click a file on the right, F10 twice, C, Yes.
     click_row R One.txt || return 1
@@ -384,12 +389,7 @@ replace_question() {
     printf 'old one' >"$w/dst/one.txt"; touch -d '2001-01-01 10:00' "$w/dst/one.txt"
     printf 'newer two' >"$w/dst/two.txt"; touch -d '2024-01-01 10:00' "$w/dst/two.txt"
     start_bivane "$w" || return 1
-    key space
-    focus_row R "<dst>" && key Return
-    wait_for "right side in dst" 'title_in R "$(tail_of "$w/dst")"' || return 1
-    key space
-    focus_row L "<src>" && key Return
-    wait_for "left side in src" 'title_in L "$(tail_of "$w/src")"' || return 1
+    open_sides "$w" src dst || return 1
     key t
     wait_for "both tagged" 'row_has L One.txt Y && row_has L Two.txt Y' || return 1
     key c
