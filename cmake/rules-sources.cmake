@@ -10,6 +10,7 @@ set(BIVANE_RULES_SOURCES
     src/app/layout_rules.cpp
     src/controls/share_rules.cpp
     src/fileops/copy_rules.cpp
+    src/fileops/folder_copy_rules.cpp
     src/panes/sort_rules.cpp
     src/panes/folder_size_rules.cpp
     src/tags/tag_rules.cpp

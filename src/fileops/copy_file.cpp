@@ -131,6 +131,8 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     const std::wstring wTarget = ExactPath(target);
     const std::string fullTarget = ShownPath(wTarget);
     const std::wstring wSource = ExactPath(source);
+    // Messages show a path given in its exact form (a folder copy's) without its prefix.
+    const std::string shownSource = source.rfind("\\\\?\\", 0) == 0 ? ShownPath(wSource) : source;
 
     std::vector<char> buffer(kCopyBlockSize);
     StatusReset statusReset(progress);
@@ -139,7 +141,7 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     // Only a regular file has an end: a FIFO, socket or device (listed under Wine as an empty
     // file) would be copied as nothing or read without end.
-    if (!in || GetFileType(in.get()) != FILE_TYPE_DISK) throw EFOpenError("Cannot open file " + source);
+    if (!in || GetFileType(in.get()) != FILE_TYPE_DISK) throw EFOpenError("Cannot open file " + shownSource);
     // The date and the size from the open file, each a plain query: GetFileInformationByHandle
     // also asks the volume for its serial number, half a millisecond a file under Wine.
     FILETIME lastWrite{};
@@ -165,7 +167,7 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     do {
         const bool readFault = readBudget >= 0 && (readBudget -= kCopyBlockSize) < 0;
         if (readFault || !ReadFile(in.get(), buffer.data(), kCopyBlockSize, &n, nullptr)) {
-            throw EFCantCopy("Failure reading file\r" + source);
+            throw EFCantCopy("Failure reading file\r" + shownSource);
         }
         if (n > 0) {
             DWORD toWrite = n;
@@ -185,7 +187,7 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     // The open's sharing keeps other Windows programs out, not a program of the host under Wine:
     // a file cut or grown meanwhile would leave a copy that matches neither version.
     if (known && !Unchanged(in.get(), size, lastWrite, copied)) {
-        throw EFCantCopy("File changed while it was copied\r" + source);
+        throw EFCantCopy("File changed while it was copied\r" + shownSource);
     }
 
     progress.SetText(progress.Status, "Setting file date...");

@@ -10,6 +10,7 @@
 #include "fileops/copy_file.h"
 #include "platform/copy_temporaries.h"
 #include "fileops/copy_rules.h"
+#include "fileops/folder_copy_rules.h"
 #include "fileops/progress_dialog.h"
 #include "fileops/replace_dialog.h"
 #include "panes/entry_rules.h"
@@ -176,6 +177,8 @@ struct TForm1::CopyRun {
     std::vector<std::string> twinsLeftOut = {};
     std::vector<std::string> notCopied = {};  // after a copy error: that file and the rest
     std::size_t total = 0;                    // files the run was to copy
+    std::size_t copied = 0;
+    bool stopped = false;                     // by Escape, after a file
     std::unordered_set<std::wstring> written = {};  // folded names copied so far
 };
 
@@ -185,30 +188,34 @@ namespace {
 // (under Wine a look-up of each name would search the folder each time).
 std::vector<ExistingTarget> ExistingTargets(const std::vector<Entry>& entries, const std::vector<std::size_t>& rows,
                                             const std::string& targetDir) {
-    std::unordered_map<std::wstring, std::pair<std::string, std::int64_t>> files;  // folded: name, minute
+    struct There {
+        std::string name;
+        std::int64_t minute, size;
+    };
+    std::unordered_map<std::wstring, There> files;  // by folded name
     DirectoryReader reader(targetDir);
     const LocalTimes times;
     FoundEntry f{};
     while (reader.Next(f)) {
         if ((f.attributes & FILE_ATTRIBUTE_DIRECTORY) || IsCopyTemporaryName(f.name)) continue;
-        files.emplace(FoldedName(f.name), std::make_pair(Narrow(f.name), MinuteStamp(times.Of(f.lastWrite))));
+        files.emplace(FoldedName(f.name), There{Narrow(f.name), MinuteStamp(times.Of(f.lastWrite)), f.size});
     }
     std::vector<ExistingTarget> existing;
     if (files.empty()) return existing;
     for (const std::size_t row : rows) {
         const Entry& e = entries[row];
         const auto found = files.find(FoldedName(Widen(e.Name())));
-        if (found != files.end()) existing.push_back({row, found->second.first, e.minute, found->second.second});
+        if (found != files.end()) {
+            existing.push_back({row, found->second.name, e.minute, found->second.minute, found->second.size});
+        }
     }
     return existing;
 }
 
 }  // namespace
 
-std::optional<std::vector<std::size_t>> TForm1::AskBeforeReplacing(const std::vector<Entry>& entries,
-                                                                    const std::vector<std::size_t>& rows,
-                                                                    const std::string& targetDir) {
-    const std::vector<ExistingTarget> existing = ExistingTargets(entries, rows, targetDir);
+std::optional<std::vector<std::size_t>> TForm1::AskBeforeReplacing(const std::vector<ExistingTarget>& existing,
+                                                                    const std::vector<std::size_t>& rows) {
     if (existing.empty()) return rows;
     Replace->SetText(ReplaceQuestionText(existing));
     const int id = Replace->ShowModal(hwnd_);
@@ -220,25 +227,15 @@ std::optional<std::vector<std::size_t>> TForm1::AskBeforeReplacing(const std::ve
     return RowsToCopy(rows, existing, answer);
 }
 
-void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
-    std::vector<std::size_t> rows;
-    for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
-        if (Reachable(hwnd_, src.Entries[row])) rows.push_back(row);
-    }
-    // A directory as the current entry is never copied: nothing at all happens.
-    if (r.currentOnly && rows.empty()) return;
+bool TForm1::CopyWithProgress(Pane& src, Pane& dst, const std::string& locate,
+                              const std::function<void(const std::wstring& stagingDir)>& copy) {
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
-    // Nothing is written before the user has said what becomes of the files that exist.
-    const std::optional<std::vector<std::size_t>> answered = AskBeforeReplacing(src.Entries, rows, targetDir);
-    if (!answered) return;
-    rows = *answered;
     TProgress& progress = *Progress;
+    progress.SetText(progress.Totals, "");
     progress.ShowModeless();
     progress.SetText(progress.SourceDir, sourceDir);
     progress.SetText(progress.DestDir, targetDir);
-    CopyRun run{.request = r, .source = src, .sourceDir = sourceDir, .targetDir = targetDir, .rows = rows,
-                .twins = CaseTwinsOf(src.Entries)};
     RemoveStaleTemporaries(targetDir);
     std::optional<CopyStaging> staging(std::in_place, ExactFolder(targetDir));
     // Hides the dialog, reads the target again and re-selects the first copied file on both
@@ -251,28 +248,58 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
         progress.Flush();
         progress.Hide();
         const DWORD targetError = DirectoryError(targetDir);
-        if (targetError == 0 && ReloadsAfter(r.mode, true, sourceDir, targetDir).target) {
+        if (targetError == 0 && ReloadsAfter(ConfirmMode::Copy, true, sourceDir, targetDir).target) {
             LoadSide(dst, targetDir);
-            LocateInSide(dst, run.nameToLocate);
+            LocateInSide(dst, locate);
         }
         Activate(src);
-        LocateInSide(src, run.nameToLocate);
+        LocateInSide(src, locate);
         if (targetError != 0 && !copyFailed) throw EInOutError(static_cast<int>(targetError));
     };
     try {
-        CopyRows(run, staging->Dir());
+        copy(staging->Dir());
     } catch (const EStreamError& e) {
         closing(true);
-        // The error first, then what the stop left out of a run of several files.
         ShowBox(hwnd_, BoxKind::AppError, WithFullStop(e.what()), BoxButtons::Ok);  // as the top-level report
-        if (run.total > 1) ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(run.notCopied, run.total), BoxButtons::Ok);
-        ReportLeftAlone(run, src);
-        return;
+        return false;
     } catch (...) {
         closing(true);
         throw;
     }
     closing(false);
+    return true;
+}
+
+void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
+    // A folder as the current entry is copied whole; "[parent]" never.
+    if (r.currentOnly && r.current >= 0 && static_cast<std::size_t>(r.current) < src.Entries.size() &&
+        src.Entries[static_cast<std::size_t>(r.current)].kind == EntryKind::Directory) {
+        const Entry folder = src.Entries[static_cast<std::size_t>(r.current)];
+        CopyFolder(folder, src, dst);
+        return;
+    }
+    std::vector<std::size_t> rows;
+    for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
+        if (Reachable(hwnd_, src.Entries[row])) rows.push_back(row);
+    }
+    if (r.currentOnly && rows.empty()) return;
+    const std::string sourceDir = src.Directory();
+    const std::string targetDir = dst.Directory();
+    // Nothing is written before the user has said what becomes of the files that exist.
+    const std::optional<std::vector<std::size_t>> answered =
+        AskBeforeReplacing(ExistingTargets(src.Entries, rows, targetDir), rows);
+    if (!answered) return;
+    CopyRun run{.request = r, .source = src, .sourceDir = sourceDir, .targetDir = targetDir, .rows = *answered,
+                .twins = CaseTwinsOf(src.Entries)};
+    const bool copied = CopyWithProgress(src, dst, run.nameToLocate, [&](const std::wstring& stagingDir) {
+        CopyRows(run, stagingDir);
+    });
+    // After an error, what the stop left out of a run of several files.
+    if (!copied && run.total > 1) ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(run.notCopied, run.total), BoxButtons::Ok);
+    if (run.stopped) {
+        ShowBox(hwnd_, BoxKind::Information,
+                StoppedText(static_cast<std::int64_t>(run.copied), static_cast<std::int64_t>(run.total)), BoxButtons::Ok);
+    }
     ReportLeftAlone(run, src);
 }
 
@@ -284,6 +311,10 @@ void TForm1::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
     run.total = toCopy.size();
     // Each file keeps its own name: the caption's letter case is only how the list shows it.
     for (std::size_t i = 0; i < toCopy.size(); ++i) {
+        if (i > 0 && progress.StopAsked()) {
+            run.stopped = true;
+            return;
+        }
         const Entry& e = run.source.Entries[toCopy[i]];
         const std::string target = JoinPathRootAware(run.targetDir, e.Name());
         if (r.currentOnly) {
@@ -316,6 +347,7 @@ void TForm1::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
             for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(run.source.Entries[toCopy[j]].Name());
             throw;
         }
+        ++run.copied;
         if (run.twins[toCopy[i]]) run.written.insert(FoldedName(Widen(e.Name())));
         if (run.nameToLocate.empty()) run.nameToLocate = e.Name();
     }
@@ -443,12 +475,15 @@ void TForm1::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
 }
 
 bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targetPath) {
-    const char drive = UpperFirst(targetPath);
-    std::int64_t free = DriveFreeBytes(std::string(1, drive) + ":");
-    free -= ReadSizeText(sizeText);
+    std::int64_t bytes = ReadSizeText(sizeText);
     const std::string full = Narrow(ExactPath(targetPath));
-    if (FileExists(full)) free += FileSizeOf(full);  // the copy replaces that file
-    if (free > 0) return true;
+    if (FileExists(full)) bytes -= FileSizeOf(full);  // the copy replaces that file
+    return HasSpaceFor(bytes, targetPath);
+}
+
+bool TForm1::HasSpaceFor(std::int64_t bytes, const std::string& targetPath) {
+    const char drive = UpperFirst(targetPath);
+    if (DriveFreeBytes(std::string(1, drive) + ":") - bytes > 0) return true;
     ShowBox(hwnd_, BoxKind::Warning,
             "Insufficient disk space\ron drive " + std::string(1, drive) + ": " + "\r" + "for " + FileNamePart(targetPath),
             BoxButtons::Ok);

@@ -74,12 +74,14 @@ private:
 
 // A copy onto files that exist asks first, once for the whole command.
 enum class ReplaceAnswer { All, OlderOnly, SkipExisting, Cancel };
-// A source whose name the target folder already holds as a file, with both dates (local minutes).
+// A source whose name the target folder already holds as a file, with both dates (local minutes)
+// and the size of the file there.
 struct ExistingTarget {
     std::size_t row;                 // the source's row
     std::string name;                // the name as the target folder holds it
     std::int64_t sourceMinute = 0;
     std::int64_t targetMinute = 0;
+    std::int64_t targetSize = 0;
     bool TargetNewer() const { return targetMinute > sourceMinute; }
 };
 // The question: how many are there, the first few names, how many are newer than their source.

@@ -20,6 +20,7 @@ TProgress::TProgress()
     SendMessageW(Bar1, PBM_SETRANGE32, 0, 100);
     SendMessageW(Bar1, PBM_SETSTEP, 1, 0);
     Status = AddControl(L"STATIC", "Status", kLabel, 168, 115, 185, 13, 0);
+    Totals = AddControl(L"STATIC", "", kLabel, 48, 72, 305, 13, 0);
 }
 
 namespace {
@@ -93,6 +94,25 @@ void TProgress::StepBar() {
     // Past the end the bar starts again from the beginning, as a stepped progress bar does.
     barPos_ = barPos_ >= barMax_ ? 0 : barPos_ + 1;
     if (Due()) Paint(WholeDue());
+}
+
+bool TProgress::StopAsked() {
+    if (Clock() - lookedAt_ < 50) return false;
+    lookedAt_ = Clock();
+    // Only key presses are taken from the queue, and all but Escape are put back in their order:
+    // nothing else may run in the middle of a copy.
+    std::vector<MSG> others;
+    bool escape = false;
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+        if (msg.wParam == VK_ESCAPE) {
+            escape = true;
+        } else {
+            others.push_back(msg);
+        }
+    }
+    for (const MSG& m : others) PostMessageW(m.hwnd, m.message, m.wParam, m.lParam);
+    return escape;
 }
 
 int TProgress::BarPosition() const { return barPos_; }

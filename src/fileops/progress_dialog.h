@@ -31,6 +31,10 @@ public:
     int BarPosition() const;  // as held, like Text
     int BarMax() const;       // as held
 
+    // Whether Escape was pressed since the last look; looks at most every 50 ms (by Clock), as a
+    // look costs a call to the server under Wine. Other keys pressed meanwhile stay queued.
+    bool StopAsked();
+
     HWND Label2 = nullptr;        // "File:"
     HWND FileNameDesc = nullptr;  // the file being copied
     HWND Label1 = nullptr;        // "From:"
@@ -39,6 +43,7 @@ public:
     HWND DestDir = nullptr;
     HWND Bar1 = nullptr;
     HWND Status = nullptr;
+    HWND Totals = nullptr;  // a folder's files and bytes done of its total; empty for files
 
     ULONGLONG (*Clock)() = GetTickCount64;  // milliseconds; tests set their own
 
@@ -60,6 +65,7 @@ private:
     bool wholeDue_ = false;
     ULONGLONG shownAt_ = 0;
     ULONGLONG wholeAt_ = 0;
+    ULONGLONG lookedAt_ = 0;
 };
 
 }  // namespace bivane

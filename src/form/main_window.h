@@ -28,6 +28,7 @@ class TReplace;
 enum class ConfirmMode;
 struct RunRequest;
 struct ChangedEntry;
+struct ExistingTarget;
 class DeleteReport;
 
 // Shift state of a key or mouse event.
@@ -129,12 +130,24 @@ public:
     void RunCopy(const RunRequest& request, Pane& source, Pane& target);
     // Of rows, those to copy after the user has answered for the files the target holds already
     // (all of them when it holds none); nothing when the user cancels.
-    std::optional<std::vector<std::size_t>> AskBeforeReplacing(const std::vector<Entry>& entries,
-                                                               const std::vector<std::size_t>& rows,
-                                                               const std::string& targetDir);
+    std::optional<std::vector<std::size_t>> AskBeforeReplacing(const std::vector<ExistingTarget>& existing,
+                                                               const std::vector<std::size_t>& rows);
+    // Shows the progress and runs copy with a staging folder made in the target's folder. Then, also
+    // after a failed file (whose error it shows; false then), hides the progress, reads the target
+    // side again and locates the name (as copy left it) on both sides.
+    bool CopyWithProgress(Pane& source, Pane& target, const std::string& locate,
+                          const std::function<void(const std::wstring& stagingDir)>& copy);
+    // C on a folder: the folder copied whole into the target side's folder (fileops/folder_copy.cpp).
+    void CopyFolder(const Entry& folder, Pane& source, Pane& target);
+    struct FolderCopy;  // one folder copy: the tree and what becomes of each of its names
+    bool PlanFolderCopy(FolderCopy& copy);
+    void CopyTree(FolderCopy& copy, const std::wstring& stagingDir);
+    void NotCopiedFrom(FolderCopy& copy, std::size_t first);
     void RunDelete(const RunRequest& request, Pane& source, Pane& target);
     void RunMove(const RunRequest& request, Pane& source, Pane& target);
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
+    // Whether the drive of targetPath has room for bytes more; if not, says so, naming its last part.
+    bool HasSpaceFor(std::int64_t bytes, const std::string& targetPath);
     // Deletes one entry by its exact path: to the bin, or for good when asked or when the user
     // agrees; what stays goes to report. True when it went for good, as far as the system said.
     bool RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report);

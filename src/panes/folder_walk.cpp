@@ -6,42 +6,110 @@
 
 namespace bivane {
 
-std::optional<FolderTotal> SumFolder(const std::wstring& path, const std::atomic<bool>& stop) {
-    FolderTotal total;
-    // Depth first through a list of folders still to read: a deep tree needs no deep stack.
-    std::vector<std::wstring> pending{path};
-    bool top = true;
+namespace {
+
+// Reads the tree below top depth first through a list of folders still to read (a deep tree needs
+// no deep stack), each folder's subfolders in the order listed, as a recursive walk reads them.
+// enter(folder) is called as a folder below the top is opened, visit(folder, scan) for each of its
+// names but "." and ".."; visit returns the subfolder to read, if any; lost(folder) is called for a
+// folder below the top that cannot be listed. False when the top cannot be listed or stop was set.
+template <class Folder, class Enter, class Visit, class Lost>
+bool WalkTree(Folder top, const std::atomic<bool>& stop, Enter&& enter, Visit&& visit, Lost&& lost) {
+    std::vector<Folder> pending;
+    pending.push_back(std::move(top));
+    bool first = true;
     while (!pending.empty()) {
-        const std::wstring folder = std::move(pending.back());
+        Folder folder = std::move(pending.back());
         pending.pop_back();
-        FolderScan scan(folder);
+        FolderScan scan(folder.path);
         if (!scan.Opened()) {
-            if (top) return std::nullopt;
-            ++total.unreadable;
+            if (first) return false;
+            lost(folder);
             continue;
         }
-        top = false;
+        if (!first) enter(folder);
+        first = false;
         const std::size_t below = pending.size();
         while (scan.Next()) {
-            if (stop.load(std::memory_order_relaxed)) return std::nullopt;
-            switch (StepFor(scan.Name(), scan.Attributes())) {
-            case WalkStep::Count:
-                total.bytes += scan.Size();
-                ++total.files;
-                break;
-            case WalkStep::Descend:
-                ++total.folders;
-                pending.push_back(folder + L"\\" + scan.Name());
-                break;
-            case WalkStep::Skip:
-                if (scan.Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) ++total.linksSkipped;
-                break;
-            }
+            if (stop.load(std::memory_order_relaxed)) return false;
+            const std::wstring_view name = scan.Name();
+            if (name == L"." || name == L"..") continue;
+            if (std::optional<Folder> sub = visit(folder, scan)) pending.push_back(std::move(*sub));
         }
-        // Subfolders in the order listed, as a recursive walk reads them.
         std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(below), pending.end());
     }
+    return true;
+}
+
+struct SizedFolder {
+    std::wstring path;
+};
+
+// A folder of a tree listed for a copy.
+struct CopiedFolder {
+    std::wstring path;      // exact
+    std::wstring below;     // below the top; empty for the top
+    int item = -1;          // its item, once entered; -1 for the top
+    TreeItem listed = {};   // as its parent listed it
+};
+
+// A name a path reaches exactly: no wildcard or separator (a Linux name under Wine may hold them)
+// and no character the system could not show (a path may reach another name shown the same).
+bool ReachedExactly(std::wstring_view name) { return name.find_first_of(L"?*\\/\uFFFD") == std::wstring_view::npos; }
+
+std::wstring Below(const std::wstring& folder, std::wstring_view name) {
+    return folder.empty() ? std::wstring(name) : folder + L"\\" + std::wstring(name);
+}
+
+}  // namespace
+
+std::optional<FolderTotal> SumFolder(const std::wstring& path, const std::atomic<bool>& stop) {
+    FolderTotal total;
+    auto visit = [&](const SizedFolder& folder, const FolderScan& scan) -> std::optional<SizedFolder> {
+        switch (StepFor(scan.Name(), scan.Attributes())) {
+        case WalkStep::Count:
+            total.bytes += scan.Size();
+            ++total.files;
+            break;
+        case WalkStep::Descend:
+            ++total.folders;
+            return SizedFolder{folder.path + L"\\" + scan.Name()};
+        case WalkStep::Skip:
+            if (scan.Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) ++total.linksSkipped;
+            break;
+        }
+        return std::nullopt;
+    };
+    if (!WalkTree(SizedFolder{path}, stop, [](const SizedFolder&) {}, visit, [&](const SizedFolder&) { ++total.unreadable; })) {
+        return std::nullopt;
+    }
     return total;
+}
+
+std::optional<TreeListing> ListTree(const std::wstring& top) {
+    TreeListing tree;
+    const std::atomic<bool> never{false};
+    auto enter = [&](CopiedFolder& folder) {
+        folder.item = static_cast<int>(tree.items.size());
+        tree.items.push_back(std::move(folder.listed));
+    };
+    auto visit = [&](const CopiedFolder& folder, const FolderScan& scan) -> std::optional<CopiedFolder> {
+        const std::wstring below = Below(folder.below, scan.Name());
+        const TreeItem item{below, scan.Attributes(), scan.Size(), scan.LastWrite(), folder.item};
+        if (scan.Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) {
+            tree.links.push_back(below);  // never followed: what it points to may be anywhere, or above
+        } else if (!ReachedExactly(scan.Name())) {
+            tree.unreachable.push_back(below);
+        } else if (item.IsFolder()) {
+            return CopiedFolder{folder.path + L"\\" + scan.Name(), below, -1, item};
+        } else {
+            tree.items.push_back(item);
+        }
+        return std::nullopt;
+    };
+    auto lost = [&](const CopiedFolder& folder) { tree.unreadable.push_back(folder.below); };
+    if (!WalkTree(CopiedFolder{top, L"", -1, {}}, never, enter, visit, lost)) return std::nullopt;
+    return tree;
 }
 
 FolderSizer::FolderSizer(std::function<void()> notify) : notify_(std::move(notify)) {}

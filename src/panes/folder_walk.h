@@ -12,12 +12,33 @@
 #include <vector>
 
 #include "panes/folder_size_rules.h"
+#include "platform/win.h"
 
 namespace bivane {
 
 // Sums what the folder tree at path (an exact path) holds, links never followed. Nothing when
 // stop was set before the walk ended. Safe on any thread: it touches no window and opens no file.
 std::optional<FolderTotal> SumFolder(const std::wstring& path, const std::atomic<bool>& stop);
+
+// One name of a folder tree listed for a copy, as its folder listed it.
+struct TreeItem {
+    std::wstring path;  // below the top folder, its parts joined by backslashes
+    std::uint32_t attributes = 0;
+    std::int64_t size = 0;
+    FILETIME lastWrite{};
+    int folder = -1;  // the item of the folder that holds it; -1: the top folder
+    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+};
+// A tree as a copy takes it: its folders and files, each folder before what it holds (its files,
+// then its folders, as listed). Left out, by their paths below the top: links (never followed,
+// what they point to may be anywhere, the tree itself included), names no path reaches exactly,
+// and folders that could not be listed.
+struct TreeListing {
+    std::vector<TreeItem> items;
+    std::vector<std::wstring> links, unreachable, unreadable;
+};
+// The tree at top (an exact path); nothing when top itself cannot be listed. Opens no file.
+std::optional<TreeListing> ListTree(const std::wstring& top);
 
 // One folder whose size a side asked for.
 struct FolderSizeJob {

@@ -20,6 +20,7 @@ public:
     bool Next();
     const wchar_t* Name() const { return fd_.cFileName; }
     DWORD Attributes() const { return fd_.dwFileAttributes; }
+    const FILETIME& LastWrite() const { return fd_.ftLastWriteTime; }
     std::int64_t Size() const {
         return static_cast<std::int64_t>((static_cast<std::uint64_t>(fd_.nFileSizeHigh) << 32) | fd_.nFileSizeLow);
     }

@@ -1,11 +1,13 @@
 // Copy, move and delete through the command, on real folders, with the dialogs scripted.
 #include "fileops/confirm_dialog.h"
+#include "fileops/copy_file.h"
 #include "fileops/fileops_support.h"
 #include "fileops/replace_dialog.h"
 #include "fileops/progress_dialog.h"
 #include "platform/fs.h"
 #include "platform/removal.h"
 #include "platform/utf.h"
+#include "support/unix_shell.h"
 
 namespace bivane::test {
 
@@ -190,22 +192,210 @@ TEST_F(CopyMoveDelete, FilesThatExistAreReplacedOnlyAsTheUserAnswers) {
     }
 }
 
-TEST_F(CopyMoveDelete, NoAnswerOrADirectoryEntryCopiesNothing) {
+TEST_F(CopyMoveDelete, NoAnswerOrTheParentCopiesNothing) {
     MakeFile(L() + "\\A.txt", 100);
-    MakeDir(L() + "\\Sub");
-    MakeFile(L() + "\\Sub\\x.txt", 5);
     StartSides(L(), R());
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "A.txt");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDCANCEL; });
     form->RunFileCommand(ConfirmMode::Copy);
-    Pick(Left(), "<Sub>");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    form->RunFileCommand(ConfirmMode::Copy);
     Pick(Left(), "[parent]");
     modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
     form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+}
+
+// A folder, copied whole: names in their case, empty folders, dates, read-only and hidden marks.
+TEST_F(CopyMoveDelete, CopiesAFolderTreeExactly) {
+    const SYSTEMTIME old = LocalTimeOf(2003, 4, 5, 6, 7, 8);
+    const std::string t = L() + "\\Tree";
+    for (const char* d : {"", "\\Sub A", "\\Sub A\\Deep", "\\Empty", "\\Hidden Folder"}) MakeDir(t + d);
+    MakeFile(t + "\\Top.TXT", 20000, &old);
+    MakeFile(t + "\\Sub A\\Deep\\mIxEd.Case", 5, &old);
+    MakeFile(t + "\\ro.txt", 7, &old);
+    MakeFile(t + "\\hid.txt", 8, &old);
+    MakeFile(t + "\\Hidden Folder\\in.txt", 9, &old);
+    SetAttributes(t + "\\ro.txt", FILE_ATTRIBUTE_READONLY);
+    SetAttributes(t + "\\hid.txt", FILE_ATTRIBUTE_HIDDEN);
+    SetAttributes(t + "\\Hidden Folder", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+    // Folder dates last: the files made in them changed them.
+    for (const char* d : {"\\Sub A\\Deep", "\\Sub A", "\\Empty", "\\Hidden Folder", ""}) {
+        FILETIME ft{}, utc{};
+        SystemTimeToFileTime(&old, &ft);
+        LocalFileTimeToFileTime(&ft, &utc);
+        HANDLE h = CreateFileW(Widen(t + d).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        SetFileTime(h, nullptr, nullptr, &utc);
+        CloseHandle(h);
+    }
+    MakeFile(R() + "\\Z.txt", 5);
+    StartSides(L(), R());
+    Pick(Left(), "<Tree>");
+    const Snapshot source = Snap(t), left = Snap(L());
+    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+        EXPECT_EQ(AsConfirm(f).Text(AsConfirm(f).CurDesc), "<Tree>");
+        return IDOK;
+    });
+    form->RunFileCommand(ConfirmMode::Copy);
+    modals.VerifyDone();
+    EXPECT_EQ(Snap(R() + "\\Tree"), source);
+    EXPECT_EQ(Snap(L()), left);
+    SetAttributes(t + "\\ro.txt", FILE_ATTRIBUTE_NORMAL);
+    SetAttributes(R() + "\\Tree\\ro.txt", FILE_ATTRIBUTE_NORMAL);
+    TProgress& p = *form->Progress;
+    EXPECT_EQ(p.Text(p.Totals), "5 of 5 files, 20 of 20 KB");
+    EXPECT_EQ(p.Text(p.FileNameDesc), "Tree\\Sub A\\Deep\\mIxEd.Case");
+    EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "<Tree>", "Z.txt"}));
+    EXPECT_EQ(Right().CurrentName, "<Tree>");
+    EXPECT_TRUE(form->LeftActive);
+    EXPECT_EQ(Left().CurrentName, "<Tree>");
+    // No staging folder or temporary stays behind.
+    EXPECT_EQ(Changes({}, Snap(R())).size(), Snap(R()).size());
+    for (const auto& [path, state] : Snap(R())) EXPECT_EQ(path.find("~bvcopy"), std::string::npos) << path;
+}
+
+// Merged into a folder of its name: the files there are replaced only as the user answers; a file
+// where the copy has a folder (and the reverse) is left out, and said so.
+TEST_F(CopyMoveDelete, AFolderMergesAsTheUserAnswers) {
+    const SYSTEMTIME older = LocalTimeOf(2001, 1, 1, 10, 0), now = LocalTimeOf(2010, 6, 1, 12, 0),
+                     newer = LocalTimeOf(2020, 1, 1, 10, 0);
+    const std::string question =
+        "The target folder already holds 2 files of these names:\rBox\\A.txt\rBox\\sub\\b.TXT\r1 of them is NEWER "
+        "than the file that would replace it.";
+    const std::string leftOut = "2 entries were left out of the copy:\rBox\\Clash (the target holds a file of that "
+                                "name)\rBox\\sub\\Shape (the target holds a folder of that name)";
+    const struct {
+        int answer;
+        std::set<std::string> changed;  // below the target folder
+    } cases[] = {
+        {TReplace::IdReplaceAll, {"Box\\A.txt", "Box\\sub\\b.TXT", "Box\\New.txt", "Box\\sub\\new", "Box\\sub\\new\\n.txt"}},
+        {TReplace::IdReplaceOlder, {"Box\\A.txt", "Box\\New.txt", "Box\\sub\\new", "Box\\sub\\new\\n.txt"}},
+        {TReplace::IdSkipExisting, {"Box\\New.txt", "Box\\sub\\new", "Box\\sub\\new\\n.txt"}},
+        {IDCANCEL, {}},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        const std::string l = tmp / ("L" + std::to_string(round)), r = tmp / ("R" + std::to_string(round));
+        ++round;
+        for (const std::string& d : {l, l + "\\Box", l + "\\Box\\sub", l + "\\Box\\sub\\new", l + "\\Box\\Clash",
+                                     r, r + "\\Box", r + "\\Box\\sub", r + "\\Box\\sub\\Shape"}) {
+            MakeDir(d);
+        }
+        for (const char* n : {"\\Box\\A.txt", "\\Box\\sub\\B.txt", "\\Box\\New.txt", "\\Box\\sub\\new\\n.txt",
+                              "\\Box\\Clash\\c.txt", "\\Box\\sub\\Shape"}) {
+            MakeFile(l + n, 100, &now);
+        }
+        MakeFile(r + "\\Box\\A.txt", 7, &older);
+        MakeFile(r + "\\Box\\sub\\b.TXT", 8, &newer);
+        MakeFile(r + "\\Box\\Clash", 9, &now);
+        StartSides(l, r);
+        Pick(Left(), "<Box>");
+        const Snapshot before = Snap(r);
+        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("TReplace", [&](ModalForm& f) {
+            EXPECT_EQ(static_cast<TReplace&>(f).Text(), question);
+            EXPECT_EQ(Changes(before, Snap(r)), std::set<std::string>{}) << "written before the answer";
+            return c.answer;
+        });
+        if (c.answer != IDCANCEL) modals.ExpectBox(leftOut, IDOK, "Warning");
+        form->RunFileCommand(ConfirmMode::Copy);
+        modals.VerifyDone();
+        EXPECT_EQ(Changes(before, Snap(r)), c.changed) << c.answer;
+        if (c.changed.count("Box\\sub\\b.TXT")) {
+            EXPECT_EQ(ReadAll(r + "\\Box\\sub\\b.TXT"), ReadAll(l + "\\Box\\sub\\B.txt"));
+        }
+    }
+}
+
+// Refused before anything is written: a target inside the folder or the folder itself, a file of
+// its name there, a tree the drive has no room for.
+TEST_F(CopyMoveDelete, AFolderCopyIsRefusedWholeWhereItCannotBeDone) {
+    MakeDir(L() + "\\Box");
+    MakeDir(L() + "\\Box\\In");
+    MakeDir(L() + "\\Box\\In\\Deeper");
+    MakeFile(L() + "\\Box\\f.txt", 300000);
+    MakeFile(L() + "\\Box\\In\\g.txt", 300000);
+    MakeFile(R() + "\\Box", 3);
+    const std::string shown = L() + "\\Box";
+    const struct {
+        std::string target;
+        std::string box;
+    } cases[] = {
+        {L() + "\\Box\\In", "Can't copy a folder into itself:\r" + L() + "\\Box\\In\ris inside " + shown + ".\r\rNothing was copied."},
+        {L() + "\\Box\\In\\Deeper", "Can't copy a folder into itself:\r" + L() + "\\Box\\In\\Deeper\ris inside " + shown +
+                                          ".\r\rNothing was copied."},
+        {R(), "Can't copy the folder: the target holds a file or link of its name:\r" + R() + "\\Box\r\rNothing was copied."},
+        {DriveFolder('S'), "Insufficient disk space\ron drive S: \rfor Box"},
+    };
+    for (const auto& c : cases) {
+        if (c.target.empty()) continue;  // no small drive S: (drives.sh could not mount a tmpfs)
+        StartSides(L(), c.target);
+        Pick(Left(), "<Box>");
+        const Snapshot before = Snap(tmp.Path());
+        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectBox(c.box, IDOK, "Warning");
+        form->RunFileCommand(ConfirmMode::Copy);
+        modals.VerifyDone();
+        EXPECT_EQ(ChangedSince(before), std::set<std::string>{}) << c.target;
+        EXPECT_FALSE(Exists(c.target + "\\Box\\f.txt")) << c.target;
+    }
+    // The same folder reached by another drive letter (D: is a folder of the host, Z: its root).
+    const std::string d = DriveFolder('D');
+    if (d.empty()) return;
+    MakeDir(d + "\\Box");
+    MakeDir(d + "\\Box\\In");
+    std::string viaZ = "Z:" + UnixPath(d + "\\Box\\In");
+    for (char& ch : viaZ) ch = ch == '/' ? '\\' : ch;
+    StartSides(d, viaZ);
+    Pick(Left(), "<Box>");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox("Can't copy a folder into itself:\r" + viaZ + "\ris inside " + d + "\\Box.\r\rNothing was copied.", IDOK, "Warning");
+    form->RunFileCommand(ConfirmMode::Copy);
+    modals.VerifyDone();
+    EXPECT_FALSE(Exists(viaZ + "\\Box"));
+    RemoveTree(d);
+}
+
+// Escape stops a copy after the file being copied; a failed file stops it there. Either way no
+// temporary and no staging folder stays, and the files before it stay.
+TEST_F(CopyMoveDelete, AFolderCopyStopsAtEscapeOrAtAFailedFile) {
+    MakeDir(L() + "\\Box");
+    for (const char* n : {"a", "b", "c", "d"}) MakeFile(L() + "\\Box\\" + n + ".txt", 100);
+    MakeFile(L() + "\\Box\\c.txt", 30000);
+    for (const char* n : {"X", "Y", "Z"}) MakeFile(L() + "\\" + n + ".txt", 100);
+    StartSides(L(), R());
+    TProgress& p = *form->Progress;
+    p.Clock = PaintAlwaysDue;
+    auto escapeAfterFirstBlock = [&] { PostMessageW(p.Handle(), WM_KEYDOWN, VK_ESCAPE, 1); };
+    {
+        SimulatedCopyFaults escape(DeviceFaults{.afterFirstBlock = escapeAfterFirstBlock});
+        Pick(Left(), "<Box>");
+        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectBox("The copy was stopped.\r1 of the 4 files were copied.", IDOK, "Information");
+        form->RunFileCommand(ConfirmMode::Copy);
+        modals.VerifyDone();
+        EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"Box", "Box\\a.txt"}));
+        // The same for tagged files.
+        for (const char* n : {"X.txt", "Y.txt", "Z.txt"}) Tag(Left(), n);
+        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectBox("The copy was stopped.\r1 of the 3 files were copied.", IDOK, "Information");
+        form->RunFileCommand(ConfirmMode::Copy);
+        modals.VerifyDone();
+        EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"Box", "Box\\a.txt", "X.txt"}));
+    }
+    RemoveTree(R() + "\\Box");
+    SimulatedCopyFaults unreadable(DeviceFaults{.readLimit = 10000});
+    form->UntagAll();
+    Pick(Left(), "<Box>");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox("Failure reading file\r" + L() + "\\Box\\c.txt.", IDOK, kAppTitle);
+    modals.ExpectBox("2 of the 4 files were not copied:\rBox\\c.txt\rBox\\d.txt", IDOK, "Warning");
+    form->RunFileCommand(ConfirmMode::Copy);
+    modals.VerifyDone();
+    EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"Box", "Box\\a.txt", "Box\\b.txt", "X.txt"}));
+    EXPECT_FALSE(IsShown(p.Handle()));
+    EXPECT_EQ(Right().CurrentName, "<Box>");
 }
 
 TEST_F(CopyMoveDelete, CopyErrorEndsTheLoopAfterReloadingTheTarget) {

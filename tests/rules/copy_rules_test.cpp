@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "fileops/copy_rules.h"
+#include "fileops/folder_copy_rules.h"
 #include "rules/listed.h"
 
 namespace bivane::test {
@@ -114,6 +115,37 @@ TEST(CopyRules, MessagesNameTheFirstFewAndCountTheRest) {
     EXPECT_EQ(NamesText("Head:", {}), "Head:");
     EXPECT_EQ(NotCopiedText({"B.txt", "C.txt"}, 3), "2 of the 3 files were not copied:\rB.txt\rC.txt");
     EXPECT_EQ(NotCopiedText(seven, 9), "7 of the 9 files were not copied:\ra\rb\rc\rd\re\r... and 2 more");
+    // A folder copy's end: what it left out, and a stop by Escape.
+    EXPECT_EQ(LeftOutText({{"Box\\link", LeftOutWhy::Link}}), "1 entry was left out of the copy:\rBox\\link (a link, never followed)");
+    std::vector<LeftOut> many;
+    for (const LeftOutWhy why : {LeftOutWhy::Link, LeftOutWhy::Unreachable, LeftOutWhy::Unreadable, LeftOutWhy::NotAFile,
+                                 LeftOutWhy::TargetNotAFolder, LeftOutWhy::TargetNotAFile, LeftOutWhy::Changed}) {
+        many.push_back({"B\\" + std::to_string(many.size()), why});
+    }
+    EXPECT_EQ(LeftOutText(many),
+              "7 entries were left out of the copy:\rB\\0 (a link, never followed)\rB\\1 (no path reaches the name)"
+              "\rB\\2 (the folder could not be read)\rB\\3 (not a regular file)\rB\\4 (the target holds a file of that "
+              "name)\r... and 2 more");
+    EXPECT_EQ(StoppedText(1, 1), "The copy was stopped.\r1 of the 1 file was copied.");
+    EXPECT_EQ(StoppedText(3, 40), "The copy was stopped.\r3 of the 40 files were copied.");
+}
+
+// The progress line of a folder copy reads in the unit of its total.
+TEST(CopyRules, FilesAndBytesDoneOfTheTotal) {
+    constexpr std::int64_t kMB = 1024 * 1024;
+    const struct {
+        CopyTally done, total;
+        const char* text;
+    } cases[] = {
+        {{0, 0}, {0, 0}, "0 of 0 files, 0 of 0 bytes"},
+        {{1, 5}, {1, 5}, "1 of 1 file, 5 of 5 bytes"},
+        {{2, 10239}, {3, 10239}, "2 of 3 files, 10239 of 10239 bytes"},
+        {{2, 512}, {3, 10240}, "2 of 3 files, 1 of 10 KB"},
+        {{5, 10 * kMB - 1}, {9, 10 * kMB - 1}, "5 of 9 files, 10240 of 10240 KB"},
+        {{7, kMB + kMB / 2}, {100, 12 * kMB}, "7 of 100 files, 1.5 of 12.0 MB"},
+        {{1, 0}, {2, 25LL * 1024 * kMB}, "1 of 2 files, 0.0 of 25.0 GB"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TallyText(c.done, c.total), c.text);
 }
 
 TEST(CopyRules, NamesTheSystemTakesAsOne) {

@@ -1,0 +1,302 @@
+// C on a folder: the folder and all it holds copied into the other side's folder, merged into a
+// folder of its name there, links never followed, nothing replaced without the user's word.
+#include <unordered_map>
+
+#include "core/errors.h"
+#include "fileops/copy_file.h"
+#include "fileops/copy_rules.h"
+#include "fileops/folder_copy_rules.h"
+#include "fileops/progress_dialog.h"
+#include "form/main_window.h"
+#include "panes/entry_rules.h"
+#include "panes/folder_walk.h"
+#include "panes/reach.h"
+#include "platform/folder_scan.h"
+#include "platform/fs.h"
+#include "platform/modal_seam.h"
+#include "platform/removal.h"
+#include "platform/utf.h"
+
+namespace bivane {
+
+namespace {
+
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+// Whether dir is folder itself or lies inside it, by any path: each folder on the way up from dir is
+// compared with folder by identity, so a link or another drive letter for it is found too.
+bool InsideOrSame(const std::string& dir, const std::string& folder) {
+    std::string up = dir;
+    for (;;) {
+        if (SameDirectory(up, folder)) return true;
+        const std::string parent = DirectoryPart(up);
+        if (parent == up || parent.empty()) return false;
+        up = parent;
+    }
+}
+
+// What a target folder holds, by name as the system folds it: read once per folder merged into.
+struct TargetName {
+    std::wstring name;  // as stored
+    DWORD attributes = 0;
+    std::int64_t size = 0;
+    std::int64_t minute = 0;
+};
+using TargetFolder = std::unordered_map<std::wstring, TargetName>;
+
+TargetFolder ReadTargetFolder(const std::wstring& folder, const LocalTimes& times) {
+    TargetFolder there;
+    FolderScan scan(folder);
+    while (scan.Next()) {
+        const std::wstring_view name = scan.Name();
+        if (name == L"." || name == L"..") continue;
+        there.emplace(FoldedName(std::wstring(name)),
+                      TargetName{std::wstring(name), scan.Attributes(), scan.Size(),
+                                 MinuteStamp(times.Of(scan.LastWrite()))});
+    }
+    return there;
+}
+
+std::wstring LastPart(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+std::wstring FolderPart(const std::wstring& path) {
+    const std::size_t cut = path.find_last_of(L'\\');
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+}
+
+// Gives the folders a copy made their dates and marks when it ends, however it ends: the files
+// written into a folder change its date, so the deepest go first, after all files.
+class FolderDates {
+public:
+    void Made(std::wstring path, DWORD attributes, FILETIME lastWrite) {
+        made_.push_back({std::move(path), attributes, lastWrite});
+    }
+    ~FolderDates() {
+        for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
+            {
+                AutoCloseHandle h(CreateFileW(it->path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                if (h) SetFileTime(h.get(), nullptr, nullptr, &it->lastWrite);
+            }
+            if (it->attributes & kKeptAttributes) SetFileAttributesW(it->path.c_str(), it->attributes & kKeptAttributes);
+        }
+    }
+    FolderDates() = default;
+    FolderDates(const FolderDates&) = delete;
+    FolderDates& operator=(const FolderDates&) = delete;
+
+private:
+    struct Folder {
+        std::wstring path;
+        DWORD attributes;
+        FILETIME lastWrite;
+    };
+    std::vector<Folder> made_;
+};
+
+void MakeFolder(const std::wstring& path) {
+    if (CreateDirectoryW(path.c_str(), nullptr)) return;
+    // One made meanwhile (by another program) is merged into like one found before.
+    if (KindNow(path) != DiskKind::Directory) throw EFCreateError("Cannot create folder " + ShownPath(path));
+}
+
+}  // namespace
+
+// One folder copy: the tree, what the target holds of it, and what becomes of each item.
+struct TForm1::FolderCopy {
+    std::wstring from, to;          // exact paths of the folder and of its copy
+    std::string caption;            // the folder's name, as messages show it
+    bool toExists = false;          // merged into a folder of its name
+    DWORD attributes = 0;           // the folder's own, for its copy
+    FILETIME lastWrite{};
+    TreeListing tree;
+    std::vector<bool> exists;       // by item: a folder the target has already
+    std::vector<bool> skip;         // by item: not copied
+    std::vector<ExistingTarget> existing;  // files the target holds; row: the item
+    std::vector<LeftOut> leftOut;
+    CopyTally total, done;
+    std::vector<std::string> notCopied;  // after a failed file: that file and the rest
+    bool stopped = false;
+};
+
+void TForm1::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
+    if (!Reachable(hwnd_, folder)) return;
+    const std::string sourceDir = src.Directory();
+    const std::string targetDir = dst.Directory();
+    std::vector<ChangedEntry> changed;
+    if (!StillThere(sourceDir, folder, changed)) return ReportChanged(changed, src);
+    if (folder.link) {
+        ShowBox(hwnd_, BoxKind::Warning, LinkNotCopiedText(folder.caption), BoxButtons::Ok);
+        return;
+    }
+    FolderCopy copy;
+    copy.from = EntryPath(sourceDir, folder.Name());
+    copy.to = EntryPath(targetDir, folder.Name());
+    copy.caption = folder.Name();
+    if (InsideOrSame(targetDir, ShownPath(copy.from))) {
+        ShowBox(hwnd_, BoxKind::Warning, IntoItselfText(ShownPath(copy.from), targetDir), BoxButtons::Ok);
+        return;
+    }
+    const DiskKind there = KindNow(copy.to);
+    if (there != DiskKind::Missing && there != DiskKind::Directory) {
+        ShowBox(hwnd_, BoxKind::Warning, TargetTakenText(ShownPath(copy.to)), BoxButtons::Ok);
+        return;
+    }
+    copy.toExists = there == DiskKind::Directory;
+    if (!PlanFolderCopy(copy)) {
+        ShowBox(hwnd_, BoxKind::Warning, UnreadableFolderText(ShownPath(copy.from)), BoxButtons::Ok);
+        return;
+    }
+    // Nothing is written before the user has said what becomes of the files that exist.
+    std::vector<std::size_t> files;
+    for (std::size_t i = 0; i < copy.tree.items.size(); ++i) {
+        if (!copy.skip[i] && !copy.tree.items[i].IsFolder()) files.push_back(i);
+    }
+    const std::optional<std::vector<std::size_t>> answered = AskBeforeReplacing(copy.existing, files);
+    if (!answered) return;
+    std::vector<bool> copied(copy.tree.items.size());
+    for (const std::size_t i : *answered) copied[i] = true;
+    std::int64_t replaced = 0;
+    for (const ExistingTarget& t : copy.existing) {
+        if (copied[t.row]) replaced += t.targetSize;
+    }
+    for (const std::size_t i : files) {
+        if (!copied[i]) {
+            copy.skip[i] = true;
+            continue;
+        }
+        ++copy.total.files;
+        copy.total.bytes += copy.tree.items[i].size;
+    }
+    // Once for the whole tree, before the first file: a copy that cannot end is not begun.
+    if (!HasSpaceFor(copy.total.bytes - replaced, JoinPathRootAware(targetDir, folder.Name()))) return;
+
+    const std::string name = folder.Name();
+    const bool failed = !CopyWithProgress(src, dst, name, [&](const std::wstring& stagingDir) {
+        CopyTree(copy, stagingDir);
+    });
+    if (failed && copy.total.files > 1) {
+        ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(copy.notCopied, static_cast<std::size_t>(copy.total.files)),
+                BoxButtons::Ok);
+    }
+    if (copy.stopped) ShowBox(hwnd_, BoxKind::Information, StoppedText(copy.done.files, copy.total.files), BoxButtons::Ok);
+    if (!copy.leftOut.empty()) ShowBox(hwnd_, BoxKind::Warning, LeftOutText(copy.leftOut), BoxButtons::Ok);
+}
+
+// Lists the tree and what the target holds of it. False when the folder cannot be listed.
+bool TForm1::PlanFolderCopy(FolderCopy& copy) {
+    WaitCursor wait;
+    WIN32_FILE_ATTRIBUTE_DATA own{};
+    if (!GetFileAttributesExW(copy.from.c_str(), GetFileExInfoStandard, &own)) return false;
+    copy.attributes = own.dwFileAttributes;
+    copy.lastWrite = own.ftLastWriteTime;
+    std::optional<TreeListing> tree = ListTree(copy.from);
+    if (!tree) return false;
+    copy.tree = std::move(*tree);
+    const std::vector<TreeItem>& items = copy.tree.items;
+    const std::string top = copy.caption + "\\";
+    for (const std::wstring& p : copy.tree.links) copy.leftOut.push_back({top + Narrow(p), LeftOutWhy::Link});
+    for (const std::wstring& p : copy.tree.unreachable) copy.leftOut.push_back({top + Narrow(p), LeftOutWhy::Unreachable});
+    for (const std::wstring& p : copy.tree.unreadable) copy.leftOut.push_back({top + Narrow(p), LeftOutWhy::Unreadable});
+    copy.exists.assign(items.size(), false);
+    copy.skip.assign(items.size(), false);
+    if (!copy.toExists) return true;  // a new folder: nothing in it exists
+
+    // Each target folder that exists is read once, as its source folder's items come.
+    const LocalTimes times;
+    std::unordered_map<int, TargetFolder> merged;  // by folder item; -1: the top
+    merged.emplace(-1, ReadTargetFolder(copy.to, times));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const TreeItem& item = items[i];
+        if (item.folder >= 0 && copy.skip[static_cast<std::size_t>(item.folder)]) {
+            copy.skip[i] = true;  // its folder is left out
+            continue;
+        }
+        const auto folderThere = merged.find(item.folder);
+        if (folderThere == merged.end()) continue;  // a folder the copy makes: nothing in it exists
+        const auto found = folderThere->second.find(FoldedName(LastPart(item.path)));
+        if (found == folderThere->second.end()) continue;
+        const TargetName& t = found->second;
+        const bool folderThereToo = (t.attributes & FILE_ATTRIBUTE_DIRECTORY) && !(t.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        const std::string shown = top + Narrow(FolderPart(item.path) + t.name);
+        if (item.IsFolder()) {
+            if (folderThereToo) {
+                copy.exists[i] = true;
+                merged.emplace(static_cast<int>(i), ReadTargetFolder(copy.to + L"\\" + item.path, times));
+            } else {
+                copy.skip[i] = true;
+                copy.leftOut.push_back({shown, LeftOutWhy::TargetNotAFolder});
+            }
+        } else if (t.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
+            copy.skip[i] = true;
+            copy.leftOut.push_back({shown, LeftOutWhy::TargetNotAFile});
+        } else {
+            copy.existing.push_back({i, shown, MinuteStamp(times.Of(item.lastWrite)), t.minute, t.size});
+        }
+    }
+    return true;
+}
+
+// Makes the folders and copies the files, in tree order; Escape stops it after a file.
+void TForm1::CopyTree(FolderCopy& copy, const std::wstring& stagingDir) {
+    TProgress& progress = *Progress;
+    FolderDates dates;
+    if (!copy.toExists) {
+        MakeFolder(copy.to);
+        dates.Made(copy.to, copy.attributes, copy.lastWrite);
+    }
+    progress.SetText(progress.Totals, TallyText(copy.done, copy.total));
+    const std::vector<TreeItem>& items = copy.tree.items;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const TreeItem& item = items[i];
+        if (copy.skip[i]) continue;
+        const std::wstring from = copy.from + L"\\" + item.path;
+        const std::wstring to = copy.to + L"\\" + item.path;
+        if (item.IsFolder()) {
+            if (!copy.exists[i]) {
+                MakeFolder(to);
+                dates.Made(to, item.attributes, item.lastWrite);
+            }
+            continue;
+        }
+        if (copy.done.files > 0 && progress.StopAsked()) {
+            copy.stopped = true;
+            return;
+        }
+        const std::string shown = copy.caption + "\\" + Narrow(item.path);
+        progress.SetText(progress.FileNameDesc, shown);
+        progress.PrepareBar(static_cast<int>(item.size / kCopyBlockSize + 1));
+        progress.Repaint();
+        try {
+            CopyFileWithProgress(progress, Narrow(from), Narrow(to), stagingDir);
+        } catch (const EFOpenError&) {
+            // A FIFO, socket or device is never read; a file gone or changed since is left alone.
+            const DiskKind now = KindNow(from);
+            if (now == DiskKind::File) {
+                NotCopiedFrom(copy, i);
+                throw;
+            }
+            copy.leftOut.push_back({shown, now == DiskKind::Unknown ? LeftOutWhy::NotAFile : LeftOutWhy::Changed});
+            continue;
+        } catch (const EStreamError&) {
+            NotCopiedFrom(copy, i);
+            throw;
+        }
+        if (item.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
+            SetFileAttributesW(to.c_str(), item.attributes & kKeptAttributes);
+        }
+        ++copy.done.files;
+        copy.done.bytes += item.size;
+        progress.SetText(progress.Totals, TallyText(copy.done, copy.total));
+    }
+}
+
+void TForm1::NotCopiedFrom(FolderCopy& copy, std::size_t first) {
+    for (std::size_t i = first; i < copy.tree.items.size(); ++i) {
+        if (!copy.skip[i] && !copy.tree.items[i].IsFolder()) {
+            copy.notCopied.push_back(copy.caption + "\\" + Narrow(copy.tree.items[i].path));
+        }
+    }
+}
+
+}  // namespace bivane
