@@ -8,6 +8,7 @@
 #include "platform/copy_temporaries.h"
 #include "platform/fs.h"
 #include "platform/handles.h"
+#include "platform/removal.h"
 #include "platform/utf.h"
 
 namespace bivane {
@@ -126,7 +127,7 @@ private:
 }  // namespace
 
 void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target,
-                          const std::wstring& stagingDir) {
+                          const std::wstring& stagingDir, bool noLinks) {
     // Exact forms: a name with a trailing dot or space must not reach its namesake without one.
     const std::wstring wTarget = ExactPath(target);
     const std::string fullTarget = ShownPath(wTarget);
@@ -142,6 +143,7 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     // Only a regular file has an end: a FIFO, socket or device (listed under Wine as an empty
     // file) would be copied as nothing or read without end.
     if (!in || GetFileType(in.get()) != FILE_TYPE_DISK) throw EFOpenError("Cannot open file " + shownSource);
+    if (noLinks && OpenedThroughLink(in.get(), wSource)) throw ELinkedSource("Not copied: a link " + shownSource);
     // The date and the size from the open file, each a plain query: GetFileInformationByHandle
     // also asks the volume for its serial number, half a millisecond a file under Wine.
     FILETIME lastWrite{};

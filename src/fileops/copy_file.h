@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "core/errors.h"
+
 namespace bivane {
 
 class TProgress;
@@ -16,8 +18,14 @@ constexpr unsigned kCopyBlockSize = 8192;
 // is left exactly as it was and nothing new is left behind. A source whose size or date changed
 // while it was read (cut or grown by another program) fails too.
 // The temporary is made in stagingDir when one is given (a CopyStaging's, in the target's folder).
+// With noLinks, a source that the system opens elsewhere than where it is listed (a link to a
+// file, which Wine lists as a plain file) is not read: ELinkedSource.
 void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target,
-                          const std::wstring& stagingDir = std::wstring());
+                          const std::wstring& stagingDir = std::wstring(), bool noLinks = false);
+class ELinkedSource : public EFOpenError {
+public:
+    using EFOpenError::EFOpenError;
+};
 
 // Tests simulate failing devices: while one of these lives, each copy may write (read) this many
 // bytes in all, then the write falls short (the read fails); -1: no limit.

@@ -24,16 +24,19 @@ namespace {
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
-// Whether dir is folder itself or lies inside it, by any path: each folder on the way up from dir is
-// compared with folder by identity, so a link or another drive letter for it is found too.
+// Whether dir is folder itself or lies inside it, by any path: each folder on the way up from dir,
+// and from where dir leads through links, is compared with folder by identity, so a link or
+// another drive letter for either is found too.
 bool InsideOrSame(const std::string& dir, const std::string& folder) {
-    std::string up = dir;
-    for (;;) {
-        if (SameDirectory(up, folder)) return true;
-        const std::string parent = DirectoryPart(up);
-        if (parent == up || parent.empty()) return false;
-        up = parent;
+    for (std::string up : {dir, ResolvedDirectory(dir)}) {
+        while (!up.empty()) {
+            if (SameDirectory(up, folder)) return true;
+            const std::string parent = DirectoryPart(up);
+            if (parent == up) break;
+            up = parent;
+        }
     }
+    return false;
 }
 
 // What a target folder holds, by name as the system folds it: read once per folder merged into.
@@ -240,6 +243,7 @@ bool TForm1::PlanFolderCopy(FolderCopy& copy) {
 // Makes the folders and copies the files, in tree order; Escape stops it after a file.
 void TForm1::CopyTree(FolderCopy& copy, const std::wstring& stagingDir) {
     TProgress& progress = *Progress;
+    FolderLookupBatch finalPaths;  // each folder's final path looked up once, for the links among its files
     FolderDates dates;
     if (!copy.toExists) {
         MakeFolder(copy.to);
@@ -268,7 +272,10 @@ void TForm1::CopyTree(FolderCopy& copy, const std::wstring& stagingDir) {
         progress.PrepareBar(static_cast<int>(item.size / kCopyBlockSize + 1));
         progress.Repaint();
         try {
-            CopyFileWithProgress(progress, Narrow(from), Narrow(to), stagingDir);
+            CopyFileWithProgress(progress, Narrow(from), Narrow(to), stagingDir, true);
+        } catch (const ELinkedSource&) {
+            copy.leftOut.push_back({shown, LeftOutWhy::Link});  // listed as a file (under Wine)
+            continue;
         } catch (const EFOpenError&) {
             // A FIFO, socket or device is never read; a file gone or changed since is left alone.
             const DiskKind now = KindNow(from);

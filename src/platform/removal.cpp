@@ -74,6 +74,11 @@ bool IsLinkWith(const std::wstring& path, DWORD attr) {
 
 bool IsLink(const std::wstring& path) { return IsLinkWith(path, GetFileAttributesW(path.c_str())); }
 
+bool OpenedThroughLink(HANDLE opened, const std::wstring& path) {
+    const std::wstring final = FinalPathOf(opened);
+    return !final.empty() && !SamePath(final, ResolvedPlace(path));
+}
+
 bool ActsOnItself(const std::wstring& path) {
     if (!IsLink(path)) return true;
     AutoCloseHandle h = OpenForQuery(path, 0, FILE_FLAG_OPEN_REPARSE_POINT);
@@ -236,6 +241,11 @@ bool SameDirectory(const std::string& a, const std::string& b) {
     // Both: file numbers alone may repeat across the host file systems that Wine shows as one drive.
     return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
            ia.nFileIndexLow == ib.nFileIndexLow && SamePath(FinalPathOf(ha.get()), FinalPathOf(hb.get()));
+}
+
+std::string ResolvedDirectory(const std::string& dir) {
+    const std::wstring final = FinalPathOf(ExactPath(dir));
+    return final.empty() ? std::string() : ShownPath(final);
 }
 
 }  // namespace bivane

@@ -12,6 +12,8 @@ namespace bivane {
 // A link: a reparse point, or an entry that the system opens somewhere else than where it is
 // listed (under Wine a Linux symbolic link may show as a plain file or folder).
 bool IsLink(const std::wstring& path);
+// The same for a file already opened by its exact path: one query more, not two opens.
+bool OpenedThroughLink(HANDLE opened, const std::wstring& path);
 // Whether removing, moving or renaming path acts on path itself. Always so for an entry that is no
 // link; for a link, only where the system can open the link rather than what it points to (Wine 8
 // cannot: every call there reaches the target).
@@ -63,5 +65,8 @@ private:
 
 // Whether two directory paths reach the same directory (through a link, another drive letter...).
 bool SameDirectory(const std::string& a, const std::string& b);
+// Where the system opens dir, links on its way resolved (a plain path, without "\\?\\"); empty
+// when it cannot be opened.
+std::string ResolvedDirectory(const std::string& dir);
 
 }  // namespace bivane
