@@ -1,15 +1,20 @@
-// The block copy against the system's CopyFileW: one big file; and folders of small files copied
-// whole through the window, as the C key runs it, against CopyFileW on each file.
-//   copy_bench.exe <file | megabytes> <work folder> <folder | count>...
+// The block copy against the system's CopyFileW: one big file; folders of small files copied
+// whole through the window, as the C key runs it, against CopyFileW on each file; and a tree
+// ("tree:" before its folder or file count) copied as C on a folder does, against a recursive
+// program of CopyFileW. For the biggest flat folder, also the look for the files the target holds
+// before the copy asks about them, against the copy itself.
+//   copy_bench.exe <file | megabytes> <work folder> <folder | count | tree:folder | tree:count>...
 // A size or a count makes the source here (smoke runs); big sources are made by bench.sh on the
 // host. Copies go to fresh folders inside the work folder and are removed afterwards.
 #include <cstdlib>
+#include <cwchar>
 
 #include "form/main_window.h"
 #include "fileops/copy_rules.h"
 #include "bench/bench_util.h"
 #include "fileops/copy_file.h"
 #include "fileops/progress_dialog.h"
+#include "fileops/replace_dialog.h"
 #include "platform/fs.h"
 
 using namespace bivane;
@@ -61,9 +66,78 @@ class ConfirmOnly : public NoModals {
 public:
     int Dialog(ModalForm& form) override {
         if (form.ClassName() == "TConfirm") return IDOK;
+        if (form.ClassName() == "TReplace" && replaceAll) {
+            askedAt = GetTickCount64();
+            return TReplace::IdReplaceAll;
+        }
         return NoModals::Dialog(form);
     }
+    bool replaceAll = false;  // the question about files that exist is expected, and answered so
+    ULONGLONG askedAt = 0;
 };
+
+// The reference for a tree: what a plain program does, recursively, with CopyFileW.
+void CopyTreeWithSystem(const std::wstring& from, const std::wstring& to) {
+    CreateDirectoryW(to.c_str(), nullptr);
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle f(FindFirstFileW((from + L"\\*").c_str(), &fd));
+    if (!f) return;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CopyTreeWithSystem(from + L"\\" + name, to + L"\\" + name);
+        } else if (!CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE)) {
+            ++failures;
+        }
+    } while (FindNextFileW(f.get(), &fd));
+}
+
+int FilesBelow(const std::wstring& dir) {
+    int n = 0;
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle f(FindFirstFileW((dir + L"\\*").c_str(), &fd));
+    if (!f) return 0;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        n += (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FilesBelow(dir + L"\\" + name) : 1;
+    } while (FindNextFileW(f.get(), &fd));
+    return n;
+}
+
+void RemoveTreeBelow(const std::wstring& dir) {
+    WIN32_FIND_DATAW fd;
+    {
+        AutoFindHandle f(FindFirstFileW((dir + L"\\*").c_str(), &fd));
+        if (f) {
+            do {
+                const std::wstring name = fd.cFileName;
+                if (name == L"." || name == L"..") continue;
+                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    RemoveTreeBelow(dir + L"\\" + name);
+                } else {
+                    DeleteFileW((dir + L"\\" + name).c_str());
+                }
+            } while (FindNextFileW(f.get(), &fd));
+        }
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+// A smoke tree: n files of 100 bytes in 10 folders.
+std::wstring SmokeTree(int n) {
+    const std::wstring dir = Widen(BenchBase()) + L"\\tree" + std::to_wstring(n);
+    if (FilesBelow(dir) == n) return dir;
+    CreateDirectoryW(Widen(BenchBase()).c_str(), nullptr);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    for (int i = 0; i < n; ++i) {
+        const std::wstring sub = dir + L"\\dir" + std::to_wstring(i % 10);
+        CreateDirectoryW(sub.c_str(), nullptr);
+        if (!MakeSource(sub + L"\\f" + std::to_wstring(i) + L".txt", 100)) ++failures;
+    }
+    return dir;
+}
 
 void Ours(TProgress& progress, const std::wstring& src, const std::wstring& dst, long long bytes) {
     progress.PrepareBar(static_cast<int>(bytes / kCopyBlockSize + 1));
@@ -111,6 +185,56 @@ void BigFile(const wchar_t* arg, const std::wstring& work) {
     progress.Hide();
 }
 
+bool IsTree(const wchar_t* arg) { return std::wcsncmp(arg, L"tree:", 5) == 0; }
+
+void ShowSides(TForm1& form, const std::string& left, const std::string& right) {
+    form.Activate(form.side[1]);
+    form.side[1].Tree.SetDirectory(right);
+    form.Activate(form.side[0]);
+    form.side[0].Tree.SetDirectory(left);
+}
+
+void CopyThroughWindow(TForm1& form) {
+    try {
+        form.RunFileCommand(ConfirmMode::Copy);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "copy: %s\n", e.what());
+        ++failures;
+    }
+}
+
+// A tree copied as C on its folder does, against the recursive CopyFileW program; alternating
+// rounds, best of each.
+void Tree(TForm1& form, const ConfirmOnly&, const std::wstring& arg, const std::wstring& work) {
+    const std::wstring tree = IsCount(arg) ? SmokeTree(_wtoi(arg.c_str())) : arg;
+    const std::wstring name = Widen(FileNamePart(Narrow(tree)));
+    const int files = FilesBelow(tree);
+    const std::wstring oursDir = work + L"\\tree-ours", sysDir = work + L"\\tree-sys";
+    double tSys = 1e30, tOurs = 1e30;
+    for (int round = 0; round < 2; ++round) {
+        RemoveTreeBelow(oursDir);
+        RemoveTreeBelow(sysDir);
+        CreateDirectoryW(oursDir.c_str(), nullptr);
+        tSys = std::min(tSys, Seconds([&] { CopyTreeWithSystem(tree, sysDir); }));
+        ShowSides(form, DirectoryPart(Narrow(tree)), Narrow(oursDir));
+        form.UntagAll();
+        form.Locate(Narrow(name));
+        Pump();
+        tOurs = std::min(tOurs, Seconds([&] { CopyThroughWindow(form); }));
+        Pump();
+        if (FilesBelow(oursDir + L"\\" + name) != files || FilesBelow(sysDir) != files) {
+            std::fprintf(stderr, "copy_bench: %d files of the tree copied through the window, of %d\n",
+                         FilesBelow(oursDir + L"\\" + name), files);
+            ++failures;
+        }
+        ShowSides(form, EmptyFolder(), Narrow(work));
+    }
+    RemoveTreeBelow(oursDir);
+    RemoveTreeBelow(sysDir);
+    Row("copy a tree of " + std::to_string(files) + " small files as C on its folder", tOurs,
+        "recursive CopyFileW", tSys, tSys / tOurs, ">= 1.0");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -132,6 +256,10 @@ int wmain(int argc, wchar_t** argv) {
     Pump();
     form.CloseSplash();
     for (int arg = 3; arg < argc; ++arg) {
+        if (IsTree(argv[arg])) {
+            Tree(form, modals, argv[arg] + 5, work);
+            continue;
+        }
         const std::wstring smallDir = IsCount(argv[arg]) ? Widen(SmokeFolder(_wtoi(argv[arg]))) : std::wstring(argv[arg]);
         const std::vector<std::wstring> names = FileNames(smallDir);
         const std::wstring oursDir = work + L"\\ours", sysDir = work + L"\\sys";
@@ -141,6 +269,7 @@ int wmain(int argc, wchar_t** argv) {
         // 20 percent: three rounds for those; two for the long ones.
         double tSys = 1e30, tOurs = 1e30;
         const int rounds = names.size() >= 10000 ? 2 : 3;
+        const bool last = arg == argc - 1 || IsTree(argv[arg + 1]);
         for (int round = 0; round < rounds; ++round) {
             RemoveFolder(oursDir);
             RemoveFolder(sysDir);
@@ -149,30 +278,35 @@ int wmain(int argc, wchar_t** argv) {
             tSys = std::min(tSys, Seconds([&] {
                 for (const std::wstring& n : names) System(smallDir + L"\\" + n, sysDir + L"\\" + n);
             }));
-            form.side[0].Tree.SetDirectory(Narrow(smallDir));
-            form.Activate(form.side[1]);
-            form.side[1].Tree.SetDirectory(Narrow(oursDir));
-            form.Activate(form.side[0]);
+            ShowSides(form, Narrow(smallDir), Narrow(oursDir));
             form.TagAll();
             Pump();
-            tOurs = std::min(tOurs, Seconds([&] {
-                try {
-                    form.RunFileCommand(ConfirmMode::Copy);
-                } catch (const std::exception& e) {
-                    std::fprintf(stderr, "Copy1Click: %s\n", e.what());
-                    ++failures;
-                }
-            }));
+            tOurs = std::min(tOurs, Seconds([&] { CopyThroughWindow(form); }));
             Pump();
             const size_t copied = FileNames(oursDir).size();
             if (copied != names.size() || FileNames(sysDir).size() != names.size()) {
                 std::fprintf(stderr, "copy_bench: %zu files copied through the window, of %zu\n", copied, names.size());
                 ++failures;
             }
-            form.Activate(form.side[1]);
-            form.side[1].Tree.SetDirectory(Narrow(work));
-            form.Activate(form.side[0]);
-            form.side[0].Tree.SetDirectory(EmptyFolder());
+            // Once, for the biggest folder: the same copy again, onto the files it made, answered
+            // "replace all". The look for them runs before the question; the copy after it.
+            if (last && round == rounds - 1) {
+                form.TagAll();
+                Pump();
+                modals.replaceAll = true;
+                ULONGLONG start = 0;
+                const double whole = Seconds([&] {
+                    start = GetTickCount64();
+                    CopyThroughWindow(form);
+                });
+                modals.replaceAll = false;
+                const double finding = static_cast<double>(modals.askedAt - start) / 1000.0;
+                const double copying = whole - finding;
+                if (modals.askedAt == 0) ++failures;
+                Row("find the " + std::to_string(names.size()) + " files a folder holds before copying onto them", finding,
+                    "the copy after the answer", copying, finding / copying, "<= 0.1");
+            }
+            ShowSides(form, EmptyFolder(), Narrow(work));
         }
         RemoveFolder(oursDir);
         RemoveFolder(sysDir);

@@ -112,7 +112,7 @@ bivane_bench(sort_bench 200)
 bivane_bench(tag_bench 200)
 bivane_bench(compare_bench 2000)
 bivane_bench(mem_bench 200)
-bivane_bench(copy_bench 1 ${CMAKE_BINARY_DIR}/bench-smoke 20)
+bivane_bench(copy_bench 1 ${CMAKE_BINARY_DIR}/bench-smoke 20 tree:50)
 bivane_bench(size_bench 200)
 # The reference programs for start-up, and start-up against them in the build folder.
 add_executable(bare_window WIN32 bench/bare_window.cpp)

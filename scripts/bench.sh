@@ -87,12 +87,13 @@ if wants copy; then
     fi
     folder small1000 1000 --seed 8 --bytes 2048
     folder small10000 10000 --seed 6 --bytes 2048
+    folder tree10000 10000 --seed 10 --bytes 2048 --folders 100
     mkdir -p "$data/copy-work"
     # What the cases before wrote (the comparison makes 200,000 files) is written back to the disk
     # first: otherwise that writing falls on the copies, on theirs more than on the system's.
     sync
     run copy_bench "$(winpath "$data/big1g.bin")" "$(winpath "$data/copy-work")" \
-        "$(winpath "$data/small1000")" "$(winpath "$data/small10000")"
+        "$(winpath "$data/small1000")" "$(winpath "$data/small10000")" "tree:$(winpath "$data/tree10000")"
 fi
 if wants startup; then
     folder files100 100 --seed 7
