@@ -405,6 +405,37 @@ replace_question() {
     stop_bivane
 }
 
+# ---- C on a folder: merged into the target's folder of its name, only the older file replaced, the
+# link inside left out and named
+folder_copy() {
+    scenario "C on a folder: a merge, the replace question answered only older, a link left out"
+    local w=$work/foldercopy
+    mkdir -p "$w/src/box/sub/empty" "$w/dst/box" "$w/elsewhere"
+    printf 'new one' >"$w/src/box/one.txt"; printf 'deep' >"$w/src/box/sub/deep.txt"
+    printf 'new two' >"$w/src/box/two.txt"; echo keep >"$w/elsewhere/keep.txt"
+    touch -d '2020-01-01 10:00' "$w/src/box/one.txt" "$w/src/box/two.txt"
+    printf 'old one' >"$w/dst/box/one.txt"; touch -d '2001-01-01 10:00' "$w/dst/box/one.txt"
+    printf 'newer two' >"$w/dst/box/two.txt"; touch -d '2024-01-01 10:00' "$w/dst/box/two.txt"
+    ln -s "$w/elsewhere" "$w/src/box/link"
+    start_bivane "$w" || return 1
+    open_sides "$w" src dst || return 1
+    focus_row L "<box>" && key c
+    wait_for "the copy confirmation" 'window_is TConfirm "Confirm Copy"' || return 1
+    key alt+y
+    wait_for "the replace question" 'window_is TReplace "Replace Files"' || return 1
+    [ ! -e "$w/dst/box/sub" ] || fail "a folder was made before the answer" || return 1
+    key alt+o
+    wait_for "the link named as left out" 'window_is "#32770" Warning' || return 1
+    key Return
+    wait_for "the copy done, the folder current on the target side" 'no_window && row_has R "<box>" D SF' || return 1
+    [ "$(cat "$w/dst/box/one.txt")/$(cat "$w/dst/box/two.txt")/$(cat "$w/dst/box/sub/deep.txt")" = "new one/newer two/deep" ] \
+        || fail "the merge wrote the wrong files" || return 1
+    [ -d "$w/dst/box/sub/empty" ] || fail "the empty folder was not copied" || return 1
+    [ ! -e "$w/dst/box/link" ] && [ "$(cat "$w/elsewhere/keep.txt")" = keep ] || fail "the link was followed" || return 1
+    [ -z "$(find "$w/dst" -name '~bvcopy*')" ] || fail "a temporary stayed" || return 1
+    stop_bivane
+}
+
 # ---- the size of a folder on demand (Z), its subfolders and link left as they are
 folder_size() {
     scenario "Z: the size of a folder in its Size cell"
@@ -423,6 +454,8 @@ folder_size() {
 copy_move_delete
 stop_bivane
 folder_size
+stop_bivane
+folder_copy
 stop_bivane
 replace_question
 stop_bivane
