@@ -67,6 +67,8 @@ std::wstring FolderPart(const std::wstring& path) {
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
 }
 
+}  // namespace
+
 // Gives the folders a copy made their dates and marks when it ends, however it ends: the files
 // written into a folder change its date, so the deepest go first, after all files.
 class FolderDates {
@@ -96,6 +98,8 @@ private:
     };
     std::vector<Folder> made_;
 };
+
+namespace {
 
 void MakeFolder(const std::wstring& path) {
     if (CreateDirectoryW(path.c_str(), nullptr)) return;
@@ -240,62 +244,67 @@ bool TForm1::PlanFolderCopy(FolderCopy& copy) {
     return true;
 }
 
-// Makes the folders and copies the files, in tree order; Escape stops it after a file.
+// Makes the folders and copies the files, in tree order; Escape stops it after a file. A folder or
+// file that fails stops it there, and what it did not copy is kept for the message.
 void TForm1::CopyTree(FolderCopy& copy, const std::wstring& stagingDir) {
     TProgress& progress = *Progress;
     FolderLookupBatch finalPaths;  // each folder's final path looked up once, for the links among its files
     FolderDates dates;
-    if (!copy.toExists) {
-        MakeFolder(copy.to);
-        dates.Made(copy.to, copy.attributes, copy.lastWrite);
-    }
-    progress.SetText(progress.Totals, TallyText(copy.done, copy.total));
-    const std::vector<TreeItem>& items = copy.tree.items;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const TreeItem& item = items[i];
-        if (copy.skip[i]) continue;
-        const std::wstring from = copy.from + L"\\" + item.path;
-        const std::wstring to = copy.to + L"\\" + item.path;
-        if (item.IsFolder()) {
-            if (!copy.exists[i]) {
-                MakeFolder(to);
-                dates.Made(to, item.attributes, item.lastWrite);
-            }
-            continue;
+    std::size_t at = 0;
+    try {
+        if (!copy.toExists) {
+            MakeFolder(copy.to);
+            dates.Made(copy.to, copy.attributes, copy.lastWrite);
         }
-        if (copy.done.files > 0 && progress.StopAsked()) {
-            copy.stopped = true;
-            return;
-        }
-        const std::string shown = copy.caption + "\\" + Narrow(item.path);
-        progress.SetText(progress.FileNameDesc, shown);
-        progress.PrepareBar(static_cast<int>(item.size / kCopyBlockSize + 1));
-        progress.Repaint();
-        try {
-            CopyFileWithProgress(progress, Narrow(from), Narrow(to), stagingDir, true);
-        } catch (const ELinkedSource&) {
-            copy.leftOut.push_back({shown, LeftOutWhy::Link});  // listed as a file (under Wine)
-            continue;
-        } catch (const EFOpenError&) {
-            // A FIFO, socket or device is never read; a file gone or changed since is left alone.
-            const DiskKind now = KindNow(from);
-            if (now == DiskKind::File) {
-                NotCopiedFrom(copy, i);
-                throw;
-            }
-            copy.leftOut.push_back({shown, now == DiskKind::Unknown ? LeftOutWhy::NotAFile : LeftOutWhy::Changed});
-            continue;
-        } catch (const EStreamError&) {
-            NotCopiedFrom(copy, i);
-            throw;
-        }
-        if (item.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
-            SetFileAttributesW(to.c_str(), item.attributes & kKeptAttributes);
-        }
-        ++copy.done.files;
-        copy.done.bytes += item.size;
         progress.SetText(progress.Totals, TallyText(copy.done, copy.total));
+        for (; at < copy.tree.items.size(); ++at) {
+            if (copy.skip[at]) continue;
+            if (copy.done.files > 0 && progress.StopAsked()) {
+                copy.stopped = true;
+                return;
+            }
+            CopyItem(copy, at, stagingDir, dates);
+        }
+    } catch (const EStreamError&) {
+        NotCopiedFrom(copy, at);
+        throw;
     }
+}
+
+void TForm1::CopyItem(FolderCopy& copy, std::size_t i, const std::wstring& stagingDir, FolderDates& dates) {
+    TProgress& progress = *Progress;
+    const TreeItem& item = copy.tree.items[i];
+    const std::wstring from = copy.from + L"\\" + item.path;
+    const std::wstring to = copy.to + L"\\" + item.path;
+    if (item.IsFolder()) {
+        if (!copy.exists[i]) {
+            MakeFolder(to);
+            dates.Made(to, item.attributes, item.lastWrite);
+        }
+        return;
+    }
+    const std::string shown = copy.caption + "\\" + Narrow(item.path);
+    progress.SetText(progress.FileNameDesc, shown);
+    progress.PrepareBar(static_cast<int>(item.size / kCopyBlockSize + 1));
+    progress.Repaint();
+    try {
+        CopyFileWithProgress(progress, Narrow(from), Narrow(to), stagingDir, true);
+    } catch (const ELinkedSource&) {
+        copy.leftOut.push_back({shown, LeftOutWhy::Link});  // listed as a file (under Wine)
+        return;
+    } catch (const EFOpenError&) {
+        // A FIFO, socket or device is never read; a file gone or changed since is left alone.
+        const DiskKind now = KindNow(from);
+        if (now == DiskKind::File) throw;
+        copy.leftOut.push_back({shown, now == DiskKind::Unknown ? LeftOutWhy::NotAFile : LeftOutWhy::Changed});
+        return;
+    }
+    if (item.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
+        SetFileAttributesW(to.c_str(), item.attributes & kKeptAttributes);
+    }
+    ++copy.done.files;
+    copy.done.bytes += item.size;
+    progress.SetText(progress.Totals, TallyText(copy.done, copy.total));
 }
 
 void TForm1::NotCopiedFrom(FolderCopy& copy, std::size_t first) {

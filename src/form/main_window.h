@@ -30,6 +30,7 @@ struct RunRequest;
 struct ChangedEntry;
 struct ExistingTarget;
 class DeleteReport;
+class FolderDates;  // fileops/folder_copy.cpp
 
 // Shift state of a key or mouse event.
 enum ShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
@@ -142,6 +143,7 @@ public:
     struct FolderCopy;  // one folder copy: the tree and what becomes of each of its names
     bool PlanFolderCopy(FolderCopy& copy);
     void CopyTree(FolderCopy& copy, const std::wstring& stagingDir);
+    void CopyItem(FolderCopy& copy, std::size_t item, const std::wstring& stagingDir, FolderDates& dates);
     void NotCopiedFrom(FolderCopy& copy, std::size_t first);
     void RunDelete(const RunRequest& request, Pane& source, Pane& target);
     void RunMove(const RunRequest& request, Pane& source, Pane& target);

@@ -426,6 +426,25 @@ TEST_F(OtherFileSystems, WhatTheBinCannotTakeIsDeletedOnlyAfterYes) {
     }
 }
 
+// A folder copied onto a read-only file system: the first folder it makes fails, the error names it,
+// and the files are named as not copied; nothing is written.
+TEST_F(OtherFileSystems, AFolderCopyOntoAReadOnlyFileSystemSaysWhatWasNotCopied) {
+    HostMount mount(R() + "\\ro", "1m,ro");
+    if (!mount.Ready()) GTEST_SKIP() << "cannot mount a file system here (needs root)";
+    MakeDir(L() + "\\box");
+    MakeFile(L() + "\\box\\a.txt", 10);
+    MakeFile(L() + "\\box\\b.txt", 20);
+    StartSides(L(), R() + "\\ro");
+    const Snapshot before = Snap(tmp.Path());
+    Pick(Left(), "<box>");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox("Cannot create folder " + R() + "\\ro\\box.", IDOK, kAppTitle);
+    modals.ExpectBox("2 of the 2 files were not copied:\rbox\\a.txt\rbox\\b.txt", IDOK, "Warning");
+    RunMenu(MenuItem::Copy);
+    modals.VerifyDone();
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+}
+
 // A move that cannot be one rename (another file system under the same letter, which is also too
 // small) fails whole: the source stays, nothing appears at the target.
 TEST_F(OtherFileSystems, AMoveAcrossFileSystemsLeavesBothSidesAsTheyWere) {
