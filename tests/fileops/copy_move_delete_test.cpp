@@ -472,6 +472,17 @@ TEST_F(CopyMoveDelete, MoveAcrossDrivesOffersACopy) {
     form->RunFileCommand(ConfirmMode::Move);
     EXPECT_EQ(ReadAll(d + "\\A.txt"), ReadAll(L() + "\\A.txt"));
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});  // the source stays: it was a copy
+    // A folder, the same way: copied whole.
+    MakeDir(L() + "\\Sub");
+    MakeFile(L() + "\\Sub\\in.txt", 10);
+    form->Reload(Left());
+    Pick(Left(), "<Sub>");
+    modals.ExpectBox(ask, IDYES, "Warning");
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    form->RunFileCommand(ConfirmMode::Move);
+    modals.VerifyDone();
+    EXPECT_EQ(ReadAll(d + "\\Sub\\in.txt"), ReadAll(L() + "\\Sub\\in.txt"));
+    EXPECT_TRUE(Exists(L() + "\\Sub\\in.txt"));
     RemoveTree(d);
 }
 
