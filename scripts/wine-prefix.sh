@@ -4,6 +4,8 @@
 #   wine-prefix.sh prepare <builddir> [null|x11]   prefix ready, no server left running
 #   wine-prefix.sh cleanup <builddir> [null|x11]   stop that prefix's wineserver
 # The prefix is made once (wineboot takes several seconds); later calls only compare a marker.
+# BIVANE_LOGPIXELS sets the screen's DPI the prefix's programs see (96 unless given; 120, 144 and
+# 192 are 125%, 150% and 200%); a prefix set to another DPI is set back on its next use without it.
 set -euo pipefail
 
 usage() { echo "usage: $0 setup|prepare|cleanup <builddir> [null|x11]" >&2; exit 2; }
@@ -43,6 +45,13 @@ settings() {
     if [ ! -e "$wine_fonts/ms_sans_serif.ttf" ] && [ ! -e "$wine_fonts/sserife.fon" ]; then
         echo '"MS Sans Serif"="Liberation Sans"'
     fi
+    # The scalable twin of MS Sans Serif that Windows has and Wine lacks: Wine's own TrueType
+    # MS Sans Serif has its widths.
+    echo '"Microsoft Sans Serif"="MS Sans Serif"'
+    echo
+    # The screen's DPI (100% is 96; 120, 144 and 192 are 125%, 150% and 200%).
+    echo '[HKEY_CURRENT_USER\Control Panel\Desktop]'
+    printf '"LogPixels"=dword:%08x\n' "${BIVANE_LOGPIXELS:-96}"
 }
 
 prepare() {

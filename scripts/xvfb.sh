@@ -3,6 +3,8 @@
 #   start_private_display <home-dir>   sets DISPLAY, BIVANE_XVFB_PID, BIVANE_OPENBOX_PID
 #   stop_private_display               ends both, by pid
 # Openbox matters: without a window manager new windows get no focus and key presses are lost.
+# BIVANE_SCREEN sets the screen's size and depth (default 1024x768x24): a window at 200% needs
+# about twice the room.
 
 start_private_display() {
     local home=$1 n
@@ -11,7 +13,7 @@ start_private_display() {
         if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; then
             continue
         fi
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 "${BIVANE_SCREEN:-1024x768x24}" -nolisten tcp </dev/null >/dev/null 2>&1 &
         BIVANE_XVFB_PID=$!
         for _ in $(seq 100); do
             kill -0 "$BIVANE_XVFB_PID" 2>/dev/null || break

@@ -8,6 +8,7 @@
 #include "fileops/progress_dialog.h"
 #include "fileops/replace_dialog.h"
 #include "core/paths.h"
+#include "platform/dpi.h"
 #include "platform/modal_seam.h"
 #include "platform/process.h"
 #include "platform/utf.h"
@@ -56,12 +57,15 @@ TForm1::TForm1() {
         return RegisterClassW(&wc) != 0;
     }();
     (void)registered;
-    const int w = 550, h = 345;
+    // Made for the primary screen's DPI; a window that opens on another monitor is told its own.
+    const int systemDpi = SystemDpi();
+    const int w = Scaled(550, systemDpi), h = Scaled(345, systemDpi);
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, L"TForm1", L"Bivane for Win95",
                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, nullptr, nullptr,
                             AppInstance(), this);
+    dpi_ = WindowDpi(hwnd_);
     HelpViewer = [this](const std::string& file, int context) {
         WinHelpW(hwnd_, Widen(file).c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
     };
@@ -84,20 +88,7 @@ TForm1::~TForm1() {
     }
 }
 
-void TForm1::LoadImages() {
-    ListImages.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 0));
-    {
-        AutoGdiObject strip(LoadImageW(AppInstance(), MAKEINTRESOURCEW(IDB_LISTIMAGES), IMAGE_BITMAP, 0, 0, 0));
-        ImageList_AddMasked(ListImages.get(), static_cast<HBITMAP>(strip.get()), RGB(255, 0, 255));
-    }
-    const int glyphIds[6] = {IDB_SHOWTREE, IDB_SHOWTREE_GREY, IDB_NEWDIR, IDB_NEWDIR_GREY, IDB_UPLEVEL, IDB_UPLEVEL_GREY};
-    for (int i = 0; i < 6; ++i) {
-        glyphs[i].reset(LoadImageW(AppInstance(), MAKEINTRESOURCEW(glyphIds[i]), IMAGE_BITMAP, 0, 0, 0));
-    }
-}
-
 void TForm1::CreateControls() {
-    LoadImages();
     hints.Create(hwnd_);
     Pane& L = side[0];
     Pane& R = side[1];
@@ -151,6 +142,7 @@ void TForm1::CreateControls() {
     CreateSplash();
     AddHints();
     ConnectEvents();
+    ApplyDpi(dpi_);  // images, fonts and sizes for the window's DPI
 }
 
 void TForm1::CreateSplash() {
@@ -158,9 +150,6 @@ void TForm1::CreateSplash() {
     SetWindowLongPtrW(Splash.Handle(), GWL_EXSTYLE, GetWindowLongPtrW(Splash.Handle(), GWL_EXSTYLE) | WS_EX_STATICEDGE);
     SplashOK = CreateChild(Splash.Handle(), L"BUTTON", "OK", WS_VISIBLE | BS_PUSHBUTTON, 24, 158, 41, 17, IdSplashOK);
     SplashHelp = CreateChild(Splash.Handle(), L"BUTTON", "Help", WS_VISIBLE | BS_PUSHBUTTON, 106, 158, 41, 17, IdSplashHelp);
-    static HFONT italic = CreateFontW(-11, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif");
-    SendMessageW(SplashOK, WM_SETFONT, reinterpret_cast<WPARAM>(italic), FALSE);
-    SendMessageW(SplashHelp, WM_SETFONT, reinterpret_cast<WPARAM>(italic), FALSE);
     ShowWindow(Splash.Handle(), SW_SHOWNA);
     MessagePanel.OnClick = nullptr;
 }
@@ -242,6 +231,14 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_SIZE:
             if (created_) Guard([this] { LayOut(); });
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(UiFont(dpi_));
+        case WM_DPICHANGED:
+            Guard([&] { MovedToDpi(HIWORD(wp), *reinterpret_cast<const RECT*>(lp)); });
+            return 0;
+        case WM_GETMINMAXINFO:
+            if (created_) LimitTrackSize(*reinterpret_cast<MINMAXINFO*>(lp));
             return 0;
         case WM_CLOSE: {
             bool close = false;

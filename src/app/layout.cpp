@@ -2,6 +2,7 @@
 #include "form/main_window.h"
 #include "app/layout_rules.h"
 #include "core/scoped_flag.h"
+#include "platform/dpi.h"
 
 #include <algorithm>
 #include <string>
@@ -32,7 +33,7 @@ void TForm1::LayOut() {
     L.List.SetColumnWidth(3, 0);
     R.List.SetColumnWidth(3, 0);
 
-    LayoutMetrics m;
+    LayoutMetrics m = ScaledMetrics(dpi_);
     m.driveHeight = L.Drive.Height();
     const MainLayout l = ComputeLayout(client.right, client.bottom, m);
     for (int i = 0; i < 2; ++i) {
@@ -59,6 +60,15 @@ void TForm1::LayOut() {
         if (&s != &side[1] || !RightUnloaded) s.ShowTitle();
     }
     SetFocus(Active().List.Handle());
+}
+
+void TForm1::LimitTrackSize(MINMAXINFO& info) const {
+    const ClientSize least = MinClientSize(dpi_);
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    const SIZE outer = OuterSizeForDpi(least.w, least.h, style, exStyle, dpi_);
+    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, outer.cx);
+    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, outer.cy);
 }
 
 }  // namespace bivane

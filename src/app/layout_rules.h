@@ -8,8 +8,10 @@ struct Box {
     int Right() const { return x + w; }
 };
 
-// Heights and widths that come from the controls themselves.
+// Heights and widths that come from the controls themselves, in pixels of the screen; the fixed
+// gaps and button sizes are given at 96 DPI and scaled by dpi.
 struct LayoutMetrics {
+    int dpi = 96;
     int driveHeight = 21;   // drive selector (combo box) height
     int titleHeight = 17;   // title panel height
     int statusHeight = 19;  // status bar height
@@ -25,6 +27,17 @@ struct MainLayout {
 };
 
 MainLayout ComputeLayout(int clientW, int clientH, const LayoutMetrics& m);
+
+// The metrics of the controls as made at 96 DPI, scaled to dpi (the drive selector's height comes
+// from its font and is measured instead).
+LayoutMetrics ScaledMetrics(int dpi);
+
+struct ClientSize {
+    int w = 0, h = 0;
+};
+// The smallest client area the window may be given: names, sizes, dates and the three status
+// panels stay readable, and a few rows still show.
+ClientSize MinClientSize(int dpi);
 
 
 }  // namespace bivane

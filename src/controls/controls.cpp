@@ -3,34 +3,64 @@
 #include <vector>
 
 #include "controls/share_rules.h"
+#include "core/dpi.h"
 #include "platform/utf.h"
 
 namespace bivane {
 
 HINSTANCE AppInstance() { return GetModuleHandleW(nullptr); }
 
-HFONT UiFont() {
-    static HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
-    return font;
+HFONT UiFontVariant(int dpi, bool bold, bool italic) {
+    struct Made {
+        int dpi;
+        bool bold, italic;
+        AutoGdiObject font;
+    };
+    static std::vector<Made> made;  // a handful at most: one per DPI the windows were shown at
+    for (const Made& m : made) {
+        if (m.dpi == dpi && m.bold == bold && m.italic == italic) return static_cast<HFONT>(m.font.get());
+    }
+    // The bitmap font has a few sizes only; its TrueType twin, with the same widths, has all.
+    const wchar_t* face = dpi == kBaseDpi ? L"MS Sans Serif" : L"Microsoft Sans Serif";
+    AutoGdiObject font(CreateFontW(-Scaled(11, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE,
+                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   DEFAULT_PITCH | FF_SWISS, face));
+    made.push_back(Made{dpi, bold, italic, std::move(font)});
+    return static_cast<HFONT>(made.back().font.get());
+}
+
+HFONT UiFont(int dpi) { return UiFontVariant(dpi, false, false); }
+
+HFONT FontOf(HWND control) {
+    HFONT font = control ? reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) : nullptr;
+    return font ? font : UiFont(kBaseDpi);
 }
 
 int TextWidthIn(HWND control, std::string_view text) {
     WindowDC dc(control);
-    HFONT font = control ? reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) : nullptr;
-    ScopedSelect f(dc.get(), font ? font : UiFont());
+    ScopedSelect f(dc.get(), FontOf(control));
     const std::wstring w = Widen(text);
     SIZE sz{};
     GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &sz);
     return sz.cx;
 }
 
-HFONT SmallFont() {
-    static HFONT font = CreateFontW(-9, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_SWISS, L"Small Fonts");
-    return font;
+AutoGdiObject LoadBitmapFor(const wchar_t* name, int dpi) {
+    AutoGdiObject designed(LoadImageW(AppInstance(), name, IMAGE_BITMAP, 0, 0, 0));
+    BITMAP b{};
+    if (dpi == kBaseDpi || !designed || !GetObjectW(designed.get(), sizeof b, &b)) return designed;
+    WindowDC screen(nullptr);
+    AutoDeleteDC from(CreateCompatibleDC(screen.get()));
+    AutoDeleteDC to(CreateCompatibleDC(screen.get()));
+    const int w = Scaled(b.bmWidth, dpi), h = Scaled(b.bmHeight, dpi);
+    AutoGdiObject scaled(CreateCompatibleBitmap(screen.get(), w, h));
+    if (!from || !to || !scaled) return designed;  // out of GDI objects: the small picture still shows
+    ScopedSelect src(from.get(), designed.get());
+    ScopedSelect dst(to.get(), scaled.get());
+    // COLORONCOLOR takes whole source pixels: no blending, so no blur and the mask colour stays exact.
+    SetStretchBltMode(to.get(), COLORONCOLOR);
+    StretchBlt(to.get(), 0, 0, w, h, from.get(), 0, 0, b.bmWidth, b.bmHeight, SRCCOPY);
+    return scaled;
 }
 
 HWND CreateChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,
@@ -39,7 +69,9 @@ HWND CreateChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD
                              x, y, w, h, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance(),
                              nullptr);
-    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
+    // A child takes its parent's font, which follows the parent's DPI.
+    HFONT font = parent ? reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0)) : nullptr;
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : UiFont(kBaseDpi)), FALSE);
     return c;
 }
 
@@ -106,6 +138,11 @@ void Panel::SetCaption(const std::string& text) {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+void Panel::SetFont(HFONT font) {
+    font_ = font;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void Panel::SetColors(COLORREF back, COLORREF text) {
     back_ = back;
     text_ = text;
@@ -135,7 +172,7 @@ LRESULT CALLBACK Panel::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             if (self->OnPaint) {
                 self->OnPaint(dc, r);
             } else {
-                ScopedSelect font(dc, UiFont());
+                ScopedSelect font(dc, self->font_ ? self->font_ : UiFont(kBaseDpi));
                 SetBkMode(dc, TRANSPARENT);
                 SetTextColor(dc, self->text_);
                 std::wstring t = Widen(self->caption_);
@@ -148,6 +185,11 @@ LRESULT CALLBACK Panel::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONUP:
             if (self && self->OnClick) self->OnClick();
             return 0;
+        case WM_SETFONT:
+            if (self) self->SetFont(reinterpret_cast<HFONT>(wp));
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(self ? self->font_ : nullptr);
         case WM_COMMAND:
         case WM_NOTIFY:
             // Buttons on a panel (the splash panel's) report to the main window.
@@ -169,7 +211,7 @@ void StatusBar::Create(HWND parent, int panels) {
                             WS_CHILD | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE |
                                 CCS_NODIVIDER,
                             0, 0, 100, 19, parent, nullptr, AppInstance(), nullptr);
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(parent)), FALSE);
 }
 
 void StatusBar::SetPanelsWidth(int width) {

@@ -10,11 +10,20 @@
 namespace bivane {
 
 HINSTANCE AppInstance();
-// The program's 8-point dialog font ("MS Sans Serif"), shared by every window.
-HFONT UiFont();
+// The program's 8-point dialog font at a DPI, shared by every window of that DPI: "MS Sans Serif"
+// at 96, as it always was; above, "Microsoft Sans Serif", its TrueType twin: the bitmap font has a
+// few sizes only, and a face of other widths (Tahoma) would not fit the designed controls.
+// Made once per DPI and kept for the program's life.
+HFONT UiFont(int dpi);
+// The same font bold or italic, also once per DPI.
+HFONT UiFontVariant(int dpi, bool bold, bool italic);
+// The font a control was given (WM_SETFONT); the UI font at 96 DPI when it has none.
+HFONT FontOf(HWND control);
 // Width in pixels of text in control's font (the UI font for no control or one without a font).
 int TextWidthIn(HWND control, std::string_view text);
-HFONT SmallFont();
+// A bitmap resource drawn for dpi: at 200% each pixel is repeated, at other scales the nearest
+// one is taken, so the edges stay hard. At 96 DPI the resource as it is.
+AutoGdiObject LoadBitmapFor(const wchar_t* name, int dpi);
 HWND CreateChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int x,
                  int y, int w, int h, int id = 0, DWORD exStyle = 0);
 std::string WindowText(HWND w);
@@ -31,6 +40,8 @@ class Panel {
 public:
     Panel() = default;
     void Create(HWND parent, const std::string& caption, int x, int y, int w, int h, bool bevel);
+    // The caption's font (WM_SETFONT does the same); the UI font at 96 DPI until given one.
+    void SetFont(HFONT font);
     HWND Handle() const { return hwnd_; }
     std::string Caption() const { return caption_; }
     void SetCaption(const std::string& text);
@@ -46,6 +57,7 @@ private:
     std::string caption_;
     COLORREF back_ = GetSysColor(COLOR_BTNFACE);
     COLORREF text_ = RGB(0, 0, 0);
+    HFONT font_ = nullptr;
     bool bevel_ = false;
 };
 

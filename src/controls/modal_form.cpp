@@ -1,13 +1,15 @@
 #include "controls/modal_form.h"
 
 #include "controls/controls.h"
+#include "platform/dpi.h"
 #include "platform/modal_seam.h"
 #include "platform/utf.h"
 
 namespace bivane {
 
 ModalForm::ModalForm(const wchar_t* className, const std::string& caption, int clientW, int clientH,
-                     DWORD style) {
+                     DWORD style)
+    : clientW_(clientW), clientH_(clientH) {
     WNDCLASSW wc{};
     if (!GetClassInfoW(AppInstance(), className, &wc)) {
         wc.lpfnWndProc = &ModalForm::Proc;
@@ -18,15 +20,30 @@ ModalForm::ModalForm(const wchar_t* className, const std::string& caption, int c
         wc.cbWndExtra = DLGWINDOWEXTRA;  // lets DefDlgProc keep its state
         RegisterClassW(&wc);
     }
-    RECT r{0, 0, clientW, clientH};
-    AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    // Made for the primary screen's DPI, centred on it; a dialog on another monitor is told its DPI.
+    dpi_ = SystemDpi();
+    const SIZE outer = OuterSizeForDpi(Scaled(clientW, dpi_), Scaled(clientH, dpi_), style, WS_EX_DLGMODALFRAME, dpi_);
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2;
     hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, className,
-                            Widen(caption).c_str(), style, x, y, w, h, nullptr, nullptr,
+                            Widen(caption).c_str(), style, x, y, outer.cx, outer.cy, nullptr, nullptr,
                             AppInstance(), this);
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
+    if (WindowDpi(hwnd_) != dpi_) ApplyDpi(WindowDpi(hwnd_));
+}
+
+void ModalForm::ApplyDpi(int dpi) {
+    dpi_ = dpi;
+    for (const Placed& p : placed_) {
+        MoveTo(p.control, Scaled(p.designed.left, dpi), Scaled(p.designed.top, dpi), Scaled(p.designed.right, dpi),
+               Scaled(p.designed.bottom, dpi));
+        SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(dpi)), FALSE);
+    }
+    DpiChanged();
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    const SIZE outer = OuterSizeForDpi(Scaled(clientW_, dpi), Scaled(clientH_, dpi), style, exStyle, dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 ModalForm::~ModalForm() {
@@ -47,7 +64,11 @@ void ModalForm::SetCaption(const std::string& caption) { SetWindowTextUtf8(hwnd_
 
 HWND ModalForm::AddControl(const wchar_t* cls, const std::string& text, DWORD style, int x, int y,
                            int w, int h, int id, DWORD exStyle) {
-    return CreateChild(hwnd_, cls, text, WS_VISIBLE | style, x, y, w, h, id, exStyle);
+    HWND c = CreateChild(hwnd_, cls, text, WS_VISIBLE | style, Scaled(x, dpi_), Scaled(y, dpi_), Scaled(w, dpi_),
+                         Scaled(h, dpi_), id, exStyle);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(dpi_)), FALSE);
+    placed_.push_back(Placed{c, RECT{x, y, w, h}});
+    return c;
 }
 
 int ModalForm::ShowModal(HWND owner) {
@@ -108,6 +129,15 @@ LRESULT CALLBACK ModalForm::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             case WM_CLOSE:
                 if (self->running_) self->EndModal(IDCANCEL);
                 return 0;
+            case WM_GETFONT:
+                return reinterpret_cast<LRESULT>(UiFont(self->dpi_));
+            case WM_DPICHANGED: {
+                // The suggested place, and the size the dialog's own layout gives at the new DPI.
+                const RECT* r = reinterpret_cast<const RECT*>(lp);
+                SetWindowPos(h, nullptr, r->left, r->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                self->ApplyDpi(HIWORD(wp));
+                return 0;
+            }
             default: break;
         }
     }

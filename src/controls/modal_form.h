@@ -2,6 +2,7 @@
 // handling, created once and shown modally (through the seam) or modeless.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/win.h"
 
@@ -16,6 +17,10 @@ public:
     ModalForm& operator=(const ModalForm&) = delete;
 
     HWND Handle() const { return hwnd_; }
+    // The DPI the dialog is drawn for: its monitor's when made, then each WM_DPICHANGED's.
+    int Dpi() const { return dpi_; }
+    // Every control placed again and given the UI font for dpi, the dialog sized to match.
+    void ApplyDpi(int dpi);
     std::string ClassName() const;
     std::string Caption() const;
     void SetCaption(const std::string& caption);
@@ -32,10 +37,14 @@ public:
     void Click(int id);
 
 protected:
+    // x, y, w and h as designed at 96 DPI: the control is placed at the dialog's DPI, and again
+    // when it changes.
     HWND AddControl(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w,
                     int h, int id, DWORD exStyle = 0);
     virtual void OnCommand(int id, int code) { (void)id; (void)code; }
     virtual void FormActivate() {}
+    // After a change of DPI, for the fonts of a dialog's own (the UI font is given already).
+    virtual void DpiChanged() {}
     // Return true to take the message; result goes back to the sender.
     virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         (void)msg; (void)wp; (void)lp; (void)result;
@@ -44,6 +53,13 @@ protected:
 
 private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    struct Placed {
+        HWND control;
+        RECT designed;  // left, top, width, height at 96 DPI
+    };
+    std::vector<Placed> placed_;
+    int clientW_ = 0, clientH_ = 0;  // at 96 DPI
+    int dpi_ = 96;
     HWND hwnd_ = nullptr;
     bool running_ = false;
     int result_ = 0;

@@ -1,5 +1,6 @@
 #include "fileops/confirm_dialog.h"
 
+#include "core/dpi.h"
 #include "platform/utf.h"
 
 namespace bivane {
@@ -12,13 +13,6 @@ constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX | SS_LEFTNOWORDWRAP;
 // of and below TagDesc, which makes grey text look engraved.
 constexpr DWORD kTagLabel = SS_OWNERDRAW;
 constexpr int kIdRadio1 = 101, kIdRadio2 = 102;
-
-HFONT BoldUiFont() {
-    LOGFONTW lf{};
-    GetObjectW(UiFont(), sizeof lf, &lf);
-    lf.lfWeight = FW_BOLD;
-    return CreateFontIndirectW(&lf);
-}
 
 }  // namespace
 
@@ -42,8 +36,7 @@ TConfirm::TConfirm() : ModalForm(L"TConfirm", "Confirm Copy", 313, 159) {
     // TagDesc lies above TagDesc2, so where they overlap TagDesc paints both texts.
     SetWindowPos(TagDesc2, TagDesc, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    boldFont_.reset(BoldUiFont());
-    SendMessageW(Label3, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
+    DpiChanged();
     SendMessageW(RadioButton2, BM_SETCHECK, BST_CHECKED, 0);
     SendMessageW(CheckBox1, BM_SETCHECK, BST_CHECKED, 0);
     SetVisible(CheckBox1, false);
@@ -54,6 +47,10 @@ TConfirm::TConfirm() : ModalForm(L"TConfirm", "Confirm Copy", 313, 159) {
     hints_.Add(Label2, "Destination directory");
     hints_.Add(OKBtn, "OK");
     hints_.Add(CancelBtn, "Cancel");
+}
+
+void TConfirm::DpiChanged() {
+    SendMessageW(Label3, WM_SETFONT, reinterpret_cast<WPARAM>(UiFontVariant(Dpi(), true, false)), FALSE);
 }
 
 void TConfirm::SetMode(ConfirmMode mode) {
@@ -123,12 +120,12 @@ void TConfirm::FormActivate() { SetFocus(CancelBtn); }
 
 void TConfirm::DrawTagDesc(const DRAWITEMSTRUCT& dis) const {
     FillRect(dis.hDC, &dis.rcItem, GetSysColorBrush(COLOR_BTNFACE));
-    ScopedSelect font(dis.hDC, UiFont());
+    ScopedSelect font(dis.hDC, FontOf(dis.hwndItem));
     SetBkMode(dis.hDC, TRANSPARENT);
     auto draw = [&](HWND label, COLORREF color, int dx, int dy) {
         const std::wstring text = Widen(WindowText(label));
         RECT r = dis.rcItem;
-        OffsetRect(&r, dx, dy);
+        OffsetRect(&r, Scaled(dx, Dpi()), Scaled(dy, Dpi()));
         SetTextColor(dis.hDC, color);
         DrawTextW(dis.hDC, text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_NOPREFIX | DT_SINGLELINE);
     };

@@ -45,10 +45,10 @@ protected:
     void OnCommand(int id, int code) override;
     void FormActivate() override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void DpiChanged() override;
 
 private:
     void DrawTagDesc(const DRAWITEMSTRUCT& dis) const;
-    AutoGdiObject boldFont_;
     COLORREF label3Color_ = RGB(0, 0, 128);
     COLORREF tagDescColor_ = RGB(128, 128, 128);
     Hints hints_;

@@ -54,6 +54,8 @@ public:
     TForm1& operator=(const TForm1&) = delete;
 
     HWND Handle() const { return hwnd_; }
+    // The DPI the window is laid out for: its monitor's, followed through WM_DPICHANGED.
+    int Dpi() const { return dpi_; }
     void Show();
     // Runs messages until the window is closed.
     int Run();
@@ -66,6 +68,12 @@ public:
     void InitialState();  // the state every run starts in
     void LayOut();        // places every control for the window's size
     bool ConfirmClose();  // true: the window may close
+    void LimitTrackSize(MINMAXINFO& info) const;  // the smallest size the window may be given
+    // Pictures, fonts and every size for dpi; laid out again once the window has been made.
+    void ApplyDpi(int dpi);
+    // The window moved to a monitor of another DPI (or its scale changed): suggested is the
+    // system's rectangle for it there.
+    void MovedToDpi(int dpi, const RECT& suggested);
     void HelpFromSplash();
     void CloseSplash();
 
@@ -259,6 +267,7 @@ private:
     bool MenuShortcut(WORD key, TShiftState shift);  // Ctrl+R and Ctrl+T, before the key map
     TShiftState ShiftForMouse(WPARAM wp) const;
     HWND hwnd_ = nullptr;
+    int dpi_ = 96;
     bool firstShow_ = true;
     bool created_ = false;
     bool quitOnDestroy_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/controls.h"
+#include "core/dpi.h"
 #include "panes/shorten_path.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
@@ -31,8 +32,8 @@ std::string CollapseSeparators(const std::string& path) {
 
 }  // namespace
 
-void PathLabel::SetText(const std::string& directory, int width) {
-    caption_ = ShortenPath(directory, width, [](std::string_view text) { return TextWidthIn(nullptr, text); });
+void PathLabel::SetText(const std::string& directory, int width, HWND measuredIn) {
+    caption_ = ShortenPath(directory, width, [measuredIn](std::string_view text) { return TextWidthIn(measuredIn, text); });
 }
 
 void DirectoryListBox::Create(HWND parent, int id) {
@@ -40,20 +41,30 @@ void DirectoryListBox::Create(HWND parent, int id) {
                         WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
                             LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                         0, 0, 100, 100, id);
-    images_.reset(ImageList_Create(16, 15, ILC_COLOR24 | ILC_MASK, 3, 0));
+    SetDpi(kBaseDpi);
+    directory_ = GetCurrentDir();
+    Rebuild();
+}
+
+void DirectoryListBox::SetDpi(int dpi) {
+    dpi_ = dpi;
+    AutoImageList images(ImageList_Create(Scaled(16, dpi), Scaled(15, dpi), ILC_COLOR24 | ILC_MASK, 3, 0));
     for (const wchar_t* name : {L"OPENFOLDER", L"CURRENTFOLDER", L"CLOSEDFOLDER"}) {
-        AutoGdiObject bmp(LoadImageW(AppInstance(), name, IMAGE_BITMAP, 0, 0, 0));
+        AutoGdiObject bmp = LoadBitmapFor(name, dpi);
         if (!bmp) continue;
         AutoDeleteDC mem(CreateCompatibleDC(nullptr));
         COLORREF key;
         {
             ScopedSelect sel(mem.get(), bmp.get());
-            key = GetPixel(mem.get(), 0, 14);
+            key = GetPixel(mem.get(), 0, Scaled(15, dpi) - 1);  // the bottom-left pixel is the mask colour
         }
-        ImageList_AddMasked(images_.get(), static_cast<HBITMAP>(bmp.get()), key);
+        ImageList_AddMasked(images.get(), static_cast<HBITMAP>(bmp.get()), key);
     }
-    directory_ = GetCurrentDir();
-    Rebuild();
+    images_ = std::move(images);
+    MEASUREITEMSTRUCT mis{};
+    Measure(&mis);
+    SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, static_cast<LPARAM>(mis.itemHeight));
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void DirectoryListBox::SetDirLabel(PathLabel* label) {
@@ -64,7 +75,7 @@ void DirectoryListBox::SetDirLabel(PathLabel* label) {
 void DirectoryListBox::UpdateLabel() {
     if (!label_) return;
     const RECT r = ClientRect(hwnd_);
-    label_->SetText(directory_, r.right - r.left);
+    label_->SetText(directory_, r.right - r.left, hwnd_);
 }
 
 void DirectoryListBox::SetDirectory(const std::string& path) {
@@ -217,9 +228,9 @@ void DirectoryListBox::Fill() {
 void DirectoryListBox::Measure(MEASUREITEMSTRUCT* mis) const {
     TEXTMETRICW tm{};
     WindowDC dc(hwnd_);
-    ScopedSelect f(dc.get(), UiFont());
+    ScopedSelect f(dc.get(), FontOf(hwnd_));
     GetTextMetricsW(dc.get(), &tm);
-    mis->itemHeight = static_cast<UINT>(std::max<int>(tm.tmHeight, 15 + 1));
+    mis->itemHeight = static_cast<UINT>(std::max<int>(tm.tmHeight, Scaled(15 + 1, dpi_)));
 }
 
 void DirectoryListBox::Draw(const DRAWITEMSTRUCT* dis) const {
@@ -229,10 +240,11 @@ void DirectoryListBox::Draw(const DRAWITEMSTRUCT* dis) const {
     const bool sel = (dis->itemState & ODS_SELECTED) != 0;
     FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
     const Item& item = items_[dis->itemID];
-    ImageList_Draw(images_.get(), item.icon, dc, r.left + item.indent, r.top, ILD_TRANSPARENT);
+    const int indent = Scaled(item.indent, dpi_);
+    ImageList_Draw(images_.get(), item.icon, dc, r.left + indent, r.top, ILD_TRANSPARENT);
     RECT tr = r;
-    tr.left += item.indent + 16 + 4;
-    ScopedSelect f(dc, UiFont());
+    tr.left += indent + Scaled(16 + 4, dpi_);
+    ScopedSelect f(dc, FontOf(hwnd_));
     const std::wstring t = Widen(item.text);
     SIZE sz{};
     GetTextExtentPoint32W(dc, t.c_str(), static_cast<int>(t.size()), &sz);

@@ -14,7 +14,8 @@ namespace bivane {
 class PathLabel {
 public:
     std::string Caption() const { return caption_; }
-    void SetText(const std::string& directory, int width);
+    // The directory shortened to width in the font of the control measuredIn.
+    void SetText(const std::string& directory, int width, HWND measuredIn);
 
 private:
     std::string caption_;
@@ -32,6 +33,8 @@ public:
     // Takes the process's current directory, as the tree does when it is created.
     void Create(HWND parent, int id);
     HWND Handle() const { return hwnd_; }
+    // The folder pictures and the item height for dpi (the font is the owner's to give).
+    void SetDpi(int dpi);
     const std::string& Directory() const { return directory_; }
     // Resolves against the tree's directory (FullDirectory), rebuilds, reports one change. Throws
     // EInOutError (tree unchanged, no report) when it is no reachable directory. Any length; the
@@ -68,6 +71,7 @@ private:
     bool subdirectoriesRead_ = false;
     PathLabel* label_ = nullptr;
     AutoImageList images_;
+    int dpi_ = 96;
 };
 
 }  // namespace bivane

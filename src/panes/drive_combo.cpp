@@ -1,8 +1,10 @@
 #include "panes/drive_combo.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "controls/controls.h"
+#include "core/dpi.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
 
@@ -48,9 +50,21 @@ void DriveComboBox::Create(HWND parent, int id, int x, int y, int width) {
     hwnd_ = CreateChild(parent, WC_COMBOBOXW, "",
                         WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
                         x, y, width, 300, id);
-    for (int i = 0; i < 5; ++i) {
-        bitmaps_[i].reset(LoadImageW(AppInstance(), kBitmapNames[i], IMAGE_BITMAP, 0, 0, 0));
+    for (int i = 0; i < 5; ++i) bitmaps_[i] = LoadBitmapFor(kBitmapNames[i], kBaseDpi);
+}
+
+void DriveComboBox::SetDpi(int dpi) {
+    for (int i = 0; i < 5; ++i) bitmaps_[i] = LoadBitmapFor(kBitmapNames[i], dpi);
+    if (fieldDpi_ == 0) {
+        // The first call tells the DPI the selector was made for: its field is as the control made it.
+        fieldDpi_ = dpi;
+        fieldHeight_ = static_cast<int>(SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     }
+    // Owner-drawn items are measured once, when made: a new font or picture size is told.
+    MEASUREITEMSTRUCT mis{};
+    Measure(&mis);
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, static_cast<LPARAM>(mis.itemHeight));
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), MulDiv(fieldHeight_, dpi, fieldDpi_));
 }
 
 int DriveComboBox::Height() const {
@@ -144,7 +158,7 @@ void DriveComboBox::Measure(MEASUREITEMSTRUCT* mis) const {
     TEXTMETRICW tm{};
     {
         WindowDC dc(hwnd_);
-        ScopedSelect f(dc.get(), UiFont());
+        ScopedSelect f(dc.get(), FontOf(hwnd_));
         GetTextMetricsW(dc.get(), &tm);
     }
     BITMAP b{};
@@ -167,10 +181,12 @@ void DriveComboBox::Draw(const DRAWITEMSTRUCT* dis) const {
         bmpW = b.bmWidth;
         bmpH = b.bmHeight;
     }
-    DrawTransparent(dc, bmp, r.left + 2, r.top + (r.bottom - r.top - bmpH) / 2);
+    // The gaps scale with the picture, which is drawn for the window's DPI.
+    const int gap = std::max(1, bmpW / 8);
+    DrawTransparent(dc, bmp, r.left + gap, r.top + (r.bottom - r.top - bmpH) / 2);
     RECT tr = r;
-    tr.left += bmpW + 6;
-    ScopedSelect f(dc, UiFont());
+    tr.left += bmpW + 3 * gap;
+    ScopedSelect f(dc, FontOf(hwnd_));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(sel ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     const std::wstring t = Widen(item.text);

@@ -28,6 +28,9 @@ std::vector<DriveItem> ScanDrives();
 class DriveComboBox {
 public:
     void Create(HWND parent, int id, int x, int y, int width);
+    // The drive pictures drawn for dpi, and the items measured again in the font the selector has.
+    // The first call tells the DPI it was made for.
+    void SetDpi(int dpi);
     HWND Handle() const { return hwnd_; }
     // Takes the items and the current directory's drive; always reports a change.
     void CreateWnd(const std::vector<DriveItem>& drives);
@@ -50,6 +53,7 @@ private:
     char drive_ = 0;
     std::vector<DriveItem> items_;
     AutoGdiObject bitmaps_[5];
+    int fieldDpi_ = 0, fieldHeight_ = 0;  // the selection field's height as made, and at which DPI
 };
 
 }  // namespace bivane

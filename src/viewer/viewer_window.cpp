@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include "controls/controls.h"
+#include "platform/dpi.h"
 #include "platform/modal_seam.h"
 #include "platform/utf.h"
 #include "viewer/viewer_parts.h"
@@ -95,9 +96,6 @@ ViewerWindow::ViewerWindow(std::string path, std::unique_ptr<FileSource> src)
     hex_ = detected_.binary;
     knownSize_ = src_->Size();
     top_ = hex_ ? 0 : origin_;
-    // A fixed font for text and hex; the status line and the bar take Bivane's dialog font.
-    font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New"));
 }
 
 ViewerWindow::~ViewerWindow() {
@@ -122,28 +120,41 @@ bool ViewerWindow::Create(int show) {
     }();
     if (!registered) return false;
     const std::wstring title = Widen("BVLIST - " + NameOf(path_));
-    hwnd_ = CreateWindowExW(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 760, 560, nullptr, nullptr, AppInstance(), this);
+    // Made for the primary screen's DPI; one on another monitor is told its own (WM_DPICHANGED).
+    dpi_ = SystemDpi();
+    hwnd_ = CreateWindowExW(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                            CW_USEDEFAULT, Scaled(760, dpi_), Scaled(560, dpi_), nullptr, nullptr, AppInstance(), this);
     if (!hwnd_) return false;
+    dpi_ = WindowDpi(hwnd_);
     CreateChildren();
-    {
-        WindowDC dc(hwnd_);
-        ScopedSelect font(dc.get(), font_.get());
-        TEXTMETRICW tm{};
-        GetTextMetricsW(dc.get(), &tm);
-        charW_ = std::max<int>(tm.tmAveCharWidth, 1);
-        lineH_ = std::max<int>(tm.tmHeight, 1);
-    }
+    SetDpi(dpi_);
     ShowWindow(hwnd_, show);
     OnSize();
     UpdateWindow(hwnd_);
     return true;
 }
 
+// A fixed font for text and hex; the status line and the bar take Bivane's dialog font. All of
+// them, and the page's figures, for dpi.
+void ViewerWindow::SetDpi(int dpi) {
+    dpi_ = dpi;
+    font_.reset(CreateFontW(-Scaled(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
+                            L"Courier New"));
+    for (HWND child : {status_, barLabel_, barEdit_}) {
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(dpi)), FALSE);
+    }
+    WindowDC dc(hwnd_);
+    ScopedSelect font(dc.get(), font_.get());
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc.get(), &tm);
+    charW_ = std::max<int>(tm.tmAveCharWidth, 1);
+    lineH_ = std::max<int>(tm.tmHeight, 1);
+}
+
 void ViewerWindow::CreateChildren() {
     status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
                               nullptr, AppInstance(), nullptr);
-    SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
     // Scroll bar controls of their own: changing the window's own scroll bars repaints the whole
     // frame, which under Wine costs more than the page.
     scroll_ = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0, 0, 0, hwnd_, nullptr,
@@ -241,6 +252,13 @@ LRESULT ViewerWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case WM_TIMER: OnTimer(wp); return 0;
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(UiFont(dpi_));
+        case WM_DPICHANGED:
+            SetDpi(HIWORD(wp));
+            MoveToSuggested(hwnd_, lp);
+            OnSize();  // also when the suggested size is the same
+            InvalidateRect(hwnd_, nullptr, TRUE);
+            return 0;
         case kJobDone: OnJobDone(wp); return 0;
         case WM_DESTROY: OnClose(); return 0;
         default: break;
@@ -262,15 +280,16 @@ void ViewerWindow::OnSize() {
     int parts[kParts] = {w * 26 / 100, w * 36 / 100, w * 54 / 100, w * 71 / 100, -1};
     SendMessageW(status_, SB_SETPARTS, kParts, reinterpret_cast<LPARAM>(parts));
     const RECT s = ChildRect(status_);
-    const int barH = lineH_ + 10;
-    const int scrollW = GetSystemMetrics(SM_CXVSCROLL), scrollH = GetSystemMetrics(SM_CYHSCROLL);
+    auto px = [this](int designed) { return Scaled(designed, dpi_); };
+    const int barH = lineH_ + px(10);
+    const int scrollW = MetricForDpi(SM_CXVSCROLL, dpi_), scrollH = MetricForDpi(SM_CYHSCROLL, dpi_);
     const int barTop = s.top - (BarShown() ? barH : 0);
     const bool sideways = !hex_ && !wrap_;
     SetVisible(hscroll_, sideways);
     MoveTo(scroll_, w - scrollW, 0, scrollW, barTop - (sideways ? scrollH : 0));
     MoveTo(hscroll_, 0, barTop - scrollH, w - scrollW, scrollH);
-    MoveTo(barLabel_, 0, s.top - barH, 60, barH);
-    MoveTo(barEdit_, 64, s.top - barH + 2, std::max(w - 72 - scrollW, 10), barH - 4);
+    MoveTo(barLabel_, 0, s.top - barH, px(60), barH);
+    MoveTo(barEdit_, px(64), s.top - barH + px(2), std::max(w - px(72) - scrollW, px(10)), barH - px(4));
     Changed(true);
 }
 

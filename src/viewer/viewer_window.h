@@ -47,6 +47,7 @@ public:
     std::vector<std::string> EncodingMenuTexts() const;
     int EncodingChosen() const { return encodingChosen_; }
     void SetFollowInterval(UINT ms) { followMs_ = ms; }
+    int Dpi() const { return dpi_; }  // its monitor's, followed through WM_DPICHANGED
 
 private:
     enum class Bar { Find, GoTo };
@@ -61,6 +62,7 @@ private:
     ViewerWindow(std::string path, std::unique_ptr<FileSource> src);
     bool Create(int show);
     void CreateChildren();
+    void SetDpi(int dpi);
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK BarEditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
     bool OnBarKey(WPARAM vk);
@@ -138,6 +140,7 @@ private:
     std::vector<EncodingChoice> choices_;
     AutoGdiObject font_;
     int charW_ = 7, lineH_ = 14;
+    int dpi_ = 96;
 
     bool hex_ = false, wrap_ = true;
     std::int64_t top_ = 0;

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "core/dpi.h"
+#include "controls/controls.h"
 #include "platform/utf.h"
 #include "support/form_fixture.h"
 #include "viewer/viewer_window.h"
@@ -590,4 +592,37 @@ TEST_F(Viewer, AFileThatCannotBeOpenedIsExplainedAndOneThatShrinksDoesNotHang) {
     EXPECT_EQ(viewer->StatusPart(kMode), "Not found: line 00050");
     Key('Q');
     EXPECT_TRUE(viewer->Closed());
+}
+
+// At 125%, 150% and 200% (the WM_DPICHANGED a move to such a monitor sends): the page's font, the
+// rows that fit, the status line's font and the find bar scale; back at 96 all is as it was.
+TEST_F(Viewer, FollowsAChangeOfDpiAndComesBackTo96Exactly) {
+    WriteBytes(tmp / "lines.txt", NumberedLines(1000));
+    Open(tmp / "lines.txt");
+    const SIZE cell96 = viewer->CellSize();
+    RECT outer{};
+    GetWindowRect(viewer->Handle(), &outer);
+    const int outerW = outer.right - outer.left, outerH = outer.bottom - outer.top;
+    Key(VK_F7);
+    const std::size_t rows96 = viewer->Rows().size();
+    for (int dpi : {120, 144, 192, 96}) {
+        SCOPED_TRACE(dpi);
+        RECT suggested{outer.left, outer.top, outer.left + Scaled(outerW, dpi), outer.top + Scaled(outerH, dpi)};
+        SendMessageW(viewer->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        PumpMessages();
+        EXPECT_EQ(viewer->Dpi(), dpi);
+        // The fixed font's cell grows with the scale (its size rounds to whole pixels).
+        EXPECT_NEAR(viewer->CellSize().cy, Scaled(cell96.cy, dpi), 2);
+        EXPECT_NEAR(viewer->CellSize().cx, Scaled(cell96.cx, dpi), 1);
+        LOGFONTW lf{};
+        GetObjectW(FontOf(FindEdit()), sizeof lf, &lf);
+        EXPECT_EQ(lf.lfHeight, -Scaled(11, dpi));
+        const RECT edit = ChildRect(FindEdit());
+        EXPECT_EQ(edit.left, Scaled(64, dpi));
+        EXPECT_GE(edit.bottom - edit.top, viewer->CellSize().cy);  // the typed text whole in the bar
+        EXPECT_EQ(viewer->Rows()[0], "line 00001");
+    }
+    EXPECT_EQ(viewer->CellSize().cy, cell96.cy);
+    EXPECT_EQ(viewer->CellSize().cx, cell96.cx);
+    EXPECT_EQ(viewer->Rows().size(), rows96);
 }
