@@ -4,6 +4,7 @@
 #include "fileops/copy_rules.h"
 #include "core/scoped_flag.h"
 #include "panes/entry_rules.h"
+#include "commands/key_map.h"
 
 namespace bivane {
 
@@ -29,21 +30,39 @@ const LetterCommand kLetterCommands[] = {
     {'U', [](TForm1& f) { f.UntagAll(); }},
 };
 
+// The pop-up menu's two shortcuts: taken before the key map, also while a rename is under way.
+struct MenuShortcutKey {
+    WORD key;
+    void (*run)(TForm1&);
+};
+
+const MenuShortcutKey kMenuShortcutKeys[] = {
+    {'R', [](TForm1& f) { f.RereadActive(); }},
+    {'T', [](TForm1& f) { f.CompareSides(); }},
+};
+
 // The combinations that work in both GoTo modes. Each compares the whole shift state.
+struct Combination {
+    TShiftState shift;
+    WORD key;
+    void (*run)(TForm1&);
+};
+
+const Combination kCombinations[] = {
+    {ssAlt, 'G', [](TForm1& f) { f.SetGoToChecked(f.Active(), !f.GoToChecked(f.Active())); }},
+    {ssAlt, 'T', [](TForm1& f) { f.TagNewerOrDuplicates(); }},
+    {ssCtrl, 'E', [](TForm1& f) { f.PromptCommandLine(); }},
+    {ssCtrl, 'P', [](TForm1& f) { f.PrintListing(); }},
+};
+
 bool RunCombination(TForm1& f, WORD key, TShiftState shift) {
-    if (shift == ssAlt && key == 'G') {
-        Pane& s = f.Active();
-        f.SetGoToChecked(s, !f.GoToChecked(s));
-    } else if (shift == ssAlt && key == 'T') {
-        f.TagNewerOrDuplicates();
-    } else if (shift == ssCtrl && key == 'E') {
-        f.PromptCommandLine();
-    } else if (shift == ssCtrl && key == 'P') {
-        f.PrintListing();
-    } else {
-        return false;
+    for (const Combination& c : kCombinations) {
+        if (c.shift == shift && c.key == key) {
+            c.run(f);
+            return true;
+        }
     }
-    return true;
+    return false;
 }
 
 // Z sizes the current folder, Shift alone with it every folder listed; any other shift state
@@ -64,58 +83,109 @@ bool RunLetter(TForm1& f, WORD key) {
     return false;
 }
 
+// The keys of both modes. A row runs when its key came with a shift state it takes and, for
+// rows that need one, the cursor is on a directory entry; then no later row runs.
+enum class Shifts { Any, NotAlt, NotShift, ShiftOnly };
+struct KeyRow {
+    WORD key;
+    Shifts shifts;
+    bool onDir;
+    const char* help;  // the key as the help names it
+    // What it does to the active side s, whose current entry is item; false: not on this side.
+    bool (*run)(TForm1& f, Pane& s, int item);
+};
 
-// The keys of both modes, first matching row only. Every test reads the key as it came in,
-// so a command that changes the active side cannot make a second row run.
+bool Takes(Shifts shifts, TShiftState shift) {
+    switch (shifts) {
+        case Shifts::NotAlt: return shift != ssAlt;
+        case Shifts::NotShift: return shift != ssShift;
+        case Shifts::ShiftOnly: return shift == ssShift;
+        case Shifts::Any: break;
+    }
+    return true;
+}
+
+bool Sorted(TForm1& f, void (TForm1::*sort)()) {
+    (f.*sort)();
+    f.LocateCurrent();
+    return true;
+}
+
+const KeyRow kKeyRows[] = {
+    {VK_DECIMAL, Shifts::Any, false, "keypad <kbd>.</kbd>", [](TForm1& f, Pane& s, int) { f.UpOneLevel(s); return true; }},
+    {VK_MULTIPLY, Shifts::Any, false, "<kbd>*</kbd>", [](TForm1& f, Pane& s, int) { f.UpOneLevel(s); return true; }},
+    {VK_RETURN, Shifts::Any, true, "<kbd>Enter</kbd>", [](TForm1& f, Pane& s, int item) { f.EnterDirectory(item, s); return true; }},
+    {VK_LEFT, Shifts::Any, false, "<kbd>&larr;</kbd>",
+     [](TForm1& f, Pane& s, int) { return &s == &f.side[1] && (f.Activate(f.side[0]), true); }},
+    {VK_RIGHT, Shifts::Any, false, "<kbd>&rarr;</kbd>",
+     [](TForm1& f, Pane& s, int) { return &s == &f.side[0] && (f.Activate(f.side[1]), true); }},
+    {VK_DELETE, Shifts::Any, false, "<kbd>Delete</kbd>", [](TForm1& f, Pane&, int) { f.RunFileCommand(ConfirmMode::Delete); return true; }},
+    {VK_ESCAPE, Shifts::Any, false, "<kbd>Escape</kbd>", [](TForm1& f, Pane&, int) { f.StopFolderSizes(); return true; }},
+    {VK_SPACE, Shifts::Any, false, "<kbd>Space</kbd>", [](TForm1& f, Pane& s, int) { f.Activate(f.OtherThan(s)); return true; }},
+    {VK_F1, Shifts::Any, false, "<kbd>F1</kbd>", [](TForm1& f, Pane&, int) { f.MakeNewDirectory(); return true; }},
+    {VK_F2, Shifts::Any, true, "<kbd>F2</kbd>",
+     [](TForm1& f, Pane&, int) {
+         ScopedFlag scope(f.DirDeleteRequest);  // on only for the one delete call that F2 makes
+         f.RunFileCommand(ConfirmMode::Delete);
+         return true;
+     }},
+    {VK_F3, Shifts::NotAlt, true, "<kbd>F3</kbd>", [](TForm1& f, Pane&, int item) { f.EnterDirectory(item, f.side[0]); return true; }},
+    {VK_F4, Shifts::NotAlt, true, "<kbd>F4</kbd>", [](TForm1& f, Pane&, int item) { f.EnterDirectory(item, f.side[1]); return true; }},
+    {VK_F5, Shifts::Any, false, "<kbd>F5</kbd>",
+     [](TForm1& f, Pane&, int) {
+         f.Activate(f.side[0]);
+         SetFocus(f.side[0].Drive.Handle());
+         return true;
+     }},
+    {VK_F6, Shifts::Any, false, "<kbd>F6</kbd>",
+     [](TForm1& f, Pane&, int) {
+         f.Activate(f.side[1]);
+         SetFocus(f.side[1].Drive.Handle());
+         return true;
+     }},
+    {VK_F7, Shifts::ShiftOnly, false, "<kbd>Shift+F7</kbd>", [](TForm1& f, Pane&, int) { return Sorted(f, &TForm1::SortBySize); }},
+    {VK_F7, Shifts::Any, false, "<kbd>F7</kbd>", [](TForm1& f, Pane&, int) { return Sorted(f, &TForm1::SortByName); }},
+    {VK_F8, Shifts::ShiftOnly, false, "<kbd>Shift+F8</kbd>", [](TForm1& f, Pane&, int) { return Sorted(f, &TForm1::SortByDate); }},
+    {VK_F8, Shifts::Any, false, "<kbd>F8</kbd>", [](TForm1& f, Pane&, int) { return Sorted(f, &TForm1::SortByExt); }},
+    {VK_F9, Shifts::NotShift, false, "<kbd>F9</kbd>", [](TForm1& f, Pane&, int item) { f.ToggleTag(item, false); return true; }},
+    {VK_SUBTRACT, Shifts::NotShift, false, "keypad <kbd>-</kbd>", [](TForm1& f, Pane&, int item) { f.ToggleTag(item, false); return true; }},
+    {VK_F10, Shifts::NotShift, false, "<kbd>F10</kbd>", [](TForm1& f, Pane&, int item) { f.ToggleTag(item, true); return true; }},
+    {VK_ADD, Shifts::NotShift, false, "keypad <kbd>+</kbd>", [](TForm1& f, Pane&, int item) { f.ToggleTag(item, true); return true; }},
+};
+
+// The first row that takes the key, as it came in: a command that changes the active side
+// cannot make a second row run.
 void RunKeyRow(TForm1& f, WORD key, TShiftState shift) {
     Pane& s = f.Active();
     const int item = s.CurrentItem;
     const bool hasItem = item >= 0 && item < static_cast<int>(s.Entries.size());
     const bool onDir = hasItem && !s.Entries[static_cast<size_t>(item)].IsFile();
-
-    if (key == VK_DECIMAL || key == VK_MULTIPLY) {
-        f.UpOneLevel(s);
-    } else if (key == VK_RETURN && onDir) {
-        f.EnterDirectory(item, s);
-    } else if (key == VK_LEFT && &s == &f.side[1]) {
-        f.Activate(f.side[0]);
-    } else if (key == VK_RIGHT && &s == &f.side[0]) {
-        f.Activate(f.side[1]);
-    } else if (key == VK_DELETE) {
-        f.RunFileCommand(ConfirmMode::Delete);
-    } else if (key == VK_ESCAPE) {
-        f.StopFolderSizes();
-    } else if (key == VK_SPACE) {
-        f.Activate(f.OtherThan(s));
-    } else if (key == VK_F1) {
-        f.MakeNewDirectory();
-    } else if (key == VK_F2 && onDir) {
-        ScopedFlag scope(f.DirDeleteRequest);  // on only for the one delete call that F2 makes
-        f.RunFileCommand(ConfirmMode::Delete);
-    } else if (key == VK_F3 && shift != ssAlt && onDir) {
-        f.EnterDirectory(item, f.side[0]);
-    } else if (key == VK_F4 && shift != ssAlt && onDir) {
-        f.EnterDirectory(item, f.side[1]);
-    } else if (key == VK_F5) {
-        f.Activate(f.side[0]);
-        SetFocus(f.side[0].Drive.Handle());
-    } else if (key == VK_F6) {
-        f.Activate(f.side[1]);
-        SetFocus(f.side[1].Drive.Handle());
-    } else if (key == VK_F7) {
-        if (shift == ssShift) f.SortBySize(); else f.SortByName();
-        f.LocateCurrent();
-    } else if (key == VK_F8) {
-        if (shift == ssShift) f.SortByDate(); else f.SortByExt();
-        f.LocateCurrent();
-    } else if ((key == VK_F9 || key == VK_SUBTRACT) && shift != ssShift) {
-        f.ToggleTag(item, false);
-    } else if ((key == VK_F10 || key == VK_ADD) && shift != ssShift) {
-        f.ToggleTag(item, true);
+    for (const KeyRow& row : kKeyRows) {
+        if (row.key != key || !Takes(row.shifts, shift) || (row.onDir && !onDir)) continue;
+        if (row.run(f, s, item)) return;
     }
 }
 
+std::string Named(TShiftState shift, WORD key) {
+    std::string name = "<kbd>";
+    if (shift & ssCtrl) name += "Ctrl+";
+    if (shift & ssAlt) name += "Alt+";
+    if (shift & ssShift) name += "Shift+";
+    return name + static_cast<char>(key) + "</kbd>";
+}
+
 }  // namespace
+
+bool TForm1::MenuShortcut(WORD key, TShiftState shift) {
+    if (shift != ssCtrl) return false;
+    for (const MenuShortcutKey& m : kMenuShortcutKeys) {
+        if (m.key == key) {
+            m.run(*this);
+            return true;
+        }
+    }
+    return false;
+}
 
 void TForm1::ListKeyDown(WORD& key, TShiftState shift) {
     Pane& s = Active();
@@ -125,6 +195,17 @@ void TForm1::ListKeyDown(WORD& key, TShiftState shift) {
     RunKeyRow(*this, key, shift);
     // The list would otherwise move on F10 and keypad plus itself.
     if (key == VK_F10 || key == VK_ADD) key = 0;
+}
+
+std::vector<std::string> KeyMapKeys() {
+    std::vector<std::string> keys;
+    for (const Combination& c : kCombinations) keys.push_back(Named(c.shift, c.key));
+    for (const MenuShortcutKey& m : kMenuShortcutKeys) keys.push_back(Named(ssCtrl, m.key));
+    keys.push_back(Named(0, 'Z'));
+    keys.push_back(Named(ssShift, 'Z'));
+    for (const LetterCommand& c : kLetterCommands) keys.push_back(Named(0, c.key));
+    for (const KeyRow& row : kKeyRows) keys.push_back(row.help);
+    return keys;
 }
 
 void TForm1::ListKeyPress(wchar_t& ch) {

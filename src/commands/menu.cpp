@@ -46,19 +46,6 @@ void TForm1::ShowPopupMenu(HWND from, int x, int y) {
     TrackPopupMenu(PopupMenu.get(), TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
 }
 
-bool TForm1::MenuShortcut(WORD key, TShiftState shift) {
-    if (shift != ssCtrl) return false;
-    if (key == 'R') {
-        RereadActive();
-        return true;
-    }
-    if (key == 'T') {
-        CompareSides();
-        return true;
-    }
-    return false;
-}
-
 void TForm1::RunMenuItem(MenuItem item) {
     Active().FollowFocus();
     switch (item) {

@@ -1,6 +1,7 @@
 // The key map of both lists, through real key messages sent to the list windows.
 #include "commands/keys_support.h"
 
+#include "commands/key_map.h"
 #include "fileops/get_txt_dialog.h"
 #include "panes/entry_rules.h"
 
@@ -609,6 +610,29 @@ TEST_F(KeyMap, ReactivationGivesTheFocusBackToTheListThatHadIt) {
     EXPECT_EQ(GetFocus(), right);
     Press('T', 0, L't');
     EXPECT_EQ(Marks(Right()), "DY");
+}
+
+// Every key and combination the lists take is named in the help's Keys section, as the key map's
+// own tables list them; the help has a section for the viewer that names its keys.
+TEST(Help, NamesEveryKeyOfTheKeyMapAndHasAViewerSection) {
+    const std::string build = BuildFolder();
+    ASSERT_FALSE(build.empty());
+    const std::string help = ReadAll(build + "\\bivane-help.html");
+    const std::size_t keys = help.find("<h2 id=\"keys\">");
+    const std::size_t viewer = help.find("<h2 id=\"viewer\">");
+    ASSERT_NE(keys, std::string::npos);
+    ASSERT_NE(viewer, std::string::npos);
+    ASSERT_LT(keys, viewer);
+    const std::string keySection = help.substr(keys, viewer - keys);
+    const std::vector<std::string> names = KeyMapKeys();
+    EXPECT_EQ(names.size(), 4u + 2u + 2u + 11u + 22u);  // combinations, menu shortcuts, Z, letters, key rows
+    for (const std::string& name : names) EXPECT_NE(keySection.find(name), std::string::npos) << name;
+    const std::string viewerSection = help.substr(viewer, help.find("<h2", viewer + 1) - viewer);
+    for (const char* key : {"<kbd>Page Up</kbd>", "<kbd>Home</kbd>", "<kbd>End</kbd>", "<kbd>H</kbd>", "<kbd>W</kbd>",
+                            "<kbd>E</kbd>", "<kbd>F</kbd>", "<kbd>Ctrl+F</kbd>", "<kbd>F3</kbd>", "<kbd>Shift+F3</kbd>",
+                            "<kbd>Ctrl+G</kbd>", "<kbd>Escape</kbd>", "<kbd>Ctrl+C</kbd>", "<kbd>Q</kbd>", "<kbd>F10</kbd>"}) {
+        EXPECT_NE(viewerSection.find(key), std::string::npos) << key;
+    }
 }
 
 }  // namespace bivane::test

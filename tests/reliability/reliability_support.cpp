@@ -21,14 +21,6 @@ void RemoveBehindOurBack(const std::string& dir) {
     EXPECT_FALSE(Exists(dir));
 }
 
-std::string BuildFolder() {
-    const char* unix = std::getenv("BIVANE_BUILD_DIR");
-    if (!unix || !*unix) return {};
-    std::string path = std::string("Z:") + unix;
-    for (char& c : path) if (c == '/') c = '\\';
-    return path;
-}
-
 VanishingDrive::VanishingDrive() {
     const std::string build = BuildFolder();
     if (build.empty()) return;

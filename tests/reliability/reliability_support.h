@@ -15,8 +15,6 @@ AutoCloseHandle LockAgainstReading(const std::string& path);
 // removed, so this leaves it first, as a removal from the Linux side (which nothing stops) would.
 void RemoveBehindOurBack(const std::string& dir);
 
-// The build folder's path as Wine shows it (Z:\...), from BIVANE_BUILD_DIR; empty when unknown.
-std::string BuildFolder();
 
 // M: is linked to <build>/drive-missing, which normally does not exist. This brings it to life
 // for a test and takes it away again (Vanish, or at the end of the scope).

@@ -1,6 +1,7 @@
 #include "support/form_fixture.h"
 
 #include <atomic>
+#include <cstdlib>
 
 #include "platform/fs.h"
 #include "platform/utf.h"
@@ -106,6 +107,14 @@ SYSTEMTIME LocalTimeOf(int year, int month, int day, int hour, int minute, int s
     st.wMinute = static_cast<WORD>(minute);
     st.wSecond = static_cast<WORD>(second);
     return st;
+}
+
+std::string BuildFolder() {
+    const char* unix = std::getenv("BIVANE_BUILD_DIR");
+    if (!unix || !*unix) return {};
+    std::string path = std::string("Z:") + unix;
+    for (char& c : path) if (c == '/') c = '\\';
+    return path;
 }
 
 void PumpMessages() {

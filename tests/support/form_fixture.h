@@ -40,6 +40,8 @@ bool Exists(const std::string& path);
 void RemoveTree(const std::string& path);
 SYSTEMTIME LocalTimeOf(int year, int month, int day, int hour, int minute, int second = 0);
 void PumpMessages();
+// The build folder's path as Wine shows it (Z:\...), from BIVANE_BUILD_DIR; empty when unknown.
+std::string BuildFolder();
 
 // Answers message boxes and dialogs in the order a test expects them. Anything unexpected fails
 // the test at once and is answered with Cancel/No, so no test ever waits on a modal.
