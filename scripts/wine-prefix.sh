@@ -45,9 +45,9 @@ settings() {
     if [ ! -e "$wine_fonts/ms_sans_serif.ttf" ] && [ ! -e "$wine_fonts/sserife.fon" ]; then
         echo '"MS Sans Serif"="Liberation Sans"'
     fi
-    # The scalable twin of MS Sans Serif that Windows has and Wine lacks: Wine's own TrueType
-    # MS Sans Serif has its widths.
-    echo '"Microsoft Sans Serif"="MS Sans Serif"'
+    # The scalable twin of MS Sans Serif that Windows has and Wine lacks (Wine's MS Sans Serif
+    # comes in a few bitmap sizes only): Liberation Sans is within a few per cent of its widths.
+    echo '"Microsoft Sans Serif"="Liberation Sans"'
     echo
     # The screen's DPI (100% is 96; 120, 144 and 192 are 125%, 150% and 200%).
     echo '[HKEY_CURRENT_USER\Control Panel\Desktop]'

@@ -20,11 +20,13 @@ HFONT UiFontVariant(int dpi, bool bold, bool italic) {
     for (const Made& m : made) {
         if (m.dpi == dpi && m.bold == bold && m.italic == italic) return static_cast<HFONT>(m.font.get());
     }
-    // The bitmap font has a few sizes only; its TrueType twin, with the same widths, has all.
-    const wchar_t* face = dpi == kBaseDpi ? L"MS Sans Serif" : L"Microsoft Sans Serif";
+    // The bitmap font has a few sizes only; its TrueType twin, with the same widths, has all (and
+    // only a TrueType face is taken, so that no bitmap face of the same name stands in for it).
+    const bool designed = dpi == kBaseDpi;
     AutoGdiObject font(CreateFontW(-Scaled(11, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE,
-                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH | FF_SWISS, face));
+                                   DEFAULT_CHARSET, designed ? OUT_DEFAULT_PRECIS : OUT_TT_ONLY_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                                   designed ? L"MS Sans Serif" : L"Microsoft Sans Serif"));
     made.push_back(Made{dpi, bold, italic, std::move(font)});
     return static_cast<HFONT>(made.back().font.get());
 }

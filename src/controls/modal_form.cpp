@@ -1,5 +1,7 @@
 #include "controls/modal_form.h"
 
+#include <algorithm>
+
 #include "controls/controls.h"
 #include "platform/dpi.h"
 #include "platform/modal_seam.h"
@@ -31,12 +33,42 @@ ModalForm::ModalForm(const wchar_t* className, const std::string& caption, int c
     if (WindowDpi(hwnd_) != dpi_) ApplyDpi(WindowDpi(hwnd_));
 }
 
+namespace {
+
+// What a label, button or box needs for its text in its font beside its mark or inside its edges;
+// 0 for controls whose text is the user's or is shortened on purpose.
+int TextNeed(HWND c, int dpi) {
+    wchar_t cls[16] = {};
+    GetClassNameW(c, cls, 16);
+    const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
+    std::string text;
+    for (char ch : WindowText(c)) {
+        if (ch != '&') text += ch;
+    }
+    if (text.empty()) return 0;
+    if (lstrcmpiW(cls, L"Button") == 0) {
+        const LONG_PTR kind = style & BS_TYPEMASK;
+        const bool mark = kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON || kind == BS_AUTOCHECKBOX;
+        return TextWidthIn(c, text) + (mark ? Scaled(13 + 4, dpi) : Scaled(2 * 3, dpi));
+    }
+    const bool plainLabel = lstrcmpiW(cls, L"Static") == 0 && (style & SS_PATHELLIPSIS) != SS_PATHELLIPSIS &&
+                            (style & SS_TYPEMASK) != SS_OWNERDRAW;
+    return plainLabel ? TextWidthIn(c, text) : 0;
+}
+
+}  // namespace
+
 void ModalForm::ApplyDpi(int dpi) {
     dpi_ = dpi;
+    const int clientW = Scaled(clientW_, dpi);
     for (const Placed& p : placed_) {
-        MoveTo(p.control, Scaled(p.designed.left, dpi), Scaled(p.designed.top, dpi), Scaled(p.designed.right, dpi),
-               Scaled(p.designed.bottom, dpi));
         SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(dpi)), FALSE);
+        const int x = Scaled(p.designed.left, dpi);
+        int w = Scaled(p.designed.right, dpi);
+        // The designed widths fit the designed font; a scalable face that stands in for it at
+        // another DPI may be a little wider: a text grows its control, within the dialog.
+        if (dpi != kBaseDpi) w = std::max(w, std::min(TextNeed(p.control, dpi), clientW - x));
+        MoveTo(p.control, x, Scaled(p.designed.top, dpi), w, Scaled(p.designed.bottom, dpi));
     }
     DpiChanged();
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
