@@ -74,6 +74,14 @@ foreach(sub app panes tags fileops commands print reliability)
     endif()
 endforeach()
 
+# The main window and the dialogs made on screens of 120, 144 and 192 DPI, each set in a prefix of
+# the test's own (the ordinary prefix stays at 96 for every other test).
+if(TARGET app_tests)
+    add_test(NAME screen_dpi COMMAND bash ${CMAKE_SOURCE_DIR}/tests/app/screen_dpi.sh ${CMAKE_BINARY_DIR}
+        $<TARGET_FILE:app_tests>)
+    set_tests_properties(screen_dpi PROPERTIES TIMEOUT 900)
+endif()
+
 # Reliability: the fault tests share the file operation tests' helpers; a helper program copies
 # a large file until the killed-copy test ends it; a setup step makes 100,000 files on the host,
 # because making them through Wine takes most of an hour.

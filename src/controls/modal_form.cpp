@@ -58,18 +58,19 @@ int TextNeed(HWND c, int dpi) {
 
 }  // namespace
 
+void ModalForm::Place(const Placed& p) {
+    SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(dpi_)), FALSE);
+    const int x = Scaled(p.designed.left, dpi_);
+    int w = Scaled(p.designed.right, dpi_);
+    // The designed widths fit the designed font; a scalable face that stands in for it at another
+    // DPI may be a little wider: a text grows its control, within the dialog.
+    if (dpi_ != kBaseDpi) w = std::max(w, std::min(TextNeed(p.control, dpi_), Scaled(clientW_, dpi_) - x));
+    MoveTo(p.control, x, Scaled(p.designed.top, dpi_), w, Scaled(p.designed.bottom, dpi_));
+}
+
 void ModalForm::ApplyDpi(int dpi) {
     dpi_ = dpi;
-    const int clientW = Scaled(clientW_, dpi);
-    for (const Placed& p : placed_) {
-        SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(dpi)), FALSE);
-        const int x = Scaled(p.designed.left, dpi);
-        int w = Scaled(p.designed.right, dpi);
-        // The designed widths fit the designed font; a scalable face that stands in for it at
-        // another DPI may be a little wider: a text grows its control, within the dialog.
-        if (dpi != kBaseDpi) w = std::max(w, std::min(TextNeed(p.control, dpi), clientW - x));
-        MoveTo(p.control, x, Scaled(p.designed.top, dpi), w, Scaled(p.designed.bottom, dpi));
-    }
+    for (const Placed& p : placed_) Place(p);
     DpiChanged();
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
@@ -98,8 +99,8 @@ HWND ModalForm::AddControl(const wchar_t* cls, const std::string& text, DWORD st
                            int w, int h, int id, DWORD exStyle) {
     HWND c = CreateChild(hwnd_, cls, text, WS_VISIBLE | style, Scaled(x, dpi_), Scaled(y, dpi_), Scaled(w, dpi_),
                          Scaled(h, dpi_), id, exStyle);
-    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(dpi_)), FALSE);
     placed_.push_back(Placed{c, RECT{x, y, w, h}});
+    Place(placed_.back());
     return c;
 }
 

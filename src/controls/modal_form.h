@@ -57,6 +57,7 @@ private:
         HWND control;
         RECT designed;  // left, top, width, height at 96 DPI
     };
+    void Place(const Placed& p);  // at the dialog's DPI, in its font
     std::vector<Placed> placed_;
     int clientW_ = 0, clientH_ = 0;  // at 96 DPI
     int dpi_ = 96;

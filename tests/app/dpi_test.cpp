@@ -2,6 +2,8 @@
 // monitor of another DPI, so each case sends the WM_DPICHANGED that such a move sends on Windows.
 #include "support/form_fixture.h"
 
+#include <cstdlib>
+
 #include "app/layout_rules.h"
 #include "core/dpi.h"
 #include "fileops/confirm_dialog.h"
@@ -55,6 +57,34 @@ void ExpectAt(HWND w, const Box& b, const char* what) {
     EXPECT_EQ(r.bottom - r.top, std::max(b.h, 0)) << what;
 }
 
+// Every control of the main window where the layout puts it for dpi, in the UI font of dpi, with
+// its pictures drawn for dpi.
+void ExpectLaidOutFor(TForm1& form, int dpi) {
+    const RECT client = ClientRect(form.Handle());
+    LayoutMetrics m = ScaledMetrics(dpi);
+    m.driveHeight = form.side[0].Drive.Height();
+    const MainLayout l = ComputeLayout(client.right, client.bottom, m);
+    for (int i = 0; i < 2; ++i) {
+        Pane& s = form.side[i];
+        ExpectAt(s.List.Handle(), l.list[i], "list");
+        ExpectAt(s.Title.Handle(), l.title[i], "title");
+        ExpectAt(s.Status.Handle(), l.status[i], "status bar");
+        ExpectAt(s.Tree.Handle(), l.tree[i], "tree");
+        ExpectAt(s.ShowTree, l.showTree[i], "tree button");
+        ExpectAt(s.GoTo, l.goTo[i], "GoTo box");
+        ExpectAt(s.UpLevel, l.upLevel[i], "up button");
+        EXPECT_EQ(ChildRect(s.Drive.Handle()).right - ChildRect(s.Drive.Handle()).left, Scaled(145, dpi));
+        EXPECT_EQ(FontHeight(FontOf(s.List.Handle())), -Scaled(11, dpi));
+        EXPECT_EQ(FontHeight(FontOf(s.Status.Handle())), -Scaled(11, dpi));
+        EXPECT_EQ(BitmapSize(reinterpret_cast<HGDIOBJ>(SendMessageW(s.NewDir, BM_GETIMAGE, IMAGE_BITMAP, 0))).cx,
+                  Scaled(16, dpi));
+    }
+    int iconW = 0, iconH = 0;
+    ImageList_GetIconSize(form.ListImages.get(), &iconW, &iconH);
+    EXPECT_EQ(iconW, Scaled(16, dpi));
+    EXPECT_EQ(ChildRect(form.Splash.Handle()).right - ChildRect(form.Splash.Handle()).left, Scaled(173, dpi));
+}
+
 // Every label, button and box of a dialog shows its whole text: a box's or button's text beside
 // its mark or inside its edges.
 void ExpectNoTextCut(ModalForm& dialog, int dpi) {
@@ -92,29 +122,7 @@ TEST_F(Dpi, TheMainWindowScalesAtEachDpiAndComesBackTo96Exactly) {
         SCOPED_TRACE(dpi);
         SendDpiChanged(form->Handle(), dpi, Scaled(550, dpi), Scaled(345, dpi));
         EXPECT_EQ(form->Dpi(), dpi);
-        const RECT client = ClientRect(form->Handle());
-        LayoutMetrics m = ScaledMetrics(dpi);
-        m.driveHeight = Left().Drive.Height();
-        const MainLayout l = ComputeLayout(client.right, client.bottom, m);
-        for (int i = 0; i < 2; ++i) {
-            Pane& s = form->side[i];
-            ExpectAt(s.List.Handle(), l.list[i], "list");
-            ExpectAt(s.Title.Handle(), l.title[i], "title");
-            ExpectAt(s.Status.Handle(), l.status[i], "status bar");
-            ExpectAt(s.Tree.Handle(), l.tree[i], "tree");
-            ExpectAt(s.ShowTree, l.showTree[i], "tree button");
-            ExpectAt(s.GoTo, l.goTo[i], "GoTo box");
-            ExpectAt(s.UpLevel, l.upLevel[i], "up button");
-            EXPECT_EQ(ChildRect(s.Drive.Handle()).right - ChildRect(s.Drive.Handle()).left, Scaled(145, dpi));
-            EXPECT_EQ(FontHeight(FontOf(s.List.Handle())), -Scaled(11, dpi));
-            EXPECT_EQ(FontHeight(FontOf(s.Status.Handle())), -Scaled(11, dpi));
-            EXPECT_EQ(BitmapSize(reinterpret_cast<HGDIOBJ>(SendMessageW(s.NewDir, BM_GETIMAGE, IMAGE_BITMAP, 0))).cx,
-                      Scaled(16, dpi));
-        }
-        int iconW = 0, iconH = 0;
-        ImageList_GetIconSize(form->ListImages.get(), &iconW, &iconH);
-        EXPECT_EQ(iconW, Scaled(16, dpi));
-        EXPECT_EQ(ChildRect(form->Splash.Handle()).right - ChildRect(form->Splash.Handle()).left, Scaled(173, dpi));
+        ExpectLaidOutFor(*form, dpi);
         // Widths as fitted: Modified and Size as designed, scaled (Modified wider where the face
         // that stands in for the designed one is wider); names, sizes, dates and the status texts
         // whole in their cells.
@@ -228,6 +236,40 @@ TEST_F(Dpi, EveryDialogScalesWithItsTextsWhole) {
     GetObjectW(FontOf(form->Confirm->Label3), sizeof bold, &bold);
     EXPECT_EQ(bold.lfWeight, FW_BOLD);
     EXPECT_EQ(bold.lfHeight, -22);
+}
+
+// A screen whose DPI is set in the prefix (LogPixels): everything is made for it from the start,
+// and the system draws the frames at it too, so the dialogs' client areas come out exactly.
+// Run by tests/app/screen_dpi.sh at 120, 144 and 192; skipped in the ordinary run at 96.
+TEST_F(Dpi, MadeForTheScreensDpiFromTheStart) {
+    const char* screen = std::getenv("BIVANE_SCREEN_DPI");
+    if (!screen) GTEST_SKIP() << "run by tests/app/screen_dpi.sh with the prefix at another DPI";
+    const int dpi = std::atoi(screen);
+    ASSERT_EQ(SystemDpi(), dpi);
+    MakeFile(tmp / "Readme.txt", 1234567);
+    StartIn(tmp.Path());
+    EXPECT_EQ(form->Dpi(), dpi);
+    RECT outer{};
+    GetWindowRect(form->Handle(), &outer);
+    // As designed, scaled; on a screen too small for that, as large as the system lets it be.
+    EXPECT_EQ(outer.right - outer.left, std::min<int>(Scaled(550, dpi), GetSystemMetrics(SM_CXMAXTRACK)));
+    EXPECT_EQ(outer.bottom - outer.top, std::min<int>(Scaled(345, dpi), GetSystemMetrics(SM_CYMAXTRACK)));
+    ExpectLaidOutFor(*form, dpi);
+    Pane& s = Left();
+    const int row = IndexOfCaption(s, "Readme.txt");
+    for (int column = 0; column < 3; ++column) {
+        const int picture = column == 0 ? Scaled(16, dpi) : 0;
+        EXPECT_LE(TextWidthIn(s.List.Handle(), CellText(s, row, column)) + picture + Scaled(12, dpi),
+                  s.List.ColumnWidth(column)) << column;
+    }
+    for (ModalForm* dialog : std::initializer_list<ModalForm*>{form->Confirm.get(), form->ConfirmTag.get(),
+                                                               form->GetTxt.get(), form->Progress.get(), form->Replace.get()}) {
+        EXPECT_EQ(dialog->Dpi(), dpi) << dialog->ClassName();
+        ExpectNoTextCut(*dialog, dpi);
+    }
+    EXPECT_EQ(ClientRect(form->Confirm->Handle()).right, Scaled(313, dpi));
+    EXPECT_EQ(ClientRect(form->Confirm->Handle()).bottom, Scaled(159, dpi));
+    EXPECT_EQ(ClientRect(form->Replace->Handle()).right, Scaled(412, dpi));
 }
 
 }  // namespace bivane::test
