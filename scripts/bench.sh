@@ -3,7 +3,7 @@
 # benchmark folders on the host, runs every benchmark under the headless Wine prefix and prints
 # one markdown table: each case's value, the reference measured in the same run, their ratio,
 # the target and whether it was met.
-#   scripts/bench.sh [load|sort|tag|compare|memory|copy|startup|viewer|size ...]   (all of them by default)
+#   scripts/bench.sh [load|sort|tag|compare|memory|copy|startup|viewer|size|follow ...]   (all of them by default)
 # Folders are made once under build/win/bench-data (a "<folder>.complete" marker beside each) and
 # reused; delete that folder to make them again. They are made here and not inside Wine, where
 # every new file name is looked up in its whole folder ignoring case: making 100,000 files there
@@ -17,7 +17,7 @@ cd "$root"
 build=build/win
 data=$root/$build/bench-data
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(load sort tag compare memory copy startup viewer size)
+[ ${#cases[@]} -gt 0 ] || cases=(load sort tag compare memory copy startup viewer size follow)
 wants() { [[ " ${cases[*]} " == *" $1 "* ]]; }
 
 echo "== build" >&2
@@ -109,6 +109,13 @@ fi
 if wants size; then
     folder tree100000 100000 --seed 9 --folders 1000
     run size_bench "$(winpath "$data/tree100000")"
+fi
+if wants follow; then
+    # A file made by a host program, 20 times, in 10 and in 100,000 files; then 10,000 at once.
+    folder files10 10 --seed 11
+    folder files100000 100000 --seed 2
+    mkdir -p "$data/follow-burst"
+    run follow_bench "$(winpath "$data/files10")" "$(winpath "$data/files100000")" "$(winpath "$data/follow-burst")" 20
 fi
 
 {

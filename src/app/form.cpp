@@ -35,6 +35,18 @@ void FocusNextTabItem(HWND form, HWND from) {
     if (next) SetFocus(next);
 }
 
+// Counts a handler running for as long as it runs.
+class HandlerCount {
+public:
+    explicit HandlerCount(int& depth) : depth_(depth) { ++depth_; }
+    ~HandlerCount() { --depth_; }
+    HandlerCount(const HandlerCount&) = delete;
+    HandlerCount& operator=(const HandlerCount&) = delete;
+
+private:
+    int& depth_;
+};
+
 TShiftState ShiftNow() {
     TShiftState s = 0;
     if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
@@ -82,6 +94,7 @@ TForm1::TForm1() {
 
 TForm1::~TForm1() {
     Sizer.reset();  // its thread ends before the window and the sides go
+    for (Pane& s : side) s.Follower.reset();
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
@@ -182,6 +195,9 @@ void TForm1::ConnectEvents() {
         s.Tree.OnChange = [this, p] { DirectoryChanged(*p); };
         s.Tree.OnClick = [this] { OpenTreeSelection(); };
         s.Title.OnClick = [this, p] { TitleClick(*p); };
+        const HWND window = hwnd_;
+        const WPARAM index = static_cast<WPARAM>(IndexOf(s));
+        s.Follower = std::make_unique<FolderFollower>([window, index] { PostMessageW(window, kFolderChanged, index, 0); });
     }
 }
 
@@ -224,6 +240,7 @@ LRESULT CALLBACK TForm1::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     if (!self) return DefWindowProcW(h, msg, wp, lp);
+    HandlerCount running(self->HandlerDepth);
     return self->WndProc(msg, wp, lp);
 }
 
@@ -275,6 +292,13 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case kFolderSizesReady:
             Guard([this] { ShowFolderSizes(); });
+            return 0;
+        case kFolderChanged:
+            if (wp < 2) Guard([&] { FollowDisk(side[wp]); });
+            return 0;
+        case WM_TIMER:
+            if (wp != kFollowRetryTimer) break;
+            Guard([this] { FollowHeldSides(); });
             return 0;
         case WM_CONTEXTMENU:
             Guard([&] { ShowPopupMenu(reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
@@ -413,6 +437,7 @@ bool TForm1::ListKey(Pane& s, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     Pane& s = self->SideOf(h);
+    HandlerCount running(self->HandlerDepth);
     switch (msg) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:

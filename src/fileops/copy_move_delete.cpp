@@ -79,6 +79,8 @@ void TForm1::RunFileCommand(ConfirmMode mode) {
     Pane& target = Other();
     const std::optional<RunRequest> request = ConfirmRun(mode, source, target);
     if (!request) return;
+    // Under Wine a folder that a follower holds open is not removed: let both go meanwhile.
+    PausedFollowing paused(side[0].Follower.get(), side[1].Follower.get());
     switch (request->mode) {
         case ConfirmMode::Copy: RunCopy(*request, source, target); break;
         case ConfirmMode::Delete: RunDelete(*request, source, target); break;

@@ -149,6 +149,8 @@ void TForm1::FinishRename(Pane& s, int item, std::string& text) {
     }
     const std::wstring from = EntryPath(sideDir, entry.Name());
     const std::string to = TypedPath(sideDir, newName);
+    // Under Wine a folder that a follower holds open stays where it is: let both go meanwhile.
+    PausedFollowing paused(side[0].Follower.get(), side[1].Follower.get());
     if (!ActsOnItself(from) || !Rename(from, sideDir, to, entry.Name(), newName)) {
         ShowBox(hwnd_, BoxKind::Error, "Can't rename '" + oldName + "'" + "\r" + "to '" + text + "'", BoxButtons::Ok);
         PutBack(s, text);

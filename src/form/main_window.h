@@ -199,6 +199,19 @@ public:
     void StopFolderSizes();  // Escape
     void ShowFolderSizes();  // the walk has sizes ready (kFolderSizesReady)
     std::unique_ptr<FolderSizer> Sizer;  // made on first use
+    // The lists follow the disk (commands/follow_disk.cpp). The side's follower said its folder
+    // changed (kFolderChanged): the side is read again keeping what the user has, or, while a
+    // command, a dialog or a rename in place is under way, once it is over.
+    void FollowDisk(Pane& pane);
+    void FollowHeldSides();  // the retry timer: the sides held back, once nothing holds them
+    bool FollowHeld() const;
+    // The folder shown is gone: the side moves to the nearest folder above it that exists.
+    void LeaveGoneFolder(Pane& pane);
+    bool FollowPending[2] = {false, false};
+    std::uint64_t FollowReloads = 0;  // sides read again because their folder changed
+    // How many of the window's handlers run, one inside the other: a change that arrives while
+    // one runs came through a dialog's or a message box's own message loop.
+    int HandlerDepth = 0;
 
     // ---- print/
     void PrintListing();
@@ -288,6 +301,10 @@ void TForm1::Guard(F&& fn) noexcept {
 
 // Posted by the folder walk's thread to the main window: sizes are ready to be taken.
 constexpr UINT kFolderSizesReady = WM_APP + 1;
+// Posted by a side's follower (wParam: 0 left, 1 right): the folder it shows changed or went.
+constexpr UINT kFolderChanged = WM_APP + 2;
+// The timer that retries a follow held back (FollowHeldSides).
+constexpr UINT_PTR kFollowRetryTimer = 24;
 
 // Control ids of the main window's children.
 // Each pane's controls of a kind come in a pair: the first id is the left side's, the next the

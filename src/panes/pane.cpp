@@ -16,7 +16,9 @@ void Pane::Load(const std::string& dir) {
     s.Title.Repaint();
     s.TagCount = 0;
     s.CurrentItem = -1;
+    s.GoneNote.clear();
     ++s.LoadCount;
+    if (s.Follower) s.Follower->Follow(dir);
     WaitCursor wait;
     s.Entries.clear();
     s.List.Reset();
@@ -36,12 +38,16 @@ void Pane::Load(const std::string& dir) {
     }
     s.order = SortOrder::Name;
     s.ShowTitle();
-    const LocaleFacts loc = UserLocaleFacts();
-    s.Status.SetText(0, DirTotalText(listing.totalBytes));
-    s.Status.SetText(2, FreeText(DriveFreeBytes(HasDriveLetter(dir) ? dir.substr(0, 2) : dir), loc));
-    s.FileCount = listing.files;
+    ShowFigures(listing);
     s.Status.SetText(1, FilesText(listing.files));
     s.SortedByName = true;
+}
+
+void Pane::ShowFigures(const Listing& listing) {
+    const std::string& dir = listing.dir;
+    Status.SetText(0, DirTotalText(listing.totalBytes));
+    Status.SetText(2, FreeText(DriveFreeBytes(HasDriveLetter(dir) ? dir.substr(0, 2) : dir), UserLocaleFacts()));
+    FileCount = listing.files;
 }
 
 void Pane::UpOneLevel() {
@@ -51,7 +57,7 @@ void Pane::UpOneLevel() {
 
 void Pane::ShowTitle() {
     Tree.SetDirLabel(&Path);  // fitted to the tree's width as it is now
-    Title.SetCaption(Path.Caption() + SortSuffix(order));
+    Title.SetCaption(Path.Caption() + SortSuffix(order) + (GoneNote.empty() ? "" : " " + GoneNote));
 }
 
 bool Pane::TreeShown() const { return IsShown(Tree.Handle()); }

@@ -2,6 +2,7 @@
 // state of what it shows. Index 0 of the main window's side array is the left pane, 1 the right one.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "core/entry.h"
 #include "panes/dir_tree.h"
 #include "panes/drive_combo.h"
+#include "panes/folder_follow.h"
+#include "panes/listing.h"
 #include "panes/sort_rules.h"
 #include "platform/win.h"
 
@@ -22,6 +25,11 @@ public:
     // Reads dir into the list, sorted by name, the first entry selected; the title and status
     // bar say what was read. Nothing else changes: no current directory, no other pane.
     void Load(const std::string& dir);
+    // Shows listing, read again from the folder shown, keeping what the user has: the tags of
+    // the files still there, the selection, the current and focused entries (by exact name; when
+    // one is gone, the entry now in its place), the scroll position and the order. The status
+    // bar's Dir and Free panels and FileCount follow; the tag panel is the caller's.
+    void ShowKeepingState(Listing listing);
     // The tree moves to the parent directory (and the list follows); a root stays.
     void UpOneLevel();
     bool TreeShown() const;
@@ -54,6 +62,8 @@ public:
     bool ReloadAfterRename = false;
     // tags/: on while a sort carries selection and focus along; the list's reports are no changes
     bool Reordering = false;
+    // The title's note that the folder shown before went, e.g. "(Sub is gone)"; a load clears it.
+    std::string GoneNote;
 
     // Controls
     FileListView List;
@@ -66,6 +76,13 @@ public:
     HWND NewDir = nullptr;    // "Create new directory"
     HWND UpLevel = nullptr;   // "Up one level"
     HWND GoTo = nullptr;      // the GoTo check box: letters search instead of running commands
+
+    // Follows the folder shown (made by the window, which it tells); last, so that its thread
+    // ends before the rest of the pane goes.
+    std::unique_ptr<FolderFollower> Follower;
+
+private:
+    void ShowFigures(const Listing& listing);
 };
 
 }  // namespace bivane

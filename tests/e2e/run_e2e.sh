@@ -332,9 +332,10 @@ changed_under_it() {
     printf 1 >"$w/f"; printf 2 >"$w/g"
     start_bivane "$w" || return 1
     wait_for "f listed as a file" 'row_has L F N' || return 1
-    rm "$w/f" && mkdir "$w/f" && printf one >"$w/f/one" && printf two >"$w/f/two"
     focus_row L F && key d
     wait_for "the delete confirmation" 'window_is TConfirm "Confirm Delete"' || return 1
+    # Changed while the dialog is open: the list, which follows the disk, waits for the command.
+    rm "$w/f" && mkdir "$w/f" && printf one >"$w/f/one" && printf two >"$w/f/two"
     ! checked "&Send to recycle bin (allow undelete)" || key alt+s
     wait_for "for good" '! checked "&Send to recycle bin (allow undelete)"' || return 1
     key alt+y
@@ -343,6 +344,28 @@ changed_under_it() {
     wait_for "the side read again" 'no_window && row_has L "<f>" && row_has L G' || return 1
     [ "$(cat "$w/f/one")/$(cat "$w/f/two")/$(cat "$w/g")" = one/two/2 ] \
         || fail "the folder or the other file was touched" || return 1
+    stop_bivane
+}
+
+# ---- the lists follow the disk
+follow_disk() {
+    scenario "files made, renamed and removed on the host show without a key; a folder that goes"
+    local w=$work/follow
+    mkdir -p "$w/sub"
+    printf 1 >"$w/a.txt"; printf 22 >"$w/b.txt"
+    start_bivane "$w" || return 1
+    focus_row L B.txt && key F9
+    wait_for "B.txt tagged" 'row_has L B.txt Y SF' || return 1
+    printf 333 >"$w/new.txt"
+    wait_for "the new file shown, B.txt still tagged and current" \
+        'row_has L New.txt N && row_has L B.txt Y SF && status_has L "Tag: 0k (1)"' || return 1
+    mv "$w/a.txt" "$w/z.txt"
+    wait_for "the rename shown" 'row_has L Z.txt N && row_missing L A.txt && row_has L B.txt Y SF' || return 1
+    focus_row L "<sub>" && key Return
+    wait_for "in sub" 'title_in L "$(tail_of "$w/sub")"' || return 1
+    rm -r "$w/sub"
+    wait_for "back in the folder above, the title saying why" \
+        'title_ends L "(sub is gone)" && row_has L B.txt && no_window' || return 1
     stop_bivane
 }
 
@@ -452,6 +475,8 @@ folder_size() {
 }
 
 copy_move_delete
+stop_bivane
+follow_disk
 stop_bivane
 folder_size
 stop_bivane

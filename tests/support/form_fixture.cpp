@@ -125,6 +125,35 @@ void PumpMessages() {
     }
 }
 
+double PumpUntil(const std::function<bool()>& done, double timeoutSeconds) {
+    LARGE_INTEGER freq{}, start{}, now{};
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&start);
+    for (;;) {
+        PumpMessages();
+        QueryPerformanceCounter(&now);
+        const double elapsed = static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
+        if (done()) return elapsed;
+        if (elapsed > timeoutSeconds) return -1;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+int RunWindowsCommand(const std::string& command) {
+    std::wstring line = L"cmd.exe /c " + Widen(command);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+        return -1;
+    }
+    AutoKernelHandle process(pi.hProcess), thread(pi.hThread);
+    if (WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return static_cast<int>(code);
+}
+
 // ---- ScriptedModals
 
 ScriptedModals::ScriptedModals() { SetModalHandler(this); }

@@ -42,6 +42,10 @@ SYSTEMTIME LocalTimeOf(int year, int month, int day, int hour, int minute, int s
 void PumpMessages();
 // The build folder's path as Wine shows it (Z:\...), from BIVANE_BUILD_DIR; empty when unknown.
 std::string BuildFolder();
+// Pumps messages until done() holds; the seconds it took, or -1 when timeout came first.
+double PumpUntil(const std::function<bool()>& done, double timeoutSeconds);
+// Runs a command line in a Windows process (cmd /c ...) and waits for it; its exit code, or -1.
+int RunWindowsCommand(const std::string& command);
 
 // Answers message boxes and dialogs in the order a test expects them. Anything unexpected fails
 // the test at once and is answered with Cancel/No, so no test ever waits on a modal.

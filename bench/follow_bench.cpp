@@ -1,0 +1,149 @@
+// The lists following the disk: from a file made by another process (a host program) to its row
+// shown, in a small and in a big folder, and a burst of files made at once by another process:
+// how many times the side was read again and the longest a key would have waited.
+//   follow_bench.exe small big burst [runs]   (folders; counts make tiny folders here: smoke runs)
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "bench/bench_util.h"
+#include "form/main_window.h"
+#include "platform/fs.h"
+#include "tests/support/unix_shell.h"
+
+using namespace bivane;
+using namespace bivane::bench;
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// Starts a host shell command and does not wait for it: the window's thread pumps meanwhile.
+bool StartHost(const std::string& command) {
+    std::wstring line = L"/bin/sh -c \"" + Widen(command) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(L"/bin/sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    AutoKernelHandle process(pi.hProcess), thread(pi.hThread);
+    return true;
+}
+
+bool Listed(const Pane& s, const std::string& name) {
+    return std::any_of(s.Entries.begin(), s.Entries.end(), [&](const Entry& e) { return e.Name() == name; });
+}
+
+// Pumps until done() (checked after every read of the side) or the deadline; the longest one
+// round of messages took, which is how long a key could have waited.
+double PumpUntil(TForm1& form, const std::function<bool()>& done, double seconds) {
+    const double end = Now() + seconds;
+    double longest = 0;
+    std::uint64_t seen = form.FollowReloads;
+    while (Now() < end) {
+        const double t = Now();
+        Pump();
+        longest = std::max(longest, Now() - t);
+        if (form.FollowReloads != seen) {
+            seen = form.FollowReloads;
+            if (done()) break;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    return longest;
+}
+
+// One file made by a host program in dir: seconds from the moment it exists to its row shown.
+double MadeToShown(TForm1& form, Pane& s, const std::string& dir, int i) {
+    const std::string name = "follow-" + std::to_string(i) + ".txt";
+    const std::wstring path = Widen(dir + "\\" + name);
+    PumpUntil(form, [] { return false; }, 0.4);  // quiet, past the gap since the last reading
+    if (!StartHost("echo x > '" + test::UnixPath(dir + "\\" + name) + "'")) return -1;
+    double made = 0, shown = 0;
+    const double end = Now() + 10;
+    while (!shown && Now() < end) {
+        Pump();
+        if (!made && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) made = Now();
+        if (made && Listed(s, name)) shown = Now();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    DeleteFileW(path.c_str());
+    PumpUntil(form, [&] { return !Listed(s, name); }, 5);
+    return shown ? shown - made : -1;
+}
+
+// Median and worst of runs files made one after the other in dir; false when one never showed.
+bool MadeToShownCase(TForm1& form, const std::string& dir, int runs) {
+    Pane& s = form.side[0];
+    s.Tree.SetDirectory(dir);
+    const int n = FilesIn(dir);
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        const double secs = MadeToShown(form, s, dir, i);
+        if (secs < 0) {
+            std::fprintf(stderr, "follow_bench: the file made in %s never showed\n", dir.c_str());
+            return false;
+        }
+        t.push_back(secs);
+    }
+    std::sort(t.begin(), t.end());
+    const std::string what = "follow: made by another process to shown, " + std::to_string(n) + " files";
+    Row(what + " (median of " + std::to_string(runs) + ")", t[t.size() / 2], "target", 0.5, t[t.size() / 2] / 0.5, "<= 1");
+    Row(what + " (worst of " + std::to_string(runs) + ")", t.back(), "target", 0.5, t.back() / 0.5, "<= 1");
+    return true;
+}
+
+// count files made at once in the empty folder dir by a host program.
+bool BurstCase(TForm1& form, const std::string& dir, int count) {
+    Pane& s = form.side[0];
+    CreateDirectoryW(Widen(dir).c_str(), nullptr);
+    const std::string unixDir = test::UnixPath(dir);
+    if (test::RunShell("rm -f '" + unixDir + "'/b*") != 0) return false;
+    s.Tree.SetDirectory(dir);
+    PumpUntil(form, [] { return false; }, 0.4);
+    const std::uint64_t before = form.FollowReloads;
+    const double start = Now();
+    if (!StartHost("cd '" + unixDir + "' && for i in $(seq 1 " + std::to_string(count) + "); do : > b$i; done")) return false;
+    const auto all = [&] { return s.Entries.size() == static_cast<size_t>(count) + 1; };  // and [parent]
+    const double longest = PumpUntil(form, all, 120);
+    const double took = Now() - start;
+    const std::uint64_t reloads = form.FollowReloads - before;
+    test::RunShell("rm -f '" + unixDir + "'/b*");
+    if (!all()) {
+        std::fprintf(stderr, "follow_bench: %zu of %d files shown\n", s.Entries.size() - 1, count);
+        return false;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%llu reloads in %.2f s", static_cast<unsigned long long>(reloads), took);
+    // A few a second at most: four a second is the gap between two readings.
+    RowText("follow: burst of " + std::to_string(count) + " files, side read again", text, "4 a second",
+            std::to_string(took * 4 + 1).substr(0, 4), static_cast<double>(reloads) / (took * 4 + 1), "<= 1");
+    Row("follow: burst of " + std::to_string(count) + " files, longest key wait", longest, "target", 0.1,
+        longest / 0.1, "<= 1");
+    return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: follow_bench small big burst [runs]\n");
+        return 2;
+    }
+    InitControls();
+    NoModals modals;
+    ChangeDir(EmptyFolder());
+    TForm1 form;
+    form.Show();
+    Pump();
+    const int runs = argc > 4 ? _wtoi(argv[4]) : 20;
+    bool ok = MadeToShownCase(form, CaseFolder(argv[1]), runs) && MadeToShownCase(form, CaseFolder(argv[2]), runs);
+    const bool smoke = IsCount(argv[3]);
+    const std::string burst = smoke ? BenchBase() + "\\burst" : Narrow(argv[3]);
+    ok = ok && BurstCase(form, burst, smoke ? _wtoi(argv[3]) : 10000);
+    return ok && !modals.unexpected ? 0 : 1;
+}

@@ -1,0 +1,76 @@
+// The lists follow the disk: a side whose folder another program changed is read again by itself,
+// keeping what the user has; one whose folder went moves up to a folder that is there.
+#include "form/main_window.h"
+
+#include "core/paths.h"
+#include "panes/entry_rules.h"
+#include "platform/fs.h"
+#include "tags/tag_rules.h"
+
+namespace bivane {
+
+namespace {
+
+void ShowTagTotals(Pane& s) {
+    std::int64_t count = 0, bytes = 0;
+    for (const Entry& e : s.Entries) {
+        if (!e.IsFile() || !MarkIs(e.mark, 'Y')) continue;
+        ++count;
+        bytes += ReadSizeText(e.sizeText);
+    }
+    s.TagCount = count;
+    if (count > 0) s.TagBytes = bytes;  // untagged, the byte total keeps its last value, as after a load
+    s.Status.SetText(1, TagPanelText(bytes, count, s.FileCount));
+}
+
+}  // namespace
+
+// A command, a dialog or a message box runs (their loops pass the news on), or a name is being
+// edited in place: the list is not pulled from under them.
+bool TForm1::FollowHeld() const {
+    if (HandlerDepth > 1 || RenameCommandRunning || !IsWindowEnabled(hwnd_)) return true;
+    for (const Pane& s : side) {
+        if (SendMessageW(s.List.Handle(), LVM_GETEDITCONTROL, 0, 0) != 0) return true;
+    }
+    return false;
+}
+
+void TForm1::FollowDisk(Pane& s) {
+    if (s.Follower) s.Follower->Taken();  // a change from now on is told again
+    if (FollowHeld()) {
+        FollowPending[IndexOf(s)] = true;
+        SetTimer(hwnd_, kFollowRetryTimer, 100, nullptr);
+        return;
+    }
+    FollowPending[IndexOf(s)] = false;
+    const std::string dir = s.Directory();
+    if (dir.empty() || (!IsLeft(s) && RightUnloaded)) return;
+    if (DirectoryError(dir) != 0) return LeaveGoneFolder(s);
+    s.ShowKeepingState(ReadListing(dir));
+    ++FollowReloads;
+    ShowTagTotals(s);
+    FitAllColumns();
+}
+
+void TForm1::FollowHeldSides() {
+    KillTimer(hwnd_, kFollowRetryTimer);
+    for (Pane& s : side) {
+        if (FollowPending[IndexOf(s)]) FollowDisk(s);
+    }
+}
+
+void TForm1::LeaveGoneFolder(Pane& s) {
+    const std::string gone = s.Directory();
+    std::string dir = gone;
+    while (DirectoryError(dir) != 0 && DirectoryPart(dir) != dir) dir = DirectoryPart(dir);
+    const std::string note = "(" + FileNamePart(gone) + " is gone)";
+    if (DirectoryError(dir) == 0) {
+        s.Tree.SetDirectory(dir);  // the list follows its tree, and the active side's directory
+    } else {
+        LoadSide(s, gone);  // the drive itself went: an empty list, until it comes back
+    }
+    s.GoneNote = note;
+    s.ShowTitle();
+}
+
+}  // namespace bivane

@@ -1,0 +1,162 @@
+#include "panes/folder_follow.h"
+
+#include <system_error>
+
+#include "platform/change_watch.h"
+#include "platform/fs.h"
+
+namespace bivane {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+DWORD Ms(Clock::duration d) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+    return ms <= 0 ? 0 : static_cast<DWORD>(ms);
+}
+
+}  // namespace
+
+FolderFollower::FolderFollower(std::function<void()> notify, FollowTiming timing)
+    : notify_(std::move(notify)), timing_(timing), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+FolderFollower::~FolderFollower() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+        ++generation_;
+    }
+    if (wake_) SetEvent(wake_.get());
+    if (thread_.joinable()) thread_.join();
+}
+
+void FolderFollower::Follow(const std::string& dir) {
+    if (dir == dir_ || !wake_) return;
+    dir_ = dir;
+    // Taken before the folder is read: what changes from here on is told, even before the thread
+    // watches it.
+    const std::int64_t stamp = FolderWriteTime(dir);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        wanted_ = dir;
+        wantedStamp_ = stamp;
+        ++generation_;
+    }
+    SetEvent(wake_.get());
+    if (thread_.joinable()) return;
+    try {
+        thread_ = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the side is simply not followed; Ctrl+R still reads it.
+    }
+}
+
+void FolderFollower::Pause() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++paused_;
+    ++generation_;
+    if (wake_) SetEvent(wake_.get());
+    released_.wait(lock, [this] { return !holding_; });
+}
+
+void FolderFollower::Resume() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (paused_ > 0 && --paused_ == 0) {
+            resumed_ = !wanted_.empty();
+            ++generation_;
+        }
+    }
+    if (wake_) SetEvent(wake_.get());
+}
+
+bool FolderFollower::Unchanged(unsigned generation) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return generation == generation_;
+}
+
+void FolderFollower::Tell() {
+    lastTold_ = Clock::now();
+    if (!told_.exchange(true) && notify_) notify_();
+}
+
+void FolderFollower::Work() noexcept {
+    for (;;) {
+        std::string dir;
+        std::int64_t stamp = -1;
+        unsigned generation = 0;
+        bool tell = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (stop_) return;
+            if (paused_ == 0) {
+                dir = wanted_;
+                stamp = wantedStamp_;
+                tell = std::exchange(resumed_, false);
+            }
+            generation = generation_;
+            holding_ = !dir.empty();
+        }
+        if (tell) Tell();
+        if (dir.empty()) {
+            WaitForSingleObject(wake_.get(), INFINITE);
+            continue;
+        }
+        try {
+            Watch(dir, stamp, generation);
+        } catch (...) {
+            // Out of memory for a path: this folder is not followed until the next one.
+            WaitForSingleObject(wake_.get(), INFINITE);
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        holding_ = false;
+        released_.notify_all();
+    }
+}
+
+// Watches dir until the follower is told something new. Every check the folder is let go for a
+// moment: under Wine a folder that another program removes stays while a handle holds it. A
+// change the watch missed meanwhile, or on a file system that gives no notifications, shows in
+// the folder's date. A folder that went is told once, and looked for again.
+void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned generation) {
+    ChangeWatch watch(dir);
+    if (const std::int64_t now = FolderWriteTime(dir); now != stamp) {
+        stamp = now;
+        Tell();
+    }
+    for (;;) {
+        const HANDLE waits[2] = {wake_.get(), watch.Handle()};
+        const DWORD got = WaitForMultipleObjects(watch ? 2 : 1, waits, FALSE, Ms(timing_.check));
+        if (!Unchanged(generation)) return;
+        if (got == WAIT_OBJECT_0 + 1) {
+            if (!Settle(watch)) return;
+            stamp = FolderWriteTime(dir);
+            Tell();
+            continue;
+        }
+        if (got == WAIT_OBJECT_0) continue;
+        watch.Close();
+        const std::int64_t now = FolderWriteTime(dir);
+        if (now >= 0) watch.Open(dir);
+        if (now != stamp) Tell();
+        stamp = now;
+    }
+}
+
+// Waits for a burst of changes to end, or for the gap since the last telling, whichever is
+// later, but no longer than a gap past its start. False when the follower was told something new.
+bool FolderFollower::Settle(ChangeWatch& watch) {
+    const Clock::time_point start = Clock::now();
+    while (watch.Rearm() && Clock::now() - start < timing_.gap) {
+        const HANDLE waits[2] = {wake_.get(), watch.Handle()};
+        const DWORD got = WaitForMultipleObjects(2, waits, FALSE, Ms(timing_.quiet));
+        if (got == WAIT_OBJECT_0) return false;
+        if (got != WAIT_OBJECT_0 + 1) break;
+    }
+    const Clock::duration wait = lastTold_ + timing_.gap - Clock::now();
+    if (wait > Clock::duration::zero() && WaitForSingleObject(wake_.get(), Ms(wait)) == WAIT_OBJECT_0) return false;
+    return true;
+}
+
+}  // namespace bivane

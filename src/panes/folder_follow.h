@@ -1,0 +1,90 @@
+// Following the folder a side shows: a thread of its own waits on the system's change
+// notification and tells the window, which reads the folder again. Bursts are merged: the thread
+// waits for a change to settle and keeps a gap between two tellings.
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/handles.h"
+
+namespace bivane {
+
+struct FollowTiming {
+    std::chrono::milliseconds quiet{40};   // a change counts once no other came for this long
+    std::chrono::milliseconds gap{250};    // at least this long between two tellings
+    std::chrono::milliseconds check{500};  // how often the folder is looked for (it may be gone)
+};
+
+class FolderFollower {
+public:
+    // notify is called on the follower's thread (it must not throw) when the folder changed or
+    // is gone; it is called again only after Taken.
+    explicit FolderFollower(std::function<void()> notify, FollowTiming timing = {});
+    ~FolderFollower();  // the thread ends and lets the folder go
+    FolderFollower(const FolderFollower&) = delete;
+    FolderFollower& operator=(const FolderFollower&) = delete;
+
+    // Follows dir from now on; the folder followed so far is let go. The same folder again
+    // changes nothing. The thread starts with the first folder.
+    void Follow(const std::string& dir);
+    const std::string& Folder() const { return dir_; }  // the window thread's own copy
+    // The window has taken the news: the next change is told again.
+    void Taken() { told_ = false; }
+    // Pause: once it returns, the folder is no longer held open (nested pauses count); Resume
+    // watches again and tells once, for what changed meanwhile.
+    void Pause();
+    void Resume();
+
+private:
+    void Work() noexcept;
+    void Watch(const std::string& dir, std::int64_t stamp, unsigned generation);
+    bool Settle(class ChangeWatch& watch);
+    bool Unchanged(unsigned generation);
+    void Tell();
+
+    std::function<void()> notify_;
+    FollowTiming timing_;
+    std::string dir_;  // what Follow was told last (window thread)
+    std::atomic<bool> told_{false};
+    std::chrono::steady_clock::time_point lastTold_{};
+
+    std::mutex mutex_;
+    std::condition_variable released_;
+    std::string wanted_;      // the folder to follow
+    std::int64_t wantedStamp_ = -1;  // its date when the window was about to read it
+    unsigned generation_ = 0;  // counts the changes of wanted_, paused_ and stop_
+    int paused_ = 0;
+    bool resumed_ = false;  // tell once watching again
+    bool holding_ = false;  // the thread holds the folder open
+    bool stop_ = false;
+    AutoKernelHandle wake_;  // set whenever what the thread must do changed
+    std::thread thread_;
+};
+
+// Pauses both followers for the life of a command that copies, moves, deletes or renames: under
+// Wine a folder that another handle holds open is not removed, though the removal reports success.
+class PausedFollowing {
+public:
+    PausedFollowing(FolderFollower* a, FolderFollower* b) : a_(a), b_(b) {
+        if (a_) a_->Pause();
+        if (b_) b_->Pause();
+    }
+    ~PausedFollowing() {
+        if (a_) a_->Resume();
+        if (b_) b_->Resume();
+    }
+    PausedFollowing(const PausedFollowing&) = delete;
+    PausedFollowing& operator=(const PausedFollowing&) = delete;
+
+private:
+    FolderFollower* a_;
+    FolderFollower* b_;
+};
+
+}  // namespace bivane

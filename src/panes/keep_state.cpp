@@ -1,0 +1,118 @@
+// A side read again by itself, because its folder changed on the disk: the new listing is shown
+// with what the user had in the old one carried over by exact name.
+#include <algorithm>
+#include <unordered_map>
+
+#include "core/scoped_flag.h"
+#include "panes/pane.h"
+#include "panes/sort_rules.h"
+#include "platform/collate.h"
+
+namespace bivane {
+
+namespace {
+
+// What the list showed before, by row of the old entries.
+struct Before {
+    std::vector<char> selected;
+    int focused = -1, current = -1, top = 0, anchor = -1;
+};
+
+Before Remember(const Pane& s) {
+    const FileListView& list = s.List;
+    const int n = static_cast<int>(s.Entries.size());
+    Before b;
+    b.selected.assign(s.Entries.size(), 0);
+    if (list.SelectedCount() > 0) {
+        for (int i = list.FirstSelected(); i >= 0 && i < n; i = list.NextSelected(i)) b.selected[static_cast<size_t>(i)] = 1;
+    }
+    b.focused = list.Focused();
+    b.current = s.CurrentItem;
+    b.top = list.TopIndex();
+    b.anchor = static_cast<int>(SendMessageW(list.Handle(), LVM_GETSELECTIONMARK, 0, 0));
+    return b;
+}
+
+bool SizeCounted(const Entry& e) { return !e.IsFile() && !e.sizeText.empty() && e.sizeText[0] != '<'; }
+
+// Carries the tags, captions and folder sizes counted on demand of the entries still there into fresh;
+// for each old row, the row its entry now has, or -1 when it is gone.
+std::vector<int> CarryOver(const std::vector<Entry>& old, std::vector<Entry>& fresh) {
+    std::unordered_map<std::string, std::size_t> rowOf;
+    rowOf.reserve(old.size());
+    for (std::size_t i = 0; i < old.size(); ++i) rowOf.emplace(old[i].Name(), i);
+    std::vector<int> moved(old.size(), -1);
+    for (std::size_t i = 0; i < fresh.size(); ++i) {
+        const auto it = rowOf.find(fresh[i].Name());
+        if (it == rowOf.end()) continue;
+        const Entry& was = old[it->second];
+        Entry& now = fresh[i];
+        if (was.kind != now.kind) continue;  // a file replaced by a folder of its name is new
+        moved[it->second] = static_cast<int>(i);
+        if (now.IsFile() && (was.mark == 'Y' || was.mark == 'y')) {
+            now.mark = 'Y';
+            now.image = kImageTagged;
+        }
+        if (SizeCounted(was)) now.sizeText = was.sizeText;  // shown until the user reads the side again
+        if (now.caption != was.caption) {  // a rename shows the name as typed until the side is read
+            const std::string name = now.Name();
+            now.caption = was.caption;
+            now.SetName(name);
+        }
+    }
+    return moved;
+}
+
+}  // namespace
+
+void Pane::ShowKeepingState(Listing listing) {
+    const Before before = Remember(*this);
+    std::vector<Entry> fresh = std::move(listing.entries);
+    if (order != SortOrder::Name) {
+        const std::vector<std::uint32_t> perm = SortPermutation(fresh, order, PlatformCollation());
+        std::vector<Entry> sorted;
+        sorted.reserve(fresh.size());
+        for (std::uint32_t i : perm) sorted.push_back(std::move(fresh[i]));
+        fresh = std::move(sorted);
+    }
+    const std::vector<int> moved = CarryOver(Entries, fresh);
+    Entries = std::move(fresh);
+    const int n = static_cast<int>(Entries.size());
+    // Where an old row's entry is now; when it is gone, the entry that now stands in its place:
+    // the next one still there, else the one before it.
+    const auto place = [&](int row) {
+        if (row < 0 || n == 0) return -1;
+        const int m = static_cast<int>(moved.size());
+        for (int r = row; r < m; ++r) {
+            if (moved[static_cast<size_t>(r)] >= 0) return moved[static_cast<size_t>(r)];
+        }
+        for (int r = std::min(row, m) - 1; r >= 0; --r) {
+            if (moved[static_cast<size_t>(r)] >= 0) return moved[static_cast<size_t>(r)];
+        }
+        return std::min(row, n - 1);
+    };
+    {
+        ScopedFlag quiet(Reordering);  // the marks move with their entries: no change the user made
+        SendMessageW(List.Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(n), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+        List.ClearSelection();
+        for (std::size_t i = 0; i < moved.size(); ++i) {
+            if (before.selected[i] && moved[i] >= 0) List.SetSelected(moved[i], true);
+        }
+        const int current = place(before.current);
+        const bool currentSelected = before.current >= 0 && before.current < static_cast<int>(before.selected.size()) &&
+                                     before.selected[static_cast<size_t>(before.current)];
+        if (current >= 0 && currentSelected) List.SetSelected(current, true);
+        if (const int focused = place(before.focused); focused >= 0) List.SetFocused(focused);
+        if (const int anchor = place(before.anchor); anchor >= 0) {
+            SendMessageW(List.Handle(), LVM_SETSELECTIONMARK, 0, anchor);
+        }
+        CurrentItem = current;
+        if (current >= 0) CurrentName = Entries[static_cast<size_t>(current)].caption;
+    }
+    if (n > 0) List.ScrollRows(before.top - List.TopIndex());
+    InvalidateRect(List.Handle(), nullptr, FALSE);  // no erase: the rows are painted over, not blanked
+    ShowTitle();
+    ShowFigures(listing);
+}
+
+}  // namespace bivane
