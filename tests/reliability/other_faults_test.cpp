@@ -1,5 +1,7 @@
 // Move, delete, make directory and rename under the faults that apply to them. A move is a rename
 // on one drive (across drives it becomes a copy), so a full disk or a failing read cannot touch it.
+#include <atomic>
+
 #include "fileops/confirm_dialog.h"
 #include "core/errors.h"
 #include "fileops/get_txt_dialog.h"
@@ -199,6 +201,43 @@ TEST_F(OtherFaults, MakeDirectoryFailuresAreReported) {
     form->MakeNewDirectory();
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     SetAttributes(L() + "\\Taken", FILE_ATTRIBUTE_NORMAL);
+}
+
+// Under Wine a folder that a handle holds open is not removed, though the removal reports success:
+// a folder that a side's follower watches goes at once while following is paused, as it is around
+// the program's own copy, move, delete and rename; and the follower tells that it went.
+TEST_F(OtherFaults, AWatchedFolderIsReallyRemovedWhileFollowingIsPaused) {
+    const std::string shown = L() + "\\Shown";
+    MakeDir(shown);
+    std::atomic<int> told{0};
+    FolderFollower follower([&] { ++told; });
+    follower.Follow(shown);
+    Sleep(150);  // the follower's thread has started watching
+    {
+        PausedFollowing paused(&follower, nullptr);
+        ASSERT_TRUE(RemoveDirectoryW(Widen(shown).c_str()));
+        EXPECT_FALSE(Exists(shown));
+    }
+    EXPECT_GE(PumpUntil([&] { return told > 0; }, 2.0), 0.0);
+}
+
+// F2 on the folder the other side shows: it goes, and the other side with it to the folder above.
+TEST_F(OtherFaults, AFolderTheOtherSideShowsIsGoneOnceF2DeletedIt) {
+    MakeDir(L() + "\\Shown");
+    MakeFile(L() + "\\Shown\\x.txt", 1);
+    StartSides(L(), L() + "\\Shown");
+    Pick(Left(), "<Shown>");
+    Sleep(150);  // the follower's thread has started watching
+    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);  // for good
+        return IDOK;
+    });
+    form->DirDeleteRequest = true;
+    form->RunFileCommand(ConfirmMode::Delete);
+    form->DirDeleteRequest = false;
+    EXPECT_FALSE(Exists(L() + "\\Shown"));
+    EXPECT_EQ(Right().Directory(), L());
+    EXPECT_LT(IndexOfCaption(Left(), "<Shown>"), 0);
 }
 
 TEST_F(OtherFaults, MakeDirectoryAfterTheSideDirectoryWasRemoved) {
