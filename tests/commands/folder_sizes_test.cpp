@@ -42,9 +42,8 @@ protected:
         MakeDir(L() + "\\empty");
         MakeFile(L() + "\\top.txt", 5);
     }
-    std::string StatusTexts() {
-        return Left().Status.Text(0) + "|" + Left().Status.Text(1) + "|" + Left().Status.Text(2);
-    }
+    // The Dir and Files panels: the Free one moves with whatever else writes to the disk meanwhile.
+    std::string StatusTexts() { return Left().Status.Text(0) + "|" + Left().Status.Text(1); }
 };
 
 TEST_F(FolderSizes, ZSizesTheCurrentFolderShiftZEveryFolderTheStatusCountsFilesOnly) {
