@@ -157,9 +157,10 @@ TEST_F(Follow, ABurstIsMergedIntoAFewReloadsAndTheWindowKeepsAnswering) {
     const std::uint64_t count = form->FollowReloads - reloads;
     EXPECT_GE(count, 1u);
     EXPECT_LE(static_cast<double>(count), seconds / 0.25 + 2) << count << " reloads in " << seconds << " s";
-    // A reading of ten thousand names takes some 0.06 s; the bound leaves room for a busy machine
-    // (the benchmark measures against 0.1 s on a quiet one) and still fails a reload per file.
-    EXPECT_LE(longest, 0.25) << "a message waited " << longest << " s";
+    // A reading of ten thousand names takes some 0.06 s; the bound leaves room for a machine busy
+    // with other builds (the benchmark measures against 0.1 s) and still fails a window that waits
+    // for the burst to end, or reads more than the folder holds.
+    EXPECT_LE(longest, 0.5) << "a message waited " << longest << " s";
 }
 
 // The folder a side shows removed by a Linux and by a Windows program: the side moves up to the
