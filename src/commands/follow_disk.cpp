@@ -44,9 +44,11 @@ void TForm1::FollowDisk(Pane& s) {
     }
     FollowPending[IndexOf(s)] = false;
     const std::string dir = s.Directory();
-    if (dir.empty() || (!IsLeft(s) && RightUnloaded)) return;
+    bool stale = false;  // read before the side's own last load, which is newer
+    std::optional<Listing> read = s.Follower ? s.Follower->TakeListing(stale) : std::nullopt;
+    if (stale || dir.empty() || (!IsLeft(s) && RightUnloaded)) return;
     if (DirectoryError(dir) != 0) return LeaveGoneFolder(s);
-    s.ShowKeepingState(ReadListing(dir));
+    s.ShowKeepingState(read && read->dir == dir ? std::move(*read) : ReadListing(dir));
     ++FollowReloads;
     ShowTagTotals(s);
     FitAllColumns();

@@ -81,6 +81,30 @@ void FolderFollower::Tell() {
     if (!told_.exchange(true) && notify_) notify_();
 }
 
+// The reading is done here, not on the window's thread, so that keys are answered meanwhile.
+void FolderFollower::Deliver(const std::string& dir) {
+    const std::uint64_t loads = loads_;
+    try {
+        Listing listing = ReadListing(dir);
+        std::lock_guard<std::mutex> lock(mutex_);
+        read_ = Read{std::move(listing), loads};
+    } catch (...) {
+        // Not read here (out of memory, no thread for a big folder): the window reads it itself.
+    }
+    Tell();
+}
+
+std::optional<Listing> FolderFollower::TakeListing(bool& stale) {
+    std::optional<Read> r;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        r.swap(read_);
+    }
+    stale = r && r->loads != loads_;
+    if (!r || stale) return std::nullopt;
+    return std::move(r->listing);
+}
+
 void FolderFollower::Work() noexcept {
     for (;;) {
         std::string dir;
@@ -98,7 +122,7 @@ void FolderFollower::Work() noexcept {
             generation = generation_;
             holding_ = !dir.empty();
         }
-        if (tell) Tell();
+        if (tell) Deliver(dir);
         if (dir.empty()) {
             WaitForSingleObject(wake_.get(), INFINITE);
             continue;
@@ -123,7 +147,7 @@ void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned 
     ChangeWatch watch(dir);
     if (const std::int64_t now = FolderWriteTime(dir); now != stamp) {
         stamp = now;
-        Tell();
+        if (now < 0) Tell(); else Deliver(dir);
     }
     for (;;) {
         const HANDLE waits[2] = {wake_.get(), watch.Handle()};
@@ -132,14 +156,16 @@ void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned 
         if (got == WAIT_OBJECT_0 + 1) {
             if (!Settle(watch)) return;
             stamp = FolderWriteTime(dir);
-            Tell();
+            Deliver(dir);
             continue;
         }
         if (got == WAIT_OBJECT_0) continue;
         watch.Close();
         const std::int64_t now = FolderWriteTime(dir);
         if (now >= 0) watch.Open(dir);
-        if (now != stamp) Tell();
+        if (now != stamp) {
+            if (now < 0) Tell(); else Deliver(dir);
+        }
         stamp = now;
     }
 }

@@ -1,6 +1,6 @@
 // Following the folder a side shows: a thread of its own waits on the system's change
-// notification and tells the window, which reads the folder again. Bursts are merged: the thread
-// waits for a change to settle and keeps a gap between two tellings.
+// notification, reads the folder again and tells the window, which shows what was read. Bursts are
+// merged: the thread waits for a change to settle and keeps a gap between two readings.
 #pragma once
 #include <atomic>
 #include <chrono>
@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
+#include "panes/listing.h"
 #include "platform/handles.h"
 
 namespace bivane {
@@ -36,6 +38,11 @@ public:
     const std::string& Folder() const { return dir_; }  // the window thread's own copy
     // The window has taken the news: the next change is told again.
     void Taken() { told_ = false; }
+    // The window read the folder itself (a load): what the thread read before is older.
+    void Loaded() { ++loads_; }
+    // The folder as the thread read it with its latest news; nothing when it was not read there
+    // (the window then reads it itself), or when stale: read before the window's own last load.
+    std::optional<Listing> TakeListing(bool& stale);
     // Pause: once it returns, the folder is no longer held open (nested pauses count); Resume
     // watches again and tells once, for what changed meanwhile.
     void Pause();
@@ -47,11 +54,13 @@ private:
     bool Settle(class ChangeWatch& watch);
     bool Unchanged(unsigned generation);
     void Tell();
+    void Deliver(const std::string& dir);  // reads dir, then tells
 
     std::function<void()> notify_;
     FollowTiming timing_;
     std::string dir_;  // what Follow was told last (window thread)
     std::atomic<bool> told_{false};
+    std::atomic<std::uint64_t> loads_{0};
     std::chrono::steady_clock::time_point lastTold_{};
 
     std::mutex mutex_;
@@ -63,6 +72,11 @@ private:
     bool resumed_ = false;  // tell once watching again
     bool holding_ = false;  // the thread holds the folder open
     bool stop_ = false;
+    struct Read {
+        Listing listing;
+        std::uint64_t loads;  // the window's loads when the reading began
+    };
+    std::optional<Read> read_;
     AutoKernelHandle wake_;  // set whenever what the thread must do changed
     std::thread thread_;
 };

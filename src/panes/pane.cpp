@@ -18,7 +18,10 @@ void Pane::Load(const std::string& dir) {
     s.CurrentItem = -1;
     s.GoneNote.clear();
     ++s.LoadCount;
-    if (s.Follower) s.Follower->Follow(dir);
+    if (s.Follower) {
+        s.Follower->Follow(dir);
+        s.Follower->Loaded();
+    }
     WaitCursor wait;
     s.Entries.clear();
     s.List.Reset();

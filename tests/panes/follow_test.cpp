@@ -249,3 +249,34 @@ TEST_F(Follow, AFolderWithoutNotificationsIsShownButNotFollowed) {
 }
 
 }  // namespace bivane::test
+
+namespace bivane::test {
+
+// The follower reads the folder on its own thread; a reading that began before the side's own
+// load is older than that load and is dropped.
+TEST_F(Follow, TheFollowersReadingIsShownUnlessTheSideWasLoadedSince) {
+    std::atomic<int> told{0};
+    FolderFollower follower([&] { ++told; });
+    follower.Follow(R());
+    LetTheWatchStart();
+    for (const bool loadedSince : {false, true}) {
+        SCOPED_TRACE(loadedSince ? "loaded since" : "not loaded since");
+        const int before = told;
+        const std::string name = loadedSince ? "second.txt" : "first.txt";
+        ASSERT_EQ(RunShell("touch " + Quoted(UnixPath(R()) + "/" + name)), 0);
+        ASSERT_GE(PumpUntil([&] { return told > before; }, 3.0), 0.0);
+        if (loadedSince) follower.Loaded();
+        bool stale = false;
+        const std::optional<Listing> read = follower.TakeListing(stale);
+        follower.Taken();
+        EXPECT_EQ(stale, loadedSince);
+        ASSERT_EQ(read.has_value(), !loadedSince);
+        if (read) {
+            EXPECT_EQ(read->dir, R());
+            EXPECT_TRUE(std::any_of(read->entries.begin(), read->entries.end(),
+                                    [&](const Entry& e) { return e.Name() == name; }));
+        }
+    }
+}
+
+}  // namespace bivane::test
