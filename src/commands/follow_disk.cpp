@@ -66,11 +66,16 @@ void TForm1::LeaveGoneFolder(Pane& s) {
     std::string dir = gone;
     while (DirectoryError(dir) != 0 && DirectoryPart(dir) != dir) dir = DirectoryPart(dir);
     const std::string note = "(" + FileNamePart(gone) + " is gone)";
+    bool moved = false;
     if (DirectoryError(dir) == 0) {
-        s.Tree.SetDirectory(dir);  // the list follows its tree, and the active side's directory
-    } else {
-        LoadSide(s, gone);  // the drive itself went: an empty list, until it comes back
+        try {
+            s.Tree.SetDirectory(dir);  // the list follows its tree, and the active side's directory
+            moved = true;
+        } catch (const std::exception&) {
+            // Gone too, just now: no message for a change on the disk.
+        }
     }
+    if (!moved) LoadSide(s, gone);  // the drive itself went: an empty list, until it comes back
     s.GoneNote = note;
     s.ShowTitle();
 }
