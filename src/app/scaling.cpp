@@ -13,8 +13,11 @@ void SetImage(HWND button, const AutoGdiObject& glyph) {
     SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph.get()));
 }
 
+// A new font makes a list lay out all its rows again: only children with another font get it.
 BOOL CALLBACK GiveFont(HWND child, LPARAM font) {
-    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+    if (SendMessageW(child, WM_GETFONT, 0, 0) != font) {
+        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+    }
     return TRUE;
 }
 

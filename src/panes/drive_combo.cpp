@@ -50,21 +50,21 @@ void DriveComboBox::Create(HWND parent, int id, int x, int y, int width) {
     hwnd_ = CreateChild(parent, WC_COMBOBOXW, "",
                         WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
                         x, y, width, 300, id);
-    for (int i = 0; i < 5; ++i) bitmaps_[i] = LoadBitmapFor(kBitmapNames[i], kBaseDpi);
 }
 
 void DriveComboBox::SetDpi(int dpi) {
     for (int i = 0; i < 5; ++i) bitmaps_[i] = LoadBitmapFor(kBitmapNames[i], dpi);
-    if (fieldDpi_ == 0) {
-        // The first call tells the DPI the selector was made for: its field is as the control made it.
-        fieldDpi_ = dpi;
-        fieldHeight_ = static_cast<int>(SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-    }
     // Owner-drawn items are measured once, when made: a new font or picture size is told.
     MEASUREITEMSTRUCT mis{};
     Measure(&mis);
     SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, static_cast<LPARAM>(mis.itemHeight));
-    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), MulDiv(fieldHeight_, dpi, fieldDpi_));
+    if (!placed_ && dpi == kBaseDpi) {
+        fieldAt96_ = static_cast<int>(SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    }
+    placed_ = true;
+    // The selection field: at 96 DPI as the control made it; else a line of the font and a little air.
+    const int field = dpi == kBaseDpi && fieldAt96_ > 0 ? fieldAt96_ : static_cast<int>(mis.itemHeight) + Scaled(2, dpi);
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
 }
 
 int DriveComboBox::Height() const {

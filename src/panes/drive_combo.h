@@ -28,8 +28,8 @@ std::vector<DriveItem> ScanDrives();
 class DriveComboBox {
 public:
     void Create(HWND parent, int id, int x, int y, int width);
-    // The drive pictures drawn for dpi, and the items measured again in the font the selector has.
-    // The first call tells the DPI it was made for.
+    // The drive pictures drawn for dpi, and the items measured again in the font the selector has;
+    // the selection field to match. Called once right after Create, and on each change.
     void SetDpi(int dpi);
     HWND Handle() const { return hwnd_; }
     // Takes the items and the current directory's drive; always reports a change.
@@ -53,7 +53,8 @@ private:
     char drive_ = 0;
     std::vector<DriveItem> items_;
     AutoGdiObject bitmaps_[5];
-    int fieldDpi_ = 0, fieldHeight_ = 0;  // the selection field's height as made, and at which DPI
+    bool placed_ = false;  // SetDpi has run
+    int fieldAt96_ = 0;    // the selection field's height as the control made it, when made at 96 DPI
 };
 
 }  // namespace bivane

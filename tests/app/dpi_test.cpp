@@ -74,6 +74,15 @@ void ExpectLaidOutFor(TForm1& form, int dpi) {
         ExpectAt(s.GoTo, l.goTo[i], "GoTo box");
         ExpectAt(s.UpLevel, l.upLevel[i], "up button");
         EXPECT_EQ(ChildRect(s.Drive.Handle()).right - ChildRect(s.Drive.Handle()).left, Scaled(145, dpi));
+        // The selector's field and items hold a line of its font whole.
+        TEXTMETRICW tm{};
+        {
+            WindowDC dc(s.Drive.Handle());
+            ScopedSelect font(dc.get(), FontOf(s.Drive.Handle()));
+            GetTextMetricsW(dc.get(), &tm);
+        }
+        EXPECT_GE(SendMessageW(s.Drive.Handle(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), tm.tmHeight);
+        EXPECT_GE(SendMessageW(s.Drive.Handle(), CB_GETITEMHEIGHT, 0, 0), tm.tmHeight);
         EXPECT_EQ(FontHeight(FontOf(s.List.Handle())), -Scaled(11, dpi));
         EXPECT_EQ(FontHeight(FontOf(s.Status.Handle())), -Scaled(11, dpi));
         EXPECT_EQ(BitmapSize(reinterpret_cast<HGDIOBJ>(SendMessageW(s.NewDir, BM_GETIMAGE, IMAGE_BITMAP, 0))).cx,
