@@ -11,7 +11,7 @@
 
 #include "form/main_window.h"
 #include "fileops/copy_rules.h"
-#include "bench/bench_util.h"
+#include "bench/bench_window.h"
 #include "fileops/copy_file.h"
 #include "fileops/progress_dialog.h"
 #include "fileops/replace_dialog.h"
@@ -242,18 +242,15 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: copy_bench <file | megabytes> <work folder> <folder | count>...\n");
         return 2;
     }
-    InitControls();
     wchar_t full[MAX_PATH] = {};
     GetFullPathNameW(argv[2], MAX_PATH, full, nullptr);  // the window works with full paths
     const std::wstring work = full;
     CreateDirectoryW(work.c_str(), nullptr);
     // Each folder of small files into an empty folder, once per side: under Wine each new name
     // costs a search of the target folder, so a round is long and both sides pay it alike.
-    ConfirmOnly modals;
-    ChangeDir(EmptyFolder());
-    TForm1 form;
-    form.Show();
-    Pump();
+    BenchWindow<ConfirmOnly> window;
+    TForm1& form = window.form;
+    ConfirmOnly& modals = window.modals;
     form.CloseSplash();
     for (int arg = 3; arg < argc; ++arg) {
         if (IsTree(argv[arg])) {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bench/bench_util.h"
+#include "bench/bench_window.h"
 #include "form/main_window.h"
 #include "platform/fs.h"
 #include "tests/support/unix_shell.h"
@@ -137,16 +137,12 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: follow_bench small big burst [runs]\n");
         return 2;
     }
-    InitControls();
-    NoModals modals;
-    ChangeDir(EmptyFolder());
-    TForm1 form;
-    form.Show();
-    Pump();
+    BenchWindow<> window;
+    TForm1& form = window.form;
     const int runs = argc > 4 ? _wtoi(argv[4]) : 20;
     bool ok = MadeToShownCase(form, CaseFolder(argv[1]), runs) && MadeToShownCase(form, CaseFolder(argv[2]), runs);
     const bool smoke = IsCount(argv[3]);
     const std::string burst = smoke ? BenchBase() + "\\burst" : Narrow(argv[3]);
     ok = ok && BurstCase(form, burst, smoke ? _wtoi(argv[3]) : 10000);
-    return ok && !modals.unexpected ? 0 : 1;
+    return ok && !window.modals.unexpected ? 0 : 1;
 }

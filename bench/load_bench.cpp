@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "form/main_window.h"
-#include "bench/bench_util.h"
+#include "bench/bench_window.h"
 #include "platform/fs.h"
 
 using namespace bivane;
@@ -27,12 +27,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: load_bench folder|count ...\n");
         return 2;
     }
-    InitControls();
-    NoModals modals;
-    ChangeDir(EmptyFolder());
-    TForm1 form;
-    form.Show();
-    Pump();
+    BenchWindow<> window;
+    TForm1& form = window.form;
     for (int i = 1; i < argc; ++i) {
         const std::string dir = CaseFolder(argv[i]);
         const int n = FilesIn(dir);
@@ -51,5 +47,5 @@ int wmain(int argc, wchar_t** argv) {
         Row("load " + std::to_string(n) + " files", load, "FindFirstFileExW", bare, load / bare,
             n >= 100000 ? "<= 1.5" : "");
     }
-    return modals.unexpected ? 1 : 0;
+    return window.modals.unexpected ? 1 : 0;
 }

@@ -4,7 +4,7 @@
 #include <future>
 
 #include "form/main_window.h"
-#include "bench/bench_util.h"
+#include "bench/bench_window.h"
 #include "platform/fs.h"
 
 using namespace bivane;
@@ -15,14 +15,10 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: mem_bench folder|count\n");
         return 2;
     }
-    InitControls();
-    NoModals modals;
     const std::string dir = CaseFolder(argv[1]);
     const int n = FilesIn(dir);
-    ChangeDir(EmptyFolder());
-    TForm1 form;
-    form.Show();
-    Pump();
+    BenchWindow<> window;
+    TForm1& form = window.form;
     form.LoadSide(form.side[0], form.side[0].Directory());  // everything a load allocates once, before the count starts
     Pump();
     // The system's own memory for enumerating the folder, which it keeps: counted apart. On a
@@ -68,5 +64,5 @@ int wmain(int argc, wchar_t** argv) {
     std::snprintf(value, sizeof value, "%.0f bytes", perEntry);
     RowText("private memory per entry, " + std::to_string(s.Entries.size()) + " entries", value, "limit", limit,
             perEntry / 200, "<= 1");
-    return modals.unexpected ? 1 : 0;
+    return window.modals.unexpected ? 1 : 0;
 }

@@ -1,7 +1,7 @@
 // Each sort order of a loaded side against the load of the same folder.
 //   sort_bench.exe folder|count      (a count makes a tiny folder here: smoke runs only)
 #include "form/main_window.h"
-#include "bench/bench_util.h"
+#include "bench/bench_window.h"
 #include "platform/fs.h"
 
 using namespace bivane;
@@ -12,12 +12,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: sort_bench folder|count\n");
         return 2;
     }
-    InitControls();
-    NoModals modals;
-    ChangeDir(EmptyFolder());
-    TForm1 form;
-    form.Show();
-    Pump();
+    BenchWindow<> window;
+    TForm1& form = window.form;
     const std::string dir = CaseFolder(argv[1]);
     const int n = FilesIn(dir);
     ChangeDir(dir);
@@ -53,5 +49,5 @@ int wmain(int argc, wchar_t** argv) {
         Row(std::string("sort ") + o.name + ", " + std::to_string(n) + " files", t,
             "load " + std::to_string(n), load, t / load, "<= 0.5");
     }
-    return rc != 0 || modals.unexpected != 0 ? 1 : 0;
+    return rc != 0 || window.modals.unexpected != 0 ? 1 : 0;
 }

@@ -1,7 +1,7 @@
 // Tag all and Invert on a loaded side against the load of the same folder.
 //   tag_bench.exe folder|count      (a count makes a tiny folder here: smoke runs only)
 #include "form/main_window.h"
-#include "bench/bench_util.h"
+#include "bench/bench_window.h"
 #include "platform/fs.h"
 
 using namespace bivane;
@@ -21,12 +21,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: tag_bench folder|count\n");
         return 2;
     }
-    InitControls();
-    NoModals modals;
-    ChangeDir(EmptyFolder());
-    TForm1 form;
-    form.Show();
-    Pump();
+    BenchWindow<> window;
+    TForm1& form = window.form;
     const std::string dir = CaseFolder(argv[1]);
     const int n = FilesIn(dir);
     ChangeDir(dir);
@@ -57,5 +53,5 @@ int wmain(int argc, wchar_t** argv) {
     Row("Tag all" + files, MedianOf(tagAll), ref, l, MedianOf(tagAll) / l, "<= 0.1");
     Row("Invert, all tagged" + files, MedianOf(invertTagged), ref, l, MedianOf(invertTagged) / l, "<= 0.1");
     Row("Invert, none tagged" + files, MedianOf(invertUntagged), ref, l, MedianOf(invertUntagged) / l, "<= 0.1");
-    return rc != 0 || modals.unexpected != 0 ? 1 : 0;
+    return rc != 0 || window.modals.unexpected != 0 ? 1 : 0;
 }

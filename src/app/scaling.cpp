@@ -70,8 +70,7 @@ void TForm1::ApplyDpi(int dpi) {
 
 void TForm1::MovedToDpi(int dpi, const RECT& suggested) {
     ApplyDpi(dpi);
-    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveToSuggested(hwnd_, suggested);
 }
 
 }  // namespace bivane

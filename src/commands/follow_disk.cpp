@@ -3,7 +3,6 @@
 #include "form/main_window.h"
 
 #include "core/paths.h"
-#include "panes/entry_rules.h"
 #include "platform/fs.h"
 #include "tags/tag_rules.h"
 
@@ -12,15 +11,10 @@ namespace bivane {
 namespace {
 
 void ShowTagTotals(Pane& s) {
-    std::int64_t count = 0, bytes = 0;
-    for (const Entry& e : s.Entries) {
-        if (!e.IsFile() || !MarkIs(e.mark, 'Y')) continue;
-        ++count;
-        bytes += ReadSizeText(e.sizeText);
-    }
-    s.TagCount = count;
-    if (count > 0) s.TagBytes = bytes;  // untagged, the byte total keeps its last value, as after a load
-    s.Status.SetText(1, TagPanelText(bytes, count, s.FileCount));
+    const TagTotals t = CountTagged(s.Entries);
+    s.TagCount = t.count;
+    if (t.count > 0) s.TagBytes = t.bytes;  // untagged, the byte total keeps its last value, as after a load
+    s.Status.SetText(1, TagPanelText(t.bytes, t.count, s.FileCount));
 }
 
 }  // namespace

@@ -48,10 +48,8 @@ SIZE OuterSizeForDpi(int clientW, int clientH, DWORD style, DWORD exStyle, int d
     return {r.right - r.left, r.bottom - r.top};
 }
 
-void MoveToSuggested(HWND w, LPARAM lp) {
-    const RECT* r = reinterpret_cast<const RECT*>(lp);
-    SetWindowPos(w, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+void MoveToSuggested(HWND w, const RECT& r) {
+    SetWindowPos(w, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace bivane

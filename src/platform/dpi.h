@@ -15,6 +15,6 @@ int MetricForDpi(int index, int dpi);
 // The outer size of a window whose client area is clientW by clientH at dpi.
 SIZE OuterSizeForDpi(int clientW, int clientH, DWORD style, DWORD exStyle, int dpi);
 // The suggested rectangle of a WM_DPICHANGED, taken as it is.
-void MoveToSuggested(HWND w, LPARAM lp);
+void MoveToSuggested(HWND w, const RECT& suggested);
 
 }  // namespace bivane

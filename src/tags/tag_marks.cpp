@@ -21,14 +21,7 @@ void TForm1::UntagEntry(Pane& s, int item) {
 void TForm1::UpdateTagTotals() {
     Pane& s = Active();
     if (s.Entries.empty()) return;
-    std::int64_t count = 0;
-    std::int64_t bytes = 0;
-    for (const Entry& e : s.Entries) {
-        if (MarkIs(e.mark, 'Y')) {
-            bytes += ReadSizeText(e.sizeText);
-            ++count;
-        }
-    }
+    auto [count, bytes] = CountTagged(s.Entries);
     // Two or more selected entries become tagged; a single selection never does.
     if (s.List.SelectedCount() >= 2) {
         for (int i = s.List.FirstSelected(); i >= 0; i = s.List.NextSelected(i)) {

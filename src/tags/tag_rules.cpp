@@ -13,4 +13,14 @@ bool MarkIs(char mark, char want) {
     return EqualsIgnoreAsciiCase(std::string_view(&mark, 1), std::string_view(&want, 1));
 }
 
+TagTotals CountTagged(const std::vector<Entry>& entries) {
+    TagTotals t;
+    for (const Entry& e : entries) {
+        if (!MarkIs(e.mark, 'Y')) continue;
+        ++t.count;
+        t.bytes += ReadSizeText(e.sizeText);
+    }
+    return t;
+}
+
 }  // namespace bivane

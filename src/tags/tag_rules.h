@@ -1,7 +1,10 @@
-// The tag panel text and the tag mark test.
+// The tag panel text, the tag mark test and the tag totals.
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "core/entry.h"
 
 namespace bivane {
 
@@ -9,5 +12,12 @@ namespace bivane {
 std::string TagPanelText(std::int64_t tagBytes, std::int64_t tagCount, std::int64_t fileCount);
 // Marks compare ignoring case.
 bool MarkIs(char mark, char want);
+
+// How many entries are tagged, and their bytes as their Size cells show them.
+struct TagTotals {
+    std::int64_t count = 0;
+    std::int64_t bytes = 0;
+};
+TagTotals CountTagged(const std::vector<Entry>& entries);
 
 }  // namespace bivane

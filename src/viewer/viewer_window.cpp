@@ -255,7 +255,7 @@ LRESULT ViewerWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_GETFONT: return reinterpret_cast<LRESULT>(UiFont(dpi_));
         case WM_DPICHANGED:
             SetDpi(HIWORD(wp));
-            MoveToSuggested(hwnd_, lp);
+            MoveToSuggested(hwnd_, *reinterpret_cast<const RECT*>(lp));
             OnSize();  // also when the suggested size is the same
             InvalidateRect(hwnd_, nullptr, TRUE);
             return 0;

@@ -23,3 +23,21 @@ TEST(TagPanel, MarksCompareIgnoringCase) {
     EXPECT_FALSE(MarkIs('N', 'Y'));
     EXPECT_FALSE(MarkIs('d', 'N'));
 }
+
+TEST(TagPanel, TotalsCountTaggedEntriesOnlyWithTheBytesTheirCellsShow) {
+    const struct {
+        char mark;
+        const char* size;
+    } rows[] = {{'Y', "1500"}, {'y', "2500"}, {'N', "100"}, {'D', "<DIR>"}, {'Y', "0"}};
+    std::vector<Entry> entries;
+    for (const auto& r : rows) {
+        Entry e;
+        e.mark = r.mark;
+        e.sizeText = r.size;
+        entries.push_back(e);
+    }
+    const TagTotals t = CountTagged(entries);
+    EXPECT_EQ(t.count, 3);
+    EXPECT_EQ(t.bytes, 4000);
+    EXPECT_EQ(CountTagged({}).count, 0);
+}
