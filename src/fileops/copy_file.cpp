@@ -23,24 +23,27 @@ SimulatedCopyFaults::~SimulatedCopyFaults() { g_faults = DeviceFaults{}; }
 
 namespace {
 
-// Last-write time as local time packed the DOS way (2-second steps); -1 when it cannot be had.
-std::int64_t DosFileDate(const FILETIME& utc) {
-    FILETIME local{};
-    WORD date = 0, time = 0;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return -1;
-    return (static_cast<std::int64_t>(date) << 16) | time;
+// The source's times, exactly as the file system keeps them: a date rounded on the way (to local
+// time, or to the packed 2-second form) would make every tool that compares dates afterwards take
+// the copy as changed.
+struct SourceTimes {
+    FILETIME created{}, lastWrite{};
+};
+
+LARGE_INTEGER AsLarge(const FILETIME& t) {
+    LARGE_INTEGER v{};
+    v.LowPart = t.dwLowDateTime;
+    v.HighPart = static_cast<LONG>(t.dwHighDateTime);
+    return v;
 }
 
-// Gives the finished temporary the date (unless packed is -1) and takes away its hidden mark if it
-// has one, in one call on the open file (by name it would be one more look-up).
-void SetDateAndShow(HANDLE file, std::int64_t packed, bool hidden) {
+// Gives the finished temporary the source's times (unless not known) and takes away its hidden
+// mark if it has one, in one call on the open file (by name it would be one more look-up).
+void SetDateAndShow(HANDLE file, const SourceTimes* times, bool hidden) {
     FILE_BASIC_INFO info{};  // times left 0: unchanged
-    FILETIME local{}, utc{};
-    if (packed >= 0 &&
-        DosDateTimeToFileTime(static_cast<WORD>(packed >> 16), static_cast<WORD>(packed & 0xFFFF), &local) &&
-        LocalFileTimeToFileTime(&local, &utc)) {
-        info.LastWriteTime.LowPart = utc.dwLowDateTime;
-        info.LastWriteTime.HighPart = static_cast<LONG>(utc.dwHighDateTime);
+    if (times) {
+        info.CreationTime = AsLarge(times->created);
+        info.LastWriteTime = AsLarge(times->lastWrite);
     }
     info.FileAttributes = hidden ? FILE_ATTRIBUTE_NORMAL : 0;  // 0: unchanged
     SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info);
@@ -91,8 +94,8 @@ public:
     HANDLE get() const { return handle_.get(); }
     // Under Wine every look-up of a missing name searches the whole folder, so the target is not
     // looked up before: the move fails when a file has the name, and that one is checked then.
-    bool Commit(const std::wstring& target, std::int64_t date) {
-        SetDateAndShow(handle_.get(), date, hidden_);
+    bool Commit(const std::wstring& target, const SourceTimes* times) {
+        SetDateAndShow(handle_.get(), times, hidden_);
         if (!MoveOpenTemporary(handle_.get(), target, false)) {
             const DWORD error = GetLastError();
             if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
@@ -146,10 +149,10 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     if (noLinks && OpenedThroughLink(in.get(), wSource)) throw ELinkedSource("Not copied: a link " + shownSource);
     // The date and the size from the open file, each a plain query: GetFileInformationByHandle
     // also asks the volume for its serial number, half a millisecond a file under Wine.
-    FILETIME lastWrite{};
+    SourceTimes times;
     LARGE_INTEGER length{};
-    const bool known = GetFileTime(in.get(), nullptr, nullptr, &lastWrite) && GetFileSizeEx(in.get(), &length);
-    const std::int64_t date = known ? DosFileDate(lastWrite) : -1;
+    const bool known =
+        GetFileTime(in.get(), &times.created, nullptr, &times.lastWrite) && GetFileSizeEx(in.get(), &length);
 
     // A file that takes a while to copy fails at once on a target it could not replace.
     const std::int64_t size = length.QuadPart;
@@ -188,13 +191,13 @@ void CopyFileWithProgress(TProgress& progress, const std::string& source, const 
     } while (n >= kCopyBlockSize);
     // The open's sharing keeps other Windows programs out, not a program of the host under Wine:
     // a file cut or grown meanwhile would leave a copy that matches neither version.
-    if (known && !Unchanged(in.get(), size, lastWrite, copied)) {
+    if (known && !Unchanged(in.get(), size, times.lastWrite, copied)) {
         throw EFCantCopy("File changed while it was copied\r" + shownSource);
     }
 
     progress.SetText(progress.Status, "Setting file date...");
     progress.Repaint();
-    if (!out.Commit(wTarget, date)) throw EFCreateError("Cannot create file " + fullTarget);
+    if (!out.Commit(wTarget, known ? &times : nullptr)) throw EFCreateError("Cannot create file " + fullTarget);
 }
 
 }  // namespace bivane

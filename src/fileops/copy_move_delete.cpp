@@ -38,24 +38,17 @@ std::string PaneLine(HWND label, const std::string& side, const Pane& p) {
     return side + ShortenPath(p.Directory(), room, width) + suffix;
 }
 
-// A folder's exact form (as ExactPath gives a file's), ending in "\\".
-std::wstring ExactFolder(const std::string& dir) {
-    std::wstring path = ExactPath(JoinPathRootAware(dir, "x"));
-    path.pop_back();
-    return path;
-}
-
 std::int64_t BarMaxFor(const std::string& sizeText) { return ReadSizeText(sizeText) / kCopyBlockSize + 1; }
 
-// The target drive's free space, read at most once a second and lessened by each file copied
+// The target folder's free space, read at most once a second and lessened by each file copied
 // since: asking the system for every file costs more than copying a small one. Only a file that
 // seems not to fit is checked afresh (CheckDiskSpace, which also counts a target it replaces).
 class FreeSpaceEstimate {
 public:
-    explicit FreeSpaceEstimate(const std::string& targetDir) : drive_(std::string(1, UpperFirst(targetDir)) + ":") {}
+    explicit FreeSpaceEstimate(const std::string& targetDir) : folder_(targetDir) {}
     bool Fits(std::int64_t bytes) {
         if (GetTickCount64() - readAt_ >= 1000) {
-            free_ = DriveFreeBytes(drive_);
+            free_ = FolderFreeBytes(folder_);
             readAt_ = GetTickCount64();
         }
         if (free_ - bytes <= 0) {
@@ -67,7 +60,7 @@ public:
     }
 
 private:
-    std::string drive_;
+    std::string folder_;
     std::int64_t free_ = 0;
     ULONGLONG readAt_ = 0;
 };
@@ -155,25 +148,12 @@ std::optional<RunRequest> TForm1::ConfirmRun(ConfirmMode mode, Pane& src, Pane& 
     return r;
 }
 
-namespace {
-
-// Row i's name as the file system folds it, for finding names that differ only in letter case.
-std::vector<bool> CaseTwinsOf(const std::vector<Entry>& entries) {
-    std::vector<std::string> folded;
-    folded.reserve(entries.size());
-    for (const Entry& e : entries) folded.push_back(e.IsFile() ? Narrow(FoldedName(Widen(e.Name()))) : "<" + e.Name());
-    return CaseTwins(folded);
-}
-
-}  // namespace
-
 // One copy run: what it acts on and what it left out.
 struct TForm1::CopyRun {
     const RunRequest& request;
     Pane& source;
     std::string sourceDir, targetDir;
     std::vector<std::size_t> rows;
-    std::vector<bool> twins;                  // by row: another name differs only in letter case
     std::string nameToLocate = {};            // the first file copied
     std::vector<ChangedEntry> changed = {};   // gone or no longer a file since listed
     std::vector<std::string> twinsLeftOut = {};
@@ -181,27 +161,33 @@ struct TForm1::CopyRun {
     std::size_t total = 0;                    // files the run was to copy
     std::size_t copied = 0;
     bool stopped = false;                     // by Escape, after a file
-    std::unordered_set<std::wstring> written = {};  // folded names copied so far
 };
 
 namespace {
 
-// The files of the copied names that the target folder holds, found by one reading of the folder
-// (under Wine a look-up of each name would search the folder each time).
-std::vector<ExistingTarget> ExistingTargets(const std::vector<Entry>& entries, const std::vector<std::size_t>& rows,
-                                            const std::string& targetDir) {
-    struct There {
-        std::string name;
-        std::int64_t minute, size;
-    };
-    std::unordered_map<std::wstring, There> files;  // by folded name
+// The files a target folder holds, by folded name, found by one reading of the folder (under Wine
+// a look-up of each name would search the folder each time).
+struct TargetFile {
+    std::string name;  // as stored
+    std::int64_t minute, size;
+};
+using TargetFiles = std::unordered_map<std::wstring, TargetFile>;
+
+TargetFiles ReadTargetFiles(const std::string& targetDir) {
+    TargetFiles files;
     DirectoryReader reader(targetDir);
     const LocalTimes times;
     FoundEntry f{};
     while (reader.Next(f)) {
         if ((f.attributes & FILE_ATTRIBUTE_DIRECTORY) || IsCopyTemporaryName(f.name)) continue;
-        files.emplace(FoldedName(f.name), There{Narrow(f.name), MinuteStamp(times.Of(f.lastWrite)), f.size});
+        files.emplace(FoldedName(f.name), TargetFile{Narrow(f.name), MinuteStamp(times.Of(f.lastWrite)), f.size});
     }
+    return files;
+}
+
+// The rows whose files the target folder holds.
+std::vector<ExistingTarget> ExistingTargets(const std::vector<Entry>& entries, const std::vector<std::size_t>& rows,
+                                            const TargetFiles& files) {
     std::vector<ExistingTarget> existing;
     if (files.empty()) return existing;
     for (const std::size_t row : rows) {
@@ -212,6 +198,32 @@ std::vector<ExistingTarget> ExistingTargets(const std::vector<Entry>& entries, c
         }
     }
     return existing;
+}
+
+// Files whose names the target takes as one (a.txt and A.txt, listed side by side where the source
+// folder tells case apart) would land on one file: found before anything is written, one of each
+// such group stays in rows, and the others are named in leftOut.
+void LeaveOutTwinFiles(const std::vector<Entry>& entries, std::vector<std::size_t>& rows, const TargetFiles& there,
+                   const std::string& targetDir, std::vector<std::string>& leftOut) {
+    std::vector<std::string> keys;
+    keys.reserve(rows.size());
+    for (const std::size_t row : rows) keys.push_back(Narrow(FoldedName(Widen(entries[row].Name()))));
+    const std::vector<std::ptrdiff_t> instead = TwinsWrittenInstead(keys, [&](std::size_t i) {
+        const auto found = there.find(Widen(keys[i]));
+        return found != there.end() && found->second.name == entries[rows[i]].Name();
+    });
+    if (std::all_of(instead.begin(), instead.end(), [](std::ptrdiff_t w) { return w < 0; })) return;
+    if (FolderTellsCaseApart(targetDir)) return;
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (instead[i] < 0) {
+            kept.push_back(rows[i]);
+        } else {
+            leftOut.push_back(entries[rows[i]].Name() + " (" + entries[rows[static_cast<std::size_t>(instead[i])]].Name() +
+                              " is there)");
+        }
+    }
+    rows = std::move(kept);
 }
 
 }  // namespace
@@ -288,11 +300,13 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
     // Nothing is written before the user has said what becomes of the files that exist.
-    const std::optional<std::vector<std::size_t>> answered =
-        AskBeforeReplacing(ExistingTargets(src.Entries, rows, targetDir), rows);
+    const TargetFiles there = ReadTargetFiles(targetDir);
+    std::vector<std::string> twinsLeftOut;
+    LeaveOutTwinFiles(src.Entries, rows, there, targetDir, twinsLeftOut);
+    const std::optional<std::vector<std::size_t>> answered = AskBeforeReplacing(ExistingTargets(src.Entries, rows, there), rows);
     if (!answered) return;
     CopyRun run{.request = r, .source = src, .sourceDir = sourceDir, .targetDir = targetDir, .rows = *answered,
-                .twins = CaseTwinsOf(src.Entries)};
+                .twinsLeftOut = std::move(twinsLeftOut)};
     const bool copied = CopyWithProgress(src, dst, run.nameToLocate, [&](const std::wstring& stagingDir) {
         CopyRows(run, stagingDir);
     });
@@ -333,7 +347,6 @@ void TForm1::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
             progress.Repaint();
             progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
         }
-        if (LandsOnItsTwin(run, toCopy[i], target)) continue;
         try {
             CopyFileWithProgress(progress, JoinPathRootAware(run.sourceDir, e.Name()), target, stagingDir);
         } catch (const EFOpenError&) {
@@ -350,22 +363,8 @@ void TForm1::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
             throw;
         }
         ++run.copied;
-        if (run.twins[toCopy[i]]) run.written.insert(FoldedName(Widen(e.Name())));
         if (run.nameToLocate.empty()) run.nameToLocate = e.Name();
     }
-}
-
-// Two names the target's file system takes as one (a.txt and A.txt, listed side by side where the
-// source folder tells case apart) must not land on one file within one copy: the second is left
-// out. (A file the target held before was in the question the user answered.)
-bool TForm1::LandsOnItsTwin(CopyRun& run, std::size_t row, const std::string& target) {
-    if (!run.twins[row]) return false;
-    const std::string name = run.source.Entries[row].Name();
-    if (!run.written.count(FoldedName(Widen(name)))) return false;
-    const std::string there = StoredNameAt(ExactPath(target));
-    if (there.empty() || there == name) return false;
-    run.twinsLeftOut.push_back(name + " (" + there + " is there)");
-    return true;
 }
 
 // What the run left alone, said once at its end; a side with changed entries is read again.
@@ -485,7 +484,7 @@ bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targ
 
 bool TForm1::HasSpaceFor(std::int64_t bytes, const std::string& targetPath) {
     const char drive = UpperFirst(targetPath);
-    if (DriveFreeBytes(std::string(1, drive) + ":") - bytes > 0) return true;
+    if (FolderFreeBytes(DirectoryPart(targetPath)) - bytes > 0) return true;
     ShowBox(hwnd_, BoxKind::Warning,
             "Insufficient disk space\ron drive " + std::string(1, drive) + ": " + "\r" + "for " + FileNamePart(targetPath),
             BoxButtons::Ok);

@@ -79,12 +79,20 @@ std::string NotCopiedText(const std::vector<std::string>& names, std::size_t tot
                      names);
 }
 
-std::vector<bool> CaseTwins(const std::vector<std::string>& folded) {
-    std::unordered_map<std::string_view, int> seen;
-    for (const std::string& f : folded) ++seen[f];
-    std::vector<bool> twins(folded.size());
-    for (std::size_t i = 0; i < folded.size(); ++i) twins[i] = seen[folded[i]] > 1;
-    return twins;
+std::vector<std::ptrdiff_t> TwinsWrittenInstead(const std::vector<std::string>& keys,
+                                                const std::function<bool(std::size_t)>& heldAsIs) {
+    std::unordered_map<std::string_view, std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < keys.size(); ++i) groups[keys[i]].push_back(i);
+    std::vector<std::ptrdiff_t> instead(keys.size(), -1);
+    for (const auto& [key, rows] : groups) {
+        if (rows.size() < 2) continue;
+        const auto held = std::find_if(rows.begin(), rows.end(), heldAsIs);
+        const std::size_t written = held != rows.end() ? *held : rows.front();
+        for (const std::size_t row : rows) {
+            if (row != written) instead[row] = static_cast<std::ptrdiff_t>(written);
+        }
+    }
+    return instead;
 }
 
 void DeleteReport::Add(const std::string& caption, bool folder, const std::vector<std::string>& linksKept,

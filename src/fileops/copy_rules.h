@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,9 +55,13 @@ std::string ChangedText(const std::vector<ChangedEntry>& changed);
 // After a copy stopped by an error: what it did not copy, of how many.
 std::string NotCopiedText(const std::vector<std::string>& names, std::size_t total);
 
-// The rows whose names the file system may take as another's: the same but for letter case.
-// folded[i] is row i's name as the system folds it.
-std::vector<bool> CaseTwins(const std::vector<std::string>& folded);
+// Names one copy writes into one folder that the target takes as one (the same but for letter
+// case, where the source folder tells them apart): keys[i] is name i's folded form, with its folder
+// in a tree. Of each group one is written: the one the target already holds spelled exactly so
+// (heldAsIs, asked only of rows that have a twin), else the first. By row: the row written in its
+// place, or -1 for a row that is written itself.
+std::vector<std::ptrdiff_t> TwinsWrittenInstead(const std::vector<std::string>& keys,
+                                                const std::function<bool(std::size_t)>& heldAsIs);
 
 // What deletions for good left behind, said in one message at the end of the command: every link
 // kept, and the first few of the entries the system would not delete, with why.

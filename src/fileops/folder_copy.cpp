@@ -207,14 +207,16 @@ bool TForm1::PlanFolderCopy(FolderCopy& copy) {
     for (const std::wstring& p : copy.tree.unreadable) copy.leftOut.push_back({top + Narrow(p), LeftOutWhy::Unreadable});
     copy.exists.assign(items.size(), false);
     copy.skip.assign(items.size(), false);
+    const LocalTimes times;
+    LeaveOutTwins(copy, times);
     if (!copy.toExists) return true;  // a new folder: nothing in it exists
 
     // Each target folder that exists is read once, as its source folder's items come.
-    const LocalTimes times;
     std::unordered_map<int, TargetFolder> merged;  // by folder item; -1: the top
     merged.emplace(-1, ReadTargetFolder(copy.to, times));
     for (std::size_t i = 0; i < items.size(); ++i) {
         const TreeItem& item = items[i];
+        if (copy.skip[i]) continue;
         if (item.folder >= 0 && copy.skip[static_cast<std::size_t>(item.folder)]) {
             copy.skip[i] = true;  // its folder is left out
             continue;
@@ -242,6 +244,44 @@ bool TForm1::PlanFolderCopy(FolderCopy& copy) {
         }
     }
     return true;
+}
+
+// Names of one folder that the target takes as one (the same but for letter case, where the source
+// folder tells them apart) would land on one file or merge two folders: of each such group one is
+// copied, the others are left out with all they hold, and named.
+void TForm1::LeaveOutTwins(FolderCopy& copy, const LocalTimes& times) {
+    const std::vector<TreeItem>& items = copy.tree.items;
+    std::vector<std::string> keys;
+    keys.reserve(items.size());
+    for (const TreeItem& item : items) {
+        keys.push_back(std::to_string(item.folder) + "\\" + Narrow(FoldedName(LastPart(item.path))));
+    }
+    std::unordered_map<int, TargetFolder> there;  // read only for folders that hold twins
+    const std::vector<std::ptrdiff_t> instead = TwinsWrittenInstead(keys, [&](std::size_t i) {
+        if (!copy.toExists) return false;
+        const int folder = items[i].folder;
+        auto read = there.find(folder);
+        if (read == there.end()) {
+            const std::wstring path = folder < 0 ? copy.to : copy.to + L"\\" + items[static_cast<std::size_t>(folder)].path;
+            read = there.emplace(folder, ReadTargetFolder(path, times)).first;
+        }
+        const std::wstring name = LastPart(items[i].path);
+        const auto found = read->second.find(FoldedName(name));
+        return found != read->second.end() && found->second.name == name;
+    });
+    bool any = false;
+    for (const std::ptrdiff_t w : instead) any = any || w >= 0;
+    if (!any || FolderTellsCaseApart(DirectoryPart(ShownPath(copy.to)))) return;
+    const std::string top = copy.caption + "\\";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].folder >= 0 && copy.skip[static_cast<std::size_t>(items[i].folder)]) {
+            copy.skip[i] = true;  // inside a folder left out
+        } else if (instead[i] >= 0) {
+            copy.skip[i] = true;
+            copy.leftOut.push_back(
+                {top + Narrow(items[i].path), LeftOutWhy::CaseTwin, Narrow(LastPart(items[static_cast<std::size_t>(instead[i])].path))});
+        }
+    }
 }
 
 // Makes the folders and copies the files, in tree order; Escape stops it after a file. A folder or

@@ -1,5 +1,7 @@
 #include "fileops/folder_copy_rules.h"
 
+#include <algorithm>
+
 #include "fileops/copy_rules.h"
 
 namespace bivane {
@@ -13,18 +15,23 @@ std::string InUnit(std::int64_t bytes, std::int64_t unit, bool tenths) {
     return std::to_string(t / 10) + "." + std::to_string(t % 10);
 }
 
-const char* WhyText(LeftOutWhy why) {
+const char* KindTitle(LeftOutWhy why) {
     switch (why) {
-        case LeftOutWhy::Link: return "a link, never followed";
-        case LeftOutWhy::Unreachable: return "no path reaches the name";
-        case LeftOutWhy::Unreadable: return "the folder could not be read";
-        case LeftOutWhy::NotAFile: return "not a regular file";
-        case LeftOutWhy::TargetNotAFolder: return "the target holds a file of that name";
-        case LeftOutWhy::TargetNotAFile: return "the target holds a folder of that name";
-        case LeftOutWhy::Changed: return "changed or gone since it was read";
+        case LeftOutWhy::Link: return "Links, never followed";
+        case LeftOutWhy::Unreachable: return "Names no path reaches";
+        case LeftOutWhy::Unreadable: return "Folders that could not be read";
+        case LeftOutWhy::NotAFile: return "Not regular files (FIFOs, sockets, devices)";
+        case LeftOutWhy::TargetNotAFolder: return "The target holds a file of that name";
+        case LeftOutWhy::TargetNotAFile: return "The target holds a folder of that name";
+        case LeftOutWhy::Changed: return "Changed or gone since they were read";
+        case LeftOutWhy::CaseTwin: return "The same as another name but for letter case, which the target takes as one";
     }
     return "";
 }
+
+constexpr LeftOutWhy kKinds[] = {LeftOutWhy::CaseTwin, LeftOutWhy::Link, LeftOutWhy::NotAFile,
+                                 LeftOutWhy::Unreachable, LeftOutWhy::Unreadable, LeftOutWhy::TargetNotAFolder,
+                                 LeftOutWhy::TargetNotAFile, LeftOutWhy::Changed};
 
 }  // namespace
 
@@ -44,13 +51,19 @@ std::string TallyText(const CopyTally& done, const CopyTally& total) {
 }
 
 std::string LeftOutText(const std::vector<LeftOut>& leftOut) {
-    std::vector<std::string> lines;
-    lines.reserve(leftOut.size());
-    for (const LeftOut& l : leftOut) lines.push_back(l.path + " (" + WhyText(l.why) + ")");
     const std::size_t n = leftOut.size();
-    return NamesText(n == 1 ? "1 entry was left out of the copy:"
-                            : std::to_string(n) + " entries were left out of the copy:",
-                     lines);
+    std::string text = n == 1 ? "1 entry was left out of the copy:" : std::to_string(n) + " entries were left out of the copy:";
+    for (const LeftOutWhy kind : kKinds) {
+        std::vector<std::string> lines;
+        for (const LeftOut& l : leftOut) {
+            if (l.why == kind) lines.push_back(kind == LeftOutWhy::CaseTwin ? l.path + " (as " + l.twin + ")" : l.path);
+        }
+        std::sort(lines.begin(), lines.end());  // the folders list names in no set order
+        if (!lines.empty()) {
+            text += "\r" + NamesText(std::string(KindTitle(kind)) + " (" + std::to_string(lines.size()) + "):", lines);
+        }
+    }
+    return text;
 }
 
 std::string StoppedText(std::int64_t copied, std::int64_t total) {

@@ -15,12 +15,14 @@ struct CopyTally {
 std::string TallyText(const CopyTally& done, const CopyTally& total);
 
 // Why a name of the tree was left out of the copy.
-enum class LeftOutWhy { Link, Unreachable, Unreadable, NotAFile, TargetNotAFolder, TargetNotAFile, Changed };
+enum class LeftOutWhy { Link, Unreachable, Unreadable, NotAFile, TargetNotAFolder, TargetNotAFile, Changed, CaseTwin };
 struct LeftOut {
     std::string path;  // below the folder copied
     LeftOutWhy why;
+    std::string twin = {};  // CaseTwin: the name written in its place
 };
-// One message at the end of the copy: the first few with why, and how many more.
+// One message at the end of the copy: by kind, each with its count and its first few names, the
+// counts adding up to the whole.
 std::string LeftOutText(const std::vector<LeftOut>& leftOut);
 
 // Escape stopped the copy after a file.

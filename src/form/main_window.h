@@ -31,6 +31,7 @@ struct ChangedEntry;
 struct ExistingTarget;
 class DeleteReport;
 class FolderDates;  // fileops/folder_copy.cpp
+class LocalTimes;
 
 // Shift state of a key or mouse event.
 enum ShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
@@ -150,6 +151,7 @@ public:
     void CopyFolder(const Entry& folder, Pane& source, Pane& target);
     struct FolderCopy;  // one folder copy: the tree and what becomes of each of its names
     bool PlanFolderCopy(FolderCopy& copy);
+    void LeaveOutTwins(FolderCopy& copy, const LocalTimes& times);
     void CopyTree(FolderCopy& copy, const std::wstring& stagingDir);
     void CopyItem(FolderCopy& copy, std::size_t item, const std::wstring& stagingDir, FolderDates& dates);
     void NotCopiedFrom(FolderCopy& copy, std::size_t first);
@@ -164,7 +166,6 @@ public:
     void AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report);
     struct CopyRun;  // one copy run: what it acts on and what it left out
     void CopyRows(CopyRun& run, const std::wstring& stagingDir);
-    bool LandsOnItsTwin(CopyRun& run, std::size_t row, const std::string& target);
     void ReportLeftAlone(const CopyRun& run, Pane& source);
     // Says which entries changed since listed and reads their side again.
     void ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p);

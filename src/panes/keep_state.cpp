@@ -36,18 +36,23 @@ Before Remember(const Pane& s) {
 bool SizeCounted(const Entry& e) { return !e.IsFile() && !e.sizeText.empty() && e.sizeText[0] != '<'; }
 
 // Carries the tags, captions and folder sizes counted on demand of the entries still there into fresh;
-// for each old row, the row its entry now has, or -1 when it is gone.
-std::vector<int> CarryOver(const std::vector<Entry>& old, std::vector<Entry>& fresh) {
+// for each old row, the row its entry now has, or -1 when it is gone. tookPlace: for each old row,
+// the row of an entry of its name but of another kind (a folder that became a file), or -1.
+std::vector<int> CarryOver(const std::vector<Entry>& old, std::vector<Entry>& fresh, std::vector<int>& tookPlace) {
     std::unordered_map<std::string, std::size_t> rowOf;
     rowOf.reserve(old.size());
     for (std::size_t i = 0; i < old.size(); ++i) rowOf.emplace(old[i].Name(), i);
     std::vector<int> moved(old.size(), -1);
+    tookPlace.assign(old.size(), -1);
     for (std::size_t i = 0; i < fresh.size(); ++i) {
         const auto it = rowOf.find(fresh[i].Name());
         if (it == rowOf.end()) continue;
         const Entry& was = old[it->second];
         Entry& now = fresh[i];
-        if (was.kind != now.kind) continue;  // a file replaced by a folder of its name is new
+        if (was.kind != now.kind) {  // a file replaced by a folder of its name is new
+            tookPlace[it->second] = static_cast<int>(i);
+            continue;
+        }
         moved[it->second] = static_cast<int>(i);
         if (now.IsFile() && (was.mark == 'Y' || was.mark == 'y')) {
             now.mark = 'Y';
@@ -75,14 +80,18 @@ void Pane::ShowKeepingState(Listing listing) {
         for (std::uint32_t i : perm) sorted.push_back(std::move(fresh[i]));
         fresh = std::move(sorted);
     }
-    const std::vector<int> moved = CarryOver(Entries, fresh);
+    std::vector<int> tookPlace;
+    const std::vector<int> moved = CarryOver(Entries, fresh, tookPlace);
     Entries = std::move(fresh);
     const int n = static_cast<int>(Entries.size());
-    // Where an old row's entry is now; when it is gone, the entry that now stands in its place:
-    // the next one still there, else the one before it.
+    // Where an old row's entry is now; when it is gone, the entry that now stands in its place: one
+    // of its name, else the next one still there, else the one before it.
     const auto place = [&](int row) {
         if (row < 0 || n == 0) return -1;
         const int m = static_cast<int>(moved.size());
+        if (row < m && moved[static_cast<size_t>(row)] < 0 && tookPlace[static_cast<size_t>(row)] >= 0) {
+            return tookPlace[static_cast<size_t>(row)];
+        }
         for (int r = row; r < m; ++r) {
             if (moved[static_cast<size_t>(r)] >= 0) return moved[static_cast<size_t>(r)];
         }

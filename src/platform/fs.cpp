@@ -115,6 +115,19 @@ std::int64_t DriveFreeBytes(const std::string& root) {
     return static_cast<std::int64_t>(totalFree.QuadPart);
 }
 
+std::wstring ExactFolder(const std::string& dir) {
+    std::wstring path = ExactPath(JoinPathRootAware(dir, "x"));
+    path.pop_back();
+    return path;
+}
+
+std::int64_t FolderFreeBytes(const std::string& folder) {
+    const std::wstring path = ExactFolder(folder);  // ending in "\\", as the call wants it
+    ULARGE_INTEGER freeToCaller{}, total{}, totalFree{};
+    if (!GetDiskFreeSpaceExW(path.c_str(), &freeToCaller, &total, &totalFree)) return DriveFreeBytes(folder);
+    return static_cast<std::int64_t>(totalFree.QuadPart);
+}
+
 DiskKind KindNow(const std::wstring& path) {
     const DWORD attr = GetFileAttributesW(path.c_str());
     if (attr != INVALID_FILE_ATTRIBUTES) {
@@ -128,6 +141,18 @@ std::string StoredNameAt(const std::wstring& path) {
     WIN32_FIND_DATAW fd;
     AutoFindHandle find(FindFirstFileW(path.c_str(), &fd));
     return find ? Narrow(fd.cFileName) : std::string();
+}
+
+bool FolderTellsCaseApart(const std::string& dir) {
+#ifndef FILE_CS_FLAG_CASE_SENSITIVE_DIR
+    constexpr DWORD FILE_CS_FLAG_CASE_SENSITIVE_DIR = 1;
+#endif
+    AutoCloseHandle h(CreateFileW(ExactPath(dir).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FILE_CASE_SENSITIVE_INFO info{};
+    return h && GetFileInformationByHandleEx(h.get(), FileCaseSensitiveInfo, &info, sizeof info) &&
+           (info.Flags & FILE_CS_FLAG_CASE_SENSITIVE_DIR);
 }
 
 std::wstring FoldedName(const std::wstring& name) {

@@ -34,11 +34,17 @@ void RequireDirectory(const std::string& dir);
 std::wstring ExactPath(const std::string& path);
 // The exact path of the entry called name (as listed) in the directory dir.
 std::wstring EntryPath(const std::string& dir, const std::string& name);
+// A folder's exact form (as ExactPath gives a file's), ending in "\\".
+std::wstring ExactFolder(const std::string& dir);
 // ExactPath without its prefix, for messages.
 std::string ShownPath(const std::wstring& exact);
 
 // Free bytes of the drive holding path ("C:\" or "C:"); -1 when the query fails.
 std::int64_t DriveFreeBytes(const std::string& root);
+// Free bytes of the volume that holds the folder itself: another file system may be mounted there
+// (a mount point, a junction, a Linux mount under Z:), with less room than its drive letter's root.
+// The drive's figure when the folder cannot be asked; -1 when neither can.
+std::int64_t FolderFreeBytes(const std::string& folder);
 bool FileExists(const std::string& path);
 std::int64_t FileSizeOf(const std::string& path);  // -1 when missing
 
@@ -48,6 +54,10 @@ DiskKind KindNow(const std::wstring& path);
 // The name the file system stores for what path reaches (another spelling of its last part, where
 // the system takes names without case); empty when nothing is there.
 std::string StoredNameAt(const std::wstring& path);
+// Whether the folder tells names apart by letter case, as Windows lets a folder do (the folders made
+// in it inherit that). False where the system cannot say (Wine): names are then taken as one, as a
+// Windows path to them takes them.
+bool FolderTellsCaseApart(const std::string& dir);
 // The name as the file system folds letter case when it compares names.
 std::wstring FoldedName(const std::wstring& name);
 

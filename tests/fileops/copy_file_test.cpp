@@ -54,17 +54,14 @@ TEST_F(SingleCopy, BlockCountsFillTheBarExactly) {
         SCOPED_TRACE(size);
         const std::string name = "f" + std::to_string(size) + ".bin";
         MakeFile(tmp / ("src\\" + name), size, &when);
+        SetLastWrite(tmp / ("src\\" + name), LastWrite(tmp / ("src\\" + name)) + 1234567);  // and a fraction
         const Snapshot before = Snap(tmp.Path());
         const int steps = Copy(tmp / ("src\\" + name), tmp / ("dst\\" + name), size);
         EXPECT_EQ(steps, size / 8192 + 1);
         EXPECT_EQ(steps, p->BarMax());
         EXPECT_EQ(ReadAll(tmp / ("dst\\" + name)), ReadAll(tmp / ("src\\" + name)));
-        // Last-write time carried over, rounded down to an even second (31 s -> 30 s).
-        FILETIME local{}, utc{};
-        const SYSTEMTIME even = LocalTimeOf(2003, 7, 14, 16, 45, 30);
-        SystemTimeToFileTime(&even, &local);
-        LocalFileTimeToFileTime(&local, &utc);
-        EXPECT_EQ(LastWrite(tmp / ("dst\\" + name)), (static_cast<std::uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime);
+        // Last-write time carried over exactly: an odd second and its fraction.
+        EXPECT_EQ(LastWrite(tmp / ("dst\\" + name)), LastWrite(tmp / ("src\\" + name)));
         EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"dst\\" + name}));
         EXPECT_FALSE(GetFileAttributesW(Widen(tmp / ("dst\\" + name)).c_str()) & FILE_ATTRIBUTE_HIDDEN);
     }

@@ -205,9 +205,10 @@ TEST_F(CopyMoveDelete, NoAnswerOrTheParentCopiesNothing) {
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
 
-// A folder, copied whole: names in their case, empty folders, dates, read-only and hidden marks.
+// A folder, copied whole: names in their case, empty folders, dates to the tick (an odd second, a
+// fraction), read-only and hidden marks.
 TEST_F(CopyMoveDelete, CopiesAFolderTreeExactly) {
-    const SYSTEMTIME old = LocalTimeOf(2003, 4, 5, 6, 7, 8);
+    const SYSTEMTIME old = LocalTimeOf(2003, 4, 5, 6, 7, 9);
     const std::string t = L() + "\\Tree";
     for (const char* d : {"", "\\Sub A", "\\Sub A\\Deep", "\\Empty", "\\Hidden Folder"}) MakeDir(t + d);
     MakeFile(t + "\\Top.TXT", 20000, &old);
@@ -215,19 +216,13 @@ TEST_F(CopyMoveDelete, CopiesAFolderTreeExactly) {
     MakeFile(t + "\\ro.txt", 7, &old);
     MakeFile(t + "\\hid.txt", 8, &old);
     MakeFile(t + "\\Hidden Folder\\in.txt", 9, &old);
+    SetLastWrite(t + "\\Top.TXT", LastWrite(t + "\\Top.TXT") + 1234567);
     SetAttributes(t + "\\ro.txt", FILE_ATTRIBUTE_READONLY);
     SetAttributes(t + "\\hid.txt", FILE_ATTRIBUTE_HIDDEN);
     SetAttributes(t + "\\Hidden Folder", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
     // Folder dates last: the files made in them changed them.
     for (const char* d : {"\\Sub A\\Deep", "\\Sub A", "\\Empty", "\\Hidden Folder", ""}) {
-        FILETIME ft{}, utc{};
-        SystemTimeToFileTime(&old, &ft);
-        LocalFileTimeToFileTime(&ft, &utc);
-        HANDLE h = CreateFileW(Widen(t + d).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        SetFileTime(h, nullptr, nullptr, &utc);
-        CloseHandle(h);
+        SetLastWrite(t + d, LastWrite(t + "\\hid.txt") + 7654321);
     }
     MakeFile(R() + "\\Z.txt", 5);
     StartSides(L(), R());
@@ -263,8 +258,8 @@ TEST_F(CopyMoveDelete, AFolderMergesAsTheUserAnswers) {
     const std::string question =
         "The target folder already holds 2 files of these names:\rBox\\A.txt\rBox\\sub\\b.TXT\r1 of them is NEWER "
         "than the file that would replace it.";
-    const std::string leftOut = "2 entries were left out of the copy:\rBox\\Clash (the target holds a file of that "
-                                "name)\rBox\\sub\\Shape (the target holds a folder of that name)";
+    const std::string leftOut = "2 entries were left out of the copy:\rThe target holds a file of that name (1):\rBox\\Clash"
+                                "\rThe target holds a folder of that name (1):\rBox\\sub\\Shape";
     const struct {
         int answer;
         std::set<std::string> changed;  // below the target folder

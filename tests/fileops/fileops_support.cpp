@@ -77,6 +77,13 @@ std::uint64_t LastWrite(const std::string& path) {
     return (static_cast<std::uint64_t>(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
 }
 
+void SetLastWrite(const std::string& path, std::uint64_t ticks) {
+    AutoCloseHandle h(CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const FILETIME t{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    ASSERT_TRUE(h && SetFileTime(h.get(), nullptr, nullptr, &t)) << path;
+}
+
 std::string DriveFolder(char letter) {
     static std::atomic<int> counter{0};
     const std::string root = std::string(1, letter) + ":\\";

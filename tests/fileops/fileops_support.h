@@ -24,6 +24,7 @@ Snapshot Snap(const std::string& root);
 // Relative paths that were added, removed or changed in any way.
 std::set<std::string> Changes(const Snapshot& before, const Snapshot& after);
 std::uint64_t LastWrite(const std::string& path);
+void SetLastWrite(const std::string& path, std::uint64_t ticks);  // a file's or a folder's
 
 // Extra drive letters made by drives.sh; empty when the drive is not there.
 std::string DriveFolder(char letter);  // a fresh folder on that drive, e.g. "D:\bvt12_3"

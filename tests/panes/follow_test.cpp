@@ -128,6 +128,15 @@ TEST_F(Follow, AGoneCurrentEntryGivesWayToTheOneInItsPlaceAndTheScrollStays) {
     EXPECT_EQ(s.List.SelectedCount(), 1);
     EXPECT_EQ(s.List.TopIndex(), top);
     EXPECT_GE(IndexOfCaption(s, "F100.txt"), 0);
+    // A folder that becomes a file of its name: the file takes its place.
+    MakeDir(L() + "\\zz");
+    form->ReloadActive();
+    Pick(s, "<zz>");
+    LetTheWatchStart();
+    ASSERT_EQ(RunShell("rmdir " + Quoted(UnixPath(L()) + "/zz") + " && touch " + Quoted(UnixPath(L()) + "/zz")), 0);
+    EXPECT_GE(PumpUntil([&] { return IndexOfCaption(s, "Zz") >= 0; }, 3.0), 0.0);
+    EXPECT_EQ(s.CurrentName, "Zz");
+    EXPECT_EQ(s.List.Focused(), IndexOfCaption(s, "Zz"));
 }
 
 // Ten thousand files made at once by another program: a few reloads a second at most, and the

@@ -1,5 +1,7 @@
 // Copy under faults: every file around is compared before and after (contents, sizes, times,
 // attributes), and the user must have been told what failed in the program's own words.
+#include <utility>
+
 #include "fileops/confirm_dialog.h"
 #include "core/errors.h"
 #include "fileops/copy_file.h"
@@ -114,6 +116,29 @@ TEST_F(CopyFaults, TargetDirectoryRemovedAfterConfirmation) {
     EXPECT_FALSE(Exists(R()));
     ExpectLeftActiveIn(L());
     EXPECT_EQ(Left().TagCount, 3);
+}
+
+// The target folder goes while a folder is copied into it: the copy stops at once and names what it
+// did not copy.
+TEST_F(CopyFaults, TargetFolderRemovedDuringAFolderCopy) {
+    MakeDir(L() + "\\Box");
+    for (const char* n : {"b", "c", "d"}) MakeFile(L() + "\\Box\\" + n + ".txt", 100);
+    MakeFile(L() + "\\Box\\a.txt", 30000);
+    StartSides(L(), R());
+    bool removed = false;
+    SimulatedCopyFaults faults(DeviceFaults{.afterFirstBlock = [&] {
+        if (!std::exchange(removed, true)) RemoveBehindOurBack(R());
+    }});
+    Pick(Left(), "<Box>");
+    const Snapshot before = Snap(L());
+    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\Box\\a.txt"), IDOK, kAppTitle);
+    modals.ExpectBox("4 of the 4 files were not copied:\rBox\\a.txt\rBox\\b.txt\rBox\\c.txt\rBox\\d.txt", IDOK, "Warning");
+    RunMenu(MenuItem::Copy);
+    modals.VerifyDone();
+    EXPECT_EQ(Changes(before, Snap(L())), std::set<std::string>{});
+    EXPECT_FALSE(Exists(R()));
+    ExpectLeftActiveIn(L());
 }
 
 TEST_F(CopyFaults, SourceRemovedAfterConfirmation) {

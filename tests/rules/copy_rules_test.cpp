@@ -115,17 +115,23 @@ TEST(CopyRules, MessagesNameTheFirstFewAndCountTheRest) {
     EXPECT_EQ(NamesText("Head:", {}), "Head:");
     EXPECT_EQ(NotCopiedText({"B.txt", "C.txt"}, 3), "2 of the 3 files were not copied:\rB.txt\rC.txt");
     EXPECT_EQ(NotCopiedText(seven, 9), "7 of the 9 files were not copied:\ra\rb\rc\rd\re\r... and 2 more");
-    // A folder copy's end: what it left out, and a stop by Escape.
-    EXPECT_EQ(LeftOutText({{"Box\\link", LeftOutWhy::Link}}), "1 entry was left out of the copy:\rBox\\link (a link, never followed)");
+    // A folder copy's end: what it left out, by kind, each counted, the counts adding up.
+    EXPECT_EQ(LeftOutText({{"Box\\link", LeftOutWhy::Link}}), "1 entry was left out of the copy:\rLinks, never followed (1):\rBox\\link");
     std::vector<LeftOut> many;
-    for (const LeftOutWhy why : {LeftOutWhy::Link, LeftOutWhy::Unreachable, LeftOutWhy::Unreadable, LeftOutWhy::NotAFile,
-                                 LeftOutWhy::TargetNotAFolder, LeftOutWhy::TargetNotAFile, LeftOutWhy::Changed}) {
-        many.push_back({"B\\" + std::to_string(many.size()), why});
+    for (const LeftOutWhy why : {LeftOutWhy::Changed, LeftOutWhy::Link, LeftOutWhy::Unreachable, LeftOutWhy::Unreadable,
+                                 LeftOutWhy::NotAFile, LeftOutWhy::TargetNotAFolder, LeftOutWhy::TargetNotAFile,
+                                 LeftOutWhy::CaseTwin}) {
+        many.push_back({"B\\" + std::to_string(many.size()), why, "TWIN"});
     }
+    for (const char* link : {"l6", "l2", "l5", "l1", "l4", "l3"}) many.push_back({link, LeftOutWhy::Link});
     EXPECT_EQ(LeftOutText(many),
-              "7 entries were left out of the copy:\rB\\0 (a link, never followed)\rB\\1 (no path reaches the name)"
-              "\rB\\2 (the folder could not be read)\rB\\3 (not a regular file)\rB\\4 (the target holds a file of that "
-              "name)\r... and 2 more");
+              "14 entries were left out of the copy:"
+              "\rThe same as another name but for letter case, which the target takes as one (1):\rB\\7 (as TWIN)"
+              "\rLinks, never followed (7):\rB\\1\rl1\rl2\rl3\rl4\r... and 2 more"
+              "\rNot regular files (FIFOs, sockets, devices) (1):\rB\\4"
+              "\rNames no path reaches (1):\rB\\2\rFolders that could not be read (1):\rB\\3"
+              "\rThe target holds a file of that name (1):\rB\\5\rThe target holds a folder of that name (1):\rB\\6"
+              "\rChanged or gone since they were read (1):\rB\\0");
     EXPECT_EQ(StoppedText(1, 1), "The copy was stopped.\r1 of the 1 file was copied.");
     EXPECT_EQ(StoppedText(3, 40), "The copy was stopped.\r3 of the 40 files were copied.");
 }
@@ -148,9 +154,24 @@ TEST(CopyRules, FilesAndBytesDoneOfTheTotal) {
     for (const auto& c : cases) EXPECT_EQ(TallyText(c.done, c.total), c.text);
 }
 
-TEST(CopyRules, NamesTheSystemTakesAsOne) {
-    EXPECT_EQ(CaseTwins({"A.TXT", "B.TXT", "A.TXT", "<A.TXT"}), (std::vector<bool>{true, false, true, false}));
-    EXPECT_EQ(CaseTwins({}), std::vector<bool>{});
+// Of names the target takes as one, the one it holds spelled exactly so is written, else the first.
+TEST(CopyRules, NamesTheTargetTakesAsOne) {
+    const struct {
+        std::vector<std::string> keys;
+        std::vector<bool> heldAsIs;
+        std::vector<std::ptrdiff_t> instead;
+    } cases[] = {
+        {{}, {}, {}},
+        {{"A.TXT", "B.TXT", "A.TXT", "0\\A.TXT"}, {false, false, false, false}, {-1, -1, 0, -1}},
+        {{"A.TXT", "B.TXT", "A.TXT"}, {false, false, true}, {2, -1, -1}},
+        {{"X", "X", "X", "Y", "Y"}, {false, true, false, false, false}, {1, -1, 1, -1, 3}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::size_t> asked;
+        EXPECT_EQ(TwinsWrittenInstead(c.keys, [&](std::size_t i) { asked.push_back(i); return c.heldAsIs[i]; }), c.instead);
+        // A name with no twin is never looked up in the target.
+        for (const std::size_t i : asked) EXPECT_GT(std::count(c.keys.begin(), c.keys.end(), c.keys[i]), 1) << i;
+    }
 }
 
 // One message for what a deletion left: every link kept, the first few failures with why.
