@@ -6,7 +6,9 @@ add_library(bvlist_lib STATIC ${BVLIST_SOURCES})
 target_link_libraries(bvlist_lib PUBLIC bivane_lib)
 
 add_executable(bvlist WIN32 src/viewer/main.cpp resources/bvlist.rc)
-target_link_libraries(bvlist PRIVATE bvlist_lib)
+# Its common controls on first use too, as bivane.exe's (cmake/windows.cmake says why).
+add_dependencies(bvlist bivane_delay_load)
+target_link_libraries(bvlist PRIVATE bvlist_lib ${BIVANE_DELAY_LOADED})
 target_link_options(bvlist PRIVATE -municode)
 # Bivane's S key starts the viewer beside it: building the one builds the other.
 add_dependencies(bivane bvlist)

@@ -19,9 +19,12 @@ foreach(picture screenshot screenshot-left-tree screenshot-right-tree)
     configure_file(docs/${picture}.png ${CMAKE_BINARY_DIR}/bivane-help-images/${picture}.png COPYONLY)
 endforeach()
 # The program loads these libraries on first use, not before main: the common controls alone take
-# about 0.1 s to load under Wine, time start-up spends reading its first folder meanwhile. Each
-# .def names the functions the program calls; a function missing there is taken from the usual
-# import library, loaded at start as before.
+# about 0.1 s to load under Wine, time start-up spends reading its first folder meanwhile. And what
+# the loader maps before main is looked for beside the program first: only the system's known
+# libraries (kernel32, user32, gdi32, msvcrt), which always come from the system folder, may be
+# imported directly. Each .def names the functions the programs call; a function missing there is
+# taken from the usual import library, which imports its library before main (the planted test
+# says so).
 set(BIVANE_DELAY_LOADED)
 foreach(dll comctl32 comdlg32 shell32 mpr msimg32)
     set(lib ${CMAKE_BINARY_DIR}/delay-load/lib${dll}-delay.a)

@@ -62,6 +62,10 @@ struct DcTraits {
     static HDC invalid() { return nullptr; }
     static void close(HDC h) { DeleteDC(h); }
 };
+struct LibraryTraits {
+    static HMODULE invalid() { return nullptr; }
+    static void close(HMODULE h) { FreeLibrary(h); }
+};
 
 using AutoCloseHandle = Owned<HANDLE, FileHandleTraits>;   // CreateFile results
 using AutoKernelHandle = Owned<HANDLE, KernelHandleTraits>;  // process and thread handles
@@ -70,6 +74,7 @@ using AutoGdiObject = Owned<HGDIOBJ, GdiTraits>;
 using AutoImageList = Owned<HIMAGELIST, ImageListTraits>;
 using AutoMenu = Owned<HMENU, MenuTraits>;
 using AutoDeleteDC = Owned<HDC, DcTraits>;
+using AutoFreeLibrary = Owned<HMODULE, LibraryTraits>;  // LoadLibraryExW results
 
 // GetDC/ReleaseDC pair.
 class WindowDC {

@@ -1,4 +1,5 @@
 // BVLIST.EXE: shows one file, named on the command line, until its window is closed.
+#include "platform/library_search.h"
 #include "platform/modal_seam.h"
 #include "platform/utf.h"
 #include "platform/win.h"
@@ -17,6 +18,8 @@ bool IsFile(const std::string& name) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+    // Before anything loads the libraries used on first use.
+    LoadLibrariesFromSystemOnly();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     // The whole command line, not the tail Windows splits at the blanks of a name.
