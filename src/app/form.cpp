@@ -79,6 +79,9 @@ TForm1::TForm1() {
                             AppInstance(), this);
     dpi_ = WindowDpi(hwnd_);
     HelpViewer = [this](const std::string& file, int context) {
+        // The system starts its help viewer by its bare name: one lying in the browsed folder must
+        // not be the one that runs.
+        const CurrentDirNotSearched systemHelpViewer;
         WinHelpW(hwnd_, Widen(file).c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
     };
     HelpBrowser = [this](const std::string& file) { ShellOpen(hwnd_, file, DirectoryPart(file), SW_SHOWNORMAL); };

@@ -37,6 +37,24 @@ bool StartProgram(const std::string& path, WORD show) {
     return StartProcess("\"" + path + "\"", STARTF_USESHOWWINDOW, show, 0, 0);
 }
 
+namespace {
+const wchar_t kNoCurrentDir[] = L"NoDefaultCurrentDirectoryInExePath";
+}  // namespace
+
+CurrentDirNotSearched::CurrentDirNotSearched() {
+    const DWORD n = GetEnvironmentVariableW(kNoCurrentDir, nullptr, 0);
+    wasSet_ = n > 0;
+    if (wasSet_) {
+        was_.resize(n);
+        was_.resize(GetEnvironmentVariableW(kNoCurrentDir, was_.data(), n));
+    }
+    SetEnvironmentVariableW(kNoCurrentDir, L"1");
+}
+
+CurrentDirNotSearched::~CurrentDirNotSearched() {
+    SetEnvironmentVariableW(kNoCurrentDir, wasSet_ ? was_.c_str() : nullptr);
+}
+
 std::string ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -16,6 +16,21 @@ bool StartProcess(const std::string& commandLine, DWORD startFlags, WORD show, D
 // The simple program start: the program at path, no arguments, shown with show; never waits.
 bool StartProgram(const std::string& path, WORD show);
 
+// While it lives, a program started by its bare name is not looked for in the current directory
+// (the folder the user browses): for the programs the system starts on this program's behalf,
+// such as the help viewer. A typed command line still finds the programs of its folder.
+class CurrentDirNotSearched {
+public:
+    CurrentDirNotSearched();
+    ~CurrentDirNotSearched();
+    CurrentDirNotSearched(const CurrentDirNotSearched&) = delete;
+    CurrentDirNotSearched& operator=(const CurrentDirNotSearched&) = delete;
+
+private:
+    bool wasSet_ = false;
+    std::wstring was_;
+};
+
 // The shell's open operation (the file type's default action) on path, run in directory.
 // No error is shown to the user; false when nothing was started.
 // The folder the running program was started from.
