@@ -3,7 +3,7 @@ find_package(GTest REQUIRED)
 set(SAN -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 add_library(bivane_rules_native STATIC ${BIVANE_RULES_SOURCES})
 target_include_directories(bivane_rules_native PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(bivane_rules_native PUBLIC ${SAN} -Wall -Wextra -Wshadow -Wconversion -Wsign-conversion -Werror)
+target_compile_options(bivane_rules_native PUBLIC ${SAN} ${BIVANE_WARNING_FLAGS})
 target_link_options(bivane_rules_native PUBLIC ${SAN})
 
 add_executable(rules_tests ${BIVANE_RULES_TESTS})

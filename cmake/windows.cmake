@@ -1,7 +1,7 @@
 # The Windows program, its in-process tests (run under Wine) and the end-to-end tests.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
-add_compile_options(-Wall -Wextra -Wshadow -Wconversion -Wsign-conversion -Werror)
+add_compile_options(${BIVANE_WARNING_FLAGS})
 
 file(GLOB_RECURSE BIVANE_WIN_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/src/*.cpp)
@@ -159,5 +159,9 @@ add_library(planted SHARED tests/e2e/planted.c)
 set_target_properties(planted PROPERTIES PREFIX "")
 add_test(NAME planted COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/planted_test.sh ${CMAKE_BINARY_DIR})
 set_tests_properties(planted PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+
+# scripts/package.sh on a fresh copy of the repository: a Release build from nothing, then the zip.
+add_test(NAME package_fresh COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package_fresh_test.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(package_fresh PROPERTIES TIMEOUT 2400)
 
 include(${CMAKE_SOURCE_DIR}/cmake/viewer.cmake)

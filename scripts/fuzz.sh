@@ -10,7 +10,7 @@ root=$(dirname "$here")
 seconds=${1:-5}
 cd "$root"
 if [ ! -f build/fuzz/CMakeCache.txt ]; then
-    cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBIVANE_FUZZ=ON
+    cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBIVANE_FUZZ=ON -DBIVANE_WARNINGS_AS_ERRORS=ON
 fi
 cmake --build build/fuzz -j2 --target fuzz_entry_texts fuzz_shorten_path fuzz_sort_compare fuzz_print_lines \
     fuzz_viewer_text fuzz_viewer_search

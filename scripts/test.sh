@@ -50,7 +50,7 @@ configure() {
 # Tests without their own TIMEOUT get 10 minutes: a hang fails instead of blocking forever.
 run_ctest() { (cd "$1" && ctest --output-on-failure --timeout 600); }
 
-if step "native build" configure build/native -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc; then
+if step "native build" configure build/native -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc -DBIVANE_WARNINGS_AS_ERRORS=ON; then
     step "native tests" run_ctest build/native || true
 else
     skip "native tests"
@@ -59,7 +59,7 @@ fi
 # A few seconds of fuzzing per target (scripts/fuzz.sh; docs/reliability.md has the long run).
 step "fuzz (short)" "$here/fuzz.sh" 5 || true
 
-if step "windows build" configure build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"; then
+if step "windows build" configure build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DBIVANE_WARNINGS_AS_ERRORS=ON; then
     if step "virtual display" start_private_display "$root/build/win/home-x11"; then
         step "windows tests" run_ctest build/win || true
     else

@@ -59,7 +59,10 @@ void TForm1::LeaveGoneFolder(Pane& s) {
     const std::string gone = s.Directory();
     std::string dir = gone;
     while (DirectoryError(dir) != 0 && DirectoryPart(dir) != dir) dir = DirectoryPart(dir);
-    const std::string note = "(" + FileNamePart(gone) + " is gone)";
+    // Appended, not one "(" + ... expression: GCC 12 at -O3 takes that for an overlapping copy.
+    std::string note = "(";
+    note += FileNamePart(gone);
+    note += " is gone)";
     bool moved = false;
     if (DirectoryError(dir) == 0) {
         try {
