@@ -23,7 +23,7 @@ struct BenchWindow {
         return true;
     }();
     Modals modals;
-    TForm1 form;
+    MainWindow form;
 };
 
 }  // namespace bivane::bench

@@ -12,7 +12,7 @@
 #include "platform/modal_seam.h"
 #include "platform/utf.h"
 #include "tests/support/unix_shell.h"
-#include "tags/confirm_tag_dialog.h"
+#include "tags/compare_dialog.h"
 
 using namespace bivane;
 
@@ -28,7 +28,7 @@ public:
         return IDOK;
     }
     int Dialog(ModalForm& form) override {
-        dynamic_cast<TConfirmTag&>(form).SetNewerMode(newer);
+        dynamic_cast<CompareDialog&>(form).SetNewerMode(newer);
         return IDOK;
     }
 };
@@ -78,7 +78,7 @@ int wmain(int argc, wchar_t** argv) {
     Answers answers;
     SetModalHandler(&answers);
     SetCurrentDirectoryW(Widen(left).c_str());
-    auto form = std::make_unique<TForm1>();
+    auto form = std::make_unique<MainWindow>();
     form->Show();
     form->TitleClick(form->side[1]);
     form->side[1].Tree.SetDirectory(right);

@@ -65,10 +65,10 @@ int failures = 0;
 class ConfirmOnly : public NoModals {
 public:
     int Dialog(ModalForm& form) override {
-        if (form.ClassName() == "TConfirm") return IDOK;
-        if (form.ClassName() == "TReplace" && replaceAll) {
+        if (form.ClassName() == "ConfirmDialog") return IDOK;
+        if (form.ClassName() == "ReplaceDialog" && replaceAll) {
             askedAt = GetTickCount64();
-            return TReplace::IdReplaceAll;
+            return ReplaceDialog::IdReplaceAll;
         }
         return NoModals::Dialog(form);
     }
@@ -139,7 +139,7 @@ std::wstring SmokeTree(int n) {
     return dir;
 }
 
-void Ours(TProgress& progress, const std::wstring& src, const std::wstring& dst, long long bytes) {
+void Ours(ProgressDialog& progress, const std::wstring& src, const std::wstring& dst, long long bytes) {
     progress.PrepareBar(static_cast<int>(bytes / kCopyBlockSize + 1));
     try {
         CopyFileWithProgress(progress, Narrow(src), Narrow(dst));
@@ -155,7 +155,7 @@ void System(const std::wstring& src, const std::wstring& dst) {
 
 // One big file: alternating rounds, best of each, so neither side gains from a warmer cache.
 void BigFile(const wchar_t* arg, const std::wstring& work) {
-    TProgress progress;
+    ProgressDialog progress;
     progress.ShowModeless();
 
     std::wstring big = arg;
@@ -187,14 +187,14 @@ void BigFile(const wchar_t* arg, const std::wstring& work) {
 
 bool IsTree(const wchar_t* arg) { return std::wcsncmp(arg, L"tree:", 5) == 0; }
 
-void ShowSides(TForm1& form, const std::string& left, const std::string& right) {
+void ShowSides(MainWindow& form, const std::string& left, const std::string& right) {
     form.Activate(form.side[1]);
     form.side[1].Tree.SetDirectory(right);
     form.Activate(form.side[0]);
     form.side[0].Tree.SetDirectory(left);
 }
 
-void CopyThroughWindow(TForm1& form) {
+void CopyThroughWindow(MainWindow& form) {
     try {
         form.RunFileCommand(ConfirmMode::Copy);
     } catch (const std::exception& e) {
@@ -205,7 +205,7 @@ void CopyThroughWindow(TForm1& form) {
 
 // A tree copied as C on its folder does, against the recursive CopyFileW program; alternating
 // rounds, best of each.
-void Tree(TForm1& form, const ConfirmOnly&, const std::wstring& arg, const std::wstring& work) {
+void Tree(MainWindow& form, const ConfirmOnly&, const std::wstring& arg, const std::wstring& work) {
     const std::wstring tree = IsCount(arg) ? SmokeTree(_wtoi(arg.c_str())) : arg;
     const std::wstring name = Widen(FileNamePart(Narrow(tree)));
     const int files = FilesBelow(tree);
@@ -249,7 +249,7 @@ int wmain(int argc, wchar_t** argv) {
     // Each folder of small files into an empty folder, once per side: under Wine each new name
     // costs a search of the target folder, so a round is long and both sides pay it alike.
     BenchWindow<ConfirmOnly> window;
-    TForm1& form = window.form;
+    MainWindow& form = window.form;
     ConfirmOnly& modals = window.modals;
     form.CloseSplash();
     for (int arg = 3; arg < argc; ++arg) {

@@ -40,7 +40,7 @@ bool Listed(const Pane& s, const std::string& name) {
 
 // Pumps until done() (checked after every read of the side) or the deadline; the longest one
 // round of messages took, which is how long a key could have waited.
-double PumpUntil(TForm1& form, const std::function<bool()>& done, double seconds) {
+double PumpUntil(MainWindow& form, const std::function<bool()>& done, double seconds) {
     const double end = Now() + seconds;
     double longest = 0;
     std::uint64_t seen = form.FollowReloads;
@@ -58,7 +58,7 @@ double PumpUntil(TForm1& form, const std::function<bool()>& done, double seconds
 }
 
 // One file made by a host program in dir: seconds from the moment it exists to its row shown.
-double MadeToShown(TForm1& form, Pane& s, const std::string& dir, int i) {
+double MadeToShown(MainWindow& form, Pane& s, const std::string& dir, int i) {
     const std::string name = "follow-" + std::to_string(i) + ".txt";
     const std::wstring path = Widen(dir + "\\" + name);
     PumpUntil(form, [] { return false; }, 0.4);  // quiet, past the gap since the last reading
@@ -77,7 +77,7 @@ double MadeToShown(TForm1& form, Pane& s, const std::string& dir, int i) {
 }
 
 // Median and worst of runs files made one after the other in dir; false when one never showed.
-bool MadeToShownCase(TForm1& form, const std::string& dir, int runs) {
+bool MadeToShownCase(MainWindow& form, const std::string& dir, int runs) {
     Pane& s = form.side[0];
     s.Tree.SetDirectory(dir);
     const int n = FilesIn(dir);
@@ -98,7 +98,7 @@ bool MadeToShownCase(TForm1& form, const std::string& dir, int runs) {
 }
 
 // count files made one after the other, as fast as a host program can, in the empty folder dir.
-bool BurstCase(TForm1& form, const std::string& dir, int count) {
+bool BurstCase(MainWindow& form, const std::string& dir, int count) {
     Pane& s = form.side[0];
     CreateDirectoryW(Widen(dir).c_str(), nullptr);
     const std::string unixDir = test::UnixPath(dir);
@@ -138,7 +138,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     BenchWindow<> window;
-    TForm1& form = window.form;
+    MainWindow& form = window.form;
     const int runs = argc > 4 ? _wtoi(argv[4]) : 20;
     bool ok = MadeToShownCase(form, CaseFolder(argv[1]), runs) && MadeToShownCase(form, CaseFolder(argv[2]), runs);
     const bool smoke = IsCount(argv[3]);

@@ -28,7 +28,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     BenchWindow<> window;
-    TForm1& form = window.form;
+    MainWindow& form = window.form;
     for (int i = 1; i < argc; ++i) {
         const std::string dir = CaseFolder(argv[i]);
         const int n = FilesIn(dir);

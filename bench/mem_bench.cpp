@@ -18,7 +18,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::string dir = CaseFolder(argv[1]);
     const int n = FilesIn(dir);
     BenchWindow<> window;
-    TForm1& form = window.form;
+    MainWindow& form = window.form;
     form.LoadSide(form.side[0], form.side[0].Directory());  // everything a load allocates once, before the count starts
     Pump();
     // The system's own memory for enumerating the folder, which it keeps: counted apart. On a

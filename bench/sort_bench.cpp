@@ -13,7 +13,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     BenchWindow<> window;
-    TForm1& form = window.form;
+    MainWindow& form = window.form;
     const std::string dir = CaseFolder(argv[1]);
     const int n = FilesIn(dir);
     ChangeDir(dir);
@@ -26,11 +26,11 @@ int wmain(int argc, wchar_t** argv) {
     // A current entry in the middle, as a user would have after scrolling; every order keeps it.
     form.Locate(s.Entries[s.Entries.size() / 2].caption);
 
-    struct Order { const char* name; void (TForm1::*sort)(); std::vector<double> secs; };
-    Order orders[] = {{"by ext", &TForm1::SortByExt, {}},
-                      {"by size", &TForm1::SortBySize, {}},
-                      {"by date", &TForm1::SortByDate, {}},
-                      {"by name", &TForm1::SortByName, {}}};
+    struct Order { const char* name; void (MainWindow::*sort)(); std::vector<double> secs; };
+    Order orders[] = {{"by ext", &MainWindow::SortByExt, {}},
+                      {"by size", &MainWindow::SortBySize, {}},
+                      {"by date", &MainWindow::SortByDate, {}},
+                      {"by name", &MainWindow::SortByName, {}}};
     int rc = 0;
     for (int round = 0; round < 3; ++round) {
         for (Order& o : orders) {

@@ -131,7 +131,7 @@ double BareWindowHere() {
 
 double MainWindowHere(const std::wstring& folder) {
     ChangeDir(Narrow(folder));
-    std::optional<TForm1> form;  // closed after the clock stops
+    std::optional<MainWindow> form;  // closed after the clock stops
     return Seconds([&] {
         form.emplace();
         form->Show();

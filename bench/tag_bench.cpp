@@ -22,7 +22,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     BenchWindow<> window;
-    TForm1& form = window.form;
+    MainWindow& form = window.form;
     const std::string dir = CaseFolder(argv[1]);
     const int n = FilesIn(dir);
     ChangeDir(dir);

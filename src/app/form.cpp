@@ -4,7 +4,7 @@
 #include "form/main_window.h"
 #include "core/errors.h"
 #include "fileops/confirm_dialog.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "fileops/progress_dialog.h"
 #include "fileops/replace_dialog.h"
 #include "core/paths.h"
@@ -12,7 +12,7 @@
 #include "platform/modal_seam.h"
 #include "platform/process.h"
 #include "platform/utf.h"
-#include "tags/confirm_tag_dialog.h"
+#include "tags/compare_dialog.h"
 #include "../resources/resource.h"
 
 namespace bivane {
@@ -57,15 +57,15 @@ TShiftState ShiftNow() {
 
 }  // namespace
 
-TForm1::TForm1() {
+MainWindow::MainWindow() {
     static const bool registered = [] {
         WNDCLASSW wc{};
-        wc.lpfnWndProc = &TForm1::Proc;
+        wc.lpfnWndProc = &MainWindow::Proc;
         wc.hInstance = AppInstance();
         wc.hIcon = LoadIconW(AppInstance(), MAKEINTRESOURCEW(IDI_MAINICON));
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = L"TForm1";
+        wc.lpszClassName = L"MainWindow";
         return RegisterClassW(&wc) != 0;
     }();
     (void)registered;
@@ -74,7 +74,7 @@ TForm1::TForm1() {
     const int w = Scaled(550, systemDpi), h = Scaled(345, systemDpi);
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, L"TForm1", L"Bivane for Win95",
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, L"MainWindow", L"Bivane for Win95",
                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, nullptr, nullptr,
                             AppInstance(), this);
     dpi_ = WindowDpi(hwnd_);
@@ -88,14 +88,14 @@ TForm1::TForm1() {
     CreateControls();
     InitialState();
     created_ = true;
-    ConfirmTag = std::make_unique<TConfirmTag>();
-    Progress = std::make_unique<TProgress>();
-    GetTxt = std::make_unique<TGetTxt>();
-    Confirm = std::make_unique<TConfirm>();
-    Replace = std::make_unique<TReplace>();
+    ConfirmTag = std::make_unique<CompareDialog>();
+    Progress = std::make_unique<ProgressDialog>();
+    GetTxt = std::make_unique<TextDialog>();
+    Confirm = std::make_unique<ConfirmDialog>();
+    Replace = std::make_unique<ReplaceDialog>();
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
     Sizer.reset();  // its thread ends before the window and the sides go
     for (Pane& s : side) s.Follower.reset();
     if (hwnd_) {
@@ -104,7 +104,7 @@ TForm1::~TForm1() {
     }
 }
 
-void TForm1::CreateControls() {
+void MainWindow::CreateControls() {
     hints.Create(hwnd_);
     Pane& L = side[0];
     Pane& R = side[1];
@@ -152,7 +152,7 @@ void TForm1::CreateControls() {
         // window property per message, which under Wine is a server round trip.
         SetWindowLongPtrW(s->List.Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         listProc_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(s->List.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TForm1::ListProc)));
+            SetWindowLongPtrW(s->List.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::ListProc)));
     }
     L.Title.SetColors(GetSysColor(COLOR_ACTIVECAPTION), RGB(255, 255, 255));
     CreateSplash();
@@ -161,7 +161,7 @@ void TForm1::CreateControls() {
     ApplyDpi(dpi_);  // images, fonts and sizes for the window's DPI
 }
 
-void TForm1::CreateSplash() {
+void MainWindow::CreateSplash() {
     Splash.OnPaint = [this](HDC dc, const RECT& r) { PaintSplash(dc, r); };
     SetWindowLongPtrW(Splash.Handle(), GWL_EXSTYLE, GetWindowLongPtrW(Splash.Handle(), GWL_EXSTYLE) | WS_EX_STATICEDGE);
     SplashOK = CreateChild(Splash.Handle(), L"BUTTON", "OK", WS_VISIBLE | BS_PUSHBUTTON, 24, 158, 41, 17, IdSplashOK);
@@ -170,7 +170,7 @@ void TForm1::CreateSplash() {
     MessagePanel.OnClick = nullptr;
 }
 
-void TForm1::AddHints() {
+void MainWindow::AddHints() {
     const Pane& L = side[0];
     const Pane& R = side[1];
     hints.Add(L.Title.Handle(), "Click to make left side current");
@@ -190,7 +190,7 @@ void TForm1::AddHints() {
 }
 
 // Each event of a pane's controls goes to the one handler of both sides, told the pane.
-void TForm1::ConnectEvents() {
+void MainWindow::ConnectEvents() {
     for (Pane& s : side) {
         Pane* p = &s;
         s.Drive.OnClick = [this, p] { DriveSelectorClick(*p); };
@@ -204,7 +204,7 @@ void TForm1::ConnectEvents() {
     }
 }
 
-void TForm1::Show() {
+void MainWindow::Show() {
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
     if (firstShow_) {
@@ -219,7 +219,7 @@ void TForm1::Show() {
     }
 }
 
-int TForm1::Run() {
+int MainWindow::Run() {
     quitOnDestroy_ = true;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -235,19 +235,19 @@ int TForm1::Run() {
     return static_cast<int>(msg.wParam);
 }
 
-LRESULT CALLBACK TForm1::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK MainWindow::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
         SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        reinterpret_cast<TForm1*>(cs->lpCreateParams)->hwnd_ = h;
+        reinterpret_cast<MainWindow*>(cs->lpCreateParams)->hwnd_ = h;
     }
-    auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     if (!self) return DefWindowProcW(h, msg, wp, lp);
     HandlerCount running(self->HandlerDepth);
     return self->WndProc(msg, wp, lp);
 }
 
-LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_SIZE:
             if (created_) Guard([this] { LayOut(); });
@@ -313,7 +313,7 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 // Gives the focus back to the control that had it, so the keyboard goes on working in the same
 // list after a dialog or message box closes. True when the activation needs nothing more.
-bool TForm1::KeepFocusAcrossActivation(WPARAM wp) {
+bool MainWindow::KeepFocusAcrossActivation(WPARAM wp) {
     if (LOWORD(wp) == WA_INACTIVE) {
         HWND f = GetFocus();
         if (f && IsChild(hwnd_, f)) lastFocus_ = f;
@@ -327,7 +327,7 @@ bool TForm1::KeepFocusAcrossActivation(WPARAM wp) {
 }
 
 // The drive selectors and trees draw their own items.
-void TForm1::OwnerDraw(UINT msg, LPARAM lp) {
+void MainWindow::OwnerDraw(UINT msg, LPARAM lp) {
     if (msg == WM_MEASUREITEM) {
         auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
         if (Pane* s = SideFor(mis->CtlID, IdDrive)) s->Drive.Measure(mis);
@@ -339,7 +339,7 @@ void TForm1::OwnerDraw(UINT msg, LPARAM lp) {
     if (Pane* s = SideFor(dis->CtlID, IdTree)) s->Tree.Draw(dis);
 }
 
-void TForm1::OnCommand(int id, int code, HWND control) {
+void MainWindow::OnCommand(int id, int code, HWND control) {
     (void)control;
     if (id >= IdMenuBase && id < IdMenuBase + 100) {
         RunMenuItem(static_cast<MenuItem>(id - IdMenuBase));
@@ -357,7 +357,7 @@ void TForm1::OnCommand(int id, int code, HWND control) {
     if (id == IdSplashHelp) HelpFromSplash();
 }
 
-LRESULT TForm1::OnNotify(NMHDR* hdr) {
+LRESULT MainWindow::OnNotify(NMHDR* hdr) {
     Pane* list = SideFor(static_cast<UINT>(hdr->idFrom), IdList);
     if (!list) return 0;
     Pane& s = *list;
@@ -404,7 +404,7 @@ LRESULT TForm1::OnNotify(NMHDR* hdr) {
 
 // A press on a list: reported, then handled by the list, which tracks it and keeps the release
 // for itself; the release is reported here.
-LRESULT TForm1::ListButtonDown(Pane& s, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT MainWindow::ListButtonDown(Pane& s, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     const MouseButton b = msg == WM_LBUTTONDOWN ? MouseButton::Left
                           : msg == WM_RBUTTONDOWN ? MouseButton::Right
                                                   : MouseButton::Middle;
@@ -420,7 +420,7 @@ LRESULT TForm1::ListButtonDown(Pane& s, HWND h, UINT msg, WPARAM wp, LPARAM lp) 
 }
 
 // A key on a list: the two menu shortcuts, then the key map. True when the key is used up.
-bool TForm1::ListKey(Pane& s, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+bool MainWindow::ListKey(Pane& s, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     s.FollowFocus();
     if (msg == WM_KEYDOWN && wp == VK_TAB) {
         // Never a command: the active side stays as it is.
@@ -437,8 +437,8 @@ bool TForm1::ListKey(Pane& s, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return key == 0;
 }
 
-LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+LRESULT CALLBACK MainWindow::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     Pane& s = self->SideOf(h);
     HandlerCount running(self->HandlerDepth);
     switch (msg) {
@@ -478,7 +478,7 @@ LRESULT CALLBACK TForm1::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcW(self->listProc_, h, msg, wp, lp);
 }
 
-TShiftState TForm1::ShiftForMouse(WPARAM wp) const {
+TShiftState MainWindow::ShiftForMouse(WPARAM wp) const {
     TShiftState s = 0;
     if (wp & MK_SHIFT) s |= ssShift;
     if (wp & MK_CONTROL) s |= ssCtrl;

@@ -9,7 +9,7 @@
 
 namespace bivane {
 
-void TForm1::InitialState() {
+void MainWindow::InitialState() {
     side[0].Tree.SetDirLabel(&side[0].Path);
     side[1].Tree.SetDirLabel(&side[1].Path);
     side[0].Title.SetCaption(side[0].Path.Caption());
@@ -20,7 +20,7 @@ void TForm1::InitialState() {
     side[0].RenamePending = side[1].RenamePending = false;
 }
 
-void TForm1::LayOut() {
+void MainWindow::LayOut() {
     const RECT client = ClientRect(hwnd_);
     if (HelpPath.empty()) {
         HelpPath = side[0].Tree.Directory() + "\\" + "WBivane.HLP";
@@ -62,7 +62,7 @@ void TForm1::LayOut() {
     SetFocus(Active().List.Handle());
 }
 
-void TForm1::LimitTrackSize(MINMAXINFO& info) const {
+void MainWindow::LimitTrackSize(MINMAXINFO& info) const {
     const ClientSize least = MinClientSize(dpi_);
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));

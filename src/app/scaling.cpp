@@ -23,7 +23,7 @@ BOOL CALLBACK GiveFont(HWND child, LPARAM font) {
 
 }  // namespace
 
-void TForm1::LoadImages() {
+void MainWindow::LoadImages() {
     const int size = Scaled(16, dpi_);
     AutoImageList images(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 4, 0));
     {
@@ -47,7 +47,7 @@ void TForm1::LoadImages() {
     for (int i = 0; i < 6; ++i) glyphs[i] = std::move(fresh[i]);
 }
 
-void TForm1::ApplyDpi(int dpi) {
+void MainWindow::ApplyDpi(int dpi) {
     dpi_ = dpi;
     LoadImages();
     EnumChildWindows(hwnd_, &GiveFont, reinterpret_cast<LPARAM>(UiFont(dpi)));
@@ -68,7 +68,7 @@ void TForm1::ApplyDpi(int dpi) {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void TForm1::MovedToDpi(int dpi, const RECT& suggested) {
+void MainWindow::MovedToDpi(int dpi, const RECT& suggested) {
     ApplyDpi(dpi);
     MoveToSuggested(hwnd_, suggested);
 }

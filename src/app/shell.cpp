@@ -8,24 +8,24 @@
 
 namespace bivane {
 
-bool TForm1::ConfirmClose() {
+bool MainWindow::ConfirmClose() {
     const int answer = ShowBox(hwnd_, BoxKind::Information,
                                "Thank you for using\rof Bivane for Windows 95\rfrom Harlenby Software.",
                                BoxButtons::OkCancel);
     return answer == IDOK;
 }
 
-void TForm1::CloseSplash() {
+void MainWindow::CloseSplash() {
     SetVisible(Splash.Handle(), false);
     Activate(side[0]);
 }
 
-void TForm1::HelpFromSplash() {
+void MainWindow::HelpFromSplash() {
     SetFocus(side[0].List.Handle());
     ShowHelp();
 }
 
-void TForm1::PaintSplash(HDC dc, const RECT& r) {
+void MainWindow::PaintSplash(HDC dc, const RECT& r) {
     SetBkMode(dc, TRANSPARENT);
     const int w = r.right - r.left;
     auto px = [this](int designed) { return Scaled(designed, dpi_); };

@@ -9,16 +9,16 @@ namespace {
 const char kHtmlHelp[] = "bivane-help.html";  // built beside the program
 }  // namespace
 
-void TForm1::Exit() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+void MainWindow::Exit() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
-void TForm1::ShowAbout() {
+void MainWindow::ShowAbout() {
     SetVisible(Splash.Handle(), true);
     BringWindowToTop(Splash.Handle());
 }
 
-std::string TForm1::HtmlHelpFile() const { return JoinPathRootAware(ProgramFolder(), kHtmlHelp); }
+std::string MainWindow::HtmlHelpFile() const { return JoinPathRootAware(ProgramFolder(), kHtmlHelp); }
 
-void TForm1::ShowHelp() {
+void MainWindow::ShowHelp() {
     // A help file where the program looks for one goes to the platform's help viewer (gone from
     // recent Windows); without one, the help beside the program opens in the user's browser.
     const std::string html = HtmlHelpFile();

@@ -9,7 +9,7 @@
 
 namespace bivane {
 
-void TForm1::EnterDirectory(int item, Pane& target) {
+void MainWindow::EnterDirectory(int item, Pane& target) {
     Pane& source = Active();
     if (item < 0 || item >= static_cast<int>(source.Entries.size())) return;
     const Entry& e = source.Entries[static_cast<size_t>(item)];

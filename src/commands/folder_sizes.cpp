@@ -6,7 +6,7 @@
 
 namespace bivane {
 
-void TForm1::SizeFolders(bool all) {
+void MainWindow::SizeFolders(bool all) {
     Pane& s = Active();
     std::vector<FolderSizeJob> jobs;
     for (std::string& name : FoldersToSize(s.Entries, s.CurrentItem, all)) {
@@ -25,11 +25,11 @@ void TForm1::SizeFolders(bool all) {
     Sizer->Start(std::move(jobs));
 }
 
-void TForm1::StopFolderSizes() {
+void MainWindow::StopFolderSizes() {
     if (Sizer) Sizer->Stop();
 }
 
-void TForm1::ShowFolderSizes() {
+void MainWindow::ShowFolderSizes() {
     if (!Sizer) return;
     for (const FolderSizeResult& r : Sizer->Take()) {
         if (r.failed || r.job.side < 0 || r.job.side > 1) continue;

@@ -21,7 +21,7 @@ void ShowTagTotals(Pane& s) {
 
 // A command, a dialog or a message box runs (their loops pass the news on), or a name is being
 // edited in place: the list is not pulled from under them.
-bool TForm1::FollowHeld() const {
+bool MainWindow::FollowHeld() const {
     if (HandlerDepth > 1 || RenameCommandRunning || !IsWindowEnabled(hwnd_)) return true;
     for (const Pane& s : side) {
         if (SendMessageW(s.List.Handle(), LVM_GETEDITCONTROL, 0, 0) != 0) return true;
@@ -29,7 +29,7 @@ bool TForm1::FollowHeld() const {
     return false;
 }
 
-void TForm1::FollowDisk(Pane& s) {
+void MainWindow::FollowDisk(Pane& s) {
     if (s.Follower) s.Follower->Taken();  // a change from now on is told again
     if (FollowHeld()) {
         FollowPending[IndexOf(s)] = true;
@@ -48,14 +48,14 @@ void TForm1::FollowDisk(Pane& s) {
     FitAllColumns();
 }
 
-void TForm1::FollowHeldSides() {
+void MainWindow::FollowHeldSides() {
     KillTimer(hwnd_, kFollowRetryTimer);
     for (Pane& s : side) {
         if (FollowPending[IndexOf(s)]) FollowDisk(s);
     }
 }
 
-void TForm1::LeaveGoneFolder(Pane& s) {
+void MainWindow::LeaveGoneFolder(Pane& s) {
     const std::string gone = s.Directory();
     std::string dir = gone;
     while (DirectoryError(dir) != 0 && DirectoryPart(dir) != dir) dir = DirectoryPart(dir);

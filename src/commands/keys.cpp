@@ -13,49 +13,49 @@ namespace {
 // The letters that are commands while the active side's GoTo box is unchecked.
 struct LetterCommand {
     WORD key;
-    void (*run)(TForm1&);
+    void (*run)(MainWindow&);
 };
 
 const LetterCommand kLetterCommands[] = {
-    {'A', [](TForm1& f) { f.ShowAbout(); }},
-    {'C', [](TForm1& f) { f.RunFileCommand(ConfirmMode::Copy); }},
-    {'D', [](TForm1& f) { f.RunFileCommand(ConfirmMode::Delete); }},
-    {'H', [](TForm1& f) { f.ShowHelp(); }},
-    {'I', [](TForm1& f) { f.InvertTags(); }},
-    {'M', [](TForm1& f) { f.RunFileCommand(ConfirmMode::Move); }},
-    {'Q', [](TForm1& f) { f.Exit(); }},
-    {'R', [](TForm1& f) { f.RenameCurrent(); }},
-    {'S', [](TForm1& f) { f.ShowInViewer(); }},
-    {'T', [](TForm1& f) { f.TagAll(); }},
-    {'U', [](TForm1& f) { f.UntagAll(); }},
+    {'A', [](MainWindow& f) { f.ShowAbout(); }},
+    {'C', [](MainWindow& f) { f.RunFileCommand(ConfirmMode::Copy); }},
+    {'D', [](MainWindow& f) { f.RunFileCommand(ConfirmMode::Delete); }},
+    {'H', [](MainWindow& f) { f.ShowHelp(); }},
+    {'I', [](MainWindow& f) { f.InvertTags(); }},
+    {'M', [](MainWindow& f) { f.RunFileCommand(ConfirmMode::Move); }},
+    {'Q', [](MainWindow& f) { f.Exit(); }},
+    {'R', [](MainWindow& f) { f.RenameCurrent(); }},
+    {'S', [](MainWindow& f) { f.ShowInViewer(); }},
+    {'T', [](MainWindow& f) { f.TagAll(); }},
+    {'U', [](MainWindow& f) { f.UntagAll(); }},
 };
 
 // The pop-up menu's two shortcuts: taken before the key map, also while a rename is under way.
 struct MenuShortcutKey {
     WORD key;
-    void (*run)(TForm1&);
+    void (*run)(MainWindow&);
 };
 
 const MenuShortcutKey kMenuShortcutKeys[] = {
-    {'R', [](TForm1& f) { f.RereadActive(); }},
-    {'T', [](TForm1& f) { f.CompareSides(); }},
+    {'R', [](MainWindow& f) { f.RereadActive(); }},
+    {'T', [](MainWindow& f) { f.CompareSides(); }},
 };
 
 // The combinations that work in both GoTo modes. Each compares the whole shift state.
 struct Combination {
     TShiftState shift;
     WORD key;
-    void (*run)(TForm1&);
+    void (*run)(MainWindow&);
 };
 
 const Combination kCombinations[] = {
-    {ssAlt, 'G', [](TForm1& f) { f.SetGoToChecked(f.Active(), !f.GoToChecked(f.Active())); }},
-    {ssAlt, 'T', [](TForm1& f) { f.TagNewerOrDuplicates(); }},
-    {ssCtrl, 'E', [](TForm1& f) { f.PromptCommandLine(); }},
-    {ssCtrl, 'P', [](TForm1& f) { f.PrintListing(); }},
+    {ssAlt, 'G', [](MainWindow& f) { f.SetGoToChecked(f.Active(), !f.GoToChecked(f.Active())); }},
+    {ssAlt, 'T', [](MainWindow& f) { f.TagNewerOrDuplicates(); }},
+    {ssCtrl, 'E', [](MainWindow& f) { f.PromptCommandLine(); }},
+    {ssCtrl, 'P', [](MainWindow& f) { f.PrintListing(); }},
 };
 
-bool RunCombination(TForm1& f, WORD key, TShiftState shift) {
+bool RunCombination(MainWindow& f, WORD key, TShiftState shift) {
     for (const Combination& c : kCombinations) {
         if (c.shift == shift && c.key == key) {
             c.run(f);
@@ -67,13 +67,13 @@ bool RunCombination(TForm1& f, WORD key, TShiftState shift) {
 
 // Z sizes the current folder, Shift alone with it every folder listed; any other shift state
 // counts as plain Z, as with the other letters.
-bool RunFolderSizeKey(TForm1& f, WORD key, TShiftState shift) {
+bool RunFolderSizeKey(MainWindow& f, WORD key, TShiftState shift) {
     if (key != 'Z') return false;
     f.SizeFolders(shift == ssShift);
     return true;
 }
 
-bool RunLetter(TForm1& f, WORD key) {
+bool RunLetter(MainWindow& f, WORD key) {
     for (const LetterCommand& c : kLetterCommands) {
         if (c.key == key) {
             c.run(f);
@@ -92,7 +92,7 @@ struct KeyRow {
     bool onDir;
     const char* help;  // the key as the help names it
     // What it does to the active side s, whose current entry is item; false: not on this side.
-    bool (*run)(TForm1& f, Pane& s, int item);
+    bool (*run)(MainWindow& f, Pane& s, int item);
 };
 
 bool Takes(Shifts shifts, TShiftState shift) {
@@ -105,57 +105,57 @@ bool Takes(Shifts shifts, TShiftState shift) {
     return true;
 }
 
-bool Sorted(TForm1& f, void (TForm1::*sort)()) {
+bool Sorted(MainWindow& f, void (MainWindow::*sort)()) {
     (f.*sort)();
     f.LocateCurrent();
     return true;
 }
 
 const KeyRow kKeyRows[] = {
-    {VK_DECIMAL, Shifts::Any, false, "keypad <kbd>.</kbd>", [](TForm1& f, Pane& s, int) { f.UpOneLevel(s); return true; }},
-    {VK_MULTIPLY, Shifts::Any, false, "<kbd>*</kbd>", [](TForm1& f, Pane& s, int) { f.UpOneLevel(s); return true; }},
-    {VK_RETURN, Shifts::Any, true, "<kbd>Enter</kbd>", [](TForm1& f, Pane& s, int item) { f.EnterDirectory(item, s); return true; }},
+    {VK_DECIMAL, Shifts::Any, false, "keypad <kbd>.</kbd>", [](MainWindow& f, Pane& s, int) { f.UpOneLevel(s); return true; }},
+    {VK_MULTIPLY, Shifts::Any, false, "<kbd>*</kbd>", [](MainWindow& f, Pane& s, int) { f.UpOneLevel(s); return true; }},
+    {VK_RETURN, Shifts::Any, true, "<kbd>Enter</kbd>", [](MainWindow& f, Pane& s, int item) { f.EnterDirectory(item, s); return true; }},
     {VK_LEFT, Shifts::Any, false, "<kbd>&larr;</kbd>",
-     [](TForm1& f, Pane& s, int) { return &s == &f.side[1] && (f.Activate(f.side[0]), true); }},
+     [](MainWindow& f, Pane& s, int) { return &s == &f.side[1] && (f.Activate(f.side[0]), true); }},
     {VK_RIGHT, Shifts::Any, false, "<kbd>&rarr;</kbd>",
-     [](TForm1& f, Pane& s, int) { return &s == &f.side[0] && (f.Activate(f.side[1]), true); }},
-    {VK_DELETE, Shifts::Any, false, "<kbd>Delete</kbd>", [](TForm1& f, Pane&, int) { f.RunFileCommand(ConfirmMode::Delete); return true; }},
-    {VK_ESCAPE, Shifts::Any, false, "<kbd>Escape</kbd>", [](TForm1& f, Pane&, int) { f.StopFolderSizes(); return true; }},
-    {VK_SPACE, Shifts::Any, false, "<kbd>Space</kbd>", [](TForm1& f, Pane& s, int) { f.Activate(f.OtherThan(s)); return true; }},
-    {VK_F1, Shifts::Any, false, "<kbd>F1</kbd>", [](TForm1& f, Pane&, int) { f.MakeNewDirectory(); return true; }},
+     [](MainWindow& f, Pane& s, int) { return &s == &f.side[0] && (f.Activate(f.side[1]), true); }},
+    {VK_DELETE, Shifts::Any, false, "<kbd>Delete</kbd>", [](MainWindow& f, Pane&, int) { f.RunFileCommand(ConfirmMode::Delete); return true; }},
+    {VK_ESCAPE, Shifts::Any, false, "<kbd>Escape</kbd>", [](MainWindow& f, Pane&, int) { f.StopFolderSizes(); return true; }},
+    {VK_SPACE, Shifts::Any, false, "<kbd>Space</kbd>", [](MainWindow& f, Pane& s, int) { f.Activate(f.OtherThan(s)); return true; }},
+    {VK_F1, Shifts::Any, false, "<kbd>F1</kbd>", [](MainWindow& f, Pane&, int) { f.MakeNewDirectory(); return true; }},
     {VK_F2, Shifts::Any, true, "<kbd>F2</kbd>",
-     [](TForm1& f, Pane&, int) {
+     [](MainWindow& f, Pane&, int) {
          ScopedFlag scope(f.DirDeleteRequest);  // on only for the one delete call that F2 makes
          f.RunFileCommand(ConfirmMode::Delete);
          return true;
      }},
-    {VK_F3, Shifts::NotAlt, true, "<kbd>F3</kbd>", [](TForm1& f, Pane&, int item) { f.EnterDirectory(item, f.side[0]); return true; }},
-    {VK_F4, Shifts::NotAlt, true, "<kbd>F4</kbd>", [](TForm1& f, Pane&, int item) { f.EnterDirectory(item, f.side[1]); return true; }},
+    {VK_F3, Shifts::NotAlt, true, "<kbd>F3</kbd>", [](MainWindow& f, Pane&, int item) { f.EnterDirectory(item, f.side[0]); return true; }},
+    {VK_F4, Shifts::NotAlt, true, "<kbd>F4</kbd>", [](MainWindow& f, Pane&, int item) { f.EnterDirectory(item, f.side[1]); return true; }},
     {VK_F5, Shifts::Any, false, "<kbd>F5</kbd>",
-     [](TForm1& f, Pane&, int) {
+     [](MainWindow& f, Pane&, int) {
          f.Activate(f.side[0]);
          SetFocus(f.side[0].Drive.Handle());
          return true;
      }},
     {VK_F6, Shifts::Any, false, "<kbd>F6</kbd>",
-     [](TForm1& f, Pane&, int) {
+     [](MainWindow& f, Pane&, int) {
          f.Activate(f.side[1]);
          SetFocus(f.side[1].Drive.Handle());
          return true;
      }},
-    {VK_F7, Shifts::ShiftOnly, false, "<kbd>Shift+F7</kbd>", [](TForm1& f, Pane&, int) { return Sorted(f, &TForm1::SortBySize); }},
-    {VK_F7, Shifts::Any, false, "<kbd>F7</kbd>", [](TForm1& f, Pane&, int) { return Sorted(f, &TForm1::SortByName); }},
-    {VK_F8, Shifts::ShiftOnly, false, "<kbd>Shift+F8</kbd>", [](TForm1& f, Pane&, int) { return Sorted(f, &TForm1::SortByDate); }},
-    {VK_F8, Shifts::Any, false, "<kbd>F8</kbd>", [](TForm1& f, Pane&, int) { return Sorted(f, &TForm1::SortByExt); }},
-    {VK_F9, Shifts::NotShift, false, "<kbd>F9</kbd>", [](TForm1& f, Pane&, int item) { f.ToggleTag(item, false); return true; }},
-    {VK_SUBTRACT, Shifts::NotShift, false, "keypad <kbd>-</kbd>", [](TForm1& f, Pane&, int item) { f.ToggleTag(item, false); return true; }},
-    {VK_F10, Shifts::NotShift, false, "<kbd>F10</kbd>", [](TForm1& f, Pane&, int item) { f.ToggleTag(item, true); return true; }},
-    {VK_ADD, Shifts::NotShift, false, "keypad <kbd>+</kbd>", [](TForm1& f, Pane&, int item) { f.ToggleTag(item, true); return true; }},
+    {VK_F7, Shifts::ShiftOnly, false, "<kbd>Shift+F7</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortBySize); }},
+    {VK_F7, Shifts::Any, false, "<kbd>F7</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortByName); }},
+    {VK_F8, Shifts::ShiftOnly, false, "<kbd>Shift+F8</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortByDate); }},
+    {VK_F8, Shifts::Any, false, "<kbd>F8</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortByExt); }},
+    {VK_F9, Shifts::NotShift, false, "<kbd>F9</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(item, false); return true; }},
+    {VK_SUBTRACT, Shifts::NotShift, false, "keypad <kbd>-</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(item, false); return true; }},
+    {VK_F10, Shifts::NotShift, false, "<kbd>F10</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(item, true); return true; }},
+    {VK_ADD, Shifts::NotShift, false, "keypad <kbd>+</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(item, true); return true; }},
 };
 
 // The first row that takes the key, as it came in: a command that changes the active side
 // cannot make a second row run.
-void RunKeyRow(TForm1& f, WORD key, TShiftState shift) {
+void RunKeyRow(MainWindow& f, WORD key, TShiftState shift) {
     Pane& s = f.Active();
     const int item = s.CurrentItem;
     const bool hasItem = item >= 0 && item < static_cast<int>(s.Entries.size());
@@ -176,7 +176,7 @@ std::string Named(TShiftState shift, WORD key) {
 
 }  // namespace
 
-bool TForm1::MenuShortcut(WORD key, TShiftState shift) {
+bool MainWindow::MenuShortcut(WORD key, TShiftState shift) {
     if (shift != ssCtrl) return false;
     for (const MenuShortcutKey& m : kMenuShortcutKeys) {
         if (m.key == key) {
@@ -187,7 +187,7 @@ bool TForm1::MenuShortcut(WORD key, TShiftState shift) {
     return false;
 }
 
-void TForm1::ListKeyDown(WORD& key, TShiftState shift) {
+void MainWindow::ListKeyDown(WORD& key, TShiftState shift) {
     Pane& s = Active();
     if (s.RenamePending) return;
     if (RunCombination(*this, key, shift)) return;
@@ -208,7 +208,7 @@ std::vector<std::string> KeyMapKeys() {
     return keys;
 }
 
-void TForm1::ListKeyPress(wchar_t& ch) {
+void MainWindow::ListKeyPress(wchar_t& ch) {
     // The character of the very R key press that started the rename arrives while its dialog is open.
     if (RenameCommandRunning && ch == L'r') ch = 0;
     const Pane& s = Active();

@@ -2,7 +2,7 @@
 #include "form/main_window.h"
 #include "panes/reach.h"
 #include "core/scoped_flag.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"
 #include "platform/process.h"
@@ -20,11 +20,11 @@ constexpr DWORD kStartFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
 
 }  // namespace
 
-bool TForm1::RunCommandLine(const std::string& commandLine, WORD show, DWORD waitMs) {
+bool MainWindow::RunCommandLine(const std::string& commandLine, WORD show, DWORD waitMs) {
     return StartProcess(commandLine, kStartFlags, show, NORMAL_PRIORITY_CLASS, waitMs);
 }
 
-void TForm1::ShowInViewer() {
+void MainWindow::ShowInViewer() {
     const Pane& s = Active();
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
     const Entry& e = s.Entries[static_cast<size_t>(s.CurrentItem)];
@@ -33,7 +33,7 @@ void TForm1::ShowInViewer() {
     RunCommandLine(kViewer + ("\"" + JoinPathRootAware(s.Tree.Directory(), e.Name()) + "\""), SW_SHOW, 0);
 }
 
-void TForm1::OpenCurrent() {
+void MainWindow::OpenCurrent() {
     Pane& s = Active();
     const int item = s.List.FirstSelected();
     if (item < 0 || item >= static_cast<int>(s.Entries.size())) return;
@@ -50,7 +50,7 @@ void TForm1::OpenCurrent() {
     }
 }
 
-void TForm1::PromptCommandLine() {
+void MainWindow::PromptCommandLine() {
     const Pane& s = Active();
     GetTxt->PromptFileName = s.CurrentName;
     const std::string dir = s.Tree.Directory();

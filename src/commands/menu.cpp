@@ -10,7 +10,7 @@ void Add(HMENU menu, MenuItem item, const wchar_t* caption) {
 }
 }  // namespace
 
-void TForm1::ShowPopupMenu(HWND from, int x, int y) {
+void MainWindow::ShowPopupMenu(HWND from, int x, int y) {
     if (from != side[0].List.Handle() && from != side[1].List.Handle()) return;
     if (!PopupMenu) {
         HMENU file = CreatePopupMenu();
@@ -46,7 +46,7 @@ void TForm1::ShowPopupMenu(HWND from, int x, int y) {
     TrackPopupMenu(PopupMenu.get(), TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
 }
 
-void TForm1::RunMenuItem(MenuItem item) {
+void MainWindow::RunMenuItem(MenuItem item) {
     Active().FollowFocus();
     switch (item) {
         case MenuItem::Copy: RunFileCommand(ConfirmMode::Copy); break;

@@ -123,13 +123,13 @@ void Panel::Create(HWND parent, const std::string& caption, int x, int y, int w,
         wc.style = CS_HREDRAW | CS_VREDRAW;
         wc.hInstance = AppInstance();
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = L"TPanel";
+        wc.lpszClassName = L"BivanePanel";
         return RegisterClassW(&wc) != 0;
     }();
     (void)registered;
     caption_ = caption;
     bevel_ = bevel;
-    hwnd_ = CreateWindowExW(0, L"TPanel", Widen(caption).c_str(),
+    hwnd_ = CreateWindowExW(0, L"BivanePanel", Widen(caption).c_str(),
                             WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, y, w, h, parent,
                             nullptr, AppInstance(), this);
 }

@@ -16,7 +16,7 @@ constexpr int kIdRadio1 = 101, kIdRadio2 = 102;
 
 }  // namespace
 
-TConfirm::TConfirm() : ModalForm(L"TConfirm", "Confirm Copy", 313, 159) {
+ConfirmDialog::ConfirmDialog() : ModalForm(L"ConfirmDialog", "Confirm Copy", 313, 159) {
     // Created in tab order: the dialog manager walks the children in creation order.
     CancelBtn = AddControl(L"BUTTON", "&No", WS_TABSTOP | BS_DEFPUSHBUTTON, 167, 116, 75, 25, IDCANCEL);
     OKBtn = AddControl(L"BUTTON", "&Yes", WS_TABSTOP | BS_PUSHBUTTON, 71, 116, 75, 25, IDOK);
@@ -49,11 +49,11 @@ TConfirm::TConfirm() : ModalForm(L"TConfirm", "Confirm Copy", 313, 159) {
     hints_.Add(CancelBtn, "Cancel");
 }
 
-void TConfirm::DpiChanged() {
+void ConfirmDialog::DpiChanged() {
     SendMessageW(Label3, WM_SETFONT, reinterpret_cast<WPARAM>(UiFontVariant(Dpi(), true, false)), FALSE);
 }
 
-void TConfirm::SetMode(ConfirmMode mode) {
+void ConfirmDialog::SetMode(ConfirmMode mode) {
     switch (mode) {
         case ConfirmMode::Copy:
             SetCaption("Confirm Copy");
@@ -78,47 +78,47 @@ void TConfirm::SetMode(ConfirmMode mode) {
     InvalidateRect(Label3, nullptr, TRUE);
 }
 
-void TConfirm::SetText(HWND label, const std::string& text) {
+void ConfirmDialog::SetText(HWND label, const std::string& text) {
     SetWindowTextUtf8(label, text);
     InvalidateRect(label, nullptr, TRUE);
     if (label == TagDesc2) InvalidateRect(TagDesc, nullptr, TRUE);
 }
 
-std::string TConfirm::Text(HWND label) const { return WindowText(label); }
+std::string ConfirmDialog::Text(HWND label) const { return WindowText(label); }
 
-void TConfirm::CheckRadio(HWND radio) {
+void ConfirmDialog::CheckRadio(HWND radio) {
     SendMessageW(RadioButton1, BM_SETCHECK, radio == RadioButton1 ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageW(RadioButton2, BM_SETCHECK, radio == RadioButton2 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool TConfirm::IsChecked(HWND button) const { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool ConfirmDialog::IsChecked(HWND button) const { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-void TConfirm::SetChecked(HWND button, bool checked) {
+void ConfirmDialog::SetChecked(HWND button, bool checked) {
     SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void TConfirm::SetTagDescColor(COLORREF color) {
+void ConfirmDialog::SetTagDescColor(COLORREF color) {
     tagDescColor_ = color;
     InvalidateRect(TagDesc, nullptr, TRUE);
 }
 
-COLORREF TConfirm::TextColor(HWND label) const {
+COLORREF ConfirmDialog::TextColor(HWND label) const {
     if (label == Label3) return label3Color_;
     if (label == TagDesc) return tagDescColor_;
     if (label == TagDesc2) return kWhite;
     return GetSysColor(COLOR_WINDOWTEXT);
 }
 
-void TConfirm::OnCommand(int id, int code) {
+void ConfirmDialog::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return;
     if (id == IDOK || id == IDCANCEL) EndModal(id);
     else if (id == kIdRadio1) CheckRadio(RadioButton1);
     else if (id == kIdRadio2) CheckRadio(RadioButton2);
 }
 
-void TConfirm::FormActivate() { SetFocus(CancelBtn); }
+void ConfirmDialog::FormActivate() { SetFocus(CancelBtn); }
 
-void TConfirm::DrawTagDesc(const DRAWITEMSTRUCT& dis) const {
+void ConfirmDialog::DrawTagDesc(const DRAWITEMSTRUCT& dis) const {
     FillRect(dis.hDC, &dis.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     ScopedSelect font(dis.hDC, FontOf(dis.hwndItem));
     SetBkMode(dis.hDC, TRANSPARENT);
@@ -137,7 +137,7 @@ void TConfirm::DrawTagDesc(const DRAWITEMSTRUCT& dis) const {
     }
 }
 
-bool TConfirm::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool ConfirmDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (msg == WM_DRAWITEM) {
         const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
         if (dis->hwndItem != TagDesc && dis->hwndItem != TagDesc2) return false;

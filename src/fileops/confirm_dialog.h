@@ -10,9 +10,9 @@ namespace bivane {
 
 // ConfirmMode: fileops/copy_rules.h
 
-class TConfirm : public ModalForm {
+class ConfirmDialog : public ModalForm {
 public:
-    TConfirm();
+    ConfirmDialog();
 
     // Caption, mode label and its colour, and which of the To row and the recycle box is shown.
     void SetMode(ConfirmMode mode);

@@ -115,7 +115,7 @@ private:
 // Sets Status to " " and repaints on every way out once the copy has begun.
 class StatusReset {
 public:
-    explicit StatusReset(TProgress& p) : p_(p) {}
+    explicit StatusReset(ProgressDialog& p) : p_(p) {}
     ~StatusReset() {
         p_.SetText(p_.Status, " ");
         p_.Repaint();
@@ -124,12 +124,12 @@ public:
     StatusReset& operator=(const StatusReset&) = delete;
 
 private:
-    TProgress& p_;
+    ProgressDialog& p_;
 };
 
 }  // namespace
 
-void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target,
+void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, const std::string& target,
                           const std::wstring& stagingDir, bool noLinks) {
     // Exact forms: a name with a trailing dot or space must not reach its namesake without one.
     const std::wstring wTarget = ExactPath(target);

@@ -8,7 +8,7 @@
 
 namespace bivane {
 
-class TProgress;
+class ProgressDialog;
 
 constexpr unsigned kCopyBlockSize = 8192;
 
@@ -20,7 +20,7 @@ constexpr unsigned kCopyBlockSize = 8192;
 // The temporary is made in stagingDir when one is given (a CopyStaging's, in the target's folder).
 // With noLinks, a source that the system opens elsewhere than where it is listed (a link to a
 // file, which Wine lists as a plain file) is not read: ELinkedSource.
-void CopyFileWithProgress(TProgress& progress, const std::string& source, const std::string& target,
+void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, const std::string& target,
                           const std::wstring& stagingDir = std::wstring(), bool noLinks = false);
 class ELinkedSource : public EFOpenError {
 public:

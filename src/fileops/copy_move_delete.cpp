@@ -67,7 +67,7 @@ private:
 
 }  // namespace
 
-void TForm1::RunFileCommand(ConfirmMode mode) {
+void MainWindow::RunFileCommand(ConfirmMode mode) {
     Pane& source = Active();
     Pane& target = Other();
     const std::optional<RunRequest> request = ConfirmRun(mode, source, target);
@@ -83,7 +83,7 @@ void TForm1::RunFileCommand(ConfirmMode mode) {
 
 // A copy or move needs two folders; a move, one drive (or the user's word that a copy will do,
 // which turns mode into Copy). False, after saying why, when the command ends here.
-bool TForm1::SidesAllow(ConfirmMode& mode) {
+bool MainWindow::SidesAllow(ConfirmMode& mode) {
     const std::string leftDir = side[0].Directory();
     const std::string rightDir = side[1].Directory();
     // The same folder may be reached by another path (a link, another drive letter for it).
@@ -104,10 +104,10 @@ bool TForm1::SidesAllow(ConfirmMode& mode) {
     return true;
 }
 
-std::optional<RunRequest> TForm1::ConfirmRun(ConfirmMode mode, Pane& src, Pane& dst) {
+std::optional<RunRequest> MainWindow::ConfirmRun(ConfirmMode mode, Pane& src, Pane& dst) {
     if (!SidesAllow(mode)) return std::nullopt;
     const bool sourceLeft = IsLeft(src);
-    TConfirm& dlg = *Confirm;
+    ConfirmDialog& dlg = *Confirm;
     dlg.SetMode(mode);
 
     dlg.SetText(dlg.FromDesc, PaneLine(dlg.FromDesc, sourceLeft ? "(Left) " : "(Right) ", src));
@@ -149,7 +149,7 @@ std::optional<RunRequest> TForm1::ConfirmRun(ConfirmMode mode, Pane& src, Pane& 
 }
 
 // One copy run: what it acts on and what it left out.
-struct TForm1::CopyRun {
+struct MainWindow::CopyRun {
     const RunRequest& request;
     Pane& source;
     std::string sourceDir, targetDir;
@@ -228,24 +228,24 @@ void LeaveOutTwinFiles(const std::vector<Entry>& entries, std::vector<std::size_
 
 }  // namespace
 
-std::optional<std::vector<std::size_t>> TForm1::AskBeforeReplacing(const std::vector<ExistingTarget>& existing,
+std::optional<std::vector<std::size_t>> MainWindow::AskBeforeReplacing(const std::vector<ExistingTarget>& existing,
                                                                     const std::vector<std::size_t>& rows) {
     if (existing.empty()) return rows;
     Replace->SetText(ReplaceQuestionText(existing));
     const int id = Replace->ShowModal(hwnd_);
-    const ReplaceAnswer answer = id == TReplace::IdReplaceAll     ? ReplaceAnswer::All
-                                 : id == TReplace::IdReplaceOlder ? ReplaceAnswer::OlderOnly
-                                 : id == TReplace::IdSkipExisting ? ReplaceAnswer::SkipExisting
+    const ReplaceAnswer answer = id == ReplaceDialog::IdReplaceAll     ? ReplaceAnswer::All
+                                 : id == ReplaceDialog::IdReplaceOlder ? ReplaceAnswer::OlderOnly
+                                 : id == ReplaceDialog::IdSkipExisting ? ReplaceAnswer::SkipExisting
                                                                   : ReplaceAnswer::Cancel;
     if (answer == ReplaceAnswer::Cancel) return std::nullopt;
     return RowsToCopy(rows, existing, answer);
 }
 
-bool TForm1::CopyWithProgress(Pane& src, Pane& dst, const std::string& locate,
+bool MainWindow::CopyWithProgress(Pane& src, Pane& dst, const std::string& locate,
                               const std::function<void(const std::wstring& stagingDir)>& copy) {
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
-    TProgress& progress = *Progress;
+    ProgressDialog& progress = *Progress;
     progress.SetText(progress.Totals, "");
     progress.ShowModeless();
     progress.SetText(progress.SourceDir, sourceDir);
@@ -284,7 +284,7 @@ bool TForm1::CopyWithProgress(Pane& src, Pane& dst, const std::string& locate,
     return true;
 }
 
-void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
+void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     // A folder as the current entry is copied whole; "[parent]" never.
     if (r.currentOnly && r.current >= 0 && static_cast<std::size_t>(r.current) < src.Entries.size() &&
         src.Entries[static_cast<std::size_t>(r.current)].kind == EntryKind::Directory) {
@@ -319,8 +319,8 @@ void TForm1::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     ReportLeftAlone(run, src);
 }
 
-void TForm1::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
-    TProgress& progress = *Progress;
+void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
+    ProgressDialog& progress = *Progress;
     FreeSpaceEstimate space(run.targetDir);
     const RunRequest& r = run.request;
     const std::vector<std::size_t>& toCopy = run.rows;
@@ -368,7 +368,7 @@ void TForm1::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
 }
 
 // What the run left alone, said once at its end; a side with changed entries is read again.
-void TForm1::ReportLeftAlone(const CopyRun& run, Pane& src) {
+void MainWindow::ReportLeftAlone(const CopyRun& run, Pane& src) {
     if (!run.twinsLeftOut.empty()) {
         ShowBox(hwnd_, BoxKind::Warning,
                 NamesText("Not copied: the target holds a file of the same name but for letter case:", run.twinsLeftOut),
@@ -377,21 +377,21 @@ void TForm1::ReportLeftAlone(const CopyRun& run, Pane& src) {
     ReportChanged(run.changed, src);
 }
 
-void TForm1::ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p) {
+void MainWindow::ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p) {
     if (changed.empty()) return;
     ShowBox(hwnd_, BoxKind::Warning, ChangedText(changed), BoxButtons::Ok);
     RequireDirectory(p.Directory());
     Reload(p);
 }
 
-bool TForm1::StillThere(const std::string& dir, const Entry& e, std::vector<ChangedEntry>& changed) {
+bool MainWindow::StillThere(const std::string& dir, const Entry& e, std::vector<ChangedEntry>& changed) {
     const DiskKind now = KindNow(EntryPath(dir, e.Name()));
     if (StillAsListed(e, now)) return true;
     changed.push_back({e.caption, now});
     return false;
 }
 
-void TForm1::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
+void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     RequireDirectory(sourceDir);
     const std::vector<std::size_t> rows = EntriesToActOn(src.Entries, r);
@@ -431,7 +431,7 @@ void TForm1::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
 }
 
 // Under Wine a refused deletion may report success: what the reloaded side still lists stayed.
-void TForm1::AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report) {
+void MainWindow::AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report) {
     if (deleted.empty()) return;
     std::unordered_set<std::string> listed;
     for (const Entry& e : p.Entries) listed.insert(e.Name());
@@ -442,7 +442,7 @@ void TForm1::AddStillListed(const Pane& p, const std::vector<Entry>& deleted, De
     }
 }
 
-void TForm1::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
+void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
     // One rename per entry; a name that exists on the other side fails alone.
@@ -475,14 +475,14 @@ void TForm1::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     Activate(src);
 }
 
-bool TForm1::CheckDiskSpace(const std::string& sizeText, const std::string& targetPath) {
+bool MainWindow::CheckDiskSpace(const std::string& sizeText, const std::string& targetPath) {
     std::int64_t bytes = ReadSizeText(sizeText);
     const std::string full = Narrow(ExactPath(targetPath));
     if (FileExists(full)) bytes -= FileSizeOf(full);  // the copy replaces that file
     return HasSpaceFor(bytes, targetPath);
 }
 
-bool TForm1::HasSpaceFor(std::int64_t bytes, const std::string& targetPath) {
+bool MainWindow::HasSpaceFor(std::int64_t bytes, const std::string& targetPath) {
     const char drive = UpperFirst(targetPath);
     if (FolderFreeBytes(DirectoryPart(targetPath)) - bytes > 0) return true;
     ShowBox(hwnd_, BoxKind::Warning,
@@ -491,7 +491,7 @@ bool TForm1::HasSpaceFor(std::int64_t bytes, const std::string& targetPath) {
     return false;
 }
 
-bool TForm1::RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report) {
+bool MainWindow::RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report) {
     if (recycle) {
         const RecycleResult r = Recycle(path);
         if (r == RecycleResult::Recycled) return false;

@@ -110,7 +110,7 @@ void MakeFolder(const std::wstring& path) {
 }  // namespace
 
 // One folder copy: the tree, what the target holds of it, and what becomes of each item.
-struct TForm1::FolderCopy {
+struct MainWindow::FolderCopy {
     std::wstring from, to;          // exact paths of the folder and of its copy
     std::string caption;            // the folder's name, as messages show it
     bool toExists = false;          // merged into a folder of its name
@@ -126,7 +126,7 @@ struct TForm1::FolderCopy {
     bool stopped = false;
 };
 
-void TForm1::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
+void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
     if (!Reachable(hwnd_, folder)) return;
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
@@ -191,7 +191,7 @@ void TForm1::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
 }
 
 // Lists the tree and what the target holds of it. False when the folder cannot be listed.
-bool TForm1::PlanFolderCopy(FolderCopy& copy) {
+bool MainWindow::PlanFolderCopy(FolderCopy& copy) {
     WaitCursor wait;
     WIN32_FILE_ATTRIBUTE_DATA own{};
     if (!GetFileAttributesExW(copy.from.c_str(), GetFileExInfoStandard, &own)) return false;
@@ -249,7 +249,7 @@ bool TForm1::PlanFolderCopy(FolderCopy& copy) {
 // Names of one folder that the target takes as one (the same but for letter case, where the source
 // folder tells them apart) would land on one file or merge two folders: of each such group one is
 // copied, the others are left out with all they hold, and named.
-void TForm1::LeaveOutTwins(FolderCopy& copy, const LocalTimes& times) {
+void MainWindow::LeaveOutTwins(FolderCopy& copy, const LocalTimes& times) {
     const std::vector<TreeItem>& items = copy.tree.items;
     std::vector<std::string> keys;
     keys.reserve(items.size());
@@ -286,8 +286,8 @@ void TForm1::LeaveOutTwins(FolderCopy& copy, const LocalTimes& times) {
 
 // Makes the folders and copies the files, in tree order; Escape stops it after a file. A folder or
 // file that fails stops it there, and what it did not copy is kept for the message.
-void TForm1::CopyTree(FolderCopy& copy, const std::wstring& stagingDir) {
-    TProgress& progress = *Progress;
+void MainWindow::CopyTree(FolderCopy& copy, const std::wstring& stagingDir) {
+    ProgressDialog& progress = *Progress;
     FolderLookupBatch finalPaths;  // each folder's final path looked up once, for the links among its files
     FolderDates dates;
     std::size_t at = 0;
@@ -311,8 +311,8 @@ void TForm1::CopyTree(FolderCopy& copy, const std::wstring& stagingDir) {
     }
 }
 
-void TForm1::CopyItem(FolderCopy& copy, std::size_t i, const std::wstring& stagingDir, FolderDates& dates) {
-    TProgress& progress = *Progress;
+void MainWindow::CopyItem(FolderCopy& copy, std::size_t i, const std::wstring& stagingDir, FolderDates& dates) {
+    ProgressDialog& progress = *Progress;
     const TreeItem& item = copy.tree.items[i];
     const std::wstring from = copy.from + L"\\" + item.path;
     const std::wstring to = copy.to + L"\\" + item.path;
@@ -347,7 +347,7 @@ void TForm1::CopyItem(FolderCopy& copy, std::size_t i, const std::wstring& stagi
     progress.SetText(progress.Totals, TallyText(copy.done, copy.total));
 }
 
-void TForm1::NotCopiedFrom(FolderCopy& copy, std::size_t first) {
+void MainWindow::NotCopiedFrom(FolderCopy& copy, std::size_t first) {
     for (std::size_t i = first; i < copy.tree.items.size(); ++i) {
         if (!copy.skip[i] && !copy.tree.items[i].IsFolder()) {
             copy.notCopied.push_back(copy.caption + "\\" + Narrow(copy.tree.items[i].path));

@@ -3,7 +3,7 @@
 #include "fileops/copy_rules.h"
 #include "panes/reach.h"
 #include "core/scoped_flag.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"
 #include "platform/handles.h"
@@ -60,7 +60,7 @@ void StartRename(Pane& s, int item) {
 
 }  // namespace
 
-void TForm1::MakeNewDirectory() {
+void MainWindow::MakeNewDirectory() {
     Pane& s = Active();
     const std::string dir = s.Tree.Directory();
     RequireDirectory(dir);
@@ -76,17 +76,17 @@ void TForm1::MakeNewDirectory() {
     s.Tree.SetDirectory(dir);
 }
 
-void TForm1::MakeDirectoryIn(Pane& pane) {
+void MainWindow::MakeDirectoryIn(Pane& pane) {
     Activate(pane);
     MakeNewDirectory();
 }
 
-void TForm1::RenameCurrent() {
+void MainWindow::RenameCurrent() {
     ScopedFlag running(RenameCommandRunning);
     RenameThroughDialog();
 }
 
-void TForm1::RenameThroughDialog() {
+void MainWindow::RenameThroughDialog() {
     Pane& s = Active();
     int item = s.List.FirstSelected();
     if (item < 0) item = s.CurrentItem;
@@ -109,16 +109,16 @@ void TForm1::RenameThroughDialog() {
     ReloadIfRenameFoundAChange(s);
 }
 
-void TForm1::ReloadIfRenameFoundAChange(Pane& s) {
+void MainWindow::ReloadIfRenameFoundAChange(Pane& s) {
     if (!s.ReloadAfterRename) return;
     s.ReloadAfterRename = false;
     RequireDirectory(s.Directory());
     Reload(s);
 }
 
-void TForm1::RenameStarted(Pane& pane, int item) { StartRename(pane, item); }
+void MainWindow::RenameStarted(Pane& pane, int item) { StartRename(pane, item); }
 
-void TForm1::FinishRename(Pane& s, int item, std::string& text) {
+void MainWindow::FinishRename(Pane& s, int item, std::string& text) {
     Entry& entry = s.Entries[static_cast<size_t>(item)];
     if (entry.kind == EntryKind::Parent) {  // the parent entry cannot be renamed
         text = s.OldName;

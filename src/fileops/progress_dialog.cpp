@@ -8,8 +8,8 @@ namespace {
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX | SS_LEFTNOWORDWRAP;
 }
 
-TProgress::TProgress()
-    : ModalForm(L"TProgress", "Copy File", 361, 136, WS_POPUP | WS_CAPTION | DS_MODALFRAME) {
+ProgressDialog::ProgressDialog()
+    : ModalForm(L"ProgressDialog", "Copy File", 361, 136, WS_POPUP | WS_CAPTION | DS_MODALFRAME) {
     Label2 = AddControl(L"STATIC", "File:", kLabel, 23, 16, 22, 13, 0);
     FileNameDesc = AddControl(L"STATIC", "Filename", kLabel, 48, 16, 305, 13, 0);
     Label1 = AddControl(L"STATIC", "From:", kLabel, 16, 40, 28, 13, 0);
@@ -28,9 +28,9 @@ constexpr ULONGLONG kPaintInterval = 16;  // milliseconds: about 60 paints a sec
 constexpr ULONGLONG kWholeInterval = 250;  // the whole dialog: four times a second
 }
 
-bool TProgress::Due() const { return Clock() - shownAt_ >= kPaintInterval; }
+bool ProgressDialog::Due() const { return Clock() - shownAt_ >= kPaintInterval; }
 
-void TProgress::Paint(bool whole) {
+void ProgressDialog::Paint(bool whole) {
     for (HeldText& t : texts_) {
         if (t.shown) continue;
         SetWindowTextUtf8(t.label, t.text);
@@ -53,16 +53,16 @@ void TProgress::Paint(bool whole) {
     shownAt_ = Clock();
 }
 
-bool TProgress::WholeDue() const { return wholeDue_ && Clock() - wholeAt_ >= kWholeInterval; }
+bool ProgressDialog::WholeDue() const { return wholeDue_ && Clock() - wholeAt_ >= kWholeInterval; }
 
-void TProgress::Repaint() {
+void ProgressDialog::Repaint() {
     wholeDue_ = true;
     if (Due()) Paint(WholeDue());
 }
 
-void TProgress::Flush() { Paint(false); }
+void ProgressDialog::Flush() { Paint(false); }
 
-void TProgress::SetText(HWND label, const std::string& text) {
+void ProgressDialog::SetText(HWND label, const std::string& text) {
     for (HeldText& t : texts_) {
         if (t.label != label) continue;
         if (t.text != text) t = HeldText{label, text, false};
@@ -73,30 +73,30 @@ void TProgress::SetText(HWND label, const std::string& text) {
     if (Due()) Paint(WholeDue());
 }
 
-std::string TProgress::Text(HWND label) const {
+std::string ProgressDialog::Text(HWND label) const {
     for (const HeldText& t : texts_) {
         if (t.label == label) return t.text;
     }
     return WindowText(label);
 }
 
-void TProgress::PrepareBar(int max) {
+void ProgressDialog::PrepareBar(int max) {
     barMax_ = max;  // held like the position: each change of range is a message and a repaint
     SetBarPosition(0);
 }
 
-void TProgress::SetBarPosition(int position) {
+void ProgressDialog::SetBarPosition(int position) {
     barPos_ = position;
     if (Due()) Paint(WholeDue());
 }
 
-void TProgress::StepBar() {
+void ProgressDialog::StepBar() {
     // Past the end the bar starts again from the beginning, as a stepped progress bar does.
     barPos_ = barPos_ >= barMax_ ? 0 : barPos_ + 1;
     if (Due()) Paint(WholeDue());
 }
 
-bool TProgress::StopAsked() {
+bool ProgressDialog::StopAsked() {
     if (Clock() - lookedAt_ < 50) return false;
     lookedAt_ = Clock();
     // Only key presses are taken from the queue, and all but Escape are put back in their order:
@@ -115,7 +115,7 @@ bool TProgress::StopAsked() {
     return escape;
 }
 
-int TProgress::BarPosition() const { return barPos_; }
-int TProgress::BarMax() const { return barMax_; }
+int ProgressDialog::BarPosition() const { return barPos_; }
+int ProgressDialog::BarMax() const { return barMax_; }
 
 }  // namespace bivane

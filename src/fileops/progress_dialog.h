@@ -8,9 +8,9 @@
 
 namespace bivane {
 
-class TProgress : public ModalForm {
+class ProgressDialog : public ModalForm {
 public:
-    TProgress();
+    ProgressDialog();
 
     // The copy keeps the thread busy, so no WM_PAINT would come: the dialog paints itself. A
     // label paints at every change of its text and the bar at every change of its position, which

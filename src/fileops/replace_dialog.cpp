@@ -5,7 +5,7 @@
 
 namespace bivane {
 
-TReplace::TReplace() : ModalForm(L"TReplace", "Replace Files", 412, 205) {
+ReplaceDialog::ReplaceDialog() : ModalForm(L"ReplaceDialog", "Replace Files", 412, 205) {
     Message = AddControl(L"STATIC", "", SS_LEFT | SS_NOPREFIX, 12, 12, 388, 140, 0);
     SkipButton = AddControl(L"BUTTON", "&Skip existing", WS_TABSTOP | BS_DEFPUSHBUTTON, 12, 168, 91, 25, IdSkipExisting);
     ReplaceOlderButton =
@@ -16,7 +16,7 @@ TReplace::TReplace() : ModalForm(L"TReplace", "Replace Files", 412, 205) {
 }
 
 // The dialog's texts break lines with "\r", as the message boxes' do; the control wants "\r\n".
-void TReplace::SetText(const std::string& text) {
+void ReplaceDialog::SetText(const std::string& text) {
     std::string shown;
     for (const char c : text) {
         shown += c;
@@ -25,7 +25,7 @@ void TReplace::SetText(const std::string& text) {
     SetWindowTextUtf8(Message, shown);
 }
 
-std::string TReplace::Text() const {
+std::string ReplaceDialog::Text() const {
     std::string text;
     for (const char c : WindowText(Message)) {
         if (c != '\n') text += c;
@@ -33,11 +33,11 @@ std::string TReplace::Text() const {
     return text;
 }
 
-void TReplace::OnCommand(int id, int code) {
+void ReplaceDialog::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return;
     if (id == IdReplaceAll || id == IdReplaceOlder || id == IdSkipExisting || id == IDCANCEL) EndModal(id);
 }
 
-void TReplace::FormActivate() { SetFocus(SkipButton); }
+void ReplaceDialog::FormActivate() { SetFocus(SkipButton); }
 
 }  // namespace bivane

@@ -7,12 +7,12 @@
 
 namespace bivane {
 
-class TReplace : public ModalForm {
+class ReplaceDialog : public ModalForm {
 public:
     // The modal results; Cancel is IDCANCEL (also Escape and the close box).
     enum { IdReplaceAll = 201, IdReplaceOlder = 202, IdSkipExisting = 203 };
 
-    TReplace();
+    ReplaceDialog();
     void SetText(const std::string& text);
     std::string Text() const;
 

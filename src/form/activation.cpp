@@ -34,18 +34,18 @@ void TakeSelectionAsCurrent(Pane& s) {
 
 }  // namespace
 
-void TForm1::LoadSide(Pane& pane, const std::string& dir) {
+void MainWindow::LoadSide(Pane& pane, const std::string& dir) {
     pane.Load(dir);
     FitAllColumns();
     if (&pane == &side[1]) RightUnloaded = false;
 }
 
-void TForm1::DirectoryChanged(Pane& pane) {
+void MainWindow::DirectoryChanged(Pane& pane) {
     Reload(pane);
     if (&pane == &Active()) TryChangeDir(pane.Directory());
 }
 
-void TForm1::Activate(Pane& pane) {
+void MainWindow::Activate(Pane& pane) {
     Pane& other = OtherThan(pane);
     const bool right = !IsLeft(pane);
     if (right) SetVisible(Splash.Handle(), false);
@@ -70,7 +70,7 @@ void TForm1::Activate(Pane& pane) {
 
 // The trees are not alike: the left one, shown, covers the right side's list and buttons; the
 // right one covers the left drive selector.
-void TForm1::SetTreeHint(Pane& pane) {
+void MainWindow::SetTreeHint(Pane& pane) {
     const bool treeShown = IsShown(pane.Tree.Handle());
     if (IsLeft(pane)) {
         Pane& R = side[1];
@@ -82,29 +82,29 @@ void TForm1::SetTreeHint(Pane& pane) {
     }
 }
 
-void TForm1::TitleClick(Pane& pane) {
+void MainWindow::TitleClick(Pane& pane) {
     SetVisible(pane.List.Handle(), true);
     SetFocus(pane.List.Handle());
     Activate(pane);
 }
 
-void TForm1::ListMouseDown(Pane& pane, MouseButton, TShiftState, int, int) {
+void MainWindow::ListMouseDown(Pane& pane, MouseButton, TShiftState, int, int) {
     if (&pane != &Active()) Activate(pane);
 }
 
-void TForm1::BackgroundClick(int x, int) {
+void MainWindow::BackgroundClick(int x, int) {
     RECT outer{};
     GetWindowRect(hwnd_, &outer);
     TitleClick(x < (outer.right - outer.left) / 2 ? side[0] : side[1]);
 }
 
-void TForm1::GoToBoxClick(Pane& pane) { Activate(pane); }
+void MainWindow::GoToBoxClick(Pane& pane) { Activate(pane); }
 
-bool TForm1::GoToChecked(const Pane& s) const {
+bool MainWindow::GoToChecked(const Pane& s) const {
     return SendMessageW(s.GoTo, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TForm1::SetGoToChecked(Pane& s, bool checked) {
+void MainWindow::SetGoToChecked(Pane& s, bool checked) {
     SendMessageW(s.GoTo, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     // Setting the box counts as a click on it.
     GoToBoxClick(s);
@@ -112,14 +112,14 @@ void TForm1::SetGoToChecked(Pane& s, bool checked) {
 
 // The right selector also moves its tree to the drive's root; the left one leaves that to its
 // change report.
-void TForm1::DriveSelectorClick(Pane& pane) {
+void MainWindow::DriveSelectorClick(Pane& pane) {
     Activate(pane);
     if (!IsLeft(pane)) pane.Tree.SetDirectory(std::string(1, pane.Drive.Drive()) + ":\\");
 }
 
 // The first change of the left selector (at start-up) keeps the start directory; the right side's
 // first is told by RightUnloaded instead.
-void TForm1::DriveChange(Pane& s) {
+void MainWindow::DriveChange(Pane& s) {
     const bool left = IsLeft(s);
     const std::string& dir = s.Tree.Directory();
     const char previous = dir.empty() ? 'C' : Upper(dir[0]);
@@ -142,9 +142,9 @@ void TForm1::DriveChange(Pane& s) {
     }
 }
 
-void TForm1::ActiveTreeChanged() { ReloadActive(); }
+void MainWindow::ActiveTreeChanged() { ReloadActive(); }
 
-void TForm1::OpenTreeSelection() {
+void MainWindow::OpenTreeSelection() {
     DirectoryListBox& tree = Active().Tree;
     if (DirectoryError(tree.Directory()) != 0) {
         ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);
@@ -153,7 +153,7 @@ void TForm1::OpenTreeSelection() {
 }
 
 // The right side is made active before its tree shows, the left one after.
-void TForm1::ToggleTree(Pane& pane) {
+void MainWindow::ToggleTree(Pane& pane) {
     if (IsLeft(pane)) {
         pane.ToggleTree();
         SetTreeHint(pane);
@@ -167,7 +167,7 @@ void TForm1::ToggleTree(Pane& pane) {
     pane.Tree.SetDirLabel(&pane.Path);
 }
 
-void TForm1::UpOneLevel(Pane& pane) {
+void MainWindow::UpOneLevel(Pane& pane) {
     Activate(pane);
     pane.UpOneLevel();
 }

@@ -45,11 +45,11 @@ int ModifiedColumnNeed(const Pane& s, char digit, int dpi) {
 
 }  // namespace
 
-void TForm1::FitAllColumns() {
+void MainWindow::FitAllColumns() {
     for (Pane& s : side) FitColumnsOf(s);
 }
 
-void TForm1::FitColumnsOf(Pane& s) {
+void MainWindow::FitColumnsOf(Pane& s) {
     if (fittingColumns_) return;  // the widths set below may show or hide a scroll bar
     ScopedFlag fitting(fittingColumns_);
     const int dpi = Dpi();

@@ -6,7 +6,7 @@
 
 namespace bivane {
 
-void TForm1::ReportError(const char* text) noexcept {
+void MainWindow::ReportError(const char* text) noexcept {
     try {
         ShowBox(hwnd_, BoxKind::AppError, WithFullStop(text), BoxButtons::Ok);
     } catch (...) {

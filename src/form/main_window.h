@@ -1,4 +1,4 @@
-// TForm1: the main window. One class, as the program is one window; its methods live in the
+// MainWindow: the main window. One class, as the program is one window; its methods live in the
 // subsystem folders, one file per concern (app/, panes/, tags/, fileops/, commands/, print/), each
 // on the lowest floor that calls it (docs/code-map.md).
 #pragma once
@@ -19,11 +19,11 @@
 
 namespace bivane {
 
-class TConfirmTag;
-class TProgress;
-class TGetTxt;
-class TConfirm;
-class TReplace;
+class CompareDialog;
+class ProgressDialog;
+class TextDialog;
+class ConfirmDialog;
+class ReplaceDialog;
 // What the file commands decide (fileops/copy_rules.h).
 enum class ConfirmMode;
 struct RunRequest;
@@ -44,15 +44,15 @@ enum class MenuItem {
     Refresh, DirectoryListing, About, HelpTopics, Exit
 };
 
-class TForm1 {
+class MainWindow {
 public:
     // Creates the main window and its controls and runs InitialState. The window is not shown yet:
     // the first Show() shows it (the first layout pass), then loads the left side, then makes the
     // drive selectors, which report their first change.
-    TForm1();
-    ~TForm1();
-    TForm1(const TForm1&) = delete;
-    TForm1& operator=(const TForm1&) = delete;
+    MainWindow();
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
 
     HWND Handle() const { return hwnd_; }
     // The DPI the window is laid out for: its monitor's, followed through WM_DPICHANGED.
@@ -250,11 +250,11 @@ public:
     AutoImageList ListImages;
     AutoMenu PopupMenu;
     AutoGdiObject glyphs[6];
-    std::unique_ptr<TConfirmTag> ConfirmTag;
-    std::unique_ptr<TProgress> Progress;
-    std::unique_ptr<TGetTxt> GetTxt;
-    std::unique_ptr<TConfirm> Confirm;
-    std::unique_ptr<TReplace> Replace;
+    std::unique_ptr<CompareDialog> ConfirmTag;
+    std::unique_ptr<ProgressDialog> Progress;
+    std::unique_ptr<TextDialog> GetTxt;
+    std::unique_ptr<ConfirmDialog> Confirm;
+    std::unique_ptr<ReplaceDialog> Replace;
     // The help viewer call; tests replace it so no viewer starts.
     std::function<void(const std::string& file, int context)> HelpViewer;
     // Opens the HTML help in the user's browser; tests replace it so no browser starts.
@@ -290,7 +290,7 @@ private:
 };
 
 template <typename F>
-void TForm1::Guard(F&& fn) noexcept {
+void MainWindow::Guard(F&& fn) noexcept {
     try {
         fn();
     } catch (const std::exception& e) {

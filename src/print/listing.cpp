@@ -37,7 +37,7 @@ void WritePieces(PrinterOutput& out, const std::vector<PrintPiece>& pieces) {
 
 }  // namespace
 
-void TForm1::PrintListing() {
+void MainWindow::PrintListing() {
     Pane& s = Active();
     SetFocus(s.List.Handle());
 

@@ -4,7 +4,7 @@
 #include "form/main_window.h"
 #include "platform/modal_seam.h"
 #include "tags/compare_rules.h"
-#include "tags/confirm_tag_dialog.h"
+#include "tags/compare_dialog.h"
 
 namespace bivane {
 
@@ -61,12 +61,12 @@ std::vector<bool> SelectedEntries(const FileListView& list, std::size_t count) {
 
 }  // namespace
 
-void TForm1::CompareSides() { TagNewerOrDuplicates(); }
+void MainWindow::CompareSides() { TagNewerOrDuplicates(); }
 
 namespace {
 
 // One pass of the comparison: tags source's entries that match other's; the step count after it.
-std::int64_t TagPass(TForm1& form, Pane& source, const Pane& other, bool newer, std::int64_t steps,
+std::int64_t TagPass(MainWindow& form, Pane& source, const Pane& other, bool newer, std::int64_t steps,
                      CompareProgress& progress) {
     const ComparePass result = ScanPass(source.Entries, other.Entries, newer, steps);
     // The plain scan runs UpdateTagTotals after every tag. Its recount only matters the last
@@ -116,7 +116,7 @@ void ShowFirstTagged(Pane& s) {
 
 }  // namespace
 
-void TForm1::TagNewerOrDuplicates() {
+void MainWindow::TagNewerOrDuplicates() {
     if (ConfirmTag->ShowModal(hwnd_) != IDOK) return;
     const bool newer = ConfirmTag->NewerMode();
     MessagePanel.SetCaption(CompareMessage(newer));

@@ -3,19 +3,19 @@
 
 namespace bivane {
 
-void TForm1::SetEntryMark(Pane& s, int item, char mark) {
+void MainWindow::SetEntryMark(Pane& s, int item, char mark) {
     s.Entries[static_cast<size_t>(item)].mark = mark;
     s.List.RedrawItem(item);
     EntryChanged(s, item);
 }
 
-void TForm1::SetEntryImage(Pane& s, int item, std::uint8_t image) {
+void MainWindow::SetEntryImage(Pane& s, int item, std::uint8_t image) {
     s.Entries[static_cast<size_t>(item)].image = image;
     s.List.RedrawItem(item);
     EntryChanged(s, item);
 }
 
-void TForm1::SetEntryCaption(Pane& s, int item, const std::string& caption) {
+void MainWindow::SetEntryCaption(Pane& s, int item, const std::string& caption) {
     s.Entries[static_cast<size_t>(item)].caption = caption;
     s.List.RedrawItem(item);
     EntryChanged(s, item);

@@ -9,7 +9,7 @@ namespace bivane {
 
 namespace {
 
-void SortByColumn(TForm1& form, int column) {
+void SortByColumn(MainWindow& form, int column) {
     Pane& s = form.Active();
     switch (column) {
         case 0:
@@ -24,25 +24,25 @@ void SortByColumn(TForm1& form, int column) {
 
 }  // namespace
 
-void TForm1::SortByName() { SortSide(Active(), SortOrder::Name); }
-void TForm1::SortByExt() { SortSide(Active(), SortOrder::Ext); }
-void TForm1::SortBySize() { SortSide(Active(), SortOrder::Size); }
-void TForm1::SortByDate() { SortSide(Active(), SortOrder::Date); }
+void MainWindow::SortByName() { SortSide(Active(), SortOrder::Name); }
+void MainWindow::SortByExt() { SortSide(Active(), SortOrder::Ext); }
+void MainWindow::SortBySize() { SortSide(Active(), SortOrder::Size); }
+void MainWindow::SortByDate() { SortSide(Active(), SortOrder::Date); }
 
-void TForm1::ColumnClick(Pane& pane, int column) {
+void MainWindow::ColumnClick(Pane& pane, int column) {
     Activate(pane);
     SortByColumn(*this, column);
 }
 
-void TForm1::LocateCurrent() {
+void MainWindow::LocateCurrent() {
     const Pane& s = Active();
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
     Locate(s.Entries[static_cast<size_t>(s.CurrentItem)].Name());
 }
 
-void TForm1::Locate(const std::string& name) { LocateInSide(Active(), name); }
+void MainWindow::Locate(const std::string& name) { LocateInSide(Active(), name); }
 
-void TForm1::RereadActive() {
+void MainWindow::RereadActive() {
     const Pane& s = Active();
     const bool has = s.CurrentItem >= 0 && s.CurrentItem < static_cast<int>(s.Entries.size());
     const std::string name = has ? s.Entries[static_cast<size_t>(s.CurrentItem)].Name() : std::string();

@@ -5,12 +5,12 @@
 
 namespace bivane {
 
-void TForm1::TagEntry(Pane& s, int item) {
+void MainWindow::TagEntry(Pane& s, int item) {
     SetEntryImage(s, item, kImageTagged);
     SetEntryMark(s, item, 'Y');
 }
 
-void TForm1::UntagEntry(Pane& s, int item) {
+void MainWindow::UntagEntry(Pane& s, int item) {
     SetEntryMark(s, item, 'N');
     SetEntryImage(s, item, kImageFile);
     if (UntaggedImage(s.Entries[static_cast<size_t>(item)].caption) == kImageProgram) {
@@ -18,7 +18,7 @@ void TForm1::UntagEntry(Pane& s, int item) {
     }
 }
 
-void TForm1::UpdateTagTotals() {
+void MainWindow::UpdateTagTotals() {
     Pane& s = Active();
     if (s.Entries.empty()) return;
     auto [count, bytes] = CountTagged(s.Entries);

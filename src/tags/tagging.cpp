@@ -24,7 +24,7 @@ void MakeCurrent(Pane& s, int item) {
 
 // The focused entry's tag flips; any other entry is only focused and its selection flipped, so
 // the first touch never tags by surprise.
-void FlipTag(TForm1& form, Pane& s, int item) {
+void FlipTag(MainWindow& form, Pane& s, int item) {
     if (s.List.IsFocused(item)) {
         const char mark = s.Entries[static_cast<size_t>(item)].mark;
         if (MarkIs(mark, 'Y')) {
@@ -58,7 +58,7 @@ void SideChanged(Pane& s, int item) {
 
 }  // namespace
 
-void TForm1::ToggleTag(int item, bool advance) {
+void MainWindow::ToggleTag(int item, bool advance) {
     Pane& s = Active();
     if (!IsEntry(s, item)) return;
     SetFocus(s.List.Handle());
@@ -78,7 +78,7 @@ void TForm1::ToggleTag(int item, bool advance) {
 // reports in between would each move the current item on, so the last is what they leave behind,
 // and one repaint replaces a redraw per entry. A rename waiting for its report takes the first
 // report instead, so then every entry is changed and reported one by one.
-void TForm1::TagAll() {
+void MainWindow::TagAll() {
     Pane& s = Active();
     if (s.Entries.empty()) return;
     if (s.RenamePending) {
@@ -101,7 +101,7 @@ void TForm1::TagAll() {
     UpdateTagTotals();
 }
 
-void TForm1::InvertTags() {
+void MainWindow::InvertTags() {
     Pane& s = Active();
     if (s.Entries.empty()) return;
     if (s.RenamePending) {
@@ -149,7 +149,7 @@ void TForm1::InvertTags() {
     UpdateTagTotals();
 }
 
-void TForm1::UntagAll() {
+void MainWindow::UntagAll() {
     Pane& s = Active();
     s.TagCount = 0;
     if (s.Entries.empty()) return;
@@ -162,7 +162,7 @@ void TForm1::UntagAll() {
     UpdateTagTotals();
 }
 
-void TForm1::ListMouseUp(MouseButton button, TShiftState shift, int x, int y) {
+void MainWindow::ListMouseUp(MouseButton button, TShiftState shift, int x, int y) {
     side[0].RenamePending = false;
     side[1].RenamePending = false;
     if (button == MouseButton::Right) return;  // the pop-up menu's button
@@ -200,6 +200,6 @@ void TForm1::ListMouseUp(MouseButton button, TShiftState shift, int x, int y) {
     }
 }
 
-void TForm1::EntryChanged(Pane& s, int item) { SideChanged(s, item); }
+void MainWindow::EntryChanged(Pane& s, int item) { SideChanged(s, item); }
 
 }  // namespace bivane

@@ -7,13 +7,13 @@
 #include "app/layout_rules.h"
 #include "core/dpi.h"
 #include "fileops/confirm_dialog.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "fileops/progress_dialog.h"
 #include "fileops/replace_dialog.h"
 #include "panes/column_rules.h"
 #include "platform/dpi.h"
 #include "platform/utf.h"
-#include "tags/confirm_tag_dialog.h"
+#include "tags/compare_dialog.h"
 
 namespace bivane::test {
 
@@ -59,7 +59,7 @@ void ExpectAt(HWND w, const Box& b, const char* what) {
 
 // Every control of the main window where the layout puts it for dpi, in the UI font of dpi, with
 // its pictures drawn for dpi.
-void ExpectLaidOutFor(TForm1& form, int dpi) {
+void ExpectLaidOutFor(MainWindow& form, int dpi) {
     const RECT client = ClientRect(form.Handle());
     LayoutMetrics m = ScaledMetrics(dpi);
     m.driveHeight = form.side[0].Drive.Height();

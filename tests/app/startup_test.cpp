@@ -3,10 +3,10 @@
 #include "core/errors.h"
 #include "core/paths.h"
 #include "fileops/confirm_dialog.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "fileops/progress_dialog.h"
 #include "platform/utf.h"
-#include "tags/confirm_tag_dialog.h"
+#include "tags/compare_dialog.h"
 
 namespace bivane::test {
 
@@ -42,7 +42,7 @@ TEST_F(Startup, LeftSideListsTheStartDirectoryAndRightSideWaits) {
 TEST_F(Startup, TheWindowIsShownBeforeItsFolderIsListedAndTheDrivesAfter) {
     MakeFile(tmp / "a.txt", 1);
     ASSERT_TRUE(SetCurrentDirectoryW(Widen(tmp.Path()).c_str()));
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<MainWindow>();
     EXPECT_FALSE(IsShown(form->Handle()));
     EXPECT_TRUE(Left().Entries.empty());
     EXPECT_TRUE(form->LeftDriveFirstChange);
@@ -173,13 +173,13 @@ TEST_F(Shell, UncaughtErrorsShowTheApplicationReport) {
 
 TEST_F(Shell, DialogsAreCreatedOnceWithTheirClassesAndCaptions) {
     StartIn(tmp.Path());
-    EXPECT_EQ(form->ConfirmTag->ClassName(), "TConfirmTag");
+    EXPECT_EQ(form->ConfirmTag->ClassName(), "CompareDialog");
     EXPECT_EQ(form->ConfirmTag->Caption(), "Confirm Tag Type");
-    EXPECT_EQ(form->Progress->ClassName(), "TProgress");
+    EXPECT_EQ(form->Progress->ClassName(), "ProgressDialog");
     EXPECT_EQ(form->Progress->Caption(), "Copy File");
-    EXPECT_EQ(form->GetTxt->ClassName(), "TGetTxt");
+    EXPECT_EQ(form->GetTxt->ClassName(), "TextDialog");
     EXPECT_EQ(form->GetTxt->Caption(), "Enter New Directory");
-    EXPECT_EQ(form->Confirm->ClassName(), "TConfirm");
+    EXPECT_EQ(form->Confirm->ClassName(), "ConfirmDialog");
     EXPECT_EQ(form->Confirm->Caption(), "Confirm Copy");
 }
 

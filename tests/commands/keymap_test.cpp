@@ -2,7 +2,7 @@
 #include "commands/keys_support.h"
 
 #include "commands/key_map.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "panes/entry_rules.h"
 
 namespace bivane::test {
@@ -41,13 +41,13 @@ TEST_F(KeyMap, CommandLettersRunWithAnyShiftStateWhileGoToIsOff) {
 
     // C, D and M: the three file commands, each with its own confirmation.
     for (TShiftState shift : {0u, unsigned(ssShift), unsigned(ssCtrl), unsigned(ssAlt)}) {
-        modals.ExpectDialog("TConfirm", CancelCaption("Confirm Copy"));
+        modals.ExpectDialog("ConfirmDialog", CancelCaption("Confirm Copy"));
         Press('C', shift, shift & ssCtrl ? 3 : shift & ssShift ? L'C' : L'c');
         modals.VerifyDone();
     }
-    modals.ExpectDialog("TConfirm", CancelCaption("Confirm Delete"));
+    modals.ExpectDialog("ConfirmDialog", CancelCaption("Confirm Delete"));
     Press('D', 0, L'd');
-    modals.ExpectDialog("TConfirm", CancelCaption("Confirm Move"));
+    modals.ExpectDialog("ConfirmDialog", CancelCaption("Confirm Move"));
     Press('M', ssShift, L'M');
     modals.VerifyDone();
 
@@ -69,7 +69,7 @@ TEST_F(KeyMap, CommandLettersRunWithAnyShiftStateWhileGoToIsOff) {
     EXPECT_EQ(Marks(Left()), "DDNN");
 
     Pick(Left(), "A.txt");
-    modals.ExpectDialog("TGetTxt", CancelCaption("Enter new file name"));
+    modals.ExpectDialog("TextDialog", CancelCaption("Enter new file name"));
     Press('R', 0, L'r');
     modals.VerifyDone();
     EXPECT_FALSE(form->RenameCommandRunning);
@@ -144,9 +144,9 @@ TEST_F(KeyMap, GoToModeKeepsTheCombinationsFunctionKeysAndKeypad) {
     ASSERT_TRUE(form->GoToChecked(Left()));
     Pick(Left(), "A.txt");
 
-    modals.ExpectDialog("TGetTxt", CancelCaption("AltExecute: Enter command line... (F10=Filename)"));
+    modals.ExpectDialog("TextDialog", CancelCaption("AltExecute: Enter command line... (F10=Filename)"));
     Press('E', ssCtrl, 5);
-    modals.ExpectDialog("TConfirm", CancelCaption("Confirm Delete"));
+    modals.ExpectDialog("ConfirmDialog", CancelCaption("Confirm Delete"));
     Press(VK_DELETE);
     modals.VerifyDone();
 
@@ -184,15 +184,15 @@ TEST_F(KeyMap, TheFourCombinationsNeedExactlyTheirShiftStateAndWorkInBothModes) 
     for (bool goTo : {false, true}) {
         SCOPED_TRACE(goTo ? "GoTo on" : "GoTo off");
         if (goTo) form->SetGoToChecked(Left(), true);
-        modals.ExpectDialog("TConfirmTag", [](ModalForm&) { return IDCANCEL; });
+        modals.ExpectDialog("CompareDialog", [](ModalForm&) { return IDCANCEL; });
         Press('T', ssAlt, L't');
-        modals.ExpectDialog("TConfirmTag", [](ModalForm&) { return IDCANCEL; });
+        modals.ExpectDialog("CompareDialog", [](ModalForm&) { return IDCANCEL; });
         Press('T', ssCtrl, 20);  // the menu's shortcut, not Tag all
         modals.VerifyDone();
         EXPECT_EQ(Marks(Left()), "DDNN");
         Press('P', ssCtrl, 16);
         EXPECT_EQ(printDialogs, goTo ? 2 : 1);
-        modals.ExpectDialog("TGetTxt", CancelCaption("AltExecute: Enter command line... (F10=Filename)"));
+        modals.ExpectDialog("TextDialog", CancelCaption("AltExecute: Enter command line... (F10=Filename)"));
         Press('E', ssCtrl, 5);
         modals.VerifyDone();
     }
@@ -269,7 +269,7 @@ TEST_F(KeyMap, SpaceSwitchesAndDeleteAsksInAnyShiftState) {
 
     Pick(Right(), "R.txt");
     for (TShiftState shift : {0u, unsigned(ssShift), unsigned(ssCtrl | ssAlt)}) {
-        modals.ExpectDialog("TConfirm", [&](ModalForm& f) {
+        modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
             EXPECT_EQ(f.Caption(), "Confirm Delete");
             EXPECT_FALSE(form->DirDeleteRequest);
             return IDCANCEL;
@@ -284,8 +284,8 @@ TEST_F(KeyMap, F1MakesADirectoryOnTheActiveSide) {
     MakeSides();
     StartSides(L(), R());
     Press(VK_SPACE);
-    modals.ExpectDialog("TGetTxt", [](ModalForm& f) {
-        auto& t = static_cast<TGetTxt&>(f);
+    modals.ExpectDialog("TextDialog", [](ModalForm& f) {
+        auto& t = static_cast<TextDialog&>(f);
         EXPECT_EQ(t.Caption(), "Enter name for new directory");
         t.SetText("Made");
         return IDOK;
@@ -304,7 +304,7 @@ TEST_F(KeyMap, F2DeletesOnlyADirectoryWithTheDirectoryRequestOn) {
     modals.VerifyDone();
 
     Pick(Left(), "<sub>");
-    modals.ExpectDialog("TConfirm", [&](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
         EXPECT_EQ(f.Caption(), "Confirm Delete");
         EXPECT_TRUE(form->DirDeleteRequest);
         return IDCANCEL;
@@ -510,8 +510,8 @@ TEST_F(KeyMap, TheFocusedEntryIsTheCurrentOneAfterEveryKey) {
         EXPECT_EQ(Left().CurrentName, FocusedCaption(Left())) << step.key;
     }
     ASSERT_EQ(FocusedCaption(Left()), "B.txt");  // [parent] <sub> A B C
-    modals.ExpectDialog("TGetTxt", [&](ModalForm& f) {
-        auto& t = static_cast<TGetTxt&>(f);
+    modals.ExpectDialog("TextDialog", [&](ModalForm& f) {
+        auto& t = static_cast<TextDialog&>(f);
         SendMessageW(t.Edit1, WM_SYSKEYDOWN, VK_F10, 1);
         EXPECT_EQ(t.Text(), " B.txt ");
         return IDCANCEL;
@@ -538,7 +538,7 @@ TEST_F(KeyMap, DuringARenameNoKeyRunsACommandAndTheStartingRIsSwallowed) {
     Pick(Left(), "A.txt");
     HWND list = Left().List.Handle();
     expectedKeyMenus = 1;
-    modals.ExpectDialog("TGetTxt", [&](ModalForm&) {
+    modals.ExpectDialog("TextDialog", [&](ModalForm&) {
         PressKey(list, 'C', 0, 0);  // would ask to copy
         PressKey(list, 'T', 0, 0);  // would tag all
         PressKey(list, VK_F10);     // would tag and move on

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "commands/keys_support.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "panes/entry_rules.h"
 #include "platform/utf.h"
 #include "tags/tags_support.h"
@@ -96,7 +96,7 @@ private:
 
 std::function<int(ModalForm&)> Type(const std::string& text, int result = IDOK) {
     return [text, result](ModalForm& f) {
-        static_cast<TGetTxt&>(f).SetText(text);
+        static_cast<TextDialog&>(f).SetText(text);
         return result;
     };
 }
@@ -169,8 +169,8 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
     Pick(Right(), "Two words.txt");
     const std::string program = "\"" + RecorderExe() + "\"";
 
-    modals.ExpectDialog("TGetTxt", [&](ModalForm& f) {
-        auto& t = static_cast<TGetTxt&>(f);
+    modals.ExpectDialog("TextDialog", [&](ModalForm& f) {
+        auto& t = static_cast<TextDialog&>(f);
         EXPECT_EQ(t.Caption(), "AltExecute: Enter command line... (F10=Filename)");
         EXPECT_EQ(t.Label(), "Current directory: " + R());
         EXPECT_EQ(t.Text(), "");
@@ -192,18 +192,18 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
     EXPECT_EQ(r[0].dir, R());
 
     // Empty line, Cancel: nothing runs. The prompt starts empty every time.
-    modals.ExpectDialog("TGetTxt", Type(""));
+    modals.ExpectDialog("TextDialog", Type(""));
     Press('E', ssCtrl, 5);
-    modals.ExpectDialog("TGetTxt", [&](ModalForm& f) {
-        EXPECT_EQ(static_cast<TGetTxt&>(f).Text(), "");
+    modals.ExpectDialog("TextDialog", [&](ModalForm& f) {
+        EXPECT_EQ(static_cast<TextDialog&>(f).Text(), "");
         return Type(program + " cancelled", IDCANCEL)(f);
     });
     Press('E', ssCtrl, 5);
     modals.VerifyDone();
     // A directory as the remembered name keeps its brackets.
     Pick(Right(), "[parent]");
-    modals.ExpectDialog("TGetTxt", [&](ModalForm& f) {
-        auto& t = static_cast<TGetTxt&>(f);
+    modals.ExpectDialog("TextDialog", [&](ModalForm& f) {
+        auto& t = static_cast<TextDialog&>(f);
         SendMessageW(t.Edit1, WM_SYSKEYDOWN, VK_F10, 1);
         EXPECT_EQ(t.Text(), " [parent] ");
         return IDCANCEL;
@@ -257,7 +257,7 @@ TEST_F(Launch, DoubleClickStartsLowerCaseExeDirectlyAndEverythingElseThroughTheS
 
     // A caption spelled .EXE (as a rename can leave it) goes through the shell's open.
     Pick(Left(), "Big.exe");
-    modals.ExpectDialog("TGetTxt", Type("Other.EXE"));
+    modals.ExpectDialog("TextDialog", Type("Other.EXE"));
     Press('R', 0, L'r');
     modals.VerifyDone();
     ASSERT_NE(IndexOfCaption(Left(), "Other.EXE"), -1);

@@ -158,7 +158,7 @@ POINT RowPoint(HWND list, const Remote& mem, int item, UINT msg, LONG subitem, L
 
 int wmain() {
     _setmode(_fileno(stdout), _O_BINARY);  // plain \n line ends for the shell
-    HWND form = FindWindowW(L"TForm1", nullptr);
+    HWND form = FindWindowW(L"MainWindow", nullptr);
     if (!form) {
         std::printf("error\tno Bivane window\n");
         return 2;
@@ -184,14 +184,14 @@ int wmain() {
 
         // Title panels: the two 17-pixel panels along the top, left one first.
         std::vector<HWND> titles;
-        for (HWND p : Children(form, L"TPanel")) {
+        for (HWND p : Children(form, L"BivanePanel")) {
             const RECT r = RectIn(form, p);
             if (r.top == 0 && r.bottom - r.top == 17 && IsWindowVisible(p)) titles.push_back(p);
         }
         std::sort(titles.begin(), titles.end(), [&](HWND a, HWND b) { return RectIn(form, a).left < RectIn(form, b).left; });
         for (size_t i = 0; i < titles.size() && i < 2; ++i) std::printf("title\t%s\t%s\n", sides[i], Clean(Text(titles[i])).c_str());
         // Any other visible panel with a text (the progress message, the splash).
-        for (HWND p : Children(form, L"TPanel")) {
+        for (HWND p : Children(form, L"BivanePanel")) {
             if (IsWindowVisible(p) && std::find(titles.begin(), titles.end(), p) == titles.end()) {
                 std::printf("panel\t%s\n", Clean(Text(p)).c_str());
             }

@@ -165,7 +165,7 @@ copy_move_delete() {
     wait_for "two files tagged" \
         'row_has R One.txt Y && row_has R Three.txt Y && row_has R Two.txt N && status_has R "Tag: 0k (2)"' || return 1
     key c
-    wait_for "the copy confirmation" 'window_is TConfirm "Confirm Copy"' || return 1
+    wait_for "the copy confirmation" 'window_is ConfirmDialog "Confirm Copy"' || return 1
     checked "&Tagged files..." || fail "the tagged files are the choice" || return 1
     key alt+y
     wait_for "the copy ends with the target reloaded and the first copied file selected" \
@@ -182,7 +182,7 @@ copy_move_delete() {
     focus_row R Two.txt && key F9
     wait_for "Two.txt tagged" 'row_has R Two.txt Y' || return 1
     key m
-    wait_for "the move confirmation" 'window_is TConfirm "Confirm Move"' || return 1
+    wait_for "the move confirmation" 'window_is ConfirmDialog "Confirm Move"' || return 1
     key alt+y
     wait_for "Two.txt moved to the left side" 'no_window && row_has L Two.txt && row_missing R Two.txt' || return 1
     [ -n "$(file_ci "$w/dst" two.txt)" ] && [ ! -e "$w/src/two.txt" ] || fail "two.txt was not moved on disk" || return 1
@@ -190,7 +190,7 @@ copy_move_delete() {
     # Delete One.txt on the left to the recycle bin.
     key space
     focus_row L One.txt && key d
-    wait_for "the delete confirmation" 'window_is TConfirm "Confirm Delete"' || return 1
+    wait_for "the delete confirmation" 'window_is ConfirmDialog "Confirm Delete"' || return 1
     checked "&Send to recycle bin (allow undelete)" || key alt+s
     wait_for "recycle bin chosen" 'checked "&Send to recycle bin (allow undelete)"' || return 1
     key alt+y
@@ -254,7 +254,7 @@ browse_and_edit() {
 
     # F1 makes a directory.
     key F1
-    wait_for "the new directory prompt" 'window_is TGetTxt "Enter name for new directory"' || return 1
+    wait_for "the new directory prompt" 'window_is TextDialog "Enter name for new directory"' || return 1
     type_text newdir
     key Return
     wait_for "the new directory is listed" 'no_window && row_has L "<newdir>"' || return 1
@@ -262,7 +262,7 @@ browse_and_edit() {
 
     # R renames; the R key's own character does not reach the name.
     focus_row L Beta.dat && key r
-    wait_for "the rename prompt" 'window_is TGetTxt "Enter new file name"' || return 1
+    wait_for "the rename prompt" 'window_is TextDialog "Enter new file name"' || return 1
     type_text renamed.dat
     key Return
     wait_for "the renamed file is listed" 'no_window && row_has L renamed.dat && row_missing L Beta.dat' || return 1
@@ -298,7 +298,7 @@ hostile_names() {
 
     # The shell would take "?" as a pattern and delete abc.txt and axc.txt as well: refused.
     focus_row L "A?c.txt" && key d
-    wait_for "the delete confirmation" 'window_is TConfirm "Confirm Delete"' || return 1
+    wait_for "the delete confirmation" 'window_is ConfirmDialog "Confirm Delete"' || return 1
     key alt+y
     wait_for "the refusal" 'window_is "#32770" Warning' || return 1
     key Return
@@ -309,7 +309,7 @@ hostile_names() {
 
     # F2 on the folder, for good: its file goes, the link stays, what it points to is untouched.
     focus_row L "<box>" && key F2
-    wait_for "the folder delete confirmation" 'window_is TConfirm "Confirm Delete"' || return 1
+    wait_for "the folder delete confirmation" 'window_is ConfirmDialog "Confirm Delete"' || return 1
     key alt+s
     wait_for "the recycle bin unchecked" '! checked "&Send to recycle bin (allow undelete)"' || return 1
     key alt+y
@@ -333,7 +333,7 @@ changed_under_it() {
     start_bivane "$w" || return 1
     wait_for "f listed as a file" 'row_has L F N' || return 1
     focus_row L F && key d
-    wait_for "the delete confirmation" 'window_is TConfirm "Confirm Delete"' || return 1
+    wait_for "the delete confirmation" 'window_is ConfirmDialog "Confirm Delete"' || return 1
     # Changed while the dialog is open: the list, which follows the disk, waits for the command.
     rm "$w/f" && mkdir "$w/f" && printf one >"$w/f/one" && printf two >"$w/f/two"
     ! checked "&Send to recycle bin (allow undelete)" || key alt+s
@@ -416,9 +416,9 @@ replace_question() {
     key t
     wait_for "both tagged" 'row_has L One.txt Y && row_has L Two.txt Y' || return 1
     key c
-    wait_for "the copy confirmation" 'window_is TConfirm "Confirm Copy"' || return 1
+    wait_for "the copy confirmation" 'window_is ConfirmDialog "Confirm Copy"' || return 1
     key alt+y
-    wait_for "the replace question" 'window_is TReplace "Replace Files"' || return 1
+    wait_for "the replace question" 'window_is ReplaceDialog "Replace Files"' || return 1
     [ "$(cat "$w/dst/one.txt")/$(cat "$w/dst/two.txt")" = "old one/newer two" ] \
         || fail "a file was written before the answer" || return 1
     key alt+o
@@ -443,9 +443,9 @@ folder_copy() {
     start_bivane "$w" || return 1
     open_sides "$w" src dst || return 1
     focus_row L "<box>" && key c
-    wait_for "the copy confirmation" 'window_is TConfirm "Confirm Copy"' || return 1
+    wait_for "the copy confirmation" 'window_is ConfirmDialog "Confirm Copy"' || return 1
     key alt+y
-    wait_for "the replace question" 'window_is TReplace "Replace Files"' || return 1
+    wait_for "the replace question" 'window_is ReplaceDialog "Replace Files"' || return 1
     [ ! -e "$w/dst/box/sub" ] || fail "a folder was made before the answer" || return 1
     key alt+o
     wait_for "the link named as left out" 'window_is "#32770" Warning' || return 1

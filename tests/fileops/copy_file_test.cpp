@@ -43,7 +43,7 @@ protected:
         }
         return "no error";
     }
-    TProgress* p = nullptr;
+    ProgressDialog* p = nullptr;
 };
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace bivane::test {
 
 namespace {
 
-TConfirm& AsConfirm(ModalForm& f) { return static_cast<TConfirm&>(f); }
+ConfirmDialog& AsConfirm(ModalForm& f) { return static_cast<ConfirmDialog&>(f); }
 
 // The recycle bin under Wine: the XDG trash of the user's home, which Wine passes on as
 // WINEHOMEDIR ("\??\Z:\home\user"); XDG_DATA_HOME, when set, takes its place.
@@ -43,8 +43,8 @@ TEST_F(CopyMoveDelete, CopiesTheCurrentFileAndSelectsItOnBothSides) {
     StartSides(L(), R());
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [&](ModalForm& f) {
-        TConfirm& c = AsConfirm(f);
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
+        ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Caption(), "Confirm Copy");
         EXPECT_EQ(c.Text(c.Label3), "Copy:");
         EXPECT_EQ(c.TextColor(c.Label3), RGB(0, 0, 128));
@@ -67,7 +67,7 @@ TEST_F(CopyMoveDelete, CopiesTheCurrentFileAndSelectsItOnBothSides) {
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\A.txt"}));
     EXPECT_EQ(ReadAll(R() + "\\A.txt"), ReadAll(L() + "\\A.txt"));
     // 20000 bytes: maximum 3, and the bar ends full.
-    TProgress& p = *form->Progress;
+    ProgressDialog& p = *form->Progress;
     EXPECT_EQ(p.BarMax(), 3);
     EXPECT_EQ(p.BarPosition(), 3);
     EXPECT_EQ(p.Text(p.FileNameDesc), "A.txt");
@@ -93,8 +93,8 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
     Tag(Left(), "C.txt");
     Pick(Left(), "D.txt");
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [&](ModalForm& f) {
-        TConfirm& c = AsConfirm(f);
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
+        ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Text(c.TagDesc), "600 bytes in 3 files");
         EXPECT_EQ(c.TextColor(c.TagDesc), RGB(0, 0, 0));
         EXPECT_EQ(c.Text(c.TagDesc2), "");
@@ -103,7 +103,7 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
         EXPECT_TRUE(IsWindowEnabled(c.RadioButton1) && IsWindowEnabled(c.RadioButton2));
         return IDOK;
     });
-    ExpectReplace(TReplace::IdReplaceAll,
+    ExpectReplace(ReplaceDialog::IdReplaceAll,
                   "The target folder already holds a file of this name:\rB.txt\rIt is not newer than the file that "
                   "would replace it.");
     form->RunFileCommand(ConfirmMode::Copy);
@@ -122,7 +122,7 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
 TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) MakeFile(L() + "\\" + n, 100);
     StartSides(L(), R());
-    TProgress& p = *form->Progress;
+    ProgressDialog& p = *form->Progress;
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
     const std::vector<std::string> dated = {"Setting file date...", " "};
     struct Case {
@@ -134,8 +134,8 @@ TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
         SCOPED_TRACE(c.names.size());
         p.Clock = c.clock;
         TextRecorder names(p.FileNameDesc), status(p.Status);
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-        if (c.clock == ClockStandingStill) ExpectReplace(TReplace::IdReplaceAll);  // the second round
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+        if (c.clock == ClockStandingStill) ExpectReplace(ReplaceDialog::IdReplaceAll);  // the second round
         form->RunFileCommand(ConfirmMode::Copy);
         EXPECT_EQ(names.texts, c.names);
         EXPECT_EQ(status.texts, c.status);
@@ -159,9 +159,9 @@ TEST_F(CopyMoveDelete, FilesThatExistAreReplacedOnlyAsTheUserAnswers) {
         int answer;
         std::set<std::string> changed;  // names in the target folder
     } cases[] = {
-        {TReplace::IdReplaceAll, {"A.txt", "B.txt", "C.txt", "D.txt"}},
-        {TReplace::IdReplaceOlder, {"A.txt", "D.txt"}},
-        {TReplace::IdSkipExisting, {"D.txt"}},
+        {ReplaceDialog::IdReplaceAll, {"A.txt", "B.txt", "C.txt", "D.txt"}},
+        {ReplaceDialog::IdReplaceOlder, {"A.txt", "D.txt"}},
+        {ReplaceDialog::IdSkipExisting, {"D.txt"}},
         {IDCANCEL, {}},
     };
     int round = 0;
@@ -178,9 +178,9 @@ TEST_F(CopyMoveDelete, FilesThatExistAreReplacedOnlyAsTheUserAnswers) {
         StartSides(l, r);
         form->TagAll();
         const Snapshot before = Snap(r);
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-        modals.ExpectDialog("TReplace", [&](ModalForm& f) {
-            EXPECT_EQ(static_cast<TReplace&>(f).Text(), question);
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("ReplaceDialog", [&](ModalForm& f) {
+            EXPECT_EQ(static_cast<ReplaceDialog&>(f).Text(), question);
             EXPECT_EQ(Changes(before, Snap(r)), std::set<std::string>{}) << "written before the answer";
             return c.answer;
         });
@@ -197,10 +197,10 @@ TEST_F(CopyMoveDelete, NoAnswerOrTheParentCopiesNothing) {
     StartSides(L(), R());
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "A.txt");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDCANCEL; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDCANCEL; });
     form->RunFileCommand(ConfirmMode::Copy);
     Pick(Left(), "[parent]");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
@@ -228,7 +228,7 @@ TEST_F(CopyMoveDelete, CopiesAFolderTreeExactly) {
     StartSides(L(), R());
     Pick(Left(), "<Tree>");
     const Snapshot source = Snap(t), left = Snap(L());
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         EXPECT_EQ(AsConfirm(f).Text(AsConfirm(f).CurDesc), "<Tree>");
         return IDOK;
     });
@@ -238,7 +238,7 @@ TEST_F(CopyMoveDelete, CopiesAFolderTreeExactly) {
     EXPECT_EQ(Snap(L()), left);
     SetAttributes(t + "\\ro.txt", FILE_ATTRIBUTE_NORMAL);
     SetAttributes(R() + "\\Tree\\ro.txt", FILE_ATTRIBUTE_NORMAL);
-    TProgress& p = *form->Progress;
+    ProgressDialog& p = *form->Progress;
     EXPECT_EQ(p.Text(p.Totals), "5 of 5 files, 20 of 20 KB");
     EXPECT_EQ(p.Text(p.FileNameDesc), "Tree\\Sub A\\Deep\\mIxEd.Case");
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "<Tree>", "Z.txt"}));
@@ -264,9 +264,9 @@ TEST_F(CopyMoveDelete, AFolderMergesAsTheUserAnswers) {
         int answer;
         std::set<std::string> changed;  // below the target folder
     } cases[] = {
-        {TReplace::IdReplaceAll, {"Box\\A.txt", "Box\\sub\\b.TXT", "Box\\New.txt", "Box\\sub\\new", "Box\\sub\\new\\n.txt"}},
-        {TReplace::IdReplaceOlder, {"Box\\A.txt", "Box\\New.txt", "Box\\sub\\new", "Box\\sub\\new\\n.txt"}},
-        {TReplace::IdSkipExisting, {"Box\\New.txt", "Box\\sub\\new", "Box\\sub\\new\\n.txt"}},
+        {ReplaceDialog::IdReplaceAll, {"Box\\A.txt", "Box\\sub\\b.TXT", "Box\\New.txt", "Box\\sub\\new", "Box\\sub\\new\\n.txt"}},
+        {ReplaceDialog::IdReplaceOlder, {"Box\\A.txt", "Box\\New.txt", "Box\\sub\\new", "Box\\sub\\new\\n.txt"}},
+        {ReplaceDialog::IdSkipExisting, {"Box\\New.txt", "Box\\sub\\new", "Box\\sub\\new\\n.txt"}},
         {IDCANCEL, {}},
     };
     int round = 0;
@@ -287,9 +287,9 @@ TEST_F(CopyMoveDelete, AFolderMergesAsTheUserAnswers) {
         StartSides(l, r);
         Pick(Left(), "<Box>");
         const Snapshot before = Snap(r);
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-        modals.ExpectDialog("TReplace", [&](ModalForm& f) {
-            EXPECT_EQ(static_cast<TReplace&>(f).Text(), question);
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("ReplaceDialog", [&](ModalForm& f) {
+            EXPECT_EQ(static_cast<ReplaceDialog&>(f).Text(), question);
             EXPECT_EQ(Changes(before, Snap(r)), std::set<std::string>{}) << "written before the answer";
             return c.answer;
         });
@@ -328,7 +328,7 @@ TEST_F(CopyMoveDelete, AFolderCopyIsRefusedWholeWhereItCannotBeDone) {
         StartSides(L(), c.target);
         Pick(Left(), "<Box>");
         const Snapshot before = Snap(tmp.Path());
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         modals.ExpectBox(c.box, IDOK, "Warning");
         form->RunFileCommand(ConfirmMode::Copy);
         modals.VerifyDone();
@@ -344,7 +344,7 @@ TEST_F(CopyMoveDelete, AFolderCopyIsRefusedWholeWhereItCannotBeDone) {
     for (char& ch : viaZ) ch = ch == '/' ? '\\' : ch;
     StartSides(d, viaZ);
     Pick(Left(), "<Box>");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Can't copy a folder into itself:\r" + viaZ + "\ris inside " + d + "\\Box.\r\rNothing was copied.", IDOK, "Warning");
     form->RunFileCommand(ConfirmMode::Copy);
     modals.VerifyDone();
@@ -360,20 +360,20 @@ TEST_F(CopyMoveDelete, AFolderCopyStopsAtEscapeOrAtAFailedFile) {
     MakeFile(L() + "\\Box\\c.txt", 30000);
     for (const char* n : {"X", "Y", "Z"}) MakeFile(L() + "\\" + n + ".txt", 100);
     StartSides(L(), R());
-    TProgress& p = *form->Progress;
+    ProgressDialog& p = *form->Progress;
     p.Clock = PaintAlwaysDue;
     auto escapeAfterFirstBlock = [&] { PostMessageW(p.Handle(), WM_KEYDOWN, VK_ESCAPE, 1); };
     {
         SimulatedCopyFaults escape(DeviceFaults{.afterFirstBlock = escapeAfterFirstBlock});
         Pick(Left(), "<Box>");
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         modals.ExpectBox("The copy was stopped.\r1 of the 4 files were copied.", IDOK, "Information");
         form->RunFileCommand(ConfirmMode::Copy);
         modals.VerifyDone();
         EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"Box", "Box\\a.txt"}));
         // The same for tagged files.
         for (const char* n : {"X.txt", "Y.txt", "Z.txt"}) Tag(Left(), n);
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         modals.ExpectBox("The copy was stopped.\r1 of the 3 files were copied.", IDOK, "Information");
         form->RunFileCommand(ConfirmMode::Copy);
         modals.VerifyDone();
@@ -383,7 +383,7 @@ TEST_F(CopyMoveDelete, AFolderCopyStopsAtEscapeOrAtAFailedFile) {
     SimulatedCopyFaults unreadable(DeviceFaults{.readLimit = 10000});
     form->UntagAll();
     Pick(Left(), "<Box>");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Failure reading file\r" + L() + "\\Box\\c.txt.", IDOK, kAppTitle);
     modals.ExpectBox("2 of the 4 files were not copied:\rBox\\c.txt\rBox\\d.txt", IDOK, "Warning");
     form->RunFileCommand(ConfirmMode::Copy);
@@ -402,8 +402,8 @@ TEST_F(CopyMoveDelete, CopyErrorEndsTheLoopAfterReloadingTheTarget) {
     StartSides(L(), R());
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    ExpectReplace(TReplace::IdReplaceAll);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    ExpectReplace(ReplaceDialog::IdReplaceAll);
     modals.ExpectBox("Cannot create file " + R() + "\\B.txt.", IDOK, "Bivane for Windows 95");
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     // Through the window's dispatch, as the menu runs it.
@@ -426,7 +426,7 @@ TEST_F(CopyMoveDelete, SameDirectoryRefusesCopyAndMoveButNotDelete) {
     modals.ExpectBox(warning, IDOK, "Warning");
     form->RunFileCommand(ConfirmMode::Move);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         EXPECT_EQ(f.Caption(), "Confirm Delete");
         return IDCANCEL;
     });
@@ -457,8 +457,8 @@ TEST_F(CopyMoveDelete, MoveAcrossDrivesOffersACopy) {
     form->RunFileCommand(ConfirmMode::Move);
     EXPECT_FALSE(Exists(d + "\\A.txt"));
     modals.ExpectBox(ask, IDYES, "Warning");
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-        TConfirm& c = AsConfirm(f);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Caption(), "Confirm Copy");
         EXPECT_EQ(c.Text(c.Label3), "Copy:");
         EXPECT_EQ(c.TextColor(c.Label3), RGB(0, 0, 128));
@@ -473,7 +473,7 @@ TEST_F(CopyMoveDelete, MoveAcrossDrivesOffersACopy) {
     form->Reload(Left());
     Pick(Left(), "<Sub>");
     modals.ExpectBox(ask, IDYES, "Warning");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     form->RunFileCommand(ConfirmMode::Move);
     modals.VerifyDone();
     EXPECT_EQ(ReadAll(d + "\\Sub\\in.txt"), ReadAll(L() + "\\Sub\\in.txt"));
@@ -490,7 +490,7 @@ TEST_F(CopyMoveDelete, CopyIntoADriveRootAndTheSpaceCheck) {
     StartSides(L(), "D:\\");
     Pick(Left(), name);
     const Snapshot drive = Snap("D:\\");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     form->RunFileCommand(ConfirmMode::Copy);
     EXPECT_EQ(Changes(drive, Snap("D:\\")), std::set<std::string>{name});
     EXPECT_EQ(ReadAll("D:\\" + name), ReadAll(L() + "\\" + name));
@@ -533,8 +533,8 @@ TEST_F(CopyMoveDelete, TaggedMoveReportsTheNameThatExistsAndMovesTheRest) {
     StartSides(L(), R());
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-        TConfirm& c = AsConfirm(f);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Caption(), "Confirm Move");
         EXPECT_EQ(c.Text(c.Label3), "Move:");
         EXPECT_EQ(c.TextColor(c.Label3), RGB(0, 128, 0));
@@ -556,7 +556,7 @@ TEST_F(CopyMoveDelete, MovesACurrentDirectoryWhole) {
     StartSides(L(), R());
     Pick(Left(), "<Old>");
     const Snapshot inside = Snap(L() + "\\Old");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     form->RunFileCommand(ConfirmMode::Move);
     EXPECT_FALSE(Exists(L() + "\\Old"));
     EXPECT_EQ(Changes(inside, Snap(R() + "\\Old")), std::set<std::string>{});
@@ -570,8 +570,8 @@ TEST_F(CopyMoveDelete, DeletesTheCurrentFileToTheRecycleBin) {
     StartSides(L(), R());
     Pick(Left(), name);
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-        TConfirm& c = AsConfirm(f);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Caption(), "Confirm Delete");
         EXPECT_EQ(c.Text(c.Label3), "Delete:");
         EXPECT_EQ(c.TextColor(c.Label3), RGB(128, 0, 0));
@@ -606,8 +606,8 @@ TEST_F(CopyMoveDelete, DeletesADirectoryWithItsContentsForGoodAndKeepsTheChoice)
     StartSides(L(), R());
     Pick(Left(), "<Old>");
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-        TConfirm& c = AsConfirm(f);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        ConfirmDialog& c = AsConfirm(f);
         c.SetChecked(c.CheckBox1, false);
         return IDOK;
     });
@@ -616,7 +616,7 @@ TEST_F(CopyMoveDelete, DeletesADirectoryWithItsContentsForGoodAndKeepsTheChoice)
     EXPECT_FALSE(Exists(TrashFiles() + "\\Old"));
     // The parent entry is never deleted; the box keeps the last choice.
     Pick(Left(), "[parent]");
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         EXPECT_FALSE(AsConfirm(f).IsChecked(AsConfirm(f).CheckBox1));
         return IDOK;
     });
@@ -635,8 +635,8 @@ TEST_F(CopyMoveDelete, TaggedDeleteNeverRemovesDirectories) {
     Tag(Left(), "C.txt");
     Pick(Left(), "<Dir>");
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-        TConfirm& c = AsConfirm(f);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        ConfirmDialog& c = AsConfirm(f);
         EXPECT_TRUE(c.IsChecked(c.RadioButton2));
         c.SetChecked(c.CheckBox1, false);
         return IDOK;
@@ -655,8 +655,8 @@ TEST_F(CopyMoveDelete, DirectoryDeleteRequestOffersTheCurrentEntryOnly) {
     Tag(Left(), "A.txt");
     Pick(Left(), "<Dir>");
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-        TConfirm& c = AsConfirm(f);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Text(c.TagDesc), "");
         EXPECT_EQ(c.Text(c.TagDesc2), "");
         EXPECT_TRUE(c.IsChecked(c.RadioButton1));
@@ -676,7 +676,7 @@ TEST_F(CopyMoveDelete, DeletingAboveTheOtherSideSwitchesItThere) {
     StartSides(L(), L() + "\\Old");
     Pick(Left(), "Gone.txt");
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
         return IDOK;
     });

@@ -2,7 +2,7 @@
 #include "fileops/confirm_dialog.h"
 #include "fileops/fileops_support.h"
 #include "fileops/replace_dialog.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "fileops/progress_dialog.h"
 
 namespace bivane::test {
@@ -37,7 +37,7 @@ class Dialogs : public FileOpsTest {};
 
 TEST_F(Dialogs, ConfirmHasItsControlsInPlaceAndNoAsDefaultAndCancel) {
     StartIn(tmp.Path());
-    TConfirm& c = *form->Confirm;
+    ConfirmDialog& c = *form->Confirm;
     const RECT client = ClientRect(c.Handle());
     EXPECT_EQ(client.right, 313);
     EXPECT_EQ(client.bottom, 159);
@@ -101,14 +101,14 @@ TEST_F(Dialogs, EnterOrEscapeInTheReplaceQuestionReplaceNothing) {
     HWND owner = form->Handle();
     for (WORD key : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
         int result = 0;
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-        modals.ExpectDialog("TReplace", [&](ModalForm& f) {
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("ReplaceDialog", [&](ModalForm& f) {
             PostKey(f.Handle(), key);
             result = f.RunModalLoop(owner);
             return result;
         });
         form->RunFileCommand(ConfirmMode::Copy);
-        EXPECT_EQ(result, key == VK_RETURN ? TReplace::IdSkipExisting : IDCANCEL);
+        EXPECT_EQ(result, key == VK_RETURN ? ReplaceDialog::IdSkipExisting : IDCANCEL);
         EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
         EXPECT_FALSE(IsWindowVisible(form->Replace->Handle()));
         EXPECT_TRUE(IsWindowEnabled(owner));
@@ -123,7 +123,7 @@ TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
     HWND owner = form->Handle();
-    modals.ExpectDialog("TConfirm", [&](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
         PostKey(f.Handle(), VK_RETURN);
         return f.RunModalLoop(owner);
     });
@@ -132,7 +132,7 @@ TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
     EXPECT_FALSE(IsWindowVisible(form->Confirm->Handle()));
     EXPECT_TRUE(IsWindowEnabled(owner));
     // One Tab from the focused "&No" reaches "&Yes".
-    modals.ExpectDialog("TConfirm", [&](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
         PostKey(f.Handle(), VK_TAB);
         PostKey(f.Handle(), VK_RETURN);
         return f.RunModalLoop(owner);
@@ -144,7 +144,7 @@ TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
 TEST_F(Dialogs, GetTxtIgnoresEscapeAndTakesTypedTextOnEnter) {
     MakeFile(tmp / "Keep.txt", 3);
     StartIn(tmp.Path());
-    TGetTxt& g = *form->GetTxt;
+    TextDialog& g = *form->GetTxt;
     ExpectAt(g.Label1, 16, 16);
     ExpectAt(g.Edit1, 16, 48, 321);
     ExpectAt(g.Button1, 88, 88, 75, 25);
@@ -154,8 +154,8 @@ TEST_F(Dialogs, GetTxtIgnoresEscapeAndTakesTypedTextOnEnter) {
     EXPECT_EQ(ClientRect(g.Handle()).bottom, 129);
     const Snapshot before = Snap(tmp.Path());
     HWND owner = form->Handle();
-    modals.ExpectDialog("TGetTxt", [&](ModalForm& f) {
-        TGetTxt& t = static_cast<TGetTxt&>(f);
+    modals.ExpectDialog("TextDialog", [&](ModalForm& f) {
+        TextDialog& t = static_cast<TextDialog&>(f);
         EXPECT_EQ(t.Caption(), "Enter name for new directory");
         EXPECT_EQ(t.Label(), "Current directory: " + tmp.Path());
         EXPECT_EQ(t.Text(), "");
@@ -170,8 +170,8 @@ TEST_F(Dialogs, GetTxtIgnoresEscapeAndTakesTypedTextOnEnter) {
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"NEW"});
     EXPECT_NE(IndexOfCaption(Left(), "<NEW>"), -1);
     // "&Cancel" does close it.
-    modals.ExpectDialog("TGetTxt", [&](ModalForm& f) {
-        TGetTxt& t = static_cast<TGetTxt&>(f);
+    modals.ExpectDialog("TextDialog", [&](ModalForm& f) {
+        TextDialog& t = static_cast<TextDialog&>(f);
         PostMessageW(t.Edit1, WM_CHAR, L'X', 1);
         PostMessageW(t.Button2, BM_CLICK, 0, 0);
         return f.RunModalLoop(owner);
@@ -182,11 +182,11 @@ TEST_F(Dialogs, GetTxtIgnoresEscapeAndTakesTypedTextOnEnter) {
 
 TEST_F(Dialogs, F10InsertsThePromptNameOnlyForTheCommandLine) {
     StartIn(tmp.Path());
-    TGetTxt& g = *form->GetTxt;
+    TextDialog& g = *form->GetTxt;
     HWND owner = form->Handle();
     form->GetTxt->PromptFileName = "Readme.txt";
     auto typeWithF10 = [&](ModalForm& f) {
-        TGetTxt& t = static_cast<TGetTxt&>(f);
+        TextDialog& t = static_cast<TextDialog&>(f);
         t.SetText("edit");
         PostMessageW(t.Edit1, EM_SETSEL, 4, 4);  // after activation, which selects the whole text
         PostKey(t.Edit1, VK_F10, WM_SYSKEYDOWN);
@@ -196,19 +196,19 @@ TEST_F(Dialogs, F10InsertsThePromptNameOnlyForTheCommandLine) {
     };
     g.Prepare("Run", "Command line:");
     form->GetTxt->CommandLinePromptOpen = true;
-    modals.ExpectDialog("TGetTxt", typeWithF10);
+    modals.ExpectDialog("TextDialog", typeWithF10);
     EXPECT_EQ(g.ShowModal(owner), IDOK);
     EXPECT_EQ(g.Text(), "edit Readme.txt x");
     form->GetTxt->CommandLinePromptOpen = false;
     g.Prepare("Run", "Command line:");
-    modals.ExpectDialog("TGetTxt", typeWithF10);
+    modals.ExpectDialog("TextDialog", typeWithF10);
     EXPECT_EQ(g.ShowModal(owner), IDOK);
     EXPECT_EQ(g.Text(), "editx");
 }
 
 TEST_F(Dialogs, ProgressDialogLayout) {
     StartIn(tmp.Path());
-    TProgress& p = *form->Progress;
+    ProgressDialog& p = *form->Progress;
     EXPECT_EQ(p.Caption(), "Copy File");
     EXPECT_FALSE(GetWindowLongPtrW(p.Handle(), GWL_STYLE) & WS_SYSMENU);
     EXPECT_EQ(ClientRect(p.Handle()).right, 361);
@@ -230,7 +230,7 @@ TEST_F(Dialogs, ProgressDialogLayout) {
 // small files) is painted at most four times a second.
 TEST_F(Dialogs, ProgressPaintsEachNameWhenDueAndItselfWholeFourTimesASecond) {
     StartIn(tmp.Path());
-    TProgress& p = *form->Progress;
+    ProgressDialog& p = *form->Progress;
     static ULONGLONG now;
     now = 100000;
     p.Clock = [] { return now; };

@@ -103,9 +103,9 @@ void FileOpsTest::Tag(Pane& s, const std::string& caption) {
 }
 
 void FileOpsTest::ExpectReplace(int answer, const std::string& text) {
-    modals.ExpectDialog("TReplace", [=](ModalForm& f) {
+    modals.ExpectDialog("ReplaceDialog", [=](ModalForm& f) {
         if (!text.empty()) {
-            EXPECT_EQ(static_cast<TReplace&>(f).Text(), text);
+            EXPECT_EQ(static_cast<ReplaceDialog&>(f).Text(), text);
         }
         return answer;
     });

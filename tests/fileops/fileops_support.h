@@ -50,7 +50,7 @@ class FileOpsTest : public FormTest {
 protected:
     void Tag(Pane& s, const std::string& caption);  // tags it and recomputes the active side's totals
     std::set<std::string> ChangedSince(const Snapshot& before) const { return Changes(before, Snap(tmp.Path())); }
-    // Answers the question about the files the target holds already (TReplace::IdReplaceAll...,
+    // Answers the question about the files the target holds already (ReplaceDialog::IdReplaceAll...,
     // or IDCANCEL), after checking its text when one is given.
     void ExpectReplace(int answer, const std::string& text = "");
 };

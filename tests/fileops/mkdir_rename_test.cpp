@@ -1,6 +1,6 @@
 // Making directories and renaming entries, through the dialog and in place in the list.
 #include "fileops/fileops_support.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "platform/utf.h"
 
 namespace bivane::test {
@@ -11,7 +11,7 @@ namespace {
 std::function<int(ModalForm&)> Answer(const std::string& caption, const std::string& label, const std::string& text,
                                       int result = IDOK) {
     return [=](ModalForm& f) {
-        TGetTxt& t = static_cast<TGetTxt&>(f);
+        TextDialog& t = static_cast<TextDialog&>(f);
         EXPECT_EQ(t.Caption(), caption);
         EXPECT_EQ(t.Label(), label);
         EXPECT_EQ(t.Text(), "");
@@ -49,21 +49,21 @@ protected:
 TEST_F(MkdirRename, NewDirectoryAppearsAndAnExistingNameIsReported) {
     StartSides(L(), tmp.Path());
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TGetTxt", Answer("Enter name for new directory", "Current directory: " + L(), "NEW"));
+    modals.ExpectDialog("TextDialog", Answer("Enter name for new directory", "Current directory: " + L(), "NEW"));
     form->MakeDirectoryIn(form->side[0]);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\NEW"});
     EXPECT_NE(IndexOfCaption(Left(), "<NEW>"), -1);
-    modals.ExpectDialog("TGetTxt", Answer("Enter name for new directory", "Current directory: " + L(), "NEW"));
+    modals.ExpectDialog("TextDialog", Answer("Enter name for new directory", "Current directory: " + L(), "NEW"));
     modals.ExpectBox("Error creating diectory\rNEW", IDOK, "Error");
     form->MakeNewDirectory();
     // Cancel and an empty name do nothing.
-    modals.ExpectDialog("TGetTxt", Answer("Enter name for new directory", "Current directory: " + L(), "X", IDCANCEL));
+    modals.ExpectDialog("TextDialog", Answer("Enter name for new directory", "Current directory: " + L(), "X", IDCANCEL));
     form->MakeNewDirectory();
-    modals.ExpectDialog("TGetTxt", Answer("Enter name for new directory", "Current directory: " + L(), ""));
+    modals.ExpectDialog("TextDialog", Answer("Enter name for new directory", "Current directory: " + L(), ""));
     form->MakeNewDirectory();
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\NEW"});
     // The right side's button makes the right side active first.
-    modals.ExpectDialog("TGetTxt", Answer("Enter name for new directory", "Current directory: " + tmp.Path(), "Right"));
+    modals.ExpectDialog("TextDialog", Answer("Enter name for new directory", "Current directory: " + tmp.Path(), "Right"));
     form->MakeDirectoryIn(form->side[1]);
     EXPECT_FALSE(form->LeftActive);
     EXPECT_NE(IndexOfCaption(Right(), "<Right>"), -1);
@@ -74,7 +74,7 @@ TEST_F(MkdirRename, RenamesAFileAndADirectoryThroughTheDialog) {
     StartSides(L(), tmp.Path());
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "Old.txt");
-    modals.ExpectDialog("TGetTxt", [&](ModalForm& f) {
+    modals.ExpectDialog("TextDialog", [&](ModalForm& f) {
         EXPECT_TRUE(form->RenameCommandRunning);
         EXPECT_TRUE(Left().RenamePending);
         return Answer("Enter new file name", "Current file name: Old.txt", "New.txt")(f);
@@ -88,7 +88,7 @@ TEST_F(MkdirRename, RenamesAFileAndADirectoryThroughTheDialog) {
     EXPECT_FALSE(Left().RenamePending);
 
     Pick(Left(), "<Olddir>");
-    modals.ExpectDialog("TGetTxt", Answer("Enter new directory name", "Current directory name: Olddir", "Newdir"));
+    modals.ExpectDialog("TextDialog", Answer("Enter new directory name", "Current directory name: Olddir", "Newdir"));
     form->RenameCurrent();
     EXPECT_NE(IndexOfCaption(Left(), "<Newdir>"), -1);
     EXPECT_EQ(Left().EditedName, "<Newdir>");
@@ -100,7 +100,7 @@ TEST_F(MkdirRename, RenamesAFileAndADirectoryThroughTheDialog) {
 
     // Cancel leaves everything and clears the pending rename.
     Pick(Left(), "Taken.txt");
-    modals.ExpectDialog("TGetTxt", Answer("Enter new file name", "Current file name: Taken.txt", "Z.txt", IDCANCEL));
+    modals.ExpectDialog("TextDialog", Answer("Enter new file name", "Current file name: Taken.txt", "Z.txt", IDCANCEL));
     form->RenameCurrent();
     EXPECT_FALSE(Left().RenamePending);
     EXPECT_EQ(Changes(after, Snap(tmp.Path())), std::set<std::string>{});
@@ -108,7 +108,7 @@ TEST_F(MkdirRename, RenamesAFileAndADirectoryThroughTheDialog) {
     // A name the file system stores otherwise (trailing dot and space dropped) shows as stored,
     // and the entry goes on reaching the file.
     Pick(Left(), "Taken.txt");
-    modals.ExpectDialog("TGetTxt", Answer("Enter new file name", "Current file name: Taken.txt", "Trail. "));
+    modals.ExpectDialog("TextDialog", Answer("Enter new file name", "Current file name: Taken.txt", "Trail. "));
     form->RenameCurrent();
     EXPECT_TRUE(Exists(L() + "\\Trail"));
     ASSERT_NE(IndexOfCaption(Left(), "Trail"), -1);
@@ -119,7 +119,7 @@ TEST_F(MkdirRename, RenameOntoAnExistingNameRestoresTheCaption) {
     StartSides(L(), tmp.Path());
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "Old.txt");
-    modals.ExpectDialog("TGetTxt", Answer("Enter new file name", "Current file name: Old.txt", "Taken.txt"));
+    modals.ExpectDialog("TextDialog", Answer("Enter new file name", "Current file name: Old.txt", "Taken.txt"));
     modals.ExpectBox("Can't rename 'Old.txt'\rto 'Taken.txt'", IDOK, "Error");
     form->RenameCurrent();
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
@@ -151,7 +151,7 @@ TEST_F(MkdirRename, RenameReloadsTheOtherSideShowingTheSameDirectory) {
     StartSides(L(), L());
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "Old.txt");
-    modals.ExpectDialog("TGetTxt", Answer("Enter new file name", "Current file name: Old.txt", "Moved.txt"));
+    modals.ExpectDialog("TextDialog", Answer("Enter new file name", "Current file name: Old.txt", "Moved.txt"));
     form->RenameCurrent();
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\Old.txt", "L\\Moved.txt"}));
     EXPECT_NE(IndexOfCaption(Right(), "Moved.txt"), -1);
@@ -166,7 +166,7 @@ TEST_F(MkdirRename, RenameThatChangesOnlyLetterCase) {
     StartSides(L(), tmp.Path());
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "Old.txt");
-    modals.ExpectDialog("TGetTxt", Answer("Enter new file name", "Current file name: Old.txt", "OLD.txt"));
+    modals.ExpectDialog("TextDialog", Answer("Enter new file name", "Current file name: Old.txt", "OLD.txt"));
     form->RenameCurrent();
     EditInPlace(Left(), "<Olddir>", "<OLDDIR>");
     const Snapshot after = Snap(tmp.Path());

@@ -218,7 +218,7 @@ TEST_F(Follow, AReloadWaitsForARenameInPlaceAndForACopy) {
     // C through the key map: while its dialog is open, a change in the source folder waits.
     form->TagEntry(s, IndexOfCaption(s, "C.txt"));
     form->UpdateTagTotals();
-    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm&) {
         EXPECT_EQ(RunShell("touch " + Quoted(unixL + "/new2.txt")), 0);
         PumpUntil([] { return false; }, 0.8);
         EXPECT_LT(IndexOfCaption(s, "New2.txt"), 0);

@@ -54,8 +54,8 @@ TEST_F(BigFiles, PastFourGigabytesInSizesTotalsAndTheSpaceCheck) {
     if (s.empty()) GTEST_SKIP() << "no small drive S: (drives.sh could not mount a tmpfs)";
 
     // Onto the small drive: refused by the space check, nothing written; the empty file goes.
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-        EXPECT_EQ(static_cast<TConfirm&>(f).Text(static_cast<TConfirm&>(f).TagDesc), "4831838208 bytes in 2 files");
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        EXPECT_EQ(static_cast<ConfirmDialog&>(f).Text(static_cast<ConfirmDialog&>(f).TagDesc), "4831838208 bytes in 2 files");
         return IDOK;
     });
     modals.ExpectBox("Insufficient disk space\ron drive S: \rfor Huge.bin", IDOK, "Warning");
@@ -75,7 +75,7 @@ TEST_F(BigFiles, CopyArithmeticPastFourGigabytes) {
     Pick(Left(), "Huge.bin");
     const Snapshot before = Snap(R());
     SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 1 << 20});
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(WithFullStop("Failure writing file\r" + R() + "\\Huge.bin"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy);
     EXPECT_EQ(form->Progress->BarMax(), static_cast<int>(kHuge / 8192 + 1));
@@ -100,8 +100,8 @@ TEST_F(BigFiles, ManyFilesTaggedAndRecycled) {
     form->TagAll();
     EXPECT_EQ(Left().TagCount, count);
     auto t2 = Clock::now();
-    modals.ExpectDialog("TConfirm", [=](ModalForm& f) {
-        TConfirm& c = static_cast<TConfirm&>(f);
+    modals.ExpectDialog("ConfirmDialog", [=](ModalForm& f) {
+        ConfirmDialog& c = static_cast<ConfirmDialog&>(f);
         EXPECT_EQ(c.Text(c.TagDesc), "0 bytes in " + std::to_string(count) + " files");
         EXPECT_TRUE(c.IsChecked(c.CheckBox1));
         return IDOK;

@@ -37,8 +37,8 @@ TEST_F(CopyFaults, WriteFailureMidFileKeepsTheOldTarget) {
     StartWithThreeTagged();
     const Snapshot before = Snap(tmp.Path());
     SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 10000});
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    ExpectReplace(ReplaceDialog::IdReplaceAll);  // the older B on the right
     modals.ExpectBox(WithFullStop("Failure writing file\r" + R() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -52,8 +52,8 @@ TEST_F(CopyFaults, ReadFailureMidFileKeepsTheOldTarget) {
     StartWithThreeTagged();
     const Snapshot before = Snap(tmp.Path());
     SimulatedCopyFaults faults(DeviceFaults{.readLimit = 8192});  // the second block of B cannot be read
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    ExpectReplace(ReplaceDialog::IdReplaceAll);  // the older B on the right
     modals.ExpectBox(WithFullStop("Failure reading file\r" + L() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -66,8 +66,8 @@ TEST_F(CopyFaults, SourceLockedAgainstReading) {
     StartWithThreeTagged();
     const Snapshot before = Snap(tmp.Path());
     AutoCloseHandle lock = LockAgainstReading(L() + "\\B.txt");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    ExpectReplace(ReplaceDialog::IdReplaceAll);  // the older B on the right
     modals.ExpectBox(WithFullStop("Cannot open file " + L() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -80,8 +80,8 @@ TEST_F(CopyFaults, TargetLockedOrReadOnly) {
     StartWithThreeTagged();
     SetAttributes(R() + "\\B.txt", FILE_ATTRIBUTE_READONLY);
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    ExpectReplace(ReplaceDialog::IdReplaceAll);  // the older B on the right
     modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -90,8 +90,8 @@ TEST_F(CopyFaults, TargetLockedOrReadOnly) {
     // Held open by another program without sharing: the same refusal, the file untouched.
     const Snapshot before2 = Snap(tmp.Path());
     AutoCloseHandle lock = LockAgainstReading(R() + "\\B.txt");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    ExpectReplace(ReplaceDialog::IdReplaceAll);  // the older B on the right
     modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\B.txt"), IDOK, kAppTitle);
     modals.ExpectBox("2 of the 3 files were not copied:\rB.txt\rC.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -105,7 +105,7 @@ TEST_F(CopyFaults, TargetLockedOrReadOnly) {
 TEST_F(CopyFaults, TargetDirectoryRemovedAfterConfirmation) {
     StartWithThreeTagged();
     const Snapshot before = Snap(L());
-    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm&) {
         RemoveTree(R());
         return IDOK;
     });
@@ -131,7 +131,7 @@ TEST_F(CopyFaults, TargetFolderRemovedDuringAFolderCopy) {
     }});
     Pick(Left(), "<Box>");
     const Snapshot before = Snap(L());
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(WithFullStop("Cannot create file " + R() + "\\Box\\a.txt"), IDOK, kAppTitle);
     modals.ExpectBox("4 of the 4 files were not copied:\rBox\\a.txt\rBox\\b.txt\rBox\\c.txt\rBox\\d.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -144,11 +144,11 @@ TEST_F(CopyFaults, TargetFolderRemovedDuringAFolderCopy) {
 TEST_F(CopyFaults, SourceRemovedAfterConfirmation) {
     StartWithThreeTagged();
     Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm&) {
         RemoveTree(L() + "\\A.txt");
         return IDOK;
     });
-    ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
+    ExpectReplace(ReplaceDialog::IdReplaceAll);  // the older B on the right
     // Gone since listed: named, left alone, the others copied, the source side read again.
     modals.ExpectBox("Changed since the side was read, so nothing was done to:\rA.txt (gone)\rThe side is read again.",
                      IDOK, "Warning");
@@ -174,8 +174,8 @@ TEST_F(CopyFaults, SourceChangedWhileItWasCopied) {
         SimulatedCopyFaults faults(DeviceFaults{.afterFirstBlock = [&] {
             EXPECT_EQ(RunShell(std::string(change) + " '" + unixB + "'"), 0);
         }});
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-        ExpectReplace(TReplace::IdReplaceAll);  // the older B on the right
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+        ExpectReplace(ReplaceDialog::IdReplaceAll);  // the older B on the right
         modals.ExpectBox(WithFullStop("File changed while it was copied\r" + L() + "\\B.txt"), IDOK, kAppTitle);
         RunMenu(MenuItem::Copy);
         modals.VerifyDone();
@@ -192,7 +192,7 @@ TEST_F(CopyFaults, TargetDriveVanishedAfterConfirmation) {
     StartSides(L(), "M:\\");
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm&) {
         m.Vanish();
         return IDOK;
     });
@@ -218,8 +218,8 @@ TEST_F(CopyFaults, DiskFullMidFileOnASmallDrive) {
     Pick(Left(), "Big.bin");
     const Snapshot before = Snap(tmp.Path());
     const Snapshot drive = Snap(s);
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-    ExpectReplace(TReplace::IdReplaceAll);  // the older Big.bin there
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    ExpectReplace(ReplaceDialog::IdReplaceAll);  // the older Big.bin there
     modals.ExpectBox(WithFullStop("Failure writing file\r" + s + "\\Big.bin"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
@@ -229,7 +229,7 @@ TEST_F(CopyFaults, DiskFullMidFileOnASmallDrive) {
     MakeFile(L() + "\\Huge.bin", 400000);
     form->RereadActive();
     Pick(Left(), "Huge.bin");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Insufficient disk space\ron drive S: \rfor Huge.bin", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
     EXPECT_EQ(Changes(drive, Snap(s)), std::set<std::string>{});

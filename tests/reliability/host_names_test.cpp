@@ -7,7 +7,7 @@
 
 #include "fileops/confirm_dialog.h"
 #include "fileops/folder_copy_rules.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "fileops/replace_dialog.h"
 #include "panes/entry_rules.h"
 #include "reliability/reliability_support.h"
@@ -117,13 +117,13 @@ const HostCase kCases[] = {
     // Onto the other twin, which the target held before: the question names it; skipped, it stays,
     // replaced, it gets the copy's bytes.
     {"twin copied onto the other, skipped", "printf 1 > a.txt; printf 2 > A.txt",
-     "A.txt", MenuItem::Copy, false, "R", "", {}, false, "printf 3 > ../R/%2", TReplace::IdSkipExisting},
+     "A.txt", MenuItem::Copy, false, "R", "", {}, false, "printf 3 > ../R/%2", ReplaceDialog::IdSkipExisting},
     {"twin copied onto the other, replaced", "printf 1 > a.txt; printf 2 > A.txt",
-     "A.txt", MenuItem::Copy, false, "R", "", {"R\\%2"}, false, "printf 3 > ../R/%2", TReplace::IdReplaceAll},
+     "A.txt", MenuItem::Copy, false, "R", "", {"R\\%2"}, false, "printf 3 > ../R/%2", ReplaceDialog::IdReplaceAll},
     {"twins copied together onto one spelling there", "printf 1 > a.txt; printf 2 > A.txt",
      "A.txt", MenuItem::Copy, false, "R",
      "Not copied: the target holds a file of the same name but for letter case:\r%1 (%2 is there)", {"R\\%2"}, true,
-     "printf 3 > ../R/%2", TReplace::IdReplaceAll},
+     "printf 3 > ../R/%2", ReplaceDialog::IdReplaceAll},
     {"twins moved together", "printf 1 > a.txt; printf 2 > A.txt",
      "A.txt", MenuItem::Move, false, "R", "Can't move '%2'\rfrom %L\rto '%R'", {"L\\%1", "R\\%1"}, true},
     // A folder copied whole: no link followed, no FIFO read, each named at the end.
@@ -198,8 +198,8 @@ protected:
     }
     // Renames the current entry of the left side to text through the dialog; box: the one expected.
     void RenameTo(const std::string& text, const std::string& box, const std::string& caption) {
-        modals.ExpectDialog("TGetTxt", [=](ModalForm& f) {
-            static_cast<TGetTxt&>(f).SetText(text);
+        modals.ExpectDialog("TextDialog", [=](ModalForm& f) {
+            static_cast<TextDialog&>(f).SetText(text);
             return IDOK;
         });
         modals.ExpectBox(box, IDOK, caption);
@@ -210,8 +210,8 @@ protected:
 class HostNames : public HostTest, public ::testing::WithParamInterface<HostCase> {
 protected:
     void Confirm(bool recycle) {
-        modals.ExpectDialog("TConfirm", [=](ModalForm& f) {
-            static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, recycle);
+        modals.ExpectDialog("ConfirmDialog", [=](ModalForm& f) {
+            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, recycle);
             return IDOK;
         });
     }
@@ -267,7 +267,7 @@ TEST_F(HostTest, ALinkLoopInsideACopiedFolderIsLeftOut) {
     if (!Host("mkdir -p box/d && printf 1 > box/d/f.txt && ln -s .. box/d/up")) GTEST_SKIP() << "links need Wine";
     StartSides(L(), R());
     Pick(Left(), "<box>");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("1 entry was left out of the copy:\rLinks, never followed (1):\rbox\\d\\up", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
     modals.VerifyDone();
@@ -312,8 +312,8 @@ TEST_F(HostTest, TwinsInsideACopiedFolderNeverLandOnOneName) {
         StartSides(L(), R());
         Pick(Left(), "<box>");
         const Snapshot before = Snap(R());
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
-        if (*c.target) ExpectReplace(TReplace::IdReplaceAll);
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+        if (*c.target) ExpectReplace(ReplaceDialog::IdReplaceAll);
         std::string box = (c.leftOut.size() == 1 ? "1 entry was" : std::to_string(c.leftOut.size()) + " entries were") +
                           std::string(" left out of the copy:\r") + kTwins + " (" + std::to_string(c.leftOut.size()) + "):";
         for (const std::string& l : c.leftOut) box += "\r" + l;
@@ -358,7 +358,7 @@ TEST_F(HostTest, ARealTreeIsCopiedExactly) {
     }
     StartSides(L(), R());
     Pick(Left(), "<box>");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(LeftOutText(expected), IDOK, "Warning");
     RunMenu(MenuItem::Copy);
     modals.VerifyDone();
@@ -457,8 +457,8 @@ TEST_F(HostTest, ADeletionThatStopsHalfWaySaysWhatStayed) {
     };
     for (const auto& c : cases) {
         Pick(Left(), c.pick);
-        modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-            static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, false);
             return IDOK;
         });
         modals.ExpectBox(c.box, IDOK, "Warning");
@@ -469,8 +469,8 @@ TEST_F(HostTest, ADeletionThatStopsHalfWaySaysWhatStayed) {
     EXPECT_EQ(RunShell("test $(stat -c %a '" + UnixPath(L() + "\\top\\x") + "') = 555"), 0) << "mode put back";
     StartSides(L() + "\\box", R());
     Pick(Left(), "I.txt");
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-        static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, false);
         return IDOK;
     });
     modals.ExpectBox("Can't delete 'I.txt'.\r1 entry could not be deleted:\r" + L() + "\\box\\i.txt (kept by the system)",
@@ -493,8 +493,8 @@ TEST_F(Unprivileged, ADeletionInAFolderTheUserMayNotWrite) {
     StartSides(L(), R());
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "<box>");
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-        static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, false);
         return IDOK;
     });
     modals.ExpectBox("Can't delete '<box>' completely.\r2 entries could not be deleted:\r" + L() +
@@ -542,8 +542,8 @@ TEST_F(OtherFileSystems, WhatTheBinCannotTakeIsDeletedOnlyAfterYes) {
     const Snapshot before = Snap(tmp.Path());
     for (int answer : {IDNO, IDYES}) {
         Pick(Left(), "<dir>");
-        modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-            static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, true);
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, true);
             return IDOK;
         });
         modals.ExpectBox("The recycle bin cannot take '<dir>'.\r\rDelete it for good?", answer, "Warning");
@@ -565,7 +565,7 @@ TEST_F(OtherFileSystems, AFolderCopyOntoAReadOnlyFileSystemSaysWhatWasNotCopied)
     StartSides(L(), R() + "\\ro");
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "<box>");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Cannot create folder " + R() + "\\ro\\box.", IDOK, kAppTitle);
     modals.ExpectBox("2 of the 2 files were not copied:\rbox\\a.txt\rbox\\b.txt", IDOK, "Warning");
     RunMenu(MenuItem::Copy);
@@ -587,7 +587,7 @@ TEST_F(OtherFileSystems, ACopyOntoASmallMountedFileSystemIsRefusedBeforeWriting)
     const std::string drive = R().substr(0, 2);
     for (const char* pick : {"<Box>", "Big.bin"}) {
         Pick(Left(), pick);
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         modals.ExpectBox("Insufficient disk space\ron drive " + drive + " \rfor " + (pick[0] == '<' ? "Box" : "big.bin"), IDOK, "Warning");
         RunMenu(MenuItem::Copy);
         modals.VerifyDone();
@@ -604,7 +604,7 @@ TEST_F(OtherFileSystems, AMoveAcrossFileSystemsLeavesBothSidesAsTheyWere) {
     StartSides(L(), R() + "\\mnt");
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "Big.bin");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Can't move 'big.bin'\rfrom " + L() + "\rto '" + R() + "\\mnt'", IDOK, "Error");
     RunMenu(MenuItem::Move);
     modals.VerifyDone();

@@ -115,7 +115,7 @@ TEST_F(KilledCopy, OldTargetSurvivesAndTheLeftoverIsHiddenThenRemoved) {
     EXPECT_NE(IndexOfCaption(Right(), "~bvcopy0badc0de.tmp"), -1);
     EXPECT_FALSE(Exists(R() + "\\~bvcopy0badf00d.dir"));
     Pick(Left(), "Small.txt");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Copy);
     busy.reset();
     held.reset();

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "fileops/confirm_dialog.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "panes/entry_rules.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
@@ -60,7 +60,7 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     const std::string name = FileCaption(disk);
     Pick(Left(), name);
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Copy);
     ASSERT_GT(deep.size() + 1 + name.size(), static_cast<size_t>(MAX_PATH));
     EXPECT_EQ(ReadAll("\\\\?\\" + deep + "\\" + disk), before.at("L\\" + disk).content);  // its own name
@@ -68,13 +68,13 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     // Moved back over the first, which the move refuses: the name exists.
     form->Activate(form->side[1]);
     Pick(Right(), name);
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Can't move '" + disk + "'\rfrom " + deep + "\rto '" + L() + "'", IDOK, "Error");
     RunMenu(MenuItem::Move);
     // Deleted from the deep side, for good.
     Pick(Right(), name);
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-        static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, false);
         return IDOK;
     });
     RunMenu(MenuItem::Delete);
@@ -88,7 +88,7 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     MakeFile("\\\\?\\" + inTree + "\\deep.txt", 5);
     form->RereadActive();
     Pick(Left(), "<Tree>");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Move);
     EXPECT_TRUE(Exists("\\\\?\\" + R() + inTree.substr(L().size()) + "\\deep.txt"));
     EXPECT_FALSE(Exists(L() + "\\Tree"));
@@ -103,8 +103,8 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
         }
         const std::string folder = recycle ? "<Tree2>" : "<Tree>";
         Pick(Right(), folder);
-        modals.ExpectDialog("TConfirm", [=](ModalForm& f) {
-            static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, recycle);
+        modals.ExpectDialog("ConfirmDialog", [=](ModalForm& f) {
+            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, recycle);
             return IDOK;
         });
         RunMenu(MenuItem::Delete);
@@ -146,7 +146,7 @@ TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
     // Copied into it from the left.
     form->Activate(form->side[0]);
     Pick(Left(), "A.txt");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Copy);
     EXPECT_EQ(ReadAll("\\\\?\\" + deep + "\\a.txt"), ReadAll(L() + "\\a.txt"));
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "A.txt"}));
@@ -155,23 +155,23 @@ TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
     // Renamed there, a directory made there, then both deleted there, for good.
     form->Activate(form->side[1]);
     Pick(Right(), "A.txt");
-    modals.ExpectDialog("TGetTxt", [](ModalForm& f) {
-        static_cast<TGetTxt&>(f).SetText("b.txt");
+    modals.ExpectDialog("TextDialog", [](ModalForm& f) {
+        static_cast<TextDialog&>(f).SetText("b.txt");
         return IDOK;
     });
     form->RenameCurrent();
     EXPECT_TRUE(Exists("\\\\?\\" + deep + "\\b.txt"));
     EXPECT_FALSE(Exists("\\\\?\\" + deep + "\\a.txt"));
-    modals.ExpectDialog("TGetTxt", [](ModalForm& f) {
-        static_cast<TGetTxt&>(f).SetText("Sub");
+    modals.ExpectDialog("TextDialog", [](ModalForm& f) {
+        static_cast<TextDialog&>(f).SetText("Sub");
         return IDOK;
     });
     form->MakeDirectoryIn(form->side[1]);
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "<Sub>", "B.txt"}));
     for (const char* caption : {"B.txt", "<Sub>"}) {
         Pick(Right(), caption);
-        modals.ExpectDialog("TConfirm", [](ModalForm& f) {
-            static_cast<TConfirm&>(f).SetChecked(static_cast<TConfirm&>(f).CheckBox1, false);
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, false);
             return IDOK;
         });
         RunMenu(MenuItem::Delete);

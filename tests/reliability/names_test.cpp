@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "fileops/confirm_dialog.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "platform/utf.h"
 #include "reliability/reliability_support.h"
 
@@ -11,11 +11,11 @@ namespace bivane::test {
 
 namespace {
 
-TConfirm& AsConfirm(ModalForm& f) { return static_cast<TConfirm&>(f); }
+ConfirmDialog& AsConfirm(ModalForm& f) { return static_cast<ConfirmDialog&>(f); }
 
 std::function<int(ModalForm&)> Type(const std::string& text) {
     return [=](ModalForm& f) {
-        static_cast<TGetTxt&>(f).SetText(text);
+        static_cast<TextDialog&>(f).SetText(text);
         return IDOK;
     };
 }
@@ -62,7 +62,7 @@ TEST_F(Names, ListedTaggedAndSortedAsTheyAre) {
     EXPECT_EQ(shown, want);
     TagNamed();
     EXPECT_EQ(Left().TagCount, static_cast<std::int64_t>(kNames.size()));
-    for (auto sort : {&TForm1::SortByExt, &TForm1::SortBySize, &TForm1::SortByDate, &TForm1::SortByName}) {
+    for (auto sort : {&MainWindow::SortByExt, &MainWindow::SortBySize, &MainWindow::SortByDate, &MainWindow::SortByName}) {
         (form.get()->*sort)();
         std::vector<std::string> after = Captions(Left());
         std::sort(after.begin(), after.end());
@@ -76,7 +76,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     TagNamed();
     Tag(Left(), "[bracket].txt");  // a file that looks like a directory entry: a file all the same
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Copy);
     std::set<std::string> copied{"R\\[bracket].txt"};
     for (const std::string& n : kNames) {
@@ -91,7 +91,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     const std::vector<std::string> renamed = {"Ünïcödé 名前.txt", "Ещё 😀😀.txt", "Spaces at end .txt"};
     for (size_t i = 0; i < renamed.size(); ++i) {
         Pick(Right(), kNames[i]);
-        modals.ExpectDialog("TGetTxt", Type(renamed[i]));
+        modals.ExpectDialog("TextDialog", Type(renamed[i]));
         form->RenameCurrent();
         EXPECT_EQ(ReadAll(R() + "\\" + renamed[i]), before.at("L\\" + kNames[i]).content) << renamed[i];
         EXPECT_NE(IndexOfCaption(Right(), renamed[i]), -1);
@@ -105,7 +105,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     TagNamed();
     Tag(Left(), "[bracket].txt");
     const Snapshot beforeMove = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Move);
     for (const std::string& n : kNames) {
         EXPECT_FALSE(Exists(L() + "\\" + n)) << n;
@@ -118,7 +118,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     form->Activate(form->side[1]);
     for (const std::string& n : kNames) Tag(Right(), n);
     const Snapshot beforeDelete = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
         return IDOK;
     });
@@ -137,15 +137,15 @@ TEST_F(Names, BracketedFilesAreFiles) {
     StartSides(L(), R());
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "[bracket].txt");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Copy);
     EXPECT_EQ(ReadAll(R() + "\\[bracket].txt"), before.at("L\\[bracket].txt").content);
     Pick(Left(), "[bracket].txt");
-    modals.ExpectDialog("TGetTxt", Type("[renamed].txt"));
+    modals.ExpectDialog("TextDialog", Type("[renamed].txt"));
     form->RenameCurrent();
     EXPECT_EQ(ReadAll(L() + "\\[renamed].txt"), before.at("L\\[bracket].txt").content);
     Pick(Left(), "[renamed].txt");
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
         return IDOK;
     });
@@ -160,7 +160,7 @@ TEST_F(Names, BracketedFilesAreFiles) {
     Left().List.SetFocused(parentEntry);
     Left().CurrentItem = parentEntry;
     const Snapshot beforeParent = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Delete);
     EXPECT_EQ(ChangedSince(beforeParent), std::set<std::string>{});
 }
@@ -178,14 +178,14 @@ TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
     const Snapshot before = Snap(tmp.Path());
     Tag(Left(), "Data.");
     Tag(Left(), "Space ");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Copy);
     EXPECT_EQ(ReadAll("\\\\?\\" + R() + "\\Data."), "with a dot");
     EXPECT_EQ(ReadAll(R() + "\\Data"), before.at("R\\Data").content);
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\Data.", "R\\Space "}));
 
     const Snapshot beforeDelete = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
         return IDOK;
     });
@@ -199,7 +199,7 @@ TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
     form->RereadActive();
     Pick(Left(), "Data.");
     const Snapshot beforeRecycle = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, true);
         return IDOK;
     });
@@ -229,7 +229,7 @@ TEST_F(Names, NamesDifferingOnlyInCaseOrForbiddenOnWindows) {
         Left().List.SetSelected(item, true);
         Left().List.SetFocused(item);
         Left().CurrentItem = item;
-        modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         RunMenu(MenuItem::Copy);
         // (One at a time: to Windows the two names are one, and a copy of the second would replace the first.)
         EXPECT_EQ(ReadAll(R() + "\\" + name), name == "Same.txt" ? "upper and lower" : "ALL UPPER CASE") << name;

@@ -4,7 +4,7 @@
 
 #include "fileops/confirm_dialog.h"
 #include "core/errors.h"
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 #include "platform/utf.h"
 #include "reliability/reliability_support.h"
 
@@ -12,11 +12,11 @@ namespace bivane::test {
 
 namespace {
 
-TConfirm& AsConfirm(ModalForm& f) { return static_cast<TConfirm&>(f); }
+ConfirmDialog& AsConfirm(ModalForm& f) { return static_cast<ConfirmDialog&>(f); }
 
 std::function<int(ModalForm&)> Type(const std::string& text, std::function<void()> meanwhile = {}) {
     return [=](ModalForm& f) {
-        static_cast<TGetTxt&>(f).SetText(text);
+        static_cast<TextDialog&>(f).SetText(text);
         if (meanwhile) meanwhile();
         return IDOK;
     };
@@ -36,7 +36,7 @@ protected:
     }
     // Confirms a delete, to the bin or not; then the box that says what stayed, when one is given.
     void Delete(bool recycle, const std::string& stayed = "") {
-        modals.ExpectDialog("TConfirm", [=](ModalForm& f) {
+        modals.ExpectDialog("ConfirmDialog", [=](ModalForm& f) {
             AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, recycle);
             return IDOK;
         });
@@ -54,7 +54,7 @@ TEST_F(OtherFaults, MoveOfALockedSourceIsRefusedAndTheRestMoves) {
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
     const Snapshot before = Snap(tmp.Path());
     AutoCloseHandle lock = LockAgainstReading(L() + "\\B.txt");
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(MoveError("B.txt", L(), R()), IDOK, "Error");
     RunMenu(MenuItem::Move);
     lock.reset();
@@ -69,7 +69,7 @@ TEST_F(OtherFaults, MoveOntoAReadOnlyOrExistingTargetIsRefused) {
     StartSides(L(), R());
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [](ModalForm&) { return IDOK; });
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(MoveError("A.txt", L(), R()), IDOK, "Error");
     RunMenu(MenuItem::Move);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
@@ -81,7 +81,7 @@ TEST_F(OtherFaults, MoveAfterTheTargetOrSourceWasRemoved) {
     Tag(Left(), "A.txt");
     Tag(Left(), "B.txt");
     const Snapshot before = Snap(L());
-    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm&) {
         RemoveTree(R());
         return IDOK;
     });
@@ -93,7 +93,7 @@ TEST_F(OtherFaults, MoveAfterTheTargetOrSourceWasRemoved) {
 
     MakeDir(R());
     const Snapshot before2 = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm&) {
         RemoveTree(L() + "\\A.txt");  // another program takes it away meanwhile
         return IDOK;
     });
@@ -117,7 +117,7 @@ TEST_F(OtherFaults, DeleteOfALockedFileLeavesItInPlace) {
     EXPECT_NE(IndexOfCaption(Left(), "B.txt"), -1);  // still listed after the reload
     Pick(Left(), "B.txt");
     // The bin cannot take a file in use; asked whether to delete it for good, the user says No.
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, true);
         return IDOK;
     });
@@ -144,7 +144,7 @@ TEST_F(OtherFaults, DeleteAfterTheSourceDirectoryWasRemoved) {
     MakeFile(tmp / "Keep\\k.txt", 4);
     StartSides(L(), R());
     Tag(Left(), "A.txt");
-    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm&) {
         RemoveBehindOurBack(L());
         return IDOK;
     });
@@ -159,7 +159,7 @@ TEST_F(OtherFaults, DeleteOfAFileAlreadyGoneReloadsTheSide) {
     Tag(Left(), "A.txt");
     Tag(Left(), "B.txt");
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TConfirm", [&](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
         RemoveTree(L() + "\\A.txt");
         return IDOK;
@@ -177,7 +177,7 @@ TEST_F(OtherFaults, DeleteOnADriveWhoseFolderVanished) {
     MakeFile("M:\\Gone.txt", 10);
     StartSides("M:\\", R());
     Pick(Left(), "Gone.txt");
-    modals.ExpectDialog("TConfirm", [&](ModalForm&) {
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm&) {
         m.Vanish();
         return IDOK;
     });
@@ -193,10 +193,10 @@ TEST_F(OtherFaults, MakeDirectoryFailuresAreReported) {
     SetAttributes(L() + "\\Taken", FILE_ATTRIBUTE_READONLY);
     StartSides(L(), R());
     const Snapshot before = Snap(tmp.Path());
-    modals.ExpectDialog("TGetTxt", Type("Taken"));
+    modals.ExpectDialog("TextDialog", Type("Taken"));
     modals.ExpectBox("Error creating diectory\rTaken", IDOK, "Error");
     form->MakeNewDirectory();
-    modals.ExpectDialog("TGetTxt", Type("M:\\New"));  // a drive letter whose folder is not there
+    modals.ExpectDialog("TextDialog", Type("M:\\New"));  // a drive letter whose folder is not there
     modals.ExpectBox("Error creating diectory\rM:\\New", IDOK, "Error");
     form->MakeNewDirectory();
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
@@ -228,7 +228,7 @@ TEST_F(OtherFaults, AFolderTheOtherSideShowsIsGoneOnceF2DeletedIt) {
     StartSides(L(), L() + "\\Shown");
     Pick(Left(), "<Shown>");
     Sleep(150);  // the follower's thread has started watching
-    modals.ExpectDialog("TConfirm", [](ModalForm& f) {
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);  // for good
         return IDOK;
     });
@@ -258,7 +258,7 @@ TEST_F(OtherFaults, RenameFailuresKeepTheOldName) {
     const Snapshot before = Snap(tmp.Path());
     auto rename = [&](const std::string& from, const std::string& to, std::function<void()> meanwhile = {}) {
         Pick(Left(), from);
-        modals.ExpectDialog("TGetTxt", Type(to, meanwhile));
+        modals.ExpectDialog("TextDialog", Type(to, meanwhile));
         modals.ExpectBox("Can't rename '" + from + "'\rto '" + to + "'", IDOK, "Error");
         form->RenameCurrent();
         EXPECT_EQ(Left().Entries[static_cast<size_t>(Left().CurrentItem)].caption, from);
@@ -280,7 +280,7 @@ TEST_F(OtherFaults, RenameAfterTheSideDirectoryWasRemoved) {
     MakeDir(tmp / "Keep");
     StartSides(L(), R());
     Pick(Left(), "A.txt");
-    modals.ExpectDialog("TGetTxt", Type("Z.txt", [&] { RemoveBehindOurBack(L()); }));
+    modals.ExpectDialog("TextDialog", Type("Z.txt", [&] { RemoveBehindOurBack(L()); }));
     modals.ExpectBox("Can't rename 'A.txt'\rto 'Z.txt'", IDOK, "Error");
     form->RenameCurrent();
     EXPECT_TRUE(Exists(tmp / "Keep"));

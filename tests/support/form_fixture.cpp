@@ -214,7 +214,7 @@ void FormTest::TearDown() {
 
 void FormTest::StartIn(const std::string& dir) {
     ASSERT_TRUE(SetCurrentDirectoryW(Widen(dir).c_str())) << dir;
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<MainWindow>();
     form->HelpViewer = [this](const std::string& file, int context) {
         ++helpCalls;
         helpFile = file;

@@ -101,7 +101,7 @@ protected:
 
     TempDir tmp;
     ScriptedModals modals;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
     int helpCalls = 0;
     std::string helpFile;
 };

@@ -5,7 +5,7 @@
 #include "support/form_fixture.h"
 #include "support/unix_shell.h"
 #include "tags/compare_rules.h"
-#include "tags/confirm_tag_dialog.h"
+#include "tags/compare_dialog.h"
 
 namespace bivane::test {
 
@@ -38,8 +38,8 @@ protected:
     }
     // Expects the dialog (answered with the mode and OK) and then the report box.
     void Run(bool newer, const std::string& report) {
-        modals.ExpectDialog("TConfirmTag", [newer](ModalForm& f) {
-            dynamic_cast<TConfirmTag&>(f).SetNewerMode(newer);
+        modals.ExpectDialog("CompareDialog", [newer](ModalForm& f) {
+            dynamic_cast<CompareDialog&>(f).SetNewerMode(newer);
             return IDOK;
         });
         modals.ExpectBox(report, IDOK, "Information");
@@ -253,7 +253,7 @@ TEST_F(Compare, CancelChangesNothing) {
     TagByHand(Right(), "B.txt");
     form->Activate(form->side[1]);
 
-    modals.ExpectDialog("TConfirmTag", [](ModalForm&) { return IDCANCEL; });
+    modals.ExpectDialog("CompareDialog", [](ModalForm&) { return IDCANCEL; });
     form->CompareSides();
     EXPECT_EQ(Marks(Left()), "DN");
     EXPECT_EQ(Marks(Right()), "DNY");
@@ -268,7 +268,7 @@ TEST_F(Compare, DialogStartsWithNewerAndKeepsTheLastChoice) {
     MakeFile(tmp / "L" / "a.txt", 1);
     MakeFile(tmp / "R" / "a.txt", 1);
     Load(tmp / "L", tmp / "R");
-    TConfirmTag& d = *form->ConfirmTag;
+    CompareDialog& d = *form->ConfirmTag;
     EXPECT_EQ(d.Caption(), "Confirm Tag Type");
     EXPECT_TRUE(d.NewerMode());
     const RECT r1 = ChildRect(d.RadioButton1), r2 = ChildRect(d.RadioButton2);
@@ -283,7 +283,7 @@ TEST_F(Compare, DialogStartsWithNewerAndKeepsTheLastChoice) {
     EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.RadioButton2, FALSE), d.OKBtn);  // the group, then OK
 
     // The real modal loop: a click on the first choice, then Enter on the default button.
-    modals.ExpectDialog("TConfirmTag", [&](ModalForm& f) {
+    modals.ExpectDialog("CompareDialog", [&](ModalForm& f) {
         PostMessageW(d.RadioButton1, BM_CLICK, 0, 0);
         PostMessageW(f.Handle(), WM_KEYDOWN, VK_RETURN, 1);
         return f.RunModalLoop(form->Handle());
@@ -293,7 +293,7 @@ TEST_F(Compare, DialogStartsWithNewerAndKeepsTheLastChoice) {
     EXPECT_FALSE(d.NewerMode());
 
     // Esc cancels; the choice stays.
-    modals.ExpectDialog("TConfirmTag", [&](ModalForm& f) {
+    modals.ExpectDialog("CompareDialog", [&](ModalForm& f) {
         EXPECT_FALSE(d.NewerMode());
         PostMessageW(d.OKBtn, WM_KEYDOWN, VK_ESCAPE, 1);
         return f.RunModalLoop(form->Handle());
@@ -374,8 +374,8 @@ TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
         const State plain = capture();
 
         prepare();
-        modals.ExpectDialog("TConfirmTag", [newer](ModalForm& f) {
-            dynamic_cast<TConfirmTag&>(f).SetNewerMode(newer);
+        modals.ExpectDialog("CompareDialog", [newer](ModalForm& f) {
+            dynamic_cast<CompareDialog&>(f).SetNewerMode(newer);
             return IDOK;
         });
         modals.ExpectBox(CompareReport(newer, plain.count[0], plain.count[1]), IDOK);

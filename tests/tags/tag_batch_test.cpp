@@ -8,14 +8,14 @@ namespace bivane::test {
 
 namespace {
 
-void StepByStepTagAll(TForm1& form, Pane& s) {
+void StepByStepTagAll(MainWindow& form, Pane& s) {
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
         if (s.Entries[static_cast<size_t>(i)].IsFile()) form.TagEntry(s, i);
     }
     form.UpdateTagTotals();
 }
 
-void StepByStepInvert(TForm1& form, Pane& s) {
+void StepByStepInvert(MainWindow& form, Pane& s) {
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
         const char mark = s.Entries[static_cast<size_t>(i)].mark;
         if (MarkIs(mark, 'Y')) {
@@ -60,7 +60,7 @@ protected:
     // The command on the left and the per-entry steps on the right, from the same tags, selection
     // and current item; each side is active for its turn and looked at before it is left.
     void Compare(std::initializer_list<const char*> tagged, std::initializer_list<const char*> selected,
-                 void (TForm1::*command)(), void (*steps)(TForm1&, Pane&)) {
+                 void (MainWindow::*command)(), void (*steps)(MainWindow&, Pane&)) {
         SideState after[2];
         for (int k = 0; k < 2; ++k) {
             Pane& s = form->side[k];
@@ -98,7 +98,7 @@ TEST_F(TagBatch, TagAllAndInvertLeaveWhatTheStepsLeave) {
     auto at = [&](const char* name) { return Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), name))]; };
 
     // A selection of one tagged and one untagged entry: only the tagged one loses its selection.
-    Compare({"Run.exe", "A.txt"}, {"Run.exe", "B.doc"}, &TForm1::InvertTags, StepByStepInvert);
+    Compare({"Run.exe", "A.txt"}, {"Run.exe", "B.doc"}, &MainWindow::InvertTags, StepByStepInvert);
     EXPECT_EQ(at("Run.exe").image, kImageProgram);
     EXPECT_EQ(at("[notes].txt").mark, 'Y');
     EXPECT_EQ(left.selected.size(), 1u);
@@ -108,15 +108,15 @@ TEST_F(TagBatch, TagAllAndInvertLeaveWhatTheStepsLeave) {
     EXPECT_NE(Left().Focused(), lastFile);
 
     // Every selected entry tagged: the whole selection goes.
-    Compare({"Go.bat", "C"}, {"Go.bat", "C"}, &TForm1::InvertTags, StepByStepInvert);
+    Compare({"Go.bat", "C"}, {"Go.bat", "C"}, &MainWindow::InvertTags, StepByStepInvert);
     EXPECT_TRUE(left.selected.empty());
 
-    Compare({}, {"A.txt"}, &TForm1::TagAll, StepByStepTagAll);
+    Compare({}, {"A.txt"}, &MainWindow::TagAll, StepByStepTagAll);
     EXPECT_EQ(at("[notes].txt").mark, 'Y');  // a file, whatever its caption looks like
     EXPECT_EQ(left.count, 6);
 
     // Two selected untagged entries become tags through the totals after Invert.
-    Compare({"A.txt"}, {"B.doc", "C"}, &TForm1::InvertTags, StepByStepInvert);
+    Compare({"A.txt"}, {"B.doc", "C"}, &MainWindow::InvertTags, StepByStepInvert);
     EXPECT_EQ(at("A.txt").mark, 'N');
     EXPECT_EQ(left.count, 5);
 }

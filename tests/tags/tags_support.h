@@ -48,7 +48,7 @@ inline void ClickHeader(HWND list, int column) {
 }
 
 // Resizes the main window until the list shows exactly rows whole rows.
-inline bool ShowExactRows(TForm1& form, Pane& s, int rows) {
+inline bool ShowExactRows(MainWindow& form, Pane& s, int rows) {
     HWND list = s.List.Handle();
     for (int attempt = 0; attempt < 4; ++attempt) {
         if (s.List.VisibleRows() == rows) return true;

@@ -14,7 +14,7 @@ int wmain(int argc, wchar_t** argv) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    bivane::TProgress progress;
+    bivane::ProgressDialog progress;
     progress.PrepareBar(100);
     try {
         bivane::CopyFileWithProgress(progress, bivane::Narrow(argv[1]), bivane::Narrow(argv[2]));

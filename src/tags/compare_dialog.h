@@ -5,11 +5,11 @@
 
 namespace bivane {
 
-class TConfirmTag : public ModalForm {
+class CompareDialog : public ModalForm {
 public:
     enum { IdRadioButton1 = 101, IdRadioButton2 = 102 };
 
-    TConfirmTag();
+    CompareDialog();
     // RadioButton2 ("&Newer duplicate files only") is the selected choice.
     bool NewerMode() const;
     void SetNewerMode(bool newer);

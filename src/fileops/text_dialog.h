@@ -6,9 +6,9 @@
 
 namespace bivane {
 
-class TGetTxt : public ModalForm {
+class TextDialog : public ModalForm {
 public:
-    TGetTxt();
+    TextDialog();
 
     // Before each use: caption, prompt line, an empty text and "&OK" as the default button.
     void Prepare(const std::string& caption, const std::string& label);

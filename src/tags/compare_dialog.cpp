@@ -1,8 +1,8 @@
-#include "tags/confirm_tag_dialog.h"
+#include "tags/compare_dialog.h"
 
 namespace bivane {
 
-TConfirmTag::TConfirmTag() : ModalForm(L"TConfirmTag", "Confirm Tag Type", 249, 105) {
+CompareDialog::CompareDialog() : ModalForm(L"CompareDialog", "Confirm Tag Type", 249, 105) {
     // Creation order is the tab order: RadioButton2 comes first.
     RadioButton2 = AddControl(L"BUTTON", "&Newer duplicate files only",
                               WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 50, 33, 153, 17, IdRadioButton2);
@@ -17,16 +17,16 @@ TConfirmTag::TConfirmTag() : ModalForm(L"TConfirmTag", "Confirm Tag Type", 249, 
     hints.Add(CancelBtn, "Cancel");
 }
 
-bool TConfirmTag::NewerMode() const {
+bool CompareDialog::NewerMode() const {
     return SendMessageW(RadioButton2, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TConfirmTag::SetNewerMode(bool newer) {
+void CompareDialog::SetNewerMode(bool newer) {
     SendMessageW(RadioButton2, BM_SETCHECK, newer ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageW(RadioButton1, BM_SETCHECK, newer ? BST_UNCHECKED : BST_CHECKED, 0);
 }
 
-void TConfirmTag::OnCommand(int id, int code) {
+void CompareDialog::OnCommand(int id, int code) {
     // The dialog manager sends IDOK for Enter and IDCANCEL for Esc as well as for the clicks.
     if (code != BN_CLICKED) return;
     if (id == IDOK) EndModal(IDOK);

@@ -1,4 +1,4 @@
-#include "fileops/get_txt_dialog.h"
+#include "fileops/text_dialog.h"
 
 #include "controls/controls.h"
 #include "platform/utf.h"
@@ -10,54 +10,54 @@ namespace {
 constexpr int kIdButton2 = 1002;
 }
 
-TGetTxt::TGetTxt()
-    : ModalForm(L"TGetTxt", "Enter New Directory", 353, 129, WS_POPUP | WS_CAPTION | DS_MODALFRAME) {
+TextDialog::TextDialog()
+    : ModalForm(L"TextDialog", "Enter New Directory", 353, 129, WS_POPUP | WS_CAPTION | DS_MODALFRAME) {
     Label1 = AddControl(L"STATIC", "Label1", SS_LEFT | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 16, 16, 321, 13, 0);
     Edit1 = AddControl(L"EDIT", "Edit1", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 16, 48, 321, 21, 1000,
                        WS_EX_CLIENTEDGE);
     Button1 = AddControl(L"BUTTON", "&OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 88, 88, 75, 25, IDOK);
     Button2 = AddControl(L"BUTTON", "&Cancel", WS_TABSTOP | BS_PUSHBUTTON, 184, 88, 75, 25, kIdButton2);
-    SetWindowSubclass(Edit1, &TGetTxt::EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(Edit1, &TextDialog::EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
     SendMessageW(Handle(), DM_SETDEFID, IDOK, 0);
 }
 
-void TGetTxt::Prepare(const std::string& caption, const std::string& label) {
+void TextDialog::Prepare(const std::string& caption, const std::string& label) {
     SetCaption(caption);
     SetWindowTextUtf8(Label1, label);
     SetWindowTextW(Edit1, L"");
     SendMessageW(Handle(), DM_SETDEFID, IDOK, 0);
 }
 
-std::string TGetTxt::Text() const { return WindowText(Edit1); }
-void TGetTxt::SetText(const std::string& text) { SetWindowTextUtf8(Edit1, text); }
-std::string TGetTxt::Label() const { return WindowText(Label1); }
+std::string TextDialog::Text() const { return WindowText(Edit1); }
+void TextDialog::SetText(const std::string& text) { SetWindowTextUtf8(Edit1, text); }
+std::string TextDialog::Label() const { return WindowText(Label1); }
 
-void TGetTxt::OnCommand(int id, int code) {
+void TextDialog::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return;
     if (id == IDOK) EndModal(IDOK);
     else if (id == kIdButton2) EndModal(IDCANCEL);
 }
 
-void TGetTxt::FormActivate() { SetFocus(Edit1); }
+void TextDialog::FormActivate() { SetFocus(Edit1); }
 
-bool TGetTxt::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+bool TextDialog::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     // No close box: only the two buttons (or Enter) end the dialog.
     if (msg != WM_CLOSE) return false;
     result = 0;
     return true;
 }
 
-bool TGetTxt::Edit1KeyDown(WORD key) {
+bool TextDialog::Edit1KeyDown(WORD key) {
     if (key != VK_F10 || !CommandLinePromptOpen) return false;
     const std::wstring insert = Widen(" " + PromptFileName + " ");
     SendMessageW(Edit1, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(insert.c_str()));
     return true;
 }
 
-LRESULT CALLBACK TGetTxt::EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+LRESULT CALLBACK TextDialog::EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
     // F10 arrives as a system key.
     if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) &&
-        reinterpret_cast<TGetTxt*>(ref)->Edit1KeyDown(static_cast<WORD>(wp))) {
+        reinterpret_cast<TextDialog*>(ref)->Edit1KeyDown(static_cast<WORD>(wp))) {
         return 0;
     }
     return DefSubclassProc(h, msg, wp, lp);
