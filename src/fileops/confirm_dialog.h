@@ -24,20 +24,20 @@ public:
     bool IsChecked(HWND button) const;
     void SetChecked(HWND button, bool checked);
     void SetTagDescColor(COLORREF color);
-    COLORREF TextColor(HWND label) const;  // Label3, TagDesc and TagDesc2 have colours of their own
+    COLORREF TextColor(HWND label) const;  // ModeLabel, TagDesc and TagDescShadow have colours of their own
     std::string Hint(HWND control) const { return hints_.Get(control); }
 
-    HWND Label3 = nullptr;
-    HWND RadioButton1 = nullptr;
-    HWND RadioButton2 = nullptr;
+    HWND ModeLabel = nullptr;
+    HWND CurrentEntryChoice = nullptr;
+    HWND TaggedFilesChoice = nullptr;
     HWND CurDesc = nullptr;
-    HWND TagDesc2 = nullptr;
+    HWND TagDescShadow = nullptr;
     HWND TagDesc = nullptr;
-    HWND Label1 = nullptr;
+    HWND FromLabel = nullptr;
     HWND FromDesc = nullptr;
-    HWND Label2 = nullptr;
+    HWND ToLabel = nullptr;
     HWND ToDesc = nullptr;
-    HWND CheckBox1 = nullptr;
+    HWND RecycleChoice = nullptr;
     HWND OKBtn = nullptr;
     HWND CancelBtn = nullptr;
 
@@ -49,7 +49,7 @@ protected:
 
 private:
     void DrawTagDesc(const DRAWITEMSTRUCT& dis) const;
-    COLORREF label3Color_ = RGB(0, 0, 128);
+    COLORREF modeColor_ = RGB(0, 0, 128);
     COLORREF tagDescColor_ = RGB(128, 128, 128);
     Hints hints_;
 };

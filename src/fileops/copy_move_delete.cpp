@@ -120,30 +120,30 @@ std::optional<RunRequest> MainWindow::ConfirmRun(ConfirmMode mode, Pane& src, Pa
     dlg.SetText(dlg.CurDesc, current->caption);
     dlg.SetText(dlg.TagDesc, "(no tagged files)");
     dlg.SetTagDescColor(RGB(128, 128, 128));
-    dlg.SetText(dlg.TagDesc2, "(no tagged files)");
+    dlg.SetText(dlg.TagDescShadow, "(no tagged files)");
     if (DirDeleteRequest) {
         dlg.SetText(dlg.TagDesc, "");
-        dlg.SetText(dlg.TagDesc2, "");
-        dlg.CheckRadio(dlg.RadioButton1);
-        EnableWindow(dlg.RadioButton2, FALSE);
+        dlg.SetText(dlg.TagDescShadow, "");
+        dlg.CheckRadio(dlg.CurrentEntryChoice);
+        EnableWindow(dlg.TaggedFilesChoice, FALSE);
     } else if (src.TagCount < 1) {
-        dlg.CheckRadio(dlg.RadioButton1);
-        EnableWindow(dlg.RadioButton2, FALSE);
+        dlg.CheckRadio(dlg.CurrentEntryChoice);
+        EnableWindow(dlg.TaggedFilesChoice, FALSE);
     } else {
-        EnableWindow(dlg.RadioButton2, TRUE);
-        EnableWindow(dlg.RadioButton1, TRUE);
-        dlg.CheckRadio(dlg.RadioButton2);
+        EnableWindow(dlg.TaggedFilesChoice, TRUE);
+        EnableWindow(dlg.CurrentEntryChoice, TRUE);
+        dlg.CheckRadio(dlg.TaggedFilesChoice);
         dlg.SetTagDescColor(RGB(0, 0, 0));
-        dlg.SetText(dlg.TagDesc2, "");
+        dlg.SetText(dlg.TagDescShadow, "");
         dlg.SetText(dlg.TagDesc, std::to_string(src.TagBytes) + " bytes in " + std::to_string(src.TagCount) + " files");
     }
     if (dlg.ShowModal(hwnd_) != IDOK) return std::nullopt;
 
     RunRequest r;
     r.mode = mode;
-    r.currentOnly = dlg.IsChecked(dlg.RadioButton1);
-    r.tagged = dlg.IsChecked(dlg.RadioButton2) && !src.Entries.empty();
-    r.recycle = dlg.IsChecked(dlg.CheckBox1);
+    r.currentOnly = dlg.IsChecked(dlg.CurrentEntryChoice);
+    r.tagged = dlg.IsChecked(dlg.TaggedFilesChoice) && !src.Entries.empty();
+    r.recycle = dlg.IsChecked(dlg.RecycleChoice);
     r.current = src.CurrentItem;
     return r;
 }

@@ -10,15 +10,15 @@ constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX | SS_LEFTNOWORDWRAP;
 
 ProgressDialog::ProgressDialog()
     : ModalForm(L"ProgressDialog", "Copy File", 361, 136, WS_POPUP | WS_CAPTION | DS_MODALFRAME) {
-    Label2 = AddControl(L"STATIC", "File:", kLabel, 23, 16, 22, 13, 0);
+    FileLabel = AddControl(L"STATIC", "File:", kLabel, 23, 16, 22, 13, 0);
     FileNameDesc = AddControl(L"STATIC", "Filename", kLabel, 48, 16, 305, 13, 0);
-    Label1 = AddControl(L"STATIC", "From:", kLabel, 16, 40, 28, 13, 0);
+    FromLabel = AddControl(L"STATIC", "From:", kLabel, 16, 40, 28, 13, 0);
     SourceDir = AddControl(L"STATIC", "DirName", kLabel | SS_PATHELLIPSIS, 48, 40, 305, 13, 0);
-    Label3 = AddControl(L"STATIC", "To:", kLabel, 26, 56, 18, 13, 0);
+    ToLabel = AddControl(L"STATIC", "To:", kLabel, 26, 56, 18, 13, 0);
     DestDir = AddControl(L"STATIC", "DestDir", kLabel | SS_PATHELLIPSIS, 48, 56, 305, 13, 0);
-    Bar1 = AddControl(PROGRESS_CLASSW, "", 0, 24, 88, 313, 17, 0);
-    SendMessageW(Bar1, PBM_SETRANGE32, 0, 100);
-    SendMessageW(Bar1, PBM_SETSTEP, 1, 0);
+    ProgressBar = AddControl(PROGRESS_CLASSW, "", 0, 24, 88, 313, 17, 0);
+    SendMessageW(ProgressBar, PBM_SETRANGE32, 0, 100);
+    SendMessageW(ProgressBar, PBM_SETSTEP, 1, 0);
     Status = AddControl(L"STATIC", "Status", kLabel, 168, 115, 185, 13, 0);
     Totals = AddControl(L"STATIC", "", kLabel, 48, 72, 305, 13, 0);
 }
@@ -39,9 +39,9 @@ void ProgressDialog::Paint(bool whole) {
     }
     // A new range only invalidates the bar; it is painted with the position.
     if (barShown_ != barPos_ || rangeShown_ != barMax_) {
-        if (rangeShown_ != barMax_) SendMessageW(Bar1, PBM_SETRANGE32, 0, barMax_);
-        SendMessageW(Bar1, PBM_SETPOS, static_cast<WPARAM>(barPos_), 0);
-        UpdateWindow(Bar1);
+        if (rangeShown_ != barMax_) SendMessageW(ProgressBar, PBM_SETRANGE32, 0, barMax_);
+        SendMessageW(ProgressBar, PBM_SETPOS, static_cast<WPARAM>(barPos_), 0);
+        UpdateWindow(ProgressBar);
     }
     rangeShown_ = barMax_;
     barShown_ = barPos_;

@@ -35,13 +35,13 @@ public:
     // look costs a call to the server under Wine. Other keys pressed meanwhile stay queued.
     bool StopAsked();
 
-    HWND Label2 = nullptr;        // "File:"
+    HWND FileLabel = nullptr;        // "File:"
     HWND FileNameDesc = nullptr;  // the file being copied
-    HWND Label1 = nullptr;        // "From:"
+    HWND FromLabel = nullptr;        // "From:"
     HWND SourceDir = nullptr;
-    HWND Label3 = nullptr;        // "To:"
+    HWND ToLabel = nullptr;        // "To:"
     HWND DestDir = nullptr;
-    HWND Bar1 = nullptr;
+    HWND ProgressBar = nullptr;
     HWND Status = nullptr;
     HWND Totals = nullptr;  // a folder's files and bytes done of its total; empty for files
 

@@ -21,10 +21,10 @@ public:
     bool CommandLinePromptOpen = false;
     std::string PromptFileName;
 
-    HWND Label1 = nullptr;
-    HWND Edit1 = nullptr;
-    HWND Button1 = nullptr;  // "&OK"
-    HWND Button2 = nullptr;  // "&Cancel"
+    HWND PromptLabel = nullptr;
+    HWND TextEdit = nullptr;
+    HWND OkButton = nullptr;  // "&OK"
+    HWND CancelButton = nullptr;  // "&Cancel"
 
 protected:
     void OnCommand(int id, int code) override;
@@ -33,7 +33,7 @@ protected:
 
 private:
     static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    bool Edit1KeyDown(WORD key);  // true: the key is taken
+    bool TextEditKeyDown(WORD key);  // true: the key is taken
 };
 
 }  // namespace bivane

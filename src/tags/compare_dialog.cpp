@@ -3,11 +3,11 @@
 namespace bivane {
 
 CompareDialog::CompareDialog() : ModalForm(L"CompareDialog", "Confirm Tag Type", 249, 105) {
-    // Creation order is the tab order: RadioButton2 comes first.
-    RadioButton2 = AddControl(L"BUTTON", "&Newer duplicate files only",
-                              WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 50, 33, 153, 17, IdRadioButton2);
-    RadioButton1 = AddControl(L"BUTTON", "&All duplicate file names", BS_AUTORADIOBUTTON, 50, 14, 129, 17,
-                              IdRadioButton1);
+    // Creation order is the tab order: NewerOnlyChoice comes first.
+    NewerOnlyChoice = AddControl(L"BUTTON", "&Newer duplicate files only",
+                              WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 50, 33, 153, 17, IdNewerOnly);
+    AllDuplicatesChoice = AddControl(L"BUTTON", "&All duplicate file names", BS_AUTORADIOBUTTON, 50, 14, 129, 17,
+                              IdAllDuplicates);
     OKBtn = AddControl(L"BUTTON", "&OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 39, 68, 75, 25, IDOK);
     CancelBtn = AddControl(L"BUTTON", "&Cancel", WS_TABSTOP | BS_PUSHBUTTON, 135, 68, 75, 25, IDCANCEL);
     SendMessageW(Handle(), DM_SETDEFID, IDOK, 0);
@@ -18,12 +18,12 @@ CompareDialog::CompareDialog() : ModalForm(L"CompareDialog", "Confirm Tag Type",
 }
 
 bool CompareDialog::NewerMode() const {
-    return SendMessageW(RadioButton2, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(NewerOnlyChoice, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void CompareDialog::SetNewerMode(bool newer) {
-    SendMessageW(RadioButton2, BM_SETCHECK, newer ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageW(RadioButton1, BM_SETCHECK, newer ? BST_UNCHECKED : BST_CHECKED, 0);
+    SendMessageW(NewerOnlyChoice, BM_SETCHECK, newer ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(AllDuplicatesChoice, BM_SETCHECK, newer ? BST_UNCHECKED : BST_CHECKED, 0);
 }
 
 void CompareDialog::OnCommand(int id, int code) {

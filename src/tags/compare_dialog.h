@@ -7,15 +7,15 @@ namespace bivane {
 
 class CompareDialog : public ModalForm {
 public:
-    enum { IdRadioButton1 = 101, IdRadioButton2 = 102 };
+    enum { IdAllDuplicates = 101, IdNewerOnly = 102 };
 
     CompareDialog();
-    // RadioButton2 ("&Newer duplicate files only") is the selected choice.
+    // NewerOnlyChoice ("&Newer duplicate files only") is the selected choice.
     bool NewerMode() const;
     void SetNewerMode(bool newer);
 
-    HWND RadioButton1 = nullptr;
-    HWND RadioButton2 = nullptr;
+    HWND AllDuplicatesChoice = nullptr;
+    HWND NewerOnlyChoice = nullptr;
     HWND OKBtn = nullptr;
     HWND CancelBtn = nullptr;
     Hints hints;

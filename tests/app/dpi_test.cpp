@@ -242,7 +242,7 @@ TEST_F(Dpi, EveryDialogScalesWithItsTextsWhole) {
     EXPECT_EQ(yes192.left, 142);
     EXPECT_EQ(yes192.bottom - yes192.top, 50);
     LOGFONTW bold{};
-    GetObjectW(FontOf(form->Confirm->Label3), sizeof bold, &bold);
+    GetObjectW(FontOf(form->Confirm->ModeLabel), sizeof bold, &bold);
     EXPECT_EQ(bold.lfWeight, FW_BOLD);
     EXPECT_EQ(bold.lfHeight, -22);
 }

@@ -512,7 +512,7 @@ TEST_F(KeyMap, TheFocusedEntryIsTheCurrentOneAfterEveryKey) {
     ASSERT_EQ(FocusedCaption(Left()), "B.txt");  // [parent] <sub> A B C
     modals.ExpectDialog("TextDialog", [&](ModalForm& f) {
         auto& t = static_cast<TextDialog&>(f);
-        SendMessageW(t.Edit1, WM_SYSKEYDOWN, VK_F10, 1);
+        SendMessageW(t.TextEdit, WM_SYSKEYDOWN, VK_F10, 1);
         EXPECT_EQ(t.Text(), " B.txt ");
         return IDCANCEL;
     });

@@ -178,8 +178,8 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
         EXPECT_EQ(form->GetTxt->PromptFileName, "Two words.txt");
         t.SetText(program + " -v");
         // F10 (a system key) inserts the remembered name at the caret, one space each side.
-        SendMessageW(t.Edit1, EM_SETSEL, 999, 999);
-        SendMessageW(t.Edit1, WM_SYSKEYDOWN, VK_F10, 1);
+        SendMessageW(t.TextEdit, EM_SETSEL, 999, 999);
+        SendMessageW(t.TextEdit, WM_SYSKEYDOWN, VK_F10, 1);
         EXPECT_EQ(t.Text(), program + " -v Two words.txt ");
         return IDOK;
     });
@@ -204,7 +204,7 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
     Pick(Right(), "[parent]");
     modals.ExpectDialog("TextDialog", [&](ModalForm& f) {
         auto& t = static_cast<TextDialog&>(f);
-        SendMessageW(t.Edit1, WM_SYSKEYDOWN, VK_F10, 1);
+        SendMessageW(t.TextEdit, WM_SYSKEYDOWN, VK_F10, 1);
         EXPECT_EQ(t.Text(), " [parent] ");
         return IDCANCEL;
     });

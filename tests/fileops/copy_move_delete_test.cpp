@@ -46,21 +46,21 @@ TEST_F(CopyMoveDelete, CopiesTheCurrentFileAndSelectsItOnBothSides) {
     modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
         ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Caption(), "Confirm Copy");
-        EXPECT_EQ(c.Text(c.Label3), "Copy:");
-        EXPECT_EQ(c.TextColor(c.Label3), RGB(0, 0, 128));
+        EXPECT_EQ(c.Text(c.ModeLabel), "Copy:");
+        EXPECT_EQ(c.TextColor(c.ModeLabel), RGB(0, 0, 128));
         EXPECT_EQ(c.Text(c.CurDesc), "A.txt");
         EXPECT_EQ(c.Text(c.FromDesc), "(Left) " + L());  // whole: it fits the line
         EXPECT_EQ(c.Text(c.ToDesc), "(Right) " + R());
-        EXPECT_TRUE(IsShown(c.Label2) && IsShown(c.ToDesc));
-        EXPECT_FALSE(IsShown(c.CheckBox1));
+        EXPECT_TRUE(IsShown(c.ToLabel) && IsShown(c.ToDesc));
+        EXPECT_FALSE(IsShown(c.RecycleChoice));
         // No tags: the engraved grey text, and only the current file can be chosen.
         EXPECT_EQ(c.Text(c.TagDesc), "(no tagged files)");
-        EXPECT_EQ(c.Text(c.TagDesc2), "(no tagged files)");
+        EXPECT_EQ(c.Text(c.TagDescShadow), "(no tagged files)");
         EXPECT_EQ(c.TextColor(c.TagDesc), RGB(128, 128, 128));
-        EXPECT_EQ(c.TextColor(c.TagDesc2), RGB(255, 255, 255));
-        EXPECT_TRUE(c.IsChecked(c.RadioButton1));
-        EXPECT_FALSE(c.IsChecked(c.RadioButton2));
-        EXPECT_FALSE(IsWindowEnabled(c.RadioButton2));
+        EXPECT_EQ(c.TextColor(c.TagDescShadow), RGB(255, 255, 255));
+        EXPECT_TRUE(c.IsChecked(c.CurrentEntryChoice));
+        EXPECT_FALSE(c.IsChecked(c.TaggedFilesChoice));
+        EXPECT_FALSE(IsWindowEnabled(c.TaggedFilesChoice));
         return IDOK;
     });
     form->RunFileCommand(ConfirmMode::Copy);
@@ -97,10 +97,10 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
         ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Text(c.TagDesc), "600 bytes in 3 files");
         EXPECT_EQ(c.TextColor(c.TagDesc), RGB(0, 0, 0));
-        EXPECT_EQ(c.Text(c.TagDesc2), "");
-        EXPECT_TRUE(c.IsChecked(c.RadioButton2));
-        EXPECT_FALSE(c.IsChecked(c.RadioButton1));
-        EXPECT_TRUE(IsWindowEnabled(c.RadioButton1) && IsWindowEnabled(c.RadioButton2));
+        EXPECT_EQ(c.Text(c.TagDescShadow), "");
+        EXPECT_TRUE(c.IsChecked(c.TaggedFilesChoice));
+        EXPECT_FALSE(c.IsChecked(c.CurrentEntryChoice));
+        EXPECT_TRUE(IsWindowEnabled(c.CurrentEntryChoice) && IsWindowEnabled(c.TaggedFilesChoice));
         return IDOK;
     });
     ExpectReplace(ReplaceDialog::IdReplaceAll,
@@ -141,8 +141,8 @@ TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
         EXPECT_EQ(status.texts, c.status);
         // What was held back is shown when the copy ends.
         EXPECT_EQ(WindowText(p.FileNameDesc), "C.txt");
-        EXPECT_EQ(static_cast<int>(SendMessageW(p.Bar1, PBM_GETPOS, 0, 0)), p.BarPosition());
-        EXPECT_EQ(static_cast<int>(SendMessageW(p.Bar1, PBM_GETRANGE, FALSE, 0)), p.BarMax());
+        EXPECT_EQ(static_cast<int>(SendMessageW(p.ProgressBar, PBM_GETPOS, 0, 0)), p.BarPosition());
+        EXPECT_EQ(static_cast<int>(SendMessageW(p.ProgressBar, PBM_GETRANGE, FALSE, 0)), p.BarMax());
         for (const char* n : {"A.txt", "B.txt", "C.txt"}) EXPECT_EQ(ReadAll(R() + "\\" + n), ReadAll(L() + "\\" + n));
     }
 }
@@ -460,8 +460,8 @@ TEST_F(CopyMoveDelete, MoveAcrossDrivesOffersACopy) {
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Caption(), "Confirm Copy");
-        EXPECT_EQ(c.Text(c.Label3), "Copy:");
-        EXPECT_EQ(c.TextColor(c.Label3), RGB(0, 0, 128));
+        EXPECT_EQ(c.Text(c.ModeLabel), "Copy:");
+        EXPECT_EQ(c.TextColor(c.ModeLabel), RGB(0, 0, 128));
         return IDOK;
     });
     form->RunFileCommand(ConfirmMode::Move);
@@ -536,8 +536,8 @@ TEST_F(CopyMoveDelete, TaggedMoveReportsTheNameThatExistsAndMovesTheRest) {
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Caption(), "Confirm Move");
-        EXPECT_EQ(c.Text(c.Label3), "Move:");
-        EXPECT_EQ(c.TextColor(c.Label3), RGB(0, 128, 0));
+        EXPECT_EQ(c.Text(c.ModeLabel), "Move:");
+        EXPECT_EQ(c.TextColor(c.ModeLabel), RGB(0, 128, 0));
         return IDOK;
     });
     modals.ExpectBox("Can't move 'B.txt'\rfrom " + L() + "\rto '" + R() + "'", IDOK, "Error");
@@ -573,11 +573,11 @@ TEST_F(CopyMoveDelete, DeletesTheCurrentFileToTheRecycleBin) {
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Caption(), "Confirm Delete");
-        EXPECT_EQ(c.Text(c.Label3), "Delete:");
-        EXPECT_EQ(c.TextColor(c.Label3), RGB(128, 0, 0));
-        EXPECT_FALSE(IsShown(c.Label2) || IsShown(c.ToDesc));
-        EXPECT_TRUE(IsShown(c.CheckBox1));
-        EXPECT_TRUE(c.IsChecked(c.CheckBox1));  // checked at start-up
+        EXPECT_EQ(c.Text(c.ModeLabel), "Delete:");
+        EXPECT_EQ(c.TextColor(c.ModeLabel), RGB(128, 0, 0));
+        EXPECT_FALSE(IsShown(c.ToLabel) || IsShown(c.ToDesc));
+        EXPECT_TRUE(IsShown(c.RecycleChoice));
+        EXPECT_TRUE(c.IsChecked(c.RecycleChoice));  // checked at start-up
         return IDOK;
     });
     form->RunFileCommand(ConfirmMode::Delete);
@@ -608,7 +608,7 @@ TEST_F(CopyMoveDelete, DeletesADirectoryWithItsContentsForGoodAndKeepsTheChoice)
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         ConfirmDialog& c = AsConfirm(f);
-        c.SetChecked(c.CheckBox1, false);
+        c.SetChecked(c.RecycleChoice, false);
         return IDOK;
     });
     form->RunFileCommand(ConfirmMode::Delete);
@@ -617,7 +617,7 @@ TEST_F(CopyMoveDelete, DeletesADirectoryWithItsContentsForGoodAndKeepsTheChoice)
     // The parent entry is never deleted; the box keeps the last choice.
     Pick(Left(), "[parent]");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        EXPECT_FALSE(AsConfirm(f).IsChecked(AsConfirm(f).CheckBox1));
+        EXPECT_FALSE(AsConfirm(f).IsChecked(AsConfirm(f).RecycleChoice));
         return IDOK;
     });
     form->RunFileCommand(ConfirmMode::Delete);
@@ -637,8 +637,8 @@ TEST_F(CopyMoveDelete, TaggedDeleteNeverRemovesDirectories) {
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         ConfirmDialog& c = AsConfirm(f);
-        EXPECT_TRUE(c.IsChecked(c.RadioButton2));
-        c.SetChecked(c.CheckBox1, false);
+        EXPECT_TRUE(c.IsChecked(c.TaggedFilesChoice));
+        c.SetChecked(c.RecycleChoice, false);
         return IDOK;
     });
     form->RunFileCommand(ConfirmMode::Delete);
@@ -658,9 +658,9 @@ TEST_F(CopyMoveDelete, DirectoryDeleteRequestOffersTheCurrentEntryOnly) {
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         ConfirmDialog& c = AsConfirm(f);
         EXPECT_EQ(c.Text(c.TagDesc), "");
-        EXPECT_EQ(c.Text(c.TagDesc2), "");
-        EXPECT_TRUE(c.IsChecked(c.RadioButton1));
-        EXPECT_FALSE(IsWindowEnabled(c.RadioButton2));
+        EXPECT_EQ(c.Text(c.TagDescShadow), "");
+        EXPECT_TRUE(c.IsChecked(c.CurrentEntryChoice));
+        EXPECT_FALSE(IsWindowEnabled(c.TaggedFilesChoice));
         return IDCANCEL;
     });
     form->DirDeleteRequest = true;
@@ -677,7 +677,7 @@ TEST_F(CopyMoveDelete, DeletingAboveTheOtherSideSwitchesItThere) {
     Pick(Left(), "Gone.txt");
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
+        AsConfirm(f).SetChecked(AsConfirm(f).RecycleChoice, false);
         return IDOK;
     });
     form->RunFileCommand(ConfirmMode::Delete);

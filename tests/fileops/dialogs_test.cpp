@@ -42,34 +42,34 @@ TEST_F(Dialogs, ConfirmHasItsControlsInPlaceAndNoAsDefaultAndCancel) {
     EXPECT_EQ(client.right, 313);
     EXPECT_EQ(client.bottom, 159);
     EXPECT_TRUE(GetWindowLongPtrW(c.Handle(), GWL_STYLE) & WS_SYSMENU);
-    ExpectAt(c.Label3, 12, 24);
-    ExpectAt(c.RadioButton1, 56, 14);
-    ExpectAt(c.RadioButton2, 56, 33);
+    ExpectAt(c.ModeLabel, 12, 24);
+    ExpectAt(c.CurrentEntryChoice, 56, 14);
+    ExpectAt(c.TaggedFilesChoice, 56, 33);
     ExpectAt(c.CurDesc, 144, 14);
-    ExpectAt(c.TagDesc2, 145, 35);
+    ExpectAt(c.TagDescShadow, 145, 35);
     ExpectAt(c.TagDesc, 144, 34);
-    ExpectAt(c.Label1, 8, 65);
+    ExpectAt(c.FromLabel, 8, 65);
     ExpectAt(c.FromDesc, 48, 65);
-    ExpectAt(c.Label2, 8, 81);
+    ExpectAt(c.ToLabel, 8, 81);
     ExpectAt(c.ToDesc, 48, 81);
-    ExpectAt(c.CheckBox1, 15, 80, 189);
+    ExpectAt(c.RecycleChoice, 15, 80, 189);
     ExpectAt(c.OKBtn, 71, 116, 75, 25);
     ExpectAt(c.CancelBtn, 167, 116, 75, 25);
     EXPECT_EQ(c.Text(c.OKBtn), "&Yes");
     EXPECT_EQ(c.Text(c.CancelBtn), "&No");
-    EXPECT_EQ(c.Text(c.RadioButton1), "&Current file...");
-    EXPECT_EQ(c.Text(c.RadioButton2), "&Tagged files...");
-    EXPECT_EQ(c.Text(c.CheckBox1), "&Send to recycle bin (allow undelete)");
-    EXPECT_EQ(c.Text(c.Label1), "From:");
-    EXPECT_EQ(c.Text(c.Label2), "To:");
-    EXPECT_EQ(c.Hint(c.Label1), "Source directory");
-    EXPECT_EQ(c.Hint(c.Label2), "Destination directory");
-    EXPECT_TRUE(GetWindowLongPtrW(c.Label1, GWL_STYLE) & SS_RIGHT);
+    EXPECT_EQ(c.Text(c.CurrentEntryChoice), "&Current file...");
+    EXPECT_EQ(c.Text(c.TaggedFilesChoice), "&Tagged files...");
+    EXPECT_EQ(c.Text(c.RecycleChoice), "&Send to recycle bin (allow undelete)");
+    EXPECT_EQ(c.Text(c.FromLabel), "From:");
+    EXPECT_EQ(c.Text(c.ToLabel), "To:");
+    EXPECT_EQ(c.Hint(c.FromLabel), "Source directory");
+    EXPECT_EQ(c.Hint(c.ToLabel), "Destination directory");
+    EXPECT_TRUE(GetWindowLongPtrW(c.FromLabel, GWL_STYLE) & SS_RIGHT);
     EXPECT_EQ(LOWORD(SendMessageW(c.Handle(), DM_GETDEFID, 0, 0)), IDCANCEL);
     EXPECT_EQ(GetDlgCtrlID(c.CancelBtn), IDCANCEL);
     // TagDesc lies above its white copy, so it paints the engraved pair where they overlap.
     bool tagDescAbove = false;
-    for (HWND w = GetWindow(c.TagDesc2, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) tagDescAbove |= w == c.TagDesc;
+    for (HWND w = GetWindow(c.TagDescShadow, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) tagDescAbove |= w == c.TagDesc;
     EXPECT_TRUE(tagDescAbove);
     // Tab order: No, Yes, the two radio buttons, the recycle box.
     c.SetMode(ConfirmMode::Delete);
@@ -79,13 +79,13 @@ TEST_F(Dialogs, ConfirmHasItsControlsInPlaceAndNoAsDefaultAndCancel) {
         order.push_back(w);
         w = GetNextDlgTabItem(c.Handle(), w, FALSE);
     }
-    EXPECT_EQ(order, (std::vector<HWND>{c.CancelBtn, c.OKBtn, c.RadioButton1, c.RadioButton2, c.CheckBox1}));
+    EXPECT_EQ(order, (std::vector<HWND>{c.CancelBtn, c.OKBtn, c.CurrentEntryChoice, c.TaggedFilesChoice, c.RecycleChoice}));
     EXPECT_EQ(w, c.CancelBtn);
     // Clicking a radio button checks it and clears the other.
-    c.CheckRadio(c.RadioButton2);
+    c.CheckRadio(c.TaggedFilesChoice);
     c.Click(101);
-    EXPECT_TRUE(c.IsChecked(c.RadioButton1));
-    EXPECT_FALSE(c.IsChecked(c.RadioButton2));
+    EXPECT_TRUE(c.IsChecked(c.CurrentEntryChoice));
+    EXPECT_FALSE(c.IsChecked(c.TaggedFilesChoice));
 }
 
 // The real question about files that exist: Enter answers "Skip existing" (the default: Enter
@@ -145,10 +145,10 @@ TEST_F(Dialogs, GetTxtIgnoresEscapeAndTakesTypedTextOnEnter) {
     MakeFile(tmp / "Keep.txt", 3);
     StartIn(tmp.Path());
     TextDialog& g = *form->GetTxt;
-    ExpectAt(g.Label1, 16, 16);
-    ExpectAt(g.Edit1, 16, 48, 321);
-    ExpectAt(g.Button1, 88, 88, 75, 25);
-    ExpectAt(g.Button2, 184, 88, 75, 25);
+    ExpectAt(g.PromptLabel, 16, 16);
+    ExpectAt(g.TextEdit, 16, 48, 321);
+    ExpectAt(g.OkButton, 88, 88, 75, 25);
+    ExpectAt(g.CancelButton, 184, 88, 75, 25);
     EXPECT_FALSE(GetWindowLongPtrW(g.Handle(), GWL_STYLE) & WS_SYSMENU);
     EXPECT_EQ(ClientRect(g.Handle()).right, 353);
     EXPECT_EQ(ClientRect(g.Handle()).bottom, 129);
@@ -159,11 +159,11 @@ TEST_F(Dialogs, GetTxtIgnoresEscapeAndTakesTypedTextOnEnter) {
         EXPECT_EQ(t.Caption(), "Enter name for new directory");
         EXPECT_EQ(t.Label(), "Current directory: " + tmp.Path());
         EXPECT_EQ(t.Text(), "");
-        PostKey(t.Edit1, VK_ESCAPE);
-        for (wchar_t ch : std::wstring(L"NEW")) PostMessageW(t.Edit1, WM_CHAR, ch, 1);
-        PostKey(t.Edit1, VK_ESCAPE);
+        PostKey(t.TextEdit, VK_ESCAPE);
+        for (wchar_t ch : std::wstring(L"NEW")) PostMessageW(t.TextEdit, WM_CHAR, ch, 1);
+        PostKey(t.TextEdit, VK_ESCAPE);
         PostMessageW(t.Handle(), WM_CLOSE, 0, 0);
-        PostKey(t.Edit1, VK_RETURN);
+        PostKey(t.TextEdit, VK_RETURN);
         return f.RunModalLoop(owner);
     });
     form->MakeNewDirectory();
@@ -172,8 +172,8 @@ TEST_F(Dialogs, GetTxtIgnoresEscapeAndTakesTypedTextOnEnter) {
     // "&Cancel" does close it.
     modals.ExpectDialog("TextDialog", [&](ModalForm& f) {
         TextDialog& t = static_cast<TextDialog&>(f);
-        PostMessageW(t.Edit1, WM_CHAR, L'X', 1);
-        PostMessageW(t.Button2, BM_CLICK, 0, 0);
+        PostMessageW(t.TextEdit, WM_CHAR, L'X', 1);
+        PostMessageW(t.CancelButton, BM_CLICK, 0, 0);
         return f.RunModalLoop(owner);
     });
     form->MakeNewDirectory();
@@ -188,10 +188,10 @@ TEST_F(Dialogs, F10InsertsThePromptNameOnlyForTheCommandLine) {
     auto typeWithF10 = [&](ModalForm& f) {
         TextDialog& t = static_cast<TextDialog&>(f);
         t.SetText("edit");
-        PostMessageW(t.Edit1, EM_SETSEL, 4, 4);  // after activation, which selects the whole text
-        PostKey(t.Edit1, VK_F10, WM_SYSKEYDOWN);
-        PostMessageW(t.Edit1, WM_CHAR, L'x', 1);
-        PostKey(t.Edit1, VK_RETURN);
+        PostMessageW(t.TextEdit, EM_SETSEL, 4, 4);  // after activation, which selects the whole text
+        PostKey(t.TextEdit, VK_F10, WM_SYSKEYDOWN);
+        PostMessageW(t.TextEdit, WM_CHAR, L'x', 1);
+        PostKey(t.TextEdit, VK_RETURN);
         return f.RunModalLoop(owner);
     };
     g.Prepare("Run", "Command line:");
@@ -213,13 +213,13 @@ TEST_F(Dialogs, ProgressDialogLayout) {
     EXPECT_FALSE(GetWindowLongPtrW(p.Handle(), GWL_STYLE) & WS_SYSMENU);
     EXPECT_EQ(ClientRect(p.Handle()).right, 361);
     EXPECT_EQ(ClientRect(p.Handle()).bottom, 136);
-    ExpectAt(p.Label2, 23, 16);
+    ExpectAt(p.FileLabel, 23, 16);
     ExpectAt(p.FileNameDesc, 48, 16);
-    ExpectAt(p.Label1, 16, 40);
+    ExpectAt(p.FromLabel, 16, 40);
     ExpectAt(p.SourceDir, 48, 40);
-    ExpectAt(p.Label3, 26, 56);
+    ExpectAt(p.ToLabel, 26, 56);
     ExpectAt(p.DestDir, 48, 56);
-    ExpectAt(p.Bar1, 24, 88, 313, 17);
+    ExpectAt(p.ProgressBar, 24, 88, 313, 17);
     ExpectAt(p.Status, 168, 115);
     EXPECT_EQ(p.BarMax(), 100);
     EXPECT_FALSE(IsWindowVisible(p.Handle()));

@@ -103,7 +103,7 @@ TEST_F(BigFiles, ManyFilesTaggedAndRecycled) {
     modals.ExpectDialog("ConfirmDialog", [=](ModalForm& f) {
         ConfirmDialog& c = static_cast<ConfirmDialog&>(f);
         EXPECT_EQ(c.Text(c.TagDesc), "0 bytes in " + std::to_string(count) + " files");
-        EXPECT_TRUE(c.IsChecked(c.CheckBox1));
+        EXPECT_TRUE(c.IsChecked(c.RecycleChoice));
         return IDOK;
     });
     RunMenu(MenuItem::Delete);

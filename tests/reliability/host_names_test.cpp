@@ -211,7 +211,7 @@ class HostNames : public HostTest, public ::testing::WithParamInterface<HostCase
 protected:
     void Confirm(bool recycle) {
         modals.ExpectDialog("ConfirmDialog", [=](ModalForm& f) {
-            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, recycle);
+            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).RecycleChoice, recycle);
             return IDOK;
         });
     }
@@ -458,7 +458,7 @@ TEST_F(HostTest, ADeletionThatStopsHalfWaySaysWhatStayed) {
     for (const auto& c : cases) {
         Pick(Left(), c.pick);
         modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, false);
+            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).RecycleChoice, false);
             return IDOK;
         });
         modals.ExpectBox(c.box, IDOK, "Warning");
@@ -470,7 +470,7 @@ TEST_F(HostTest, ADeletionThatStopsHalfWaySaysWhatStayed) {
     StartSides(L() + "\\box", R());
     Pick(Left(), "I.txt");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, false);
+        static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).RecycleChoice, false);
         return IDOK;
     });
     modals.ExpectBox("Can't delete 'I.txt'.\r1 entry could not be deleted:\r" + L() + "\\box\\i.txt (kept by the system)",
@@ -494,7 +494,7 @@ TEST_F(Unprivileged, ADeletionInAFolderTheUserMayNotWrite) {
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "<box>");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, false);
+        static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).RecycleChoice, false);
         return IDOK;
     });
     modals.ExpectBox("Can't delete '<box>' completely.\r2 entries could not be deleted:\r" + L() +
@@ -543,7 +543,7 @@ TEST_F(OtherFileSystems, WhatTheBinCannotTakeIsDeletedOnlyAfterYes) {
     for (int answer : {IDNO, IDYES}) {
         Pick(Left(), "<dir>");
         modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, true);
+            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).RecycleChoice, true);
             return IDOK;
         });
         modals.ExpectBox("The recycle bin cannot take '<dir>'.\r\rDelete it for good?", answer, "Warning");

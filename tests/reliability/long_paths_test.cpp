@@ -74,7 +74,7 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     // Deleted from the deep side, for good.
     Pick(Right(), name);
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, false);
+        static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).RecycleChoice, false);
         return IDOK;
     });
     RunMenu(MenuItem::Delete);
@@ -104,7 +104,7 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
         const std::string folder = recycle ? "<Tree2>" : "<Tree>";
         Pick(Right(), folder);
         modals.ExpectDialog("ConfirmDialog", [=](ModalForm& f) {
-            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, recycle);
+            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).RecycleChoice, recycle);
             return IDOK;
         });
         RunMenu(MenuItem::Delete);
@@ -171,7 +171,7 @@ TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
     for (const char* caption : {"B.txt", "<Sub>"}) {
         Pick(Right(), caption);
         modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).CheckBox1, false);
+            static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).RecycleChoice, false);
             return IDOK;
         });
         RunMenu(MenuItem::Delete);

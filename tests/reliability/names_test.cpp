@@ -119,7 +119,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     for (const std::string& n : kNames) Tag(Right(), n);
     const Snapshot beforeDelete = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
+        AsConfirm(f).SetChecked(AsConfirm(f).RecycleChoice, false);
         return IDOK;
     });
     RunMenu(MenuItem::Delete);
@@ -146,7 +146,7 @@ TEST_F(Names, BracketedFilesAreFiles) {
     EXPECT_EQ(ReadAll(L() + "\\[renamed].txt"), before.at("L\\[bracket].txt").content);
     Pick(Left(), "[renamed].txt");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
+        AsConfirm(f).SetChecked(AsConfirm(f).RecycleChoice, false);
         return IDOK;
     });
     RunMenu(MenuItem::Delete);
@@ -186,7 +186,7 @@ TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
 
     const Snapshot beforeDelete = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
+        AsConfirm(f).SetChecked(AsConfirm(f).RecycleChoice, false);
         return IDOK;
     });
     RunMenu(MenuItem::Delete);
@@ -200,7 +200,7 @@ TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
     Pick(Left(), "Data.");
     const Snapshot beforeRecycle = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, true);
+        AsConfirm(f).SetChecked(AsConfirm(f).RecycleChoice, true);
         return IDOK;
     });
     RunMenu(MenuItem::Delete);

@@ -37,7 +37,7 @@ protected:
     // Confirms a delete, to the bin or not; then the box that says what stayed, when one is given.
     void Delete(bool recycle, const std::string& stayed = "") {
         modals.ExpectDialog("ConfirmDialog", [=](ModalForm& f) {
-            AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, recycle);
+            AsConfirm(f).SetChecked(AsConfirm(f).RecycleChoice, recycle);
             return IDOK;
         });
         if (!stayed.empty()) modals.ExpectBox(stayed, IDOK, "Warning");
@@ -118,7 +118,7 @@ TEST_F(OtherFaults, DeleteOfALockedFileLeavesItInPlace) {
     Pick(Left(), "B.txt");
     // The bin cannot take a file in use; asked whether to delete it for good, the user says No.
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, true);
+        AsConfirm(f).SetChecked(AsConfirm(f).RecycleChoice, true);
         return IDOK;
     });
     modals.ExpectBox("The recycle bin cannot take 'B.txt'.\r\rDelete it for good?", IDNO, "Warning");
@@ -160,7 +160,7 @@ TEST_F(OtherFaults, DeleteOfAFileAlreadyGoneReloadsTheSide) {
     Tag(Left(), "B.txt");
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
-        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);
+        AsConfirm(f).SetChecked(AsConfirm(f).RecycleChoice, false);
         RemoveTree(L() + "\\A.txt");
         return IDOK;
     });
@@ -229,7 +229,7 @@ TEST_F(OtherFaults, AFolderTheOtherSideShowsIsGoneOnceF2DeletedIt) {
     Pick(Left(), "<Shown>");
     Sleep(150);  // the follower's thread has started watching
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
-        AsConfirm(f).SetChecked(AsConfirm(f).CheckBox1, false);  // for good
+        AsConfirm(f).SetChecked(AsConfirm(f).RecycleChoice, false);  // for good
         return IDOK;
     });
     form->DirDeleteRequest = true;

@@ -271,20 +271,20 @@ TEST_F(Compare, DialogStartsWithNewerAndKeepsTheLastChoice) {
     CompareDialog& d = *form->ConfirmTag;
     EXPECT_EQ(d.Caption(), "Confirm Tag Type");
     EXPECT_TRUE(d.NewerMode());
-    const RECT r1 = ChildRect(d.RadioButton1), r2 = ChildRect(d.RadioButton2);
+    const RECT r1 = ChildRect(d.AllDuplicatesChoice), r2 = ChildRect(d.NewerOnlyChoice);
     const RECT ok = ChildRect(d.OKBtn), cancel = ChildRect(d.CancelBtn);
     EXPECT_EQ((std::vector<LONG>{r1.left, r1.top, r1.right - r1.left, r1.bottom - r1.top}),
               (std::vector<LONG>{50, 14, 129, 17}));
     EXPECT_EQ((std::vector<LONG>{r2.left, r2.top, r2.right - r2.left}), (std::vector<LONG>{50, 33, 153}));
     EXPECT_EQ((std::vector<LONG>{ok.left, ok.top, cancel.left, cancel.right - cancel.left}),
               (std::vector<LONG>{39, 68, 135, 75}));
-    EXPECT_EQ(WindowText(d.RadioButton1), "&All duplicate file names");
-    EXPECT_EQ(WindowText(d.RadioButton2), "&Newer duplicate files only");
-    EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.RadioButton2, FALSE), d.OKBtn);  // the group, then OK
+    EXPECT_EQ(WindowText(d.AllDuplicatesChoice), "&All duplicate file names");
+    EXPECT_EQ(WindowText(d.NewerOnlyChoice), "&Newer duplicate files only");
+    EXPECT_EQ(GetNextDlgTabItem(d.Handle(), d.NewerOnlyChoice, FALSE), d.OKBtn);  // the group, then OK
 
     // The real modal loop: a click on the first choice, then Enter on the default button.
     modals.ExpectDialog("CompareDialog", [&](ModalForm& f) {
-        PostMessageW(d.RadioButton1, BM_CLICK, 0, 0);
+        PostMessageW(d.AllDuplicatesChoice, BM_CLICK, 0, 0);
         PostMessageW(f.Handle(), WM_KEYDOWN, VK_RETURN, 1);
         return f.RunModalLoop(form->Handle());
     });
