@@ -2,7 +2,7 @@
 
 namespace bivane {
 
-EInOutError::EInOutError(int code) : std::runtime_error(IoErrorText(code)), code_(code) {}
+IoError::IoError(int code) : std::runtime_error(IoErrorText(code)), code_(code) {}
 
 std::string IoErrorText(int code) {
     switch (code) {

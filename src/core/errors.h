@@ -6,30 +6,30 @@
 namespace bivane {
 
 // A failed run-time input/output operation, carrying the platform's error code.
-class EInOutError : public std::runtime_error {
+class IoError : public std::runtime_error {
 public:
-    explicit EInOutError(int code);
+    explicit IoError(int code);
     int Code() const { return code_; }
 
 private:
     int code_;
 };
 
-class EStreamError : public std::runtime_error {
+class FileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-class EFOpenError : public EStreamError {
+class FileOpenError : public FileError {
 public:
-    using EStreamError::EStreamError;
+    using FileError::FileError;
 };
-class EFCreateError : public EStreamError {
+class FileCreateError : public FileError {
 public:
-    using EStreamError::EStreamError;
+    using FileError::FileError;
 };
-class EFCantCopy : public EStreamError {
+class CopyError : public FileError {
 public:
-    using EStreamError::EStreamError;
+    using FileError::FileError;
 };
 
 // "File not found" for 2, ... "I/O error %d" for codes without a text of their own.

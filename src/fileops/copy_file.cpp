@@ -145,7 +145,7 @@ void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, c
                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     // Only a regular file has an end: a FIFO, socket or device (listed under Wine as an empty
     // file) would be copied as nothing or read without end.
-    if (!in || GetFileType(in.get()) != FILE_TYPE_DISK) throw EFOpenError("Cannot open file " + shownSource);
+    if (!in || GetFileType(in.get()) != FILE_TYPE_DISK) throw FileOpenError("Cannot open file " + shownSource);
     if (noLinks && OpenedThroughLink(in.get(), wSource)) throw ELinkedSource("Not copied: a link " + shownSource);
     // The date and the size from the open file, each a plain query: GetFileInformationByHandle
     // also asks the volume for its serial number, half a millisecond a file under Wine.
@@ -157,12 +157,12 @@ void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, c
     // A file that takes a while to copy fails at once on a target it could not replace.
     const std::int64_t size = length.QuadPart;
     if ((!known || size > kCheckTargetFirst) && !TargetCreatable(wTarget)) {
-        throw EFCreateError("Cannot create file " + fullTarget);
+        throw FileCreateError("Cannot create file " + fullTarget);
     }
     std::wstring tempName;
     const bool beside = stagingDir.empty();  // then hidden, among the target folder's files
     AutoCloseHandle tempHandle = CreateCopyTemporary(beside ? DirectoryOf(wTarget) : stagingDir, tempName, beside);
-    if (!tempHandle) throw EFCreateError("Cannot create file " + fullTarget);
+    if (!tempHandle) throw FileCreateError("Cannot create file " + fullTarget);
     TemporaryFile out(std::move(tempHandle), tempName, beside);
 
     std::int64_t writeBudget = g_faults.writeLimit;
@@ -172,7 +172,7 @@ void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, c
     do {
         const bool readFault = readBudget >= 0 && (readBudget -= kCopyBlockSize) < 0;
         if (readFault || !ReadFile(in.get(), buffer.data(), kCopyBlockSize, &n, nullptr)) {
-            throw EFCantCopy("Failure reading file\r" + shownSource);
+            throw CopyError("Failure reading file\r" + shownSource);
         }
         if (n > 0) {
             DWORD toWrite = n;
@@ -182,7 +182,7 @@ void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, c
             }
             DWORD written = 0;
             if (!WriteFile(out.get(), buffer.data(), toWrite, &written, nullptr) || written < n) {
-                throw EFCantCopy("Failure writing file\r" + fullTarget);
+                throw CopyError("Failure writing file\r" + fullTarget);
             }
             if (copied == 0 && g_faults.afterFirstBlock) g_faults.afterFirstBlock();
             copied += n;
@@ -192,12 +192,12 @@ void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, c
     // The open's sharing keeps other Windows programs out, not a program of the host under Wine:
     // a file cut or grown meanwhile would leave a copy that matches neither version.
     if (known && !Unchanged(in.get(), size, times.lastWrite, copied)) {
-        throw EFCantCopy("File changed while it was copied\r" + shownSource);
+        throw CopyError("File changed while it was copied\r" + shownSource);
     }
 
     progress.SetText(progress.Status, "Setting file date...");
     progress.Repaint();
-    if (!out.Commit(wTarget, known ? &times : nullptr)) throw EFCreateError("Cannot create file " + fullTarget);
+    if (!out.Commit(wTarget, known ? &times : nullptr)) throw FileCreateError("Cannot create file " + fullTarget);
 }
 
 }  // namespace bivane

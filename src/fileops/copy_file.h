@@ -14,7 +14,7 @@ constexpr unsigned kCopyBlockSize = 8192;
 
 // Copies source to target (either may be relative to the current directory) and gives the target
 // the source's date. The bar of progress must be prepared by the caller: it is stepped once per
-// block read. Raises EFOpenError, EFCreateError or EFCantCopy; on any failure an existing target
+// block read. Raises FileOpenError, FileCreateError or CopyError; on any failure an existing target
 // is left exactly as it was and nothing new is left behind. A source whose size or date changed
 // while it was read (cut or grown by another program) fails too.
 // The temporary is made in stagingDir when one is given (a CopyStaging's, in the target's folder).
@@ -22,9 +22,9 @@ constexpr unsigned kCopyBlockSize = 8192;
 // file, which Wine lists as a plain file) is not read: ELinkedSource.
 void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, const std::string& target,
                           const std::wstring& stagingDir = std::wstring(), bool noLinks = false);
-class ELinkedSource : public EFOpenError {
+class ELinkedSource : public FileOpenError {
 public:
-    using EFOpenError::EFOpenError;
+    using FileOpenError::FileOpenError;
 };
 
 // Tests simulate failing devices: while one of these lives, each copy may write (read) this many

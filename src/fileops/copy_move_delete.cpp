@@ -268,11 +268,11 @@ bool MainWindow::CopyWithProgress(Pane& src, Pane& dst, const std::string& locat
         }
         Activate(src);
         LocateInSide(src, locate);
-        if (targetError != 0 && !copyFailed) throw EInOutError(static_cast<int>(targetError));
+        if (targetError != 0 && !copyFailed) throw IoError(static_cast<int>(targetError));
     };
     try {
         copy(staging->Dir());
-    } catch (const EStreamError& e) {
+    } catch (const FileError& e) {
         closing(true);
         ShowBox(hwnd_, BoxKind::AppError, WithFullStop(e.what()), BoxButtons::Ok);  // as the top-level report
         return false;
@@ -349,7 +349,7 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
         }
         try {
             CopyFileWithProgress(progress, JoinPathRootAware(run.sourceDir, e.Name()), target, stagingDir);
-        } catch (const EFOpenError&) {
+        } catch (const FileOpenError&) {
             // Gone or no longer a file since the side was read: left alone, and said so at the end.
             const DiskKind now = KindNow(EntryPath(run.sourceDir, e.Name()));
             if (StillAsListed(e, now)) {
@@ -358,7 +358,7 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
             }
             run.changed.push_back({e.caption, now});
             continue;
-        } catch (const EStreamError&) {
+        } catch (const FileError&) {
             for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(run.source.Entries[toCopy[j]].Name());
             throw;
         }

@@ -104,7 +104,7 @@ namespace {
 void MakeFolder(const std::wstring& path) {
     if (CreateDirectoryW(path.c_str(), nullptr)) return;
     // One made meanwhile (by another program) is merged into like one found before.
-    if (KindNow(path) != DiskKind::Directory) throw EFCreateError("Cannot create folder " + ShownPath(path));
+    if (KindNow(path) != DiskKind::Directory) throw FileCreateError("Cannot create folder " + ShownPath(path));
 }
 
 }  // namespace
@@ -305,7 +305,7 @@ void MainWindow::CopyTree(FolderCopy& copy, const std::wstring& stagingDir) {
             }
             CopyItem(copy, at, stagingDir, dates);
         }
-    } catch (const EStreamError&) {
+    } catch (const FileError&) {
         NotCopiedFrom(copy, at);
         throw;
     }
@@ -332,7 +332,7 @@ void MainWindow::CopyItem(FolderCopy& copy, std::size_t i, const std::wstring& s
     } catch (const ELinkedSource&) {
         copy.leftOut.push_back({shown, LeftOutWhy::Link});  // listed as a file (under Wine)
         return;
-    } catch (const EFOpenError&) {
+    } catch (const FileOpenError&) {
         // A FIFO, socket or device is never read; a file gone or changed since is left alone.
         const DiskKind now = KindNow(from);
         if (now == DiskKind::File) throw;

@@ -37,7 +37,7 @@ public:
     void SetDpi(int dpi);
     const std::string& Directory() const { return directory_; }
     // Resolves against the tree's directory (FullDirectory), rebuilds, reports one change. Throws
-    // EInOutError (tree unchanged, no report) when it is no reachable directory. Any length; the
+    // IoError (tree unchanged, no report) when it is no reachable directory. Any length; the
     // process's current directory is the owner's business.
     void SetDirectory(const std::string& path);
     // Moves to the drive's current directory when the tree lies on another drive.

@@ -34,7 +34,7 @@ bool SetCurrentDir(const std::string& dir) {
 }  // namespace
 
 void ChangeDir(const std::string& dir) {
-    if (!SetCurrentDir(dir)) throw EInOutError(static_cast<int>(GetLastError()));
+    if (!SetCurrentDir(dir)) throw IoError(static_cast<int>(GetLastError()));
 }
 
 bool TryChangeDir(const std::string& dir) { return SetCurrentDir(dir); }
@@ -80,7 +80,7 @@ DWORD DirectoryError(const std::string& dir) {
 }
 
 void RequireDirectory(const std::string& dir) {
-    if (const DWORD code = DirectoryError(dir)) throw EInOutError(static_cast<int>(code));
+    if (const DWORD code = DirectoryError(dir)) throw IoError(static_cast<int>(code));
 }
 
 std::wstring ExactPath(const std::string& path) {

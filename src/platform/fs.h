@@ -12,7 +12,7 @@
 namespace bivane {
 
 std::string GetCurrentDir();
-// Throws EInOutError with the platform's code when the directory cannot be made current.
+// Throws IoError with the platform's code when the directory cannot be made current.
 void ChangeDir(const std::string& dir);
 bool TryChangeDir(const std::string& dir);
 // The path expanded against the current directory (GetFullPathNameW).
@@ -25,7 +25,7 @@ std::string FullDirectory(const std::string& path, const std::string& base);
 // 0 when dir is a directory the system reaches, else the system's error code (ERROR_DIRECTORY
 // for a file). Any length; the current directory is not touched.
 DWORD DirectoryError(const std::string& dir);
-// Throws EInOutError with DirectoryError's code unless dir is a reachable directory.
+// Throws IoError with DirectoryError's code unless dir is a reachable directory.
 void RequireDirectory(const std::string& dir);
 // The \\?\ form of a path, made full against the current directory. Through it a name reaches the
 // file system exactly as listed: the plain form strips a trailing dot or space, so "Data." would

@@ -11,7 +11,7 @@ namespace {
 
 [[noreturn]] void PrinterFailed() {
     const DWORD code = GetLastError();
-    throw EInOutError(code ? static_cast<int>(code) : ERROR_GEN_FAILURE);
+    throw IoError(code ? static_cast<int>(code) : ERROR_GEN_FAILURE);
 }
 
 }  // namespace

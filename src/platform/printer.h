@@ -19,7 +19,7 @@ struct PrinterFigures {
 // Lines run from the printable area's left edge; a piece too wide for the line goes on below.
 class PrinterOutput {
 public:
-    // Starts the document and its first page; throws EInOutError when the printer refuses.
+    // Starts the document and its first page; throws IoError when the printer refuses.
     PrinterOutput(HDC dc, const std::string& documentName, const std::string& outputFile = "");
     ~PrinterOutput();
     PrinterOutput(const PrinterOutput&) = delete;

@@ -163,11 +163,11 @@ TEST_F(Shell, OuterSizeAndTheSplashPlace) {
 TEST_F(Shell, UncaughtErrorsShowTheApplicationReport) {
     StartIn(tmp.Path());
     modals.ExpectBox("File access denied.", IDOK, "Bivane for Windows 95");
-    form->Guard([] { throw EInOutError(5); });
+    form->Guard([] { throw IoError(5); });
     modals.ExpectBox("I/O error 1117.", IDOK, "Bivane for Windows 95");
-    form->Guard([] { throw EInOutError(1117); });
+    form->Guard([] { throw IoError(1117); });
     modals.ExpectBox("Disk full.", IDOK, "Bivane for Windows 95");
-    form->Guard([] { throw EStreamError("Disk full."); });
+    form->Guard([] { throw FileError("Disk full."); });
     EXPECT_TRUE(IsWindow(form->Handle()));
 }
 

@@ -99,7 +99,7 @@ TEST_F(SingleCopy, ReadOnlyTargetFailsAndStaysAsItWas) {
         ASSERT_TRUE(SetCurrentDirectoryW(Widen(tmp / "dst").c_str()));
         p->PrepareBar(static_cast<int>(size / 8192 + 1));
         // The message names the expanded target path even when a relative one was given.
-        EXPECT_EQ(Failure<EFCreateError>(tmp / "src\\a.txt", "a.txt"), "Cannot create file " + tmp / "dst\\a.txt");
+        EXPECT_EQ(Failure<FileCreateError>(tmp / "src\\a.txt", "a.txt"), "Cannot create file " + tmp / "dst\\a.txt");
         EXPECT_EQ(p->BarPosition(), size > (1 << 20) ? 0 : 1);
         EXPECT_EQ(ChangedSince(before), std::set<std::string>{});  // no temporary left either
         EXPECT_EQ(p->Text(p->Status), " ");
@@ -111,8 +111,8 @@ TEST_F(SingleCopy, TargetInAMissingFolderOrNamedLikeAFolderCannotBeCreated) {
     MakeFile(tmp / "src\\a.txt", 300);
     MakeDir(tmp / "dst\\sub");
     const Snapshot before = Snap(tmp.Path());
-    EXPECT_EQ(Failure<EFCreateError>(tmp / "src\\a.txt", tmp / "nowhere\\a.txt"), "Cannot create file " + tmp / "nowhere\\a.txt");
-    EXPECT_EQ(Failure<EFCreateError>(tmp / "src\\a.txt", tmp / "dst\\sub"), "Cannot create file " + tmp / "dst\\sub");
+    EXPECT_EQ(Failure<FileCreateError>(tmp / "src\\a.txt", tmp / "nowhere\\a.txt"), "Cannot create file " + tmp / "nowhere\\a.txt");
+    EXPECT_EQ(Failure<FileCreateError>(tmp / "src\\a.txt", tmp / "dst\\sub"), "Cannot create file " + tmp / "dst\\sub");
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
 
@@ -120,13 +120,13 @@ TEST_F(SingleCopy, SourceMissingOrHeldOpenForWritingCannotBeOpened) {
     MakeFile(tmp / "src\\a.txt", 300);
     MakeFile(tmp / "dst\\a.txt", 20);
     const Snapshot before = Snap(tmp.Path());
-    EXPECT_EQ(Failure<EFOpenError>("src\\missing.txt", tmp / "dst\\a.txt"), "Cannot open file src\\missing.txt");
+    EXPECT_EQ(Failure<FileOpenError>("src\\missing.txt", tmp / "dst\\a.txt"), "Cannot open file src\\missing.txt");
     {
         // Another program writing the file: the copy must not read a file in the making.
         AutoCloseHandle writer(CreateFileW(Widen(tmp / "src\\a.txt").c_str(), GENERIC_WRITE,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(static_cast<bool>(writer));
-        EXPECT_EQ(Failure<EFOpenError>(tmp / "src\\a.txt", tmp / "dst\\a.txt"), "Cannot open file " + tmp / "src\\a.txt");
+        EXPECT_EQ(Failure<FileOpenError>(tmp / "src\\a.txt", tmp / "dst\\a.txt"), "Cannot open file " + tmp / "src\\a.txt");
     }
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
@@ -137,7 +137,7 @@ TEST_F(SingleCopy, ShortWriteKeepsTheOldTargetAndLeavesNothingPartial) {
     const Snapshot before = Snap(tmp.Path());
     SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 20000});  // the disk fills up in the third block
     p->PrepareBar(7);
-    EXPECT_EQ(Failure<EFCantCopy>(tmp / "src\\big.bin", tmp / "dst\\big.bin"), "Failure writing file\r" + tmp / "dst\\big.bin");
+    EXPECT_EQ(Failure<CopyError>(tmp / "src\\big.bin", tmp / "dst\\big.bin"), "Failure writing file\r" + tmp / "dst\\big.bin");
     EXPECT_EQ(p->BarPosition(), 2);  // stepped for the two blocks that went through
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     EXPECT_EQ(p->Text(p->Status), " ");
@@ -149,7 +149,7 @@ TEST_F(SingleCopy, ReadFailureIsReportedNotTakenForTheEnd) {
     const Snapshot before = Snap(tmp.Path());
     SimulatedCopyFaults faults(DeviceFaults{.readLimit = 8192});  // the device fails on the second block
     p->PrepareBar(4);
-    EXPECT_EQ(Failure<EFCantCopy>(tmp / "src\\locked.bin", tmp / "dst\\locked.bin"), "Failure reading file\r" + tmp / "src\\locked.bin");
+    EXPECT_EQ(Failure<CopyError>(tmp / "src\\locked.bin", tmp / "dst\\locked.bin"), "Failure reading file\r" + tmp / "src\\locked.bin");
     EXPECT_EQ(p->BarPosition(), 1);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
@@ -166,7 +166,7 @@ TEST_F(SingleCopy, FullDiskKeepsTheOldTargetAndLeavesNothingPartial) {
     MakeFile(tmp / "src\\old.bin", room * 3 / 4);
     const Snapshot drive = Snap(s), before = Snap(tmp.Path());
     p->PrepareBar(static_cast<int>(room * 3 / 4 / 8192 + 1));
-    EXPECT_EQ(Failure<EFCantCopy>(tmp / "src\\old.bin", s + "\\old.bin"), "Failure writing file\r" + s + "\\old.bin");
+    EXPECT_EQ(Failure<CopyError>(tmp / "src\\old.bin", s + "\\old.bin"), "Failure writing file\r" + s + "\\old.bin");
     EXPECT_EQ(Changes(drive, Snap(s)), std::set<std::string>{});
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     RemoveTree(s);

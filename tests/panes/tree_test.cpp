@@ -66,7 +66,7 @@ TEST_F(Tree, FailureRaisesAndLeavesTreeAndCurrentDirectory) {
     try {
         tree->SetDirectory(tmp / "missing");
         ADD_FAILURE() << "no error raised";
-    } catch (const EInOutError& e) {
+    } catch (const IoError& e) {
         EXPECT_EQ(std::string(e.what()), IoErrorText(e.Code()));
         EXPECT_TRUE(e.Code() == 2 || e.Code() == 3) << e.Code();
     }

@@ -262,8 +262,8 @@ TEST_F(Listing, APrinterErrorStillEndsTheJob) {
         out.SetFont("Courier New", 9, false, false);
         out.Write("before the failure");
         out.EndLine();
-        throw EInOutError(5);
-    } catch (const EInOutError&) {
+        throw IoError(5);
+    } catch (const IoError&) {
         thrown = true;
     }
     EXPECT_TRUE(thrown);

@@ -13,7 +13,7 @@ TEST(Errors, RunTimeTextsByCode) {
     EXPECT_EQ(IoErrorText(101), "Disk full");
     EXPECT_EQ(IoErrorText(106), "Invalid numeric input");
     EXPECT_EQ(IoErrorText(21), "I/O error 21");
-    EXPECT_EQ(EInOutError(3).what(), std::string("Invalid filename"));
+    EXPECT_EQ(IoError(3).what(), std::string("Invalid filename"));
 }
 
 TEST(Errors, FullStopAddedOnlyWhenMissing) {
