@@ -52,15 +52,15 @@ void MainWindow::PrintListing() {
     out.SetFont(kPrintFace, kPrintPoints, false, false);
     const PrinterFigures f = out.Figures();
     const int L = LinesPerPage(f.pageHeight, f.textHeight);
-    const int C = ColumnsPerPage(f.pageWidth, f.avgCharWidth);
-    const int M = PageTotal(static_cast<int>(s.Entries.size()), L);
+    const int columns = ColumnsPerPage(f.pageWidth, f.avgCharWidth);
+    const int pages = PageTotal(static_cast<int>(s.Entries.size()), L);
     const std::string directory = s.Tree.Directory();
     const std::string order = OrderText(s.Title.Caption());
 
     const PagePlan plan = PlanPages(s.Entries, L);
     for (std::size_t page = 0; page < plan.pages.size(); ++page) {
         if (page > 0) out.NewPage();
-        WritePieces(out, {{HeaderLine1(NowDateTimeText(), static_cast<int>(page) + 1, M, C)}});
+        WritePieces(out, {{PageHeaderLine(NowDateTimeText(), static_cast<int>(page) + 1, pages, columns)}});
         WritePieces(out, {{directory, true, false}, {order}});
         WritePieces(out, {});
         for (std::uint32_t item : plan.pages[page]) WritePieces(out, EntryLinePieces(s.Entries[item]));

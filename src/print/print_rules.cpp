@@ -33,11 +33,11 @@ int PageTotal(int entries, int L) {
     return (entries - 1) / perPage + ((entries - 1) % perPage != 0 ? 1 : 0);
 }
 
-std::string HeaderLine1(std::string_view dateTime, int page, int total, int C) {
+std::string PageHeaderLine(std::string_view dateTime, int page, int total, int columns) {
     const std::string label = "Page " + std::to_string(page) + " of " + std::to_string(total);
-    // "%*.*s" with width C - 53 and the label's own length as precision: padded, never cut; a
+    // "%*.*s" with width columns - 53 and the label's own length as precision: padded, never cut; a
     // negative width pads on the right, as printf does.
-    const int width = C - 53;
+    const int width = columns - 53;
     const std::size_t field = static_cast<std::size_t>(std::abs(width));
     const std::string pad(field > label.size() ? field - label.size() : 0, ' ');
     const std::string aligned = width >= 0 ? pad + label : label + pad;

@@ -16,8 +16,8 @@ int ColumnsPerPage(int printableWidth, int avgCharWidth);
 // M: the page total printed in the header, for all entries counted, the parent entry included.
 int PageTotal(int entries, int L);
 
-// Date and time, the program's label, then "Page p of M" right-aligned in C - 53 characters.
-std::string HeaderLine1(std::string_view dateTime, int page, int total, int C);
+// Date and time, the program's label, then "Page p of M" right-aligned in columns - 53 characters.
+std::string PageHeaderLine(std::string_view dateTime, int page, int total, int columns);
 // " [by ext]", " [by date]", " [by size]" or " [by filename]", from the title panel's caption.
 std::string OrderText(std::string_view titleCaption);
 

@@ -7,7 +7,7 @@ using namespace bivane;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     fuzz::Input in(data, size);
     const int page = in.Int(-3, 1000), total = in.Int(-3, 1000), width = in.Int(-10, 300);
-    HeaderLine1(in.Text(), page, total, width);
+    PageHeaderLine(in.Text(), page, total, width);
     OrderText(in.Text());
     Entry e;
     e.caption = in.Text();

@@ -43,15 +43,15 @@ TEST(PrintLayout, PageTotalCountsEveryEntryButOne) {
 }
 
 TEST(PrintHeader, PageLabelRightAlignedLikePrintfAndNeverCut) {
-    EXPECT_EQ(HeaderLine1("6/19/92 2:05:00 PM", 1, 2, 80),
+    EXPECT_EQ(PageHeaderLine("6/19/92 2:05:00 PM", 1, 2, 80),
               "6/19/92 2:05:00 PM   (Directory listing by Bivane)" + std::string(16, ' ') + "Page 1 of 2");
-    EXPECT_EQ(HeaderLine1("d", 1, 2, 64), "d   (Directory listing by Bivane)Page 1 of 2");
-    EXPECT_EQ(HeaderLine1("d", 10, 12, 53), "d   (Directory listing by Bivane)Page 10 of 12");
+    EXPECT_EQ(PageHeaderLine("d", 1, 2, 64), "d   (Directory listing by Bivane)Page 1 of 2");
+    EXPECT_EQ(PageHeaderLine("d", 10, 12, 53), "d   (Directory listing by Bivane)Page 10 of 12");
     for (int C = 0; C <= 120; ++C) {
         const std::string label = "Page 3 of 14";
         char field[200];
         std::snprintf(field, sizeof field, "%*.*s", C - 53, static_cast<int>(label.size()), label.c_str());
-        EXPECT_EQ(HeaderLine1("x", 3, 14, C), std::string("x   (Directory listing by Bivane)") + field) << C;
+        EXPECT_EQ(PageHeaderLine("x", 3, 14, C), std::string("x   (Directory listing by Bivane)") + field) << C;
     }
 }
 
