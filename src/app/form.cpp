@@ -87,10 +87,11 @@ MainWindow::MainWindow() {
     HelpBrowser = [this](const std::string& file) { ShellOpen(hwnd_, file, DirectoryPart(file), SW_SHOWNORMAL); };
     CreateControls();
     InitialState();
+    FixHelpFile();
     created_ = true;
-    ConfirmTag = std::make_unique<CompareDialog>();
+    CompareChoice = std::make_unique<CompareDialog>();
     Progress = std::make_unique<ProgressDialog>();
-    GetTxt = std::make_unique<TextDialog>();
+    TextPrompt = std::make_unique<TextDialog>();
     Confirm = std::make_unique<ConfirmDialog>();
     Replace = std::make_unique<ReplaceDialog>();
 }
@@ -109,7 +110,7 @@ void MainWindow::CreateControls() {
     Pane& L = side[0];
     Pane& R = side[1];
 
-    // The speed buttons lie below every windowed control.
+    // The tool buttons lie below every windowed control.
     L.ShowTree = GlyphButton(hwnd_, IdTreeButton, static_cast<HBITMAP>(glyphs[0].get()));
     R.ShowTree = GlyphButton(hwnd_, IdTreeButton + 1, static_cast<HBITMAP>(glyphs[0].get()));
     L.NewDir = GlyphButton(hwnd_, IdNewDirButton, static_cast<HBITMAP>(glyphs[2].get()));

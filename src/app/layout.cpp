@@ -13,7 +13,6 @@ void MainWindow::InitialState() {
     side[0].Tree.SetDirLabel(&side[0].Path);
     side[1].Tree.SetDirLabel(&side[1].Path);
     side[0].Title.SetCaption(side[0].Path.Caption());
-    side[0].SortedByName = side[1].SortedByName = true;
     LeftActive = true;
     RightUnloaded = true;
     LeftDriveFirstChange = true;
@@ -22,10 +21,6 @@ void MainWindow::InitialState() {
 
 void MainWindow::LayOut() {
     const RECT client = ClientRect(hwnd_);
-    if (HelpPath.empty()) {
-        HelpPath = side[0].Tree.Directory() + "\\" + "WBivane.HLP";
-        HelpFile = HelpPath;
-    }
     Pane& L = side[0];
     Pane& R = side[1];
     SetVisible(L.List.Handle(), false);

@@ -1,4 +1,4 @@
-// Program entry: the application, the main window, the four dialogs, then the event loop.
+// Program entry: the application, the main window, the five dialogs, then the event loop.
 #include "form/main_window.h"
 #include "panes/listing.h"
 #include "platform/fs.h"

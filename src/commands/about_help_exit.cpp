@@ -16,6 +16,11 @@ void MainWindow::ShowAbout() {
     BringWindowToTop(Splash.Handle());
 }
 
+void MainWindow::FixHelpFile() {
+    HelpPath = side[0].Tree.Directory() + "\\" + "WBivane.HLP";
+    HelpFile = HelpPath;
+}
+
 std::string MainWindow::HtmlHelpFile() const { return JoinPathRootAware(ProgramFolder(), kHtmlHelp); }
 
 void MainWindow::ShowHelp() {

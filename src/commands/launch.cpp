@@ -52,13 +52,13 @@ void MainWindow::OpenCurrent() {
 
 void MainWindow::PromptCommandLine() {
     const Pane& s = Active();
-    GetTxt->PromptFileName = s.CurrentName;
+    TextPrompt->PromptFileName = s.CurrentName;
     const std::string dir = s.Tree.Directory();
     ChangeDir(dir);
-    GetTxt->Prepare(kPromptCaption, "Current directory: " + dir);
-    ScopedFlag open(GetTxt->CommandLinePromptOpen);
-    if (GetTxt->ShowModal(hwnd_) != IDOK) return;
-    const std::string line = GetTxt->Text();
+    TextPrompt->Prepare(kPromptCaption, "Current directory: " + dir);
+    ScopedFlag open(TextPrompt->CommandLinePromptOpen);
+    if (TextPrompt->ShowModal(hwnd_) != IDOK) return;
+    const std::string line = TextPrompt->Text();
     if (!line.empty()) RunCommandLine(line, SW_SHOW, 0);
 }
 

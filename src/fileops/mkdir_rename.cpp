@@ -64,16 +64,14 @@ void MainWindow::MakeNewDirectory() {
     Pane& s = Active();
     const std::string dir = s.Tree.Directory();
     RequireDirectory(dir);
-    GetTxt->Prepare("Enter name for new directory", "Current directory: " + dir);
-    if (GetTxt->ShowModal(hwnd_) != IDOK) return;
-    const std::string name = GetTxt->Text();
+    TextPrompt->Prepare("Enter name for new directory", "Current directory: " + dir);
+    if (TextPrompt->ShowModal(hwnd_) != IDOK) return;
+    const std::string name = TextPrompt->Text();
     if (name.empty()) return;
     if (!CreateDirectoryW(Widen(TypedPath(dir, name)).c_str(), nullptr)) {
         ShowBox(hwnd_, BoxKind::Error, "Error creating diectory\r" + name, BoxButtons::Ok);
     }
-    // The blank directory makes the tree read the same directory again, which reloads the side.
-    s.Tree.SetDirectory(" ");
-    s.Tree.SetDirectory(dir);
+    s.Tree.Reread();  // which reloads the side
 }
 
 void MainWindow::MakeDirectoryIn(Pane& pane) {
@@ -94,12 +92,12 @@ void MainWindow::RenameThroughDialog() {
     StartRename(s, item);
     const std::string caption = s.OldName;
     if (!s.Entries[static_cast<size_t>(item)].IsFile()) {
-        GetTxt->Prepare("Enter new directory name", "Current directory name: " + StripDirBrackets(caption));
+        TextPrompt->Prepare("Enter new directory name", "Current directory name: " + StripDirBrackets(caption));
     } else {
-        GetTxt->Prepare("Enter new file name", "Current file name: " + caption);
+        TextPrompt->Prepare("Enter new file name", "Current file name: " + caption);
     }
     std::string text;
-    if (GetTxt->ShowModal(hwnd_) == IDOK) text = GetTxt->Text();
+    if (TextPrompt->ShowModal(hwnd_) == IDOK) text = TextPrompt->Text();
     if (text.empty()) {
         s.RenamePending = false;
         return;

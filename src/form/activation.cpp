@@ -142,7 +142,6 @@ void MainWindow::DriveChange(Pane& s) {
     }
 }
 
-void MainWindow::ActiveTreeChanged() { ReloadActive(); }
 
 void MainWindow::OpenTreeSelection() {
     DirectoryListBox& tree = Active().Tree;

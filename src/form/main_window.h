@@ -95,7 +95,6 @@ public:
     void GoToBoxClick(Pane& pane);
     void DriveSelectorClick(Pane& pane);
     void DriveChange(Pane& pane);  // the selector's drive changed: its tree follows
-    void ActiveTreeChanged();
     void OpenTreeSelection();
     void ToggleTree(Pane& pane);
     void UpOneLevel(Pane& pane);
@@ -185,6 +184,7 @@ public:
     void ShowAbout();
     void ShowHelp();
     std::string HtmlHelpFile() const;  // bivane-help.html beside the program
+    void FixHelpFile();                // WBivane.HLP in the folder the program starts in, once
     void ListKeyDown(WORD& key, TShiftState shift);
     void ListKeyPress(wchar_t& ch);
     bool RunCommandLine(const std::string& commandLine, WORD show, DWORD waitMs);
@@ -231,7 +231,7 @@ public:
     bool GoToChecked(const Pane& s) const;
     void SetGoToChecked(Pane& s, bool checked);
 
-    // ---- state (the unit-level variables)
+    // ---- state (the window's own)
     Pane side[2];
     bool LeftActive = true;
     bool RightUnloaded = true;
@@ -250,9 +250,9 @@ public:
     AutoImageList ListImages;
     AutoMenu PopupMenu;
     AutoGdiObject glyphs[6];
-    std::unique_ptr<CompareDialog> ConfirmTag;
+    std::unique_ptr<CompareDialog> CompareChoice;
     std::unique_ptr<ProgressDialog> Progress;
-    std::unique_ptr<TextDialog> GetTxt;
+    std::unique_ptr<TextDialog> TextPrompt;
     std::unique_ptr<ConfirmDialog> Confirm;
     std::unique_ptr<ReplaceDialog> Replace;
     // The help viewer call; tests replace it so no viewer starts.

@@ -78,13 +78,13 @@ void DirectoryListBox::UpdateLabel() {
     label_->SetText(directory_, r.right - r.left, hwnd_);
 }
 
+void DirectoryListBox::Reread() {
+    stale_ = true;
+    SetDirectory(directory_);
+}
+
 void DirectoryListBox::SetDirectory(const std::string& path) {
     if (path.empty()) return;
-    if (path == " ") {
-        // A re-read of the same directory follows: let it through.
-        stale_ = true;
-        return;
-    }
     if (!stale_ && SamePath(path, directory_)) return;
     // Read against this tree's own directory: the process's current one may be another pane's.
     const std::string resolved = FullDirectory(CollapseSeparators(path), directory_);

@@ -40,6 +40,8 @@ public:
     // IoError (tree unchanged, no report) when it is no reachable directory. Any length; the
     // process's current directory is the owner's business.
     void SetDirectory(const std::string& path);
+    // Reads its directory again (made or changed meanwhile), with the report a change of directory gives.
+    void Reread();
     // Moves to the drive's current directory when the tree lies on another drive.
     void SetDrive(char letter);
     void OpenSelected();

@@ -43,7 +43,6 @@ void Pane::Load(const std::string& dir) {
     s.ShowTitle();
     ShowFigures(listing);
     s.Status.SetText(1, FilesText(listing.files));
-    s.SortedByName = true;
 }
 
 void Pane::ShowFigures(const Listing& listing) {

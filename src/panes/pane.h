@@ -52,7 +52,6 @@ public:
     std::int64_t FileCount = 0;
     std::int64_t TagCount = 0;
     std::int64_t TagBytes = 0;
-    bool SortedByName = true;
     SortOrder order = SortOrder::Name;  // what the title's suffix says
     bool RenamePending = false;
     std::string OldName;

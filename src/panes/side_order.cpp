@@ -65,7 +65,6 @@ void SortSide(Pane& s, SortOrder order) {
     } else {
         Reorder(s, SortPermutation(s.Entries, order, PlatformCollation()));
     }
-    s.SortedByName = order == SortOrder::Name;
     s.order = order;
     s.ShowTitle();
 }

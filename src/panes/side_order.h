@@ -9,7 +9,7 @@
 namespace bivane {
 
 // Brings the list to its top when it has a selection, reorders the entries, writes the title
-// and SortedByName. Selection, focus and CurrentItem stay with their entries.
+// Selection, focus and CurrentItem stay with their entries.
 void SortSide(Pane& s, SortOrder order);
 // Scrolls to the top first when the list has a selection, as every reorder does.
 void BringListToTop(Pane& s);

@@ -117,8 +117,8 @@ void ShowFirstTagged(Pane& s) {
 }  // namespace
 
 void MainWindow::TagNewerOrDuplicates() {
-    if (ConfirmTag->ShowModal(hwnd_) != IDOK) return;
-    const bool newer = ConfirmTag->NewerMode();
+    if (CompareChoice->ShowModal(hwnd_) != IDOK) return;
+    const bool newer = CompareChoice->NewerMode();
     MessagePanel.SetCaption(CompareMessage(newer));
     {
         ShownPanel panel(MessagePanel);

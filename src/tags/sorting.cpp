@@ -13,7 +13,7 @@ void SortByColumn(MainWindow& form, int column) {
     Pane& s = form.Active();
     switch (column) {
         case 0:
-            if (s.SortedByName) form.SortByExt(); else form.SortByName();
+            if (s.order == SortOrder::Name) form.SortByExt(); else form.SortByName();
             break;
         case 1: form.SortBySize(); break;
         case 2: form.SortByDate(); break;

@@ -52,7 +52,6 @@ void SideChanged(Pane& s, int item) {
     MakeCurrent(s, item);
     SortSide(s, SortOrder::Name);
     LocateInSide(s, s.CurrentName);
-    s.SortedByName = true;
     s.ShowTitle();
 }
 

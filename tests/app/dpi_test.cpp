@@ -208,7 +208,7 @@ TEST_F(Dpi, EveryDialogScalesWithItsTextsWhole) {
         ModalForm* form;
         int clientW, clientH;
     } dialogs[] = {
-        {form->Confirm.get(), 313, 159}, {form->ConfirmTag.get(), 249, 105}, {form->GetTxt.get(), 353, 129},
+        {form->Confirm.get(), 313, 159}, {form->CompareChoice.get(), 249, 105}, {form->TextPrompt.get(), 353, 129},
         {form->Progress.get(), 361, 136}, {form->Replace.get(), 412, 205},
     };
     for (const Dialog& d : dialogs) {
@@ -271,8 +271,8 @@ TEST_F(Dpi, MadeForTheScreensDpiFromTheStart) {
         EXPECT_LE(TextWidthIn(s.List.Handle(), CellText(s, row, column)) + picture + Scaled(12, dpi),
                   s.List.ColumnWidth(column)) << column;
     }
-    for (ModalForm* dialog : std::initializer_list<ModalForm*>{form->Confirm.get(), form->ConfirmTag.get(),
-                                                               form->GetTxt.get(), form->Progress.get(), form->Replace.get()}) {
+    for (ModalForm* dialog : std::initializer_list<ModalForm*>{form->Confirm.get(), form->CompareChoice.get(),
+                                                               form->TextPrompt.get(), form->Progress.get(), form->Replace.get()}) {
         EXPECT_EQ(dialog->Dpi(), dpi) << dialog->ClassName();
         ExpectNoTextCut(*dialog, dpi);
     }

@@ -88,7 +88,7 @@ namespace bivane::test {
 
 class Shell : public FormTest {};
 
-TEST_F(Shell, HelpFileIsFixedAtTheFirstLayout) {
+TEST_F(Shell, HelpFileIsFixedWhereTheProgramStarts) {
     MakeDir(tmp / "Other");
     const std::string help = tmp.Path() + "\\WBivane.HLP";
     MakeFile(help, 10);  // a help file there goes to the help viewer
@@ -173,12 +173,12 @@ TEST_F(Shell, UncaughtErrorsShowTheApplicationReport) {
 
 TEST_F(Shell, DialogsAreCreatedOnceWithTheirClassesAndCaptions) {
     StartIn(tmp.Path());
-    EXPECT_EQ(form->ConfirmTag->ClassName(), "CompareDialog");
-    EXPECT_EQ(form->ConfirmTag->Caption(), "Confirm Tag Type");
+    EXPECT_EQ(form->CompareChoice->ClassName(), "CompareDialog");
+    EXPECT_EQ(form->CompareChoice->Caption(), "Confirm Tag Type");
     EXPECT_EQ(form->Progress->ClassName(), "ProgressDialog");
     EXPECT_EQ(form->Progress->Caption(), "Copy File");
-    EXPECT_EQ(form->GetTxt->ClassName(), "TextDialog");
-    EXPECT_EQ(form->GetTxt->Caption(), "Enter New Directory");
+    EXPECT_EQ(form->TextPrompt->ClassName(), "TextDialog");
+    EXPECT_EQ(form->TextPrompt->Caption(), "Enter New Directory");
     EXPECT_EQ(form->Confirm->ClassName(), "ConfirmDialog");
     EXPECT_EQ(form->Confirm->Caption(), "Confirm Copy");
 }

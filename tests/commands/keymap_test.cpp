@@ -384,7 +384,7 @@ TEST_F(KeyMap, SortKeysOrderTheActiveSideAndKeepItActive) {
     Press(VK_F8);
     EXPECT_EQ(files(), (V{"C.aa", "A.mm", "B.zz"}));
     EXPECT_EQ(r.Title.Caption(), path + "   [by ext]");
-    EXPECT_FALSE(r.SortedByName);
+    EXPECT_FALSE(r.order == SortOrder::Name);
     Press(VK_F8);  // no alternation
     EXPECT_EQ(r.Title.Caption(), path + "   [by ext]");
     Press(VK_F7, ssShift);
@@ -396,9 +396,9 @@ TEST_F(KeyMap, SortKeysOrderTheActiveSideAndKeepItActive) {
     Press(VK_F7, ssCtrl);
     EXPECT_EQ(files(), (V{"A.mm", "B.zz", "C.aa"}));
     EXPECT_EQ(r.Title.Caption(), path);
-    EXPECT_TRUE(r.SortedByName);
+    EXPECT_TRUE(r.order == SortOrder::Name);
     Press(VK_F7);
-    EXPECT_TRUE(r.SortedByName);
+    EXPECT_TRUE(r.order == SortOrder::Name);
     Press(VK_F8, ssAlt);  // Alt alone is "any other shift state" here
     EXPECT_EQ(r.Title.Caption(), path + "   [by ext]");
     Press(VK_F7, ssShift | ssCtrl);

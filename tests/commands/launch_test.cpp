@@ -174,8 +174,8 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
         EXPECT_EQ(t.Caption(), "AltExecute: Enter command line... (F10=Filename)");
         EXPECT_EQ(t.Label(), "Current directory: " + R());
         EXPECT_EQ(t.Text(), "");
-        EXPECT_TRUE(form->GetTxt->CommandLinePromptOpen);
-        EXPECT_EQ(form->GetTxt->PromptFileName, "Two words.txt");
+        EXPECT_TRUE(form->TextPrompt->CommandLinePromptOpen);
+        EXPECT_EQ(form->TextPrompt->PromptFileName, "Two words.txt");
         t.SetText(program + " -v");
         // F10 (a system key) inserts the remembered name at the caret, one space each side.
         SendMessageW(t.TextEdit, EM_SETSEL, 999, 999);
@@ -185,7 +185,7 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
     });
     Press('E', ssCtrl, 5);
     modals.VerifyDone();
-    EXPECT_FALSE(form->GetTxt->CommandLinePromptOpen);
+    EXPECT_FALSE(form->TextPrompt->CommandLinePromptOpen);
     std::vector<Record> r = WaitForRecords(Log(), 1);
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].cmd, program + " -v Two words.txt ");
@@ -211,7 +211,7 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
     form->PromptCommandLine();
     GiveStrayProgramsTime();
     EXPECT_EQ(ReadRecords(Log()).size(), 1u);
-    EXPECT_FALSE(form->GetTxt->CommandLinePromptOpen);
+    EXPECT_FALSE(form->TextPrompt->CommandLinePromptOpen);
 }
 
 TEST_F(Launch, PromptOnAVanishedDirectoryReportsTheErrorAndShowsNoPrompt) {
@@ -227,7 +227,7 @@ TEST_F(Launch, PromptOnAVanishedDirectoryReportsTheErrorAndShowsNoPrompt) {
     modals.ExpectBox("File not found.", IDOK, kAppTitle);
     Press('E', ssCtrl, 5);
     modals.VerifyDone();
-    EXPECT_FALSE(form->GetTxt->CommandLinePromptOpen);
+    EXPECT_FALSE(form->TextPrompt->CommandLinePromptOpen);
 }
 
 TEST_F(Launch, DoubleClickStartsLowerCaseExeDirectlyAndEverythingElseThroughTheShell) {

@@ -141,10 +141,10 @@ TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
 }
 
-TEST_F(Dialogs, GetTxtIgnoresEscapeAndTakesTypedTextOnEnter) {
+TEST_F(Dialogs, TextDialogIgnoresEscapeAndTakesTypedTextOnEnter) {
     MakeFile(tmp / "Keep.txt", 3);
     StartIn(tmp.Path());
-    TextDialog& g = *form->GetTxt;
+    TextDialog& g = *form->TextPrompt;
     ExpectAt(g.PromptLabel, 16, 16);
     ExpectAt(g.TextEdit, 16, 48, 321);
     ExpectAt(g.OkButton, 88, 88, 75, 25);
@@ -182,9 +182,9 @@ TEST_F(Dialogs, GetTxtIgnoresEscapeAndTakesTypedTextOnEnter) {
 
 TEST_F(Dialogs, F10InsertsThePromptNameOnlyForTheCommandLine) {
     StartIn(tmp.Path());
-    TextDialog& g = *form->GetTxt;
+    TextDialog& g = *form->TextPrompt;
     HWND owner = form->Handle();
-    form->GetTxt->PromptFileName = "Readme.txt";
+    form->TextPrompt->PromptFileName = "Readme.txt";
     auto typeWithF10 = [&](ModalForm& f) {
         TextDialog& t = static_cast<TextDialog&>(f);
         t.SetText("edit");
@@ -195,11 +195,11 @@ TEST_F(Dialogs, F10InsertsThePromptNameOnlyForTheCommandLine) {
         return f.RunModalLoop(owner);
     };
     g.Prepare("Run", "Command line:");
-    form->GetTxt->CommandLinePromptOpen = true;
+    form->TextPrompt->CommandLinePromptOpen = true;
     modals.ExpectDialog("TextDialog", typeWithF10);
     EXPECT_EQ(g.ShowModal(owner), IDOK);
     EXPECT_EQ(g.Text(), "edit Readme.txt x");
-    form->GetTxt->CommandLinePromptOpen = false;
+    form->TextPrompt->CommandLinePromptOpen = false;
     g.Prepare("Run", "Command line:");
     modals.ExpectDialog("TextDialog", typeWithF10);
     EXPECT_EQ(g.ShowModal(owner), IDOK);

@@ -71,7 +71,7 @@ TEST_F(Load, OneSmallFileGivesZeroKAndPluralFiles) {
     EXPECT_EQ(Left().Status.Text(0), "Dir: 0k");
     EXPECT_EQ(Left().Status.Text(1), "1 Files");
     EXPECT_EQ(Left().TagCount, 0);
-    EXPECT_TRUE(Left().SortedByName);
+    EXPECT_TRUE(Left().order == SortOrder::Name);
 }
 
 TEST_F(Load, FileOverFourGigabytesKeepsItsRealSize) {

@@ -268,7 +268,7 @@ TEST_F(Compare, DialogStartsWithNewerAndKeepsTheLastChoice) {
     MakeFile(tmp / "L" / "a.txt", 1);
     MakeFile(tmp / "R" / "a.txt", 1);
     Load(tmp / "L", tmp / "R");
-    CompareDialog& d = *form->ConfirmTag;
+    CompareDialog& d = *form->CompareChoice;
     EXPECT_EQ(d.Caption(), "Confirm Tag Type");
     EXPECT_TRUE(d.NewerMode());
     const RECT r1 = ChildRect(d.AllDuplicatesChoice), r2 = ChildRect(d.NewerOnlyChoice);

@@ -121,7 +121,7 @@ TEST_F(Locating, CaptionChangeAfterARenameSortsByFilenameAndSelectsTheEntry) {
 
     EXPECT_FALSE(L.RenamePending);
     EXPECT_EQ(Captions(L), (std::vector<std::string>{"[parent]", "A.txt", "C.txt", "D.txt"}));
-    EXPECT_TRUE(L.SortedByName);
+    EXPECT_TRUE(L.order == SortOrder::Name);
     EXPECT_EQ(L.Title.Caption(), L.Path.Caption());
     EXPECT_EQ(L.CurrentItem, 1);
     EXPECT_EQ(L.CurrentName, "A.txt");
@@ -143,7 +143,7 @@ TEST_F(Locating, CaptionChangeAfterAFailedRenameOnlyEndsIt) {
     EXPECT_FALSE(L.RenamePending);
     EXPECT_EQ(Captions(L), order);
     EXPECT_EQ(L.CurrentItem, 0);
-    EXPECT_FALSE(L.SortedByName);
+    EXPECT_FALSE(L.order == SortOrder::Name);
 }
 
 }  // namespace bivane::test

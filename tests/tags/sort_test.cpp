@@ -38,11 +38,11 @@ TEST_F(SortOrders, ByExtPutsNamesWithoutExtensionFirstAndDirectoriesAhead) {
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"Readme", "C.abc", "A.txt", "B.txt"}));
     ExpectDirectoriesFirst(Left(), 3);
     EXPECT_EQ(Title(), Path() + "   [by ext]");
-    EXPECT_FALSE(Left().SortedByName);
+    EXPECT_FALSE(Left().order == SortOrder::Name);
 
     form->SortByName();
     EXPECT_EQ(Title(), Path());
-    EXPECT_TRUE(Left().SortedByName);
+    EXPECT_TRUE(Left().order == SortOrder::Name);
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt", "C.abc", "Readme"}));
 }
 
@@ -61,7 +61,7 @@ TEST_F(SortOrders, BySizeSmallestFirstEqualSizesByName) {
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"M.dat", "A.dat", "X.dat", "Big.dat"}));
     ExpectDirectoriesFirst(Left(), 3);
     EXPECT_EQ(Title(), Path() + "   [by size]");
-    EXPECT_FALSE(Left().SortedByName);
+    EXPECT_FALSE(Left().order == SortOrder::Name);
 }
 
 TEST_F(SortOrders, ByDateNewestFirstEqualMinutesByNameDescendingAndOldCenturiesOlder) {
@@ -79,7 +79,7 @@ TEST_F(SortOrders, ByDateNewestFirstEqualMinutesByNameDescendingAndOldCenturiesO
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"New.txt", "Q.txt", "P.txt", "Old.txt"}));
     ExpectDirectoriesFirst(Left(), 2);
     EXPECT_EQ(Title(), Path() + "   [by date]");
-    EXPECT_FALSE(Left().SortedByName);
+    EXPECT_FALSE(Left().order == SortOrder::Name);
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
 }
 
@@ -162,7 +162,7 @@ TEST_F(SortOrders, HeaderClicksChooseTheOrderAndLocateTheCurrentEntry) {
     ClickHeader(LeftList(), 0);
     EXPECT_EQ(Files(L), (std::vector<std::string>{"A.zip", "B.txt", "C.doc"}));
     EXPECT_EQ(Title(), Path());
-    EXPECT_TRUE(L.SortedByName);
+    EXPECT_TRUE(L.order == SortOrder::Name);
     ClickHeader(LeftList(), 1);
     EXPECT_EQ(Files(L), (std::vector<std::string>{"C.doc", "A.zip", "B.txt"}));
     EXPECT_EQ(Title(), Path() + "   [by size]");
@@ -212,7 +212,7 @@ TEST_F(SortOrders, AReloadReturnsToFilenameOrder) {
     form->SortBySize();
     form->RereadActive();
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt"}));
-    EXPECT_TRUE(Left().SortedByName);
+    EXPECT_TRUE(Left().order == SortOrder::Name);
     EXPECT_EQ(Title(), Path());
     // So the first Name click after a load gives the by-ext order.
     ClickHeader(LeftList(), 0);
