@@ -196,7 +196,7 @@ void ShowSides(MainWindow& form, const std::string& left, const std::string& rig
 
 void CopyThroughWindow(MainWindow& form) {
     try {
-        form.RunFileCommand(ConfirmMode::Copy);
+        form.RunFileCommand(ConfirmMode::Copy, form.Active());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "copy: %s\n", e.what());
         ++failures;
@@ -217,8 +217,8 @@ void Tree(MainWindow& form, const ConfirmOnly&, const std::wstring& arg, const s
         CreateDirectoryW(oursDir.c_str(), nullptr);
         tSys = std::min(tSys, Seconds([&] { CopyTreeWithSystem(tree, sysDir); }));
         ShowSides(form, DirectoryPart(Narrow(tree)), Narrow(oursDir));
-        form.UntagAll();
-        form.Locate(Narrow(name));
+        form.UntagAll(form.Active());
+        form.Locate(form.Active(), Narrow(name));
         Pump();
         tOurs = std::min(tOurs, Seconds([&] { CopyThroughWindow(form); }));
         Pump();
@@ -276,7 +276,7 @@ int wmain(int argc, wchar_t** argv) {
                 for (const std::wstring& n : names) System(smallDir + L"\\" + n, sysDir + L"\\" + n);
             }));
             ShowSides(form, Narrow(smallDir), Narrow(oursDir));
-            form.TagAll();
+            form.TagAll(form.Active());
             Pump();
             tOurs = std::min(tOurs, Seconds([&] { CopyThroughWindow(form); }));
             Pump();
@@ -288,7 +288,7 @@ int wmain(int argc, wchar_t** argv) {
             // Once, for the biggest folder: the same copy again, onto the files it made, answered
             // "replace all". The look for them runs before the question; the copy after it.
             if (last && round == rounds - 1) {
-                form.TagAll();
+                form.TagAll(form.Active());
                 Pump();
                 modals.replaceAll = true;
                 ULONGLONG start = 0;

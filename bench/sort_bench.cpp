@@ -24,7 +24,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     // A current entry in the middle, as a user would have after scrolling; every order keeps it.
-    form.Locate(s.Entries[s.Entries.size() / 2].caption);
+    form.Locate(form.Active(), s.Entries[s.Entries.size() / 2].caption);
 
     struct Order { const char* name; void (MainWindow::*sort)(); std::vector<double> secs; };
     Order orders[] = {{"by ext", &MainWindow::SortByExt, {}},

@@ -39,11 +39,11 @@ int wmain(int argc, wchar_t** argv) {
     for (int round = 0; round < 3; ++round) {
         load.push_back(Seconds([&] { form.LoadSide(form.side[0], dir); }));
         Pump();
-        tagAll.push_back(Seconds([&] { form.TagAll(); }));
+        tagAll.push_back(Seconds([&] { form.TagAll(form.Active()); }));
         expectTags(n, "Tag all");
-        invertTagged.push_back(Seconds([&] { form.InvertTags(); }));
+        invertTagged.push_back(Seconds([&] { form.InvertTags(form.Active()); }));
         expectTags(0, "Invert");
-        invertUntagged.push_back(Seconds([&] { form.InvertTags(); }));
+        invertUntagged.push_back(Seconds([&] { form.InvertTags(form.Active()); }));
         expectTags(n, "a second Invert");
         Pump();
     }

@@ -6,8 +6,7 @@
 
 namespace bivane {
 
-void MainWindow::SizeFolders(bool all) {
-    Pane& s = Active();
+void MainWindow::SizeFolders(Pane& s, bool all) {
     std::vector<FolderSizeJob> jobs;
     for (std::string& name : FoldersToSize(s.Entries, s.CurrentItem, all)) {
         FolderSizeJob job;

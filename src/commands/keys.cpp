@@ -18,16 +18,16 @@ struct LetterCommand {
 
 const LetterCommand kLetterCommands[] = {
     {'A', [](MainWindow& f) { f.ShowAbout(); }},
-    {'C', [](MainWindow& f) { f.RunFileCommand(ConfirmMode::Copy); }},
-    {'D', [](MainWindow& f) { f.RunFileCommand(ConfirmMode::Delete); }},
+    {'C', [](MainWindow& f) { f.RunFileCommand(ConfirmMode::Copy, f.Active()); }},
+    {'D', [](MainWindow& f) { f.RunFileCommand(ConfirmMode::Delete, f.Active()); }},
     {'H', [](MainWindow& f) { f.ShowHelp(); }},
-    {'I', [](MainWindow& f) { f.InvertTags(); }},
-    {'M', [](MainWindow& f) { f.RunFileCommand(ConfirmMode::Move); }},
+    {'I', [](MainWindow& f) { f.InvertTags(f.Active()); }},
+    {'M', [](MainWindow& f) { f.RunFileCommand(ConfirmMode::Move, f.Active()); }},
     {'Q', [](MainWindow& f) { f.Exit(); }},
-    {'R', [](MainWindow& f) { f.RenameCurrent(); }},
-    {'S', [](MainWindow& f) { f.ShowInViewer(); }},
-    {'T', [](MainWindow& f) { f.TagAll(); }},
-    {'U', [](MainWindow& f) { f.UntagAll(); }},
+    {'R', [](MainWindow& f) { f.RenameCurrent(f.Active()); }},
+    {'S', [](MainWindow& f) { f.ShowInViewer(f.Active()); }},
+    {'T', [](MainWindow& f) { f.TagAll(f.Active()); }},
+    {'U', [](MainWindow& f) { f.UntagAll(f.Active()); }},
 };
 
 // The pop-up menu's two shortcuts: taken before the key map, also while a rename is under way.
@@ -37,7 +37,7 @@ struct MenuShortcutKey {
 };
 
 const MenuShortcutKey kMenuShortcutKeys[] = {
-    {'R', [](MainWindow& f) { f.RereadActive(); }},
+    {'R', [](MainWindow& f) { f.Reread(f.Active()); }},
     {'T', [](MainWindow& f) { f.CompareSides(); }},
 };
 
@@ -51,8 +51,8 @@ struct Combination {
 const Combination kCombinations[] = {
     {ssAlt, 'G', [](MainWindow& f) { f.SetGoToChecked(f.Active(), !f.GoToChecked(f.Active())); }},
     {ssAlt, 'T', [](MainWindow& f) { f.TagNewerOrDuplicates(); }},
-    {ssCtrl, 'E', [](MainWindow& f) { f.PromptCommandLine(); }},
-    {ssCtrl, 'P', [](MainWindow& f) { f.PrintListing(); }},
+    {ssCtrl, 'E', [](MainWindow& f) { f.PromptCommandLine(f.Active()); }},
+    {ssCtrl, 'P', [](MainWindow& f) { f.PrintListing(f.Active()); }},
 };
 
 bool RunCombination(MainWindow& f, WORD key, TShiftState shift) {
@@ -69,7 +69,7 @@ bool RunCombination(MainWindow& f, WORD key, TShiftState shift) {
 // counts as plain Z, as with the other letters.
 bool RunFolderSizeKey(MainWindow& f, WORD key, TShiftState shift) {
     if (key != 'Z') return false;
-    f.SizeFolders(shift == ssShift);
+    f.SizeFolders(f.Active(), shift == ssShift);
     return true;
 }
 
@@ -107,7 +107,7 @@ bool Takes(Shifts shifts, TShiftState shift) {
 
 bool Sorted(MainWindow& f, void (MainWindow::*sort)()) {
     (f.*sort)();
-    f.LocateCurrent();
+    f.LocateCurrent(f.Active());
     return true;
 }
 
@@ -119,14 +119,14 @@ const KeyRow kKeyRows[] = {
      [](MainWindow& f, Pane& s, int) { return &s == &f.side[1] && (f.Activate(f.side[0]), true); }},
     {VK_RIGHT, Shifts::Any, false, "<kbd>&rarr;</kbd>",
      [](MainWindow& f, Pane& s, int) { return &s == &f.side[0] && (f.Activate(f.side[1]), true); }},
-    {VK_DELETE, Shifts::Any, false, "<kbd>Delete</kbd>", [](MainWindow& f, Pane&, int) { f.RunFileCommand(ConfirmMode::Delete); return true; }},
+    {VK_DELETE, Shifts::Any, false, "<kbd>Delete</kbd>", [](MainWindow& f, Pane&, int) { f.RunFileCommand(ConfirmMode::Delete, f.Active()); return true; }},
     {VK_ESCAPE, Shifts::Any, false, "<kbd>Escape</kbd>", [](MainWindow& f, Pane&, int) { f.StopFolderSizes(); return true; }},
     {VK_SPACE, Shifts::Any, false, "<kbd>Space</kbd>", [](MainWindow& f, Pane& s, int) { f.Activate(f.OtherThan(s)); return true; }},
-    {VK_F1, Shifts::Any, false, "<kbd>F1</kbd>", [](MainWindow& f, Pane&, int) { f.MakeNewDirectory(); return true; }},
+    {VK_F1, Shifts::Any, false, "<kbd>F1</kbd>", [](MainWindow& f, Pane&, int) { f.MakeNewDirectory(f.Active()); return true; }},
     {VK_F2, Shifts::Any, true, "<kbd>F2</kbd>",
      [](MainWindow& f, Pane&, int) {
          ScopedFlag scope(f.DirDeleteRequest);  // on only for the one delete call that F2 makes
-         f.RunFileCommand(ConfirmMode::Delete);
+         f.RunFileCommand(ConfirmMode::Delete, f.Active());
          return true;
      }},
     {VK_F3, Shifts::NotAlt, true, "<kbd>F3</kbd>", [](MainWindow& f, Pane&, int item) { f.EnterDirectory(item, f.side[0]); return true; }},
@@ -147,10 +147,10 @@ const KeyRow kKeyRows[] = {
     {VK_F7, Shifts::Any, false, "<kbd>F7</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortByName); }},
     {VK_F8, Shifts::ShiftOnly, false, "<kbd>Shift+F8</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortByDate); }},
     {VK_F8, Shifts::Any, false, "<kbd>F8</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortByExt); }},
-    {VK_F9, Shifts::NotShift, false, "<kbd>F9</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(item, false); return true; }},
-    {VK_SUBTRACT, Shifts::NotShift, false, "keypad <kbd>-</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(item, false); return true; }},
-    {VK_F10, Shifts::NotShift, false, "<kbd>F10</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(item, true); return true; }},
-    {VK_ADD, Shifts::NotShift, false, "keypad <kbd>+</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(item, true); return true; }},
+    {VK_F9, Shifts::NotShift, false, "<kbd>F9</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(f.Active(), item, false); return true; }},
+    {VK_SUBTRACT, Shifts::NotShift, false, "keypad <kbd>-</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(f.Active(), item, false); return true; }},
+    {VK_F10, Shifts::NotShift, false, "<kbd>F10</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(f.Active(), item, true); return true; }},
+    {VK_ADD, Shifts::NotShift, false, "keypad <kbd>+</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(f.Active(), item, true); return true; }},
 };
 
 // The first row that takes the key, as it came in: a command that changes the active side

@@ -24,8 +24,7 @@ bool MainWindow::RunCommandLine(const std::string& commandLine, WORD show, DWORD
     return StartProcess(commandLine, kStartFlags, show, NORMAL_PRIORITY_CLASS, waitMs);
 }
 
-void MainWindow::ShowInViewer() {
-    const Pane& s = Active();
+void MainWindow::ShowInViewer(Pane& s) {
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
     const Entry& e = s.Entries[static_cast<size_t>(s.CurrentItem)];
     if (!e.IsFile() || !Reachable(hwnd_, e)) return;
@@ -50,8 +49,7 @@ void MainWindow::OpenCurrent() {
     }
 }
 
-void MainWindow::PromptCommandLine() {
-    const Pane& s = Active();
+void MainWindow::PromptCommandLine(Pane& s) {
     TextPrompt->PromptFileName = s.CurrentName;
     const std::string dir = s.Tree.Directory();
     ChangeDir(dir);

@@ -49,17 +49,17 @@ void MainWindow::ShowPopupMenu(HWND from, int x, int y) {
 void MainWindow::RunMenuItem(MenuItem item) {
     Active().FollowFocus();
     switch (item) {
-        case MenuItem::Copy: RunFileCommand(ConfirmMode::Copy); break;
-        case MenuItem::Delete: RunFileCommand(ConfirmMode::Delete); break;
-        case MenuItem::Move: RunFileCommand(ConfirmMode::Move); break;
-        case MenuItem::Rename: RenameCurrent(); break;
-        case MenuItem::Show: ShowInViewer(); break;
-        case MenuItem::TagAll: TagAll(); break;
-        case MenuItem::InvertTags: InvertTags(); break;
+        case MenuItem::Copy: RunFileCommand(ConfirmMode::Copy, Active()); break;
+        case MenuItem::Delete: RunFileCommand(ConfirmMode::Delete, Active()); break;
+        case MenuItem::Move: RunFileCommand(ConfirmMode::Move, Active()); break;
+        case MenuItem::Rename: RenameCurrent(Active()); break;
+        case MenuItem::Show: ShowInViewer(Active()); break;
+        case MenuItem::TagAll: TagAll(Active()); break;
+        case MenuItem::InvertTags: InvertTags(Active()); break;
         case MenuItem::NewerOrDuplicates: CompareSides(); break;
-        case MenuItem::UntagAll: UntagAll(); break;
-        case MenuItem::Refresh: RereadActive(); break;
-        case MenuItem::DirectoryListing: PrintListing(); break;
+        case MenuItem::UntagAll: UntagAll(Active()); break;
+        case MenuItem::Refresh: Reread(Active()); break;
+        case MenuItem::DirectoryListing: PrintListing(Active()); break;
         case MenuItem::About: ShowAbout(); break;
         case MenuItem::HelpTopics: ShowHelp(); break;
         case MenuItem::Exit: Exit(); break;

@@ -67,9 +67,8 @@ private:
 
 }  // namespace
 
-void MainWindow::RunFileCommand(ConfirmMode mode) {
-    Pane& source = Active();
-    Pane& target = Other();
+void MainWindow::RunFileCommand(ConfirmMode mode, Pane& source) {
+    Pane& target = OtherThan(source);
     const std::optional<RunRequest> request = ConfirmRun(mode, source, target);
     if (!request) return;
     // Under Wine a folder that a follower holds open is not removed: let both go meanwhile.

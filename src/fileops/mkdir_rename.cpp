@@ -60,8 +60,7 @@ void StartRename(Pane& s, int item) {
 
 }  // namespace
 
-void MainWindow::MakeNewDirectory() {
-    Pane& s = Active();
+void MainWindow::MakeNewDirectory(Pane& s) {
     const std::string dir = s.Tree.Directory();
     RequireDirectory(dir);
     TextPrompt->Prepare("Enter name for new directory", "Current directory: " + dir);
@@ -76,16 +75,15 @@ void MainWindow::MakeNewDirectory() {
 
 void MainWindow::MakeDirectoryIn(Pane& pane) {
     Activate(pane);
-    MakeNewDirectory();
+    MakeNewDirectory(pane);
 }
 
-void MainWindow::RenameCurrent() {
+void MainWindow::RenameCurrent(Pane& s) {
     ScopedFlag running(RenameCommandRunning);
-    RenameThroughDialog();
+    RenameThroughDialog(s);
 }
 
-void MainWindow::RenameThroughDialog() {
-    Pane& s = Active();
+void MainWindow::RenameThroughDialog(Pane& s) {
     int item = s.List.FirstSelected();
     if (item < 0) item = s.CurrentItem;
     if (item < 0 || item >= static_cast<int>(s.Entries.size())) return;  // an empty list: nothing to rename

@@ -23,7 +23,8 @@ void MakeDirectoryCurrent(HWND owner, const Pane& s) {
     ShowBox(owner, BoxKind::Error, "Check disk in drive " + x + "\r" + "\r" + DriveFailedText(x[0]), BoxButtons::Ok);
 }
 
-// The side's focused entry becomes its current entry; without focus, its first selected one.
+}  // namespace
+
 void TakeSelectionAsCurrent(Pane& s) {
     if (s.FollowFocus()) return;
     const int sel = s.List.FirstSelected();
@@ -31,8 +32,6 @@ void TakeSelectionAsCurrent(Pane& s) {
     s.CurrentItem = sel;
     s.CurrentName = s.Entries[static_cast<size_t>(sel)].caption;
 }
-
-}  // namespace
 
 void MainWindow::LoadSide(Pane& pane, const std::string& dir) {
     pane.Load(dir);
@@ -46,6 +45,19 @@ void MainWindow::DirectoryChanged(Pane& pane) {
 }
 
 void MainWindow::Activate(Pane& pane) {
+    ShowActive(pane);
+    MakeDirectoryCurrent(hwnd_, pane);
+    ReadFirstTime(pane);
+    TakeSelectionAsCurrent(pane);
+}
+
+void MainWindow::ReadFirstTime(Pane& pane) {
+    if (&pane != &side[1] || !RightUnloaded) return;
+    RightUnloaded = false;
+    Reload(pane);
+}
+
+void MainWindow::ShowActive(Pane& pane) {
     Pane& other = OtherThan(pane);
     const bool right = !IsLeft(pane);
     if (right) SetVisible(Splash.Handle(), false);
@@ -59,13 +71,6 @@ void MainWindow::Activate(Pane& pane) {
     pane.Title.SetColors(GetSysColor(COLOR_ACTIVECAPTION), RGB(255, 255, 255));
     other.Title.SetColors(GetSysColor(COLOR_INACTIVECAPTION), RGB(255, 255, 255));
     SetTreeHint(other);
-    MakeDirectoryCurrent(hwnd_, pane);
-    // The right side is read when it is first made active, not at start-up.
-    if (right && RightUnloaded) {
-        RightUnloaded = false;
-        Reload(pane);
-    }
-    TakeSelectionAsCurrent(pane);
 }
 
 // The trees are not alike: the left one, shown, covers the right side's list and buttons; the

@@ -31,6 +31,9 @@ struct ChangedEntry;
 struct ExistingTarget;
 class DeleteReport;
 class FolderDates;  // fileops/folder_copy.cpp
+
+// The side's focused entry becomes its current entry; without focus, its first selected one.
+void TakeSelectionAsCurrent(Pane& s);
 class LocalTimes;
 
 // Shift state of a key or mouse event.
@@ -87,7 +90,11 @@ public:
     void DirectoryChanged(Pane& pane);
     // Makes the pane the active side: its title lit, its list focused, its directory current, its
     // selection the current entry; the right side is read the first time.
+    // Makes the side the active one: ShowActive, its directory the process's current one,
+    // ReadFirstTime, and its selection taken as its current entry.
     void Activate(Pane& pane);
+    void ShowActive(Pane& pane);     // the flag, the titles' colours, the trees, the focus
+    void ReadFirstTime(Pane& pane);  // the right side is read when first needed, not at start-up
     void SetTreeHint(Pane& pane);  // the tree button's hint, and what the shown tree covers
     void TitleClick(Pane& pane);
     void ListMouseDown(Pane& pane, MouseButton button, TShiftState shift, int x, int y);
@@ -106,20 +113,20 @@ public:
     // ---- tags/
     void TagEntry(Pane& s, int item);    // mark "Y", tagged image
     void UntagEntry(Pane& s, int item);  // mark "N", plain or program image
-    void ToggleTag(int item, bool advance);
-    void UpdateTagTotals();
-    void TagAll();
-    void InvertTags();
-    void UntagAll();
+    void ToggleTag(Pane& s, int item, bool advance);
+    void UpdateTagTotals(Pane& s);
+    void TagAll(Pane& s);
+    void InvertTags(Pane& s);
+    void UntagAll(Pane& s);
     void ListMouseUp(MouseButton button, TShiftState shift, int x, int y);
-    void SortByName();
-    void SortByExt();
-    void SortBySize();
-    void SortByDate();
+    void SortByName(Pane& s);
+    void SortByExt(Pane& s);
+    void SortBySize(Pane& s);
+    void SortByDate(Pane& s);
     void ColumnClick(Pane& pane, int column);
-    void LocateCurrent();
-    void Locate(const std::string& name);
-    void RereadActive();  // Ctrl+R: the active side read again, its tags gone
+    void LocateCurrent(Pane& s);
+    void Locate(Pane& s, const std::string& name);
+    void Reread(Pane& s);  // Ctrl+R: the side read again, its tags gone
     void CompareSides();
     void TagNewerOrDuplicates();
     std::int64_t LastCompareSteps = 0;  // the comparison's step counter at the end of its last run
@@ -132,7 +139,7 @@ public:
     // ---- fileops/
     // Copy, move or delete of the active side's current entry or tagged files, after the user
     // confirms (keys C, M, D and F2, the menu's File entries).
-    void RunFileCommand(ConfirmMode mode);
+    void RunFileCommand(ConfirmMode mode, Pane& source);  // onto the other side
     // The checks and the confirmation dialog; what the user confirmed, or nothing.
     std::optional<RunRequest> ConfirmRun(ConfirmMode mode, Pane& source, Pane& target);
     bool SidesAllow(ConfirmMode& mode);
@@ -170,10 +177,10 @@ public:
     void ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p);
     // Whether e is still what was listed at its path in dir; if not, it goes to changed.
     bool StillThere(const std::string& dir, const Entry& e, std::vector<ChangedEntry>& changed);
-    void MakeNewDirectory();  // in the active side
+    void MakeNewDirectory(Pane& s);
     void MakeDirectoryIn(Pane& pane);
-    void RenameCurrent();        // the Rename command
-    void RenameThroughDialog();  // the active side's selected (or current) entry
+    void RenameCurrent(Pane& s);  // the Rename command
+    void RenameThroughDialog(Pane& s);  // the active side's selected (or current) entry
     void RenameStarted(Pane& pane, int item);  // an edit in place begins
     // A rename's new text, typed in place or in the dialog: renames the entry or puts text back.
     void FinishRename(Pane& s, int item, std::string& text);
@@ -188,15 +195,15 @@ public:
     void ListKeyDown(WORD& key, TShiftState shift);
     void ListKeyPress(wchar_t& ch);
     bool RunCommandLine(const std::string& commandLine, WORD show, DWORD waitMs);
-    void ShowInViewer();
+    void ShowInViewer(Pane& s);
     void OpenCurrent();        // a double click: a directory entered, a program or document started
-    void PromptCommandLine();  // Ctrl+E
+    void PromptCommandLine(Pane& s);  // Ctrl+E
     void RunMenuItem(MenuItem item);  // the pop-up menu's dispatch
     // Opens the directory entry at item of the active side in target.
     void EnterDirectory(int item, Pane& target);
     // Z / Shift+Z: the size of the active side's current folder, or of every folder it lists,
     // walked beside the window; each shows in its Size cell until the side is read again.
-    void SizeFolders(bool all);
+    void SizeFolders(Pane& s, bool all);
     void StopFolderSizes();  // Escape
     void ShowFolderSizes();  // the walk has sizes ready (kFolderSizesReady)
     std::unique_ptr<FolderSizer> Sizer;  // made on first use
@@ -215,7 +222,7 @@ public:
     int HandlerDepth = 0;
 
     // ---- print/
-    void PrintListing();
+    void PrintListing(Pane& s);
     // The print dialog (PrintDlgW with PD_RETURNDC); tests replace it to cancel or pick a printer.
     std::function<BOOL(PRINTDLGW&)> PrintDialog = [](PRINTDLGW& pd) { return PrintDlgW(&pd); };
 

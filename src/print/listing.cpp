@@ -37,8 +37,7 @@ void WritePieces(PrinterOutput& out, const std::vector<PrintPiece>& pieces) {
 
 }  // namespace
 
-void MainWindow::PrintListing() {
-    Pane& s = Active();
+void MainWindow::PrintListing(Pane& s) {
     SetFocus(s.List.Handle());
 
     PRINTDLGW pd{};

@@ -86,7 +86,7 @@ std::int64_t TagPass(MainWindow& form, Pane& source, const Pane& other, bool new
         e.mark = 'Y';
         form.EntryChanged(source, item);
         if (k == 0) {
-            form.UpdateTagTotals();
+            form.UpdateTagTotals(source);
             selected = SelectedEntries(source.List, source.Entries.size());
         }
         if (selected[static_cast<std::size_t>(item)]) {
@@ -95,7 +95,7 @@ std::int64_t TagPass(MainWindow& form, Pane& source, const Pane& other, bool new
         }
         progress.At(result.stepAfter[static_cast<std::size_t>(item)], false);
     }
-    if (result.matches.size() > 1) form.UpdateTagTotals();
+    if (result.matches.size() > 1) form.UpdateTagTotals(source);
     if (!result.matches.empty()) source.List.RedrawAll();
     progress.At(result.steps, true);
     return result.steps;
@@ -124,23 +124,17 @@ void MainWindow::TagNewerOrDuplicates() {
         ShownPanel panel(MessagePanel);
         WaitCursor wait;
         CompareProgress progress(MessagePanel, newer);
-        // Each side is made active for its part, as the comparison needs; the active side
-        // is given back at the end.
-        Pane& wasActive = Active();
-        Activate(side[0]);
-        Activate(side[1]);
+        // Both sides compared as they are shown; the right one read first if it never was.
+        ReadFirstTime(side[1]);
         for (Pane& s : side) {
-            if (s.TagCount <= 0) continue;
-            Activate(s);
-            UntagAll();
+            TakeSelectionAsCurrent(s);
+            if (s.TagCount > 0) UntagAll(s);
         }
         std::int64_t steps = 0;
         for (int pass = 0; pass < 2; ++pass) {
-            Activate(side[pass]);
             steps = TagPass(*this, side[pass], side[1 - pass], newer, steps, progress);
         }
         LastCompareSteps = steps;
-        Activate(wasActive);
     }
     ShowBox(hwnd_, BoxKind::Information, CompareReport(newer, side[0].TagCount, side[1].TagCount),
             BoxButtons::Ok);

@@ -9,45 +9,42 @@ namespace bivane {
 
 namespace {
 
-void SortByColumn(MainWindow& form, int column) {
-    Pane& s = form.Active();
+void SortByColumn(MainWindow& form, Pane& s, int column) {
     switch (column) {
         case 0:
-            if (s.order == SortOrder::Name) form.SortByExt(); else form.SortByName();
+            if (s.order == SortOrder::Name) form.SortByExt(s); else form.SortByName(s);
             break;
-        case 1: form.SortBySize(); break;
-        case 2: form.SortByDate(); break;
+        case 1: form.SortBySize(s); break;
+        case 2: form.SortByDate(s); break;
         default: BringListToTop(s); break;  // the T column orders nothing
     }
-    form.LocateCurrent();
+    form.LocateCurrent(s);
 }
 
 }  // namespace
 
-void MainWindow::SortByName() { SortSide(Active(), SortOrder::Name); }
-void MainWindow::SortByExt() { SortSide(Active(), SortOrder::Ext); }
-void MainWindow::SortBySize() { SortSide(Active(), SortOrder::Size); }
-void MainWindow::SortByDate() { SortSide(Active(), SortOrder::Date); }
+void MainWindow::SortByName(Pane& s) { SortSide(s, SortOrder::Name); }
+void MainWindow::SortByExt(Pane& s) { SortSide(s, SortOrder::Ext); }
+void MainWindow::SortBySize(Pane& s) { SortSide(s, SortOrder::Size); }
+void MainWindow::SortByDate(Pane& s) { SortSide(s, SortOrder::Date); }
 
 void MainWindow::ColumnClick(Pane& pane, int column) {
     Activate(pane);
-    SortByColumn(*this, column);
+    SortByColumn(*this, pane, column);
 }
 
-void MainWindow::LocateCurrent() {
-    const Pane& s = Active();
+void MainWindow::LocateCurrent(Pane& s) {
     if (s.CurrentItem < 0 || s.CurrentItem >= static_cast<int>(s.Entries.size())) return;
-    Locate(s.Entries[static_cast<size_t>(s.CurrentItem)].Name());
+    Locate(s, s.Entries[static_cast<size_t>(s.CurrentItem)].Name());
 }
 
-void MainWindow::Locate(const std::string& name) { LocateInSide(Active(), name); }
+void MainWindow::Locate(Pane& s, const std::string& name) { LocateInSide(s, name); }
 
-void MainWindow::RereadActive() {
-    const Pane& s = Active();
+void MainWindow::Reread(Pane& s) {
     const bool has = s.CurrentItem >= 0 && s.CurrentItem < static_cast<int>(s.Entries.size());
     const std::string name = has ? s.Entries[static_cast<size_t>(s.CurrentItem)].Name() : std::string();
-    ReloadActive();
-    Locate(name);
+    Reload(s);
+    Locate(s, name);
 }
 
 }  // namespace bivane

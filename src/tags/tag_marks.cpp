@@ -18,8 +18,7 @@ void MainWindow::UntagEntry(Pane& s, int item) {
     }
 }
 
-void MainWindow::UpdateTagTotals() {
-    Pane& s = Active();
+void MainWindow::UpdateTagTotals(Pane& s) {
     if (s.Entries.empty()) return;
     auto [count, bytes] = CountTagged(s.Entries);
     // Two or more selected entries become tagged; a single selection never does.

@@ -57,12 +57,11 @@ void SideChanged(Pane& s, int item) {
 
 }  // namespace
 
-void MainWindow::ToggleTag(int item, bool advance) {
-    Pane& s = Active();
+void MainWindow::ToggleTag(Pane& s, int item, bool advance) {
     if (!IsEntry(s, item)) return;
     SetFocus(s.List.Handle());
     if (s.Entries[static_cast<size_t>(item)].IsFile()) FlipTag(*this, s, item);
-    UpdateTagTotals();
+    UpdateTagTotals(s);
     const int next = item + 1;
     if (!advance || !IsEntry(s, next)) return;
     MakeCurrent(s, next);
@@ -77,14 +76,13 @@ void MainWindow::ToggleTag(int item, bool advance) {
 // reports in between would each move the current item on, so the last is what they leave behind,
 // and one repaint replaces a redraw per entry. A rename waiting for its report takes the first
 // report instead, so then every entry is changed and reported one by one.
-void MainWindow::TagAll() {
-    Pane& s = Active();
+void MainWindow::TagAll(Pane& s) {
     if (s.Entries.empty()) return;
     if (s.RenamePending) {
         for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
             if (s.Entries[static_cast<size_t>(i)].IsFile()) TagEntry(s, i);
         }
-        UpdateTagTotals();
+        UpdateTagTotals(s);
         return;
     }
     int last = -1;
@@ -97,11 +95,10 @@ void MainWindow::TagAll() {
     }
     s.List.RedrawAll();
     if (last >= 0) EntryChanged(s, last);
-    UpdateTagTotals();
+    UpdateTagTotals(s);
 }
 
-void MainWindow::InvertTags() {
-    Pane& s = Active();
+void MainWindow::InvertTags(Pane& s) {
     if (s.Entries.empty()) return;
     if (s.RenamePending) {
         for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
@@ -114,7 +111,7 @@ void MainWindow::InvertTags() {
                 TagEntry(s, i);
             }
         }
-        UpdateTagTotals();
+        UpdateTagTotals(s);
         return;
     }
     // The formerly tagged lose their selection, or the totals would turn a multi-selection back
@@ -145,11 +142,10 @@ void MainWindow::InvertTags() {
     }
     s.List.RedrawAll();
     if (last >= 0) EntryChanged(s, last);
-    UpdateTagTotals();
+    UpdateTagTotals(s);
 }
 
-void MainWindow::UntagAll() {
-    Pane& s = Active();
+void MainWindow::UntagAll(Pane& s) {
     s.TagCount = 0;
     if (s.Entries.empty()) return;
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
@@ -158,7 +154,7 @@ void MainWindow::UntagAll() {
             UntagEntry(s, i);
         }
     }
-    UpdateTagTotals();
+    UpdateTagTotals(s);
 }
 
 void MainWindow::ListMouseUp(MouseButton button, TShiftState shift, int x, int y) {
@@ -172,7 +168,7 @@ void MainWindow::ListMouseUp(MouseButton button, TShiftState shift, int x, int y
     if (named >= 0) {
         MakeCurrent(s, named);
         s.List.SetSelected(named, true);
-        UpdateTagTotals();
+        UpdateTagTotals(s);
         return;
     }
     // Beside the name: the same row, found through its icon.
@@ -182,7 +178,7 @@ void MainWindow::ListMouseUp(MouseButton button, TShiftState shift, int x, int y
     const Entry& e = s.Entries[static_cast<size_t>(item)];
     if (e.IsFile()) {
         FlipTag(*this, s, item);
-        UpdateTagTotals();
+        UpdateTagTotals(s);
         return;
     }
     if (!Reachable(hwnd_, e)) return;
@@ -192,8 +188,9 @@ void MainWindow::ListMouseUp(MouseButton button, TShiftState shift, int x, int y
     if (DirectoryError(dir) != 0) ShowBox(hwnd_, BoxKind::Warning, "Cannot find directory", BoxButtons::Ok);
     const std::string path = dir + "\\" + target;
     if (shift & ssAlt) {
-        Activate(Other());
-        Active().Tree.SetDirectory(path);
+        Pane& other = OtherThan(s);
+        Activate(other);
+        other.Tree.SetDirectory(path);
     } else {
         s.Tree.SetDirectory(path);
     }

@@ -122,7 +122,7 @@ TEST_F(FolderSizes, AnAnswerForAListingReadAgainIsDropped) {
     MakeTree();
     StartSides(L(), R());
     Pick(Left(), "<sub>");
-    form->SizeFolders(false);
+    form->SizeFolders(form->Active(), false);
     // The walk ends, but its answer reaches the window only after the side was read again.
     for (int waited = 0; form->Sizer->Busy() && waited < 10000; waited += 5) Sleep(5);
     ASSERT_FALSE(form->Sizer->Busy());
@@ -133,7 +133,7 @@ TEST_F(FolderSizes, AnAnswerForAListingReadAgainIsDropped) {
     MakeDir(R() + "\\sub");
     form->Reload(Right());
     Pick(Left(), "<sub>");
-    form->SizeFolders(false);
+    form->SizeFolders(form->Active(), false);
     WaitForSizes();
     EXPECT_EQ(SizeCell("<sub>"), "60");
     EXPECT_EQ(Right().Entries[static_cast<size_t>(IndexOfCaption(Right(), "<sub>"))].sizeText, "<DIR>");

@@ -128,7 +128,7 @@ TEST_F(Launch, ShowHandsTheQuotedFullNameToTheViewerOnTheSearchPath) {
     Pick(Left(), "<sub dir>");
     Press('S', 0, L's');
     Pick(Left(), "[parent]");
-    form->ShowInViewer();
+    form->ShowInViewer(form->Active());
 
     Pick(Left(), "My file.txt");
     Press('S', 0, L's');
@@ -208,7 +208,7 @@ TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
         EXPECT_EQ(t.Text(), " [parent] ");
         return IDCANCEL;
     });
-    form->PromptCommandLine();
+    form->PromptCommandLine(form->Active());
     GiveStrayProgramsTime();
     EXPECT_EQ(ReadRecords(Log()).size(), 1u);
     EXPECT_FALSE(form->TextPrompt->CommandLinePromptOpen);

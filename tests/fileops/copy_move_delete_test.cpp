@@ -63,7 +63,7 @@ TEST_F(CopyMoveDelete, CopiesTheCurrentFileAndSelectsItOnBothSides) {
         EXPECT_FALSE(IsWindowEnabled(c.TaggedFilesChoice));
         return IDOK;
     });
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\A.txt"}));
     EXPECT_EQ(ReadAll(R() + "\\A.txt"), ReadAll(L() + "\\A.txt"));
     // 20000 bytes: maximum 3, and the bar ends full.
@@ -106,7 +106,7 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
     ExpectReplace(ReplaceDialog::IdReplaceAll,
                   "The target folder already holds a file of this name:\rB.txt\rIt is not newer than the file that "
                   "would replace it.");
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\A.txt", "R\\B.txt", "R\\C.txt"}));
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) EXPECT_EQ(ReadAll(R() + "\\" + n), ReadAll(L() + "\\" + n)) << n;
     EXPECT_EQ(form->Progress->Text(form->Progress->FileNameDesc), "C.txt");
@@ -136,7 +136,7 @@ TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
         TextRecorder names(p.FileNameDesc), status(p.Status);
         modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         if (c.clock == ClockStandingStill) ExpectReplace(ReplaceDialog::IdReplaceAll);  // the second round
-        form->RunFileCommand(ConfirmMode::Copy);
+        form->RunFileCommand(ConfirmMode::Copy, form->Active());
         EXPECT_EQ(names.texts, c.names);
         EXPECT_EQ(status.texts, c.status);
         // What was held back is shown when the copy ends.
@@ -176,7 +176,7 @@ TEST_F(CopyMoveDelete, FilesThatExistAreReplacedOnlyAsTheUserAnswers) {
         MakeFile(r + "\\B.txt", 8, &newer);
         MakeFile(r + "\\C.txt", 9, &now);
         StartSides(l, r);
-        form->TagAll();
+        form->TagAll(form->Active());
         const Snapshot before = Snap(r);
         modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         modals.ExpectDialog("ReplaceDialog", [&](ModalForm& f) {
@@ -184,7 +184,7 @@ TEST_F(CopyMoveDelete, FilesThatExistAreReplacedOnlyAsTheUserAnswers) {
             EXPECT_EQ(Changes(before, Snap(r)), std::set<std::string>{}) << "written before the answer";
             return c.answer;
         });
-        form->RunFileCommand(ConfirmMode::Copy);
+        form->RunFileCommand(ConfirmMode::Copy, form->Active());
         modals.VerifyDone();
         EXPECT_EQ(Changes(before, Snap(r)), c.changed) << c.answer;
         for (const std::string& name : c.changed) EXPECT_EQ(ReadAll(r + "\\" + name), ReadAll(l + "\\" + name));
@@ -198,10 +198,10 @@ TEST_F(CopyMoveDelete, NoAnswerOrTheParentCopiesNothing) {
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "A.txt");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDCANCEL; });
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     Pick(Left(), "[parent]");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
 
@@ -232,7 +232,7 @@ TEST_F(CopyMoveDelete, CopiesAFolderTreeExactly) {
         EXPECT_EQ(AsConfirm(f).Text(AsConfirm(f).CurDesc), "<Tree>");
         return IDOK;
     });
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     modals.VerifyDone();
     EXPECT_EQ(Snap(R() + "\\Tree"), source);
     EXPECT_EQ(Snap(L()), left);
@@ -294,7 +294,7 @@ TEST_F(CopyMoveDelete, AFolderMergesAsTheUserAnswers) {
             return c.answer;
         });
         if (c.answer != IDCANCEL) modals.ExpectBox(leftOut, IDOK, "Warning");
-        form->RunFileCommand(ConfirmMode::Copy);
+        form->RunFileCommand(ConfirmMode::Copy, form->Active());
         modals.VerifyDone();
         EXPECT_EQ(Changes(before, Snap(r)), c.changed) << c.answer;
         if (c.changed.count("Box\\sub\\b.TXT")) {
@@ -330,7 +330,7 @@ TEST_F(CopyMoveDelete, AFolderCopyIsRefusedWholeWhereItCannotBeDone) {
         const Snapshot before = Snap(tmp.Path());
         modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         modals.ExpectBox(c.box, IDOK, "Warning");
-        form->RunFileCommand(ConfirmMode::Copy);
+        form->RunFileCommand(ConfirmMode::Copy, form->Active());
         modals.VerifyDone();
         EXPECT_EQ(ChangedSince(before), std::set<std::string>{}) << c.target;
         EXPECT_FALSE(Exists(c.target + "\\Box\\f.txt")) << c.target;
@@ -346,7 +346,7 @@ TEST_F(CopyMoveDelete, AFolderCopyIsRefusedWholeWhereItCannotBeDone) {
     Pick(Left(), "<Box>");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Can't copy a folder into itself:\r" + viaZ + "\ris inside " + d + "\\Box.\r\rNothing was copied.", IDOK, "Warning");
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     modals.VerifyDone();
     EXPECT_FALSE(Exists(viaZ + "\\Box"));
     RemoveTree(d);
@@ -368,25 +368,25 @@ TEST_F(CopyMoveDelete, AFolderCopyStopsAtEscapeOrAtAFailedFile) {
         Pick(Left(), "<Box>");
         modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         modals.ExpectBox("The copy was stopped.\r1 of the 4 files were copied.", IDOK, "Information");
-        form->RunFileCommand(ConfirmMode::Copy);
+        form->RunFileCommand(ConfirmMode::Copy, form->Active());
         modals.VerifyDone();
         EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"Box", "Box\\a.txt"}));
         // The same for tagged files.
         for (const char* n : {"X.txt", "Y.txt", "Z.txt"}) Tag(Left(), n);
         modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         modals.ExpectBox("The copy was stopped.\r1 of the 3 files were copied.", IDOK, "Information");
-        form->RunFileCommand(ConfirmMode::Copy);
+        form->RunFileCommand(ConfirmMode::Copy, form->Active());
         modals.VerifyDone();
         EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"Box", "Box\\a.txt", "X.txt"}));
     }
     RemoveTree(R() + "\\Box");
     SimulatedCopyFaults unreadable(DeviceFaults{.readLimit = 10000});
-    form->UntagAll();
+    form->UntagAll(form->Active());
     Pick(Left(), "<Box>");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Failure reading file\r" + L() + "\\Box\\c.txt.", IDOK, kAppTitle);
     modals.ExpectBox("2 of the 4 files were not copied:\rBox\\c.txt\rBox\\d.txt", IDOK, "Warning");
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     modals.VerifyDone();
     EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"Box", "Box\\a.txt", "Box\\b.txt", "X.txt"}));
     EXPECT_FALSE(IsShown(p.Handle()));
@@ -422,15 +422,15 @@ TEST_F(CopyMoveDelete, SameDirectoryRefusesCopyAndMoveButNotDelete) {
     const Snapshot before = Snap(tmp.Path());
     const std::string warning = "Can't copy or move to the same directory...\r\r" + L() + "\ris active on both sides.";
     modals.ExpectBox(warning, IDOK, "Warning");
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     modals.ExpectBox(warning, IDOK, "Warning");
-    form->RunFileCommand(ConfirmMode::Move);
+    form->RunFileCommand(ConfirmMode::Move, form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         EXPECT_EQ(f.Caption(), "Confirm Delete");
         return IDCANCEL;
     });
-    form->RunFileCommand(ConfirmMode::Delete);
+    form->RunFileCommand(ConfirmMode::Delete, form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
 
@@ -441,7 +441,7 @@ TEST_F(CopyMoveDelete, TheItemNilWhenTheSideHasNoCurrentEntry) {
     Left().CurrentItem = -1;  // as after loading a directory that lists nothing
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectBox("TheItem = nil", IDOK, "Warning");
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
 
@@ -454,7 +454,7 @@ TEST_F(CopyMoveDelete, MoveAcrossDrivesOffersACopy) {
     const Snapshot before = Snap(tmp.Path());
     const std::string ask = "Can't move files... drives are \rdifferent on left (C:) and right (D:) sides.\r\rCopy files instead?";
     modals.ExpectBox(ask, IDNO, "Warning");
-    form->RunFileCommand(ConfirmMode::Move);
+    form->RunFileCommand(ConfirmMode::Move, form->Active());
     EXPECT_FALSE(Exists(d + "\\A.txt"));
     modals.ExpectBox(ask, IDYES, "Warning");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
@@ -464,7 +464,7 @@ TEST_F(CopyMoveDelete, MoveAcrossDrivesOffersACopy) {
         EXPECT_EQ(c.TextColor(c.ModeLabel), RGB(0, 0, 128));
         return IDOK;
     });
-    form->RunFileCommand(ConfirmMode::Move);
+    form->RunFileCommand(ConfirmMode::Move, form->Active());
     EXPECT_EQ(ReadAll(d + "\\A.txt"), ReadAll(L() + "\\A.txt"));
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});  // the source stays: it was a copy
     // A folder, the same way: copied whole.
@@ -474,7 +474,7 @@ TEST_F(CopyMoveDelete, MoveAcrossDrivesOffersACopy) {
     Pick(Left(), "<Sub>");
     modals.ExpectBox(ask, IDYES, "Warning");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
-    form->RunFileCommand(ConfirmMode::Move);
+    form->RunFileCommand(ConfirmMode::Move, form->Active());
     modals.VerifyDone();
     EXPECT_EQ(ReadAll(d + "\\Sub\\in.txt"), ReadAll(L() + "\\Sub\\in.txt"));
     EXPECT_TRUE(Exists(L() + "\\Sub\\in.txt"));
@@ -491,7 +491,7 @@ TEST_F(CopyMoveDelete, CopyIntoADriveRootAndTheSpaceCheck) {
     Pick(Left(), name);
     const Snapshot drive = Snap("D:\\");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     EXPECT_EQ(Changes(drive, Snap("D:\\")), std::set<std::string>{name});
     EXPECT_EQ(ReadAll("D:\\" + name), ReadAll(L() + "\\" + name));
     EXPECT_EQ(form->Progress->Text(form->Progress->DestDir), "D:\\");
@@ -541,7 +541,7 @@ TEST_F(CopyMoveDelete, TaggedMoveReportsTheNameThatExistsAndMovesTheRest) {
         return IDOK;
     });
     modals.ExpectBox("Can't move 'B.txt'\rfrom " + L() + "\rto '" + R() + "'", IDOK, "Error");
-    form->RunFileCommand(ConfirmMode::Move);
+    form->RunFileCommand(ConfirmMode::Move, form->Active());
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\A.txt", "L\\C.txt", "R\\A.txt", "R\\C.txt"}));
     EXPECT_EQ(ReadAll(R() + "\\C.txt").size(), 300u);
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "B.txt", "Keep.txt"}));
@@ -557,7 +557,7 @@ TEST_F(CopyMoveDelete, MovesACurrentDirectoryWhole) {
     Pick(Left(), "<Old>");
     const Snapshot inside = Snap(L() + "\\Old");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
-    form->RunFileCommand(ConfirmMode::Move);
+    form->RunFileCommand(ConfirmMode::Move, form->Active());
     EXPECT_FALSE(Exists(L() + "\\Old"));
     EXPECT_EQ(Changes(inside, Snap(R() + "\\Old")), std::set<std::string>{});
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "<Old>"}));
@@ -580,7 +580,7 @@ TEST_F(CopyMoveDelete, DeletesTheCurrentFileToTheRecycleBin) {
         EXPECT_TRUE(c.IsChecked(c.RecycleChoice));  // checked at start-up
         return IDOK;
     });
-    form->RunFileCommand(ConfirmMode::Delete);
+    form->RunFileCommand(ConfirmMode::Delete, form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\" + name});
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "Other.txt"}));
     // The trash may add a suffix when the name is there already.
@@ -611,7 +611,7 @@ TEST_F(CopyMoveDelete, DeletesADirectoryWithItsContentsForGoodAndKeepsTheChoice)
         c.SetChecked(c.RecycleChoice, false);
         return IDOK;
     });
-    form->RunFileCommand(ConfirmMode::Delete);
+    form->RunFileCommand(ConfirmMode::Delete, form->Active());
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\Old", "L\\Old\\Deep", "L\\Old\\Deep\\x.txt"}));
     EXPECT_FALSE(Exists(TrashFiles() + "\\Old"));
     // The parent entry is never deleted; the box keeps the last choice.
@@ -620,7 +620,7 @@ TEST_F(CopyMoveDelete, DeletesADirectoryWithItsContentsForGoodAndKeepsTheChoice)
         EXPECT_FALSE(AsConfirm(f).IsChecked(AsConfirm(f).RecycleChoice));
         return IDOK;
     });
-    form->RunFileCommand(ConfirmMode::Delete);
+    form->RunFileCommand(ConfirmMode::Delete, form->Active());
     EXPECT_TRUE(Exists(L()));
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "Stay.txt"}));
 }
@@ -641,7 +641,7 @@ TEST_F(CopyMoveDelete, TaggedDeleteNeverRemovesDirectories) {
         c.SetChecked(c.RecycleChoice, false);
         return IDOK;
     });
-    form->RunFileCommand(ConfirmMode::Delete);
+    form->RunFileCommand(ConfirmMode::Delete, form->Active());
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\A.txt", "L\\C.txt"}));
     EXPECT_EQ(form->MessagePanel.Caption(), "Deleting files...");
     EXPECT_FALSE(IsShown(form->MessagePanel.Handle()));
@@ -664,7 +664,7 @@ TEST_F(CopyMoveDelete, DirectoryDeleteRequestOffersTheCurrentEntryOnly) {
         return IDCANCEL;
     });
     form->DirDeleteRequest = true;
-    form->RunFileCommand(ConfirmMode::Delete);
+    form->RunFileCommand(ConfirmMode::Delete, form->Active());
     form->DirDeleteRequest = false;
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
@@ -680,7 +680,7 @@ TEST_F(CopyMoveDelete, DeletingAboveTheOtherSideSwitchesItThere) {
         AsConfirm(f).SetChecked(AsConfirm(f).RecycleChoice, false);
         return IDOK;
     });
-    form->RunFileCommand(ConfirmMode::Delete);
+    form->RunFileCommand(ConfirmMode::Delete, form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\Gone.txt"});
     EXPECT_EQ(Right().Tree.Directory(), L());
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "<Old>"}));

@@ -107,7 +107,7 @@ TEST_F(Dialogs, EnterOrEscapeInTheReplaceQuestionReplaceNothing) {
             result = f.RunModalLoop(owner);
             return result;
         });
-        form->RunFileCommand(ConfirmMode::Copy);
+        form->RunFileCommand(ConfirmMode::Copy, form->Active());
         EXPECT_EQ(result, key == VK_RETURN ? ReplaceDialog::IdSkipExisting : IDCANCEL);
         EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
         EXPECT_FALSE(IsWindowVisible(form->Replace->Handle()));
@@ -127,7 +127,7 @@ TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
         PostKey(f.Handle(), VK_RETURN);
         return f.RunModalLoop(owner);
     });
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     EXPECT_FALSE(IsWindowVisible(form->Confirm->Handle()));
     EXPECT_TRUE(IsWindowEnabled(owner));
@@ -137,7 +137,7 @@ TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
         PostKey(f.Handle(), VK_RETURN);
         return f.RunModalLoop(owner);
     });
-    form->RunFileCommand(ConfirmMode::Copy);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
 }
 
@@ -166,7 +166,7 @@ TEST_F(Dialogs, TextDialogIgnoresEscapeAndTakesTypedTextOnEnter) {
         PostKey(t.TextEdit, VK_RETURN);
         return f.RunModalLoop(owner);
     });
-    form->MakeNewDirectory();
+    form->MakeNewDirectory(form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"NEW"});
     EXPECT_NE(IndexOfCaption(Left(), "<NEW>"), -1);
     // "&Cancel" does close it.
@@ -176,7 +176,7 @@ TEST_F(Dialogs, TextDialogIgnoresEscapeAndTakesTypedTextOnEnter) {
         PostMessageW(t.CancelButton, BM_CLICK, 0, 0);
         return f.RunModalLoop(owner);
     });
-    form->MakeNewDirectory();
+    form->MakeNewDirectory(form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"NEW"});
 }
 

@@ -99,7 +99,7 @@ void FileOpsTest::Tag(Pane& s, const std::string& caption) {
     const int i = IndexOfCaption(s, caption);
     ASSERT_GE(i, 0) << caption;
     form->TagEntry(s, i);
-    form->UpdateTagTotals();
+    form->UpdateTagTotals(form->Active());
 }
 
 void FileOpsTest::ExpectReplace(int answer, const std::string& text) {

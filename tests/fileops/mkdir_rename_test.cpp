@@ -55,12 +55,12 @@ TEST_F(MkdirRename, NewDirectoryAppearsAndAnExistingNameIsReported) {
     EXPECT_NE(IndexOfCaption(Left(), "<NEW>"), -1);
     modals.ExpectDialog("TextDialog", Answer("Enter name for new directory", "Current directory: " + L(), "NEW"));
     modals.ExpectBox("Error creating diectory\rNEW", IDOK, "Error");
-    form->MakeNewDirectory();
+    form->MakeNewDirectory(form->Active());
     // Cancel and an empty name do nothing.
     modals.ExpectDialog("TextDialog", Answer("Enter name for new directory", "Current directory: " + L(), "X", IDCANCEL));
-    form->MakeNewDirectory();
+    form->MakeNewDirectory(form->Active());
     modals.ExpectDialog("TextDialog", Answer("Enter name for new directory", "Current directory: " + L(), ""));
-    form->MakeNewDirectory();
+    form->MakeNewDirectory(form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{"L\\NEW"});
     // The right side's button makes the right side active first.
     modals.ExpectDialog("TextDialog", Answer("Enter name for new directory", "Current directory: " + tmp.Path(), "Right"));
@@ -79,7 +79,7 @@ TEST_F(MkdirRename, RenamesAFileAndADirectoryThroughTheDialog) {
         EXPECT_TRUE(Left().RenamePending);
         return Answer("Enter new file name", "Current file name: Old.txt", "New.txt")(f);
     });
-    form->RenameCurrent();
+    form->RenameCurrent(form->Active());
     EXPECT_FALSE(form->RenameCommandRunning);
     EXPECT_TRUE(Exists(L() + "\\New.txt"));
     EXPECT_EQ(Left().EditedName, "New.txt");
@@ -89,7 +89,7 @@ TEST_F(MkdirRename, RenamesAFileAndADirectoryThroughTheDialog) {
 
     Pick(Left(), "<Olddir>");
     modals.ExpectDialog("TextDialog", Answer("Enter new directory name", "Current directory name: Olddir", "Newdir"));
-    form->RenameCurrent();
+    form->RenameCurrent(form->Active());
     EXPECT_NE(IndexOfCaption(Left(), "<Newdir>"), -1);
     EXPECT_EQ(Left().EditedName, "<Newdir>");
     const Snapshot after = Snap(tmp.Path());
@@ -101,7 +101,7 @@ TEST_F(MkdirRename, RenamesAFileAndADirectoryThroughTheDialog) {
     // Cancel leaves everything and clears the pending rename.
     Pick(Left(), "Taken.txt");
     modals.ExpectDialog("TextDialog", Answer("Enter new file name", "Current file name: Taken.txt", "Z.txt", IDCANCEL));
-    form->RenameCurrent();
+    form->RenameCurrent(form->Active());
     EXPECT_FALSE(Left().RenamePending);
     EXPECT_EQ(Changes(after, Snap(tmp.Path())), std::set<std::string>{});
 
@@ -109,7 +109,7 @@ TEST_F(MkdirRename, RenamesAFileAndADirectoryThroughTheDialog) {
     // and the entry goes on reaching the file.
     Pick(Left(), "Taken.txt");
     modals.ExpectDialog("TextDialog", Answer("Enter new file name", "Current file name: Taken.txt", "Trail. "));
-    form->RenameCurrent();
+    form->RenameCurrent(form->Active());
     EXPECT_TRUE(Exists(L() + "\\Trail"));
     ASSERT_NE(IndexOfCaption(Left(), "Trail"), -1);
     EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "Trail"))].Name(), "Trail");
@@ -121,7 +121,7 @@ TEST_F(MkdirRename, RenameOntoAnExistingNameRestoresTheCaption) {
     Pick(Left(), "Old.txt");
     modals.ExpectDialog("TextDialog", Answer("Enter new file name", "Current file name: Old.txt", "Taken.txt"));
     modals.ExpectBox("Can't rename 'Old.txt'\rto 'Taken.txt'", IDOK, "Error");
-    form->RenameCurrent();
+    form->RenameCurrent(form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     EXPECT_NE(IndexOfCaption(Left(), "Old.txt"), -1);
     EXPECT_EQ(Left().EditedName, "");
@@ -152,7 +152,7 @@ TEST_F(MkdirRename, RenameReloadsTheOtherSideShowingTheSameDirectory) {
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "Old.txt");
     modals.ExpectDialog("TextDialog", Answer("Enter new file name", "Current file name: Old.txt", "Moved.txt"));
-    form->RenameCurrent();
+    form->RenameCurrent(form->Active());
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\Old.txt", "L\\Moved.txt"}));
     EXPECT_NE(IndexOfCaption(Right(), "Moved.txt"), -1);
     EXPECT_EQ(IndexOfCaption(Right(), "Old.txt"), -1);
@@ -167,7 +167,7 @@ TEST_F(MkdirRename, RenameThatChangesOnlyLetterCase) {
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "Old.txt");
     modals.ExpectDialog("TextDialog", Answer("Enter new file name", "Current file name: Old.txt", "OLD.txt"));
-    form->RenameCurrent();
+    form->RenameCurrent(form->Active());
     EditInPlace(Left(), "<Olddir>", "<OLDDIR>");
     const Snapshot after = Snap(tmp.Path());
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"L\\Old.txt", "L\\OLD.txt", "L\\Olddir", "L\\Olddir\\in.txt",

@@ -38,8 +38,8 @@ protected:
     // Tags B.txt, sorts by size, makes C.txt current: what a change must not take away.
     void SetUpTheUsersState() {
         form->TagEntry(Left(), IndexOfCaption(Left(), "B.txt"));
-        form->UpdateTagTotals();
-        form->SortBySize();
+        form->UpdateTagTotals(form->Active());
+        form->SortBySize(form->Active());
         Pick(Left(), "C.txt");
         SetFocus(Left().List.Handle());
     }
@@ -217,7 +217,7 @@ TEST_F(Follow, AReloadWaitsForARenameInPlaceAndForACopy) {
 
     // C through the key map: while its dialog is open, a change in the source folder waits.
     form->TagEntry(s, IndexOfCaption(s, "C.txt"));
-    form->UpdateTagTotals();
+    form->UpdateTagTotals(form->Active());
     modals.ExpectDialog("ConfirmDialog", [&](ModalForm&) {
         EXPECT_EQ(RunShell("touch " + Quoted(unixL + "/new2.txt")), 0);
         PumpUntil([] { return false; }, 0.8);

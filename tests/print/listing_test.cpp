@@ -128,7 +128,7 @@ protected:
             pd.Flags |= PD_RETURNDEFAULT;
             return PrintDlgW(&pd);
         };
-        form->PrintListing();
+        form->PrintListing(form->Active());
     }
     // The job's pages as text lines; empty lines dropped.
     std::vector<std::vector<std::string>> JobPages() {
@@ -245,7 +245,7 @@ TEST_F(Listing, CancelInThePrintDialogPrintsNothing) {
         ++asked;
         return FALSE;
     };
-    form->PrintListing();
+    form->PrintListing(form->Active());
     EXPECT_EQ(asked, 1);
     EXPECT_FALSE(Exists(job));
     EXPECT_EQ(GetFocus(), Left().List.Handle());

@@ -97,7 +97,7 @@ TEST_F(BigFiles, ManyFilesTaggedAndRecycled) {
     StartSides(many, R());
     auto t1 = Clock::now();
     EXPECT_EQ(Left().FileCount, count);
-    form->TagAll();
+    form->TagAll(form->Active());
     EXPECT_EQ(Left().TagCount, count);
     auto t2 = Clock::now();
     modals.ExpectDialog("ConfirmDialog", [=](ModalForm& f) {

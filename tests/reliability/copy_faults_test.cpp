@@ -168,7 +168,7 @@ TEST_F(CopyFaults, SourceChangedWhileItWasCopied) {
     StartWithThreeTagged();
     for (const char* change : {"truncate -s 9000", "truncate -s 40000", "touch -d '2001-02-03 04:05'"}) {
         MakeFile(L() + "\\B.txt", 20000);
-        form->RereadActive();
+        form->Reread(form->Active());
         Pick(Left(), "B.txt");
         const Snapshot before = Snap(R());
         SimulatedCopyFaults faults(DeviceFaults{.afterFirstBlock = [&] {
@@ -227,7 +227,7 @@ TEST_F(CopyFaults, DiskFullMidFileOnASmallDrive) {
     EXPECT_EQ(Temporaries(s), 0);
     // A new file that does not fit at all is refused before anything is written.
     MakeFile(L() + "\\Huge.bin", 400000);
-    form->RereadActive();
+    form->Reread(form->Active());
     Pick(Left(), "Huge.bin");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox("Insufficient disk space\ron drive S: \rfor Huge.bin", IDOK, "Warning");

@@ -203,7 +203,7 @@ protected:
             return IDOK;
         });
         modals.ExpectBox(box, IDOK, caption);
-        form->RenameCurrent();
+        form->RenameCurrent(form->Active());
     }
 };
 
@@ -226,7 +226,7 @@ TEST_P(HostNames, OnlyTheChosenEntryChanges) {
     const std::string right = tmp / c.right;
     StartSides(L(), right);
     Pick(Left(), c.pick);
-    if (c.tagAll) form->TagAll();
+    if (c.tagAll) form->TagAll(form->Active());
     const Entry picked = Left().Entries[static_cast<size_t>(Left().CurrentItem)];
     std::vector<std::string> named;  // the names listed with the picked caption, in list order
     for (const Entry& e : Left().Entries) {

@@ -86,7 +86,7 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
     MakeDir(L() + "\\Tree");
     const std::string inTree = Deep(L() + "\\Tree", 320);
     MakeFile("\\\\?\\" + inTree + "\\deep.txt", 5);
-    form->RereadActive();
+    form->Reread(form->Active());
     Pick(Left(), "<Tree>");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     RunMenu(MenuItem::Move);
@@ -99,7 +99,7 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
         if (recycle) {
             MakeDir(R() + "\\Tree2");
             MakeFile("\\\\?\\" + Deep(R() + "\\Tree2", 320) + "\\deep.txt", 5);
-            form->RereadActive();
+            form->Reread(form->Active());
         }
         const std::string folder = recycle ? "<Tree2>" : "<Tree>";
         Pick(Right(), folder);
@@ -159,7 +159,7 @@ TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
         static_cast<TextDialog&>(f).SetText("b.txt");
         return IDOK;
     });
-    form->RenameCurrent();
+    form->RenameCurrent(form->Active());
     EXPECT_TRUE(Exists("\\\\?\\" + deep + "\\b.txt"));
     EXPECT_FALSE(Exists("\\\\?\\" + deep + "\\a.txt"));
     modals.ExpectDialog("TextDialog", [](ModalForm& f) {

@@ -92,7 +92,7 @@ TEST_F(Names, CopiedMovedRenamedAndDeletedWithoutLoss) {
     for (size_t i = 0; i < renamed.size(); ++i) {
         Pick(Right(), kNames[i]);
         modals.ExpectDialog("TextDialog", Type(renamed[i]));
-        form->RenameCurrent();
+        form->RenameCurrent(form->Active());
         EXPECT_EQ(ReadAll(R() + "\\" + renamed[i]), before.at("L\\" + kNames[i]).content) << renamed[i];
         EXPECT_NE(IndexOfCaption(Right(), renamed[i]), -1);
     }
@@ -142,7 +142,7 @@ TEST_F(Names, BracketedFilesAreFiles) {
     EXPECT_EQ(ReadAll(R() + "\\[bracket].txt"), before.at("L\\[bracket].txt").content);
     Pick(Left(), "[bracket].txt");
     modals.ExpectDialog("TextDialog", Type("[renamed].txt"));
-    form->RenameCurrent();
+    form->RenameCurrent(form->Active());
     EXPECT_EQ(ReadAll(L() + "\\[renamed].txt"), before.at("L\\[bracket].txt").content);
     Pick(Left(), "[renamed].txt");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
@@ -196,7 +196,7 @@ TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
     // refuses the next, and the user would be asked: the earlier ones are cleared first.)
     EmptyTrash("Data.*");
     MakeExactFile(L() + "\\Data.", "again");
-    form->RereadActive();
+    form->Reread(form->Active());
     Pick(Left(), "Data.");
     const Snapshot beforeRecycle = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {

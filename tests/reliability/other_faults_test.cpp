@@ -195,10 +195,10 @@ TEST_F(OtherFaults, MakeDirectoryFailuresAreReported) {
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("TextDialog", Type("Taken"));
     modals.ExpectBox("Error creating diectory\rTaken", IDOK, "Error");
-    form->MakeNewDirectory();
+    form->MakeNewDirectory(form->Active());
     modals.ExpectDialog("TextDialog", Type("M:\\New"));  // a drive letter whose folder is not there
     modals.ExpectBox("Error creating diectory\rM:\\New", IDOK, "Error");
-    form->MakeNewDirectory();
+    form->MakeNewDirectory(form->Active());
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     SetAttributes(L() + "\\Taken", FILE_ATTRIBUTE_NORMAL);
 }
@@ -233,7 +233,7 @@ TEST_F(OtherFaults, AFolderTheOtherSideShowsIsGoneOnceF2DeletedIt) {
         return IDOK;
     });
     form->DirDeleteRequest = true;
-    form->RunFileCommand(ConfirmMode::Delete);
+    form->RunFileCommand(ConfirmMode::Delete, form->Active());
     form->DirDeleteRequest = false;
     EXPECT_FALSE(Exists(L() + "\\Shown"));
     EXPECT_EQ(Right().Directory(), L());
@@ -244,7 +244,7 @@ TEST_F(OtherFaults, MakeDirectoryAfterTheSideDirectoryWasRemoved) {
     StartSides(L(), R());
     RemoveBehindOurBack(L());
     modals.ExpectBox(WithFullStop("File not found"), IDOK, kAppTitle);
-    form->Guard([&] { form->MakeNewDirectory(); });
+    form->Guard([&] { form->MakeNewDirectory(form->Active()); });
     EXPECT_FALSE(Exists(L()));
     EXPECT_FALSE(Exists("C:\\New"));
 }
@@ -260,7 +260,7 @@ TEST_F(OtherFaults, RenameFailuresKeepTheOldName) {
         Pick(Left(), from);
         modals.ExpectDialog("TextDialog", Type(to, meanwhile));
         modals.ExpectBox("Can't rename '" + from + "'\rto '" + to + "'", IDOK, "Error");
-        form->RenameCurrent();
+        form->RenameCurrent(form->Active());
         EXPECT_EQ(Left().Entries[static_cast<size_t>(Left().CurrentItem)].caption, from);
         EXPECT_FALSE(Left().RenamePending);
     };
@@ -282,7 +282,7 @@ TEST_F(OtherFaults, RenameAfterTheSideDirectoryWasRemoved) {
     Pick(Left(), "A.txt");
     modals.ExpectDialog("TextDialog", Type("Z.txt", [&] { RemoveBehindOurBack(L()); }));
     modals.ExpectBox("Can't rename 'A.txt'\rto 'Z.txt'", IDOK, "Error");
-    form->RenameCurrent();
+    form->RenameCurrent(form->Active());
     EXPECT_TRUE(Exists(tmp / "Keep"));
     EXPECT_FALSE(Exists(tmp / "Z.txt"));
 }

@@ -56,7 +56,7 @@ protected:
         ASSERT_GE(i, 0) << caption;
         form->TagEntry(s, i);
         if (&s == &Left()) form->Activate(form->side[0]); else form->Activate(form->side[1]);
-        form->UpdateTagTotals();
+        form->UpdateTagTotals(form->Active());
     }
 };
 
@@ -364,7 +364,7 @@ TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
                     if (t.caption != src.Entries[i].caption) continue;  // captions fold the same way
                     if (newer && src.Entries[i].minute <= t.minute) continue;
                     form->TagEntry(src, static_cast<int>(i));
-                    form->UpdateTagTotals();
+                    form->UpdateTagTotals(form->Active());
                     src.List.SetSelected(static_cast<int>(i), false);
                     break;
                 }

@@ -20,7 +20,7 @@ TEST_F(Locating, OtherLetterCaseFindsTheEntryAndShowsItAsTheFourthOfTenRows) {
     L.List.SetSelected(2, true);
     L.List.SetSelected(5, true);
     L.List.ScrollRows(7);
-    form->Locate("F115.TXT");
+    form->Locate(form->Active(), "F115.TXT");
     const int found = IndexOfCaption(L, "F115.txt");
     EXPECT_EQ(L.CurrentItem, found);
     EXPECT_EQ(L.CurrentName, "F115.txt");
@@ -33,7 +33,7 @@ TEST_F(Locating, OtherLetterCaseFindsTheEntryAndShowsItAsTheFourthOfTenRows) {
 TEST_F(Locating, AnEntryAmongTheLastRowsIsNotMoved) {
     StartWithFiles();
     Pane& L = Left();
-    form->Locate("f128.txt");
+    form->Locate(form->Active(), "f128.txt");
     EXPECT_EQ(L.CurrentItem, 29);
     EXPECT_EQ(L.List.TopIndex(), 31 - 10);
     EXPECT_TRUE(L.List.IsSelected(29));
@@ -42,7 +42,7 @@ TEST_F(Locating, AnEntryAmongTheLastRowsIsNotMoved) {
 
 TEST_F(Locating, FewVisibleRowsKeepTheEntryAtTheTop) {
     StartWithFiles(5);
-    form->Locate("F110.txt");
+    form->Locate(form->Active(), "F110.txt");
     EXPECT_EQ(Left().List.TopIndex(), 11);
 }
 
@@ -54,9 +54,9 @@ TEST_F(Locating, UnknownOrEmptyNameChangesNothingButTheScroll) {
     L.List.SetFocused(4);
     L.CurrentItem = 4;
     L.CurrentName = "F103.txt";
-    form->Locate("");
+    form->Locate(form->Active(), "");
     EXPECT_EQ(L.List.TopIndex(), 0);
-    form->Locate("nobody.txt");
+    form->Locate(form->Active(), "nobody.txt");
     EXPECT_EQ(L.List.TopIndex(), 31 - 10) << "left scrolled to its end";
     EXPECT_EQ(SelectedRows(L), std::vector<int>{4});
     EXPECT_TRUE(L.List.IsFocused(4));
@@ -69,22 +69,22 @@ TEST_F(Locating, LocateItemUsesThePresentCaptionOfTheCurrentEntry) {
     Pane& L = Left();
     L.CurrentItem = 20;
     L.CurrentName = "stale";
-    form->LocateCurrent();
+    form->LocateCurrent(form->Active());
     EXPECT_EQ(L.CurrentName, "F119.txt");
     EXPECT_EQ(L.List.TopIndex(), 17);
     L.CurrentItem = -1;
     L.List.ScrollRows(-5);
-    form->LocateCurrent();
+    form->LocateCurrent(form->Active());
     EXPECT_EQ(L.List.TopIndex(), 12);
 }
 
 TEST_F(Locating, RefreshKeepsTheCurrentFileByName) {
     StartWithFiles();
     Pane& L = Left();
-    form->Locate("F107.txt");
+    form->Locate(form->Active(), "F107.txt");
     MakeFile(tmp / "a.txt", 1);  // every file moves down one row
     MakeFile(tmp / "f107.txt", 2);
-    form->RereadActive();
+    form->Reread(form->Active());
     const int now = IndexOfCaption(L, "F107.txt");
     EXPECT_EQ(now, 9);
     EXPECT_EQ(L.CurrentItem, now);
@@ -97,9 +97,9 @@ TEST_F(Locating, RefreshKeepsTheCurrentFileByName) {
 TEST_F(Locating, RefreshFallsBackToTheFirstEntryWhenTheFileWentAway) {
     StartWithFiles();
     Pane& L = Left();
-    form->Locate("F107.txt");
+    form->Locate(form->Active(), "F107.txt");
     ASSERT_TRUE(DeleteFileW(Widen(tmp / "f107.txt").c_str()));
-    form->RereadActive();
+    form->Reread(form->Active());
     EXPECT_EQ(IndexOfCaption(L, "F107.txt"), -1);
     EXPECT_EQ(L.CurrentItem, 0);
     EXPECT_EQ(L.CurrentName, "[parent]");
@@ -112,7 +112,7 @@ TEST_F(Locating, CaptionChangeAfterARenameSortsByFilenameAndSelectsTheEntry) {
     MakeFile(tmp / "d.txt", 2);
     StartIn(tmp.Path());
     Pane& L = Left();
-    form->SortBySize();
+    form->SortBySize(form->Active());
     ASSERT_EQ(L.Entries.back().caption, "C.txt");
     const int renamed = IndexOfCaption(L, "B.txt");
     L.RenamePending = true;
@@ -134,7 +134,7 @@ TEST_F(Locating, CaptionChangeAfterAFailedRenameOnlyEndsIt) {
     MakeFile(tmp / "c.txt", 3);
     StartIn(tmp.Path());
     Pane& L = Left();
-    form->SortBySize();
+    form->SortBySize(form->Active());
     const std::vector<std::string> order = Captions(L);
     L.CurrentItem = 0;
     L.RenamePending = true;

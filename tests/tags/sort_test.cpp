@@ -34,13 +34,13 @@ TEST_F(SortOrders, ByExtPutsNamesWithoutExtensionFirstAndDirectoriesAhead) {
     StartIn(tmp.Path());
     // A hidden directory's size text carries "h"; the order must still see a directory.
     Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<a.zzz>"))].sizeText = "<DIR>h";
-    form->SortByExt();
+    form->SortByExt(form->Active());
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"Readme", "C.abc", "A.txt", "B.txt"}));
     ExpectDirectoriesFirst(Left(), 3);
     EXPECT_EQ(Title(), Path() + "   [by ext]");
     EXPECT_FALSE(Left().order == SortOrder::Name);
 
-    form->SortByName();
+    form->SortByName(form->Active());
     EXPECT_EQ(Title(), Path());
     EXPECT_TRUE(Left().order == SortOrder::Name);
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt", "C.abc", "Readme"}));
@@ -57,7 +57,7 @@ TEST_F(SortOrders, BySizeSmallestFirstEqualSizesByName) {
     // Attribute letters after "<DIR>" (Wine keeps no read-only flag on folders, so set them here).
     Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<ro>"))].sizeText = "<DIR>r";
     Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<zz>"))].sizeText = "<DIR>h";
-    form->SortBySize();
+    form->SortBySize(form->Active());
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"M.dat", "A.dat", "X.dat", "Big.dat"}));
     ExpectDirectoriesFirst(Left(), 3);
     EXPECT_EQ(Title(), Path() + "   [by size]");
@@ -75,7 +75,7 @@ TEST_F(SortOrders, ByDateNewestFirstEqualMinutesByNameDescendingAndOldCenturiesO
     MakeFile(tmp / "q.txt", 1, &early);
     MakeDir(tmp / "sub");
     StartIn(tmp.Path());
-    form->SortByDate();
+    form->SortByDate(form->Active());
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"New.txt", "Q.txt", "P.txt", "Old.txt"}));
     ExpectDirectoriesFirst(Left(), 2);
     EXPECT_EQ(Title(), Path() + "   [by date]");
@@ -92,7 +92,7 @@ TEST_F(SortOrders, ByDateShowsItsTitleAndHourglassBeforeSorting) {
         painted.push_back(Left().Title.Caption());
         if (Left().Title.Caption() == "Sorting by date...") hourglass = GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
     };
-    form->SortByDate();
+    form->SortByDate(form->Active());
     ASSERT_FALSE(painted.empty());
     EXPECT_EQ(painted.front(), "Sorting by date...");
     EXPECT_TRUE(hourglass);
@@ -114,7 +114,7 @@ TEST_F(SortOrders, SelectionFocusAndCurrentEntryStayWithTheirEntries) {
     L.List.SetFocused(IndexOfCaption(L, "B.txt"));
     L.CurrentItem = IndexOfCaption(L, "D.txt");
     L.CurrentName = "D.txt";
-    form->SortBySize();
+    form->SortBySize(form->Active());
     ASSERT_EQ(Files(L), (std::vector<std::string>{"D.txt", "B.txt", "C.txt", "A.txt"}));
     std::vector<std::string> selected;
     for (int i : SelectedRows(L)) selected.push_back(L.Entries[static_cast<size_t>(i)].caption);
@@ -139,10 +139,10 @@ TEST_F(SortOrders, SortingBringsASelectedListToItsTop) {
     L.List.ScrollRows(12);
     ASSERT_EQ(L.List.TopIndex(), 12);
     L.List.ClearSelection();
-    form->SortBySize();  // nothing selected: the list stays where it is
+    form->SortBySize(form->Active());  // nothing selected: the list stays where it is
     EXPECT_EQ(L.List.TopIndex(), 12);
     L.List.SetSelected(20, true);
-    form->SortByName();
+    form->SortByName(form->Active());
     EXPECT_EQ(L.List.TopIndex(), 0);
 }
 
@@ -209,8 +209,8 @@ TEST_F(SortOrders, AReloadReturnsToFilenameOrder) {
     MakeFile(tmp / "b.txt", 1);
     MakeFile(tmp / "a.txt", 2);
     StartIn(tmp.Path());
-    form->SortBySize();
-    form->RereadActive();
+    form->SortBySize(form->Active());
+    form->Reread(form->Active());
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt"}));
     EXPECT_TRUE(Left().order == SortOrder::Name);
     EXPECT_EQ(Title(), Path());

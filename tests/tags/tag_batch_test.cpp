@@ -12,7 +12,7 @@ void StepByStepTagAll(MainWindow& form, Pane& s) {
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
         if (s.Entries[static_cast<size_t>(i)].IsFile()) form.TagEntry(s, i);
     }
-    form.UpdateTagTotals();
+    form.UpdateTagTotals(form.Active());
 }
 
 void StepByStepInvert(MainWindow& form, Pane& s) {
@@ -25,7 +25,7 @@ void StepByStepInvert(MainWindow& form, Pane& s) {
             form.TagEntry(s, i);
         }
     }
-    form.UpdateTagTotals();
+    form.UpdateTagTotals(form.Active());
 }
 
 std::string Images(const Pane& s) {
@@ -65,7 +65,7 @@ protected:
         for (int k = 0; k < 2; ++k) {
             Pane& s = form->side[k];
             if (k == 0) form->Activate(form->side[0]); else form->Activate(form->side[1]);
-            form->UntagAll();
+            form->UntagAll(form->Active());
             s.List.ClearSelection();
             for (const char* name : tagged) form->TagEntry(s, IndexOfCaption(s, name));
             for (const char* name : selected) s.List.SetSelected(IndexOfCaption(s, name), true);

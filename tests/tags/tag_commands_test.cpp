@@ -21,38 +21,38 @@ TEST_F(TagCommands, TotalsTextAcrossTagUntagAndInvert) {
     const int a = At("A.txt"), b = At("B.txt"), c = At("C.txt");
     L.List.ClearSelection();
 
-    form->ToggleTag(a, false);  // not focused yet: focus and select only
+    form->ToggleTag(form->Active(), a, false);  // not focused yet: focus and select only
     EXPECT_EQ(MarkOf("A.txt"), 'N');
     EXPECT_TRUE(L.List.IsFocused(a));
     EXPECT_TRUE(L.List.IsSelected(a));
     EXPECT_EQ(L.Status.Text(1), "3 Files");
-    form->ToggleTag(a, false);  // focused now: tags
+    form->ToggleTag(form->Active(), a, false);  // focused now: tags
     EXPECT_EQ(MarkOf("A.txt"), 'Y');
     EXPECT_EQ(L.Entries[static_cast<size_t>(a)].image, kImageTagged);
     EXPECT_EQ(L.Status.Text(1), "Tag: 0k (1)");
 
     // A second selected entry makes the selection tags; the tagged one is not counted twice.
     L.List.SetSelected(b, true);
-    form->UpdateTagTotals();
+    form->UpdateTagTotals(form->Active());
     EXPECT_EQ(MarkOf("B.txt"), 'Y');
     EXPECT_EQ(L.Status.Text(1), "Tag: 0k (2)");
     EXPECT_EQ(L.TagCount, 2);
     EXPECT_EQ(L.TagBytes, 999);
 
-    form->UntagAll();
+    form->UntagAll(form->Active());
     EXPECT_EQ(Marks(L).substr(1), "NNN");
     EXPECT_EQ(L.Status.Text(1), "3 Files");
     EXPECT_EQ(L.TagCount, 0);
     EXPECT_TRUE(SelectedRows(L).empty());
 
     L.List.SetFocused(c);
-    form->ToggleTag(c, false);
+    form->ToggleTag(form->Active(), c, false);
     EXPECT_EQ(L.Status.Text(1), "Tag: 1k (1)");
     EXPECT_EQ(L.TagBytes, 1000);
 
-    form->TagAll();
+    form->TagAll(form->Active());
     EXPECT_EQ(L.Status.Text(1), "Tag: 1k (3)");
-    form->InvertTags();  // leaves nothing tagged
+    form->InvertTags(form->Active());  // leaves nothing tagged
     EXPECT_EQ(Marks(L).substr(1), "NNN");
     EXPECT_EQ(L.Status.Text(1), "3 Files");
     EXPECT_EQ(L.TagCount, 0);
@@ -67,11 +67,11 @@ TEST_F(TagCommands, InvertSwapsYAndNKeepsDAndDeselectsTheFormerlyTagged) {
     const int y = At("Y.txt"), d = At("<sub>");
     L.List.ClearSelection();
     L.List.SetFocused(y);
-    form->ToggleTag(y, false);
+    form->ToggleTag(form->Active(), y, false);
     ASSERT_EQ(MarkOf("Y.txt"), 'Y');
     ASSERT_TRUE(L.List.IsSelected(y));
 
-    form->InvertTags();
+    form->InvertTags(form->Active());
     EXPECT_EQ(MarkOf("Y.txt"), 'N');
     EXPECT_EQ(MarkOf("N.txt"), 'Y');
     EXPECT_EQ(MarkOf("<sub>"), 'D');
@@ -87,13 +87,13 @@ TEST_F(TagCommands, UntagGivesProgramsTheirImageBack) {
     MakeFile(tmp / "go.BAT", 1);
     MakeFile(tmp / "doc.txt", 1);
     StartIn(tmp.Path());
-    form->TagAll();
+    form->TagAll(form->Active());
     for (const Entry& e : Left().Entries) {
         if (e.mark != 'D') {
             EXPECT_EQ(e.image, kImageTagged) << e.caption;
         }
     }
-    form->UntagAll();
+    form->UntagAll(form->Active());
     EXPECT_EQ(Left().Entries[static_cast<size_t>(At("Run.exe"))].image, kImageProgram);
     EXPECT_EQ(Left().Entries[static_cast<size_t>(At("Go.bat"))].image, kImageProgram);
     EXPECT_EQ(Left().Entries[static_cast<size_t>(At("Doc.txt"))].image, kImageFile);
@@ -116,7 +116,7 @@ TEST_F(TagCommands, TagItemLeavesDirectoriesButStillAdvances) {
         L.List.ClearSelection();
         L.List.SetFocused(d);
         L.List.SetSelected(d, true);
-        form->ToggleTag(d, true);
+        form->ToggleTag(form->Active(), d, true);
         EXPECT_EQ(Marks(L), marks) << dir;
         EXPECT_EQ(L.CurrentItem, next) << dir;
         EXPECT_EQ(L.CurrentName, L.Entries[static_cast<size_t>(next)].caption) << dir;
@@ -129,11 +129,11 @@ TEST_F(TagCommands, TagItemLeavesDirectoriesButStillAdvances) {
     const int notes = At("[notes].txt");
     L.List.ClearSelection();
     L.List.SetFocused(notes);
-    form->ToggleTag(notes, false);
+    form->ToggleTag(form->Active(), notes, false);
     EXPECT_EQ(MarkOf("[notes].txt"), 'Y');
-    form->ToggleTag(notes, false);
+    form->ToggleTag(form->Active(), notes, false);
     EXPECT_EQ(MarkOf("[notes].txt"), 'N');
-    form->TagAll();
+    form->TagAll(form->Active());
     EXPECT_EQ(MarkOf("[notes].txt"), 'Y');
     EXPECT_EQ(MarkOf("Z.txt"), 'Y');
     EXPECT_EQ(L.Status.Text(1), "Tag: 0k (2)");
@@ -143,7 +143,7 @@ TEST_F(TagCommands, TagItemLeavesDirectoriesButStillAdvances) {
     L.List.SetFocused(last);
     L.CurrentItem = last;
     ASSERT_EQ(L.Entries[static_cast<size_t>(last)].caption, "Z.txt");
-    form->ToggleTag(last, true);
+    form->ToggleTag(form->Active(), last, true);
     EXPECT_EQ(MarkOf("Z.txt"), 'N');
     EXPECT_EQ(L.CurrentItem, last);
     EXPECT_TRUE(L.List.IsFocused(last));
@@ -151,8 +151,8 @@ TEST_F(TagCommands, TagItemLeavesDirectoriesButStillAdvances) {
     // Without an entry nothing happens.
     const std::string text = L.Status.Text(1);
     L.List.SetSelected(0, true);  // two selected: totals would tag
-    form->ToggleTag(-1, true);
-    form->ToggleTag(static_cast<int>(L.Entries.size()), true);
+    form->ToggleTag(form->Active(), -1, true);
+    form->ToggleTag(form->Active(), static_cast<int>(L.Entries.size()), true);
     EXPECT_EQ(L.Status.Text(1), text);
 }
 
@@ -162,10 +162,10 @@ TEST_F(TagCommands, AdvanceScrollsWhenTheNextEntryReachesTheLastVisibleRow) {
     Pane& L = Left();
     ASSERT_TRUE(ShowExactRows(*form, L, 10));
     ASSERT_EQ(L.List.TopIndex(), 0);
-    form->ToggleTag(7, true);  // next is row 8: the second-to-last visible row
+    form->ToggleTag(form->Active(), 7, true);  // next is row 8: the second-to-last visible row
     EXPECT_EQ(L.List.TopIndex(), 0);
     EXPECT_EQ(L.CurrentItem, 8);
-    form->ToggleTag(8, true);  // next is row 9, the last visible row
+    form->ToggleTag(form->Active(), 8, true);  // next is row 9, the last visible row
     EXPECT_EQ(L.List.TopIndex(), 1);
     EXPECT_EQ(L.CurrentItem, 9);
     EXPECT_TRUE(L.List.IsFocused(9));
