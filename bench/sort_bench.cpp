@@ -26,7 +26,7 @@ int wmain(int argc, wchar_t** argv) {
     // A current entry in the middle, as a user would have after scrolling; every order keeps it.
     form.Locate(form.Active(), s.Entries[s.Entries.size() / 2].caption);
 
-    struct Order { const char* name; void (MainWindow::*sort)(); std::vector<double> secs; };
+    struct Order { const char* name; void (MainWindow::*sort)(Pane&); std::vector<double> secs; };
     Order orders[] = {{"by ext", &MainWindow::SortByExt, {}},
                       {"by size", &MainWindow::SortBySize, {}},
                       {"by date", &MainWindow::SortByDate, {}},
@@ -35,7 +35,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int round = 0; round < 3; ++round) {
         for (Order& o : orders) {
             const std::string current = s.Entries[static_cast<size_t>(s.CurrentItem)].caption;
-            o.secs.push_back(Seconds([&] { (form.*o.sort)(); }));
+            o.secs.push_back(Seconds([&] { (form.*o.sort)(form.Active()); }));
             if (s.Entries[static_cast<size_t>(s.CurrentItem)].caption != current) {
                 std::fprintf(stderr, "sort_bench: %s lost the current entry\n", o.name);
                 rc = 1;

@@ -397,7 +397,7 @@ LRESULT MainWindow::OnNotify(NMHDR* hdr) {
             return FALSE;  // the model holds the caption
         }
         case NM_DBLCLK:
-            OpenCurrent();
+            OpenCurrent(s);
             return 0;
         default: return 0;
     }
@@ -415,7 +415,7 @@ LRESULT MainWindow::ListButtonDown(Pane& s, HWND h, UINT msg, WPARAM wp, LPARAM 
     const LRESULT r = CallWindowProcW(listProc_, h, msg, wp, lp);
     if (b != MouseButton::Middle) {
         const TShiftState upShift = ShiftNow();
-        Guard([&] { ListMouseUp(b, upShift, x, y); });
+        Guard([&] { ListMouseUp(s, b, upShift, x, y); });
     }
     return r;
 }
@@ -454,7 +454,7 @@ LRESULT CALLBACK MainWindow::ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_MBUTTONUP: {
             const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-            self->Guard([&] { self->ListMouseUp(MouseButton::Middle, ShiftNow(), x, y); });
+            self->Guard([&] { self->ListMouseUp(s, MouseButton::Middle, ShiftNow(), x, y); });
             break;
         }
         case WM_KEYDOWN:

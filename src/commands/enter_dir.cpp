@@ -9,8 +9,7 @@
 
 namespace bivane {
 
-void MainWindow::EnterDirectory(int item, Pane& target) {
-    Pane& source = Active();
+void MainWindow::EnterDirectory(Pane& source, int item, Pane& target) {
     if (item < 0 || item >= static_cast<int>(source.Entries.size())) return;
     const Entry& e = source.Entries[static_cast<size_t>(item)];
     if (e.IsFile() || !Reachable(hwnd_, e)) return;

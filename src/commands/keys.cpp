@@ -105,32 +105,32 @@ bool Takes(Shifts shifts, TShiftState shift) {
     return true;
 }
 
-bool Sorted(MainWindow& f, void (MainWindow::*sort)()) {
-    (f.*sort)();
-    f.LocateCurrent(f.Active());
+bool Sorted(MainWindow& f, Pane& s, void (MainWindow::*sort)(Pane&)) {
+    (f.*sort)(s);
+    f.LocateCurrent(s);
     return true;
 }
 
 const KeyRow kKeyRows[] = {
     {VK_DECIMAL, Shifts::Any, false, "keypad <kbd>.</kbd>", [](MainWindow& f, Pane& s, int) { f.UpOneLevel(s); return true; }},
     {VK_MULTIPLY, Shifts::Any, false, "<kbd>*</kbd>", [](MainWindow& f, Pane& s, int) { f.UpOneLevel(s); return true; }},
-    {VK_RETURN, Shifts::Any, true, "<kbd>Enter</kbd>", [](MainWindow& f, Pane& s, int item) { f.EnterDirectory(item, s); return true; }},
+    {VK_RETURN, Shifts::Any, true, "<kbd>Enter</kbd>", [](MainWindow& f, Pane& s, int item) { f.EnterDirectory(s, item, s); return true; }},
     {VK_LEFT, Shifts::Any, false, "<kbd>&larr;</kbd>",
      [](MainWindow& f, Pane& s, int) { return &s == &f.side[1] && (f.Activate(f.side[0]), true); }},
     {VK_RIGHT, Shifts::Any, false, "<kbd>&rarr;</kbd>",
      [](MainWindow& f, Pane& s, int) { return &s == &f.side[0] && (f.Activate(f.side[1]), true); }},
-    {VK_DELETE, Shifts::Any, false, "<kbd>Delete</kbd>", [](MainWindow& f, Pane&, int) { f.RunFileCommand(ConfirmMode::Delete, f.Active()); return true; }},
+    {VK_DELETE, Shifts::Any, false, "<kbd>Delete</kbd>", [](MainWindow& f, Pane& s, int) { f.RunFileCommand(ConfirmMode::Delete, s); return true; }},
     {VK_ESCAPE, Shifts::Any, false, "<kbd>Escape</kbd>", [](MainWindow& f, Pane&, int) { f.StopFolderSizes(); return true; }},
     {VK_SPACE, Shifts::Any, false, "<kbd>Space</kbd>", [](MainWindow& f, Pane& s, int) { f.Activate(f.OtherThan(s)); return true; }},
-    {VK_F1, Shifts::Any, false, "<kbd>F1</kbd>", [](MainWindow& f, Pane&, int) { f.MakeNewDirectory(f.Active()); return true; }},
+    {VK_F1, Shifts::Any, false, "<kbd>F1</kbd>", [](MainWindow& f, Pane& s, int) { f.MakeNewDirectory(s); return true; }},
     {VK_F2, Shifts::Any, true, "<kbd>F2</kbd>",
-     [](MainWindow& f, Pane&, int) {
+     [](MainWindow& f, Pane& s, int) {
          ScopedFlag scope(f.DirDeleteRequest);  // on only for the one delete call that F2 makes
-         f.RunFileCommand(ConfirmMode::Delete, f.Active());
+         f.RunFileCommand(ConfirmMode::Delete, s);
          return true;
      }},
-    {VK_F3, Shifts::NotAlt, true, "<kbd>F3</kbd>", [](MainWindow& f, Pane&, int item) { f.EnterDirectory(item, f.side[0]); return true; }},
-    {VK_F4, Shifts::NotAlt, true, "<kbd>F4</kbd>", [](MainWindow& f, Pane&, int item) { f.EnterDirectory(item, f.side[1]); return true; }},
+    {VK_F3, Shifts::NotAlt, true, "<kbd>F3</kbd>", [](MainWindow& f, Pane& s, int item) { f.EnterDirectory(s, item, f.side[0]); return true; }},
+    {VK_F4, Shifts::NotAlt, true, "<kbd>F4</kbd>", [](MainWindow& f, Pane& s, int item) { f.EnterDirectory(s, item, f.side[1]); return true; }},
     {VK_F5, Shifts::Any, false, "<kbd>F5</kbd>",
      [](MainWindow& f, Pane&, int) {
          f.Activate(f.side[0]);
@@ -143,14 +143,14 @@ const KeyRow kKeyRows[] = {
          SetFocus(f.side[1].Drive.Handle());
          return true;
      }},
-    {VK_F7, Shifts::ShiftOnly, false, "<kbd>Shift+F7</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortBySize); }},
-    {VK_F7, Shifts::Any, false, "<kbd>F7</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortByName); }},
-    {VK_F8, Shifts::ShiftOnly, false, "<kbd>Shift+F8</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortByDate); }},
-    {VK_F8, Shifts::Any, false, "<kbd>F8</kbd>", [](MainWindow& f, Pane&, int) { return Sorted(f, &MainWindow::SortByExt); }},
-    {VK_F9, Shifts::NotShift, false, "<kbd>F9</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(f.Active(), item, false); return true; }},
-    {VK_SUBTRACT, Shifts::NotShift, false, "keypad <kbd>-</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(f.Active(), item, false); return true; }},
-    {VK_F10, Shifts::NotShift, false, "<kbd>F10</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(f.Active(), item, true); return true; }},
-    {VK_ADD, Shifts::NotShift, false, "keypad <kbd>+</kbd>", [](MainWindow& f, Pane&, int item) { f.ToggleTag(f.Active(), item, true); return true; }},
+    {VK_F7, Shifts::ShiftOnly, false, "<kbd>Shift+F7</kbd>", [](MainWindow& f, Pane& s, int) { return Sorted(f, s, &MainWindow::SortBySize); }},
+    {VK_F7, Shifts::Any, false, "<kbd>F7</kbd>", [](MainWindow& f, Pane& s, int) { return Sorted(f, s, &MainWindow::SortByName); }},
+    {VK_F8, Shifts::ShiftOnly, false, "<kbd>Shift+F8</kbd>", [](MainWindow& f, Pane& s, int) { return Sorted(f, s, &MainWindow::SortByDate); }},
+    {VK_F8, Shifts::Any, false, "<kbd>F8</kbd>", [](MainWindow& f, Pane& s, int) { return Sorted(f, s, &MainWindow::SortByExt); }},
+    {VK_F9, Shifts::NotShift, false, "<kbd>F9</kbd>", [](MainWindow& f, Pane& s, int item) { f.ToggleTag(s, item, false); return true; }},
+    {VK_SUBTRACT, Shifts::NotShift, false, "keypad <kbd>-</kbd>", [](MainWindow& f, Pane& s, int item) { f.ToggleTag(s, item, false); return true; }},
+    {VK_F10, Shifts::NotShift, false, "<kbd>F10</kbd>", [](MainWindow& f, Pane& s, int item) { f.ToggleTag(s, item, true); return true; }},
+    {VK_ADD, Shifts::NotShift, false, "keypad <kbd>+</kbd>", [](MainWindow& f, Pane& s, int item) { f.ToggleTag(s, item, true); return true; }},
 };
 
 // The first row that takes the key, as it came in: a command that changes the active side

@@ -32,8 +32,7 @@ void MainWindow::ShowInViewer(Pane& s) {
     RunCommandLine(kViewer + ("\"" + JoinPathRootAware(s.Tree.Directory(), e.Name()) + "\""), SW_SHOW, 0);
 }
 
-void MainWindow::OpenCurrent() {
-    Pane& s = Active();
+void MainWindow::OpenCurrent(Pane& s) {
     const int item = s.List.FirstSelected();
     if (item < 0 || item >= static_cast<int>(s.Entries.size())) return;
     const Entry& e = s.Entries[static_cast<size_t>(item)];

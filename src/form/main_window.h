@@ -118,7 +118,7 @@ public:
     void TagAll(Pane& s);
     void InvertTags(Pane& s);
     void UntagAll(Pane& s);
-    void ListMouseUp(MouseButton button, TShiftState shift, int x, int y);
+    void ListMouseUp(Pane& s, MouseButton button, TShiftState shift, int x, int y);
     void SortByName(Pane& s);
     void SortByExt(Pane& s);
     void SortBySize(Pane& s);
@@ -196,11 +196,11 @@ public:
     void ListKeyPress(wchar_t& ch);
     bool RunCommandLine(const std::string& commandLine, WORD show, DWORD waitMs);
     void ShowInViewer(Pane& s);
-    void OpenCurrent();        // a double click: a directory entered, a program or document started
+    void OpenCurrent(Pane& s);        // a double click: a directory entered, a program or document started
     void PromptCommandLine(Pane& s);  // Ctrl+E
     void RunMenuItem(MenuItem item);  // the pop-up menu's dispatch
     // Opens the directory entry at item of the active side in target.
-    void EnterDirectory(int item, Pane& target);
+    void EnterDirectory(Pane& source, int item, Pane& target);
     // Z / Shift+Z: the size of the active side's current folder, or of every folder it lists,
     // walked beside the window; each shows in its Size cell until the side is read again.
     void SizeFolders(Pane& s, bool all);

@@ -157,11 +157,10 @@ void MainWindow::UntagAll(Pane& s) {
     UpdateTagTotals(s);
 }
 
-void MainWindow::ListMouseUp(MouseButton button, TShiftState shift, int x, int y) {
+void MainWindow::ListMouseUp(Pane& s, MouseButton button, TShiftState shift, int x, int y) {
     side[0].RenamePending = false;
     side[1].RenamePending = false;
     if (button == MouseButton::Right) return;  // the pop-up menu's button
-    Pane& s = Active();
     SetFocus(s.List.Handle());
 
     const int named = s.List.HitTestLabel(x, y);

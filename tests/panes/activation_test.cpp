@@ -147,32 +147,32 @@ TEST_F(Activation, GoToBoxActivatesItsSide) {
 class EnterDir : public Activation {};
 
 TEST_F(EnterDir, ParentAndSubdirectoryInTheSamePane) {
-    form->EnterDirectory(IndexOfCaption(Left(), "<SUB>"), form->side[0]);
+    form->EnterDirectory(form->Active(), IndexOfCaption(Left(), "<SUB>"), form->side[0]);
     EXPECT_EQ(Left().Tree.Directory(), tmp / "SUB");
     EXPECT_EQ(GetCurrentDir(), tmp / "SUB");
-    form->EnterDirectory(IndexOfCaption(Left(), "[parent]"), form->side[0]);
+    form->EnterDirectory(form->Active(), IndexOfCaption(Left(), "[parent]"), form->side[0]);
     EXPECT_EQ(Left().Tree.Directory(), tmp.Path());
     EXPECT_EQ(Left().CurrentItem, 0);
     EXPECT_EQ(Left().CurrentName, "[parent]");
 }
 
 TEST_F(EnterDir, IntoTheOtherPaneFromTheDirectoryWhereItWasListed) {
-    form->EnterDirectory(IndexOfCaption(Left(), "<SUB>"), form->side[1]);
+    form->EnterDirectory(form->Active(), IndexOfCaption(Left(), "<SUB>"), form->side[1]);
     EXPECT_FALSE(form->LeftActive);
     EXPECT_EQ(Right().Tree.Directory(), tmp / "SUB");
     EXPECT_EQ(Captions(Right()), (std::vector<std::string>{"[parent]", "Inner.txt"}));
     EXPECT_EQ(Left().Tree.Directory(), tmp.Path());
     // "[parent]" of the right pane opened in the left pane: the parent of the right's directory.
-    form->EnterDirectory(0, form->side[0]);
+    form->EnterDirectory(form->Active(), 0, form->side[0]);
     EXPECT_TRUE(form->LeftActive);
     EXPECT_EQ(Left().Tree.Directory(), tmp.Path());
 }
 
 TEST_F(EnterDir, TargetAlreadyThereIsNotReloaded) {
-    form->EnterDirectory(IndexOfCaption(Left(), "<SUB>"), form->side[1]);
+    form->EnterDirectory(form->Active(), IndexOfCaption(Left(), "<SUB>"), form->side[1]);
     form->TitleClick(form->side[0]);
     Right().Entries[1].mark = 'Y';
-    form->EnterDirectory(IndexOfCaption(Left(), "<SUB>"), form->side[1]);
+    form->EnterDirectory(form->Active(), IndexOfCaption(Left(), "<SUB>"), form->side[1]);
     EXPECT_FALSE(form->LeftActive);
     EXPECT_EQ(Right().Entries[1].mark, 'Y');
 }
@@ -182,7 +182,7 @@ TEST_F(EnterDir, DoubledSeparatorAtADriveRoot) {
     MakeDir("C:\\bvtSub" + std::to_string(GetCurrentProcessId()));
     form->ReloadActive();
     const std::string caption = "<bvtSub" + std::to_string(GetCurrentProcessId()) + ">";
-    form->EnterDirectory(IndexOfCaption(Left(), caption), form->side[0]);
+    form->EnterDirectory(form->Active(), IndexOfCaption(Left(), caption), form->side[0]);
     EXPECT_EQ(Left().Tree.Directory(), "C:\\bvtSub" + std::to_string(GetCurrentProcessId()));
     SetCurrentDirectoryW(L"C:\\");
     RemoveTree("C:\\bvtSub" + std::to_string(GetCurrentProcessId()));
@@ -193,7 +193,7 @@ TEST_F(EnterDir, RemovedDirectoryIsReportedAndTheSideKeepsItsList) {
     RemoveTree(tmp / "SUB");
     const auto before = Captions(Left());
     modals.ExpectBox("File not found.", IDOK, "Bivane for Windows 95");
-    form->Guard([&] { form->EnterDirectory(sub, form->side[0]); });
+    form->Guard([&] { form->EnterDirectory(form->Active(), sub, form->side[0]); });
     EXPECT_EQ(Captions(Left()), before);
     EXPECT_EQ(Left().Tree.Directory(), tmp.Path());
 }

@@ -67,7 +67,7 @@ TEST_F(Drives, OpeningAFolderOfAnotherDriveInTheOtherPaneSwitchesItsSelector) {
         loaded.push_back(Right().Tree.Directory());
         form->ReloadActive();
     };
-    form->EnterDirectory(IndexOfCaption(Left(), "<Inner>"), form->side[1]);
+    form->EnterDirectory(form->Active(), IndexOfCaption(Left(), "<Inner>"), form->side[1]);
     EXPECT_FALSE(form->LeftActive);
     EXPECT_EQ(Right().Drive.Drive(), 'd');
     EXPECT_EQ(loaded, (std::vector<std::string>{"D:\\", dfolder + "\\Inner"}));

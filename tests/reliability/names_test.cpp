@@ -63,7 +63,7 @@ TEST_F(Names, ListedTaggedAndSortedAsTheyAre) {
     TagNamed();
     EXPECT_EQ(Left().TagCount, static_cast<std::int64_t>(kNames.size()));
     for (auto sort : {&MainWindow::SortByExt, &MainWindow::SortBySize, &MainWindow::SortByDate, &MainWindow::SortByName}) {
-        (form.get()->*sort)();
+        (form.get()->*sort)(Left());
         std::vector<std::string> after = Captions(Left());
         std::sort(after.begin(), after.end());
         EXPECT_EQ(after, want);

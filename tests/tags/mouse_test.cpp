@@ -63,7 +63,7 @@ TEST_F(MouseRelease, ClickBesideAFileNameTogglesItsTagEvenForBracketNames) {
     L.List.SetFocused(notes);
     ASSERT_FALSE(L.List.IsFocused(x));
     const POINT xs = CellCentre(LeftList(), x, 2);
-    form->ListMouseUp(MouseButton::Left, 0, xs.x, xs.y);
+    form->ListMouseUp(form->Active(), MouseButton::Left, 0, xs.x, xs.y);
     EXPECT_EQ(MarkOf(L, "X.txt"), 'N');
     EXPECT_TRUE(L.List.IsFocused(x));
     EXPECT_TRUE(L.List.IsSelected(x));
@@ -72,7 +72,7 @@ TEST_F(MouseRelease, ClickBesideAFileNameTogglesItsTagEvenForBracketNames) {
     // Below the last row there is no entry: nothing happens.
     RECT client{};
     GetClientRect(LeftList(), &client);
-    form->ListMouseUp(MouseButton::Left, 0, 100, client.bottom - 2);
+    form->ListMouseUp(form->Active(), MouseButton::Left, 0, 100, client.bottom - 2);
     EXPECT_EQ(L.CurrentItem, x);
 }
 
@@ -123,7 +123,7 @@ TEST_F(MouseRelease, AltOpensTheDirectoryInTheOtherSideAndMakesItActive) {
     MakeDir(tmp / "other");
     form->Activate(form->side[1]);
     const POINT p = CellCentre(Right().List.Handle(), 0, 1);
-    form->ListMouseUp(MouseButton::Left, ssAlt, p.x, p.y);
+    form->ListMouseUp(form->Active(), MouseButton::Left, ssAlt, p.x, p.y);
     EXPECT_TRUE(form->LeftActive);
     EXPECT_GE(IndexOfCaption(Left(), "<other>"), 0);
     EXPECT_TRUE(EqualsIgnoreAsciiCase(Right().Tree.Directory(), tmp / "sub"));
@@ -141,7 +141,7 @@ TEST_F(MouseRelease, RightButtonOnlyEndsPendingRenames) {
     const std::string dir = L.Tree.Directory();
     for (int column : {0, 1}) {
         const POINT p = CellCentre(LeftList(), column == 0 ? a : IndexOfCaption(L, "<sub>"), column);
-        form->ListMouseUp(MouseButton::Right, 0, p.x, p.y);
+        form->ListMouseUp(form->Active(), MouseButton::Right, 0, p.x, p.y);
     }
     EXPECT_FALSE(L.RenamePending);
     EXPECT_FALSE(Right().RenamePending);
@@ -165,7 +165,7 @@ TEST_F(MouseRelease, MissingDirectoryWarnsAndStillHandsThePathToTheTree) {
     modals.ExpectBox("Cannot find directory", IDOK, "Warning");
     modals.ExpectBox("Invalid filename.", IDOK);  // the tree cannot go there either (error 3)
     const POINT p = CellCentre(LeftList(), IndexOfCaption(Left(), "<here>"), 1);
-    form->Guard([&] { form->ListMouseUp(MouseButton::Left, 0, p.x, p.y); });
+    form->Guard([&] { form->ListMouseUp(form->Active(), MouseButton::Left, 0, p.x, p.y); });
 }
 
 }  // namespace bivane::test

@@ -60,7 +60,7 @@ protected:
     // The command on the left and the per-entry steps on the right, from the same tags, selection
     // and current item; each side is active for its turn and looked at before it is left.
     void Compare(std::initializer_list<const char*> tagged, std::initializer_list<const char*> selected,
-                 void (MainWindow::*command)(), void (*steps)(MainWindow&, Pane&)) {
+                 void (MainWindow::*command)(Pane&), void (*steps)(MainWindow&, Pane&)) {
         SideState after[2];
         for (int k = 0; k < 2; ++k) {
             Pane& s = form->side[k];
@@ -70,7 +70,7 @@ protected:
             for (const char* name : tagged) form->TagEntry(s, IndexOfCaption(s, name));
             for (const char* name : selected) s.List.SetSelected(IndexOfCaption(s, name), true);
             s.CurrentItem = 0;
-            if (k == 0) (form.get()->*command)(); else steps(*form, s);
+            if (k == 0) (form.get()->*command)(s); else steps(*form, s);
             after[k] = StateOf(s);
         }
         form->Activate(form->side[0]);
