@@ -431,7 +431,7 @@ replace_question() {
 # ---- C on a folder: merged into the target's folder of its name, only the older file replaced, the
 # link inside left out and named
 folder_copy() {
-    scenario "C on a folder: a merge, the replace question answered only older, a link left out"
+    scenario "C on a folder: a merge, the replace question answered only older, a link and a case twin left out, dates exact"
     local w=$work/foldercopy
     mkdir -p "$w/src/box/sub/empty" "$w/dst/box" "$w/elsewhere"
     printf 'new one' >"$w/src/box/one.txt"; printf 'deep' >"$w/src/box/sub/deep.txt"
@@ -440,6 +440,8 @@ folder_copy() {
     printf 'old one' >"$w/dst/box/one.txt"; touch -d '2001-01-01 10:00' "$w/dst/box/one.txt"
     printf 'newer two' >"$w/dst/box/two.txt"; touch -d '2024-01-01 10:00' "$w/dst/box/two.txt"
     ln -s "$w/elsewhere" "$w/src/box/link"
+    printf 'upper' >"$w/src/box/Twin.txt"; printf 'lower' >"$w/src/box/twin.txt"
+    touch -d '2019-05-05 05:05:05.1234567' "$w/src/box/sub/deep.txt"
     start_bivane "$w" || return 1
     open_sides "$w" src dst || return 1
     focus_row L "<box>" && key c
@@ -448,7 +450,7 @@ folder_copy() {
     wait_for "the replace question" 'window_is ReplaceDialog "Replace Files"' || return 1
     [ ! -e "$w/dst/box/sub" ] || fail "a folder was made before the answer" || return 1
     key alt+o
-    wait_for "the link named as left out" 'window_is "#32770" Warning' || return 1
+    wait_for "the link and the twin named as left out" 'window_is "#32770" Warning' || return 1
     key Return
     wait_for "the copy done, the folder current on the target side" 'no_window && row_has R "<box>" D SF' || return 1
     [ "$(cat "$w/dst/box/one.txt")/$(cat "$w/dst/box/two.txt")/$(cat "$w/dst/box/sub/deep.txt")" = "new one/newer two/deep" ] \
@@ -456,6 +458,10 @@ folder_copy() {
     [ -d "$w/dst/box/sub/empty" ] || fail "the empty folder was not copied" || return 1
     [ ! -e "$w/dst/box/link" ] && [ "$(cat "$w/elsewhere/keep.txt")" = keep ] || fail "the link was followed" || return 1
     [ -z "$(find "$w/dst" -name '~bvcopy*')" ] || fail "a temporary stayed" || return 1
+    [ "$(find "$w/dst/box" -maxdepth 1 -iname twin.txt | wc -l)/$(cat "$w/dst/box/Twin.txt")" = 1/upper ] \
+        || fail "the case twins landed on one name" || return 1
+    [ "$(stat -c %y "$w/dst/box/sub/deep.txt")" = "$(stat -c %y "$w/src/box/sub/deep.txt")" ] \
+        || fail "the date was not kept to the tick" || return 1
     stop_bivane
 }
 
