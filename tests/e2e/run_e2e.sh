@@ -134,7 +134,14 @@ focus_row() {
     wait_for "$name focused on side $side" 'row_has "$side" "$name" "" SF'
 }
 
-scenario() { echo "== $*"; }
+# run_scenario <function> <what it does>: the scenario in a folder of its own (its argument), and
+# the program stopped after it, however it ended.
+run_scenario() {
+    echo "== $2"
+    mkdir -p "$work/$1"
+    "$1" "$work/$1"
+    stop_bivane
+}
 # open_sides <folder> <left> <right>: from both sides in folder, the right side into its subfolder
 # right and the left one into left, by keys alone; the left side ends active.
 open_sides() {
@@ -151,8 +158,7 @@ file_ci() { find "$1" -maxdepth 1 -iname "$2" -print -quit 2>/dev/null; }
 
 # ---- the road of one copy, a tagged move, a delete to the recycle bin
 copy_move_delete() {
-    scenario "copy, move and delete"
-    local w=$work/cmd
+    local w=$1
     mkdir -p "$w/src" "$w/dst"
     for f in one two three; do echo "text of $f" >"$w/src/$f.txt"; done
     start_bivane "$w" || return 1
@@ -197,13 +203,11 @@ copy_move_delete() {
     wait_for "One.txt gone from the left list" 'no_window && row_missing L One.txt' || return 1
     [ -z "$(file_ci "$w/dst" one.txt)" ] || fail "one.txt still on disk" || return 1
     [ -n "$(file_ci "$trash" one.txt)" ] || fail "one.txt is not in the recycle bin ($trash)" || return 1
-    stop_bivane
 }
 
 # ---- browsing, sorting, GoTo, new directory, rename, closing
 browse_and_edit() {
-    scenario "enter, F3, F4, sort keys, GoTo, F1, R, Q"
-    local w=$work/browse
+    local w=$1
     mkdir -p "$w/sub"
     echo inner >"$w/sub/inner.txt"
     head -c 300 /dev/zero >"$w/alpha.txt"; touch -d '2023-03-01 10:00' "$w/alpha.txt"
@@ -286,8 +290,7 @@ browse_and_edit() {
 
 # ---- names made outside Windows: a wildcard name and a folder that holds a link
 hostile_names() {
-    scenario "a wildcard name and a folder holding a link, deleted"
-    local w=$work/hostile sums
+    local w=$1 sums
     mkdir -p "$w/target" "$w/box"
     echo keep >"$w/target/keep.txt"
     printf 1 >"$w/a?c.txt"; printf 2 >"$w/abc.txt"; printf 3 >"$w/axc.txt"
@@ -321,13 +324,11 @@ hostile_names() {
     [ -L "$w/box/link" ] || fail "the link is gone" || return 1
     [ "$(cd "$w" && find . -path ./box -prune -o -type f -print0 | sort -z | xargs -0 md5sum)" = "$sums" ] \
         || fail "a file outside the folder changed" || return 1
-    stop_bivane
 }
 
 # ---- the disk changes under a command: a listed file becomes a folder, then D for good
 changed_under_it() {
-    scenario "a file replaced by a folder after it was listed, then deleted"
-    local w=$work/changed
+    local w=$1
     mkdir -p "$w"
     printf 1 >"$w/f"; printf 2 >"$w/g"
     start_bivane "$w" || return 1
@@ -344,13 +345,11 @@ changed_under_it() {
     wait_for "the side read again" 'no_window && row_has L "<f>" && row_has L G' || return 1
     [ "$(cat "$w/f/one")/$(cat "$w/f/two")/$(cat "$w/g")" = one/two/2 ] \
         || fail "the folder or the other file was touched" || return 1
-    stop_bivane
 }
 
 # ---- the lists follow the disk
 follow_disk() {
-    scenario "files made, renamed and removed on the host show without a key; a folder that goes"
-    local w=$work/follow
+    local w=$1
     mkdir -p "$w/sub"
     printf 1 >"$w/a.txt"; printf 22 >"$w/b.txt"
     start_bivane "$w" || return 1
@@ -366,13 +365,11 @@ follow_disk() {
     rm -r "$w/sub"
     wait_for "back in the folder above, the title saying why" \
         'title_ends L "(sub is gone)" && row_has L B.txt && no_window' || return 1
-    stop_bivane
 }
 
 # ---- what each click on a list does, as the help says
 clicks() {
-    scenario "clicks on a name, an icon, beside the name once, twice and three times, with Ctrl"
-    local w=$work/clicks
+    local w=$1
     mkdir -p "$w/sub"
     echo inner >"$w/sub/inner.txt"
     head -c 100 /dev/zero >"$w/a.txt"; head -c 2000 /dev/zero >"$w/b.txt"; head -c 3000 /dev/zero >"$w/c.txt"
@@ -397,15 +394,12 @@ clicks() {
         'title_ends L "$(tail_of "$w/sub")" && names_are L "Inner.txt " && row_has L "[parent]" D SF' || return 1
     # (Alt with a click is the window manager's here, which moves windows with it: the mouse tests
     # of the tags give the list Alt with the click.)
-    stop_bivane
 }
 
-clicks
 stop_bivane
 # ---- a copy onto files that exist: one question, answered "Replace older only"
 replace_question() {
-    scenario "a copy onto an older and a newer file, only the older replaced"
-    local w=$work/replace
+    local w=$1
     mkdir -p "$w/src" "$w/dst"
     printf 'new one' >"$w/src/one.txt"; printf 'new two' >"$w/src/two.txt"
     touch -d '2020-01-01 10:00' "$w/src/one.txt" "$w/src/two.txt"
@@ -425,14 +419,12 @@ replace_question() {
     wait_for "the copy done" 'no_window && row_has R One.txt' || return 1
     [ "$(cat "$w/dst/one.txt")/$(cat "$w/dst/two.txt")" = "new one/newer two" ] \
         || fail "not only the older file was replaced: $(cat "$w/dst/one.txt")/$(cat "$w/dst/two.txt")" || return 1
-    stop_bivane
 }
 
 # ---- C on a folder: merged into the target's folder of its name, only the older file replaced, the
 # link inside left out and named
 folder_copy() {
-    scenario "C on a folder: a merge, the replace question answered only older, a link and a case twin left out, dates exact"
-    local w=$work/foldercopy
+    local w=$1
     mkdir -p "$w/src/box/sub/empty" "$w/dst/box" "$w/elsewhere"
     printf 'new one' >"$w/src/box/one.txt"; printf 'deep' >"$w/src/box/sub/deep.txt"
     printf 'new two' >"$w/src/box/two.txt"; echo keep >"$w/elsewhere/keep.txt"
@@ -462,13 +454,11 @@ folder_copy() {
         || fail "the case twins landed on one name" || return 1
     [ "$(stat -c %y "$w/dst/box/sub/deep.txt")" = "$(stat -c %y "$w/src/box/sub/deep.txt")" ] \
         || fail "the date was not kept to the tick" || return 1
-    stop_bivane
 }
 
 # ---- the size of a folder on demand (Z), its subfolders and link left as they are
 folder_size() {
-    scenario "Z: the size of a folder in its Size cell"
-    local w=$work/sizes
+    local w=$1
     mkdir -p "$w/box/sub" "$w/outside"
     head -c 100 /dev/zero >"$w/box/a.bin"; head -c 250 /dev/zero >"$w/box/b.bin"
     head -c 50 /dev/zero >"$w/box/sub/c.bin"; head -c 5000 /dev/zero >"$w/outside/big.bin"
@@ -477,25 +467,17 @@ folder_size() {
     focus_row L "<box>" && key z
     wait_for "the folder's size (400 bytes, the link not followed)" 'size_is L "<box>" 400' || return 1
     status_has L "Dir: 0k" || fail "the status total counted the folder" || return 1
-    stop_bivane
 }
 
-copy_move_delete
-stop_bivane
-follow_disk
-stop_bivane
-folder_size
-stop_bivane
-folder_copy
-stop_bivane
-replace_question
-stop_bivane
-changed_under_it
-stop_bivane
-hostile_names
-stop_bivane
-browse_and_edit
-stop_bivane
+run_scenario clicks "clicks on a name, an icon, beside the name once, twice and three times, with Ctrl"
+run_scenario copy_move_delete "copy, move and delete"
+run_scenario follow_disk "files made, renamed and removed on the host show without a key; a folder that goes"
+run_scenario folder_size "Z: the size of a folder in its Size cell"
+run_scenario folder_copy "C on a folder: a merge, the replace question answered only older, a link and a case twin left out, dates exact"
+run_scenario replace_question "a copy onto an older and a newer file, only the older replaced"
+run_scenario changed_under_it "a file replaced by a folder after it was listed, then deleted"
+run_scenario hostile_names "a wildcard name and a folder holding a link, deleted"
+run_scenario browse_and_edit "enter, F3, F4, sort keys, GoTo, F1, R, Q"
 
 if ((failures > 0)); then
     echo "end-to-end: $failures failure(s); program output in $work/wine.log:"
