@@ -13,6 +13,7 @@
 #include "fileops/folder_copy_rules.h"
 #include "fileops/progress_dialog.h"
 #include "fileops/replace_dialog.h"
+#include "fileops/target_folder.h"
 #include "panes/entry_rules.h"
 #include "panes/reach.h"
 #include "panes/shorten_path.h"
@@ -164,36 +165,20 @@ struct MainWindow::CopyRun {
 
 namespace {
 
-// The files a target folder holds, by folded name, found by one reading of the folder (under Wine
-// a look-up of each name would search the folder each time).
-struct TargetFile {
-    std::string name;  // as stored
-    std::int64_t minute, size;
-};
-using TargetFiles = std::unordered_map<std::wstring, TargetFile>;
-
-TargetFiles ReadTargetFiles(const std::string& targetDir) {
-    TargetFiles files;
-    DirectoryReader reader(targetDir);
-    const LocalTimes times;
-    FoundEntry f{};
-    while (reader.Next(f)) {
-        if ((f.attributes & FILE_ATTRIBUTE_DIRECTORY) || IsCopyTemporaryName(f.name)) continue;
-        files.emplace(FoldedName(f.name), TargetFile{Narrow(f.name), MinuteStamp(times.Of(f.lastWrite)), f.size});
-    }
-    return files;
+// The file of that name the target folder holds, if any (a folder of the name is not one).
+const TargetName* FileThere(const TargetFolder& there, const std::wstring& folded) {
+    const auto found = there.find(folded);
+    return found != there.end() && !(found->second.attributes & FILE_ATTRIBUTE_DIRECTORY) ? &found->second : nullptr;
 }
 
 // The rows whose files the target folder holds.
 std::vector<ExistingTarget> ExistingTargets(const std::vector<Entry>& entries, const std::vector<std::size_t>& rows,
-                                            const TargetFiles& files) {
+                                            const TargetFolder& there) {
     std::vector<ExistingTarget> existing;
-    if (files.empty()) return existing;
     for (const std::size_t row : rows) {
         const Entry& e = entries[row];
-        const auto found = files.find(FoldedName(Widen(e.Name())));
-        if (found != files.end()) {
-            existing.push_back({row, found->second.name, e.minute, found->second.minute, found->second.size});
+        if (const TargetName* t = FileThere(there, FoldedName(Widen(e.Name())))) {
+            existing.push_back({row, Narrow(t->name), e.minute, t->minute, t->size});
         }
     }
     return existing;
@@ -202,14 +187,14 @@ std::vector<ExistingTarget> ExistingTargets(const std::vector<Entry>& entries, c
 // Files whose names the target takes as one (a.txt and A.txt, listed side by side where the source
 // folder tells case apart) would land on one file: found before anything is written, one of each
 // such group stays in rows, and the others are named in leftOut.
-void LeaveOutTwinFiles(const std::vector<Entry>& entries, std::vector<std::size_t>& rows, const TargetFiles& there,
-                   const std::string& targetDir, std::vector<std::string>& leftOut) {
+void LeaveOutTwinFiles(const std::vector<Entry>& entries, std::vector<std::size_t>& rows, const TargetFolder& there,
+                       const std::string& targetDir, std::vector<std::string>& leftOut) {
     std::vector<std::string> keys;
     keys.reserve(rows.size());
     for (const std::size_t row : rows) keys.push_back(Narrow(FoldedName(Widen(entries[row].Name()))));
     const std::vector<std::ptrdiff_t> instead = TwinsWrittenInstead(keys, [&](std::size_t i) {
-        const auto found = there.find(Widen(keys[i]));
-        return found != there.end() && found->second.name == entries[rows[i]].Name();
+        const TargetName* t = FileThere(there, Widen(keys[i]));
+        return t && Narrow(t->name) == entries[rows[i]].Name();
     });
     if (std::all_of(instead.begin(), instead.end(), [](std::ptrdiff_t w) { return w < 0; })) return;
     if (FolderTellsCaseApart(targetDir)) return;
@@ -299,7 +284,9 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
     // Nothing is written before the user has said what becomes of the files that exist.
-    const TargetFiles there = ReadTargetFiles(targetDir);
+    std::wstring exactDir = ExactFolder(targetDir);
+    exactDir.pop_back();  // the folder scan adds its own separator
+    const TargetFolder there = ReadTargetFolder(exactDir, LocalTimes());
     std::vector<std::string> twinsLeftOut;
     LeaveOutTwinFiles(src.Entries, rows, there, targetDir, twinsLeftOut);
     const std::optional<std::vector<std::size_t>> answered = AskBeforeReplacing(ExistingTargets(src.Entries, rows, there), rows);

@@ -7,6 +7,7 @@
 #include "fileops/copy_rules.h"
 #include "fileops/folder_copy_rules.h"
 #include "fileops/progress_dialog.h"
+#include "fileops/target_folder.h"
 #include "form/main_window.h"
 #include "panes/entry_rules.h"
 #include "panes/folder_walk.h"
@@ -37,28 +38,6 @@ bool InsideOrSame(const std::string& dir, const std::string& folder) {
         }
     }
     return false;
-}
-
-// What a target folder holds, by name as the system folds it: read once per folder merged into.
-struct TargetName {
-    std::wstring name;  // as stored
-    DWORD attributes = 0;
-    std::int64_t size = 0;
-    std::int64_t minute = 0;
-};
-using TargetFolder = std::unordered_map<std::wstring, TargetName>;
-
-TargetFolder ReadTargetFolder(const std::wstring& folder, const LocalTimes& times) {
-    TargetFolder there;
-    FolderScan scan(folder);
-    while (scan.Next()) {
-        const std::wstring_view name = scan.Name();
-        if (name == L"." || name == L"..") continue;
-        there.emplace(FoldedName(std::wstring(name)),
-                      TargetName{std::wstring(name), scan.Attributes(), scan.Size(),
-                                 MinuteStamp(times.Of(scan.LastWrite()))});
-    }
-    return there;
 }
 
 std::wstring LastPart(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }

@@ -1,0 +1,25 @@
+// What a copy's target folder holds, read once before anything is written.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "platform/fs.h"
+#include "platform/win.h"
+
+namespace bivane {
+
+struct TargetName {
+    std::wstring name;  // as stored
+    DWORD attributes = 0;
+    std::int64_t size = 0;
+    std::int64_t minute = 0;  // local minutes, as the replace question compares them
+};
+// By name as the system folds it: one reading of the folder, where under Wine a look-up of each
+// name would search the folder each time. The copy's own temporaries are left out.
+using TargetFolder = std::unordered_map<std::wstring, TargetName>;
+
+// folder: an exact path (EntryPath, or one made from it), without a trailing "\".
+TargetFolder ReadTargetFolder(const std::wstring& folder, const LocalTimes& times);
+
+}  // namespace bivane
