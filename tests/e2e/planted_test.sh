@@ -19,15 +19,7 @@ work=
 pids=()
 failures=0
 stop_programs() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done; pids=(); }
-finish() {
-    stop_programs
-    "$root/scripts/wine-prefix.sh" cleanup "$build" x11 >/dev/null 2>&1 || true
-    stop_private_display
-    [ -n "$work" ] && rm -rf "$work"
-}
-trap finish EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+end_x_session_on_exit
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); return 1; }
 
 # What the loader maps before the entry points: the system's known libraries only.

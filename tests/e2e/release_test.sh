@@ -17,21 +17,16 @@ build=$(cd "$1" && pwd)
 source "$root/scripts/xvfb.sh"
 work=
 bivane_pid=
-finish() {
+stop_programs() {
     if [ -n "$bivane_pid" ] && kill -0 "$bivane_pid" 2>/dev/null; then
         kill "$bivane_pid" 2>/dev/null
         wait "$bivane_pid" 2>/dev/null
     fi
-    "$root/scripts/wine-prefix.sh" cleanup "$build" x11 >/dev/null 2>&1 || true
-    stop_private_display
-    [ -n "$work" ] && rm -rf "$work"
 }
-trap finish EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
 fail() { echo "FAIL: $*"; [ -f "$work/wine.log" ] && sed 's/^/    /' "$work/wine.log"; exit 1; }
 # shellcheck source=x_windows.sh
 source "$here/x_windows.sh"
+end_x_session_on_exit
 
 work=$(mktemp -d "$build/release-XXXXXX")
 zip=$("$root/scripts/package.sh" --from "$build" --out "$work/dist") || fail "package.sh failed"

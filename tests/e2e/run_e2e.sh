@@ -30,15 +30,10 @@ stop_bivane() {
     bivane_pid=
 }
 
-finish() {
-    stop_bivane
-    "$root/scripts/wine-prefix.sh" cleanup "$build" x11 >/dev/null 2>&1 || true
-    stop_private_display
-    [ -n "$work" ] && rm -rf "$work"
-}
-trap finish EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+stop_programs() { stop_bivane; }
+# shellcheck source=x_windows.sh
+source "$here/x_windows.sh"
+end_x_session_on_exit
 
 start_private_display "$build/home-x11" || exit 1
 timeout 300 "$root/scripts/wine-prefix.sh" setup "$build" x11 || exit 1
