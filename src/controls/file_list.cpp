@@ -179,7 +179,7 @@ void FileListView::FillDisplayInfo(NMLVDISPINFOW* info) const {
             case 0: CopyUtf8(e.caption, it.pszText, it.cchTextMax); break;
             case 1: CopyUtf8(e.sizeText, it.pszText, it.cchTextMax); break;
             case 2: CopyUtf8(e.dateText, it.pszText, it.cchTextMax); break;
-            case 3: CopyUtf8(std::string(1, e.mark), it.pszText, it.cchTextMax); break;
+            case 3: CopyUtf8(std::string(1, MarkLetter(e.mark)), it.pszText, it.cchTextMax); break;
             default: break;
         }
     }

@@ -11,6 +11,10 @@ enum ImageIndex : std::uint8_t { kImageFile = 0, kImageDir = 1, kImageProgram = 
 
 enum class EntryKind : std::uint8_t { File, Directory, Parent };
 
+// An entry's tag mark; the value is the letter the list's mark column shows.
+enum class Mark : char { Tagged = 'Y', Untagged = 'N', Directory = 'D' };
+inline char MarkLetter(Mark m) { return static_cast<char>(m); }
+
 // Whether a path can name exactly this entry. Under Wine a Linux name may hold what Windows
 // forbids, and such a name either cannot be reached or would reach another file.
 enum class Reach : std::uint8_t {
@@ -26,7 +30,7 @@ struct Entry {
     std::string dateText;  // "mm/dd/yy hh:nnam/pm", or " " for directories
     std::int64_t size = 0;     // file size in bytes (0 for directories)
     std::int64_t minute = 0;   // local last-write time in whole minutes; what dates compare by
-    char mark = 'N';           // 'Y' tagged, 'N' untagged file, 'D' directory or parent
+    Mark mark = Mark::Untagged;  // Directory for folders and the parent
     std::uint8_t image = kImageFile;
     EntryKind kind = EntryKind::File;
     Reach reach = Reach::Exact;

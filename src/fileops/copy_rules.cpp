@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "tags/tag_rules.h"
 
 namespace bivane {
 
@@ -19,7 +18,7 @@ std::vector<std::size_t> EntriesToActOn(const std::vector<Entry>& entries, const
     if (!request.tagged) return rows;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Entry& e = entries[i];
-        if (!MarkIs(e.mark, 'Y')) continue;
+        if (e.mark != Mark::Tagged) continue;
         // A move has always taken whatever is tagged but the parent; only files are ever tagged.
         const bool taken = request.mode == ConfirmMode::Move ? e.kind != EntryKind::Parent : e.IsFile();
         if (taken) rows.push_back(i);

@@ -111,8 +111,8 @@ public:
     void FitColumnsOf(Pane& pane);
 
     // ---- tags/
-    void TagEntry(Pane& s, int item);    // mark "Y", tagged image
-    void UntagEntry(Pane& s, int item);  // mark "N", plain or program image
+    void TagEntry(Pane& s, int item);    // Mark::Tagged, tagged image
+    void UntagEntry(Pane& s, int item);  // Mark::Untagged, plain or program image
     void ToggleTag(Pane& s, int item, bool advance);
     void UpdateTagTotals(Pane& s);
     void TagAll(Pane& s);
@@ -131,7 +131,7 @@ public:
     void TagNewerOrDuplicates();
     std::int64_t LastCompareSteps = 0;  // the comparison's step counter at the end of its last run
     // Each change of an entry's mark, image or text is reported as the list would report it.
-    void SetEntryMark(Pane& s, int item, char mark);
+    void SetEntryMark(Pane& s, int item, Mark mark);
     void SetEntryImage(Pane& s, int item, std::uint8_t image);
     void SetEntryCaption(Pane& s, int item, const std::string& caption);
     void EntryChanged(Pane& s, int item);

@@ -54,8 +54,8 @@ std::vector<int> CarryOver(const std::vector<Entry>& old, std::vector<Entry>& fr
             continue;
         }
         moved[it->second] = static_cast<int>(i);
-        if (now.IsFile() && (was.mark == 'Y' || was.mark == 'y')) {
-            now.mark = 'Y';
+        if (now.IsFile() && was.mark == Mark::Tagged) {
+            now.mark = Mark::Tagged;
             now.image = kImageTagged;
         }
         if (SizeCounted(was)) now.sizeText = was.sizeText;  // shown until the user reads the side again

@@ -82,7 +82,7 @@ Entry DirectoryEntry(const std::string& name, bool readOnly) {
     e.SetName(name);
     e.sizeText = readOnly ? "<DIR>r" : "<DIR>";
     e.dateText = " ";
-    e.mark = 'D';
+    e.mark = Mark::Directory;
     e.image = kImageDir;
     return e;
 }
@@ -97,7 +97,7 @@ Entry FileEntry(const std::string& name, const Found& f, const Facts& facts) {
     const LocalTime t = facts.times.Of(f.lastWrite);
     e.dateText = DateText(t, facts.locale);
     e.minute = MinuteStamp(t);
-    e.mark = 'N';
+    e.mark = Mark::Untagged;
     return e;
 }
 

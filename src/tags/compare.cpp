@@ -83,7 +83,7 @@ std::int64_t TagPass(MainWindow& form, Pane& source, const Pane& other, bool new
         Entry& e = source.Entries[static_cast<std::size_t>(item)];
         e.image = kImageTagged;
         form.EntryChanged(source, item);
-        e.mark = 'Y';
+        e.mark = Mark::Tagged;
         form.EntryChanged(source, item);
         if (k == 0) {
             form.UpdateTagTotals(source);
@@ -106,7 +106,7 @@ void ShowFirstTagged(Pane& s) {
     if (s.TagCount <= 0) return;
     s.List.ScrollToTop();
     std::size_t first = 0;
-    while (first < s.Entries.size() && s.Entries[first].mark != 'Y') ++first;
+    while (first < s.Entries.size() && s.Entries[first].mark != Mark::Tagged) ++first;
     s.List.ScrollRows(static_cast<int>(first));  // one row for every entry before it
     if (first < s.Entries.size()) {
         s.List.SetSelected(static_cast<int>(first), true);

@@ -3,7 +3,7 @@
 
 namespace bivane {
 
-void MainWindow::SetEntryMark(Pane& s, int item, char mark) {
+void MainWindow::SetEntryMark(Pane& s, int item, Mark mark) {
     s.Entries[static_cast<size_t>(item)].mark = mark;
     s.List.RedrawItem(item);
     EntryChanged(s, item);

@@ -7,11 +7,11 @@ namespace bivane {
 
 void MainWindow::TagEntry(Pane& s, int item) {
     SetEntryImage(s, item, kImageTagged);
-    SetEntryMark(s, item, 'Y');
+    SetEntryMark(s, item, Mark::Tagged);
 }
 
 void MainWindow::UntagEntry(Pane& s, int item) {
-    SetEntryMark(s, item, 'N');
+    SetEntryMark(s, item, Mark::Untagged);
     SetEntryImage(s, item, kImageFile);
     if (UntaggedImage(s.Entries[static_cast<size_t>(item)].caption) == kImageProgram) {
         SetEntryImage(s, item, kImageProgram);
@@ -25,7 +25,7 @@ void MainWindow::UpdateTagTotals(Pane& s) {
     if (s.List.SelectedCount() >= 2) {
         for (int i = s.List.FirstSelected(); i >= 0; i = s.List.NextSelected(i)) {
             const Entry& e = s.Entries[static_cast<size_t>(i)];
-            if (MarkIs(e.mark, 'Y') || MarkIs(e.mark, 'D')) continue;
+            if (e.mark == Mark::Tagged || e.mark == Mark::Directory) continue;
             TagEntry(s, i);
             bytes += ReadSizeText(e.sizeText);
             ++count;

@@ -9,14 +9,10 @@ std::string TagPanelText(std::int64_t tagBytes, std::int64_t tagCount, std::int6
     return FilesText(fileCount);
 }
 
-bool MarkIs(char mark, char want) {
-    return EqualsIgnoreAsciiCase(std::string_view(&mark, 1), std::string_view(&want, 1));
-}
-
 TagTotals CountTagged(const std::vector<Entry>& entries) {
     TagTotals t;
     for (const Entry& e : entries) {
-        if (!MarkIs(e.mark, 'Y')) continue;
+        if (e.mark != Mark::Tagged) continue;
         ++t.count;
         t.bytes += ReadSizeText(e.sizeText);
     }

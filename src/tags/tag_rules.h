@@ -1,4 +1,4 @@
-// The tag panel text, the tag mark test and the tag totals.
+// The tag panel text and the tag totals.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -10,8 +10,6 @@ namespace bivane {
 
 // "Tag: 12k (3)" while files are tagged, else "7 Files".
 std::string TagPanelText(std::int64_t tagBytes, std::int64_t tagCount, std::int64_t fileCount);
-// Marks compare ignoring case.
-bool MarkIs(char mark, char want);
 
 // How many entries are tagged, and their bytes as their Size cells show them.
 struct TagTotals {

@@ -26,10 +26,10 @@ void MakeCurrent(Pane& s, int item) {
 // the first touch never tags by surprise.
 void FlipTag(MainWindow& form, Pane& s, int item) {
     if (s.List.IsFocused(item)) {
-        const char mark = s.Entries[static_cast<size_t>(item)].mark;
-        if (MarkIs(mark, 'Y')) {
+        const Mark mark = s.Entries[static_cast<size_t>(item)].mark;
+        if (mark == Mark::Tagged) {
             form.UntagEntry(s, item);
-        } else if (MarkIs(mark, 'N')) {
+        } else if (mark == Mark::Untagged) {
             form.TagEntry(s, item);
         }
         s.List.SetSelected(item, true);
@@ -90,7 +90,7 @@ void MainWindow::TagAll(Pane& s) {
         Entry& e = s.Entries[static_cast<size_t>(i)];
         if (!e.IsFile()) continue;
         e.image = kImageTagged;
-        e.mark = 'Y';
+        e.mark = Mark::Tagged;
         last = i;
     }
     s.List.RedrawAll();
@@ -102,12 +102,12 @@ void MainWindow::InvertTags(Pane& s) {
     if (s.Entries.empty()) return;
     if (s.RenamePending) {
         for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
-            const char mark = s.Entries[static_cast<size_t>(i)].mark;
-            if (MarkIs(mark, 'Y')) {
+            const Mark mark = s.Entries[static_cast<size_t>(i)].mark;
+            if (mark == Mark::Tagged) {
                 // Deselected first, or the totals would turn a multi-selection back into tags.
                 s.List.SetSelected(i, false);
                 UntagEntry(s, i);
-            } else if (MarkIs(mark, 'N')) {
+            } else if (mark == Mark::Untagged) {
                 TagEntry(s, i);
             }
         }
@@ -120,7 +120,7 @@ void MainWindow::InvertTags(Pane& s) {
     int selected = 0;
     for (int i = s.List.FirstSelected(); i >= 0; i = s.List.NextSelected(i)) {
         ++selected;
-        if (MarkIs(s.Entries[static_cast<size_t>(i)].mark, 'Y')) deselect.push_back(i);
+        if (s.Entries[static_cast<size_t>(i)].mark == Mark::Tagged) deselect.push_back(i);
     }
     if (!deselect.empty() && static_cast<int>(deselect.size()) == selected) {
         s.List.ClearSelection();
@@ -130,12 +130,12 @@ void MainWindow::InvertTags(Pane& s) {
     int last = -1;
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
         Entry& e = s.Entries[static_cast<size_t>(i)];
-        if (MarkIs(e.mark, 'Y')) {
-            e.mark = 'N';
+        if (e.mark == Mark::Tagged) {
+            e.mark = Mark::Untagged;
             e.image = UntaggedImage(e.caption);
             last = i;
-        } else if (MarkIs(e.mark, 'N')) {
-            e.mark = 'Y';
+        } else if (e.mark == Mark::Untagged) {
+            e.mark = Mark::Tagged;
             e.image = kImageTagged;
             last = i;
         }
@@ -149,7 +149,7 @@ void MainWindow::UntagAll(Pane& s) {
     s.TagCount = 0;
     if (s.Entries.empty()) return;
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
-        if (MarkIs(s.Entries[static_cast<size_t>(i)].mark, 'Y')) {
+        if (s.Entries[static_cast<size_t>(i)].mark == Mark::Tagged) {
             s.List.SetSelected(i, false);
             UntagEntry(s, i);
         }

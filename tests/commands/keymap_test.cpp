@@ -151,7 +151,7 @@ TEST_F(KeyMap, GoToModeKeepsTheCombinationsFunctionKeysAndKeypad) {
     modals.VerifyDone();
 
     Press(VK_F10);
-    EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "A.txt"))].mark, 'Y');
+    EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "A.txt"))].mark, Mark::Tagged);
     EXPECT_EQ(FocusedCaption(Left()), "B.txt");
     Press(VK_F8, ssShift);
     EXPECT_NE(Left().Title.Caption().find("   [by date]"), std::string::npos);

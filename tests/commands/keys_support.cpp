@@ -87,7 +87,7 @@ std::string KeysTest::FocusedCaption(const Pane& s) const {
 
 std::string KeysTest::Marks(const Pane& s) const {
     std::string m;
-    for (const Entry& e : s.Entries) m += e.mark;
+    for (const Entry& e : s.Entries) m += MarkLetter(e.mark);
     return m;
 }
 

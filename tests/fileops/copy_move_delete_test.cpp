@@ -111,7 +111,7 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) EXPECT_EQ(ReadAll(R() + "\\" + n), ReadAll(L() + "\\" + n)) << n;
     EXPECT_EQ(form->Progress->Text(form->Progress->FileNameDesc), "C.txt");
     EXPECT_EQ(Left().TagCount, 3);
-    EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "B.txt"))].mark, 'Y');
+    EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "B.txt"))].mark, Mark::Tagged);
     EXPECT_EQ(Right().CurrentName, "A.txt");
     EXPECT_EQ(Left().CurrentName, "A.txt");
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace bivane::fuzz {
@@ -16,6 +17,11 @@ public:
         std::uint64_t v = 0;
         for (int i = 0; i < 8; ++i) v = (v << 8) | Byte();
         return static_cast<std::int64_t>(v);
+    }
+    // One of the choices, by the next byte.
+    template <class T>
+    T Pick(std::initializer_list<T> choices) {
+        return choices.begin()[Byte() % choices.size()];
     }
     // Up to the next NUL byte, or the rest.
     std::string Text() {

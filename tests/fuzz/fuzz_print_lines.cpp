@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     e.caption = in.Text();
     e.sizeText = in.Text();
     e.dateText = in.Text();
-    e.mark = static_cast<char>(in.Byte());
+    e.mark = in.Pick({Mark::Untagged, Mark::Tagged, Mark::Directory});
     e.kind = static_cast<EntryKind>(in.Byte() % 3);
     EntryLinePieces(e);
     return 0;

@@ -19,7 +19,7 @@ std::vector<Entry> Entries(fuzz::Input& in) {
         e.dateText = in.Text();
         e.size = in.Int64();
         e.minute = in.Int64();
-        e.mark = "NYDy"[in.Byte() % 4];
+        e.mark = in.Pick({Mark::Untagged, Mark::Tagged, Mark::Directory});
     }
     return out;
 }

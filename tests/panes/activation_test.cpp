@@ -32,11 +32,11 @@ TEST_F(Activation, FirstRightActivationLoadsTheStartDirectoryOnce) {
     EXPECT_EQ(GetFocus(), Right().List.Handle());
 
     // Later activations never reload: a tag mark survives a round trip.
-    Right().Entries[2].mark = 'Y';
+    Right().Entries[2].mark = Mark::Tagged;
     form->TitleClick(form->side[0]);
     EXPECT_TRUE(form->LeftActive);
     form->TitleClick(form->side[1]);
-    EXPECT_EQ(Right().Entries[2].mark, 'Y');
+    EXPECT_EQ(Right().Entries[2].mark, Mark::Tagged);
 }
 
 TEST_F(Activation, PressInTheActiveListRunsNoActivation) {
@@ -171,10 +171,10 @@ TEST_F(EnterDir, IntoTheOtherPaneFromTheDirectoryWhereItWasListed) {
 TEST_F(EnterDir, TargetAlreadyThereIsNotReloaded) {
     form->EnterDirectory(form->Active(), IndexOfCaption(Left(), "<SUB>"), form->side[1]);
     form->TitleClick(form->side[0]);
-    Right().Entries[1].mark = 'Y';
+    Right().Entries[1].mark = Mark::Tagged;
     form->EnterDirectory(form->Active(), IndexOfCaption(Left(), "<SUB>"), form->side[1]);
     EXPECT_FALSE(form->LeftActive);
-    EXPECT_EQ(Right().Entries[1].mark, 'Y');
+    EXPECT_EQ(Right().Entries[1].mark, Mark::Tagged);
 }
 
 TEST_F(EnterDir, DoubledSeparatorAtADriveRoot) {

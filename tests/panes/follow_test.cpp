@@ -48,7 +48,7 @@ protected:
         const int b = IndexOfCaption(s, "B.txt"), c = IndexOfCaption(s, "C.txt");
         ASSERT_GE(b, 0);
         ASSERT_GE(c, 0);
-        EXPECT_EQ(s.Entries[static_cast<size_t>(b)].mark, 'Y');
+        EXPECT_EQ(s.Entries[static_cast<size_t>(b)].mark, Mark::Tagged);
         EXPECT_EQ(s.Entries[static_cast<size_t>(b)].image, kImageTagged);
         EXPECT_EQ(s.TagCount, 1);
         EXPECT_EQ(s.Status.Text(1), "Tag: 0k (1)");
@@ -232,7 +232,7 @@ TEST_F(Follow, AReloadWaitsForARenameInPlaceAndForACopy) {
     const double afterCopy = PumpUntil([&] { return IndexOfCaption(s, "New2.txt") >= 0; }, 3.0);
     EXPECT_GE(afterCopy, 0.0);
     EXPECT_LE(afterCopy, kLimit);
-    EXPECT_EQ(s.Entries[static_cast<size_t>(IndexOfCaption(s, "C.txt"))].mark, 'Y');  // the tag stays
+    EXPECT_EQ(s.Entries[static_cast<size_t>(IndexOfCaption(s, "C.txt"))].mark, Mark::Tagged);  // the tag stays
     EXPECT_EQ(s.TagCount, 1);
 }
 

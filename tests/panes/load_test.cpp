@@ -26,7 +26,7 @@ TEST_F(Load, EntryFormatForDirectoriesFilesAndPrograms) {
     const Entry& dir = L.Entries[static_cast<size_t>(IndexOfCaption(L, "<Program Files>"))];
     EXPECT_EQ(dir.sizeText, "<DIR>");
     EXPECT_EQ(dir.dateText, " ");
-    EXPECT_EQ(dir.mark, 'D');
+    EXPECT_EQ(dir.mark, Mark::Directory);
     EXPECT_EQ(dir.image, kImageDir);
     // Wine keeps a directory's read-only flag only where the file system stores DOS attributes.
     if (GetFileAttributesW(Widen(tmp / "Locked").c_str()) & FILE_ATTRIBUTE_READONLY) {
@@ -35,7 +35,7 @@ TEST_F(Load, EntryFormatForDirectoriesFilesAndPrograms) {
     const Entry& readme = L.Entries[static_cast<size_t>(IndexOfCaption(L, "Readme.txt"))];
     EXPECT_EQ(readme.sizeText, "12");
     EXPECT_EQ(readme.dateText, "06/19/92 02:05pm");
-    EXPECT_EQ(readme.mark, 'N');
+    EXPECT_EQ(readme.mark, Mark::Untagged);
     EXPECT_EQ(readme.image, kImageFile);
     EXPECT_EQ(L.Entries[static_cast<size_t>(IndexOfCaption(L, "Setup.bat"))].image, kImageProgram);
     EXPECT_GE(IndexOfCaption(L, "_setup.log"), 0);
@@ -124,7 +124,7 @@ TEST_F(Load, AListingReadInBatchesOrAheadIsTheOneReadAtOnce) {
         std::vector<std::string> out;
         for (const Entry& e : l.entries) {
             out.push_back(e.caption + "|" + e.Name() + "|" + e.sizeText + "|" + e.dateText + "|" +
-                          std::to_string(e.minute) + "|" + e.mark + "|" + std::to_string(e.image));
+                          std::to_string(e.minute) + "|" + MarkLetter(e.mark) + "|" + std::to_string(e.image));
         }
         out.push_back(std::to_string(l.totalBytes) + " bytes, " + std::to_string(l.files) + " files" +
                       (l.staleCopies ? ", stale copies" : ""));

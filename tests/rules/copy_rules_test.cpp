@@ -14,8 +14,8 @@ namespace {
 // [parent] <Dir> a.txt(tagged) b.txt c.txt(tagged)
 std::vector<Entry> Folder() {
     std::vector<Entry> entries{Listed("[parent]"), Listed("<Dir>"), Listed("A.txt"), Listed("B.txt"), Listed("C.txt")};
-    entries[2].mark = 'Y';
-    entries[4].mark = 'y';  // a mark compares without case
+    entries[2].mark = Mark::Tagged;
+    entries[4].mark = Mark::Tagged;
     return entries;
 }
 

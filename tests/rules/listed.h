@@ -13,11 +13,11 @@ inline Entry Listed(std::string caption) {
     if (caption == "[parent]") {
         e.kind = EntryKind::Parent;
         name = "..";
-        e.mark = 'D';
+        e.mark = Mark::Directory;
     } else if (caption.size() >= 2 && caption.front() == '<' && caption.back() == '>') {
         e.kind = EntryKind::Directory;
         name = StripDirBrackets(caption);
-        e.mark = 'D';
+        e.mark = Mark::Directory;
     }
     e.caption = std::move(caption);
     e.SetName(name);

@@ -31,7 +31,7 @@ Entry Dir(std::string caption, std::string sizeText = "<DIR>") {
     e.caption = std::move(caption);
     e.sizeText = std::move(sizeText);
     e.dateText = " ";
-    e.mark = 'D';
+    e.mark = Mark::Directory;
     e.kind = EntryKind::Directory;
     e.image = kImageDir;
     return e;

@@ -16,19 +16,11 @@ TEST(TagPanel, ShowsFileCountWhenNothingIsTagged) {
     EXPECT_EQ(TagPanelText(12345, 0, 1), "1 Files");  // stale byte total is not shown
 }
 
-TEST(TagPanel, MarksCompareIgnoringCase) {
-    EXPECT_TRUE(MarkIs('y', 'Y'));
-    EXPECT_TRUE(MarkIs('Y', 'y'));
-    EXPECT_TRUE(MarkIs('D', 'D'));
-    EXPECT_FALSE(MarkIs('N', 'Y'));
-    EXPECT_FALSE(MarkIs('d', 'N'));
-}
-
 TEST(TagPanel, TotalsCountTaggedEntriesOnlyWithTheBytesTheirCellsShow) {
     const struct {
-        char mark;
+        Mark mark;
         const char* size;
-    } rows[] = {{'Y', "1500"}, {'y', "2500"}, {'N', "100"}, {'D', "<DIR>"}, {'Y', "0"}};
+    } rows[] = {{Mark::Tagged, "1500"}, {Mark::Tagged, "2500"}, {Mark::Untagged, "100"}, {Mark::Directory, "<DIR>"}, {Mark::Tagged, "0"}};
     std::vector<Entry> entries;
     for (const auto& r : rows) {
         Entry e;

@@ -48,7 +48,7 @@ protected:
     }
     std::string Marks(const Pane& s) const {
         std::string m;
-        for (const Entry& e : s.Entries) m += e.mark;
+        for (const Entry& e : s.Entries) m += MarkLetter(e.mark);
         return m;
     }
     void TagByHand(Pane& s, const std::string& caption) {
@@ -134,8 +134,8 @@ TEST_F(Compare, OneNewerFileEachSideGivesTwoLinesLeftFirst) {
     const int x = IndexOfCaption(Left(), "X.txt");
     const int y = IndexOfCaption(Right(), "Y.txt");
     ASSERT_EQ(x, 41);
-    EXPECT_EQ(Left().Entries[static_cast<size_t>(x)].mark, 'Y');
-    EXPECT_EQ(Right().Entries[static_cast<size_t>(y)].mark, 'Y');
+    EXPECT_EQ(Left().Entries[static_cast<size_t>(x)].mark, Mark::Tagged);
+    EXPECT_EQ(Right().Entries[static_cast<size_t>(y)].mark, Mark::Tagged);
     EXPECT_EQ(Left().TagCount, 1);
     EXPECT_EQ(Right().TagCount, 1);
     EXPECT_FALSE(form->LeftActive);
@@ -325,7 +325,7 @@ TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
             for (int s = 0; s < 2; ++s) {
                 Pane& side = form->side[s];
                 for (size_t i = 0; i < side.Entries.size(); ++i)
-                    if (side.Entries[i].mark == 'Y') form->UntagEntry(side, static_cast<int>(i));
+                    if (side.Entries[i].mark == Mark::Tagged) form->UntagEntry(side, static_cast<int>(i));
                 side.List.ClearSelection();
                 for (int i : selected[s]) side.List.SetSelected(i, true);
                 side.TagCount = 0;
@@ -341,7 +341,7 @@ TEST_F(Compare, AgreesWithThePlainScanOnRandomSides) {
         auto capture = [&] {
             State st;
             for (int s = 0; s < 2; ++s) {
-                for (const Entry& e : form->side[s].Entries) st.marks[s] += e.mark;
+                for (const Entry& e : form->side[s].Entries) st.marks[s] += MarkLetter(e.mark);
                 for (int i = form->side[s].List.FirstSelected(); i >= 0; i = form->side[s].List.NextSelected(i))
                     st.sel[s].push_back(i);
                 st.count[s] = form->side[s].TagCount;

@@ -5,10 +5,11 @@ namespace bivane::test {
 class MouseRelease : public FormTest {
 protected:
     HWND LeftList() { return Left().List.Handle(); }
+    // The mark's letter, '?' for a caption not listed.
     char MarkOf(const Pane& s, const std::string& caption) {
         const int i = IndexOfCaption(s, caption);
         EXPECT_GE(i, 0) << caption;
-        return i < 0 ? '?' : s.Entries[static_cast<size_t>(i)].mark;
+        return i < 0 ? '?' : MarkLetter(s.Entries[static_cast<size_t>(i)].mark);
     }
 };
 

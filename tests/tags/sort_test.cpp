@@ -10,14 +10,14 @@ protected:
     std::vector<std::string> Files(const Pane& s) {
         std::vector<std::string> out;
         for (const Entry& e : s.Entries) {
-            if (e.mark != 'D') out.push_back(e.caption);
+            if (e.mark != Mark::Directory) out.push_back(e.caption);
         }
         return out;
     }
     // How many leading entries are directories (mark D), and that no directory comes later.
     void ExpectDirectoriesFirst(const Pane& s, size_t dirs) {
         for (size_t i = 0; i < s.Entries.size(); ++i) {
-            EXPECT_EQ(s.Entries[i].mark == 'D', i < dirs) << i << " " << s.Entries[i].caption;
+            EXPECT_EQ(s.Entries[i].mark == Mark::Directory, i < dirs) << i << " " << s.Entries[i].caption;
         }
     }
     std::string Title() { return Left().Title.Caption(); }

@@ -17,11 +17,11 @@ void StepByStepTagAll(MainWindow& form, Pane& s) {
 
 void StepByStepInvert(MainWindow& form, Pane& s) {
     for (int i = 0; i < static_cast<int>(s.Entries.size()); ++i) {
-        const char mark = s.Entries[static_cast<size_t>(i)].mark;
-        if (MarkIs(mark, 'Y')) {
+        const Mark mark = s.Entries[static_cast<size_t>(i)].mark;
+        if (mark == Mark::Tagged) {
             s.List.SetSelected(i, false);
             form.UntagEntry(s, i);
-        } else if (MarkIs(mark, 'N')) {
+        } else if (mark == Mark::Untagged) {
             form.TagEntry(s, i);
         }
     }
@@ -94,13 +94,13 @@ TEST_F(TagBatch, TagAllAndInvertLeaveWhatTheStepsLeave) {
     form->Activate(form->side[0]);
     ASSERT_EQ(Marks(Left()), Marks(Right()));
     int lastFile = static_cast<int>(Left().Entries.size()) - 1;
-    while (Left().Entries[static_cast<size_t>(lastFile)].mark == 'D') --lastFile;
+    while (Left().Entries[static_cast<size_t>(lastFile)].mark == Mark::Directory) --lastFile;
     auto at = [&](const char* name) { return Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), name))]; };
 
     // A selection of one tagged and one untagged entry: only the tagged one loses its selection.
     Compare({"Run.exe", "A.txt"}, {"Run.exe", "B.doc"}, &MainWindow::InvertTags, StepByStepInvert);
     EXPECT_EQ(at("Run.exe").image, kImageProgram);
-    EXPECT_EQ(at("[notes].txt").mark, 'Y');
+    EXPECT_EQ(at("[notes].txt").mark, Mark::Tagged);
     EXPECT_EQ(left.selected.size(), 1u);
     // The reports of the tagged rows leave the current entry on the focused one.
     ASSERT_GE(Left().Focused(), 0);
@@ -112,12 +112,12 @@ TEST_F(TagBatch, TagAllAndInvertLeaveWhatTheStepsLeave) {
     EXPECT_TRUE(left.selected.empty());
 
     Compare({}, {"A.txt"}, &MainWindow::TagAll, StepByStepTagAll);
-    EXPECT_EQ(at("[notes].txt").mark, 'Y');  // a file, whatever its caption looks like
+    EXPECT_EQ(at("[notes].txt").mark, Mark::Tagged);  // a file, whatever its caption looks like
     EXPECT_EQ(left.count, 6);
 
     // Two selected untagged entries become tags through the totals after Invert.
     Compare({"A.txt"}, {"B.doc", "C"}, &MainWindow::InvertTags, StepByStepInvert);
-    EXPECT_EQ(at("A.txt").mark, 'N');
+    EXPECT_EQ(at("A.txt").mark, Mark::Untagged);
     EXPECT_EQ(left.count, 5);
 }
 

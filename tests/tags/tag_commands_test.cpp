@@ -9,7 +9,7 @@ protected:
         EXPECT_GE(i, 0) << caption;
         return i;
     }
-    char MarkOf(const std::string& caption) { return Left().Entries[static_cast<size_t>(At(caption))].mark; }
+    Mark MarkOf(const std::string& caption) { return Left().Entries[static_cast<size_t>(At(caption))].mark; }
 };
 
 TEST_F(TagCommands, TotalsTextAcrossTagUntagAndInvert) {
@@ -22,19 +22,19 @@ TEST_F(TagCommands, TotalsTextAcrossTagUntagAndInvert) {
     L.List.ClearSelection();
 
     form->ToggleTag(form->Active(), a, false);  // not focused yet: focus and select only
-    EXPECT_EQ(MarkOf("A.txt"), 'N');
+    EXPECT_EQ(MarkOf("A.txt"), Mark::Untagged);
     EXPECT_TRUE(L.List.IsFocused(a));
     EXPECT_TRUE(L.List.IsSelected(a));
     EXPECT_EQ(L.Status.Text(1), "3 Files");
     form->ToggleTag(form->Active(), a, false);  // focused now: tags
-    EXPECT_EQ(MarkOf("A.txt"), 'Y');
+    EXPECT_EQ(MarkOf("A.txt"), Mark::Tagged);
     EXPECT_EQ(L.Entries[static_cast<size_t>(a)].image, kImageTagged);
     EXPECT_EQ(L.Status.Text(1), "Tag: 0k (1)");
 
     // A second selected entry makes the selection tags; the tagged one is not counted twice.
     L.List.SetSelected(b, true);
     form->UpdateTagTotals(form->Active());
-    EXPECT_EQ(MarkOf("B.txt"), 'Y');
+    EXPECT_EQ(MarkOf("B.txt"), Mark::Tagged);
     EXPECT_EQ(L.Status.Text(1), "Tag: 0k (2)");
     EXPECT_EQ(L.TagCount, 2);
     EXPECT_EQ(L.TagBytes, 999);
@@ -68,14 +68,14 @@ TEST_F(TagCommands, InvertSwapsYAndNKeepsDAndDeselectsTheFormerlyTagged) {
     L.List.ClearSelection();
     L.List.SetFocused(y);
     form->ToggleTag(form->Active(), y, false);
-    ASSERT_EQ(MarkOf("Y.txt"), 'Y');
+    ASSERT_EQ(MarkOf("Y.txt"), Mark::Tagged);
     ASSERT_TRUE(L.List.IsSelected(y));
 
     form->InvertTags(form->Active());
-    EXPECT_EQ(MarkOf("Y.txt"), 'N');
-    EXPECT_EQ(MarkOf("N.txt"), 'Y');
-    EXPECT_EQ(MarkOf("<sub>"), 'D');
-    EXPECT_EQ(MarkOf("[parent]"), 'D');
+    EXPECT_EQ(MarkOf("Y.txt"), Mark::Untagged);
+    EXPECT_EQ(MarkOf("N.txt"), Mark::Tagged);
+    EXPECT_EQ(MarkOf("<sub>"), Mark::Directory);
+    EXPECT_EQ(MarkOf("[parent]"), Mark::Directory);
     EXPECT_FALSE(L.List.IsSelected(y));
     EXPECT_EQ(L.Entries[static_cast<size_t>(d)].image, kImageDir);
     EXPECT_EQ(L.Status.Text(1), "Tag: 0k (1)");
@@ -89,7 +89,7 @@ TEST_F(TagCommands, UntagGivesProgramsTheirImageBack) {
     StartIn(tmp.Path());
     form->TagAll(form->Active());
     for (const Entry& e : Left().Entries) {
-        if (e.mark != 'D') {
+        if (e.mark != Mark::Directory) {
             EXPECT_EQ(e.image, kImageTagged) << e.caption;
         }
     }
@@ -130,12 +130,12 @@ TEST_F(TagCommands, TagItemLeavesDirectoriesButStillAdvances) {
     L.List.ClearSelection();
     L.List.SetFocused(notes);
     form->ToggleTag(form->Active(), notes, false);
-    EXPECT_EQ(MarkOf("[notes].txt"), 'Y');
+    EXPECT_EQ(MarkOf("[notes].txt"), Mark::Tagged);
     form->ToggleTag(form->Active(), notes, false);
-    EXPECT_EQ(MarkOf("[notes].txt"), 'N');
+    EXPECT_EQ(MarkOf("[notes].txt"), Mark::Untagged);
     form->TagAll(form->Active());
-    EXPECT_EQ(MarkOf("[notes].txt"), 'Y');
-    EXPECT_EQ(MarkOf("Z.txt"), 'Y');
+    EXPECT_EQ(MarkOf("[notes].txt"), Mark::Tagged);
+    EXPECT_EQ(MarkOf("Z.txt"), Mark::Tagged);
     EXPECT_EQ(L.Status.Text(1), "Tag: 0k (2)");
 
     // On the last entry the advance has nowhere to go; the tag step still runs.
@@ -144,7 +144,7 @@ TEST_F(TagCommands, TagItemLeavesDirectoriesButStillAdvances) {
     L.CurrentItem = last;
     ASSERT_EQ(L.Entries[static_cast<size_t>(last)].caption, "Z.txt");
     form->ToggleTag(form->Active(), last, true);
-    EXPECT_EQ(MarkOf("Z.txt"), 'N');
+    EXPECT_EQ(MarkOf("Z.txt"), Mark::Untagged);
     EXPECT_EQ(L.CurrentItem, last);
     EXPECT_TRUE(L.List.IsFocused(last));
 

@@ -67,7 +67,7 @@ inline bool ShowExactRows(MainWindow& form, Pane& s, int rows) {
 
 inline std::string Marks(const Pane& s) {
     std::string m;
-    for (const Entry& e : s.Entries) m += e.mark;
+    for (const Entry& e : s.Entries) m += MarkLetter(e.mark);
     return m;
 }
 
