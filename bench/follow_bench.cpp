@@ -97,6 +97,24 @@ bool MadeToShownCase(MainWindow& form, const std::string& dir, int runs) {
     return true;
 }
 
+// A command starts while the follower reads the big folder dir again: its pause is answered
+// within a call to the file system, not after the whole reading.
+bool PauseCase(MainWindow& form, const std::string& dir) {
+    Pane& s = form.side[0];
+    s.Tree.SetDirectory(dir);
+    PumpUntil(form, [] { return false; }, 0.4);
+    const std::uint64_t reads = ListingReads();
+    if (test::RunShell("touch '" + test::UnixPath(dir) + "/pause-case'") != 0) return false;
+    if (PumpUntil(form, [&] { return ListingReads() > reads; }, 5) < 0) return false;
+    const double start = Now();
+    { const auto paused = form.PauseBackgroundReaders(); }
+    const double took = Now() - start;
+    DeleteFileW(Widen(dir + "\\pause-case").c_str());
+    Row("follow: a command's pause while " + std::to_string(FilesIn(dir)) + " names are read", took, "target", 0.1,
+        took / 0.1, "<= 1");
+    return true;
+}
+
 // count files made one after the other, as fast as a host program can, in the empty folder dir.
 bool BurstCase(MainWindow& form, const std::string& dir, int count) {
     Pane& s = form.side[0];
@@ -143,6 +161,6 @@ int wmain(int argc, wchar_t** argv) {
     bool ok = MadeToShownCase(form, CaseFolder(argv[1]), runs) && MadeToShownCase(form, CaseFolder(argv[2]), runs);
     const bool smoke = IsCount(argv[3]);
     const std::string burst = smoke ? BenchBase() + "\\burst" : Narrow(argv[3]);
-    ok = ok && BurstCase(form, burst, smoke ? _wtoi(argv[3]) : 10000);
+    ok = ok && PauseCase(form, CaseFolder(argv[2])) && BurstCase(form, burst, smoke ? _wtoi(argv[3]) : 10000);
     return ok && !window.modals.unexpected ? 0 : 1;
 }

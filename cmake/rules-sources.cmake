@@ -4,6 +4,7 @@ set(BIVANE_RULES_SOURCES
     src/core/entry.cpp
     src/core/paths.cpp
     src/core/errors.cpp
+    src/core/stoppable.cpp
     src/panes/entry_rules.cpp
     src/panes/shorten_path.cpp
     src/panes/column_rules.cpp
@@ -23,6 +24,7 @@ set(BIVANE_RULES_TESTS
     tests/rules/shorten_path_test.cpp
     tests/rules/layout_rules_test.cpp
     tests/rules/errors_test.cpp
+    tests/rules/stoppable_test.cpp
     tests/rules/copy_rules_test.cpp
     tests/rules/sort_rules_test.cpp
     tests/rules/folder_size_rules_test.cpp

@@ -97,8 +97,7 @@ MainWindow::MainWindow() {
 }
 
 MainWindow::~MainWindow() {
-    Sizer.reset();  // its thread ends before the window and the sides go
-    for (Pane& s : side) s.Follower.reset();
+    EndBackgroundWork();
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
@@ -190,6 +189,18 @@ void MainWindow::AddHints() {
     hints.Add(R.Tree.Handle(), "Select directory for right side");
 }
 
+std::optional<BackgroundWork::Paused> MainWindow::PauseBackgroundReaders() {
+    if (!Background) return std::nullopt;
+    return std::optional<BackgroundWork::Paused>(std::in_place, *Background);
+}
+
+void MainWindow::EndBackgroundWork() {
+    for (Pane& s : side) s.Follower = nullptr;
+    Sizer = nullptr;
+    if (Background) Background->End();
+    Background.reset();
+}
+
 // Each event of a pane's controls goes to the one handler of both sides, told the pane.
 void MainWindow::ConnectEvents() {
     for (Pane& s : side) {
@@ -199,10 +210,10 @@ void MainWindow::ConnectEvents() {
         s.Tree.OnChange = [this, p] { DirectoryChanged(*p); };
         s.Tree.OnClick = [this] { OpenTreeSelection(); };
         s.Title.OnClick = [this, p] { TitleClick(*p); };
-        const HWND window = hwnd_;
-        const WPARAM index = static_cast<WPARAM>(IndexOf(s));
-        s.Follower = std::make_unique<FolderFollower>([window, index] { PostMessageW(window, kFolderChanged, index, 0); });
     }
+    Background = std::make_unique<BackgroundWork>(hwnd_, kFolderChanged, kFolderSizesReady);
+    for (Pane& s : side) s.Follower = &Background->Follower(IndexOf(s));
+    Sizer = &Background->Sizer();
 }
 
 void MainWindow::Show() {
@@ -264,7 +275,9 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE: {
             bool close = false;
             Guard([&] { close = ConfirmClose(); });
-            if (close) DestroyWindow(hwnd_);
+            if (!close) return 0;
+            EndBackgroundWork();  // before the window goes: the process never lingers without one
+            DestroyWindow(hwnd_);
             return 0;
         }
         case WM_ACTIVATE:

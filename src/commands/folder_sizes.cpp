@@ -17,11 +17,7 @@ void MainWindow::SizeFolders(Pane& s, bool all) {
         jobs.push_back(std::move(job));
     }
     if (jobs.empty()) return;
-    if (!Sizer) {
-        const HWND window = hwnd_;
-        Sizer = std::make_unique<FolderSizer>([window] { PostMessageW(window, kFolderSizesReady, 0, 0); });
-    }
-    Sizer->Start(std::move(jobs));
+    if (Sizer) Sizer->Start(std::move(jobs));
 }
 
 void MainWindow::StopFolderSizes() {

@@ -38,11 +38,14 @@ void MainWindow::FollowDisk(Pane& s) {
     }
     FollowPending[IndexOf(s)] = false;
     const std::string dir = s.Directory();
-    bool stale = false;  // read before the side's own last load, which is newer
-    std::optional<Listing> read = s.Follower ? s.Follower->TakeListing(stale) : std::nullopt;
-    if (stale || dir.empty() || (!IsLeft(s) && RightUnloaded)) return;
+    std::optional<Listing> read;
+    const FolderFollower::News news = s.Follower ? s.Follower->TakeListing(read) : FolderFollower::News::Unread;
+    if (dir.empty() || (!IsLeft(s) && RightUnloaded)) return;
     if (DirectoryError(dir) != 0) return LeaveGoneFolder(s);
-    s.ShowKeepingState(read && read->dir == dir ? std::move(*read) : ReadListing(dir));
+    // Nothing read, or a reading older than the side's own last load: there is nothing newer to
+    // show. The window reads the folder only where the follower could not.
+    if (news == FolderFollower::News::None || (read && read->dir != dir)) return;
+    s.ShowKeepingState(read ? std::move(*read) : ReadListing(dir));
     ++FollowReloads;
     ShowTagTotals(s);
     FitAllColumns();

@@ -72,8 +72,8 @@ void MainWindow::RunFileCommand(ConfirmMode mode, Pane& source) {
     Pane& target = OtherThan(source);
     const std::optional<RunRequest> request = ConfirmRun(mode, source, target);
     if (!request) return;
-    // Under Wine a folder that a follower holds open is not removed: let both go meanwhile.
-    PausedFollowing paused(side[0].Follower.get(), side[1].Follower.get());
+    // No reader of the program holds a folder open meanwhile (see BackgroundWork).
+    const std::optional<BackgroundWork::Paused> paused = PauseBackgroundReaders();
     switch (request->mode) {
         case ConfirmMode::Copy: RunCopy(*request, source, target); break;
         case ConfirmMode::Delete: RunDelete(*request, source, target); break;

@@ -145,8 +145,8 @@ void MainWindow::FinishRename(Pane& s, int item, std::string& text) {
     }
     const std::wstring from = EntryPath(sideDir, entry.Name());
     const std::string to = TypedPath(sideDir, newName);
-    // Under Wine a folder that a follower holds open stays where it is: let both go meanwhile.
-    PausedFollowing paused(side[0].Follower.get(), side[1].Follower.get());
+    // No reader of the program holds a folder open meanwhile (see BackgroundWork).
+    const std::optional<BackgroundWork::Paused> paused = PauseBackgroundReaders();
     if (!ActsOnItself(from) || !Rename(from, sideDir, to, entry.Name(), newName)) {
         ShowBox(hwnd_, BoxKind::Error, "Can't rename '" + oldName + "'" + "\r" + "to '" + text + "'", BoxButtons::Ok);
         PutBack(s, text);

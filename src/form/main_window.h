@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "controls/controls.h"
-#include "panes/folder_walk.h"
+#include "panes/background_work.h"
 #include "panes/pane.h"
 #include "platform/handles.h"
 #include "platform/win.h"
@@ -206,7 +206,13 @@ public:
     void SizeFolders(Pane& s, bool all);
     void StopFolderSizes();  // Escape
     void ShowFolderSizes();  // the walk has sizes ready (kFolderSizesReady)
-    std::unique_ptr<FolderSizer> Sizer;  // made on first use
+    FolderSizer* Sizer = nullptr;  // Background's
+    // Owns every thread the window starts (followers, folder sizes); ended before the sides go.
+    std::unique_ptr<BackgroundWork> Background;
+    // Pauses every background reader for a command's life; nothing once the work has ended.
+    std::optional<BackgroundWork::Paused> PauseBackgroundReaders();
+    // Closing: every thread is told to stop; one blocked in the file system is not waited for.
+    void EndBackgroundWork();
     // The lists follow the disk (commands/follow_disk.cpp). The side's follower said its folder
     // changed (kFolderChanged): the side is read again keeping what the user has, or, while a
     // command, a dialog or a rename in place is under way, once it is over.

@@ -18,17 +18,24 @@ DWORD Ms(Clock::duration d) {
 
 }  // namespace
 
-FolderFollower::FolderFollower(std::function<void()> notify, FollowTiming timing)
-    : notify_(std::move(notify)), timing_(timing), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+FolderFollower::FolderFollower(std::function<bool()> post, FollowTiming timing)
+    : news_(std::move(post)), timing_(timing), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 FolderFollower::~FolderFollower() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stop_ = true;
-        ++generation_;
-    }
-    if (wake_) SetEvent(wake_.get());
+    RequestStop();
     if (thread_.joinable()) thread_.join();
+}
+
+void FolderFollower::Changed() {
+    ++generation_;
+    interrupt_ = true;
+    if (wake_) SetEvent(wake_.get());
+}
+
+void FolderFollower::RequestStop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+    Changed();
 }
 
 void FolderFollower::Follow(const std::string& dir) {
@@ -41,9 +48,8 @@ void FolderFollower::Follow(const std::string& dir) {
         std::lock_guard<std::mutex> lock(mutex_);
         wanted_ = dir;
         wantedStamp_ = stamp;
-        ++generation_;
+        Changed();
     }
-    SetEvent(wake_.get());
     if (thread_.joinable()) return;
     try {
         thread_ = std::thread([this] { Work(); });
@@ -52,23 +58,28 @@ void FolderFollower::Follow(const std::string& dir) {
     }
 }
 
+void FolderFollower::Loaded() {
+    const std::int64_t stamp = dir_.empty() ? -1 : FolderWriteTime(dir_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++loads_;
+    if (wanted_ != dir_) return;  // no thread to be had for it
+    wantedStamp_ = stamp;
+    Changed();  // watched again from this date: the thread does not read what the window just read
+}
+
 void FolderFollower::Pause() {
     std::unique_lock<std::mutex> lock(mutex_);
-    ++paused_;
-    ++generation_;
-    if (wake_) SetEvent(wake_.get());
+    if (paused_++ == 0) loadsAtPause_ = loads_;
+    Changed();
     released_.wait(lock, [this] { return !holding_; });
 }
 
 void FolderFollower::Resume() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (paused_ > 0 && --paused_ == 0) {
-            resumed_ = !wanted_.empty();
-            ++generation_;
-        }
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (paused_ > 0 && --paused_ == 0) {
+        resumed_ = !wanted_.empty() && loads_ == loadsAtPause_;
+        Changed();
     }
-    if (wake_) SetEvent(wake_.get());
 }
 
 bool FolderFollower::Unchanged(unsigned generation) {
@@ -78,31 +89,38 @@ bool FolderFollower::Unchanged(unsigned generation) {
 
 void FolderFollower::Tell() {
     lastTold_ = Clock::now();
-    if (!told_.exchange(true) && notify_) notify_();
+    news_.Tell();
 }
 
 // The reading is done here, not on the window's thread, so that keys are answered meanwhile.
 void FolderFollower::Deliver(const std::string& dir) {
     const std::uint64_t loads = loads_;
+    std::optional<Listing> listing;
     try {
-        Listing listing = ReadListing(dir);
+        listing = ReadListing(dir, interrupt_);
+        if (!listing) return;  // stopped: the thread has something new to do
+    } catch (...) {
+        // Not read here (out of memory, no thread for a big folder): the window reads it itself.
+    }
+    try {
         std::lock_guard<std::mutex> lock(mutex_);
         read_ = Read{std::move(listing), loads};
     } catch (...) {
-        // Not read here (out of memory, no thread for a big folder): the window reads it itself.
+        return;
     }
     Tell();
 }
 
-std::optional<Listing> FolderFollower::TakeListing(bool& stale) {
+FolderFollower::News FolderFollower::TakeListing(std::optional<Listing>& listing) {
     std::optional<Read> r;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         r.swap(read_);
     }
-    stale = r && r->loads != loads_;
-    if (!r || stale) return std::nullopt;
-    return std::move(r->listing);
+    if (!r || r->loads != loads_) return News::None;
+    if (!r->listing) return News::Unread;
+    listing = std::move(r->listing);
+    return News::Read;
 }
 
 void FolderFollower::Work() noexcept {
@@ -113,13 +131,17 @@ void FolderFollower::Work() noexcept {
         bool tell = false;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (stop_) return;
+            if (stop_) {
+                ended_ = true;
+                return;
+            }
             if (paused_ == 0) {
                 dir = wanted_;
                 stamp = wantedStamp_;
                 tell = std::exchange(resumed_, false);
             }
             generation = generation_;
+            interrupt_ = false;
             holding_ = !dir.empty();
         }
         if (tell) Deliver(dir);
@@ -150,9 +172,12 @@ void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned 
         if (now < 0) Tell(); else Deliver(dir);
     }
     for (;;) {
+        if (news_.Pending()) news_.Tell();  // the last post failed: the window must still hear
         const HANDLE waits[2] = {wake_.get(), watch.Handle()};
-        const DWORD got = WaitForMultipleObjects(watch ? 2 : 1, waits, FALSE, Ms(timing_.check));
+        const DWORD wait = news_.Pending() ? DWORD{100} : Ms(timing_.check);
+        const DWORD got = WaitForMultipleObjects(watch ? 2 : 1, waits, FALSE, wait);
         if (!Unchanged(generation)) return;
+        if (got == WAIT_TIMEOUT && news_.Pending()) continue;
         if (got == WAIT_OBJECT_0 + 1) {
             if (!Settle(watch)) return;
             stamp = FolderWriteTime(dir);

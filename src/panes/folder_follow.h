@@ -12,8 +12,10 @@
 #include <string>
 #include <thread>
 
+#include "core/stoppable.h"
 #include "panes/listing.h"
 #include "platform/handles.h"
+#include "platform/window_news.h"
 
 namespace bivane {
 
@@ -23,12 +25,13 @@ struct FollowTiming {
     std::chrono::milliseconds check{500};  // how often the folder is looked for (it may be gone)
 };
 
-class FolderFollower {
+class FolderFollower : public Stoppable {
 public:
-    // notify is called on the follower's thread (it must not throw) when the folder changed or
-    // is gone; it is called again only after Taken.
-    explicit FolderFollower(std::function<void()> notify, FollowTiming timing = {});
-    ~FolderFollower();  // the thread ends and lets the folder go
+    // post tells the window (on the follower's thread; it must not throw) that the folder changed
+    // or is gone, and says whether the message was posted; it is called again only after Taken,
+    // or a little later when the post failed.
+    explicit FolderFollower(std::function<bool()> post, FollowTiming timing = {});
+    ~FolderFollower() override;  // the thread ends and lets the folder go
     FolderFollower(const FolderFollower&) = delete;
     FolderFollower& operator=(const FolderFollower&) = delete;
 
@@ -37,16 +40,23 @@ public:
     void Follow(const std::string& dir);
     const std::string& Folder() const { return dir_; }  // the window thread's own copy
     // The window has taken the news: the next change is told again.
-    void Taken() { told_ = false; }
-    // The window read the folder itself (a load): what the thread read before is older.
-    void Loaded() { ++loads_; }
-    // The folder as the thread read it with its latest news; nothing when it was not read there
-    // (the window then reads it itself), or when stale: read before the window's own last load.
-    std::optional<Listing> TakeListing(bool& stale);
-    // Pause: once it returns, the folder is no longer held open (nested pauses count); Resume
-    // watches again and tells once, for what changed meanwhile.
+    void Taken() { news_.Taken(); }
+    // The window reads the folder itself now (a load): what the thread read before is older, and
+    // a reading under way stops. Changes are told from the folder's date now on.
+    void Loaded();
+    // What the thread has for the window with its latest news.
+    enum class News { None, Read, Unread };
+    // Read: the listing the thread read. Unread: the thread could not read it (out of memory),
+    // the window reads it itself. None: nothing to show (the folder went, or the reading is stale,
+    // begun before the window's own last load, which is newer).
+    News TakeListing(std::optional<Listing>& listing);
+    // Pause: once it returns (a reading under way stops at its next name), the folder is no longer
+    // held open (nested pauses count). Resume watches again and tells once, for what changed
+    // meanwhile, unless the window read the folder itself since the pause.
     void Pause();
     void Resume();
+    void RequestStop() override;
+    bool Ended() const override { return !thread_.joinable() || ended_; }
 
 private:
     void Work() noexcept;
@@ -55,12 +65,14 @@ private:
     bool Unchanged(unsigned generation);
     void Tell();
     void Deliver(const std::string& dir);  // reads dir, then tells
+    void Changed();  // what the thread must do changed (mutex_ held)
 
-    std::function<void()> notify_;
+    WindowNews news_;
     FollowTiming timing_;
     std::string dir_;  // what Follow was told last (window thread)
-    std::atomic<bool> told_{false};
     std::atomic<std::uint64_t> loads_{0};
+    std::atomic<bool> interrupt_{false};  // a reading under way stops: the thread has news
+    std::atomic<bool> ended_{false};
     std::chrono::steady_clock::time_point lastTold_{};
 
     std::mutex mutex_;
@@ -69,11 +81,12 @@ private:
     std::int64_t wantedStamp_ = -1;  // its date when the window was about to read it
     unsigned generation_ = 0;  // counts the changes of wanted_, paused_ and stop_
     int paused_ = 0;
+    std::uint64_t loadsAtPause_ = 0;
     bool resumed_ = false;  // tell once watching again
     bool holding_ = false;  // the thread holds the folder open
     bool stop_ = false;
     struct Read {
-        Listing listing;
+        std::optional<Listing> listing;  // none: it could not be read
         std::uint64_t loads;  // the window's loads when the reading began
     };
     std::optional<Read> read_;

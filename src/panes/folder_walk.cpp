@@ -112,81 +112,115 @@ std::optional<TreeListing> ListTree(const std::wstring& top) {
     return tree;
 }
 
-FolderSizer::FolderSizer(std::function<void()> notify) : notify_(std::move(notify)) {}
+FolderSizer::FolderSizer(std::function<bool()> post) : news_(std::move(post)) {}
 
 FolderSizer::~FolderSizer() {
-    Stop();
+    RequestStop();
     if (thread_.joinable()) thread_.join();
 }
 
 void FolderSizer::Start(std::vector<FolderSizeJob> jobs) {
     if (jobs.empty()) return;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (running_ && !stop_) {
-            for (FolderSizeJob& j : jobs) queue_.push_back(std::move(j));
-            return;
-        }
-    }
-    // No thread, or one that was told to stop: it ends within an entry.
-    if (thread_.joinable()) thread_.join();
     std::lock_guard<std::mutex> lock(mutex_);
-    stop_ = false;
-    queue_.clear();
     for (FolderSizeJob& j : jobs) queue_.push_back(std::move(j));
-    thread_ = std::thread([this] { Work(); });
-    running_ = true;
+    changed_.notify_all();
+    if (!thread_.joinable()) thread_ = std::thread([this] { Work(); });
 }
 
 void FolderSizer::Stop() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!running_) return;
-    stop_ = true;
     queue_.clear();
+    ++stops_;
+    interrupt_ = true;
+}
+
+void FolderSizer::RequestStop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+    interrupt_ = true;
+    changed_.notify_all();
+}
+
+void FolderSizer::Pause() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++paused_;
+    interrupt_ = true;
+    changed_.wait(lock, [this] { return !walking_; });
+}
+
+void FolderSizer::Resume() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (paused_ > 0 && --paused_ == 0) changed_.notify_all();
 }
 
 bool FolderSizer::Busy() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return running_;
+    return walking_ || !queue_.empty();
 }
 
 std::vector<FolderSizeResult> FolderSizer::Take() {
+    news_.Taken();
     std::lock_guard<std::mutex> lock(mutex_);
     return std::exchange(results_, {});
 }
 
-void FolderSizer::Work() noexcept {
+bool FolderSizer::Next(FolderSizeJob& job, unsigned& stops) {
+    std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        FolderSizeResult r;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (queue_.empty() || stop_) {
-                running_ = false;
-                return;
-            }
-            r.job = std::move(queue_.front());
-            queue_.pop_front();
+        if (quit_) return false;
+        if (paused_ == 0 && !queue_.empty()) break;
+        if (!news_.Pending()) {
+            changed_.wait(lock);
+            continue;
         }
+        // The last post failed: the results wait, and the window must still hear of them.
+        changed_.wait_for(lock, std::chrono::milliseconds(100));
+        lock.unlock();
+        news_.Tell();
+        lock.lock();
+    }
+    job = std::move(queue_.front());
+    queue_.pop_front();
+    walking_ = true;
+    interrupt_ = false;
+    stops = stops_;
+    return true;
+}
+
+void FolderSizer::Work() noexcept {
+    FolderSizeJob job;
+    unsigned stops = 0;
+    while (Next(job, stops)) {
+        FolderSizeResult r;
+        bool summed = false;
         try {
-            const std::optional<FolderTotal> total = SumFolder(r.job.path, stop_);
-            if (total) {
+            if (const std::optional<FolderTotal> total = SumFolder(job.path, interrupt_)) {
                 r.total = *total;
-            } else if (stop_) {
-                continue;  // stopped: no result, not even a failed one
-            } else {
-                r.failed = true;
+                summed = true;
             }
+            r.failed = !summed && !interrupt_;
         } catch (...) {  // out of memory on a huge tree: that folder shows no size
             r.failed = true;
         }
-        try {
+        bool told = false;
+        {
             std::lock_guard<std::mutex> lock(mutex_);
-            results_.push_back(std::move(r));
-        } catch (...) {
-            continue;
+            walking_ = false;
+            changed_.notify_all();
+            if (summed || r.failed) {
+                r.job = std::move(job);
+                try {
+                    results_.push_back(std::move(r));
+                    told = true;
+                } catch (...) {
+                }
+            } else if (!quit_ && stops == stops_) {
+                queue_.push_front(std::move(job));  // paused: walked again once resumed
+            }
         }
-        if (notify_) notify_();
+        if (told) news_.Tell();
     }
+    ended_ = true;
 }
 
 }  // namespace bivane

@@ -1,6 +1,7 @@
 // Folder sizes, walked on a thread of their own so that the window answers keys meanwhile.
 #pragma once
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -11,8 +12,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/stoppable.h"
 #include "panes/folder_size_rules.h"
 #include "platform/win.h"
+#include "platform/window_news.h"
 
 namespace bivane {
 
@@ -53,33 +56,47 @@ struct FolderSizeResult {
     bool failed = false;  // the folder itself could not be listed, or the walk failed
 };
 
-// Walks the folders asked for, one after the other, on one thread; each result is kept for the
-// window's thread to take, and notify (called on the walking thread; it must not throw) says one
-// is there. Start, Stop, Busy and Take belong to one thread, the window's.
-class FolderSizer {
+// Walks the folders asked for, one after the other, on one thread of its own (started with the
+// first); results are kept for the window's thread to take, and post (called on the walking
+// thread; it must not throw; false when the message could not be posted) says some are there.
+// Start, Stop, Busy, Take, Pause and Resume belong to one thread, the window's.
+class FolderSizer : public Stoppable {
 public:
-    explicit FolderSizer(std::function<void()> notify);
-    ~FolderSizer();  // stops the walk and waits for its thread, which ends within an entry
+    explicit FolderSizer(std::function<bool()> post);
+    ~FolderSizer() override;  // stops the walk and waits for its thread, which ends within an entry
     FolderSizer(const FolderSizer&) = delete;
     FolderSizer& operator=(const FolderSizer&) = delete;
 
     void Start(std::vector<FolderSizeJob> jobs);
     // The folder being walked gives no result; those waiting are dropped. Results already taken
-    // or waiting to be taken stay.
+    // or waiting to be taken stay. Returns at once: the walk stops at its next name.
     void Stop();
-    // A folder is being walked (a stopped walk ends within an entry).
+    // A folder is being walked or waits to be.
     bool Busy() const;
     std::vector<FolderSizeResult> Take();
+    // Pause: once it returns, no folder is held open (the walk stops at its next name; nested
+    // pauses count). After Resume the folder whose walk was stopped is walked again from its top.
+    void Pause();
+    void Resume();
+    void RequestStop() override;
+    bool Ended() const override { return !thread_.joinable() || ended_; }
 
 private:
     void Work() noexcept;
+    // Waits for a folder to walk, and the count of stops then; false when told to end.
+    bool Next(FolderSizeJob& job, unsigned& stops);
 
-    std::function<void()> notify_;
+    WindowNews news_;
     mutable std::mutex mutex_;
+    std::condition_variable changed_;
     std::deque<FolderSizeJob> queue_;
     std::vector<FolderSizeResult> results_;
-    bool running_ = false;
-    std::atomic<bool> stop_{false};
+    bool walking_ = false;
+    int paused_ = 0;
+    unsigned stops_ = 0;  // counts Stop: a walk stopped by one is not walked again
+    bool quit_ = false;
+    std::atomic<bool> interrupt_{false};  // the walk under way stops
+    std::atomic<bool> ended_{false};
     std::thread thread_;
 };
 

@@ -27,6 +27,7 @@ constexpr DWORD kNotListed = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8
 constexpr std::size_t kFirst = 1024;
 constexpr std::size_t kBatch = 32768;
 std::size_t g_first = kFirst, g_batch = kBatch;  // tests make them smaller
+std::atomic<std::uint64_t> g_reads{0};
 
 // Names as they are read, kept in one buffer per batch: the thread that reads allocates next to
 // nothing, so it does not wait on the heap for the thread that makes entries.
@@ -44,11 +45,11 @@ struct Batch {
         names.clear();
         found.clear();
     }
-    // Reads up to `count` entries; false when the folder ended first.
-    bool Fill(DirectoryReader& reader, std::size_t count) {
+    // Reads up to `count` entries; false when the folder ended first or stop was set.
+    bool Fill(DirectoryReader& reader, std::size_t count, const std::atomic<bool>& stop) {
         FoundEntry f{};
         while (found.size() < count) {
-            if (!reader.Next(f)) return false;
+            if (stop.load(std::memory_order_relaxed) || !reader.Next(f)) return false;
             found.push_back(Found{names.size(), f.attributes, f.size, f.lastWrite});
             names.insert(names.end(), f.name, f.name + wcslen(f.name) + 1);
         }
@@ -130,23 +131,24 @@ void MakeEntries(const Batch& batch, const Facts& facts, Made& made) {
 // strings lie together in the heap, with little left between them once the listing is made.
 class FolderReader {
 public:
-    // Reads on from where reader is.
-    explicit FolderReader(DirectoryReader reader)
-        : read_(std::async(std::launch::async, [this, r = std::move(reader)]() mutable {
+    // Reads on from where reader is, until the folder ends or stop (the caller's) is set.
+    FolderReader(DirectoryReader reader, const std::atomic<bool>& stop)
+        : stop_(stop), read_(std::async(std::launch::async, [this, r = std::move(reader)]() mutable {
               struct End {  // told also when reading fails, or Next would wait for ever
                   FolderReader* reader;
                   ~End() { reader->Publish(nullptr); }
               } end{this};
               for (bool more = true; more;) {
                   Batch* batch = Empty();
-                  more = batch->Fill(r, g_batch);
+                  more = batch->Fill(r, g_batch, quit_) && !stop_.load(std::memory_order_relaxed);
                   Publish(batch);
               }
           })) {}
     ~FolderReader() {
+        quit_ = true;  // the reader ends at its next name
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            stopped_ = true;  // the reader reads on but keeps nothing more
+            stopped_ = true;  // and keeps nothing more
         }
         changed_.notify_all();
     }  // then the future waits for the thread
@@ -195,6 +197,8 @@ private:
     std::deque<Batch> batches_;  // every batch, by address: a deque does not move them
     std::deque<Batch*> filled_, spare_;
     bool stopped_ = false;
+    const std::atomic<bool>& stop_;
+    std::atomic<bool> quit_{false};  // the caller gave up (stopped, or failed)
     std::future<void> read_;  // last: the thread starts once the rest is there
 };
 
@@ -207,22 +211,33 @@ Ahead g_ahead;  // touched by the window's thread only
 }  // namespace
 
 Listing ReadListing(const std::string& dir) {
+    const std::atomic<bool> never{false};
+    return std::move(*ReadListing(dir, never));
+}
+
+std::uint64_t ListingReads() { return g_reads; }
+
+std::optional<Listing> ReadListing(const std::string& dir, const std::atomic<bool>& stop) {
+    ++g_reads;
     const Facts facts;
     Made made;
     DirectoryReader reader(dir);
     Batch first;
     first.found.reserve(g_first);
-    if (!first.Fill(reader, g_first)) {
+    if (!first.Fill(reader, g_first, stop)) {
+        if (stop) return std::nullopt;
         MakeEntries(first, facts, made);
     } else {
-        FolderReader rest(std::move(reader));
+        FolderReader rest(std::move(reader), stop);
         MakeEntries(first, facts, made);
         // A big folder's keys from the system, not from the heap (see kBatch).
         made.keys.reserve(2 * kBatch * 48);
         while (Batch* b = rest.Next()) {
+            if (stop) return std::nullopt;
             MakeEntries(*b, facts, made);
             rest.Done(b);
         }
+        if (stop) return std::nullopt;
     }
     MarkTwins(made.entries, made.hiddenTwins);
     std::vector<std::string_view> keys;

@@ -2,6 +2,7 @@
 // their totals. A listing may be read ahead on another thread (start-up in a big folder reads it
 // while the window is being made) and then shown by the pane.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -23,6 +24,12 @@ struct Listing {
 // Reads dir: files and directories that are listed (not hidden or system), "." left out. Safe on
 // any thread: it touches no window and changes nothing.
 Listing ReadListing(const std::string& dir);
+// The same, asked to stop between two names: nothing once stop is set (a pause or a close waits
+// for one call to the file system, not for a whole folder).
+std::optional<Listing> ReadListing(const std::string& dir, const std::atomic<bool>& stop);
+// How many folders were read so far, by any thread: after a command each folder shown should
+// cost one reading.
+std::uint64_t ListingReads();
 
 // Tests read a few names in several batches, as a big folder is read.
 class ScopedListingBatch {

@@ -76,9 +76,8 @@ public:
     HWND UpLevel = nullptr;   // "Up one level"
     HWND GoTo = nullptr;      // the GoTo check box: letters search instead of running commands
 
-    // Follows the folder shown (made by the window, which it tells); last, so that its thread
-    // ends before the rest of the pane goes.
-    std::unique_ptr<FolderFollower> Follower;
+    // Follows the folder shown; owned, with every other thread, by the window's BackgroundWork.
+    FolderFollower* Follower = nullptr;
 
 private:
     void ShowFigures(const Listing& listing);

@@ -136,6 +136,8 @@ void ViewerWindow::ShowEncodingMenu() {
 // 0 goes back to what was detected. A chosen encoding shows text, from a BOM of its own on.
 void ViewerWindow::ChooseEncoding(int index) {
     if (index < 0 || index > static_cast<int>(choices_.size())) return;
+    // A search or line count under way reads the old encoding: its answer would be wrong now.
+    RetireJob();
     const std::int64_t keep = top_;
     encodingChosen_ = index;
     if (index == 0) {

@@ -1,5 +1,6 @@
 // Folder sizes through the keys of the real lists: Z, Shift+Z and Escape, on real trees.
 #include "commands/keys_support.h"
+#include "fileops/confirm_dialog.h"
 #include "platform/fs.h"
 #include "support/unix_shell.h"
 
@@ -208,6 +209,41 @@ TEST_F(FolderSizes, EscapeStopsTheWalkOfABigTreeAndTheWindowAnswersKeysMeanwhile
     Press('Z', 0, L'z');
     WaitForSizes();
     EXPECT_EQ(SizeCell("<big>"), "1234");
+}
+
+}  // namespace bivane::test
+
+namespace bivane::test {
+
+// A command pauses the walk, which lets go of every folder: Shift+Z, then Shift+F2 on the folder
+// walked removes it for good (under Wine a folder held open stays, though its removal succeeds),
+// and the walk asked for during a command is made once it ends.
+TEST_F(FolderSizes, AFolderBeingWalkedIsReallyRemovedByACommandAndAPausedWalkIsMadeAfterIt) {
+    MakeSideFolders();
+    const std::string unixL = UnixPath(L());
+    if (unixL.empty()) GTEST_SKIP() << "the tree is made on the host, under Wine";
+    ASSERT_EQ(RunShell("cd '" + unixL + "' && mkdir tree && cd tree && for i in $(seq 1 30); do mkdir d$i && "
+                       "(cd d$i && seq 1 100 | xargs touch); done"),
+              0);
+    MakeDir(L() + "\\kept");
+    MakeFile(L() + "\\kept\\a.bin", 77);
+    StartSides(L(), R());
+    Pick(Left(), "<tree>");
+    Press('Z', ssShift, L'Z');
+    ASSERT_TRUE(form->Sizer->Busy());
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        static_cast<ConfirmDialog&>(f).SetChecked(static_cast<ConfirmDialog&>(f).RecycleChoice, false);
+        return IDOK;
+    });
+    Press(VK_F2, ssShift);
+    modals.VerifyDone();
+    EXPECT_FALSE(Exists(L() + "\\tree"));
+    WaitForSizes();  // the paused walk went on after the command (the side was read again since)
+    Pick(Left(), "<kept>");
+    Press('Z', 0, L'z');
+    WaitForSizes();
+    EXPECT_EQ(SizeCell("<kept>"), "77");
+    EXPECT_TRUE(modals.boxes.empty());
 }
 
 }  // namespace bivane::test

@@ -221,7 +221,7 @@ TEST_F(Launch, PromptOnAVanishedDirectoryReportsTheErrorAndShowsNoPrompt) {
     SetCurrentDirectoryW(Widen(R()).c_str());
     {
         // Under Wine a folder the right side's follower holds open would stay until it lets go.
-        PausedFollowing paused(Left().Follower.get(), Right().Follower.get());
+        PausedFollowing paused(Left().Follower, Right().Follower);
         ASSERT_TRUE(RemoveDirectoryW(Widen(R() + "\\gone").c_str()));
     }
     modals.ExpectBox("File not found.", IDOK, kAppTitle);

@@ -64,7 +64,7 @@ TEST_F(Activation, SideWhoseDirectoryVanishedKeepsItsList) {
     form->TitleClick(form->side[0]);
     {
         // Under Wine a folder the right side's follower holds open would stay until it lets go.
-        PausedFollowing paused(Left().Follower.get(), Right().Follower.get());
+        PausedFollowing paused(Left().Follower, Right().Follower);
         RemoveTree(tmp / "SUB");
     }
     const auto before = Captions(Right());

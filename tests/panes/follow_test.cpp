@@ -8,6 +8,7 @@
 #include <functional>
 #include <thread>
 
+#include "fileops/confirm_dialog.h"
 #include "panes/sort_rules.h"
 #include "platform/collate.h"
 #include "platform/utf.h"
@@ -249,7 +250,7 @@ TEST_F(Follow, AFolderWithoutNotificationsIsShownButNotFollowed) {
 
     // Not there yet: nothing is watched, and nothing told, until it comes.
     std::atomic<int> told{0};
-    FolderFollower follower([&] { ++told; });
+    FolderFollower follower([&] { ++told; return true; });
     follower.Follow(tmp / "later");
     PumpUntil([] { return false; }, 0.7);
     EXPECT_EQ(told, 0);
@@ -265,7 +266,7 @@ namespace bivane::test {
 // load is older than that load and is dropped.
 TEST_F(Follow, TheFollowersReadingIsShownUnlessTheSideWasLoadedSince) {
     std::atomic<int> told{0};
-    FolderFollower follower([&] { ++told; });
+    FolderFollower follower([&] { ++told; return true; });
     follower.Follow(R());
     LetTheWatchStart();
     for (const bool loadedSince : {false, true}) {
@@ -275,10 +276,10 @@ TEST_F(Follow, TheFollowersReadingIsShownUnlessTheSideWasLoadedSince) {
         ASSERT_EQ(RunShell("touch " + Quoted(UnixPath(R()) + "/" + name)), 0);
         ASSERT_GE(PumpUntil([&] { return told > before; }, 3.0), 0.0);
         if (loadedSince) follower.Loaded();
-        bool stale = false;
-        const std::optional<Listing> read = follower.TakeListing(stale);
+        std::optional<Listing> read;
+        const FolderFollower::News news = follower.TakeListing(read);
         follower.Taken();
-        EXPECT_EQ(stale, loadedSince);
+        EXPECT_EQ(news, loadedSince ? FolderFollower::News::None : FolderFollower::News::Read);
         ASSERT_EQ(read.has_value(), !loadedSince);
         if (read) {
             EXPECT_EQ(read->dir, R());
@@ -286,6 +287,45 @@ TEST_F(Follow, TheFollowersReadingIsShownUnlessTheSideWasLoadedSince) {
                                     [&](const Entry& e) { return e.Name() == name; }));
         }
     }
+}
+
+}  // namespace bivane::test
+
+namespace bivane::test {
+
+// The follower's news is never lost to a post the window's queue refused; a pause (a command's
+// start) stops a reading of a big folder at once; and after a command each folder shown is read once.
+TEST_F(Follow, ARefusedPostIsMadeAgainAPauseStopsABigReadingAndACommandReadsEachFolderOnce) {
+    const std::string big = UnixPath(R()) + "/big";
+    struct HostRemoval {  // 100,000 files go faster from the host
+        std::string dir;
+        ~HostRemoval() { RunShell("rm -rf " + Quoted(dir)); }
+    } removal{big};
+    ASSERT_EQ(RunShell("mkdir " + Quoted(big) + " && cd " + Quoted(big) + " && seq 1 100000 | xargs touch"), 0);
+    std::atomic<int> posts{0};
+    FolderFollower follower([&] { return ++posts > 1; });  // the first post is refused
+    follower.Follow(R() + "\\big");
+    LetTheWatchStart();
+    std::uint64_t reads = ListingReads();
+    ASSERT_EQ(RunShell("touch " + Quoted(big + "/new")), 0);
+    ASSERT_GE(PumpUntil([&] { return ListingReads() > reads; }, 2.0), 0.0);  // reading now
+    const DWORD pausing = GetTickCount();
+    follower.Pause();
+    EXPECT_LT(GetTickCount() - pausing, 100u);
+    follower.Resume();  // it reads again, and tells
+    EXPECT_GE(PumpUntil([&] { return posts >= 2; }, 10.0), 0.0);
+    std::optional<Listing> read;
+    EXPECT_EQ(follower.TakeListing(read), FolderFollower::News::Read);
+    EXPECT_EQ(read ? read->entries.size() : 0u, 100002u);  // the parent too
+
+    LetTheWatchStart();
+    Pick(Left(), "A.txt");
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    reads = ListingReads();
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
+    PumpUntil([] { return false; }, 1.5);
+    EXPECT_EQ(ListingReads() - reads, 2u);
+    EXPECT_GE(IndexOfCaption(Right(), "A.txt"), 0);
 }
 
 }  // namespace bivane::test

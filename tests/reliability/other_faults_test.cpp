@@ -210,7 +210,7 @@ TEST_F(OtherFaults, AWatchedFolderIsReallyRemovedWhileFollowingIsPaused) {
     const std::string shown = L() + "\\Shown";
     MakeDir(shown);
     std::atomic<int> told{0};
-    FolderFollower follower([&] { ++told; });
+    FolderFollower follower([&] { ++told; return true; });
     follower.Follow(shown);
     Sleep(150);  // the follower's thread has started watching
     {

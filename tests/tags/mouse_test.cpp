@@ -160,7 +160,7 @@ TEST_F(MouseRelease, MissingDirectoryWarnsAndStillHandsThePathToTheTree) {
     SetCurrentDirectoryW(L"C:\\");
     {
         // Under Wine a folder the left side's follower holds open would stay until it lets go.
-        PausedFollowing paused(Left().Follower.get(), Right().Follower.get());
+        PausedFollowing paused(Left().Follower, Right().Follower);
         RemoveTree(tmp / "gone");
     }
     modals.ExpectBox("Cannot find directory", IDOK, "Warning");

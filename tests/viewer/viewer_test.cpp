@@ -346,6 +346,14 @@ TEST_F(Viewer, EscapeStopsASearchOfABigSparseFileAtOnceAndTheWindowStaysLive) {
     EXPECT_FALSE(viewer->CountingLines());
     EXPECT_TRUE(PumpUntil([&] { return viewer->JobThreadsDone(); }, 0.2));
     EXPECT_EQ(viewer->StatusPart(kMode), "Go to stopped");
+    // Another encoding chosen stops a count made for the old one: its answer would be wrong.
+    CtrlKey('G');
+    EnterInBar("5");
+    ASSERT_TRUE(viewer->CountingLines());
+    SendMessageW(viewer->Handle(), WM_COMMAND, ViewerWindow::kEncodingCommand + 2, 0);
+    EXPECT_FALSE(viewer->CountingLines());
+    EXPECT_TRUE(PumpUntil([&] { return viewer->JobThreadsDone(); }, 0.2));
+    EXPECT_EQ(viewer->StatusPart(kMode).find("Line"), std::string::npos);
     Key(VK_ESCAPE);
     EXPECT_FALSE(viewer->BarShown());
     EXPECT_FALSE(viewer->Closed());

@@ -1,0 +1,54 @@
+// Every thread the main window starts has this one owner: the two sides' followers and the folder
+// sizes. A command that changes folders pauses them all while it runs, so that no handle of the
+// program stays open in a folder it deletes, moves or renames (under Wine such a folder is not
+// removed, though the removal reports success; on Windows a rename fails). Closing tells them all
+// to stop and waits a short while; a thread blocked in the file system is abandoned to the
+// process's end, never joined on the window's thread.
+#pragma once
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "core/stoppable.h"
+#include "panes/folder_follow.h"
+#include "panes/folder_walk.h"
+#include "platform/win.h"
+
+namespace bivane {
+
+class BackgroundWork {
+public:
+    // Results reach window only as posted messages: folderChanged (WPARAM: the side) and
+    // sizesReady.
+    BackgroundWork(HWND window, UINT folderChanged, UINT sizesReady);
+    ~BackgroundWork() { End(); }
+    BackgroundWork(const BackgroundWork&) = delete;
+    BackgroundWork& operator=(const BackgroundWork&) = delete;
+
+    FolderFollower& Follower(int side) { return *followers_[side]; }
+    FolderSizer& Sizer() { return *sizer_; }
+
+    // Pauses every reader for the life of a command; each stops within a call to the file system.
+    class Paused {
+    public:
+        explicit Paused(BackgroundWork& work);
+        ~Paused();
+        Paused(const Paused&) = delete;
+        Paused& operator=(const Paused&) = delete;
+
+    private:
+        BackgroundWork& work_;
+    };
+
+    // Tells every thread to stop and waits at most kEndWait for them all; how many were abandoned.
+    // Nothing may be asked of this afterwards.
+    int End();
+    static constexpr std::chrono::milliseconds kEndWait{1000};
+
+private:
+    FolderFollower* followers_[2] = {};
+    FolderSizer* sizer_ = nullptr;
+    std::vector<std::unique_ptr<Stoppable>> threads_;  // owns the three above
+};
+
+}  // namespace bivane
