@@ -91,11 +91,7 @@ TEST_F(Dialogs, ConfirmHasItsControlsInPlaceAndNoAsDefaultAndCancel) {
 // The real question about files that exist: Enter answers "Skip existing" (the default: Enter
 // never replaces a file), Escape cancels; neither writes anything.
 TEST_F(Dialogs, EnterOrEscapeInTheReplaceQuestionReplaceNothing) {
-    MakeDir(tmp / "L");
-    MakeDir(tmp / "R");
-    MakeFile(tmp / "L\\A.txt", 100);
-    MakeFile(tmp / "R\\A.txt", 5);
-    StartSides(tmp / "L", tmp / "R");
+    StartSidesWith({{"L\\A.txt", 100}, {"R\\A.txt", 5}});
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
     HWND owner = form->Handle();
@@ -116,10 +112,7 @@ TEST_F(Dialogs, EnterOrEscapeInTheReplaceQuestionReplaceNothing) {
 }
 
 TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
-    MakeDir(tmp / "L");
-    MakeDir(tmp / "R");
-    MakeFile(tmp / "L\\A.txt", 100);
-    StartSides(tmp / "L", tmp / "R");
+    StartSidesWith({{"L\\A.txt", 100}});
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
     HWND owner = form->Handle();
@@ -142,8 +135,7 @@ TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
 }
 
 TEST_F(Dialogs, TextDialogIgnoresEscapeAndTakesTypedTextOnEnter) {
-    MakeFile(tmp / "Keep.txt", 3);
-    StartIn(tmp.Path());
+    StartWith({{"Keep.txt", 3}});
     TextDialog& g = *form->TextPrompt;
     ExpectAt(g.PromptLabel, 16, 16);
     ExpectAt(g.TextEdit, 16, 48, 321);

@@ -19,11 +19,7 @@ class CopyFaults : public ReliabilityTest {
 protected:
     // A, B, C tagged on the left (100, 20000 and 300 bytes); an older B on the right.
     void StartWithThreeTagged() {
-        MakeFile(L() + "\\A.txt", 100);
-        MakeFile(L() + "\\B.txt", 20000);
-        MakeFile(L() + "\\C.txt", 300);
-        MakeFile(R() + "\\B.txt", 9, &old);
-        StartSides(L(), R());
+        StartSidesWith({{"L\\A.txt", 100}, {"L\\B.txt", 20000}, {"L\\C.txt", 300}, {"R\\B.txt", 9, &old}});
         for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
     }
     const SYSTEMTIME old = LocalTimeOf(1999, 12, 31, 23, 59);
@@ -121,10 +117,7 @@ TEST_F(CopyFaults, TargetDirectoryRemovedAfterConfirmation) {
 // The target folder goes while a folder is copied into it: the copy stops at once and names what it
 // did not copy.
 TEST_F(CopyFaults, TargetFolderRemovedDuringAFolderCopy) {
-    MakeDir(L() + "\\Box");
-    for (const char* n : {"b", "c", "d"}) MakeFile(L() + "\\Box\\" + n + ".txt", 100);
-    MakeFile(L() + "\\Box\\a.txt", 30000);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\Box\\a.txt", 30000}, {"L\\Box\\b.txt", 100}, {"L\\Box\\c.txt", 100}, {"L\\Box\\d.txt", 100}});
     bool removed = false;
     SimulatedCopyFaults faults(DeviceFaults{.afterFirstBlock = [&] {
         if (!std::exchange(removed, true)) RemoveBehindOurBack(R());

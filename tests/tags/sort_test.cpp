@@ -25,13 +25,7 @@ protected:
 };
 
 TEST_F(SortOrders, ByExtPutsNamesWithoutExtensionFirstAndDirectoriesAhead) {
-    MakeFile(tmp / "b.txt", 1);
-    MakeFile(tmp / "a.TXT", 1);
-    MakeFile(tmp / "readme", 1);
-    MakeFile(tmp / "c.abc", 1);
-    MakeDir(tmp / "z.dir");
-    MakeDir(tmp / "a.zzz");
-    StartIn(tmp.Path());
+    StartWith({{"b.txt", 1}, {"a.TXT", 1}, {"readme", 1}, {"c.abc", 1}, {"z.dir\\"}, {"a.zzz\\"}});
     // A hidden directory's size text carries "h"; the order must still see a directory.
     Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<a.zzz>"))].sizeText = "<DIR>h";
     form->SortByExt(form->Active());
@@ -47,13 +41,7 @@ TEST_F(SortOrders, ByExtPutsNamesWithoutExtensionFirstAndDirectoriesAhead) {
 }
 
 TEST_F(SortOrders, BySizeSmallestFirstEqualSizesByName) {
-    MakeFile(tmp / "x.dat", 10);
-    MakeFile(tmp / "a.dat", 10);
-    MakeFile(tmp / "m.dat", 5);
-    MakeFile(tmp / "big.dat", 70000);
-    MakeDir(tmp / "zz");
-    MakeDir(tmp / "ro");
-    StartIn(tmp.Path());
+    StartWith({{"x.dat", 10}, {"a.dat", 10}, {"m.dat", 5}, {"big.dat", 70000}, {"zz\\"}, {"ro\\"}});
     // Attribute letters after "<DIR>" (Wine keeps no read-only flag on folders, so set them here).
     Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<ro>"))].sizeText = "<DIR>r";
     Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<zz>"))].sizeText = "<DIR>h";
@@ -69,12 +57,7 @@ TEST_F(SortOrders, ByDateNewestFirstEqualMinutesByNameDescendingAndOldCenturiesO
     const SYSTEMTIME y2026 = LocalTimeOf(2026, 1, 1, 0, 0);
     const SYSTEMTIME early = LocalTimeOf(2020, 5, 5, 10, 30, 10);
     const SYSTEMTIME late = LocalTimeOf(2020, 5, 5, 10, 30, 50);  // same minute
-    MakeFile(tmp / "old.txt", 1, &y1999);
-    MakeFile(tmp / "new.txt", 1, &y2026);
-    MakeFile(tmp / "p.txt", 1, &late);
-    MakeFile(tmp / "q.txt", 1, &early);
-    MakeDir(tmp / "sub");
-    StartIn(tmp.Path());
+    StartWith({{"old.txt", 1, &y1999}, {"new.txt", 1, &y2026}, {"p.txt", 1, &late}, {"q.txt", 1, &early}, {"sub\\"}});
     form->SortByDate(form->Active());
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"New.txt", "Q.txt", "P.txt", "Old.txt"}));
     ExpectDirectoriesFirst(Left(), 2);
@@ -84,8 +67,7 @@ TEST_F(SortOrders, ByDateNewestFirstEqualMinutesByNameDescendingAndOldCenturiesO
 }
 
 TEST_F(SortOrders, ByDateShowsItsTitleAndHourglassBeforeSorting) {
-    MakeFile(tmp / "a.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 1}});
     std::vector<std::string> painted;
     bool hourglass = false;
     Left().Title.OnPaint = [&](HDC, const RECT&) {
@@ -102,11 +84,7 @@ TEST_F(SortOrders, ByDateShowsItsTitleAndHourglassBeforeSorting) {
 }
 
 TEST_F(SortOrders, SelectionFocusAndCurrentEntryStayWithTheirEntries) {
-    MakeFile(tmp / "a.txt", 30);
-    MakeFile(tmp / "b.txt", 10);
-    MakeFile(tmp / "c.txt", 20);
-    MakeFile(tmp / "d.txt", 5);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 30}, {"b.txt", 10}, {"c.txt", 20}, {"d.txt", 5}});
     Pane& L = Left();
     L.List.ClearSelection();
     L.List.SetSelected(IndexOfCaption(L, "A.txt"), true);
@@ -147,10 +125,7 @@ TEST_F(SortOrders, SortingBringsASelectedListToItsTop) {
 }
 
 TEST_F(SortOrders, HeaderClicksChooseTheOrderAndLocateTheCurrentEntry) {
-    MakeFile(tmp / "b.txt", 3);
-    MakeFile(tmp / "a.zip", 2);
-    MakeFile(tmp / "c.doc", 1);
-    StartIn(tmp.Path());
+    StartWith({{"b.txt", 3}, {"a.zip", 2}, {"c.doc", 1}});
     Pane& L = Left();
     const int b = IndexOfCaption(L, "B.txt");
     L.List.SetSelected(b, true);  // with [parent], two selected: the first one loses it when located
@@ -193,9 +168,7 @@ TEST_F(SortOrders, HeaderClicksChooseTheOrderAndLocateTheCurrentEntry) {
 }
 
 TEST_F(SortOrders, HeaderClickOnTheRightListActivatesTheRightSide) {
-    MakeFile(tmp / "b.txt", 1);
-    MakeFile(tmp / "a.txt", 2);
-    StartIn(tmp.Path());
+    StartWith({{"b.txt", 1}, {"a.txt", 2}});
     ASSERT_TRUE(form->LeftActive);
     ClickHeader(Right().List.Handle(), 1);
     EXPECT_FALSE(form->LeftActive);
@@ -206,9 +179,7 @@ TEST_F(SortOrders, HeaderClickOnTheRightListActivatesTheRightSide) {
 }
 
 TEST_F(SortOrders, AReloadReturnsToFilenameOrder) {
-    MakeFile(tmp / "b.txt", 1);
-    MakeFile(tmp / "a.txt", 2);
-    StartIn(tmp.Path());
+    StartWith({{"b.txt", 1}, {"a.txt", 2}});
     form->SortBySize(form->Active());
     form->Reread(form->Active());
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt"}));
