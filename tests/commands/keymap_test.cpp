@@ -358,8 +358,6 @@ TEST_F(KeyMap, F5AndF6ActivateASideAndFocusItsDriveSelector) {
 }
 
 TEST_F(KeyMap, SortKeysOrderTheActiveSideAndKeepItActive) {
-    MakeDir(L());
-    MakeDir(R());
     const SYSTEMTIME t2020 = LocalTimeOf(2020, 5, 1, 10, 0), t2021 = LocalTimeOf(2021, 5, 1, 10, 0),
                      t2022 = LocalTimeOf(2022, 5, 1, 10, 0);
     StartSidesWith({{"R\\a.mm", 200, &t2021}, {"R\\b.zz", 300, &t2022}, {"R\\c.aa", 100, &t2020}});

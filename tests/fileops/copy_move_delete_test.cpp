@@ -112,8 +112,7 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
 // a clock where a paint is always due every name reaches the label; on one that stands still only
 // the first paint and the last (when the copy ends) do.
 TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
-    for (const char* n : {"A.txt", "B.txt", "C.txt"}) MakeFile(L() + "\\" + n, 100);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\A.txt", 100}, {"L\\B.txt", 100}, {"L\\C.txt", 100}});
     ProgressDialog& p = *form->Progress;
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
     const std::vector<std::string> dated = {"Setting file date...", " "};
@@ -340,11 +339,8 @@ TEST_F(CopyMoveDelete, AFolderCopyIsRefusedWholeWhereItCannotBeDone) {
 // Escape stops a copy after the file being copied; a failed file stops it there. Either way no
 // temporary and no staging folder stays, and the files before it stay.
 TEST_F(CopyMoveDelete, AFolderCopyStopsAtEscapeOrAtAFailedFile) {
-    MakeDir(L() + "\\Box");
-    for (const char* n : {"a", "b", "c", "d"}) MakeFile(L() + "\\Box\\" + n + ".txt", 100);
-    MakeFile(L() + "\\Box\\c.txt", 30000);
-    for (const char* n : {"X", "Y", "Z"}) MakeFile(L() + "\\" + n + ".txt", 100);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\Box\\a.txt", 100}, {"L\\Box\\b.txt", 100}, {"L\\Box\\c.txt", 30000}, {"L\\Box\\d.txt", 100},
+                    {"L\\X.txt", 100}, {"L\\Y.txt", 100}, {"L\\Z.txt", 100}});
     ProgressDialog& p = *form->Progress;
     p.Clock = PaintAlwaysDue;
     auto escapeAfterFirstBlock = [&] { PostMessageW(p.Handle(), WM_KEYDOWN, VK_ESCAPE, 1); };
@@ -403,11 +399,11 @@ TEST_F(CopyMoveDelete, SameDirectoryRefusesCopyAndMoveButNotDelete) {
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
     const std::string warning = "Can't copy or move to the same directory...\r\r" + L() + "\ris active on both sides.";
-    modals.ExpectBox(warning, IDOK, "Warning");
-    form->RunFileCommand(ConfirmMode::Copy, form->Active());
-    modals.ExpectBox(warning, IDOK, "Warning");
-    form->RunFileCommand(ConfirmMode::Move, form->Active());
-    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    for (ConfirmMode mode : {ConfirmMode::Copy, ConfirmMode::Move}) {
+        modals.ExpectBox(warning, IDOK, "Warning");
+        form->RunFileCommand(mode, form->Active());
+        EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    }
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         EXPECT_EQ(f.Caption(), "Confirm Delete");
         return IDCANCEL;

@@ -23,7 +23,6 @@ std::function<int(ModalForm&)> Answer(const std::string& caption, const std::str
 class MkdirRename : public FileOpsTest {
 protected:
     void SetUp() override {
-        MakeDir(L());
         Make({{"L\\Old.txt", 10}, {"L\\Taken.txt", 20}, {"L\\Olddir\\in.txt", 5}});
     }
     // Edits the entry's caption in the list itself and ends the edit with Enter.
