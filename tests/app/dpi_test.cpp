@@ -122,9 +122,7 @@ class Dpi : public FormTest {};
 // Every figure of the layout, the fonts, the pictures and the columns at each DPI, texts whole;
 // back at 96 everything is where it was, to the pixel.
 TEST_F(Dpi, TheMainWindowScalesAtEachDpiAndComesBackTo96Exactly) {
-    MakeFile(tmp / "Readme.txt", 1234567);
-    MakeDir(tmp / "Program Files");
-    StartIn(tmp.Path());
+    StartWith({{"Readme.txt", 1234567}, {"Program Files\\"}});
     const RECT list96 = ChildRect(Right().List.Handle());
     const RECT drive96 = ChildRect(Right().Drive.Handle());
     for (int dpi : kDpis) {
@@ -169,8 +167,7 @@ TEST_F(Dpi, TheMainWindowScalesAtEachDpiAndComesBackTo96Exactly) {
 // The smallest size the window can be given, at each DPI: dragged smaller, it stays there
 // (WM_GETMINMAXINFO); every status text and the Name column stay whole.
 TEST_F(Dpi, TheWindowKeepsItsSmallestSizeAtEachDpi) {
-    MakeFile(tmp / "Readme.txt", 1234567);
-    StartIn(tmp.Path());
+    StartWith({{"Readme.txt", 1234567}});
     for (int dpi : kDpis) {
         SCOPED_TRACE(dpi);
         SendDpiChanged(form->Handle(), dpi, Scaled(550, dpi), Scaled(345, dpi));
@@ -255,8 +252,7 @@ TEST_F(Dpi, MadeForTheScreensDpiFromTheStart) {
     if (!screen) GTEST_SKIP() << "run by tests/app/screen_dpi.sh with the prefix at another DPI";
     const int dpi = std::atoi(screen);
     ASSERT_EQ(SystemDpi(), dpi);
-    MakeFile(tmp / "Readme.txt", 1234567);
-    StartIn(tmp.Path());
+    StartWith({{"Readme.txt", 1234567}});
     EXPECT_EQ(form->Dpi(), dpi);
     RECT outer{};
     GetWindowRect(form->Handle(), &outer);

@@ -13,10 +13,7 @@ namespace bivane::test {
 class Startup : public FormTest {};
 
 TEST_F(Startup, LeftSideListsTheStartDirectoryAndRightSideWaits) {
-    MakeDir(tmp / "Program Files");
-    MakeFile(tmp / "README.TXT", 999);
-    MakeFile(tmp / "PROGRAM.EXE", 10);
-    StartIn(tmp.Path());
+    StartWith({{"Program Files\\"}, {"README.TXT", 999}, {"PROGRAM.EXE", 10}});
 
     EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "<Program Files>", "Program.exe", "Readme.txt"}));
     EXPECT_EQ(Left().Status.Text(0), "Dir: 1k");
@@ -69,8 +66,7 @@ TEST_F(Startup, WindowGeometryFollowsTheLayout) {
 }
 
 TEST_F(Startup, ClosingQuestionAnsweredBothWays) {
-    MakeFile(tmp / "a.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 1}});
     const std::string text = "Thank you for using\rof Bivane for Windows 95\rfrom Harlenby Software.";
     modals.ExpectBox(text, IDCANCEL, "Information");
     SendMessageW(form->Handle(), WM_CLOSE, 0, 0);

@@ -33,15 +33,8 @@ protected:
     // sub: 10 + 20 + 30 bytes in three levels; empty: nothing; top.txt: 5 bytes beside them.
     void MakeTree() {
         MakeSideFolders();
-        MakeDir(L() + "\\sub");
-        MakeDir(L() + "\\sub\\deeper");
-        MakeDir(L() + "\\sub\\deeper\\deepest");
-        MakeDir(L() + "\\sub\\deeper\\void");
-        MakeFile(L() + "\\sub\\a.txt", 10);
-        MakeFile(L() + "\\sub\\deeper\\b.txt", 20);
-        MakeFile(L() + "\\sub\\deeper\\deepest\\c.txt", 30);
-        MakeDir(L() + "\\empty");
-        MakeFile(L() + "\\top.txt", 5);
+        Make({{"L\\sub\\deeper\\void\\"}, {"L\\sub\\a.txt", 10}, {"L\\sub\\deeper\\b.txt", 20},
+              {"L\\sub\\deeper\\deepest\\c.txt", 30}, {"L\\empty\\"}, {"L\\top.txt", 5}});
     }
     // The Dir and Files panels: the Free one moves with whatever else writes to the disk meanwhile.
     std::string StatusTexts() { return Left().Status.Text(0) + "|" + Left().Status.Text(1); }
@@ -144,8 +137,7 @@ TEST_F(FolderSizes, AnAnswerForAListingReadAgainIsDropped) {
 // big folder outside it, a loop, a link to a file and a FIFO. No folder link is followed, no FIFO read.
 TEST_F(FolderSizes, LinksAreNeverFollowedAndAFifoIsNotRead) {
     MakeTree();
-    MakeDir(tmp / "outside");
-    MakeFile(tmp / "outside\\big.bin", 100000);
+    Make({{"outside\\big.bin", 100000}});
     const std::string unixL = UnixPath(L());
     if (unixL.empty()) GTEST_SKIP() << "links are made on the host, under Wine";
     // The host removes the tree: a removal from here would go round the loop.
@@ -175,8 +167,7 @@ TEST_F(FolderSizes, LinksAreNeverFollowedAndAFifoIsNotRead) {
 // A tree of 60,000 files made on the host: Escape stops its walk; meanwhile the window answers keys.
 TEST_F(FolderSizes, EscapeStopsTheWalkOfABigTreeAndTheWindowAnswersKeysMeanwhile) {
     MakeSideFolders();
-    MakeFile(L() + "\\a.txt", 1);
-    MakeFile(L() + "\\b.txt", 1);
+    Make({{"L\\a.txt", 1}, {"L\\b.txt", 1}});
     const std::string unixL = UnixPath(L());
     if (unixL.empty()) GTEST_SKIP() << "the big tree is made on the host, under Wine";
     struct HostRemoval {  // 60,000 files go faster from the host

@@ -25,11 +25,7 @@ class KeyMap : public KeysTest {
 protected:
     void MakeSides() {
         MakeSideFolders();
-        MakeDir(L() + "\\sub");
-        MakeDir(L() + "\\sub\\deeper");
-        MakeFile(L() + "\\a.txt", 10);
-        MakeFile(L() + "\\b.txt", 20);
-        MakeFile(R() + "\\r.txt", 30);
+        Make({{"L\\sub\\deeper\\"}, {"L\\a.txt", 10}, {"L\\b.txt", 20}, {"R\\r.txt", 30}});
     }
     bool SplashShown() { return IsWindowVisible(form->Splash.Handle()) != FALSE; }
 };
@@ -362,14 +358,9 @@ TEST_F(KeyMap, F5AndF6ActivateASideAndFocusItsDriveSelector) {
 }
 
 TEST_F(KeyMap, SortKeysOrderTheActiveSideAndKeepItActive) {
-    MakeDir(L());
-    MakeDir(R());
     const SYSTEMTIME t2020 = LocalTimeOf(2020, 5, 1, 10, 0), t2021 = LocalTimeOf(2021, 5, 1, 10, 0),
                      t2022 = LocalTimeOf(2022, 5, 1, 10, 0);
-    MakeFile(R() + "\\a.mm", 200, &t2021);
-    MakeFile(R() + "\\b.zz", 300, &t2022);
-    MakeFile(R() + "\\c.aa", 100, &t2020);
-    StartSides(L(), R());
+    StartSidesWith({{"R\\a.mm", 200, &t2021}, {"R\\b.zz", 300, &t2022}, {"R\\c.aa", 100, &t2020}});
     Press(VK_SPACE);
     ASSERT_FALSE(form->LeftActive);
     Pane& r = Right();
@@ -413,8 +404,7 @@ TEST_F(KeyMap, SortKeysOrderTheActiveSideAndKeepItActive) {
 
 TEST_F(KeyMap, F9AndKeypadMinusTagInPlaceF10AndKeypadPlusMoveOn) {
     MakeSides();
-    MakeFile(L() + "\\c.txt", 30);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\c.txt", 30}});
     Pane& l = Left();
     Pick(l, "A.txt");  // [parent] <sub> A B C
     Press(VK_F9);
@@ -494,8 +484,7 @@ TEST_F(KeyMap, WithoutACurrentEntryTheEntryKeysDoNothing) {
 // shows focused, and Ctrl+E's F10 inserts that row's name.
 TEST_F(KeyMap, TheFocusedEntryIsTheCurrentOneAfterEveryKey) {
     MakeSides();
-    MakeFile(L() + "\\c.txt", 30);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\c.txt", 30}});
     struct Step {
         WORD key;
         TShiftState shift;
@@ -533,8 +522,7 @@ TEST_F(KeyMap, CtrlRRefreshesAndDoesNotRename) {
 
 TEST_F(KeyMap, DuringARenameNoKeyRunsACommandAndTheStartingRIsSwallowed) {
     MakeSides();
-    MakeFile(L() + "\\rx.txt", 1);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\rx.txt", 1}});
     Pick(Left(), "A.txt");
     HWND list = Left().List.Handle();
     expectedKeyMenus = 1;

@@ -38,7 +38,7 @@ private:
 class KeysTest : public FormTest {
 protected:
     // Left side in left, right side in right, left active, splash hidden; the spy watches.
-    void StartSides(const std::string& left, const std::string& right);
+    void StartSides(const std::string& left, const std::string& right) override;
     // No key may have reached the keyboard or context menu, unless a test says otherwise.
     void TearDown() override;
     HWND ActiveList() { return form->Active().List.Handle(); }

@@ -120,9 +120,7 @@ TEST_F(Launch, ShowHandsTheQuotedFullNameToTheViewerOnTheSearchPath) {
     ASSERT_TRUE(CopyFileW(Widen(RecorderExe()).c_str(), Widen(tmp / "bin\\BVLIST.EXE").c_str(), FALSE));
     EnvVar path(L"PATH", "");
     SetEnvironmentVariableW(L"PATH", Widen(tmp / "bin;" + path.Old()).c_str());
-    MakeDir(L() + "\\sub dir");
-    MakeFile(L() + "\\my file.txt", 3);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\sub dir\\"}, {"L\\my file.txt", 3}});
 
     // Directories and the parent entry: nothing.
     Pick(Left(), "<sub dir>");
@@ -143,9 +141,7 @@ TEST_F(Launch, ShowHandsTheQuotedFullNameToTheViewerOnTheSearchPath) {
 }
 
 TEST_F(Launch, AMissingViewerOrProgramReportsNothing) {
-    MakeFile(L() + "\\x.txt", 3);
-    MakeFile(L() + "\\y.unknownkind", 3);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\x.txt", 3}, {"L\\y.unknownkind", 3}});
     Pick(Left(), "X.txt");
     Press('S', 0, L's');  // no BVLIST.EXE anywhere: the scripted modals fail on any box
     EXPECT_FALSE(form->RunCommandLine("no-such-program-here.exe x", SW_SHOW, 0));
@@ -163,8 +159,7 @@ TEST_F(Launch, AMissingViewerOrProgramReportsNothing) {
 }
 
 TEST_F(Launch, TheTypedCommandLineRunsInTheActiveSidesDirectory) {
-    MakeFile(R() + "\\two words.txt", 3);
-    StartSides(L(), R());
+    StartSidesWith({{"R\\two words.txt", 3}});
     Press(VK_SPACE);
     Pick(Right(), "Two words.txt");
     const std::string program = "\"" + RecorderExe() + "\"";

@@ -15,10 +15,7 @@ namespace {
 class SingleCopy : public FileOpsTest {
 protected:
     void SetUp() override {
-        MakeDir(tmp / "src");
-        MakeDir(tmp / "dst");
-        MakeFile(tmp / "src\\other.txt", 500);
-        StartIn(tmp.Path());
+        StartWith({{"dst\\"}, {"src\\other.txt", 500}});
         p = form->Progress.get();
         p->ShowModeless();
     }
@@ -77,8 +74,7 @@ TEST_F(SingleCopy, StatusShowsSettingTheDateThenASpace) {
 }
 
 TEST_F(SingleCopy, ReplacesAnExistingTargetWithoutAsking) {
-    MakeFile(tmp / "src\\a.txt", 300);
-    MakeFile(tmp / "dst\\a.txt", 70000);
+    Make({{"src\\a.txt", 300}, {"dst\\a.txt", 70000}});
     const Snapshot before = Snap(tmp.Path());
     // Relative names resolve against the current directory.
     ASSERT_TRUE(SetCurrentDirectoryW(Widen(tmp / "src").c_str()));
@@ -92,8 +88,7 @@ TEST_F(SingleCopy, ReadOnlyTargetFailsAndStaysAsItWas) {
     // before a block is read.
     for (const std::int64_t size : {std::int64_t{300}, std::int64_t{(1 << 20) + 1}}) {
         SCOPED_TRACE(size);
-        MakeFile(tmp / "src\\a.txt", size);
-        MakeFile(tmp / "dst\\a.txt", 20);
+        Make({{"src\\a.txt", size}, {"dst\\a.txt", 20}});
         SetAttributes(tmp / "dst\\a.txt", FILE_ATTRIBUTE_READONLY);
         const Snapshot before = Snap(tmp.Path());
         ASSERT_TRUE(SetCurrentDirectoryW(Widen(tmp / "dst").c_str()));
@@ -108,8 +103,7 @@ TEST_F(SingleCopy, ReadOnlyTargetFailsAndStaysAsItWas) {
 }
 
 TEST_F(SingleCopy, TargetInAMissingFolderOrNamedLikeAFolderCannotBeCreated) {
-    MakeFile(tmp / "src\\a.txt", 300);
-    MakeDir(tmp / "dst\\sub");
+    Make({{"src\\a.txt", 300}, {"dst\\sub\\"}});
     const Snapshot before = Snap(tmp.Path());
     EXPECT_EQ(Failure<FileCreateError>(tmp / "src\\a.txt", tmp / "nowhere\\a.txt"), "Cannot create file " + tmp / "nowhere\\a.txt");
     EXPECT_EQ(Failure<FileCreateError>(tmp / "src\\a.txt", tmp / "dst\\sub"), "Cannot create file " + tmp / "dst\\sub");
@@ -117,8 +111,7 @@ TEST_F(SingleCopy, TargetInAMissingFolderOrNamedLikeAFolderCannotBeCreated) {
 }
 
 TEST_F(SingleCopy, SourceMissingOrHeldOpenForWritingCannotBeOpened) {
-    MakeFile(tmp / "src\\a.txt", 300);
-    MakeFile(tmp / "dst\\a.txt", 20);
+    Make({{"src\\a.txt", 300}, {"dst\\a.txt", 20}});
     const Snapshot before = Snap(tmp.Path());
     EXPECT_EQ(Failure<FileOpenError>("src\\missing.txt", tmp / "dst\\a.txt"), "Cannot open file src\\missing.txt");
     {
@@ -132,8 +125,7 @@ TEST_F(SingleCopy, SourceMissingOrHeldOpenForWritingCannotBeOpened) {
 }
 
 TEST_F(SingleCopy, ShortWriteKeepsTheOldTargetAndLeavesNothingPartial) {
-    MakeFile(tmp / "src\\big.bin", 50000);
-    MakeFile(tmp / "dst\\big.bin", 1234);
+    Make({{"src\\big.bin", 50000}, {"dst\\big.bin", 1234}});
     const Snapshot before = Snap(tmp.Path());
     SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 20000});  // the disk fills up in the third block
     p->PrepareBar(7);
@@ -144,8 +136,7 @@ TEST_F(SingleCopy, ShortWriteKeepsTheOldTargetAndLeavesNothingPartial) {
 }
 
 TEST_F(SingleCopy, ReadFailureIsReportedNotTakenForTheEnd) {
-    MakeFile(tmp / "src\\locked.bin", 30000);
-    MakeFile(tmp / "dst\\locked.bin", 99);
+    Make({{"src\\locked.bin", 30000}, {"dst\\locked.bin", 99}});
     const Snapshot before = Snap(tmp.Path());
     SimulatedCopyFaults faults(DeviceFaults{.readLimit = 8192});  // the device fails on the second block
     p->PrepareBar(4);

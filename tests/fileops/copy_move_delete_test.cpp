@@ -37,10 +37,7 @@ protected:
 }  // namespace
 
 TEST_F(CopyMoveDelete, CopiesTheCurrentFileAndSelectsItOnBothSides) {
-    MakeFile(L() + "\\A.txt", 20000);
-    MakeFile(L() + "\\B.txt", 10);
-    MakeFile(R() + "\\Z.txt", 5);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\A.txt", 20000}, {"L\\B.txt", 10}, {"R\\Z.txt", 5}});
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
@@ -81,13 +78,8 @@ TEST_F(CopyMoveDelete, CopiesTheCurrentFileAndSelectsItOnBothSides) {
 }
 
 TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
-    MakeFile(L() + "\\A.txt", 100);
-    MakeFile(L() + "\\B.txt", 200);
-    MakeFile(L() + "\\C.txt", 300);
-    MakeFile(L() + "\\D.txt", 400);
-    MakeDir(L() + "\\Sub");
-    MakeFile(R() + "\\B.txt", 7);  // replaced after the question
-    StartSides(L(), R());
+    StartSidesWith({{"L\\A.txt", 100}, {"L\\B.txt", 200}, {"L\\C.txt", 300}, {"L\\D.txt", 400}, {"L\\Sub\\"},
+                    {"R\\B.txt", 7}});  // replaced after the question
     Tag(Left(), "A.txt");
     Tag(Left(), "B.txt");
     Tag(Left(), "C.txt");
@@ -120,8 +112,7 @@ TEST_F(CopyMoveDelete, CopiesTaggedFilesOnlyAndKeepsTheSourceTags) {
 // a clock where a paint is always due every name reaches the label; on one that stands still only
 // the first paint and the last (when the copy ends) do.
 TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
-    for (const char* n : {"A.txt", "B.txt", "C.txt"}) MakeFile(L() + "\\" + n, 100);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\A.txt", 100}, {"L\\B.txt", 100}, {"L\\C.txt", 100}});
     ProgressDialog& p = *form->Progress;
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
     const std::vector<std::string> dated = {"Setting file date...", " "};
@@ -193,8 +184,7 @@ TEST_F(CopyMoveDelete, FilesThatExistAreReplacedOnlyAsTheUserAnswers) {
 }
 
 TEST_F(CopyMoveDelete, NoAnswerOrTheParentCopiesNothing) {
-    MakeFile(L() + "\\A.txt", 100);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\A.txt", 100}});
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "A.txt");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDCANCEL; });
@@ -224,8 +214,7 @@ TEST_F(CopyMoveDelete, CopiesAFolderTreeExactly) {
     for (const char* d : {"\\Sub A\\Deep", "\\Sub A", "\\Empty", "\\Hidden Folder", ""}) {
         SetLastWrite(t + d, LastWrite(t + "\\hid.txt") + 7654321);
     }
-    MakeFile(R() + "\\Z.txt", 5);
-    StartSides(L(), R());
+    StartSidesWith({{"R\\Z.txt", 5}});
     Pick(Left(), "<Tree>");
     const Snapshot source = Snap(t), left = Snap(L());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
@@ -306,12 +295,7 @@ TEST_F(CopyMoveDelete, AFolderMergesAsTheUserAnswers) {
 // Refused before anything is written: a target inside the folder or the folder itself, a file of
 // its name there, a tree the drive has no room for.
 TEST_F(CopyMoveDelete, AFolderCopyIsRefusedWholeWhereItCannotBeDone) {
-    MakeDir(L() + "\\Box");
-    MakeDir(L() + "\\Box\\In");
-    MakeDir(L() + "\\Box\\In\\Deeper");
-    MakeFile(L() + "\\Box\\f.txt", 300000);
-    MakeFile(L() + "\\Box\\In\\g.txt", 300000);
-    MakeFile(R() + "\\Box", 3);
+    Make({{"L\\Box\\In\\Deeper\\"}, {"L\\Box\\f.txt", 300000}, {"L\\Box\\In\\g.txt", 300000}, {"R\\Box", 3}});
     const std::string shown = L() + "\\Box";
     const struct {
         std::string target;
@@ -355,11 +339,8 @@ TEST_F(CopyMoveDelete, AFolderCopyIsRefusedWholeWhereItCannotBeDone) {
 // Escape stops a copy after the file being copied; a failed file stops it there. Either way no
 // temporary and no staging folder stays, and the files before it stay.
 TEST_F(CopyMoveDelete, AFolderCopyStopsAtEscapeOrAtAFailedFile) {
-    MakeDir(L() + "\\Box");
-    for (const char* n : {"a", "b", "c", "d"}) MakeFile(L() + "\\Box\\" + n + ".txt", 100);
-    MakeFile(L() + "\\Box\\c.txt", 30000);
-    for (const char* n : {"X", "Y", "Z"}) MakeFile(L() + "\\" + n + ".txt", 100);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\Box\\a.txt", 100}, {"L\\Box\\b.txt", 100}, {"L\\Box\\c.txt", 30000}, {"L\\Box\\d.txt", 100},
+                    {"L\\X.txt", 100}, {"L\\Y.txt", 100}, {"L\\Z.txt", 100}});
     ProgressDialog& p = *form->Progress;
     p.Clock = PaintAlwaysDue;
     auto escapeAfterFirstBlock = [&] { PostMessageW(p.Handle(), WM_KEYDOWN, VK_ESCAPE, 1); };
@@ -394,10 +375,7 @@ TEST_F(CopyMoveDelete, AFolderCopyStopsAtEscapeOrAtAFailedFile) {
 }
 
 TEST_F(CopyMoveDelete, CopyErrorEndsTheLoopAfterReloadingTheTarget) {
-    MakeFile(L() + "\\A.txt", 100);
-    MakeFile(L() + "\\B.txt", 200);
-    MakeFile(L() + "\\C.txt", 300);
-    MakeFile(R() + "\\B.txt", 9);
+    Make({{"L\\A.txt", 100}, {"L\\B.txt", 200}, {"L\\C.txt", 300}, {"R\\B.txt", 9}});
     SetAttributes(R() + "\\B.txt", FILE_ATTRIBUTE_READONLY);
     StartSides(L(), R());
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
@@ -421,11 +399,11 @@ TEST_F(CopyMoveDelete, SameDirectoryRefusesCopyAndMoveButNotDelete) {
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
     const std::string warning = "Can't copy or move to the same directory...\r\r" + L() + "\ris active on both sides.";
-    modals.ExpectBox(warning, IDOK, "Warning");
-    form->RunFileCommand(ConfirmMode::Copy, form->Active());
-    modals.ExpectBox(warning, IDOK, "Warning");
-    form->RunFileCommand(ConfirmMode::Move, form->Active());
-    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    for (ConfirmMode mode : {ConfirmMode::Copy, ConfirmMode::Move}) {
+        modals.ExpectBox(warning, IDOK, "Warning");
+        form->RunFileCommand(mode, form->Active());
+        EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+    }
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
         EXPECT_EQ(f.Caption(), "Confirm Delete");
         return IDCANCEL;
@@ -435,8 +413,7 @@ TEST_F(CopyMoveDelete, SameDirectoryRefusesCopyAndMoveButNotDelete) {
 }
 
 TEST_F(CopyMoveDelete, TheItemNilWhenTheSideHasNoCurrentEntry) {
-    MakeFile(L() + "\\A.txt", 100);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\A.txt", 100}});
     Tag(Left(), "A.txt");
     Left().CurrentItem = -1;  // as after loading a directory that lists nothing
     const Snapshot before = Snap(tmp.Path());
@@ -468,8 +445,7 @@ TEST_F(CopyMoveDelete, MoveAcrossDrivesOffersACopy) {
     EXPECT_EQ(ReadAll(d + "\\A.txt"), ReadAll(L() + "\\A.txt"));
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});  // the source stays: it was a copy
     // A folder, the same way: copied whole.
-    MakeDir(L() + "\\Sub");
-    MakeFile(L() + "\\Sub\\in.txt", 10);
+    Make({{"L\\Sub\\in.txt", 10}});
     form->Reload(Left());
     Pick(Left(), "<Sub>");
     modals.ExpectBox(ask, IDYES, "Warning");
@@ -525,12 +501,7 @@ TEST_F(CopyMoveDelete, SpaceCheckCountsTheReplacedFileAndRefusesAnExactFit) {
 }
 
 TEST_F(CopyMoveDelete, TaggedMoveReportsTheNameThatExistsAndMovesTheRest) {
-    MakeFile(L() + "\\A.txt", 100);
-    MakeFile(L() + "\\B.txt", 200);
-    MakeFile(L() + "\\C.txt", 300);
-    MakeFile(L() + "\\Keep.txt", 300);
-    MakeFile(R() + "\\B.txt", 9);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\A.txt", 100}, {"L\\B.txt", 200}, {"L\\C.txt", 300}, {"L\\Keep.txt", 300}, {"R\\B.txt", 9}});
     for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
@@ -551,9 +522,7 @@ TEST_F(CopyMoveDelete, TaggedMoveReportsTheNameThatExistsAndMovesTheRest) {
 }
 
 TEST_F(CopyMoveDelete, MovesACurrentDirectoryWhole) {
-    MakeDir(L() + "\\Old");
-    MakeFile(L() + "\\Old\\in.txt", 10);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\Old\\in.txt", 10}});
     Pick(Left(), "<Old>");
     const Snapshot inside = Snap(L() + "\\Old");
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
@@ -566,8 +535,7 @@ TEST_F(CopyMoveDelete, MovesACurrentDirectoryWhole) {
 TEST_F(CopyMoveDelete, DeletesTheCurrentFileToTheRecycleBin) {
     const std::string name = "Bin" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount()) + ".txt";
     MakeFile(L() + "\\" + name, 123);
-    MakeFile(L() + "\\Other.txt", 5);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\Other.txt", 5}});
     Pick(Left(), name);
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
@@ -599,11 +567,7 @@ TEST_F(CopyMoveDelete, DeletesTheCurrentFileToTheRecycleBin) {
 }
 
 TEST_F(CopyMoveDelete, DeletesADirectoryWithItsContentsForGoodAndKeepsTheChoice) {
-    MakeDir(L() + "\\Old");
-    MakeDir(L() + "\\Old\\Deep");
-    MakeFile(L() + "\\Old\\Deep\\x.txt", 10);
-    MakeFile(L() + "\\Stay.txt", 10);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\Old\\Deep\\x.txt", 10}, {"L\\Stay.txt", 10}});
     Pick(Left(), "<Old>");
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
@@ -626,11 +590,7 @@ TEST_F(CopyMoveDelete, DeletesADirectoryWithItsContentsForGoodAndKeepsTheChoice)
 }
 
 TEST_F(CopyMoveDelete, TaggedDeleteNeverRemovesDirectories) {
-    MakeFile(L() + "\\A.txt", 1);
-    MakeFile(L() + "\\B.txt", 2);
-    MakeFile(L() + "\\C.txt", 3);
-    MakeDir(L() + "\\Dir");
-    StartSides(L(), R());
+    StartSidesWith({{"L\\A.txt", 1}, {"L\\B.txt", 2}, {"L\\C.txt", 3}, {"L\\Dir\\"}});
     Tag(Left(), "A.txt");
     Tag(Left(), "C.txt");
     Pick(Left(), "<Dir>");
@@ -649,9 +609,7 @@ TEST_F(CopyMoveDelete, TaggedDeleteNeverRemovesDirectories) {
 }
 
 TEST_F(CopyMoveDelete, DirectoryDeleteRequestOffersTheCurrentEntryOnly) {
-    MakeFile(L() + "\\A.txt", 1);
-    MakeDir(L() + "\\Dir");
-    StartSides(L(), R());
+    StartSidesWith({{"L\\A.txt", 1}, {"L\\Dir\\"}});
     Tag(Left(), "A.txt");
     Pick(Left(), "<Dir>");
     const Snapshot before = Snap(tmp.Path());
@@ -670,9 +628,7 @@ TEST_F(CopyMoveDelete, DirectoryDeleteRequestOffersTheCurrentEntryOnly) {
 }
 
 TEST_F(CopyMoveDelete, DeletingAboveTheOtherSideSwitchesItThere) {
-    MakeDir(L() + "\\Old");
-    MakeFile(L() + "\\Old\\x.txt", 1);
-    MakeFile(L() + "\\Gone.txt", 1);
+    Make({{"L\\Old\\x.txt", 1}, {"L\\Gone.txt", 1}});
     StartSides(L(), L() + "\\Old");
     Pick(Left(), "Gone.txt");
     const Snapshot before = Snap(tmp.Path());
@@ -697,8 +653,7 @@ TEST_F(CopyMoveDelete, DeleteForGoodTakesPathsLongerThanTheOldBuffer) {
         MakeDir(dir);
     }
     MakeFile(dir + "\\long.txt", 10);
-    MakeFile(L() + "\\Stay.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"L\\Stay.txt", 1}});
     const Snapshot before = Snap(tmp.Path());
     Leftovers left;
     EXPECT_TRUE(DeleteForGood(ExactPath(dir + "\\long.txt"), false, left));

@@ -91,11 +91,7 @@ TEST_F(Dialogs, ConfirmHasItsControlsInPlaceAndNoAsDefaultAndCancel) {
 // The real question about files that exist: Enter answers "Skip existing" (the default: Enter
 // never replaces a file), Escape cancels; neither writes anything.
 TEST_F(Dialogs, EnterOrEscapeInTheReplaceQuestionReplaceNothing) {
-    MakeDir(tmp / "L");
-    MakeDir(tmp / "R");
-    MakeFile(tmp / "L\\A.txt", 100);
-    MakeFile(tmp / "R\\A.txt", 5);
-    StartSides(tmp / "L", tmp / "R");
+    StartSidesWith({{"L\\A.txt", 100}, {"R\\A.txt", 5}});
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
     HWND owner = form->Handle();
@@ -116,34 +112,28 @@ TEST_F(Dialogs, EnterOrEscapeInTheReplaceQuestionReplaceNothing) {
 }
 
 TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
-    MakeDir(tmp / "L");
-    MakeDir(tmp / "R");
-    MakeFile(tmp / "L\\A.txt", 100);
-    StartSides(tmp / "L", tmp / "R");
+    StartSidesWith({{"L\\A.txt", 100}});
     Pick(Left(), "A.txt");
     const Snapshot before = Snap(tmp.Path());
     HWND owner = form->Handle();
-    modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
-        PostKey(f.Handle(), VK_RETURN);
-        return f.RunModalLoop(owner);
-    });
-    form->RunFileCommand(ConfirmMode::Copy, form->Active());
-    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
-    EXPECT_FALSE(IsWindowVisible(form->Confirm->Handle()));
-    EXPECT_TRUE(IsWindowEnabled(owner));
-    // One Tab from the focused "&No" reaches "&Yes".
-    modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
-        PostKey(f.Handle(), VK_TAB);
-        PostKey(f.Handle(), VK_RETURN);
-        return f.RunModalLoop(owner);
-    });
-    form->RunFileCommand(ConfirmMode::Copy, form->Active());
-    EXPECT_EQ(ChangedSince(before), std::set<std::string>{"R\\A.txt"});
+    // Enter answers the focused "&No"; one Tab from it reaches "&Yes".
+    const std::pair<std::vector<WORD>, std::set<std::string>> runs[] = {{{VK_RETURN}, {}},
+                                                                         {{VK_TAB, VK_RETURN}, {"R\\A.txt"}}};
+    for (const auto& [keys, changed] : runs) {
+        SCOPED_TRACE(keys.size());
+        modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
+            for (WORD key : keys) PostKey(f.Handle(), key);
+            return f.RunModalLoop(owner);
+        });
+        form->RunFileCommand(ConfirmMode::Copy, form->Active());
+        EXPECT_EQ(ChangedSince(before), changed);
+        EXPECT_FALSE(IsWindowVisible(form->Confirm->Handle()));
+        EXPECT_TRUE(IsWindowEnabled(owner));
+    }
 }
 
 TEST_F(Dialogs, TextDialogIgnoresEscapeAndTakesTypedTextOnEnter) {
-    MakeFile(tmp / "Keep.txt", 3);
-    StartIn(tmp.Path());
+    StartWith({{"Keep.txt", 3}});
     TextDialog& g = *form->TextPrompt;
     ExpectAt(g.PromptLabel, 16, 16);
     ExpectAt(g.TextEdit, 16, 48, 321);
@@ -194,16 +184,14 @@ TEST_F(Dialogs, F10InsertsThePromptNameOnlyForTheCommandLine) {
         PostKey(t.TextEdit, VK_RETURN);
         return f.RunModalLoop(owner);
     };
-    g.Prepare("Run", "Command line:");
-    form->TextPrompt->CommandLinePromptOpen = true;
-    modals.ExpectDialog("TextDialog", typeWithF10);
-    EXPECT_EQ(g.ShowModal(owner), IDOK);
-    EXPECT_EQ(g.Text(), "edit Readme.txt x");
-    form->TextPrompt->CommandLinePromptOpen = false;
-    g.Prepare("Run", "Command line:");
-    modals.ExpectDialog("TextDialog", typeWithF10);
-    EXPECT_EQ(g.ShowModal(owner), IDOK);
-    EXPECT_EQ(g.Text(), "editx");
+    for (const auto& [commandLine, typed] : {std::pair{true, "edit Readme.txt x"}, std::pair{false, "editx"}}) {
+        SCOPED_TRACE(commandLine);
+        g.Prepare("Run", "Command line:");
+        form->TextPrompt->CommandLinePromptOpen = commandLine;
+        modals.ExpectDialog("TextDialog", typeWithF10);
+        EXPECT_EQ(g.ShowModal(owner), IDOK);
+        EXPECT_EQ(g.Text(), typed);
+    }
 }
 
 TEST_F(Dialogs, ProgressDialogLayout) {

@@ -23,11 +23,7 @@ std::function<int(ModalForm&)> Answer(const std::string& caption, const std::str
 class MkdirRename : public FileOpsTest {
 protected:
     void SetUp() override {
-        MakeDir(L());
-        MakeFile(L() + "\\Old.txt", 10);
-        MakeFile(L() + "\\Taken.txt", 20);
-        MakeDir(L() + "\\Olddir");
-        MakeFile(L() + "\\Olddir\\in.txt", 5);
+        Make({{"L\\Old.txt", 10}, {"L\\Taken.txt", 20}, {"L\\Olddir\\in.txt", 5}});
     }
     // Edits the entry's caption in the list itself and ends the edit with Enter.
     void EditInPlace(Pane& s, const std::string& caption, const std::string& text) {

@@ -7,11 +7,7 @@ namespace bivane::test {
 class Activation : public FormTest {
 protected:
     void SetUp() override {
-        MakeDir(tmp / "SUB");
-        MakeFile(tmp / "SUB\\inner.txt", 5);
-        MakeFile(tmp / "a.txt", 1);
-        MakeFile(tmp / "b.txt", 2);
-        StartIn(tmp.Path());
+        StartWith({{"SUB\\inner.txt", 5}, {"a.txt", 1}, {"b.txt", 2}});
     }
     int loads = 0;
     void CountLoads() {

@@ -14,8 +14,7 @@ protected:
         MakeDir(dfolder);
         MakeDir(dfolder + "\\Inner");
         MakeFile(dfolder + "\\Inner\\x.txt", 3);
-        MakeDir(tmp / "Here");
-        StartIn(tmp.Path());
+        StartWith({{"Here\\"}});
     }
     void TearDown() override {
         FormTest::TearDown();

@@ -29,12 +29,7 @@ std::string Quoted(const std::string& unixPath) { return "'" + unixPath + "'"; }
 class Follow : public FormTest {
 protected:
     void SetUp() override {
-        MakeSideFolders();
-        MakeFile(L() + "\\a.txt", 300);
-        MakeFile(L() + "\\b.txt", 100);
-        MakeFile(L() + "\\c.txt", 200);
-        MakeFile(L() + "\\d.txt", 50);
-        StartSides(L(), R());
+        StartSidesWith({{"L\\a.txt", 300}, {"L\\b.txt", 100}, {"L\\c.txt", 200}, {"L\\d.txt", 50}});
     }
     // Tags B.txt, sorts by size, makes C.txt current: what a change must not take away.
     void SetUpTheUsersState() {

@@ -13,13 +13,9 @@ namespace bivane::test {
 class Load : public FormTest {};
 
 TEST_F(Load, EntryFormatForDirectoriesFilesAndPrograms) {
-    MakeDir(tmp / "Program Files");
-    MakeDir(tmp / "Locked");
-    SetAttributes(tmp / "Locked", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
-    MakeFile(tmp / "_SETUP.LOG", 5);
-    MakeFile(tmp / "Setup.BAT", 7);
     const SYSTEMTIME pm = LocalTimeOf(1992, 6, 19, 14, 5, 31);
-    MakeFile(tmp / "README.TXT", 12, &pm);
+    Make({{"Program Files\\"}, {"Locked\\"}, {"_SETUP.LOG", 5}, {"Setup.BAT", 7}, {"README.TXT", 12, &pm}});
+    SetAttributes(tmp / "Locked", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
     StartIn(tmp.Path());
 
     const Pane& L = Left();
@@ -45,18 +41,13 @@ TEST_F(Load, EntryFormatForDirectoriesFilesAndPrograms) {
 TEST_F(Load, DateTextAtMidnightAndNoon) {
     const SYSTEMTIME midnight = LocalTimeOf(2001, 1, 2, 0, 7);
     const SYSTEMTIME noon = LocalTimeOf(2001, 1, 2, 12, 0);
-    MakeFile(tmp / "a.txt", 1, &midnight);
-    MakeFile(tmp / "b.txt", 1, &noon);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 1, &midnight}, {"b.txt", 1, &noon}});
     EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "A.txt"))].dateText, "01/02/01 12:07am");
     EXPECT_EQ(Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "B.txt"))].dateText, "01/02/01 12:00pm");
 }
 
 TEST_F(Load, HiddenAndSystemEntriesAreNotListed) {
-    MakeFile(tmp / "seen.txt", 1);
-    MakeFile(tmp / "hidden.txt", 1);
-    MakeFile(tmp / "system.txt", 1);
-    MakeDir(tmp / "HiddenDir");
+    Make({{"seen.txt", 1}, {"hidden.txt", 1}, {"system.txt", 1}, {"HiddenDir\\"}});
     SetAttributes(tmp / "hidden.txt", FILE_ATTRIBUTE_HIDDEN);
     SetAttributes(tmp / "system.txt", FILE_ATTRIBUTE_SYSTEM);
     SetAttributes(tmp / "HiddenDir", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
@@ -66,8 +57,7 @@ TEST_F(Load, HiddenAndSystemEntriesAreNotListed) {
 }
 
 TEST_F(Load, OneSmallFileGivesZeroKAndPluralFiles) {
-    MakeFile(tmp / "x.dat", 999);
-    StartIn(tmp.Path());
+    StartWith({{"x.dat", 999}});
     EXPECT_EQ(Left().Status.Text(0), "Dir: 0k");
     EXPECT_EQ(Left().Status.Text(1), "1 Files");
     EXPECT_EQ(Left().TagCount, 0);
@@ -113,8 +103,7 @@ TEST_F(Load, RootHasNoParentEntry) {
 // folder ahead, on another thread. Either way the listing is the one read at once, and a listing
 // read ahead is shown once, for its own folder only.
 TEST_F(Load, AListingReadInBatchesOrAheadIsTheOneReadAtOnce) {
-    MakeDir(tmp / "Program Files");
-    MakeDir(tmp / "Hidden Dir");
+    Make({{"Program Files\\"}, {"Hidden Dir\\"}});
     SetAttributes(tmp / "Hidden Dir", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
     const SYSTEMTIME old = LocalTimeOf(1992, 6, 19, 14, 5);
     for (const char* n : {"b.txt", "A.TXT", "setup.exe", "zz", "c.d.e"}) MakeFile(tmp / n, 1000 + n[0], &old);
@@ -155,8 +144,7 @@ TEST_F(Load, AListingReadInBatchesOrAheadIsTheOneReadAtOnce) {
 }
 
 TEST_F(Load, LoadingOneSideNeverTouchesTheOther) {
-    MakeFile(tmp / "a.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 1}});
     form->Activate(form->side[1]);
     const std::string title = Left().Title.Caption();
     const auto before = Captions(Left());
@@ -171,8 +159,7 @@ TEST_F(Load, LoadingOneSideNeverTouchesTheOther) {
 // exactly (no horizontal scroll bar), both titles are the directory fitted to the tree's width as
 // it is now, and every status text fits its panel.
 TEST_F(Load, TheWindowReadsRightAtEverySize) {
-    MakeDir(tmp / "few");
-    MakeDir(tmp / "many");
+    Make({{"few\\"}, {"many\\"}});
     for (int i = 0; i < 3; ++i) MakeFile(tmp / ("few\\f" + std::to_string(i)), 1);
     for (int i = 0; i < 200; ++i) MakeFile(tmp / ("many\\f" + std::to_string(i)), 1);
     MakeSparse(tmp / "many\\Big.iso", 2726297600LL);  // ten digits

@@ -9,11 +9,7 @@ namespace bivane::test {
 class Tree : public FormTest {
 protected:
     void SetUp() override {
-        MakeDir(tmp / "A");
-        MakeDir(tmp / "A" + "\\B");
-        MakeDir(tmp / "A" + "\\b2");
-        MakeDir(tmp / "A" + "\\C1");
-        StartIn(tmp.Path());
+        StartWith({{"A\\B\\"}, {"A\\b2\\"}, {"A\\C1\\"}});
         tree = &Left().Tree;
         tree->OnChange = [this] { ++changes; };
     }

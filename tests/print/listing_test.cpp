@@ -171,8 +171,7 @@ protected:
 TEST_F(Listing, HeaderEntriesAndPageBreaks) {
     const int L = PrinterLines();
     ASSERT_GT(L, 10);
-    MakeDir(tmp / "list");
-    MakeDir(tmp / "list\\Sub Folder");
+    Make({{"list\\Sub Folder\\"}});
     {
         // A sparse file whose size text is longer than eight digits.
         AutoCloseHandle f(CreateFileW(Widen(tmp / "list\\huge.bin").c_str(), GENERIC_WRITE, 0, nullptr,
@@ -237,8 +236,7 @@ TEST_F(Listing, AnEmptyListOpensAndClosesAJobWithNoLines) {
 }
 
 TEST_F(Listing, CancelInThePrintDialogPrintsNothing) {
-    MakeFile(tmp / "a.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 1}});
     SetFocus(Right().List.Handle());
     int asked = 0;
     form->PrintDialog = [&](PRINTDLGW&) {

@@ -536,8 +536,7 @@ class OtherFileSystems : public ReliabilityTest {};
 TEST_F(OtherFileSystems, WhatTheBinCannotTakeIsDeletedOnlyAfterYes) {
     HostMount mount(L() + "\\mnt", "1m");
     if (!mount.Ready()) GTEST_SKIP() << "cannot mount a file system here (needs root)";
-    MakeDir(L() + "\\mnt\\dir");
-    MakeFile(L() + "\\mnt\\dir\\f.txt", 100);
+    Make({{"L\\mnt\\dir\\f.txt", 100}});
     StartSides(L() + "\\mnt", R());
     const Snapshot before = Snap(tmp.Path());
     for (int answer : {IDNO, IDYES}) {
@@ -559,9 +558,7 @@ TEST_F(OtherFileSystems, WhatTheBinCannotTakeIsDeletedOnlyAfterYes) {
 TEST_F(OtherFileSystems, AFolderCopyOntoAReadOnlyFileSystemSaysWhatWasNotCopied) {
     HostMount mount(R() + "\\ro", "1m,ro");
     if (!mount.Ready()) GTEST_SKIP() << "cannot mount a file system here (needs root)";
-    MakeDir(L() + "\\box");
-    MakeFile(L() + "\\box\\a.txt", 10);
-    MakeFile(L() + "\\box\\b.txt", 20);
+    Make({{"L\\box\\a.txt", 10}, {"L\\box\\b.txt", 20}});
     StartSides(L(), R() + "\\ro");
     const Snapshot before = Snap(tmp.Path());
     Pick(Left(), "<box>");
@@ -578,10 +575,7 @@ TEST_F(OtherFileSystems, AFolderCopyOntoAReadOnlyFileSystemSaysWhatWasNotCopied)
 TEST_F(OtherFileSystems, ACopyOntoASmallMountedFileSystemIsRefusedBeforeWriting) {
     HostMount mount(R() + "\\mnt", "64k");
     if (!mount.Ready()) GTEST_SKIP() << "cannot mount a file system here (needs root)";
-    MakeDir(L() + "\\Box");
-    MakeFile(L() + "\\Box\\small.txt", 10);
-    MakeFile(L() + "\\Box\\big.bin", 300000);
-    MakeFile(L() + "\\big.bin", 300000);
+    Make({{"L\\Box\\small.txt", 10}, {"L\\Box\\big.bin", 300000}, {"L\\big.bin", 300000}});
     StartSides(L(), R() + "\\mnt");
     const Snapshot before = Snap(tmp.Path());
     const std::string drive = R().substr(0, 2);

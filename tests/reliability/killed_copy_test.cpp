@@ -53,8 +53,7 @@ TEST_F(KilledCopy, OldTargetSurvivesAndTheLeftoverIsHiddenThenRemoved) {
         ASSERT_TRUE(SetFilePointerEx(f.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(f.get()));
     }
     const SYSTEMTIME old = LocalTimeOf(2001, 2, 3, 4, 5);
-    MakeFile(R() + "\\Big.bin", 5000, &old);
-    MakeFile(R() + "\\Other.txt", 10, &old);
+    Make({{"R\\Big.bin", 5000, &old}, {"R\\Other.txt", 10, &old}});
     const Snapshot before = Snap(R());
 
     std::wstring cmd = L"\"" + Widen(HelperPath()) + L"\" \"" + Widen(L() + "\\Big.bin") + L"\" \"" +
@@ -108,8 +107,7 @@ TEST_F(KilledCopy, OldTargetSurvivesAndTheLeftoverIsHiddenThenRemoved) {
                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     ASSERT_TRUE(held);
-    MakeFile(L() + "\\Small.txt", 10);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\Small.txt", 10}});
     EXPECT_EQ(IndexOfCaption(Right(), left[0].name), -1);
     EXPECT_FALSE(Exists(R() + "\\" + left[0].name)) << "still there after the side listed its folder";
     EXPECT_NE(IndexOfCaption(Right(), "~bvcopy0badc0de.tmp"), -1);

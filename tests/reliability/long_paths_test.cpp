@@ -117,8 +117,7 @@ TEST_F(LongPaths, CopyMoveAndDeleteIntoAndBelowDeepFolders) {
 // MAX_PATH - 2 characters) follows the active pane where it can and stays where it is beyond.
 TEST_F(LongPaths, APaneBrowsesCopiesRenamesAndDeletesPastTheLimit) {
     const std::string deep = Deep(R(), 320);
-    MakeFile(L() + "\\a.txt", 10);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\a.txt", 10}});
     form->Activate(form->side[1]);
     // Down with Enter, one folder at a time; up one level and in again.
     auto enter = [&](const std::string& caption) {

@@ -42,8 +42,7 @@ protected:
         ReliabilityTest::SetUp();
         std::int64_t size = 10;
         for (const std::string& n : kNames) MakeFile(L() + "\\" + n, size += 1000);
-        MakeFile(L() + "\\[bracket].txt", 7);
-        MakeFile(L() + "\\[parent]", 8);
+        Make({{"L\\[bracket].txt", 7}, {"L\\[parent]", 8}});
     }
     void TagNamed() {
         for (const std::string& n : kNames) Tag(Left(), n);
@@ -170,9 +169,7 @@ TEST_F(Names, TrailingDotsAndSpacesNeverHitTheirNamesakes) {
     MakeExactFile(L() + "\\Data.", "with a dot");
     MakeFile(L() + "\\Data", 4);
     MakeExactFile(L() + "\\Space ", "with a space");
-    MakeFile(L() + "\\Space", 5);
-    MakeFile(R() + "\\Data", 6);
-    StartSides(L(), R());
+    StartSidesWith({{"L\\Space", 5}, {"R\\Data", 6}});
     EXPECT_NE(IndexOfCaption(Left(), "Data."), -1);
     EXPECT_NE(IndexOfCaption(Left(), "Space "), -1);
     const Snapshot before = Snap(tmp.Path());

@@ -30,9 +30,7 @@ class OtherFaults : public ReliabilityTest {
 protected:
     void SetUp() override {
         ReliabilityTest::SetUp();
-        MakeFile(L() + "\\A.txt", 100);
-        MakeFile(L() + "\\B.txt", 200);
-        MakeFile(L() + "\\C.txt", 300);
+        Make({{"L\\A.txt", 100}, {"L\\B.txt", 200}, {"L\\C.txt", 300}});
     }
     // Confirms a delete, to the bin or not; then the box that says what stayed, when one is given.
     void Delete(bool recycle, const std::string& stayed = "") {
@@ -140,9 +138,7 @@ TEST_F(OtherFaults, DeleteOfAReadOnlyFile) {
 }
 
 TEST_F(OtherFaults, DeleteAfterTheSourceDirectoryWasRemoved) {
-    MakeDir(tmp / "Keep");
-    MakeFile(tmp / "Keep\\k.txt", 4);
-    StartSides(L(), R());
+    StartSidesWith({{"Keep\\k.txt", 4}});
     Tag(Left(), "A.txt");
     modals.ExpectDialog("ConfirmDialog", [&](ModalForm&) {
         RemoveBehindOurBack(L());
@@ -223,8 +219,7 @@ TEST_F(OtherFaults, AWatchedFolderIsReallyRemovedWhileFollowingIsPaused) {
 
 // F2 on the folder the other side shows: it goes, and the other side with it to the folder above.
 TEST_F(OtherFaults, AFolderTheOtherSideShowsIsGoneOnceF2DeletedIt) {
-    MakeDir(L() + "\\Shown");
-    MakeFile(L() + "\\Shown\\x.txt", 1);
+    Make({{"L\\Shown\\x.txt", 1}});
     StartSides(L(), L() + "\\Shown");
     Pick(Left(), "<Shown>");
     Sleep(150);  // the follower's thread has started watching
@@ -277,8 +272,7 @@ TEST_F(OtherFaults, RenameFailuresKeepTheOldName) {
 }
 
 TEST_F(OtherFaults, RenameAfterTheSideDirectoryWasRemoved) {
-    MakeDir(tmp / "Keep");
-    StartSides(L(), R());
+    StartSidesWith({{"Keep\\"}});
     Pick(Left(), "A.txt");
     modals.ExpectDialog("TextDialog", Type("Z.txt", [&] { RemoveBehindOurBack(L()); }));
     modals.ExpectBox("Can't rename 'A.txt'\rto 'Z.txt'", IDOK, "Error");

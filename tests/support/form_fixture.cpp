@@ -238,6 +238,26 @@ void FormTest::StartSides(const std::string& left, const std::string& right) {
     ASSERT_EQ(Right().Tree.Directory(), right);
 }
 
+void FormTest::Make(const std::vector<Made>& items) {
+    for (const Made& m : items) {
+        for (size_t at = m.path.find('\\'); at != std::string::npos; at = m.path.find('\\', at + 1)) {
+            MakeDir(tmp / m.path.substr(0, at));
+        }
+        if (!m.path.ends_with('\\')) MakeFile(tmp / m.path, m.size, m.time);
+    }
+}
+
+void FormTest::StartSidesWith(const std::vector<Made>& items) {
+    MakeSideFolders();
+    Make(items);
+    StartSides(L(), R());
+}
+
+void FormTest::StartWith(const std::vector<Made>& items) {
+    Make(items);
+    StartIn(tmp.Path());
+}
+
 std::vector<std::string> FormTest::Captions(const Pane& s) const {
     std::vector<std::string> out;
     for (const Entry& e : s.Entries) out.push_back(e.caption);

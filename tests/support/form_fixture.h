@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "form/main_window.h"
 #include "controls/modal_form.h"
@@ -72,6 +73,15 @@ private:
     std::deque<Expect> expects_;
 };
 
+// One file or folder for FormTest::Make: a path under the test's folder ("L\\A.txt"), the file's size
+// and, when given, its last-write time (local time). A path ending in "\\" is a folder. The folders
+// on the way are made as needed.
+struct Made {
+    std::string path;
+    std::int64_t size = 100;
+    const SYSTEMTIME* time = nullptr;
+};
+
 // The caption of the program's own message boxes.
 inline const char* kAppTitle = "Bivane for Windows 95";
 
@@ -82,7 +92,13 @@ protected:
     // Creates the main window in dir (the start-up directory) and shows it.
     void StartIn(const std::string& dir);
     // Starts in left, shows right on the right side, and leaves the left side active.
-    void StartSides(const std::string& left, const std::string& right);
+    virtual void StartSides(const std::string& left, const std::string& right);
+    // Makes the items under tmp, in order.
+    void Make(const std::vector<Made>& items);
+    // Makes L, R and the items, then starts with L on the left and R on the right (left active).
+    void StartSidesWith(const std::vector<Made>& items);
+    // Makes the items, then starts in tmp.
+    void StartWith(const std::vector<Made>& items);
     Pane& Left() { return form->side[0]; }
     // The two folders most tests show; MakeSideFolders makes both.
     std::string L() const { return tmp / "L"; }

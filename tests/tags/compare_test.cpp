@@ -24,10 +24,13 @@ std::string Duplicates(int n) {
 
 class Compare : public FormTest {
 protected:
-    // Left side shows tmp\L, right side tmp\R (both made here), left side active.
-    void OpenSides() {
-        MakeDir(tmp / "L");
-        MakeDir(tmp / "R");
+    // The two folders the sides show, tmp\L and tmp\R.
+    void OpenSides() { MakeSideFolders(); }
+    // Makes L, R and the items, then loads L on the left and R on the right.
+    void LoadSidesWith(const std::vector<Made>& items) {
+        OpenSides();
+        Make(items);
+        Load(L(), R());
     }
     void Load(const std::string& left, const std::string& right) {
         StartIn(left);
@@ -61,10 +64,7 @@ protected:
 };
 
 TEST_F(Compare, SameDirectoryBothSidesDuplicatesTagsEveryFileNewerTagsNothing) {
-    MakeDir(tmp / "Sub");
-    MakeFile(tmp / "a.txt", 100);
-    MakeFile(tmp / "b.txt", 200);
-    MakeFile(tmp / "tool.exe", 300);
+    Make({{"Sub\\"}, {"a.txt", 100}, {"b.txt", 200}, {"tool.exe", 300}});
     Load(tmp.Path(), tmp.Path());
 
     Run(false, Duplicates(3));
@@ -88,11 +88,7 @@ TEST_F(Compare, SameDirectoryBothSidesDuplicatesTagsEveryFileNewerTagsNothing) {
 }
 
 TEST_F(Compare, NamesDifferingOnlyInCaseAreDuplicates) {
-    OpenSides();
-    MakeFile(tmp / "L" / "Data.txt", 10);
-    MakeFile(tmp / "R" / "DATA.TXT", 20);
-    MakeFile(tmp / "R" / "other.txt", 20);
-    Load(tmp / "L", tmp / "R");
+    LoadSidesWith({{"L\\Data.txt", 10}, {"R\\DATA.TXT", 20}, {"R\\other.txt", 20}});
     ASSERT_EQ(Captions(Right())[1], "Data.txt");
 
     Run(false, Duplicates(1));
@@ -102,12 +98,9 @@ TEST_F(Compare, NamesDifferingOnlyInCaseAreDuplicates) {
 }
 
 TEST_F(Compare, NewerComparesToTheMinute) {
-    OpenSides();
     const SYSTEMTIME early = LocalTimeOf(2024, 5, 6, 10, 15, 10);
     const SYSTEMTIME late = LocalTimeOf(2024, 5, 6, 10, 15, 40);
-    MakeFile(tmp / "L" / "same.txt", 1, &late);
-    MakeFile(tmp / "R" / "same.txt", 1, &early);
-    Load(tmp / "L", tmp / "R");
+    LoadSidesWith({{"L\\same.txt", 1, &late}, {"R\\same.txt", 1, &early}});
 
     Run(true, kNoNewer);
     EXPECT_EQ(Marks(Left()), "DN");
@@ -150,14 +143,9 @@ TEST_F(Compare, OneNewerFileEachSideGivesTwoLinesLeftFirst) {
 }
 
 TEST_F(Compare, OnlyLeftNewerEndsTheReportWithALineBreak) {
-    OpenSides();
     const SYSTEMTIME old = LocalTimeOf(2001, 3, 1, 9, 0);
     const SYSTEMTIME recent = LocalTimeOf(2001, 3, 1, 9, 1);
-    MakeFile(tmp / "L" / "a.txt", 1, &recent);
-    MakeFile(tmp / "R" / "a.txt", 1, &old);
-    MakeFile(tmp / "L" / "b.txt", 1, &recent);
-    MakeFile(tmp / "R" / "b.txt", 1, &old);
-    Load(tmp / "L", tmp / "R");
+    LoadSidesWith({{"L\\a.txt", 1, &recent}, {"R\\a.txt", 1, &old}, {"L\\b.txt", 1, &recent}, {"R\\b.txt", 1, &old}});
 
     Run(true, "2 newer file(s) found on left.\r");
     EXPECT_EQ(Marks(Left()), "DYY");
@@ -165,11 +153,7 @@ TEST_F(Compare, OnlyLeftNewerEndsTheReportWithALineBreak) {
 }
 
 TEST_F(Compare, EarlierTagsGoEvenWhenNothingIsFound) {
-    OpenSides();
-    MakeFile(tmp / "L" / "left.txt", 1);
-    MakeFile(tmp / "R" / "right1.txt", 1);
-    MakeFile(tmp / "R" / "right2.txt", 1);
-    Load(tmp / "L", tmp / "R");
+    LoadSidesWith({{"L\\left.txt", 1}, {"R\\right1.txt", 1}, {"R\\right2.txt", 1}});
     TagByHand(Right(), "Right1.txt");
     TagByHand(Left(), "Left.txt");
     ASSERT_EQ(Right().TagCount, 1);
@@ -182,14 +166,8 @@ TEST_F(Compare, EarlierTagsGoEvenWhenNothingIsFound) {
 }
 
 TEST_F(Compare, DirectoriesAndBracketedNamesAreNeverCompared) {
-    OpenSides();
-    for (const char* side : {"L", "R"}) {
-        MakeDir(tmp / side / "Docs");
-        MakeFile(tmp / side / "[notes].txt", 5);
-    }
-    MakeDir(tmp / "L" / "readme");
-    MakeFile(tmp / "R" / "readme", 5);
-    Load(tmp / "L", tmp / "R");
+    LoadSidesWith({{"L\\Docs\\"}, {"L\\[notes].txt", 5}, {"L\\readme\\"},
+                   {"R\\Docs\\"}, {"R\\[notes].txt", 5}, {"R\\readme", 5}});
 
     Run(false, kNoDuplicates);
     EXPECT_EQ(Marks(Left()).find('Y'), std::string::npos) << Marks(Left());
@@ -198,11 +176,8 @@ TEST_F(Compare, DirectoriesAndBracketedNamesAreNeverCompared) {
 }
 
 TEST_F(Compare, TwoSelectedEntriesBecomeTaggedAtTheFirstMatch) {
-    OpenSides();
-    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) MakeFile(tmp / "L" / name, 1000);
-    MakeFile(tmp / "R" / "a.txt", 1);
-    MakeFile(tmp / "R" / "d.txt", 1);
-    Load(tmp / "L", tmp / "R");
+    LoadSidesWith({{"L\\a.txt", 1000}, {"L\\b.txt", 1000}, {"L\\c.txt", 1000}, {"L\\d.txt", 1000},
+                   {"R\\a.txt", 1}, {"R\\d.txt", 1}});
     Left().List.ClearSelection();
     Left().List.SetSelected(2, true);  // B.txt
     Left().List.SetSelected(3, true);  // C.txt
@@ -245,11 +220,7 @@ TEST_F(Compare, SixHundredFilesEachSideTake721200Steps) {
 }
 
 TEST_F(Compare, CancelChangesNothing) {
-    OpenSides();
-    MakeFile(tmp / "L" / "a.txt", 1);
-    MakeFile(tmp / "R" / "a.txt", 1);
-    MakeFile(tmp / "R" / "b.txt", 1);
-    Load(tmp / "L", tmp / "R");
+    LoadSidesWith({{"L\\a.txt", 1}, {"R\\a.txt", 1}, {"R\\b.txt", 1}});
     TagByHand(Right(), "B.txt");
     form->Activate(form->side[1]);
 
@@ -264,10 +235,7 @@ TEST_F(Compare, CancelChangesNothing) {
 }
 
 TEST_F(Compare, DialogStartsWithNewerAndKeepsTheLastChoice) {
-    OpenSides();
-    MakeFile(tmp / "L" / "a.txt", 1);
-    MakeFile(tmp / "R" / "a.txt", 1);
-    Load(tmp / "L", tmp / "R");
+    LoadSidesWith({{"L\\a.txt", 1}, {"R\\a.txt", 1}});
     CompareDialog& d = *form->CompareChoice;
     EXPECT_EQ(d.Caption(), "Confirm Tag Type");
     EXPECT_TRUE(d.NewerMode());

@@ -107,10 +107,7 @@ TEST_F(Locating, RefreshFallsBackToTheFirstEntryWhenTheFileWentAway) {
 }
 
 TEST_F(Locating, CaptionChangeAfterARenameSortsByFilenameAndSelectsTheEntry) {
-    MakeFile(tmp / "b.txt", 1);
-    MakeFile(tmp / "c.txt", 3);
-    MakeFile(tmp / "d.txt", 2);
-    StartIn(tmp.Path());
+    StartWith({{"b.txt", 1}, {"c.txt", 3}, {"d.txt", 2}});
     Pane& L = Left();
     form->SortBySize(form->Active());
     ASSERT_EQ(L.Entries.back().caption, "C.txt");
@@ -130,9 +127,7 @@ TEST_F(Locating, CaptionChangeAfterARenameSortsByFilenameAndSelectsTheEntry) {
 }
 
 TEST_F(Locating, CaptionChangeAfterAFailedRenameOnlyEndsIt) {
-    MakeFile(tmp / "b.txt", 1);
-    MakeFile(tmp / "c.txt", 3);
-    StartIn(tmp.Path());
+    StartWith({{"b.txt", 1}, {"c.txt", 3}});
     Pane& L = Left();
     form->SortBySize(form->Active());
     const std::vector<std::string> order = Captions(L);

@@ -14,10 +14,7 @@ protected:
 };
 
 TEST_F(MouseRelease, NameClickLeavingTwoSelectedTagsBoth) {
-    MakeFile(tmp / "a.txt", 300);
-    MakeFile(tmp / "b.txt", 1200);
-    MakeFile(tmp / "c.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 300}, {"b.txt", 1200}, {"c.txt", 1}});
     Pane& L = Left();
     const int a = IndexOfCaption(L, "A.txt"), b = IndexOfCaption(L, "B.txt");
 
@@ -39,9 +36,7 @@ TEST_F(MouseRelease, NameClickLeavingTwoSelectedTagsBoth) {
 }
 
 TEST_F(MouseRelease, ClickBesideAFileNameTogglesItsTagEvenForBracketNames) {
-    MakeFile(tmp / "[notes].txt", 2000);
-    MakeFile(tmp / "x.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"[notes].txt", 2000}, {"x.txt", 1}});
     Pane& L = Left();
     const int notes = IndexOfCaption(L, "[notes].txt");
     ASSERT_GE(notes, 0);
@@ -78,9 +73,7 @@ TEST_F(MouseRelease, ClickBesideAFileNameTogglesItsTagEvenForBracketNames) {
 }
 
 TEST_F(MouseRelease, SizeCellOfADirectoryRowEntersIt) {
-    MakeDir(tmp / "sub");
-    MakeFile(tmp / "sub\\inner.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"sub\\inner.txt", 1}});
     ClickList(LeftList(), CellCentre(LeftList(), IndexOfCaption(Left(), "<sub>"), 1));
     EXPECT_TRUE(form->LeftActive);
     EXPECT_TRUE(EqualsIgnoreAsciiCase(Left().Tree.Directory(), tmp / "sub")) << Left().Tree.Directory();
@@ -89,8 +82,7 @@ TEST_F(MouseRelease, SizeCellOfADirectoryRowEntersIt) {
 }
 
 TEST_F(MouseRelease, SizeCellOfTheParentRowGoesUp) {
-    MakeDir(tmp / "sub");
-    MakeFile(tmp / "top.txt", 1);
+    Make({{"sub\\"}, {"top.txt", 1}});
     StartIn(tmp / "sub");
     ASSERT_EQ(Captions(Left()), std::vector<std::string>{"[parent]"});
     ClickList(LeftList(), CellCentre(LeftList(), 0, 1));
@@ -100,10 +92,7 @@ TEST_F(MouseRelease, SizeCellOfTheParentRowGoesUp) {
 }
 
 TEST_F(MouseRelease, AltOpensTheDirectoryInTheOtherSideAndMakesItActive) {
-    MakeDir(tmp / "sub");
-    MakeFile(tmp / "sub\\inner.txt", 1);
-    MakeFile(tmp / "outer.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"sub\\inner.txt", 1}, {"outer.txt", 1}});
     BYTE keys[256] = {};
     ASSERT_TRUE(GetKeyboardState(keys));
     BYTE alt[256];
@@ -131,9 +120,7 @@ TEST_F(MouseRelease, AltOpensTheDirectoryInTheOtherSideAndMakesItActive) {
 }
 
 TEST_F(MouseRelease, RightButtonOnlyEndsPendingRenames) {
-    MakeDir(tmp / "sub");
-    MakeFile(tmp / "a.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"sub\\"}, {"a.txt", 1}});
     Pane& L = Left();
     L.RenamePending = true;
     Right().RenamePending = true;
@@ -153,9 +140,7 @@ TEST_F(MouseRelease, RightButtonOnlyEndsPendingRenames) {
 }
 
 TEST_F(MouseRelease, MissingDirectoryWarnsAndStillHandsThePathToTheTree) {
-    MakeDir(tmp / "sub");
-    MakeDir(tmp / "gone");
-    MakeDir(tmp / "gone\\here");
+    Make({{"sub\\"}, {"gone\\here\\"}});
     StartIn(tmp / "gone");
     SetCurrentDirectoryW(L"C:\\");
     {

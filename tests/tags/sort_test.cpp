@@ -24,68 +24,56 @@ protected:
     std::string Path() { return Left().Path.Caption(); }
 };
 
-TEST_F(SortOrders, ByExtPutsNamesWithoutExtensionFirstAndDirectoriesAhead) {
-    MakeFile(tmp / "b.txt", 1);
-    MakeFile(tmp / "a.TXT", 1);
-    MakeFile(tmp / "readme", 1);
-    MakeFile(tmp / "c.abc", 1);
-    MakeDir(tmp / "z.dir");
-    MakeDir(tmp / "a.zzz");
-    StartIn(tmp.Path());
-    // A hidden directory's size text carries "h"; the order must still see a directory.
-    Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<a.zzz>"))].sizeText = "<DIR>h";
-    form->SortByExt(form->Active());
-    EXPECT_EQ(Files(Left()), (std::vector<std::string>{"Readme", "C.abc", "A.txt", "B.txt"}));
-    ExpectDirectoriesFirst(Left(), 3);
-    EXPECT_EQ(Title(), Path() + "   [by ext]");
-    EXPECT_FALSE(Left().order == SortOrder::Name);
+// Each order keeps the directories ahead, whatever letters their size text carries, and names
+// itself in the title; filename order again takes the mark away.
+TEST_F(SortOrders, EachOrderPutsDirectoriesFirstThenTheFilesItsWay) {
+    const SYSTEMTIME y1999 = LocalTimeOf(1999, 12, 31, 23, 59), y2026 = LocalTimeOf(2026, 1, 1, 0, 0);
+    const SYSTEMTIME early = LocalTimeOf(2020, 5, 5, 10, 30, 10), late = LocalTimeOf(2020, 5, 5, 10, 30, 50);
+    const struct {
+        const char* order;  // also the folder the case's files are made in
+        std::vector<Made> made;  // in that folder
+        // Attribute letters after "<DIR>": "h" for hidden, and "r", which Wine keeps on no folder.
+        std::vector<std::pair<std::string, std::string>> sizeTexts;
+        void (MainWindow::*sort)(Pane&);
+        std::vector<std::string> files, byName;
+        size_t dirs;  // leading entries, [parent] among them
+    } cases[] = {
+        // Names without an extension first.
+        {"ext", {{"b.txt", 1}, {"a.TXT", 1}, {"readme", 1}, {"c.abc", 1}, {"z.dir\\"}, {"a.zzz\\"}},
+         {{"<a.zzz>", "<DIR>h"}}, &MainWindow::SortByExt, {"Readme", "C.abc", "A.txt", "B.txt"},
+         {"A.txt", "B.txt", "C.abc", "Readme"}, 3},
+        // Smallest first, equal sizes by name.
+        {"size", {{"x.dat", 10}, {"a.dat", 10}, {"m.dat", 5}, {"big.dat", 70000}, {"zz\\"}, {"ro\\"}},
+         {{"<ro>", "<DIR>r"}, {"<zz>", "<DIR>h"}}, &MainWindow::SortBySize, {"M.dat", "A.dat", "X.dat", "Big.dat"},
+         {"A.dat", "Big.dat", "M.dat", "X.dat"}, 3},
+        // Newest first, equal minutes (p and q) by name descending, the old century older.
+        {"date", {{"old.txt", 1, &y1999}, {"new.txt", 1, &y2026}, {"p.txt", 1, &late}, {"q.txt", 1, &early}, {"sub\\"}},
+         {}, &MainWindow::SortByDate, {"New.txt", "Q.txt", "P.txt", "Old.txt"},
+         {"New.txt", "Old.txt", "P.txt", "Q.txt"}, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.order);
+        for (const Made& m : c.made) Make({{std::string(c.order) + "\\" + m.path, m.size, m.time}});
+        StartIn(tmp / c.order);
+        for (const auto& [caption, text] : c.sizeTexts) {
+            Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), caption))].sizeText = text;
+        }
+        (form.get()->*c.sort)(form->Active());
+        EXPECT_EQ(Files(Left()), c.files);
+        ExpectDirectoriesFirst(Left(), c.dirs);
+        EXPECT_EQ(Title(), Path() + "   [by " + c.order + "]");
+        EXPECT_FALSE(Left().order == SortOrder::Name);
+        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
 
-    form->SortByName(form->Active());
-    EXPECT_EQ(Title(), Path());
-    EXPECT_TRUE(Left().order == SortOrder::Name);
-    EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt", "C.abc", "Readme"}));
-}
-
-TEST_F(SortOrders, BySizeSmallestFirstEqualSizesByName) {
-    MakeFile(tmp / "x.dat", 10);
-    MakeFile(tmp / "a.dat", 10);
-    MakeFile(tmp / "m.dat", 5);
-    MakeFile(tmp / "big.dat", 70000);
-    MakeDir(tmp / "zz");
-    MakeDir(tmp / "ro");
-    StartIn(tmp.Path());
-    // Attribute letters after "<DIR>" (Wine keeps no read-only flag on folders, so set them here).
-    Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<ro>"))].sizeText = "<DIR>r";
-    Left().Entries[static_cast<size_t>(IndexOfCaption(Left(), "<zz>"))].sizeText = "<DIR>h";
-    form->SortBySize(form->Active());
-    EXPECT_EQ(Files(Left()), (std::vector<std::string>{"M.dat", "A.dat", "X.dat", "Big.dat"}));
-    ExpectDirectoriesFirst(Left(), 3);
-    EXPECT_EQ(Title(), Path() + "   [by size]");
-    EXPECT_FALSE(Left().order == SortOrder::Name);
-}
-
-TEST_F(SortOrders, ByDateNewestFirstEqualMinutesByNameDescendingAndOldCenturiesOlder) {
-    const SYSTEMTIME y1999 = LocalTimeOf(1999, 12, 31, 23, 59);
-    const SYSTEMTIME y2026 = LocalTimeOf(2026, 1, 1, 0, 0);
-    const SYSTEMTIME early = LocalTimeOf(2020, 5, 5, 10, 30, 10);
-    const SYSTEMTIME late = LocalTimeOf(2020, 5, 5, 10, 30, 50);  // same minute
-    MakeFile(tmp / "old.txt", 1, &y1999);
-    MakeFile(tmp / "new.txt", 1, &y2026);
-    MakeFile(tmp / "p.txt", 1, &late);
-    MakeFile(tmp / "q.txt", 1, &early);
-    MakeDir(tmp / "sub");
-    StartIn(tmp.Path());
-    form->SortByDate(form->Active());
-    EXPECT_EQ(Files(Left()), (std::vector<std::string>{"New.txt", "Q.txt", "P.txt", "Old.txt"}));
-    ExpectDirectoriesFirst(Left(), 2);
-    EXPECT_EQ(Title(), Path() + "   [by date]");
-    EXPECT_FALSE(Left().order == SortOrder::Name);
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+        form->SortByName(form->Active());
+        EXPECT_EQ(Title(), Path());
+        EXPECT_TRUE(Left().order == SortOrder::Name);
+        EXPECT_EQ(Files(Left()), c.byName);
+    }
 }
 
 TEST_F(SortOrders, ByDateShowsItsTitleAndHourglassBeforeSorting) {
-    MakeFile(tmp / "a.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 1}});
     std::vector<std::string> painted;
     bool hourglass = false;
     Left().Title.OnPaint = [&](HDC, const RECT&) {
@@ -102,11 +90,7 @@ TEST_F(SortOrders, ByDateShowsItsTitleAndHourglassBeforeSorting) {
 }
 
 TEST_F(SortOrders, SelectionFocusAndCurrentEntryStayWithTheirEntries) {
-    MakeFile(tmp / "a.txt", 30);
-    MakeFile(tmp / "b.txt", 10);
-    MakeFile(tmp / "c.txt", 20);
-    MakeFile(tmp / "d.txt", 5);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 30}, {"b.txt", 10}, {"c.txt", 20}, {"d.txt", 5}});
     Pane& L = Left();
     L.List.ClearSelection();
     L.List.SetSelected(IndexOfCaption(L, "A.txt"), true);
@@ -147,10 +131,7 @@ TEST_F(SortOrders, SortingBringsASelectedListToItsTop) {
 }
 
 TEST_F(SortOrders, HeaderClicksChooseTheOrderAndLocateTheCurrentEntry) {
-    MakeFile(tmp / "b.txt", 3);
-    MakeFile(tmp / "a.zip", 2);
-    MakeFile(tmp / "c.doc", 1);
-    StartIn(tmp.Path());
+    StartWith({{"b.txt", 3}, {"a.zip", 2}, {"c.doc", 1}});
     Pane& L = Left();
     const int b = IndexOfCaption(L, "B.txt");
     L.List.SetSelected(b, true);  // with [parent], two selected: the first one loses it when located
@@ -193,9 +174,7 @@ TEST_F(SortOrders, HeaderClicksChooseTheOrderAndLocateTheCurrentEntry) {
 }
 
 TEST_F(SortOrders, HeaderClickOnTheRightListActivatesTheRightSide) {
-    MakeFile(tmp / "b.txt", 1);
-    MakeFile(tmp / "a.txt", 2);
-    StartIn(tmp.Path());
+    StartWith({{"b.txt", 1}, {"a.txt", 2}});
     ASSERT_TRUE(form->LeftActive);
     ClickHeader(Right().List.Handle(), 1);
     EXPECT_FALSE(form->LeftActive);
@@ -206,9 +185,7 @@ TEST_F(SortOrders, HeaderClickOnTheRightListActivatesTheRightSide) {
 }
 
 TEST_F(SortOrders, AReloadReturnsToFilenameOrder) {
-    MakeFile(tmp / "b.txt", 1);
-    MakeFile(tmp / "a.txt", 2);
-    StartIn(tmp.Path());
+    StartWith({{"b.txt", 1}, {"a.txt", 2}});
     form->SortBySize(form->Active());
     form->Reread(form->Active());
     EXPECT_EQ(Files(Left()), (std::vector<std::string>{"A.txt", "B.txt"}));

@@ -81,14 +81,8 @@ protected:
 };
 
 TEST_F(TagBatch, TagAllAndInvertLeaveWhatTheStepsLeave) {
-    MakeDir(tmp / "sub");
-    MakeFile(tmp / "[notes].txt", 5);
-    MakeFile(tmp / "run.exe", 1500);
-    MakeFile(tmp / "go.BAT", 30);
-    MakeFile(tmp / "a.txt", 2048);
-    MakeFile(tmp / "b.doc", 700);
-    MakeFile(tmp / "c", 9);
-    StartIn(tmp.Path());
+    StartWith({{"sub\\"}, {"[notes].txt", 5}, {"run.exe", 1500}, {"go.BAT", 30}, {"a.txt", 2048}, {"b.doc", 700},
+               {"c", 9}});
     form->Activate(form->side[1]);
     if (Right().Entries.empty()) form->ReloadActive();
     form->Activate(form->side[0]);

@@ -13,10 +13,7 @@ protected:
 };
 
 TEST_F(TagCommands, TotalsTextAcrossTagUntagAndInvert) {
-    MakeFile(tmp / "a.txt", 500);
-    MakeFile(tmp / "b.txt", 499);
-    MakeFile(tmp / "c.txt", 1000);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 500}, {"b.txt", 499}, {"c.txt", 1000}});
     Pane& L = Left();
     const int a = At("A.txt"), b = At("B.txt"), c = At("C.txt");
     L.List.ClearSelection();
@@ -59,10 +56,7 @@ TEST_F(TagCommands, TotalsTextAcrossTagUntagAndInvert) {
 }
 
 TEST_F(TagCommands, InvertSwapsYAndNKeepsDAndDeselectsTheFormerlyTagged) {
-    MakeDir(tmp / "sub");
-    MakeFile(tmp / "y.txt", 10);
-    MakeFile(tmp / "n.txt", 20);
-    StartIn(tmp.Path());
+    StartWith({{"sub\\"}, {"y.txt", 10}, {"n.txt", 20}});
     Pane& L = Left();
     const int y = At("Y.txt"), d = At("<sub>");
     L.List.ClearSelection();
@@ -83,10 +77,7 @@ TEST_F(TagCommands, InvertSwapsYAndNKeepsDAndDeselectsTheFormerlyTagged) {
 }
 
 TEST_F(TagCommands, UntagGivesProgramsTheirImageBack) {
-    MakeFile(tmp / "run.exe", 1);
-    MakeFile(tmp / "go.BAT", 1);
-    MakeFile(tmp / "doc.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"run.exe", 1}, {"go.BAT", 1}, {"doc.txt", 1}});
     form->TagAll(form->Active());
     for (const Entry& e : Left().Entries) {
         if (e.mark != Mark::Directory) {
@@ -100,10 +91,7 @@ TEST_F(TagCommands, UntagGivesProgramsTheirImageBack) {
 }
 
 TEST_F(TagCommands, TagItemLeavesDirectoriesButStillAdvances) {
-    MakeDir(tmp / "sub");
-    MakeFile(tmp / "[notes].txt", 5);
-    MakeFile(tmp / "z.txt", 7);
-    StartIn(tmp.Path());
+    StartWith({{"sub\\"}, {"[notes].txt", 5}, {"z.txt", 7}});
     Pane& L = Left();
     const int last = static_cast<int>(L.Entries.size()) - 1;
     const std::string marks = Marks(L);
@@ -174,10 +162,7 @@ TEST_F(TagCommands, AdvanceScrollsWhenTheNextEntryReachesTheLastVisibleRow) {
 // The current entry is the focused one: a report of another row (a selection, a tag) leaves it,
 // a focus move takes it along, name and all.
 TEST_F(TagCommands, ListReportsMoveTheCurrentEntryUnlessARenameIsPending) {
-    MakeFile(tmp / "a.txt", 1);
-    MakeFile(tmp / "b.txt", 1);
-    MakeFile(tmp / "c.txt", 1);
-    StartIn(tmp.Path());
+    StartWith({{"a.txt", 1}, {"b.txt", 1}, {"c.txt", 1}});
     Pane& L = Left();
     const std::string name = L.CurrentName;
     const int b = At("B.txt"), c = At("C.txt");
