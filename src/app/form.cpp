@@ -275,6 +275,10 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE: {
             bool close = false;
             Guard([&] { close = ConfirmClose(); });
+            if (close && JobRunning) {  // asked: the job stops after its file, then the window closes
+                CloseWhenJobEnds = true;
+                return 0;
+            }
             if (!close) return 0;
             EndBackgroundWork();  // before the window goes: the process never lingers without one
             DestroyWindow(hwnd_);
@@ -309,6 +313,9 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case kFolderSizesReady:
             Guard([this] { ShowFolderSizes(); });
+            return 0;
+        case kJobAsks:
+            Guard([&] { AnswerJobBox(lp); });
             return 0;
         case kFolderChanged:
             if (wp < 2) Guard([&] { FollowDisk(side[wp]); });

@@ -69,6 +69,7 @@ private:
 }  // namespace
 
 void MainWindow::RunFileCommand(ConfirmMode mode, Pane& source) {
+    if (!NoJobRunning()) return;
     Pane& target = OtherThan(source);
     const std::optional<RunRequest> request = ConfirmRun(mode, source, target);
     if (!request) return;
@@ -151,9 +152,8 @@ std::optional<RunRequest> MainWindow::ConfirmRun(ConfirmMode mode, Pane& src, Pa
 // One copy run: what it acts on and what it left out.
 struct MainWindow::CopyRun {
     const RunRequest& request;
-    Pane& source;
     std::string sourceDir, targetDir;
-    std::vector<std::size_t> rows;
+    std::vector<Entry> entries;               // to copy, as listed when confirmed
     std::string nameToLocate = {};            // the first file copied
     std::vector<ChangedEntry> changed = {};   // gone or no longer a file since listed
     std::vector<std::string> twinsLeftOut = {};
@@ -246,7 +246,9 @@ bool MainWindow::CopyWithProgress(Pane& src, Pane& dst, const std::string& locat
         progress.Flush();
         progress.Hide();
         const DWORD targetError = DirectoryError(targetDir);
-        if (targetError == 0 && ReloadsAfter(ConfirmMode::Copy, true, sourceDir, targetDir).target) {
+        // (Unless the user took the side elsewhere while the copy ran.)
+        if (targetError == 0 && dst.Directory() == targetDir &&
+            ReloadsAfter(ConfirmMode::Copy, true, sourceDir, targetDir).target) {
             LoadSide(dst, targetDir);
             LocateInSide(dst, locate);
         }
@@ -255,7 +257,8 @@ bool MainWindow::CopyWithProgress(Pane& src, Pane& dst, const std::string& locat
         if (targetError != 0 && !copyFailed) throw IoError(static_cast<int>(targetError));
     };
     try {
-        copy(staging->Dir());
+        const std::wstring stagingDir = staging->Dir();
+        RunJob([&] { copy(stagingDir); });
     } catch (const FileError& e) {
         closing(true);
         ShowBox(hwnd_, BoxKind::AppError, WithFullStop(e.what()), BoxButtons::Ok);  // as the top-level report
@@ -291,8 +294,10 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     LeaveOutTwinFiles(src.Entries, rows, there, targetDir, twinsLeftOut);
     const std::optional<std::vector<std::size_t>> answered = AskBeforeReplacing(ExistingTargets(src.Entries, rows, there), rows);
     if (!answered) return;
-    CopyRun run{.request = r, .source = src, .sourceDir = sourceDir, .targetDir = targetDir, .rows = *answered,
+    CopyRun run{.request = r, .sourceDir = sourceDir, .targetDir = targetDir, .entries = {},
                 .twinsLeftOut = std::move(twinsLeftOut)};
+    // The job's own copy: the side may be sorted or read again while it runs.
+    for (const std::size_t row : *answered) run.entries.push_back(src.Entries[row]);
     const bool copied = CopyWithProgress(src, dst, run.nameToLocate, [&](const std::wstring& stagingDir) {
         CopyRows(run, stagingDir);
     });
@@ -309,7 +314,7 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
     ProgressDialog& progress = *Progress;
     FreeSpaceEstimate space(run.targetDir);
     const RunRequest& r = run.request;
-    const std::vector<std::size_t>& toCopy = run.rows;
+    const std::vector<Entry>& toCopy = run.entries;
     run.total = toCopy.size();
     // Each file keeps its own name: the caption's letter case is only how the list shows it.
     for (std::size_t i = 0; i < toCopy.size(); ++i) {
@@ -317,7 +322,7 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
             run.stopped = true;
             return;
         }
-        const Entry& e = run.source.Entries[toCopy[i]];
+        const Entry& e = toCopy[i];
         const std::string target = JoinPathRootAware(run.targetDir, e.Name());
         if (r.currentOnly) {
             progress.SetText(progress.FileNameDesc, e.caption);
@@ -339,13 +344,13 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
             // Gone or no longer a file since the side was read: left alone, and said so at the end.
             const DiskKind now = KindNow(EntryPath(run.sourceDir, e.Name()));
             if (StillAsListed(e, now)) {
-                for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(run.source.Entries[toCopy[j]].Name());
+                for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(toCopy[j].Name());
                 throw;
             }
             run.changed.push_back({e.caption, now});
             continue;
         } catch (const FileError&) {
-            for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(run.source.Entries[toCopy[j]].Name());
+            for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(toCopy[j].Name());
             throw;
         }
         ++run.copied;
@@ -380,26 +385,32 @@ bool MainWindow::StillThere(const std::string& dir, const Entry& e, std::vector<
 void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     RequireDirectory(sourceDir);
-    const std::vector<std::size_t> rows = EntriesToActOn(src.Entries, r);
+    // The job's own copy of the entries (the side may be sorted meanwhile); names no path
+    // reaches are refused first.
+    std::vector<Entry> entries;
+    for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
+        if (Reachable(hwnd_, src.Entries[row])) entries.push_back(src.Entries[row]);
+    }
     std::vector<ChangedEntry> changed;
     DeleteReport report;
     std::vector<Entry> deleted;  // for good, as the system said: checked against the reloaded list
-    auto remove = [&](const Entry& e) {
-        if (Reachable(hwnd_, e) && StillThere(sourceDir, e, changed) &&
-            RemoveEntry(EntryPath(sourceDir, e.Name()), e, r.recycle, report)) {
-            deleted.push_back(e);
+    auto removeAll = [&] {
+        FolderLookupBatch oneFolder;
+        for (const Entry& e : entries) {
+            if (StillThere(sourceDir, e, changed) && RemoveEntry(EntryPath(sourceDir, e.Name()), e, r.recycle, report)) {
+                deleted.push_back(e);
+            }
         }
     };
     if (r.currentOnly) {
-        for (const std::size_t row : rows) remove(src.Entries[row]);
+        RunJob(removeAll);
     } else if (r.tagged) {
         MessagePanel.SetCaption(r.recycle ? "Sending files to the recycle bin..." : "Deleting files...");
         SetVisible(MessagePanel.Handle(), true);
         MessagePanel.Repaint();
         {
             WaitCursor wait;
-            FolderLookupBatch oneFolder;
-            for (const std::size_t row : rows) remove(src.Entries[row]);
+            RunJob(removeAll);
         }
         SetVisible(MessagePanel.Handle(), false);
     }
@@ -434,21 +445,26 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     // One rename per entry; a name that exists on the other side fails alone.
     bool anyMoved = false;
     std::vector<ChangedEntry> changed;
+    std::vector<Entry> entries;  // the job's own copy (the side may be sorted meanwhile)
     for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
-        const Entry& e = src.Entries[row];
-        if (!Reachable(hwnd_, e) || !StillThere(sourceDir, e, changed)) continue;
-        const std::wstring from = EntryPath(sourceDir, e.Name());
-        // No copy across file systems: a move that cannot be one rename fails whole, leaving the
-        // source as it was and nothing at the target. A link is moved only where the system
-        // moves the link itself and not what it points to.
-        if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.Name()).c_str(), 0)) {
-            anyMoved = true;
-        } else {
-            ShowBox(hwnd_, BoxKind::Error,
-                    "Can't move '" + e.Name() + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
-                    BoxButtons::Ok);
-        }
+        if (Reachable(hwnd_, src.Entries[row])) entries.push_back(src.Entries[row]);
     }
+    RunJob([&] {
+        for (const Entry& e : entries) {
+            if (!StillThere(sourceDir, e, changed)) continue;
+            const std::wstring from = EntryPath(sourceDir, e.Name());
+            // No copy across file systems: a move that cannot be one rename fails whole, leaving the
+            // source as it was and nothing at the target. A link is moved only where the system
+            // moves the link itself and not what it points to.
+            if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.Name()).c_str(), 0)) {
+                anyMoved = true;
+            } else {
+                JobBox(BoxKind::Error,
+                       "Can't move '" + e.Name() + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
+                       BoxButtons::Ok);
+            }
+        }
+    });
     if (!changed.empty()) {
         ShowBox(hwnd_, BoxKind::Warning, ChangedText(changed), BoxButtons::Ok);
         anyMoved = true;  // both sides are read again
@@ -471,7 +487,7 @@ bool MainWindow::CheckDiskSpace(const std::string& sizeText, const std::string& 
 bool MainWindow::HasSpaceFor(std::int64_t bytes, const std::string& targetPath) {
     const char drive = UpperFirst(targetPath);
     if (FolderFreeBytes(DirectoryPart(targetPath)) - bytes > 0) return true;
-    ShowBox(hwnd_, BoxKind::Warning,
+    JobBox(BoxKind::Warning,
             "Insufficient disk space\ron drive " + std::string(1, drive) + ": " + "\r" + "for " + FileNamePart(targetPath),
             BoxButtons::Ok);
     return false;
@@ -483,9 +499,8 @@ bool MainWindow::RemoveEntry(const std::wstring& path, const Entry& e, bool recy
         if (r == RecycleResult::Recycled) return false;
         if (r == RecycleResult::Failed) return false;  // the reload shows it is still there
         // Nothing was deleted: the user decides whether it goes for good.
-        if (ShowBox(hwnd_, BoxKind::Warning,
-                    "The recycle bin cannot take '" + e.caption + "'.\r\rDelete it for good?",
-                    BoxButtons::YesNo) != IDYES) {
+        if (JobBox(BoxKind::Warning, "The recycle bin cannot take '" + e.caption + "'.\r\rDelete it for good?",
+                   BoxButtons::YesNo) != IDYES) {
             return false;
         }
     }

@@ -61,6 +61,7 @@ void StartRename(Pane& s, int item) {
 }  // namespace
 
 void MainWindow::MakeNewDirectory(Pane& s) {
+    if (!NoJobRunning()) return;
     const std::string dir = s.Tree.Directory();
     RequireDirectory(dir);
     TextPrompt->Prepare("Enter name for new directory", "Current directory: " + dir);
@@ -79,6 +80,7 @@ void MainWindow::MakeDirectoryIn(Pane& pane) {
 }
 
 void MainWindow::RenameCurrent(Pane& s) {
+    if (!NoJobRunning()) return;
     ScopedFlag running(RenameCommandRunning);
     RenameThroughDialog(s);
 }

@@ -1,6 +1,7 @@
 #include "fileops/progress_dialog.h"
 
 #include "controls/controls.h"
+#include "platform/job_queue.h"
 
 namespace bivane {
 
@@ -97,6 +98,8 @@ void ProgressDialog::StepBar() {
 }
 
 bool ProgressDialog::StopAsked() {
+    // A job's thread reads its stop flag, which the window sets on Escape (RunJob).
+    if (const Job* job = JobQueue::Current()) return job->stop;
     if (Clock() - lookedAt_ < 50) return false;
     lookedAt_ = Clock();
     // Only key presses are taken from the queue, and all but Escape are put back in their order:

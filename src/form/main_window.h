@@ -12,6 +12,7 @@
 #include "controls/controls.h"
 #include "panes/background_work.h"
 #include "panes/pane.h"
+#include "platform/modal_seam.h"
 #include "platform/handles.h"
 #include "platform/win.h"
 
@@ -161,6 +162,18 @@ public:
     void CopyTree(FolderCopy& copy, const std::wstring& stagingDir);
     void CopyItem(FolderCopy& copy, std::size_t item, const std::wstring& stagingDir, FolderDates& dates);
     void NotCopiedFrom(FolderCopy& copy, std::size_t first);
+    // Runs a confirmed command's work on the job thread (fileops/jobs.cpp) while the window stays
+    // live: it repaints, and the other side answers keys; Escape asks the job to stop after its
+    // file. Returns once the work ended, rethrowing what it threw.
+    void RunJob(const std::function<void()>& work);
+    bool JobRunning = false;  // RunJob waits: a command that changes files waits its turn
+    bool CloseWhenJobEnds = false;  // the user chose to exit while a job ran
+    // A message box, also from the job's thread: shown on the window's, the job waiting for the
+    // answer (Cancel when the program ends meanwhile).
+    int JobBox(BoxKind kind, const std::string& text, BoxButtons buttons);
+    void AnswerJobBox(LPARAM ask);  // kJobAsks
+    // A command that would change files while a job runs: said, and false.
+    bool NoJobRunning();
     void RunDelete(const RunRequest& request, Pane& source, Pane& target);
     void RunMove(const RunRequest& request, Pane& source, Pane& target);
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
@@ -317,6 +330,8 @@ void MainWindow::Guard(F&& fn) noexcept {
 constexpr UINT kFolderSizesReady = WM_APP + 1;
 // Posted by a side's follower (wParam: 0 left, 1 right): the folder it shows changed or went.
 constexpr UINT kFolderChanged = WM_APP + 2;
+// Posted by the job thread: a message box it needs answered (lParam: the question, JobBox).
+constexpr UINT kJobAsks = WM_APP + 3;
 // The timer that retries a follow held back (FollowHeldSides).
 constexpr UINT_PTR kFollowRetryTimer = 24;
 

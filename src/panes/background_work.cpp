@@ -12,6 +12,9 @@ BackgroundWork::BackgroundWork(HWND window, UINT folderChanged, UINT sizesReady)
     auto sizer = std::make_unique<FolderSizer>([window, sizesReady] { return PostMessageW(window, sizesReady, 0, 0) != FALSE; });
     sizer_ = sizer.get();
     threads_.push_back(std::move(sizer));
+    auto jobs = std::make_unique<JobQueue>();
+    jobs_ = jobs.get();
+    threads_.push_back(std::move(jobs));
 }
 
 BackgroundWork::Paused::Paused(BackgroundWork& work) : work_(work) {
@@ -29,6 +32,7 @@ BackgroundWork::Paused::~Paused() {
 int BackgroundWork::End() {
     followers_[0] = followers_[1] = nullptr;
     sizer_ = nullptr;
+    jobs_ = nullptr;
     return EndWithin(threads_, kEndWait);
 }
 

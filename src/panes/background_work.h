@@ -1,5 +1,5 @@
 // Every thread the main window starts has this one owner: the two sides' followers and the folder
-// sizes. A command that changes folders pauses them all while it runs, so that no handle of the
+// sizes, and the file commands' jobs. A command that changes folders pauses them all while it runs, so that no handle of the
 // program stays open in a folder it deletes, moves or renames (under Wine such a folder is not
 // removed, though the removal reports success; on Windows a rename fails). Closing tells them all
 // to stop and waits a short while; a thread blocked in the file system is abandoned to the
@@ -12,6 +12,7 @@
 #include "core/stoppable.h"
 #include "panes/folder_follow.h"
 #include "panes/folder_walk.h"
+#include "platform/job_queue.h"
 #include "platform/win.h"
 
 namespace bivane {
@@ -27,6 +28,7 @@ public:
 
     FolderFollower& Follower(int side) { return *followers_[side]; }
     FolderSizer& Sizer() { return *sizer_; }
+    JobQueue& Jobs() { return *jobs_; }
 
     // Pauses every reader for the life of a command; each stops within a call to the file system.
     class Paused {
@@ -48,7 +50,8 @@ public:
 private:
     FolderFollower* followers_[2] = {};
     FolderSizer* sizer_ = nullptr;
-    std::vector<std::unique_ptr<Stoppable>> threads_;  // owns the three above
+    JobQueue* jobs_ = nullptr;
+    std::vector<std::unique_ptr<Stoppable>> threads_;  // owns the four above
 };
 
 }  // namespace bivane

@@ -462,6 +462,16 @@ folder_size() {
     focus_row L "<box>" && key z
     wait_for "the folder's size (400 bytes, the link not followed)" 'size_is L "<box>" 400' || return 1
     status_has L "Dir: 0k" || fail "the status total counted the folder" || return 1
+    # Q while Shift+Z walks 100,000 files: the walk is told to stop, the program gone within 2 s.
+    (cd "$w" && mkdir big && cd big && for i in $(seq 1 100); do mkdir d$i && (cd d$i && seq 1 1000 | xargs touch); done)
+    wait_for "the big tree listed" 'row_has L "<big>"' || return 1
+    key shift+z q
+    wait_for "the closing question" 'window_is "#32770" Information' || return 1
+    key Return
+    local waited=0
+    while kill -0 "$bivane_pid" 2>/dev/null && ((waited < 40)); do sleep 0.1; waited=$((waited + 1)); done
+    ((waited <= 20)) || fail "the program took $((waited / 10)) s or more to end after Q" || return 1
+    bivane_pid=
 }
 
 run_scenario clicks "clicks on a name, an icon, beside the name once, twice and three times, with Ctrl"

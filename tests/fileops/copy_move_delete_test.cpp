@@ -336,6 +336,33 @@ TEST_F(CopyMoveDelete, AFolderCopyIsRefusedWholeWhereItCannotBeDone) {
     RemoveTree(d);
 }
 
+// The copy runs beside the window: a key in the other list is answered while it goes on, and
+// closing the window meanwhile asks first, lets the file under way end and leaves nothing partial.
+TEST_F(CopyMoveDelete, TheWindowAnswersDuringACopyAndClosingStopsItAfterAFile) {
+    StartSidesWith({{"L\\a.txt", 30000}, {"L\\b.txt", 30000}, {"L\\c.txt", 30000}, {"R\\1.txt", 1}, {"R\\2.txt", 1}});
+    for (const char* n : {"A.txt", "B.txt", "C.txt"}) Tag(Left(), n);
+    const HWND window = form->Handle(), rightList = Right().List.Handle();
+    const int focused = Right().List.Focused();
+    bool once = false, answered = false;
+    SimulatedCopyFaults meanwhile(DeviceFaults{.afterFirstBlock = [&] {
+        if (std::exchange(once, true)) return;
+        PostMessageW(rightList, WM_KEYDOWN, VK_DOWN, 1);
+        for (int i = 0; i < 3000 && !answered; ++i, Sleep(1)) answered = Right().List.Focused() != focused;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(UntilStopped());
+    }});
+    const Snapshot before = Snap(R());
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox("1 job is running. Stop it and exit?", IDYES, "Warning");
+    modals.ExpectBox("The copy was stopped.\r1 of the 3 files were copied.", IDOK, "Information");
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
+    EXPECT_TRUE(answered) << "the other list did not answer during the copy";
+    EXPECT_EQ(Changes(before, Snap(R())), std::set<std::string>{"a.txt"});  // whole, and no temporary
+    EXPECT_EQ(ReadAll(R() + "\\a.txt"), ReadAll(L() + "\\a.txt"));
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(window));
+}
+
 // Escape stops a copy after the file being copied; a failed file stops it there. Either way no
 // temporary and no staging folder stays, and the files before it stay.
 TEST_F(CopyMoveDelete, AFolderCopyStopsAtEscapeOrAtAFailedFile) {
@@ -343,7 +370,11 @@ TEST_F(CopyMoveDelete, AFolderCopyStopsAtEscapeOrAtAFailedFile) {
                     {"L\\X.txt", 100}, {"L\\Y.txt", 100}, {"L\\Z.txt", 100}});
     ProgressDialog& p = *form->Progress;
     p.Clock = PaintAlwaysDue;
-    auto escapeAfterFirstBlock = [&] { PostMessageW(p.Handle(), WM_KEYDOWN, VK_ESCAPE, 1); };
+    // On the job's thread: the window takes the key meanwhile and tells the job.
+    auto escapeAfterFirstBlock = [&] {
+        PostMessageW(p.Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+        EXPECT_TRUE(UntilStopped());
+    };
     {
         SimulatedCopyFaults escape(DeviceFaults{.afterFirstBlock = escapeAfterFirstBlock});
         Pick(Left(), "<Box>");

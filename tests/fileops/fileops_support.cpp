@@ -1,5 +1,7 @@
 #include "fileops/fileops_support.h"
 
+#include "platform/job_queue.h"
+
 #include "fileops/replace_dialog.h"
 
 #include <atomic>
@@ -109,6 +111,12 @@ void FileOpsTest::ExpectReplace(int answer, const std::string& text) {
         }
         return answer;
     });
+}
+
+bool UntilStopped() {
+    const Job* job = JobQueue::Current();
+    for (int i = 0; job && i < 2000 && !job->stop; ++i) Sleep(1);
+    return job && job->stop;
 }
 
 }  // namespace bivane::test

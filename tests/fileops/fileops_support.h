@@ -26,6 +26,10 @@ std::set<std::string> Changes(const Snapshot& before, const Snapshot& after);
 std::uint64_t LastWrite(const std::string& path);
 void SetLastWrite(const std::string& path, std::uint64_t ticks);  // a file's or a folder's
 
+// On a job's thread: whether the window told the job to stop within two seconds (it handles its
+// messages while a job runs).
+bool UntilStopped();
+
 // Extra drive letters made by drives.sh; empty when the drive is not there.
 std::string DriveFolder(char letter);  // a fresh folder on that drive, e.g. "D:\bvt12_3"
 
