@@ -35,19 +35,18 @@ constexpr LeftOutWhy kKinds[] = {LeftOutWhy::CaseTwin, LeftOutWhy::Link, LeftOut
 
 }  // namespace
 
-std::string TallyText(const CopyTally& done, const CopyTally& total) {
+std::string BytesDoneText(std::int64_t done, std::int64_t total) {
     constexpr std::int64_t kKB = 1024, kMB = kKB * 1024, kGB = kMB * 1024;
-    std::string bytes;
-    if (total.bytes < 10 * kKB) {
-        bytes = std::to_string(done.bytes) + " of " + std::to_string(total.bytes) + " bytes";
-    } else {
-        const std::int64_t unit = total.bytes < 10 * kMB ? kKB : total.bytes < 10 * kGB ? kMB : kGB;
-        const bool tenths = unit != kKB;
-        bytes = InUnit(done.bytes, unit, tenths) + " of " + InUnit(total.bytes, unit, tenths) +
-                (unit == kKB ? " KB" : unit == kMB ? " MB" : " GB");
-    }
+    if (total < 10 * kKB) return std::to_string(done) + " of " + std::to_string(total) + " bytes";
+    const std::int64_t unit = total < 10 * kMB ? kKB : total < 10 * kGB ? kMB : kGB;
+    const bool tenths = unit != kKB;
+    return InUnit(done, unit, tenths) + " of " + InUnit(total, unit, tenths) +
+           (unit == kKB ? " KB" : unit == kMB ? " MB" : " GB");
+}
+
+std::string TallyText(const CopyTally& done, const CopyTally& total) {
     return std::to_string(done.files) + " of " + std::to_string(total.files) +
-           (total.files == 1 ? " file, " : " files, ") + bytes;
+           (total.files == 1 ? " file, " : " files, ") + BytesDoneText(done.bytes, total.bytes);
 }
 
 std::string LeftOutText(const std::vector<LeftOut>& leftOut) {

@@ -13,6 +13,8 @@ struct CopyTally {
 };
 // The progress dialog's line for a folder: "3 of 12 files, 1.2 of 5.0 MB".
 std::string TallyText(const CopyTally& done, const CopyTally& total);
+// Its bytes alone, both in the unit the total reads best in: "1.2 of 5.0 MB", "512 of 900 bytes".
+std::string BytesDoneText(std::int64_t done, std::int64_t total);
 
 // Why a name of the tree was left out of the copy.
 enum class LeftOutWhy { Link, Unreachable, Unreadable, NotAFile, TargetNotAFolder, TargetNotAFile, Changed, CaseTwin };

@@ -1,6 +1,9 @@
-// The confirmation and text dialogs as windows: controls, places, keys, answered for real.
+// The confirmation, text and job queue dialogs as windows: controls, places, keys, answered for real.
+#include <stdexcept>
+
 #include "fileops/confirm_dialog.h"
 #include "fileops/fileops_support.h"
+#include "fileops/jobs_dialog.h"
 #include "fileops/replace_dialog.h"
 #include "fileops/text_dialog.h"
 #include "fileops/progress_dialog.h"
@@ -239,6 +242,115 @@ TEST_F(Dialogs, ProgressPaintsEachNameWhenDueAndItselfWholeFourTimesASecond) {
     EXPECT_GE(wholePaints, 3);
     EXPECT_LE(wholePaints, 5);
     p.Hide();
+}
+
+// The queue behind the window is a fake that each button changes as the real one would; every
+// step selects a job, checks which buttons it allows, presses one and checks what the list shows.
+TEST_F(Dialogs, JobsShowTheQueueAndEachButtonActsOnTheSelectedJob) {
+    using S = JobRow::State;
+    constexpr std::int64_t kMB = 1024 * 1024;
+    std::vector<JobRow> queue = {{1, "Copy", "C:\\Src", "D:\\Dst", 3, 10, kMB + kMB / 2, 12 * kMB, S::Running},
+                                 {2, "Move", "C:\\A", "C:\\B", 0, 1, 0, 5, S::Waiting},
+                                 {3, "Delete", "C:\\Old", "", 0, 4, 0, 20480, S::Waiting}};
+    std::vector<std::string> calls;
+    auto act = [&](const char* name, std::function<void(std::vector<JobRow>::iterator)> change) {
+        return [&, name, change](int id) {
+            calls.push_back(name + std::to_string(id));
+            change(std::find_if(queue.begin(), queue.end(), [&](const JobRow& r) { return r.id == id; }));
+        };
+    };
+    JobsDialog d;
+    d.Rows = [&] { return queue; };
+    d.Pause = act("pause ", [](auto j) { j->state = S::Paused; });
+    d.Resume = act("resume ", [](auto j) { j->state = S::Running; });
+    d.Cancel = act("cancel ", [&](auto j) { queue.erase(j); });
+    d.MoveUp = act("up ", [](auto j) { std::iter_swap(j, j - 1); });
+    d.MoveDown = act("down ", [](auto j) { std::iter_swap(j, j + 1); });
+    d.ShowModeless();
+    EXPECT_EQ(d.Caption(), "Jobs");
+    EXPECT_EQ(d.SelectedId(), 1);
+    // Each row's cells joined by "|", in the columns asked for.
+    auto shown = [&](std::vector<int> columns) {
+        std::string text;
+        for (int r = 0; r < d.RowCount(); ++r) {
+            for (const int c : columns) text += (c != columns.front() ? "|" : r ? ", " : "") + d.Cell(r, c);
+        }
+        return text;
+    };
+    EXPECT_EQ(shown({0, 1, 2, 3, 4, 5}), "Copy|C:\\Src|D:\\Dst|3 of 10|1.5 of 12.0 MB|running, "
+                                         "Move|C:\\A|C:\\B|0 of 1|0 of 5 bytes|waiting, Delete|C:\\Old||0 of 4|0 of 20 KB|waiting");
+    // The enabled buttons by their underlined letters.
+    auto enabled = [&] {
+        std::string letters;
+        for (HWND b : {d.PauseButton, d.ResumeButton, d.CancelButton, d.UpButton, d.DownButton}) {
+            if (IsWindowEnabled(b)) letters += WindowText(b)[WindowText(b).find('&') + 1];
+        }
+        return letters;
+    };
+    const struct {  // call: "" for none, as a grey button does nothing
+        int select; const char* allowed; HWND button; const char* call;
+        const char* after; std::optional<int> selected; const char* allowedAfter;
+    } steps[] = {
+        {1, "PC", d.PauseButton, "pause 1", "Copy|paused, Move|waiting, Delete|waiting", 1, "RC"},
+        {1, "RC", d.ResumeButton, "resume 1", "Copy|running, Move|waiting, Delete|waiting", 1, "PC"},
+        {3, "Cu", d.PauseButton, "", "Copy|running, Move|waiting, Delete|waiting", 3, "Cu"},
+        {2, "Cd", d.DownButton, "down 2", "Copy|running, Delete|waiting, Move|waiting", 2, "Cu"},
+        {2, "Cu", d.UpButton, "up 2", "Copy|running, Move|waiting, Delete|waiting", 2, "Cd"},
+        {2, "Cd", d.CancelButton, "cancel 2", "Copy|running, Delete|waiting", 3, "C"},
+        {1, "PC", d.CancelButton, "cancel 1", "Delete|waiting", 3, "C"},
+        {3, "C", d.CancelButton, "cancel 3", "", std::nullopt, ""},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(std::to_string(s.select) + " " + WindowText(s.button));
+        calls.clear();
+        d.Select(s.select);
+        EXPECT_EQ(enabled(), s.allowed);
+        d.Click(GetDlgCtrlID(s.button));
+        EXPECT_EQ(calls, *s.call ? std::vector<std::string>{s.call} : std::vector<std::string>{});
+        EXPECT_EQ(shown({0, 5}), s.after);
+        EXPECT_EQ(d.SelectedId(), s.selected);
+        EXPECT_EQ(enabled(), s.allowedAfter);
+        EXPECT_TRUE(IsWindowEnabled(d.CloseButton));
+    }
+}
+
+// While shown, the rows are read again by a timer; a queue that cannot be read is reported once,
+// not four times a second. Escape and Close end the modal window.
+TEST_F(Dialogs, JobsFollowTheQueueWhileShownAndEndOnEscapeOrClose) {
+    StartIn(tmp.Path());
+    JobRow job{7, "Copy", "C:\\A", "C:\\B", 0, 3, 0, 100, JobRow::State::Running};
+    int reads = 0;
+    bool broken = false;
+    JobsDialog d;
+    d.Rows = [&] {
+        ++reads;
+        if (broken) throw std::runtime_error("The queue is gone");
+        return std::vector<JobRow>{job};
+    };
+    auto readsWithin = [&](double s) { const int n = reads; PumpUntil([] { return false; }, s); return reads - n; };
+    d.ShowModeless();
+    job.filesDone = 2;
+    EXPECT_GE(PumpUntil([&] { return d.Cell(0, 3) == "2 of 3"; }, 2.0), 0.0);
+    EXPECT_EQ(d.SelectedId(), 7);
+    broken = true;
+    modals.ExpectBox("The queue is gone.", IDOK, kAppTitle);
+    EXPECT_GE(PumpUntil([&] { return !modals.boxes.empty(); }, 2.0), 0.0);
+    EXPECT_EQ(readsWithin(0.6), 0);
+    EXPECT_EQ(d.Cell(0, 3), "2 of 3");
+    d.Hide();
+    broken = false;
+    HWND owner = form->Handle();
+    for (const bool escape : {true, false}) {
+        modals.ExpectDialog("JobsDialog", [&](ModalForm& f) {
+            if (escape) PostKey(f.Handle(), VK_ESCAPE);
+            else PostMessageW(d.CloseButton, BM_CLICK, 0, 0);
+            return f.RunModalLoop(owner);
+        });
+        EXPECT_EQ(d.ShowModal(owner), IDCANCEL);
+        EXPECT_FALSE(IsWindowVisible(d.Handle()));
+        EXPECT_TRUE(IsWindowEnabled(owner));
+    }
+    EXPECT_EQ(readsWithin(0.6), 0);  // hidden, it reads nothing
 }
 
 }  // namespace bivane::test
