@@ -6,6 +6,7 @@
 #include "fileops/confirm_dialog.h"
 #include "fileops/text_dialog.h"
 #include "fileops/progress_dialog.h"
+#include "fileops/jobs_dialog.h"
 #include "fileops/replace_dialog.h"
 #include "core/paths.h"
 #include "platform/dpi.h"
@@ -94,6 +95,7 @@ MainWindow::MainWindow() {
     TextPrompt = std::make_unique<TextDialog>();
     Confirm = std::make_unique<ConfirmDialog>();
     Replace = std::make_unique<ReplaceDialog>();
+    JobsWindow = std::make_unique<JobsDialog>();
 }
 
 MainWindow::~MainWindow() {
@@ -211,7 +213,7 @@ void MainWindow::ConnectEvents() {
         s.Tree.OnClick = [this] { OpenTreeSelection(); };
         s.Title.OnClick = [this, p] { TitleClick(*p); };
     }
-    Background = std::make_unique<BackgroundWork>(hwnd_, kFolderChanged, kFolderSizesReady);
+    Background = std::make_unique<BackgroundWork>(hwnd_, kFolderChanged, kFolderSizesReady, kJobEnded);
     for (Pane& s : side) s.Follower = &Background->Follower(IndexOf(s));
     Sizer = &Background->Sizer();
 }
@@ -275,8 +277,9 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE: {
             bool close = false;
             Guard([&] { close = ConfirmClose(); });
-            if (close && JobRunning) {  // asked: the job stops after its file, then the window closes
+            if (close && !PendingJobs.empty()) {  // asked: each job stops after its file, then the window closes
                 CloseWhenJobEnds = true;
+                StopAllJobs();
                 return 0;
             }
             if (!close) return 0;
@@ -317,10 +320,22 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case kJobAsks:
             Guard([&] { AnswerJobBox(lp); });
             return 0;
+        case kJobEnded:
+            // Not while a dialog, a box or a command runs: a side read again under a confirmation
+            // would change the rows it was asked for. The timer tries again.
+            if (!FollowHeld()) Guard([this] { EndJobs(); });
+            return 0;
         case kFolderChanged:
             if (wp < 2) Guard([&] { FollowDisk(side[wp]); });
             return 0;
         case WM_TIMER:
+            if (wp == kJobTimer) {
+                Guard([this] {
+                    ShowJobProgress();
+                    if (!FollowHeld()) EndJobs();  // also when the news of an end was lost
+                });
+                return 0;
+            }
             if (wp != kFollowRetryTimer) break;
             Guard([this] { FollowHeldSides(); });
             return 0;

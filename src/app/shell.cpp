@@ -9,10 +9,8 @@
 namespace bivane {
 
 bool MainWindow::ConfirmClose() {
-    if (CloseWhenJobEnds) return !JobRunning;  // the user chose it already, while the job ran
-    if (JobRunning) {
-        return ShowBox(hwnd_, BoxKind::Warning, "1 job is running. Stop it and exit?", BoxButtons::YesNo) == IDYES;
-    }
+    if (CloseWhenJobEnds) return PendingJobs.empty();  // the user chose it already, while jobs ran
+    if (!PendingJobs.empty()) return ShowBox(hwnd_, BoxKind::Warning, JobsRunningText(), BoxButtons::YesNo) == IDYES;
     const int answer = ShowBox(hwnd_, BoxKind::Information,
                                "Thank you for using\rof Bivane for Windows 95\rfrom Harlenby Software.",
                                BoxButtons::OkCancel);

@@ -53,6 +53,7 @@ const Combination kCombinations[] = {
     {ssAlt, 'T', [](MainWindow& f) { f.TagNewerOrDuplicates(); }},
     {ssCtrl, 'E', [](MainWindow& f) { f.PromptCommandLine(f.Active()); }},
     {ssCtrl, 'P', [](MainWindow& f) { f.PrintListing(f.Active()); }},
+    {ssCtrl, 'J', [](MainWindow& f) { f.ShowJobs(); }},
 };
 
 bool RunCombination(MainWindow& f, WORD key, TShiftState shift) {

@@ -69,11 +69,11 @@ private:
 }  // namespace
 
 void MainWindow::RunFileCommand(ConfirmMode mode, Pane& source) {
-    if (!NoJobRunning()) return;
     Pane& target = OtherThan(source);
     const std::optional<RunRequest> request = ConfirmRun(mode, source, target);
     if (!request) return;
-    // No reader of the program holds a folder open meanwhile (see BackgroundWork).
+    // No reader of the program holds a folder open while the command looks at the folders (a
+    // removed one would stay under Wine); the job keeps them paused for its own life.
     const std::optional<BackgroundWork::Paused> paused = PauseBackgroundReaders();
     switch (request->mode) {
         case ConfirmMode::Copy: RunCopy(*request, source, target); break;
@@ -151,7 +151,7 @@ std::optional<RunRequest> MainWindow::ConfirmRun(ConfirmMode mode, Pane& src, Pa
 
 // One copy run: what it acts on and what it left out.
 struct MainWindow::CopyRun {
-    const RunRequest& request;
+    RunRequest request;
     std::string sourceDir, targetDir;
     std::vector<Entry> entries;               // to copy, as listed when confirmed
     std::string nameToLocate = {};            // the first file copied
@@ -225,50 +225,60 @@ std::optional<std::vector<std::size_t>> MainWindow::AskBeforeReplacing(const std
     return RowsToCopy(rows, existing, answer);
 }
 
-bool MainWindow::CopyWithProgress(Pane& src, Pane& dst, const std::string& locate,
-                              const std::function<void(const std::wstring& stagingDir)>& copy) {
+void MainWindow::CopyAsJob(Pane& src, Pane& dst, const std::string& from, const std::string& to,
+                           std::function<std::string()> locate,
+                           std::function<void(const std::wstring& stagingDir)> copy, std::function<void(bool copied)> after) {
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
-    ProgressDialog& progress = *Progress;
-    progress.SetText(progress.Totals, "");
-    progress.ShowModeless();
-    progress.SetText(progress.SourceDir, sourceDir);
-    progress.SetText(progress.DestDir, targetDir);
     RemoveStaleTemporaries(targetDir);
-    std::optional<CopyStaging> staging(std::in_place, ExactFolder(targetDir));
+    auto staging = std::make_shared<std::optional<CopyStaging>>(std::in_place, ExactFolder(targetDir));
+    const std::wstring stagingDir = (*staging)->Dir();
+    Pane* s = &src;
+    Pane* d = &dst;
     // Hides the dialog, reads the target again and re-selects the first copied file on both
-    // panes; runs also when a copy fails, before the error is reported. The source pane is made
-    // active again in every case: a target folder that vanished meanwhile must not leave the
-    // commands acting on the wrong pane. Its error is reported after that, unless a copy error
-    // is already on its way.
-    auto closing = [&](bool copyFailed) {
-        staging.reset();  // before the target is read again
-        progress.Flush();
-        progress.Hide();
+    // panes; runs also when a copy fails, before the error is reported. In the foreground the
+    // source pane is made active again in every case: a target folder that vanished meanwhile
+    // must not leave the commands acting on the wrong pane. Its error is reported after that,
+    // unless a copy error is already on its way.
+    auto closing = [this, staging, s, d, sourceDir, targetDir, locate](const Job& job, bool copyFailed) {
+        staging->reset();  // before the target is read again
+        Progress->Flush();
+        Progress->Hide();
+        const std::string name = locate();
         const DWORD targetError = DirectoryError(targetDir);
         // (Unless the user took the side elsewhere while the copy ran.)
-        if (targetError == 0 && dst.Directory() == targetDir &&
+        if (targetError == 0 && d->Directory() == targetDir &&
             ReloadsAfter(ConfirmMode::Copy, true, sourceDir, targetDir).target) {
-            LoadSide(dst, targetDir);
-            LocateInSide(dst, locate);
+            LoadSide(*d, targetDir);
+            LocateInSide(*d, name);
         }
-        Activate(src);
-        LocateInSide(src, locate);
+        if (!job.background) Activate(*s);
+        if (s->Directory() == sourceDir) LocateInSide(*s, name);
         if (targetError != 0 && !copyFailed) throw IoError(static_cast<int>(targetError));
     };
-    try {
-        const std::wstring stagingDir = staging->Dir();
-        RunJob([&] { copy(stagingDir); });
-    } catch (const FileError& e) {
-        closing(true);
-        ShowBox(hwnd_, BoxKind::AppError, WithFullStop(e.what()), BoxButtons::Ok);  // as the top-level report
-        return false;
-    } catch (...) {
-        closing(true);
-        throw;
-    }
-    closing(false);
-    return true;
+    PendingJob pending{nullptr, "Copy", from, to, [this, closing, after](const Job& job) {
+        if (!job.error) {
+            closing(job, false);
+            return after(true);
+        }
+        try {
+            std::rethrow_exception(job.error);
+        } catch (const FileError& e) {
+            closing(job, true);
+            ShowBox(hwnd_, BoxKind::AppError, WithFullStop(e.what()), BoxButtons::Ok);  // as the top-level report
+            after(false);
+        } catch (...) {
+            closing(job, true);
+            throw;
+        }
+    }, nullptr};
+    ProgressDialog* progress = Progress.get();
+    StartJob(std::move(pending), [progress, copy, stagingDir, sourceDir, targetDir] {
+        progress->SetText(progress->Totals, "");
+        progress->SetText(progress->SourceDir, sourceDir);
+        progress->SetText(progress->DestDir, targetDir);
+        copy(stagingDir);
+    });
 }
 
 void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
@@ -294,20 +304,26 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     LeaveOutTwinFiles(src.Entries, rows, there, targetDir, twinsLeftOut);
     const std::optional<std::vector<std::size_t>> answered = AskBeforeReplacing(ExistingTargets(src.Entries, rows, there), rows);
     if (!answered) return;
-    CopyRun run{.request = r, .sourceDir = sourceDir, .targetDir = targetDir, .entries = {},
-                .twinsLeftOut = std::move(twinsLeftOut)};
+    auto run = std::make_shared<CopyRun>(CopyRun{.request = r, .sourceDir = sourceDir, .targetDir = targetDir,
+                                                 .entries = {}, .twinsLeftOut = std::move(twinsLeftOut)});
     // The job's own copy: the side may be sorted or read again while it runs.
-    for (const std::size_t row : *answered) run.entries.push_back(src.Entries[row]);
-    const bool copied = CopyWithProgress(src, dst, run.nameToLocate, [&](const std::wstring& stagingDir) {
-        CopyRows(run, stagingDir);
-    });
-    // After an error, what the stop left out of a run of several files.
-    if (!copied && run.total > 1) ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(run.notCopied, run.total), BoxButtons::Ok);
-    if (run.stopped) {
-        ShowBox(hwnd_, BoxKind::Information,
-                StoppedText(static_cast<std::int64_t>(run.copied), static_cast<std::int64_t>(run.total)), BoxButtons::Ok);
-    }
-    ReportLeftAlone(run, src);
+    for (const std::size_t row : *answered) run->entries.push_back(src.Entries[row]);
+    Pane* s = &src;
+    CopyAsJob(
+        src, dst, sourceDir, targetDir, [run] { return run->nameToLocate; },
+        [this, run](const std::wstring& stagingDir) { CopyRows(*run, stagingDir); },
+        [this, run, s](bool copied) {
+            // After an error, what the stop left out of a run of several files.
+            if (!copied && run->total > 1) {
+                ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(run->notCopied, run->total), BoxButtons::Ok);
+            }
+            if (run->stopped) {
+                ShowBox(hwnd_, BoxKind::Information,
+                        StoppedText(static_cast<std::int64_t>(run->copied), static_cast<std::int64_t>(run->total)),
+                        BoxButtons::Ok);
+            }
+            ReportLeftAlone(*run, *s);
+        });
 }
 
 void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
@@ -316,6 +332,8 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
     const RunRequest& r = run.request;
     const std::vector<Entry>& toCopy = run.entries;
     run.total = toCopy.size();
+    std::int64_t bytes = 0, bytesDone = 0;
+    for (const Entry& e : toCopy) bytes += ReadSizeText(e.sizeText);
     // Each file keeps its own name: the caption's letter case is only how the list shows it.
     for (std::size_t i = 0; i < toCopy.size(); ++i) {
         if (i > 0 && progress.StopAsked()) {
@@ -323,6 +341,8 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
             return;
         }
         const Entry& e = toCopy[i];
+        JobQueue::Report(static_cast<std::int64_t>(run.copied), static_cast<std::int64_t>(toCopy.size()), bytesDone, bytes);
+        bytesDone += ReadSizeText(e.sizeText);
         const std::string target = JoinPathRootAware(run.targetDir, e.Name());
         if (r.currentOnly) {
             progress.SetText(progress.FileNameDesc, e.caption);
@@ -355,6 +375,7 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
         }
         ++run.copied;
         if (run.nameToLocate.empty()) run.nameToLocate = e.Name();
+        JobQueue::Report(static_cast<std::int64_t>(run.copied), static_cast<std::int64_t>(toCopy.size()), bytesDone, bytes);
     }
 }
 
@@ -382,49 +403,65 @@ bool MainWindow::StillThere(const std::string& dir, const Entry& e, std::vector<
     return false;
 }
 
-void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
-    const std::string sourceDir = src.Directory();
-    RequireDirectory(sourceDir);
-    // The job's own copy of the entries (the side may be sorted meanwhile); names no path
-    // reaches are refused first.
-    std::vector<Entry> entries;
-    for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
-        if (Reachable(hwnd_, src.Entries[row])) entries.push_back(src.Entries[row]);
-    }
+// What a delete's job works on and what it found, kept until its end.
+struct DeleteState {
+    std::vector<Entry> entries;  // the job's own copy (the side may be sorted meanwhile)
     std::vector<ChangedEntry> changed;
     DeleteReport report;
     std::vector<Entry> deleted;  // for good, as the system said: checked against the reloaded list
-    auto removeAll = [&] {
-        FolderLookupBatch oneFolder;
-        for (const Entry& e : entries) {
-            if (StillThere(sourceDir, e, changed) && RemoveEntry(EntryPath(sourceDir, e.Name()), e, r.recycle, report)) {
-                deleted.push_back(e);
-            }
+};
+
+void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
+    const std::string sourceDir = src.Directory();
+    RequireDirectory(sourceDir);
+    auto state = std::make_shared<DeleteState>();
+    // Names no path reaches are refused first, and folders a job works in.
+    for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
+        const Entry& e = src.Entries[row];
+        if (!e.IsFile() && !FolderFreeOfJobs(JoinPathRootAware(sourceDir, e.Name()))) return;
+        if (Reachable(hwnd_, e)) state->entries.push_back(e);
+    }
+    Pane* s = &src;
+    Pane* d = &dst;
+    const bool tagged = !r.currentOnly && r.tagged;
+    auto end = [this, state, s, d, sourceDir, r, tagged](const Job& job) {
+        if (tagged) SetVisible(MessagePanel.Handle(), false);
+        // The other pane may show the deleted directory or one below it.
+        if (ReloadsAfter(r.mode, true, sourceDir, d->Directory()).targetToSource) {
+            RequireDirectory(sourceDir);
+            d->Tree.SetDirectory(sourceDir);
+            LoadSide(*d, sourceDir);
+            if (!job.background) Activate(*s);
         }
+        if (s->Directory() == sourceDir) LoadSide(*s, sourceDir);
+        if (s->Directory() == sourceDir) AddStillListed(*s, state->deleted, state->report);
+        if (!state->report.Empty()) ShowBox(hwnd_, BoxKind::Warning, state->report.Text(), BoxButtons::Ok);
+        if (!state->changed.empty()) ShowBox(hwnd_, BoxKind::Warning, ChangedText(state->changed), BoxButtons::Ok);
+        if (job.error) std::rethrow_exception(job.error);
     };
-    if (r.currentOnly) {
-        RunJob(removeAll);
-    } else if (r.tagged) {
+    if (!r.currentOnly && !r.tagged) {
+        Job nothing;
+        return end(nothing);
+    }
+    if (tagged) {
         MessagePanel.SetCaption(r.recycle ? "Sending files to the recycle bin..." : "Deleting files...");
         SetVisible(MessagePanel.Handle(), true);
         MessagePanel.Repaint();
-        {
-            WaitCursor wait;
-            RunJob(removeAll);
+    }
+    StartJob(PendingJob{nullptr, "Delete", sourceDir, "", end, nullptr}, [this, state, sourceDir, recycle = r.recycle] {
+        FolderLookupBatch oneFolder;
+        const auto n = static_cast<std::int64_t>(state->entries.size());
+        std::int64_t i = 0;
+        for (const Entry& e : state->entries) {
+            JobQueue::Report(i++, n, 0, 0);
+            if (i > 1 && JobQueue::StopAsked()) break;
+            if (StillThere(sourceDir, e, state->changed) &&
+                RemoveEntry(EntryPath(sourceDir, e.Name()), e, recycle, state->report)) {
+                state->deleted.push_back(e);
+            }
+            JobQueue::Report(i, n, 0, 0);
         }
-        SetVisible(MessagePanel.Handle(), false);
-    }
-    // The other pane may show the deleted directory or one below it.
-    if (ReloadsAfter(r.mode, true, sourceDir, dst.Directory()).targetToSource) {
-        RequireDirectory(sourceDir);
-        dst.Tree.SetDirectory(sourceDir);
-        LoadSide(dst, sourceDir);
-        Activate(src);
-    }
-    LoadSide(src, sourceDir);
-    AddStillListed(src, deleted, report);
-    if (!report.Empty()) ShowBox(hwnd_, BoxKind::Warning, report.Text(), BoxButtons::Ok);
-    if (!changed.empty()) ShowBox(hwnd_, BoxKind::Warning, ChangedText(changed), BoxButtons::Ok);
+    });
 }
 
 // Under Wine a refused deletion may report success: what the reloaded side still lists stayed.
@@ -439,25 +476,51 @@ void MainWindow::AddStillListed(const Pane& p, const std::vector<Entry>& deleted
     }
 }
 
+// What a move's job works on and what it found, kept until its end.
+struct MoveState {
+    std::vector<Entry> entries;  // the job's own copy (the side may be sorted meanwhile)
+    std::vector<ChangedEntry> changed;
+    bool anyMoved = false;
+};
+
 void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
-    // One rename per entry; a name that exists on the other side fails alone.
-    bool anyMoved = false;
-    std::vector<ChangedEntry> changed;
-    std::vector<Entry> entries;  // the job's own copy (the side may be sorted meanwhile)
+    auto state = std::make_shared<MoveState>();
     for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
-        if (Reachable(hwnd_, src.Entries[row])) entries.push_back(src.Entries[row]);
+        const Entry& e = src.Entries[row];
+        if (!e.IsFile() && !FolderFreeOfJobs(JoinPathRootAware(sourceDir, e.Name()))) return;
+        if (Reachable(hwnd_, e)) state->entries.push_back(e);
     }
-    RunJob([&] {
-        for (const Entry& e : entries) {
-            if (!StillThere(sourceDir, e, changed)) continue;
+    Pane* s = &src;
+    auto end = [this, state, s, sourceDir, targetDir, r](const Job& job) {
+        if (!state->changed.empty()) {
+            ShowBox(hwnd_, BoxKind::Warning, ChangedText(state->changed), BoxButtons::Ok);
+            state->anyMoved = true;  // both sides are read again
+        }
+        if (job.error) std::rethrow_exception(job.error);
+        if (!ReloadsAfter(r.mode, state->anyMoved, sourceDir, targetDir).source) return;
+        for (Pane& p : side) {
+            RequireDirectory(p.Directory());
+            Reload(p);
+        }
+        if (!job.background) Activate(*s);
+    };
+    // One rename per entry; a name that exists on the other side fails alone.
+    StartJob(PendingJob{nullptr, "Move", sourceDir, targetDir, end, nullptr}, [this, state, sourceDir, targetDir] {
+        const auto n = static_cast<std::int64_t>(state->entries.size());
+        std::int64_t i = 0;
+        for (const Entry& e : state->entries) {
+            JobQueue::Report(i++, n, 0, 0);
+            if (i > 1 && JobQueue::StopAsked()) break;
+            if (!StillThere(sourceDir, e, state->changed)) continue;
             const std::wstring from = EntryPath(sourceDir, e.Name());
             // No copy across file systems: a move that cannot be one rename fails whole, leaving the
             // source as it was and nothing at the target. A link is moved only where the system
             // moves the link itself and not what it points to.
             if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.Name()).c_str(), 0)) {
-                anyMoved = true;
+                state->anyMoved = true;
+                JobQueue::Report(i, n, 0, 0);
             } else {
                 JobBox(BoxKind::Error,
                        "Can't move '" + e.Name() + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
@@ -465,16 +528,6 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
             }
         }
     });
-    if (!changed.empty()) {
-        ShowBox(hwnd_, BoxKind::Warning, ChangedText(changed), BoxButtons::Ok);
-        anyMoved = true;  // both sides are read again
-    }
-    if (!ReloadsAfter(r.mode, anyMoved, sourceDir, targetDir).source) return;
-    for (Pane& p : side) {
-        RequireDirectory(p.Directory());
-        Reload(p);
-    }
-    Activate(src);
 }
 
 bool MainWindow::CheckDiskSpace(const std::string& sizeText, const std::string& targetPath) {

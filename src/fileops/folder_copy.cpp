@@ -115,7 +115,8 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
         ShowBox(hwnd_, BoxKind::Warning, LinkNotCopiedText(folder.caption), BoxButtons::Ok);
         return;
     }
-    FolderCopy copy;
+    auto shared = std::make_shared<FolderCopy>();
+    FolderCopy& copy = *shared;
     copy.from = EntryPath(sourceDir, folder.Name());
     copy.to = EntryPath(targetDir, folder.Name());
     copy.caption = folder.Name();
@@ -158,15 +159,17 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
     if (!HasSpaceFor(copy.total.bytes - replaced, JoinPathRootAware(targetDir, folder.Name()))) return;
 
     const std::string name = folder.Name();
-    const bool failed = !CopyWithProgress(src, dst, name, [&](const std::wstring& stagingDir) {
-        CopyTree(copy, stagingDir);
-    });
-    if (failed && copy.total.files > 1) {
-        ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(copy.notCopied, static_cast<std::size_t>(copy.total.files)),
-                BoxButtons::Ok);
-    }
-    if (copy.stopped) ShowBox(hwnd_, BoxKind::Information, StoppedText(copy.done.files, copy.total.files), BoxButtons::Ok);
-    if (!copy.leftOut.empty()) ShowBox(hwnd_, BoxKind::Warning, LeftOutText(copy.leftOut), BoxButtons::Ok);
+    CopyAsJob(
+        src, dst, ShownPath(copy.from), ShownPath(copy.to), [name] { return name; }, [this, shared](const std::wstring& stagingDir) { CopyTree(*shared, stagingDir); },
+        [this, shared](bool done) {
+            const FolderCopy& c = *shared;
+            if (!done && c.total.files > 1) {
+                ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(c.notCopied, static_cast<std::size_t>(c.total.files)),
+                        BoxButtons::Ok);
+            }
+            if (c.stopped) ShowBox(hwnd_, BoxKind::Information, StoppedText(c.done.files, c.total.files), BoxButtons::Ok);
+            if (!c.leftOut.empty()) ShowBox(hwnd_, BoxKind::Warning, LeftOutText(c.leftOut), BoxButtons::Ok);
+        });
 }
 
 // Lists the tree and what the target holds of it. False when the folder cannot be listed.
@@ -323,6 +326,7 @@ void MainWindow::CopyItem(FolderCopy& copy, std::size_t i, const std::wstring& s
     }
     ++copy.done.files;
     copy.done.bytes += item.size;
+    JobQueue::Report(copy.done.files, copy.total.files, copy.done.bytes, copy.total.bytes);
     progress.SetText(progress.Totals, TallyText(copy.done, copy.total));
 }
 

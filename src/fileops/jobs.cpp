@@ -1,12 +1,23 @@
-// The file commands' work on the job thread, the window live meanwhile (see JobQueue).
+// The file commands' work as jobs on the job thread (see JobQueue): the first runs in the
+// foreground behind the progress dialog, the window live meanwhile; "Background" hides the dialog
+// and the title shows how far it got; a command confirmed while a job runs waits behind it. Each
+// job ends on the window's thread: its sides read again, what it did said.
+#include <algorithm>
 #include <memory>
 
+#include "core/paths.h"
 #include "core/scoped_flag.h"
+#include "fileops/jobs_dialog.h"
+#include "fileops/progress_dialog.h"
+#include "panes/entry_rules.h"
 #include "form/main_window.h"
+#include "platform/utf.h"
 
 namespace bivane {
 
 namespace {
+
+constexpr const char* kTitle = "Bivane for Win95";
 
 // A message box the job needs: the window's thread shows it and signals the answer.
 struct JobQuestion {
@@ -17,17 +28,62 @@ struct JobQuestion {
     AutoKernelHandle answered{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
+// Whether dir is folder or lies inside it, by their texts.
+bool AtOrBelow(const std::string& dir, const std::string& folder) {
+    if (dir.size() < folder.size() || !EqualsIgnoreAsciiCase(std::string_view(dir).substr(0, folder.size()), folder)) {
+        return false;
+    }
+    return dir.size() == folder.size() || dir[folder.size()] == '\\' || (!folder.empty() && folder.back() == '\\');
+}
+
+std::string Percent(const Job& j) {
+    const std::int64_t done = j.bytes > 0 ? j.bytesDone.load() : j.filesDone.load();
+    const std::int64_t all = j.bytes > 0 ? j.bytes.load() : j.files.load();
+    return std::to_string(all > 0 ? done * 100 / all : 0) + "%";
+}
+
 }  // namespace
 
-void MainWindow::RunJob(const std::function<void()>& work) {
-    if (!Background) return work();  // the window is closing: nothing runs beside it any more
-    const std::shared_ptr<Job> job = Background->Jobs().Add(work);
+std::string PendingJob::Describe() const {
+    return what + " from " + from + (to.empty() ? "" : " to " + to);
+}
+
+void MainWindow::StartJob(PendingJob pending, std::function<void()> work) {
+    if (!Background) {  // the window is closing: nothing runs beside it any more
+        std::exception_ptr error;
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        Job ran;
+        ran.ran = true;
+        ran.error = error;
+        pending.end(ran);
+        return;
+    }
+    const bool foreground = PendingJobs.empty();
+    // No reader of the program holds a folder open until the job ended (see BackgroundWork).
+    pending.hold = std::make_shared<BackgroundWork::Paused>(*Background);
+    pending.job = Background->Jobs().Add(std::move(work));
+    const std::shared_ptr<Job> job = pending.job;
+    const bool copy = pending.what == "Copy";
+    PendingJobs.push_back(std::move(pending));
+    SetTimer(hwnd_, kJobTimer, 250, nullptr);
+    if (!foreground) {
+        job->background = true;
+        ShowJobProgress();
+        return;
+    }
+    if (copy) Progress->ShowModeless();  // a move or delete never had one
+    Progress->OnBackground = [this, job] { SendToBackground(*job); };
     {
         ScopedFlag running(JobRunning);
         const HANDLE done = job->done.get();
-        while (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        while (!job->background &&
+               MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
             MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            while (!job->background && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 if (msg.message == WM_QUIT) {  // for the loop outside, once the job ended
                     PostQuitMessage(static_cast<int>(msg.wParam));
                     job->stop = true;
@@ -37,14 +93,68 @@ void MainWindow::RunJob(const std::function<void()>& work) {
                     job->stop = true;
                     continue;
                 }
+                // Alt+B from anywhere: the dialog shows without taking the focus from the lists.
+                if (msg.message == WM_SYSKEYDOWN && msg.wParam == 'B') {
+                    SendToBackground(*job);
+                    continue;
+                }
+                if (IsDialogMessageW(Progress->Handle(), &msg)) continue;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
                 if (CloseWhenJobEnds) job->stop = true;  // the user chose to exit meanwhile
             }
         }
     }
-    if (CloseWhenJobEnds && hwnd_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-    if (job->error) std::rethrow_exception(job->error);
+    Progress->OnBackground = nullptr;
+    if (!job->Done()) return;  // sent to the background: it ends when the job thread says so
+    EndJobs();
+}
+
+void MainWindow::SendToBackground(Job& job) {
+    job.background = true;
+    Progress->Hide();
+    ShowJobProgress();
+}
+
+void MainWindow::EndJobs() {
+    if (endingJobs_) return;  // its boxes run messages: a second call waits for the first
+    ScopedFlag ending(endingJobs_);
+    // In the order they ended: the user may have put a waiting job before another.
+    for (;;) {
+        const auto done = std::find_if(PendingJobs.begin(), PendingJobs.end(), [](const PendingJob& p) { return p.job->Done(); });
+        if (done == PendingJobs.end()) break;
+        PendingJob ended = std::move(*done);
+        PendingJobs.erase(done);
+        // The user chose to exit: no side is read again and nothing more is said. The file under way
+        // was finished or taken back, and the staging folder goes with the job.
+        if (CloseWhenJobEnds) continue;
+        const bool background = ended.job->background;
+        if (background) Progress->Hide();
+        ShowJobProgress();
+        ended.end(*ended.job);
+        if (background && ended.job->ran) {
+            ShowBox(hwnd_, BoxKind::Information,
+                    "The job ended: " + ended.Describe() + ".\r" + std::to_string(ended.job->filesDone) + " of " +
+                        std::to_string(ended.job->files) + " files done.",
+                    BoxButtons::Ok);
+        }
+    }
+    if (PendingJobs.empty()) {
+        KillTimer(hwnd_, kJobTimer);
+        if (CloseWhenJobEnds && hwnd_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    }
+}
+
+// The title says how far the job in the background got; the taskbar button shows the title.
+void MainWindow::ShowJobProgress() {
+    std::string title = kTitle;
+    for (const PendingJob& p : PendingJobs) {
+        if (!p.job->background || p.job->Done() || !p.job->ran) continue;
+        title = Percent(*p.job) + " " + p.what + " " + p.job->File() + " - " + kTitle;
+        if (PendingJobs.size() > 1) title += " (" + std::to_string(PendingJobs.size() - 1) + " waiting)";
+        break;
+    }
+    SetWindowTextW(hwnd_, Widen(title).c_str());
 }
 
 int MainWindow::JobBox(BoxKind kind, const std::string& text, BoxButtons buttons) {
@@ -69,10 +179,57 @@ void MainWindow::AnswerJobBox(LPARAM ask) {
     SetEvent(q.answered.get());
 }
 
-bool MainWindow::NoJobRunning() {
-    if (!JobRunning) return true;
-    MessageBeep(MB_OK);
-    return false;
+void MainWindow::ShowJobs() {
+    if (!Background) return;
+    JobsDialog& d = *JobsWindow;
+    auto find = [this](int id) -> Job* {
+        for (const PendingJob& p : PendingJobs) {
+            if (p.job->id == id) return p.job.get();
+        }
+        return nullptr;
+    };
+    d.Rows = [this] {
+        std::vector<JobRow> rows;
+        for (const std::shared_ptr<Job>& j : Background->Jobs().Jobs()) {
+            const auto p = std::find_if(PendingJobs.begin(), PendingJobs.end(), [&](const PendingJob& q) { return q.job == j; });
+            if (p == PendingJobs.end()) continue;
+            const JobRow::State state = !j->ran ? JobRow::State::Waiting : j->paused ? JobRow::State::Paused : JobRow::State::Running;
+            rows.push_back({j->id, p->what, p->from, p->to, j->filesDone, j->files, j->bytesDone, j->bytes, state});
+        }
+        return rows;
+    };
+    d.Pause = [find](int id) { if (Job* j = find(id)) j->paused = true; };
+    d.Resume = [find](int id) { if (Job* j = find(id)) j->paused = false; };
+    d.Cancel = [this](int id) { Background->Jobs().Cancel(id); };
+    d.MoveUp = [this](int id) { Background->Jobs().Move(id, -1); };
+    d.MoveDown = [this](int id) { Background->Jobs().Move(id, 1); };
+    d.ShowModal(hwnd_);
+}
+
+std::string MainWindow::JobsRunningText() const {
+    const std::size_t n = PendingJobs.size();
+    return n == 1 ? "1 job is running. Stop it and exit?"
+                  : std::to_string(n) + " jobs are running or waiting. Stop them and exit?";
+}
+
+void MainWindow::StopAllJobs() {
+    for (const PendingJob& p : PendingJobs) p.job->stop = true;
+}
+
+// A folder a job reads from or writes into, or one below it, is not deleted, moved or renamed
+// meanwhile: two writers on one entry would lose a file.
+bool MainWindow::FolderFreeOfJobs(const std::string& folder) {
+    for (const PendingJob& p : PendingJobs) {
+        for (const std::string& dir : {p.from, p.to}) {
+            if (dir.empty() || !AtOrBelow(dir, folder)) continue;
+            ShowBox(hwnd_, BoxKind::Warning,
+                    "The folder " + folder + "\ris in use by a job: " + p.Describe() +
+                        ".\rWait for it to end, or cancel it (Ctrl+J).",
+                    BoxButtons::Ok);
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace bivane

@@ -228,6 +228,9 @@ void JobsDialog::Press(int id) {
     if (!action || !job || !IsWindowEnabled(GetDlgItem(Handle(), id))) return;
     if (*action) Guarded([&] { (*action)(*job); });
     Refresh();
+    // The button pressed may be grey now (Pause, once paused): a grey focus takes no keys, and
+    // Escape would no longer close the window.
+    if (const HWND focus = GetFocus(); !focus || !IsWindowEnabled(focus)) SetFocus(List);
 }
 
 void JobsDialog::OnCommand(int id, int code) {

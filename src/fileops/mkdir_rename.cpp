@@ -61,7 +61,6 @@ void StartRename(Pane& s, int item) {
 }  // namespace
 
 void MainWindow::MakeNewDirectory(Pane& s) {
-    if (!NoJobRunning()) return;
     const std::string dir = s.Tree.Directory();
     RequireDirectory(dir);
     TextPrompt->Prepare("Enter name for new directory", "Current directory: " + dir);
@@ -80,7 +79,6 @@ void MainWindow::MakeDirectoryIn(Pane& pane) {
 }
 
 void MainWindow::RenameCurrent(Pane& s) {
-    if (!NoJobRunning()) return;
     ScopedFlag running(RenameCommandRunning);
     RenameThroughDialog(s);
 }
@@ -147,6 +145,10 @@ void MainWindow::FinishRename(Pane& s, int item, std::string& text) {
     }
     const std::wstring from = EntryPath(sideDir, entry.Name());
     const std::string to = TypedPath(sideDir, newName);
+    if (dir && !FolderFreeOfJobs(JoinPathRootAware(sideDir, entry.Name()))) {
+        PutBack(s, text);
+        return;
+    }
     // No reader of the program holds a folder open meanwhile (see BackgroundWork).
     const std::optional<BackgroundWork::Paused> paused = PauseBackgroundReaders();
     if (!ActsOnItself(from) || !Rename(from, sideDir, to, entry.Name(), newName)) {

@@ -22,6 +22,11 @@ ProgressDialog::ProgressDialog()
     SendMessageW(ProgressBar, PBM_SETSTEP, 1, 0);
     Status = AddControl(L"STATIC", "Status", kLabel, 168, 115, 185, 13, 0);
     Totals = AddControl(L"STATIC", "", kLabel, 48, 72, 305, 13, 0);
+    BackgroundButton = AddControl(L"BUTTON", "&Background", WS_TABSTOP | BS_PUSHBUTTON, 16, 109, 85, 23, IdBackground);
+}
+
+void ProgressDialog::OnCommand(int id, int code) {
+    if (id == IdBackground && code == BN_CLICKED && OnBackground) OnBackground();
 }
 
 namespace {
@@ -64,6 +69,7 @@ void ProgressDialog::Repaint() {
 void ProgressDialog::Flush() { Paint(false); }
 
 void ProgressDialog::SetText(HWND label, const std::string& text) {
+    if (Job* job = JobQueue::Current(); job && label == FileNameDesc) job->SetFile(text);  // for the title
     for (HeldText& t : texts_) {
         if (t.label != label) continue;
         if (t.text != text) t = HeldText{label, text, false};
@@ -99,7 +105,7 @@ void ProgressDialog::StepBar() {
 
 bool ProgressDialog::StopAsked() {
     // A job's thread reads its stop flag, which the window sets on Escape (RunJob).
-    if (const Job* job = JobQueue::Current()) return job->stop;
+    if (JobQueue::Current()) return JobQueue::StopAsked();
     if (Clock() - lookedAt_ < 50) return false;
     lookedAt_ = Clock();
     // Only key presses are taken from the queue, and all but Escape are put back in their order:

@@ -1,6 +1,7 @@
 // "Copy File": shown modeless while files are copied; it has no way to be closed by the user.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,14 @@ public:
     HWND ProgressBar = nullptr;
     HWND Status = nullptr;
     HWND Totals = nullptr;  // a folder's files and bytes done of its total; empty for files
+    HWND BackgroundButton = nullptr;  // "Background": the job goes on, the dialog goes away
+    std::function<void()> OnBackground;
+    enum { IdBackground = 1 };
 
     ULONGLONG (*Clock)() = GetTickCount64;  // milliseconds; tests set their own
+
+protected:
+    void OnCommand(int id, int code) override;
 
 private:
     struct HeldText {

@@ -3,6 +3,8 @@
 // on the lowest floor that calls it (docs/code-map.md).
 #pragma once
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,6 +27,7 @@ class ProgressDialog;
 class TextDialog;
 class ConfirmDialog;
 class ReplaceDialog;
+class JobsDialog;
 // What the file commands decide (fileops/copy_rules.h).
 enum class ConfirmMode;
 struct RunRequest;
@@ -32,6 +35,16 @@ struct ChangedEntry;
 struct ExistingTarget;
 class DeleteReport;
 class FolderDates;  // fileops/folder_copy.cpp
+
+// A job started and not yet ended, as the window keeps it: what it is, and its end, run on the
+// window's thread once it ended.
+struct PendingJob {
+    std::shared_ptr<Job> job;
+    std::string what, from, to;  // "Copy", "Move" or "Delete"; its folders ("" for none)
+    std::function<void(const Job& job)> end;  // job.ran, job.error, job.background
+    std::shared_ptr<void> hold;  // kept until the end ran: the readers' pause
+    std::string Describe() const;  // "Copy from C:\a to D:\b"
+};
 
 // The side's focused entry becomes its current entry; without focus, its first selected one.
 void TakeSelectionAsCurrent(Pane& s);
@@ -149,11 +162,13 @@ public:
     // (all of them when it holds none); nothing when the user cancels.
     std::optional<std::vector<std::size_t>> AskBeforeReplacing(const std::vector<ExistingTarget>& existing,
                                                                const std::vector<std::size_t>& rows);
-    // Shows the progress and runs copy with a staging folder made in the target's folder. Then, also
-    // after a failed file (whose error it shows; false then), hides the progress, reads the target
-    // side again and locates the name (as copy left it) on both sides.
-    bool CopyWithProgress(Pane& source, Pane& target, const std::string& locate,
-                          const std::function<void(const std::wstring& stagingDir)>& copy);
+    // Starts copy as a job, with a staging folder made in the target's folder. Once it ended, also
+    // after a failed file (whose error it shows), hides the progress, reads the target side again,
+    // locates the name locate gives on both sides, then runs after (copied: no file failed).
+    // from and to name the job to the user (the folders it reads from and writes into).
+    void CopyAsJob(Pane& source, Pane& target, const std::string& from, const std::string& to,
+                   std::function<std::string()> locate,
+                   std::function<void(const std::wstring& stagingDir)> copy, std::function<void(bool copied)> after);
     // C on a folder: the folder copied whole into the target side's folder (fileops/folder_copy.cpp).
     void CopyFolder(const Entry& folder, Pane& source, Pane& target);
     struct FolderCopy;  // one folder copy: the tree and what becomes of each of its names
@@ -162,18 +177,27 @@ public:
     void CopyTree(FolderCopy& copy, const std::wstring& stagingDir);
     void CopyItem(FolderCopy& copy, std::size_t item, const std::wstring& stagingDir, FolderDates& dates);
     void NotCopiedFrom(FolderCopy& copy, std::size_t first);
-    // Runs a confirmed command's work on the job thread (fileops/jobs.cpp) while the window stays
-    // live: it repaints, and the other side answers keys; Escape asks the job to stop after its
-    // file. Returns once the work ended, rethrowing what it threw.
-    void RunJob(const std::function<void()>& work);
-    bool JobRunning = false;  // RunJob waits: a command that changes files waits its turn
-    bool CloseWhenJobEnds = false;  // the user chose to exit while a job ran
+    // A confirmed command's work runs as a job on the job thread (fileops/jobs.cpp). The first
+    // runs in the foreground: this returns once it ended and pending.end ran, the window live
+    // meanwhile (Escape asks the job to stop after its file), unless the user sent it to the
+    // background. A job started while another runs or waits is queued behind it; its end runs
+    // when it ended (EndJobs).
+    void StartJob(PendingJob pending, std::function<void()> work);
+    void SendToBackground(Job& job);  // the progress dialog's "Background"
+    void EndJobs();                   // kJobEnded and kJobTimer: the ends of the jobs done, in order
+    void ShowJobProgress();           // the title, while a job runs in the background
+    std::deque<PendingJob> PendingJobs;  // started and not yet ended, in order
+    bool JobRunning = false;          // a job runs in the foreground
+    bool CloseWhenJobEnds = false;    // the user chose to exit while jobs ran
+    std::string JobsRunningText() const;  // the question before closing
+    void StopAllJobs();
+    // False, after saying why, when a job reads from or writes into folder or a folder below it.
+    bool FolderFreeOfJobs(const std::string& folder);
+    void ShowJobs();  // Ctrl+J: the queue window
     // A message box, also from the job's thread: shown on the window's, the job waiting for the
     // answer (Cancel when the program ends meanwhile).
     int JobBox(BoxKind kind, const std::string& text, BoxButtons buttons);
     void AnswerJobBox(LPARAM ask);  // kJobAsks
-    // A command that would change files while a job runs: said, and false.
-    bool NoJobRunning();
     void RunDelete(const RunRequest& request, Pane& source, Pane& target);
     void RunMove(const RunRequest& request, Pane& source, Pane& target);
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
@@ -281,12 +305,14 @@ public:
     std::unique_ptr<TextDialog> TextPrompt;
     std::unique_ptr<ConfirmDialog> Confirm;
     std::unique_ptr<ReplaceDialog> Replace;
+    std::unique_ptr<JobsDialog> JobsWindow;  // Ctrl+J
     // The help viewer call; tests replace it so no viewer starts.
     std::function<void(const std::string& file, int context)> HelpViewer;
     // Opens the HTML help in the user's browser; tests replace it so no browser starts.
     std::function<void(const std::string& file)> HelpBrowser;
 
 private:
+    bool endingJobs_ = false;
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT ListButtonDown(Pane& s, HWND list, UINT msg, WPARAM wp, LPARAM lp);
@@ -332,6 +358,10 @@ constexpr UINT kFolderSizesReady = WM_APP + 1;
 constexpr UINT kFolderChanged = WM_APP + 2;
 // Posted by the job thread: a message box it needs answered (lParam: the question, JobBox).
 constexpr UINT kJobAsks = WM_APP + 3;
+// Posted by the job thread: a job ended (EndJobs).
+constexpr UINT kJobEnded = WM_APP + 4;
+// The timer that shows a background job's progress in the title (and ends jobs whose news was lost).
+constexpr UINT_PTR kJobTimer = 25;
 // The timer that retries a follow held back (FollowHeldSides).
 constexpr UINT_PTR kFollowRetryTimer = 24;
 

@@ -2,7 +2,7 @@
 
 namespace bivane {
 
-BackgroundWork::BackgroundWork(HWND window, UINT folderChanged, UINT sizesReady) {
+BackgroundWork::BackgroundWork(HWND window, UINT folderChanged, UINT sizesReady, UINT jobEnded) {
     for (const WPARAM side : {WPARAM{0}, WPARAM{1}}) {
         auto follower = std::make_unique<FolderFollower>(
             [window, folderChanged, side] { return PostMessageW(window, folderChanged, side, 0) != FALSE; });
@@ -12,7 +12,7 @@ BackgroundWork::BackgroundWork(HWND window, UINT folderChanged, UINT sizesReady)
     auto sizer = std::make_unique<FolderSizer>([window, sizesReady] { return PostMessageW(window, sizesReady, 0, 0) != FALSE; });
     sizer_ = sizer.get();
     threads_.push_back(std::move(sizer));
-    auto jobs = std::make_unique<JobQueue>();
+    auto jobs = std::make_unique<JobQueue>([window, jobEnded] { PostMessageW(window, jobEnded, 0, 0); });
     jobs_ = jobs.get();
     threads_.push_back(std::move(jobs));
 }

@@ -19,9 +19,9 @@ namespace bivane {
 
 class BackgroundWork {
 public:
-    // Results reach window only as posted messages: folderChanged (WPARAM: the side) and
-    // sizesReady.
-    BackgroundWork(HWND window, UINT folderChanged, UINT sizesReady);
+    // Results reach window only as posted messages: folderChanged (WPARAM: the side),
+    // sizesReady and jobEnded.
+    BackgroundWork(HWND window, UINT folderChanged, UINT sizesReady, UINT jobEnded);
     ~BackgroundWork() { End(); }
     BackgroundWork(const BackgroundWork&) = delete;
     BackgroundWork& operator=(const BackgroundWork&) = delete;

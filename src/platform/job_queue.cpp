@@ -1,9 +1,21 @@
 #include "platform/job_queue.h"
 
+#include <algorithm>
+
 namespace bivane {
 
 namespace {
 thread_local Job* tCurrent = nullptr;
+}
+
+std::string Job::File() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return file_;
+}
+
+void Job::SetFile(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    file_ = name;
 }
 
 JobQueue::~JobQueue() {
@@ -13,21 +25,62 @@ JobQueue::~JobQueue() {
 
 Job* JobQueue::Current() { return tCurrent; }
 
+bool JobQueue::StopAsked() {
+    Job* job = tCurrent;
+    if (!job) return false;
+    while (job->paused && !job->stop) WaitForSingleObject(job->quitting, 50);
+    return job->stop;
+}
+
+void JobQueue::Report(std::int64_t filesDone, std::int64_t files, std::int64_t bytesDone, std::int64_t bytes) {
+    if (Job* job = tCurrent) {
+        job->filesDone = filesDone;
+        job->files = files;
+        job->bytesDone = bytesDone;
+        job->bytes = bytes;
+    }
+}
+
 std::shared_ptr<Job> JobQueue::Add(std::function<void()> work) {
     auto job = std::make_shared<Job>();
     job->work = std::move(work);
     job->quitting = quitting_.get();
     std::lock_guard<std::mutex> lock(mutex_);
-    waiting_.push_back(job);
+    job->id = nextId_++;
+    jobs_.push_back(job);
     changed_.notify_all();
     if (!thread_.joinable()) thread_ = std::thread([this] { Work(); });
     return job;
 }
 
+std::vector<std::shared_ptr<Job>> JobQueue::Jobs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return {jobs_.begin(), jobs_.end()};
+}
+
+void JobQueue::Move(int id, int by) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto first = jobs_.begin() + (running_ ? 1 : 0);
+    const auto it = std::find_if(first, jobs_.end(), [id](const auto& j) { return j->id == id; });
+    if (it == jobs_.end()) return;
+    const std::ptrdiff_t from = it - first, count = jobs_.end() - first;
+    const std::ptrdiff_t to = std::clamp<std::ptrdiff_t>(from + by, 0, count - 1);
+    std::shared_ptr<Job> job = *it;
+    jobs_.erase(it);
+    jobs_.insert(jobs_.begin() + (running_ ? 1 : 0) + to, std::move(job));
+}
+
+void JobQueue::Cancel(int id) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& j : jobs_) {
+        if (j->id == id) j->stop = true;
+    }
+}
+
 void JobQueue::RequestStop() {
     std::lock_guard<std::mutex> lock(mutex_);
     quit_ = true;
-    for (const auto& job : waiting_) job->stop = true;
+    for (const auto& job : jobs_) job->stop = true;
     if (quitting_) SetEvent(quitting_.get());
     changed_.notify_all();
 }
@@ -37,24 +90,30 @@ void JobQueue::Work() noexcept {
         std::shared_ptr<Job> job;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [this] { return quit_ || !waiting_.empty(); });
-            if (waiting_.empty()) break;
-            job = waiting_.front();  // stays listed while it runs
+            changed_.wait(lock, [this] { return quit_ || !jobs_.empty(); });
+            if (jobs_.empty()) break;
+            job = jobs_.front();  // stays listed while it runs
+            running_ = true;
         }
         tCurrent = job.get();
         try {
-            if (!quit_) job->work();
+            if (!job->stop) {  // cancelled while it waited: never begun
+                job->ran = true;
+                job->work();
+            }
         } catch (...) {
             job->error = std::current_exception();
         }
         tCurrent = nullptr;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            waiting_.pop_front();
+            jobs_.pop_front();
+            running_ = false;
         }
         SetEvent(job->done.get());
+        if (ended_) ended_();
     }
-    ended_ = true;
+    ended_flag_ = true;
 }
 
 }  // namespace bivane

@@ -1,15 +1,19 @@
 // The file commands' work (the copying, moving and deleting a confirmed command does) runs on a
-// thread of its own, one job at a time, so that the window stays live meanwhile. What a job needs
-// from the user is asked on the window's thread (AskOnWindow); its stop flag is read between files.
+// thread of its own, one job at a time, so that the window stays live meanwhile; later jobs wait
+// in order. What a job needs from the user is asked on the window's thread; its stop and pause
+// are read between two files.
 #pragma once
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "core/stoppable.h"
 #include "platform/handles.h"
@@ -18,38 +22,64 @@
 namespace bivane {
 
 struct Job {
+    int id = 0;
     std::function<void()> work;       // runs on the job thread
     std::exception_ptr error;         // what it threw, for the window's thread
-    std::atomic<bool> stop{false};    // Escape: stop after the file under way
+    std::atomic<bool> stop{false};    // Escape or Cancel: stop after the file under way
+    std::atomic<bool> paused{false};  // waits between two files
+    std::atomic<bool> ran{false};     // it began (a job cancelled while waiting never does)
+    std::atomic<bool> background{false};  // no dialog shows it: the title does
     HANDLE quitting = nullptr;        // set when the program ends: a question waits no more
     AutoKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // set when it ended
+    // How far it got, for the title and the queue window.
+    std::atomic<std::int64_t> filesDone{0}, files{0}, bytesDone{0}, bytes{0};
+    std::string File() const;
+    void SetFile(const std::string& name);
+    bool Done() const { return WaitForSingleObject(done.get(), 0) == WAIT_OBJECT_0; }
+
+private:
+    mutable std::mutex mutex_;
+    std::string file_;
 };
 
 class JobQueue : public Stoppable {
 public:
-    JobQueue() = default;
+    // ended is called on the job thread (it must not throw) after each job.
+    explicit JobQueue(std::function<void()> ended = nullptr) : ended_(std::move(ended)) {}
     ~JobQueue() override;
     JobQueue(const JobQueue&) = delete;
     JobQueue& operator=(const JobQueue&) = delete;
 
     // Queues work behind the jobs waiting; the thread starts with the first.
     std::shared_ptr<Job> Add(std::function<void()> work);
-    // The job under way on this thread (the job thread's own), or none.
+    // The running job first, then those waiting, in order.
+    std::vector<std::shared_ptr<Job>> Jobs() const;
+    // A waiting job moves by places (negative: forward), never before the running one.
+    void Move(int id, int by);
+    // Stops the job: the running one after its file; a waiting one never begins.
+    void Cancel(int id);
+
+    // On the job thread: the job under way, or none.
     static Job* Current();
-    // Set when the queue is told to end: a job waiting for an answer gives up.
-    HANDLE Quitting() const { return quitting_.get(); }
+    // On the job thread, between two files: waits while paused; whether to stop.
+    static bool StopAsked();
+    // On the job thread: how far the job got.
+    static void Report(std::int64_t filesDone, std::int64_t files, std::int64_t bytesDone, std::int64_t bytes);
 
     void RequestStop() override;
-    bool Ended() const override { return !thread_.joinable() || ended_; }
+    bool Ended() const override { return !thread_.joinable() || ended_flag_; }
 
 private:
     void Work() noexcept;
 
-    std::mutex mutex_;
+    std::function<void()> ended_;
+    mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::shared_ptr<Job>> waiting_;
+    std::deque<std::shared_ptr<Job>> jobs_;  // the running one first
+    bool running_ = false;
     bool quit_ = false;
-    std::atomic<bool> ended_{false};
+    int nextId_ = 1;
+    std::atomic<bool> ended_flag_{false};
     AutoKernelHandle quitting_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::thread thread_;
 };

@@ -7,6 +7,7 @@
 #include "app/layout_rules.h"
 #include "core/dpi.h"
 #include "fileops/confirm_dialog.h"
+#include "fileops/jobs_dialog.h"
 #include "fileops/text_dialog.h"
 #include "fileops/progress_dialog.h"
 #include "fileops/replace_dialog.h"
@@ -206,7 +207,7 @@ TEST_F(Dpi, EveryDialogScalesWithItsTextsWhole) {
         int clientW, clientH;
     } dialogs[] = {
         {form->Confirm.get(), 313, 159}, {form->CompareChoice.get(), 249, 105}, {form->TextPrompt.get(), 353, 129},
-        {form->Progress.get(), 361, 136}, {form->Replace.get(), 412, 205},
+        {form->Progress.get(), 361, 136}, {form->Replace.get(), 412, 205}, {form->JobsWindow.get(), 600, 261},
     };
     for (const Dialog& d : dialogs) {
         for (int dpi : {120, 144, 192, 96}) {

@@ -163,6 +163,7 @@ int wmain() {
         std::printf("error\tno Bivane window\n");
         return 2;
     }
+    std::printf("caption\t%s\n", Clean(Text(form)).c_str());
     DWORD pid = 0;
     const DWORD thread = GetWindowThreadProcessId(form, &pid);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);

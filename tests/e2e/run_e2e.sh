@@ -474,6 +474,55 @@ folder_size() {
     bivane_pid=
 }
 
+# ---- jobs: a big folder copied in the background, the next copy queued, the queue, a refusal, exit
+jobs() {
+    local w=$1 name
+    mkdir -p "$w/src/big" "$w/dst"
+    (cd "$w/src/big" && head -c 20000000 /dev/urandom | split -b 1000 -a 5 - f)  # 20,000 files
+    echo small >"$w/src/small.txt"
+    start_bivane "$w" || return 1
+    open_sides "$w" src dst || return 1
+    focus_row L "<big>" && key c
+    wait_for "the copy confirmation" 'window_is ConfirmDialog "Confirm Copy"' || return 1
+    key alt+y
+    wait_for "the progress" 'window_is ProgressDialog "Copy File"' || return 1
+    key alt+b
+    wait_for "the copy in the background, its progress in the title" \
+        '! window_is ProgressDialog "Copy File" && grep -q "^caption.*% Copy .* - Bivane for Win95" "$state"' || return 1
+    key ctrl+j
+    wait_for "the jobs" 'window_is JobsDialog Jobs' || return 1
+    sleep 0.5
+    key alt+p
+    sleep 0.5
+    key Escape
+    wait_for "the job paused, the jobs closed" 'no_window' || return 1
+    # The other side answers keys; a second copy waits behind the first.
+    focus_row L Small.txt && key c
+    wait_for "the second confirmation" 'window_is ConfirmDialog "Confirm Copy"' || return 1
+    key alt+y
+    wait_for "the second copy queued" 'no_window && grep -q "(1 waiting)" "$state"' || return 1
+    # The folder the job reads from is not deleted meanwhile.
+    focus_row L "<big>" && key F2
+    wait_for "the folder delete confirmation" 'window_is ConfirmDialog "Confirm Delete"' || return 1
+    key alt+y
+    wait_for "the refusal naming the job" 'window_is "#32770" Warning' || return 1
+    key Return
+    [ -d "$w/src/big" ] && [ "$(ls "$w/src/big" | wc -l)" = 20000 ] || fail "the source folder was touched" || return 1
+    # Exit: asked, the jobs stop after their file, nothing half-copied stays.
+    key q
+    wait_for "the question before exit" 'window_is "#32770" Warning' || return 1
+    key Return
+    local waited=0
+    while kill -0 "$bivane_pid" 2>/dev/null && ((waited < 100)); do sleep 0.1; waited=$((waited + 1)); done
+    ((waited < 100)) || fail "the program did not end after the question" || return 1
+    bivane_pid=
+    for name in $(ls -A "$w/dst/big"); do
+        cmp -s "$w/dst/big/$name" "$w/src/big/$name" || fail "dst/big/$name is not a whole copy" || return 1
+    done
+    [ ! -e "$w/dst/small.txt" ] || fail "the waiting copy ran after the exit" || return 1
+}
+
+run_scenario jobs "C on a big folder sent to the background, paused; C on a file queued; F2 on the source refused; Q"
 run_scenario clicks "clicks on a name, an icon, beside the name once, twice and three times, with Ctrl"
 run_scenario copy_move_delete "copy, move and delete"
 run_scenario follow_disk "files made, renamed and removed on the host show without a key; a folder that goes"

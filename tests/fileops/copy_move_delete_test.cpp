@@ -353,14 +353,54 @@ TEST_F(CopyMoveDelete, TheWindowAnswersDuringACopyAndClosingStopsItAfterAFile) {
     }});
     const Snapshot before = Snap(R());
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
-    modals.ExpectBox("1 job is running. Stop it and exit?", IDYES, "Warning");
-    modals.ExpectBox("The copy was stopped.\r1 of the 3 files were copied.", IDOK, "Information");
+    modals.ExpectBox("1 job is running. Stop it and exit?", IDYES, "Warning");  // then nothing more is said
     form->RunFileCommand(ConfirmMode::Copy, form->Active());
     EXPECT_TRUE(answered) << "the other list did not answer during the copy";
     EXPECT_EQ(Changes(before, Snap(R())), std::set<std::string>{"a.txt"});  // whole, and no temporary
     EXPECT_EQ(ReadAll(R() + "\\a.txt"), ReadAll(L() + "\\a.txt"));
     PumpMessages();
     EXPECT_FALSE(IsWindow(window));
+}
+
+// Background hides the progress and lets the command return while the job goes on, its progress in
+// the title; a copy confirmed meanwhile waits behind it; the folder a job reads from is not deleted
+// meanwhile; each job ends in turn, saying so once.
+TEST_F(CopyMoveDelete, AJobSentToTheBackgroundGoesOnAndTheNextWaitsBehindIt) {
+    StartSidesWith({{"L\\Box\\a.txt", 30000}, {"L\\Box\\b.txt", 100}, {"L\\x.txt", 100}, {"L\\y.txt", 100}});
+    AutoKernelHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    bool once = false;
+    SimulatedCopyFaults held(DeviceFaults{.afterFirstBlock = [&] {
+        if (std::exchange(once, true)) return;
+        SendMessageW(form->Progress->BackgroundButton, BM_CLICK, 0, 0);
+        WaitForSingleObject(go.get(), 10000);  // the job runs on while the test goes on
+    }});
+    Pick(Left(), "<Box>");
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
+    EXPECT_FALSE(IsShown(form->Progress->Handle()));
+    form->ShowJobProgress();
+    EXPECT_EQ(WindowText(form->Handle()), "0% Copy Box\\a.txt - Bivane for Win95");
+    for (const char* n : {"X.txt", "Y.txt"}) Tag(Left(), n);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());  // queued: returns at once
+    EXPECT_EQ(form->PendingJobs.size(), 2u);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    const std::string first = "Copy from " + L() + "\\Box to " + R() + "\\Box", second = "Copy from " + L() + " to " + R();
+    modals.ExpectBox("The folder " + L() + "\\Box\ris in use by a job: " + first +
+                         ".\rWait for it to end, or cancel it (Ctrl+J).", IDOK, "Warning");
+    Pick(Left(), "<Box>");
+    form->DirDeleteRequest = true;
+    form->RunFileCommand(ConfirmMode::Delete, form->Active());  // refused
+    form->DirDeleteRequest = false;
+    modals.VerifyDone();
+    for (const std::string& job : {first, second}) {
+        modals.ExpectBox("The job ended: " + job + ".\r2 of 2 files done.", IDOK, "Information");
+    }
+    SetEvent(go.get());
+    EXPECT_GE(PumpUntil([&] { return form->PendingJobs.empty(); }, 10.0), 0.0);
+    EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"Box", "Box\\a.txt", "Box\\b.txt", "x.txt", "y.txt"}));
+    EXPECT_EQ(WindowText(form->Handle()), "Bivane for Win95");
+    EXPECT_TRUE(Exists(L() + "\\Box"));
 }
 
 // Escape stops a copy after the file being copied; a failed file stops it there. Either way no
