@@ -241,9 +241,7 @@ void MainWindow::CopyAsJob(Pane& src, Pane& dst, const std::string& from, const 
     // must not leave the commands acting on the wrong pane. Its error is reported after that,
     // unless a copy error is already on its way.
     auto closing = [this, staging, s, d, sourceDir, targetDir, locate](const Job& job, bool copyFailed) {
-        staging->reset();  // before the target is read again
-        Progress->Flush();
-        Progress->Hide();
+        staging->reset();  // before the target is read again (the dialog is hidden already: EndJobs)
         const std::string name = locate();
         const DWORD targetError = DirectoryError(targetDir);
         // (Unless the user took the side elsewhere while the copy ran.)

@@ -125,11 +125,13 @@ void MainWindow::EndJobs() {
         if (done == PendingJobs.end()) break;
         PendingJob ended = std::move(*done);
         PendingJobs.erase(done);
+        Progress->Flush();
+        Progress->Hide();
+        SetEvent(ended.job->released.get());  // the next job may use the dialog from here on
         // The user chose to exit: no side is read again and nothing more is said. The file under way
         // was finished or taken back, and the staging folder goes with the job.
         if (CloseWhenJobEnds) continue;
         const bool background = ended.job->background;
-        if (background) Progress->Hide();
         ShowJobProgress();
         ended.end(*ended.job);
         if (background && ended.job->ran) {

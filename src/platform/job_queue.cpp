@@ -112,6 +112,8 @@ void JobQueue::Work() noexcept {
         }
         SetEvent(job->done.get());
         if (ended_) ended_();
+        const HANDLE waits[2] = {job->released.get(), quitting_.get()};
+        WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     }
     ended_flag_ = true;
 }

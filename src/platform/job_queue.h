@@ -31,6 +31,9 @@ struct Job {
     std::atomic<bool> background{false};  // no dialog shows it: the title does
     HANDLE quitting = nullptr;        // set when the program ends: a question waits no more
     AutoKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // set when it ended
+    // Set by the window once it took the job back (its progress dialog shown for the last time):
+    // the next job begins only then, so two jobs never share the dialog.
+    AutoKernelHandle released{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     // How far it got, for the title and the queue window.
     std::atomic<std::int64_t> filesDone{0}, files{0}, bytesDone{0}, bytes{0};
     std::string File() const;

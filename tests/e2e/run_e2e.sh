@@ -508,6 +508,24 @@ jobs() {
     wait_for "the refusal naming the job" 'window_is "#32770" Warning' || return 1
     key Return
     [ -d "$w/src/big" ] && [ "$(ls "$w/src/big" | wc -l)" = 20000 ] || fail "the source folder was touched" || return 1
+    # The other side takes keys meanwhile.
+    key space
+    wait_for "the right side active" 'focus_is R' || return 1
+    focus_row R "[parent]" || return 1
+    key space
+    wait_for "the left side active again" 'focus_is L' || return 1
+    # The queue: the first job resumed, the waiting one cancelled.
+    key ctrl+j
+    wait_for "the jobs again" 'window_is JobsDialog Jobs' || return 1
+    sleep 0.5
+    key alt+r
+    sleep 0.5
+    key Down
+    sleep 0.3
+    key alt+c
+    sleep 0.3
+    key Escape
+    wait_for "the jobs closed" 'no_window' || return 1
     # Exit: asked, the jobs stop after their file, nothing half-copied stays.
     key q
     wait_for "the question before exit" 'window_is "#32770" Warning' || return 1
