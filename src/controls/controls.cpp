@@ -113,6 +113,18 @@ void SetVisible(HWND w, bool visible) { ShowWindow(w, visible ? SW_SHOWNA : SW_H
 
 bool IsShown(HWND w) { return (GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE) != 0; }
 
+void AddListColumns(HWND list, const ListColumn* columns, int count) {
+    for (int i = 0; i < count; ++i) {
+        LVCOLUMNW c{};
+        c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        c.pszText = const_cast<wchar_t*>(columns[i].title);
+        c.cx = columns[i].width;
+        c.fmt = columns[i].format;
+        c.iSubItem = i;
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&c));
+    }
+}
+
 // ---- Panel
 
 void Panel::Create(HWND parent, const std::string& caption, int x, int y, int w, int h, bool bevel) {

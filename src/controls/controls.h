@@ -33,7 +33,14 @@ void MoveBy(HWND w, int x, int y);  // keeps the size
 RECT ClientRect(HWND w);
 RECT ChildRect(HWND w);             // in the parent's client coordinates
 void SetVisible(HWND w, bool visible);
-bool IsShown(HWND w);               // its own visible flag, whatever the parent's
+bool IsShown(HWND w);
+// One column of a report-style list view, and all of them added in order.
+struct ListColumn {
+    const wchar_t* title;
+    int width;  // pixels
+    int format;  // LVCFMT_*
+};
+void AddListColumns(HWND list, const ListColumn* columns, int count);               // its own visible flag, whatever the parent's
 
 // A panel: flat colour, optional bevel, centred caption, click callback, optional custom paint.
 class Panel {

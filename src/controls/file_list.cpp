@@ -30,18 +30,9 @@ void FileListView::Create(HWND parent, HIMAGELIST images, const std::vector<Entr
                         0, 0, 100, 100);
     SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_LABELTIP, LVS_EX_LABELTIP);
     SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
-    struct Col { const wchar_t* name; int width; int fmt; };
-    const Col cols[] = {{L"Name", 100, LVCFMT_LEFT}, {L"Size", 54, LVCFMT_RIGHT},
-                        {L"Modified", 102, LVCFMT_LEFT}, {L"T", 0, LVCFMT_CENTER}};
-    for (int i = 0; i < 4; ++i) {
-        LVCOLUMNW c{};
-        c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-        c.pszText = const_cast<wchar_t*>(cols[i].name);
-        c.cx = cols[i].width;
-        c.fmt = cols[i].fmt;
-        c.iSubItem = i;
-        SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&c));
-    }
+    const ListColumn cols[] = {{L"Name", 100, LVCFMT_LEFT}, {L"Size", 54, LVCFMT_RIGHT},
+                               {L"Modified", 102, LVCFMT_LEFT}, {L"T", 0, LVCFMT_CENTER}};
+    AddListColumns(hwnd_, cols, 4);
 }
 
 void FileListView::Reset() {

@@ -401,6 +401,16 @@ bool MainWindow::StillThere(const std::string& dir, const Entry& e, std::vector<
     return false;
 }
 
+bool MainWindow::TakeEntriesForJob(const Pane& src, const RunRequest& r, std::vector<Entry>& entries) {
+    const std::string sourceDir = src.Directory();
+    for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
+        const Entry& e = src.Entries[row];
+        if (!e.IsFile() && !FolderFreeOfJobs(JoinPathRootAware(sourceDir, e.Name()))) return false;
+        if (Reachable(hwnd_, e)) entries.push_back(e);
+    }
+    return true;
+}
+
 // What a delete's job works on and what it found, kept until its end.
 struct DeleteState {
     std::vector<Entry> entries;  // the job's own copy (the side may be sorted meanwhile)
@@ -413,12 +423,7 @@ void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     RequireDirectory(sourceDir);
     auto state = std::make_shared<DeleteState>();
-    // Names no path reaches are refused first, and folders a job works in.
-    for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
-        const Entry& e = src.Entries[row];
-        if (!e.IsFile() && !FolderFreeOfJobs(JoinPathRootAware(sourceDir, e.Name()))) return;
-        if (Reachable(hwnd_, e)) state->entries.push_back(e);
-    }
+    if (!TakeEntriesForJob(src, r, state->entries)) return;
     Pane* s = &src;
     Pane* d = &dst;
     const bool tagged = !r.currentOnly && r.tagged;
@@ -485,11 +490,7 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
     auto state = std::make_shared<MoveState>();
-    for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
-        const Entry& e = src.Entries[row];
-        if (!e.IsFile() && !FolderFreeOfJobs(JoinPathRootAware(sourceDir, e.Name()))) return;
-        if (Reachable(hwnd_, e)) state->entries.push_back(e);
-    }
+    if (!TakeEntriesForJob(src, r, state->entries)) return;
     Pane* s = &src;
     auto end = [this, state, s, sourceDir, targetDir, r](const Job& job) {
         if (!state->changed.empty()) {

@@ -20,14 +20,9 @@ constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 250;
 constexpr int kListId = 300;
 
-struct Column {
-    const wchar_t* title;
-    int width;  // at 96 DPI
-    int format;
-};
-// The widths add up to the list's inside less a vertical scroll bar, so a long queue scrolls
+// Widths at 96 DPI. The widths add up to the list's inside less a vertical scroll bar, so a long queue scrolls
 // down only.
-constexpr Column kColumns[kJobColumns] = {
+constexpr ListColumn kColumns[kJobColumns] = {
     {L"What", 48, LVCFMT_LEFT},   {L"From", 136, LVCFMT_LEFT},   {L"To", 136, LVCFMT_LEFT},
     {L"Files", 70, LVCFMT_RIGHT}, {L"Bytes", 104, LVCFMT_RIGHT}, {L"State", 56, LVCFMT_LEFT},
 };
@@ -63,15 +58,7 @@ JobsDialog::JobsDialog() : ModalForm(L"JobsDialog", "Jobs", 600, 261) {
                       12, 12, 576, 200, kListId);
     SendMessageW(List, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP,
                  LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    for (int i = 0; i < kJobColumns; ++i) {
-        LVCOLUMNW c{};
-        c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-        c.pszText = const_cast<wchar_t*>(kColumns[i].title);
-        c.cx = kColumns[i].width;
-        c.fmt = kColumns[i].format;
-        c.iSubItem = i;
-        SendMessageW(List, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&c));
-    }
+    AddListColumns(List, kColumns, kJobColumns);  // widths at 96 DPI, scaled with the dialog
     PauseButton = AddControl(L"BUTTON", "&Pause", WS_TABSTOP | BS_PUSHBUTTON, 12, 224, 75, 25, IdPause);
     ResumeButton = AddControl(L"BUTTON", "&Resume", WS_TABSTOP | BS_PUSHBUTTON, 95, 224, 75, 25, IdResume);
     CancelButton = AddControl(L"BUTTON", "&Cancel job", WS_TABSTOP | BS_PUSHBUTTON, 178, 224, 80, 25, IdCancelJob);

@@ -104,7 +104,7 @@ void ProgressDialog::StepBar() {
 }
 
 bool ProgressDialog::StopAsked() {
-    // A job's thread reads its stop flag, which the window sets on Escape (RunJob).
+    // A job's thread reads its stop flag, which the window sets on Escape (StartJob).
     if (JobQueue::Current()) return JobQueue::StopAsked();
     if (Clock() - lookedAt_ < 50) return false;
     lookedAt_ = Clock();

@@ -13,7 +13,7 @@ class ProgressDialog : public ModalForm {
 public:
     ProgressDialog();
 
-    // The copy keeps the thread busy, so no WM_PAINT would come: the dialog paints itself. A
+    // The copy (on the job thread) paints the dialog itself as it goes, through its controls. A
     // label paints at every change of its text and the bar at every change of its position, which
     // costs far more than copying a small file, so texts and steps are held here and reach the
     // controls at most about 60 times a second (Paint), and at once with Flush. Only the controls

@@ -198,6 +198,10 @@ public:
     // answer (Cancel when the program ends meanwhile).
     int JobBox(BoxKind kind, const std::string& text, BoxButtons buttons);
     void AnswerJobBox(LPARAM ask);  // kJobAsks
+    // The job's own copy of the entries a delete or move acts on (the side may be sorted while it
+    // runs); names no path reaches are refused, each said. False, after saying why, when a folder
+    // among them is used by a job.
+    bool TakeEntriesForJob(const Pane& source, const RunRequest& request, std::vector<Entry>& entries);
     void RunDelete(const RunRequest& request, Pane& source, Pane& target);
     void RunMove(const RunRequest& request, Pane& source, Pane& target);
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
