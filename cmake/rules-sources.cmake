@@ -13,6 +13,7 @@ set(BIVANE_RULES_SOURCES
     src/fileops/copy_rules.cpp
     src/fileops/folder_copy_rules.cpp
     src/panes/sort_rules.cpp
+    src/panes/name_changes.cpp
     src/panes/folder_size_rules.cpp
     src/tags/tag_rules.cpp
     src/tags/compare_rules.cpp
@@ -27,6 +28,7 @@ set(BIVANE_RULES_TESTS
     tests/rules/stoppable_test.cpp
     tests/rules/copy_rules_test.cpp
     tests/rules/sort_rules_test.cpp
+    tests/rules/name_changes_test.cpp
     tests/rules/folder_size_rules_test.cpp
     tests/rules/tag_rules_test.cpp
     tests/rules/compare_rules_test.cpp

@@ -12,6 +12,7 @@
 #include "platform/dpi.h"
 #include "platform/modal_seam.h"
 #include "platform/process.h"
+#include "platform/taskbar_progress.h"
 #include "platform/utf.h"
 #include "tags/compare_dialog.h"
 #include "../resources/resource.h"
@@ -100,6 +101,7 @@ MainWindow::MainWindow() {
 
 MainWindow::~MainWindow() {
     EndBackgroundWork();
+    Taskbar.reset();  // its button goes with the window
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
@@ -197,6 +199,7 @@ std::optional<BackgroundWork::Paused> MainWindow::PauseBackgroundReaders() {
 }
 
 void MainWindow::EndBackgroundWork() {
+    for (PendingJob& p : PendingJobs) p.hold.reset();  // the fences go before their owner
     for (Pane& s : side) s.Follower = nullptr;
     Sizer = nullptr;
     if (Background) Background->End();

@@ -39,14 +39,20 @@ void MainWindow::FollowDisk(Pane& s) {
     FollowPending[IndexOf(s)] = false;
     const std::string dir = s.Directory();
     std::optional<Listing> read;
-    const FolderFollower::News news = s.Follower ? s.Follower->TakeListing(read) : FolderFollower::News::Unread;
+    std::vector<NameChange> changes;
+    const FolderFollower::News news = s.Follower ? s.Follower->TakeListing(read, &changes) : FolderFollower::News::Unread;
     if (dir.empty() || (!IsLeft(s) && RightUnloaded)) return;
     if (DirectoryError(dir) != 0) return LeaveGoneFolder(s);
     // Nothing read, or a reading older than the side's own last load: there is nothing newer to
     // show. The window reads the folder only where the follower could not.
     if (news == FolderFollower::News::None || (read && read->dir != dir)) return;
-    s.ShowKeepingState(read ? std::move(*read) : ReadListing(dir));
-    ++FollowReloads;
+    if (news == FolderFollower::News::Changes) {
+        s.ShowChanges(changes);  // by name: the folder is not read again
+        ++FollowChanges;
+    } else {
+        s.ShowKeepingState(read ? std::move(*read) : ReadListing(dir));
+        ++FollowReloads;
+    }
     ShowTagTotals(s);
     FitAllColumns();
 }

@@ -34,4 +34,13 @@ std::string JoinPathRootAware(std::string_view dir, std::string_view name) {
     return r;
 }
 
+bool AtOrBelow(std::string_view path, std::string_view folder) {
+    if (path.size() < folder.size()) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t i = 0; i < folder.size(); ++i) {
+        if (lower(path[i]) != lower(folder[i])) return false;
+    }
+    return path.size() == folder.size() || path[folder.size()] == '\\' || (!folder.empty() && folder.back() == '\\');
+}
+
 }  // namespace bivane

@@ -17,5 +17,8 @@ std::string FileNamePart(std::string_view path);
 std::string DirectoryPart(std::string_view path);
 // Directory + "\" + name, without the "\" when the directory is a 3-character root.
 std::string JoinPathRootAware(std::string_view dir, std::string_view name);
+// Whether path is folder or lies inside it, by their texts, ASCII letters compared ignoring case
+// (a folder of another case is the same one on Windows; on Linux it is taken as the same, to be safe).
+bool AtOrBelow(std::string_view path, std::string_view folder);
 
 }  // namespace bivane

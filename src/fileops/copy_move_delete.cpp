@@ -269,7 +269,7 @@ void MainWindow::CopyAsJob(Pane& src, Pane& dst, const std::string& from, const 
             closing(job, true);
             throw;
         }
-    }, nullptr};
+    }, {}, nullptr};
     ProgressDialog* progress = Progress.get();
     StartJob(std::move(pending), [progress, copy, stagingDir, sourceDir, targetDir] {
         progress->SetText(progress->Totals, "");
@@ -401,12 +401,16 @@ bool MainWindow::StillThere(const std::string& dir, const Entry& e, std::vector<
     return false;
 }
 
-bool MainWindow::TakeEntriesForJob(const Pane& src, const RunRequest& r, std::vector<Entry>& entries) {
+bool MainWindow::TakeEntriesForJob(const Pane& src, const RunRequest& r, std::vector<Entry>& entries,
+                                   std::vector<std::string>& folders) {
     const std::string sourceDir = src.Directory();
     for (const std::size_t row : EntriesToActOn(src.Entries, r)) {
         const Entry& e = src.Entries[row];
-        if (!e.IsFile() && !FolderFreeOfJobs(JoinPathRootAware(sourceDir, e.Name()))) return false;
-        if (Reachable(hwnd_, e)) entries.push_back(e);
+        const std::string path = JoinPathRootAware(sourceDir, e.Name());
+        if (!e.IsFile() && !FolderFreeOfJobs(path)) return false;
+        if (!Reachable(hwnd_, e)) continue;
+        entries.push_back(e);
+        if (!e.IsFile()) folders.push_back(path);
     }
     return true;
 }
@@ -423,7 +427,8 @@ void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     RequireDirectory(sourceDir);
     auto state = std::make_shared<DeleteState>();
-    if (!TakeEntriesForJob(src, r, state->entries)) return;
+    std::vector<std::string> folders;
+    if (!TakeEntriesForJob(src, r, state->entries, folders)) return;
     Pane* s = &src;
     Pane* d = &dst;
     const bool tagged = !r.currentOnly && r.tagged;
@@ -451,7 +456,7 @@ void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
         SetVisible(MessagePanel.Handle(), true);
         MessagePanel.Repaint();
     }
-    StartJob(PendingJob{nullptr, "Delete", sourceDir, "", end, nullptr}, [this, state, sourceDir, recycle = r.recycle] {
+    StartJob(PendingJob{nullptr, "Delete", sourceDir, "", end, std::move(folders), nullptr}, [this, state, sourceDir, recycle = r.recycle] {
         FolderLookupBatch oneFolder;
         const auto n = static_cast<std::int64_t>(state->entries.size());
         std::int64_t i = 0;
@@ -490,7 +495,8 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
     auto state = std::make_shared<MoveState>();
-    if (!TakeEntriesForJob(src, r, state->entries)) return;
+    std::vector<std::string> folders;
+    if (!TakeEntriesForJob(src, r, state->entries, folders)) return;
     Pane* s = &src;
     auto end = [this, state, s, sourceDir, targetDir, r](const Job& job) {
         if (!state->changed.empty()) {
@@ -506,7 +512,7 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
         if (!job.background) Activate(*s);
     };
     // One rename per entry; a name that exists on the other side fails alone.
-    StartJob(PendingJob{nullptr, "Move", sourceDir, targetDir, end, nullptr}, [this, state, sourceDir, targetDir] {
+    StartJob(PendingJob{nullptr, "Move", sourceDir, targetDir, end, std::move(folders), nullptr}, [this, state, sourceDir, targetDir] {
         const auto n = static_cast<std::int64_t>(state->entries.size());
         std::int64_t i = 0;
         for (const Entry& e : state->entries) {

@@ -11,6 +11,7 @@
 #include "fileops/progress_dialog.h"
 #include "panes/entry_rules.h"
 #include "form/main_window.h"
+#include "platform/taskbar_progress.h"
 #include "platform/utf.h"
 
 namespace bivane {
@@ -27,14 +28,6 @@ struct JobQuestion {
     int answer = IDCANCEL;
     AutoKernelHandle answered{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
-
-// Whether dir is folder or lies inside it, by their texts.
-bool AtOrBelow(const std::string& dir, const std::string& folder) {
-    if (dir.size() < folder.size() || !EqualsIgnoreAsciiCase(std::string_view(dir).substr(0, folder.size()), folder)) {
-        return false;
-    }
-    return dir.size() == folder.size() || dir[folder.size()] == '\\' || (!folder.empty() && folder.back() == '\\');
-}
 
 std::string Percent(const Job& j) {
     const std::int64_t done = j.bytes > 0 ? j.bytesDone.load() : j.filesDone.load();
@@ -63,8 +56,13 @@ void MainWindow::StartJob(PendingJob pending, std::function<void()> work) {
         return;
     }
     const bool foreground = PendingJobs.empty();
-    // No reader of the program holds a folder open until the job ended (see BackgroundWork).
-    pending.hold = std::make_shared<BackgroundWork::Paused>(*Background);
+    // No reader of the program holds a folder open that the job deletes or moves, until it ended;
+    // its own folders are read once at its end; the others follow the disk meanwhile (see
+    // BackgroundWork::Fence).
+    // (A command always acts between the folders the two sides show.)
+    std::vector<std::string> held{side[0].Directory(), side[1].Directory(), pending.from};
+    if (!pending.to.empty()) held.push_back(pending.to);
+    pending.hold = std::make_shared<BackgroundWork::Fence>(*Background, pending.goes, std::move(held));
     pending.job = Background->Jobs().Add(std::move(work));
     const std::shared_ptr<Job> job = pending.job;
     const bool copy = pending.what == "Copy";
@@ -150,13 +148,20 @@ void MainWindow::EndJobs() {
 // The title says how far the job in the background got; the taskbar button shows the title.
 void MainWindow::ShowJobProgress() {
     std::string title = kTitle;
+    if (!Taskbar) Taskbar = std::make_unique<TaskbarProgress>(hwnd_);
+    const Job* shown = nullptr;
     for (const PendingJob& p : PendingJobs) {
         if (!p.job->background || p.job->Done() || !p.job->ran) continue;
+        shown = p.job.get();
         title = Percent(*p.job) + " " + p.what + " " + p.job->File() + " - " + kTitle;
         if (PendingJobs.size() > 1) title += " (" + std::to_string(PendingJobs.size() - 1) + " waiting)";
         break;
     }
     SetWindowTextW(hwnd_, Widen(title).c_str());
+    if (!shown) return Taskbar->Clear();
+    const bool bytes = shown->bytes > 0;
+    Taskbar->Show(bytes ? shown->bytesDone.load() : shown->filesDone.load(), bytes ? shown->bytes.load() : shown->files.load(),
+                  shown->paused);
 }
 
 int MainWindow::JobBox(BoxKind kind, const std::string& text, BoxButtons buttons) {
@@ -222,8 +227,11 @@ void MainWindow::StopAllJobs() {
 // meanwhile: two writers on one entry would lose a file.
 bool MainWindow::FolderFreeOfJobs(const std::string& folder) {
     for (const PendingJob& p : PendingJobs) {
+        const bool going = std::any_of(p.goes.begin(), p.goes.end(), [&](const std::string& g) {
+            return AtOrBelow(g, folder) || AtOrBelow(folder, g);
+        });
         for (const std::string& dir : {p.from, p.to}) {
-            if (dir.empty() || !AtOrBelow(dir, folder)) continue;
+            if (!going && (dir.empty() || !AtOrBelow(dir, folder))) continue;
             ShowBox(hwnd_, BoxKind::Warning,
                     "The folder " + folder + "\ris in use by a job: " + p.Describe() +
                         ".\rWait for it to end, or cancel it (Ctrl+J).",

@@ -1,5 +1,7 @@
 #include "fileops/progress_dialog.h"
 
+#include <algorithm>
+
 #include "controls/controls.h"
 #include "platform/job_queue.h"
 
@@ -32,75 +34,122 @@ void ProgressDialog::OnCommand(int id, int code) {
 namespace {
 constexpr ULONGLONG kPaintInterval = 16;  // milliseconds: about 60 paints a second
 constexpr ULONGLONG kWholeInterval = 250;  // the whole dialog: four times a second
-}
+constexpr UINT kPaintHeld = WM_APP + 1;  // posted by a job's thread: paint what is held
+}  // namespace
 
 bool ProgressDialog::Due() const { return Clock() - shownAt_ >= kPaintInterval; }
 
+bool ProgressDialog::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != kPaintHeld) return false;
+    paintPosted_ = false;
+    Paint(WholeDue());
+    result = 0;
+    return true;
+}
+
+void ProgressDialog::PaintWhenDue() {
+    if (!Due()) return;
+    if (!JobQueue::Current()) return Paint(WholeDue());  // the window's own thread paints now
+    shownAt_ = Clock();  // one post per interval at most
+    if (!paintPosted_.exchange(true) && !PostMessageW(Handle(), kPaintHeld, 0, 0)) paintPosted_ = false;
+}
+
 void ProgressDialog::Paint(bool whole) {
-    for (HeldText& t : texts_) {
-        if (t.shown) continue;
+    std::vector<HeldText> texts;
+    int pos = 0, max = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (HeldText& t : texts_) {
+            if (t.shown) continue;
+            texts.push_back(t);
+            t.shown = true;
+        }
+        pos = barPos_;
+        max = barMax_;
+        if (whole) wholeDue_ = false;
+    }
+    for (const HeldText& t : texts) {
         SetWindowTextUtf8(t.label, t.text);
         UpdateWindow(t.label);  // Wine's label paints at once; Windows' waits for a WM_PAINT
-        t.shown = true;
     }
     // A new range only invalidates the bar; it is painted with the position.
-    if (barShown_ != barPos_ || rangeShown_ != barMax_) {
-        if (rangeShown_ != barMax_) SendMessageW(ProgressBar, PBM_SETRANGE32, 0, barMax_);
-        SendMessageW(ProgressBar, PBM_SETPOS, static_cast<WPARAM>(barPos_), 0);
+    if (barShown_ != pos || rangeShown_ != max) {
+        if (rangeShown_ != max) SendMessageW(ProgressBar, PBM_SETRANGE32, 0, max);
+        SendMessageW(ProgressBar, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
         UpdateWindow(ProgressBar);
     }
-    rangeShown_ = barMax_;
-    barShown_ = barPos_;
+    rangeShown_ = max;
+    barShown_ = pos;
     if (whole) {
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        wholeDue_ = false;
         wholeAt_ = Clock();
     }
     shownAt_ = Clock();
 }
 
-bool ProgressDialog::WholeDue() const { return wholeDue_ && Clock() - wholeAt_ >= kWholeInterval; }
+bool ProgressDialog::WholeDue() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return wholeDue_ && Clock() - wholeAt_ >= kWholeInterval;
+}
 
 void ProgressDialog::Repaint() {
-    wholeDue_ = true;
-    if (Due()) Paint(WholeDue());
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        wholeDue_ = true;
+    }
+    PaintWhenDue();
 }
 
 void ProgressDialog::Flush() { Paint(false); }
 
 void ProgressDialog::SetText(HWND label, const std::string& text) {
     if (Job* job = JobQueue::Current(); job && label == FileNameDesc) job->SetFile(text);  // for the title
-    for (HeldText& t : texts_) {
-        if (t.label != label) continue;
-        if (t.text != text) t = HeldText{label, text, false};
-        if (Due()) Paint(WholeDue());
-        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto held = std::find_if(texts_.begin(), texts_.end(), [&](const HeldText& t) { return t.label == label; });
+        if (held == texts_.end()) {
+            texts_.push_back(HeldText{label, text, false});
+        } else if (held->text != text) {
+            *held = HeldText{label, text, false};
+        }
     }
-    texts_.push_back(HeldText{label, text, false});
-    if (Due()) Paint(WholeDue());
+    PaintWhenDue();
 }
 
 std::string ProgressDialog::Text(HWND label) const {
-    for (const HeldText& t : texts_) {
-        if (t.label == label) return t.text;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const HeldText& t : texts_) {
+            if (t.label == label) return t.text;
+        }
     }
     return WindowText(label);
 }
 
 void ProgressDialog::PrepareBar(int max) {
-    barMax_ = max;  // held like the position: each change of range is a message and a repaint
-    SetBarPosition(0);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        barMax_ = max;  // held like the position: each change of range is a message and a repaint
+        barPos_ = 0;
+    }
+    PaintWhenDue();
 }
 
 void ProgressDialog::SetBarPosition(int position) {
-    barPos_ = position;
-    if (Due()) Paint(WholeDue());
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        barPos_ = position;
+    }
+    PaintWhenDue();
 }
 
 void ProgressDialog::StepBar() {
-    // Past the end the bar starts again from the beginning, as a stepped progress bar does.
-    barPos_ = barPos_ >= barMax_ ? 0 : barPos_ + 1;
-    if (Due()) Paint(WholeDue());
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // Past the end the bar starts again from the beginning, as a stepped progress bar does.
+        barPos_ = barPos_ >= barMax_ ? 0 : barPos_ + 1;
+    }
+    PaintWhenDue();
 }
 
 bool ProgressDialog::StopAsked() {
@@ -124,7 +173,13 @@ bool ProgressDialog::StopAsked() {
     return escape;
 }
 
-int ProgressDialog::BarPosition() const { return barPos_; }
-int ProgressDialog::BarMax() const { return barMax_; }
+int ProgressDialog::BarPosition() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return barPos_;
+}
+int ProgressDialog::BarMax() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return barMax_;
+}
 
 }  // namespace bivane

@@ -28,6 +28,7 @@ class TextDialog;
 class ConfirmDialog;
 class ReplaceDialog;
 class JobsDialog;
+class TaskbarProgress;
 // What the file commands decide (fileops/copy_rules.h).
 enum class ConfirmMode;
 struct RunRequest;
@@ -42,7 +43,8 @@ struct PendingJob {
     std::shared_ptr<Job> job;
     std::string what, from, to;  // "Copy", "Move" or "Delete"; its folders ("" for none)
     std::function<void(const Job& job)> end;  // job.ran, job.error, job.background
-    std::shared_ptr<void> hold;  // kept until the end ran: the readers' pause
+    std::vector<std::string> goes;  // the folders it deletes or moves away
+    std::shared_ptr<void> hold;  // kept until the end ran: the pause of those folders' readers
     std::string Describe() const;  // "Copy from C:\a to D:\b"
 };
 
@@ -199,9 +201,10 @@ public:
     int JobBox(BoxKind kind, const std::string& text, BoxButtons buttons);
     void AnswerJobBox(LPARAM ask);  // kJobAsks
     // The job's own copy of the entries a delete or move acts on (the side may be sorted while it
-    // runs); names no path reaches are refused, each said. False, after saying why, when a folder
-    // among them is used by a job.
-    bool TakeEntriesForJob(const Pane& source, const RunRequest& request, std::vector<Entry>& entries);
+    // runs); names no path reaches are refused, each said; folders: the paths of the folders among
+    // them. False, after saying why, when a folder among them is used by a job.
+    bool TakeEntriesForJob(const Pane& source, const RunRequest& request, std::vector<Entry>& entries,
+                           std::vector<std::string>& folders);
     void RunDelete(const RunRequest& request, Pane& source, Pane& target);
     void RunMove(const RunRequest& request, Pane& source, Pane& target);
     bool CheckDiskSpace(const std::string& sizeText, const std::string& targetPath);
@@ -264,6 +267,7 @@ public:
     void LeaveGoneFolder(Pane& pane);
     bool FollowPending[2] = {false, false};
     std::uint64_t FollowReloads = 0;  // sides read again because their folder changed
+    std::uint64_t FollowChanges = 0;  // sides that showed changes by name, without reading the folder
     // How many of the window's handlers run, one inside the other: a change that arrives while
     // one runs came through a dialog's or a message box's own message loop.
     int HandlerDepth = 0;
@@ -310,6 +314,7 @@ public:
     std::unique_ptr<ConfirmDialog> Confirm;
     std::unique_ptr<ReplaceDialog> Replace;
     std::unique_ptr<JobsDialog> JobsWindow;  // Ctrl+J
+    std::unique_ptr<TaskbarProgress> Taskbar;  // a job in the background, on the taskbar button
     // The help viewer call; tests replace it so no viewer starts.
     std::function<void(const std::string& file, int context)> HelpViewer;
     // Opens the HTML help in the user's browser; tests replace it so no browser starts.

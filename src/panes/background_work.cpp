@@ -1,11 +1,16 @@
 #include "panes/background_work.h"
 
+#include <algorithm>
+
+#include "core/paths.h"
+
 namespace bivane {
 
 BackgroundWork::BackgroundWork(HWND window, UINT folderChanged, UINT sizesReady, UINT jobEnded) {
     for (const WPARAM side : {WPARAM{0}, WPARAM{1}}) {
         auto follower = std::make_unique<FolderFollower>(
             [window, folderChanged, side] { return PostMessageW(window, folderChanged, side, 0) != FALSE; });
+        follower->Fenced = [this](const std::string& dir) { return Fenced(dir); };
         followers_[side] = follower.get();
         threads_.push_back(std::move(follower));
     }
@@ -27,6 +32,48 @@ BackgroundWork::Paused::~Paused() {
     work_.followers_[0]->Resume();
     work_.followers_[1]->Resume();
     work_.sizer_->Resume();
+}
+
+BackgroundWork::Fence::Fence(BackgroundWork& work, std::vector<std::string> goes, std::vector<std::string> held)
+    : work_(work), goes_(std::move(goes)), held_(std::move(held)) {
+    work_.goes_.insert(work_.goes_.end(), goes_.begin(), goes_.end());
+    work_.held_.insert(work_.held_.end(), held_.begin(), held_.end());
+    work_.Refence();
+}
+
+namespace {
+
+void EraseEach(std::vector<std::string>& from, const std::vector<std::string>& these) {
+    for (const std::string& f : these) {
+        const auto at = std::find(from.begin(), from.end(), f);
+        if (at != from.end()) from.erase(at);
+    }
+}
+
+}  // namespace
+
+BackgroundWork::Fence::~Fence() {
+    EraseEach(work_.goes_, goes_);
+    EraseEach(work_.held_, held_);
+    work_.Refence();
+}
+
+bool BackgroundWork::Fenced(const std::string& dir) const {
+    return std::any_of(goes_.begin(), goes_.end(), [&](const std::string& f) { return AtOrBelow(dir, f); }) ||
+           std::any_of(held_.begin(), held_.end(), [&](const std::string& f) { return AtOrBelow(dir, f) && AtOrBelow(f, dir); });
+}
+
+void BackgroundWork::Refence() {
+    if (!sizer_) return;  // ended
+    for (FolderFollower* f : followers_) f->Fence(Fenced(f->Folder()));
+    const bool sizer = !goes_.empty();
+    if (sizer == sizerFenced_) return;
+    sizerFenced_ = sizer;
+    if (sizer) {
+        sizer_->Pause();
+    } else {
+        sizer_->Resume();
+    }
 }
 
 int BackgroundWork::End() {

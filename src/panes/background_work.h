@@ -7,6 +7,7 @@
 #pragma once
 #include <chrono>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/stoppable.h"
@@ -42,12 +43,36 @@ public:
         BackgroundWork& work_;
     };
 
+    // Pauses, for the life of a job, the readers of the folders it deletes or moves (goes) and of
+    // the folders below them: a follower showing one, one that comes to show one meanwhile, and the
+    // folder sizes (all of them while any folder goes). The followers of the folders it reads and
+    // writes (held) wait too, and tell once at the end: what the job itself changes is read once
+    // then, not again and again while it writes. Every other reader goes on, so a list of another
+    // folder follows the disk while the job runs.
+    class Fence {
+    public:
+        Fence(BackgroundWork& work, std::vector<std::string> goes, std::vector<std::string> held);
+        ~Fence();
+        Fence(const Fence&) = delete;
+        Fence& operator=(const Fence&) = delete;
+
+    private:
+        BackgroundWork& work_;
+        std::vector<std::string> goes_, held_;
+    };
+    // Whether a follower of dir waits: dir is held, goes, or lies below a folder that goes.
+    bool Fenced(const std::string& dir) const;
+
     // Tells every thread to stop and waits at most kEndWait for them all; how many were abandoned.
     // Nothing may be asked of this afterwards.
     int End();
     static constexpr std::chrono::milliseconds kEndWait{1000};
 
 private:
+    void Refence();  // each reader paused or not, as the fences say now
+
+    std::vector<std::string> goes_, held_;  // every fence's folders, the window thread's
+    bool sizerFenced_ = false;
     FolderFollower* followers_[2] = {};
     FolderSizer* sizer_ = nullptr;
     JobQueue* jobs_ = nullptr;

@@ -113,6 +113,11 @@ int DirectoryListBox::Selected() const {
     return static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
 }
 
+void DirectoryListBox::SubdirectoriesChanged() {
+    subdirectoriesRead_ = false;
+    if (IsWindowVisible(hwnd_)) ReadSubdirectories();
+}
+
 void DirectoryListBox::Show(bool visible) {
     if (visible) ReadSubdirectories();
     SetVisible(hwnd_, visible);

@@ -42,6 +42,9 @@ public:
     void SetDirectory(const std::string& path);
     // Reads its directory again (made or changed meanwhile), with the report a change of directory gives.
     void Reread();
+    // Its directory's subfolders changed on the disk: they are read again (now when shown, else
+    // when next shown); no change is reported.
+    void SubdirectoriesChanged();
     // Moves to the drive's current directory when the tree lies on another drive.
     void SetDrive(char letter);
     void OpenSelected();

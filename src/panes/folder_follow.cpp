@@ -1,6 +1,9 @@
 #include "panes/folder_follow.h"
 
+#include <algorithm>
+#include <stdexcept>
 #include <system_error>
+#include <unordered_map>
 
 #include "platform/change_watch.h"
 #include "platform/fs.h"
@@ -40,6 +43,8 @@ void FolderFollower::RequestStop() {
 
 void FolderFollower::Follow(const std::string& dir) {
     if (dir == dir_ || !wake_) return;
+    const bool fenced = Fenced && Fenced(dir);
+    if (fenced) Fence(true);  // before the thread opens it
     dir_ = dir;
     // Taken before the folder is read: what changes from here on is told, even before the thread
     // watches it.
@@ -49,6 +54,10 @@ void FolderFollower::Follow(const std::string& dir) {
         wanted_ = dir;
         wantedStamp_ = stamp;
         Changed();
+    }
+    if (!fenced && fenced_) {  // a new folder: the window reads it itself, nothing to tell
+        fenced_ = false;
+        Resume(false);
     }
     if (thread_.joinable()) return;
     try {
@@ -74,11 +83,21 @@ void FolderFollower::Pause() {
     released_.wait(lock, [this] { return !holding_; });
 }
 
-void FolderFollower::Resume() {
+void FolderFollower::Resume(bool tell) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (paused_ > 0 && --paused_ == 0) {
-        resumed_ = !wanted_.empty() && loads_ == loadsAtPause_;
+        resumed_ = tell && !wanted_.empty() && loads_ == loadsAtPause_;
         Changed();
+    }
+}
+
+void FolderFollower::Fence(bool fenced) {
+    if (fenced == fenced_) return;
+    fenced_ = fenced;
+    if (fenced) {
+        Pause();
+    } else {
+        Resume();
     }
 }
 
@@ -104,20 +123,69 @@ void FolderFollower::Deliver(const std::string& dir) {
     }
     try {
         std::lock_guard<std::mutex> lock(mutex_);
-        read_ = Read{std::move(listing), loads};
+        read_ = Read{std::move(listing), std::nullopt, loads};
     } catch (...) {
         return;
     }
     Tell();
 }
 
-FolderFollower::News FolderFollower::TakeListing(std::optional<Listing>& listing) {
+void FolderFollower::DeliverNames(const std::string& dir, const std::vector<std::wstring>& names) {
+    if (names.empty()) return;
+    // Each name costs the window a few comparisons to put it in its place; a burst of many is read
+    // here whole, and the window matches the listing in one pass.
+    if (names.size() > kMostByName) return Deliver(dir);
+    const std::uint64_t loads = loads_;
+    std::optional<std::vector<NameChange>> changes;
+    try {
+        changes = LookAtNames(dir, names);
+    } catch (...) {
+        // Out of memory: read whole, or not at all.
+    }
+    if (!changes) return Deliver(dir);
+    try {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (read_ && read_->loads == loads) {
+            // Not taken yet: a listing is older than these changes (read it again); changes before
+            // these are kept, and a name changed again counts as it is now.
+            if (!read_->changes) {
+                read_.reset();
+                throw std::runtime_error("read again");
+            }
+            auto& kept = *read_->changes;
+            if (kept.size() + changes->size() > kMostByName) {
+                read_.reset();
+                throw std::runtime_error("read again");
+            }
+            std::unordered_map<std::string, std::size_t> at;
+            for (std::size_t i = 0; i < kept.size(); ++i) at.emplace(kept[i].name, i);
+            for (NameChange& c : *changes) {
+                if (const auto same = at.find(c.name); same != at.end()) {
+                    kept[same->second] = std::move(c);
+                } else {
+                    kept.push_back(std::move(c));
+                }
+            }
+        } else {
+            read_ = Read{std::nullopt, std::move(changes), loads};
+        }
+    } catch (...) {
+        return Deliver(dir);
+    }
+    Tell();
+}
+
+FolderFollower::News FolderFollower::TakeListing(std::optional<Listing>& listing, std::vector<NameChange>* changes) {
     std::optional<Read> r;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         r.swap(read_);
     }
     if (!r || r->loads != loads_) return News::None;
+    if (r->changes && changes) {
+        *changes = std::move(*r->changes);
+        return News::Changes;
+    }
     if (!r->listing) return News::Unread;
     listing = std::move(r->listing);
     return News::Read;
@@ -166,7 +234,13 @@ void FolderFollower::Work() noexcept {
 // change the watch missed meanwhile, or on a file system that gives no notifications, shows in
 // the folder's date. A folder that went is told once, and looked for again.
 void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned generation) {
-    ChangeWatch watch(dir);
+    ChangeWatch watch(dir, true);
+    std::vector<std::wstring> names;
+    // After a change settled: the names the system said, or the whole folder when it could not say.
+    auto deliver = [&] {
+        if (watch.ByName() && watch.TakeNames(names)) return DeliverNames(dir, names);
+        Deliver(dir);
+    };
     if (const std::int64_t now = FolderWriteTime(dir); now != stamp) {
         stamp = now;
         if (now < 0) Tell(); else Deliver(dir);
@@ -181,13 +255,18 @@ void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned 
         if (got == WAIT_OBJECT_0 + 1) {
             if (!Settle(watch)) return;
             stamp = FolderWriteTime(dir);
-            Deliver(dir);
+            deliver();
             continue;
         }
         if (got == WAIT_OBJECT_0) continue;
+        // What came just before the folder is let go is not lost.
+        if (watch.ByName() && watch.Rearm() && watch.TakeNames(names) && !names.empty()) {
+            stamp = FolderWriteTime(dir);
+            DeliverNames(dir, names);
+        }
         watch.Close();
         const std::int64_t now = FolderWriteTime(dir);
-        if (now >= 0) watch.Open(dir);
+        if (now >= 0) watch.Open(dir, true);
         if (now != stamp) {
             if (now < 0) Tell(); else Deliver(dir);
         }

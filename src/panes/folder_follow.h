@@ -19,6 +19,9 @@
 
 namespace bivane {
 
+// At most this many names changed at once are shown by name; more, and the folder is read whole.
+constexpr std::size_t kMostByName = 256;
+
 struct FollowTiming {
     std::chrono::milliseconds quiet{40};   // a change counts once no other came for this long
     std::chrono::milliseconds gap{250};    // at least this long between two tellings
@@ -45,31 +48,41 @@ public:
     // a reading under way stops. Changes are told from the folder's date now on.
     void Loaded();
     // What the thread has for the window with its latest news.
-    enum class News { None, Read, Unread };
-    // Read: the listing the thread read. Unread: the thread could not read it (out of memory),
-    // the window reads it itself. None: nothing to show (the folder went, or the reading is stale,
-    // begun before the window's own last load, which is newer).
-    News TakeListing(std::optional<Listing>& listing);
+    enum class News { None, Read, Unread, Changes };
+    // Read: the listing the thread read. Changes: the names that changed, as they are now (the
+    // system said which; the folder was not read). Unread: the thread could not read it (out of
+    // memory), the window reads it itself. None: nothing to show (the folder went, or the reading
+    // is stale, begun before the window's own last load, which is newer).
+    News TakeListing(std::optional<Listing>& listing, std::vector<NameChange>* changes = nullptr);
     // Pause: once it returns (a reading under way stops at its next name), the folder is no longer
     // held open (nested pauses count). Resume watches again and tells once, for what changed
     // meanwhile, unless the window read the folder itself since the pause.
     void Pause();
-    void Resume();
+    void Resume() { Resume(true); }
+    // Paused while fenced, once however often it is said: a job deletes or moves the folder or one
+    // above it. Fenced (set by the owner) is asked for each folder Follow is told, before it is
+    // watched.
+    void Fence(bool fenced);
+    std::function<bool(const std::string& dir)> Fenced;
     void RequestStop() override;
     bool Ended() const override { return !thread_.joinable() || ended_; }
 
 private:
+    void Resume(bool tell);  // tell: once, for what changed meanwhile (not for a folder new since)
     void Work() noexcept;
     void Watch(const std::string& dir, std::int64_t stamp, unsigned generation);
     bool Settle(class ChangeWatch& watch);
     bool Unchanged(unsigned generation);
     void Tell();
     void Deliver(const std::string& dir);  // reads dir, then tells
+    // Looks at the names the system said changed in dir, then tells; reads dir when it must.
+    void DeliverNames(const std::string& dir, const std::vector<std::wstring>& names);
     void Changed();  // what the thread must do changed (mutex_ held)
 
     WindowNews news_;
     FollowTiming timing_;
     std::string dir_;  // what Follow was told last (window thread)
+    bool fenced_ = false;  // window thread
     std::atomic<std::uint64_t> loads_{0};
     std::atomic<bool> interrupt_{false};  // a reading under way stops: the thread has news
     std::atomic<bool> ended_{false};
@@ -86,7 +99,8 @@ private:
     bool holding_ = false;  // the thread holds the folder open
     bool stop_ = false;
     struct Read {
-        std::optional<Listing> listing;  // none: it could not be read
+        std::optional<Listing> listing;  // none: it could not be read (unless changes)
+        std::optional<std::vector<NameChange>> changes;  // instead of a listing
         std::uint64_t loads;  // the window's loads when the reading began
     };
     std::optional<Read> read_;

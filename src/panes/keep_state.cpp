@@ -5,6 +5,7 @@
 
 #include "core/scoped_flag.h"
 #include "panes/pane.h"
+#include "panes/name_changes.h"
 #include "panes/sort_rules.h"
 #include "platform/collate.h"
 
@@ -18,11 +19,12 @@ struct Before {
     int focused = -1, current = -1, top = 0, anchor = -1;
 };
 
-Before Remember(const Pane& s) {
+// Of the list's rows, which are rows rows of entries.
+Before Remember(const Pane& s, std::size_t rows) {
     const FileListView& list = s.List;
-    const int n = static_cast<int>(s.Entries.size());
+    const int n = static_cast<int>(rows);
     Before b;
-    b.selected.assign(s.Entries.size(), 0);
+    b.selected.assign(rows, 0);
     if (list.SelectedCount() > 0) {
         for (int i = list.FirstSelected(); i >= 0 && i < n; i = list.NextSelected(i)) b.selected[static_cast<size_t>(i)] = 1;
     }
@@ -33,12 +35,10 @@ Before Remember(const Pane& s) {
     return b;
 }
 
-bool SizeCounted(const Entry& e) { return !e.IsFile() && !e.sizeText.empty() && e.sizeText[0] != '<'; }
-
-// Carries the tags, captions and folder sizes counted on demand of the entries still there into fresh;
-// for each old row, the row its entry now has, or -1 when it is gone. tookPlace: for each old row,
-// the row of an entry of its name but of another kind (a folder that became a file), or -1.
-std::vector<int> CarryOver(const std::vector<Entry>& old, std::vector<Entry>& fresh, std::vector<int>& tookPlace) {
+// For each old row, the row its entry now has, or -1 when it is gone, carrying over what the user
+// had on it (see CarryOver). tookPlace: for each old row, the row of an entry of its name but of
+// another kind (a folder that became a file), or -1.
+std::vector<int> CarryOverAll(const std::vector<Entry>& old, std::vector<Entry>& fresh, std::vector<int>& tookPlace) {
     std::unordered_map<std::string, std::size_t> rowOf;
     rowOf.reserve(old.size());
     for (std::size_t i = 0; i < old.size(); ++i) rowOf.emplace(old[i].Name(), i);
@@ -48,42 +48,22 @@ std::vector<int> CarryOver(const std::vector<Entry>& old, std::vector<Entry>& fr
         const auto it = rowOf.find(fresh[i].Name());
         if (it == rowOf.end()) continue;
         const Entry& was = old[it->second];
-        Entry& now = fresh[i];
-        if (was.kind != now.kind) {  // a file replaced by a folder of its name is new
+        if (was.kind != fresh[i].kind) {  // a file replaced by a folder of its name is new
             tookPlace[it->second] = static_cast<int>(i);
             continue;
         }
         moved[it->second] = static_cast<int>(i);
-        if (now.IsFile() && was.mark == Mark::Tagged) {
-            now.mark = Mark::Tagged;
-            now.image = kImageTagged;
-        }
-        if (SizeCounted(was)) now.sizeText = was.sizeText;  // shown until the user reads the side again
-        if (now.caption != was.caption) {  // a rename shows the name as typed until the side is read
-            const std::string name = now.Name();
-            now.caption = was.caption;
-            now.SetName(name);
-        }
+        CarryOver(was, fresh[i]);
     }
     return moved;
 }
 
-}  // namespace
-
-void Pane::ShowKeepingState(Listing listing) {
-    const Before before = Remember(*this);
-    std::vector<Entry> fresh = std::move(listing.entries);
-    if (order != SortOrder::Name) {
-        const std::vector<std::uint32_t> perm = SortPermutation(fresh, order, PlatformCollation());
-        std::vector<Entry> sorted;
-        sorted.reserve(fresh.size());
-        for (std::uint32_t i : perm) sorted.push_back(std::move(fresh[i]));
-        fresh = std::move(sorted);
-    }
-    std::vector<int> tookPlace;
-    const std::vector<int> moved = CarryOver(Entries, fresh, tookPlace);
-    Entries = std::move(fresh);
-    const int n = static_cast<int>(Entries.size());
+// The list shows the entries, which were before's rows moved as moves says: the selection, the
+// current, focused and anchor rows and the scroll go with their entries.
+void ShowMoved(Pane& s, const Before& before, const RowMoves& moves) {
+    const std::vector<int>& moved = moves.moved;
+    const std::vector<int>& tookPlace = moves.tookPlace;
+    const int n = static_cast<int>(s.Entries.size());
     // Where an old row's entry is now; when it is gone, the entry that now stands in its place: one
     // of its name, else the next one still there, else the one before it.
     const auto place = [&](int row) {
@@ -101,27 +81,64 @@ void Pane::ShowKeepingState(Listing listing) {
         return std::min(row, n - 1);
     };
     {
-        ScopedFlag quiet(Reordering);  // the marks move with their entries: no change the user made
-        SendMessageW(List.Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(n), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-        List.ClearSelection();
+        ScopedFlag quiet(s.Reordering);  // the marks move with their entries: no change the user made
+        SendMessageW(s.List.Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(n), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+        s.List.ClearSelection();
         for (std::size_t i = 0; i < moved.size(); ++i) {
-            if (before.selected[i] && moved[i] >= 0) List.SetSelected(moved[i], true);
+            if (before.selected[i] && moved[i] >= 0) s.List.SetSelected(moved[i], true);
         }
         const int current = place(before.current);
         const bool currentSelected = before.current >= 0 && before.current < static_cast<int>(before.selected.size()) &&
                                      before.selected[static_cast<size_t>(before.current)];
-        if (current >= 0 && currentSelected) List.SetSelected(current, true);
-        if (const int focused = place(before.focused); focused >= 0) List.SetFocused(focused);
+        if (current >= 0 && currentSelected) s.List.SetSelected(current, true);
+        if (const int focused = place(before.focused); focused >= 0) s.List.SetFocused(focused);
         if (const int anchor = place(before.anchor); anchor >= 0) {
-            SendMessageW(List.Handle(), LVM_SETSELECTIONMARK, 0, anchor);
+            SendMessageW(s.List.Handle(), LVM_SETSELECTIONMARK, 0, anchor);
         }
-        CurrentItem = current;
-        if (current >= 0) CurrentName = Entries[static_cast<size_t>(current)].caption;
+        s.CurrentItem = current;
+        if (current >= 0) s.CurrentName = s.Entries[static_cast<size_t>(current)].caption;
     }
-    if (n > 0) List.ScrollRows(before.top - List.TopIndex());
-    InvalidateRect(List.Handle(), nullptr, FALSE);  // no erase: the rows are painted over, not blanked
-    ShowTitle();
+    if (n > 0) s.List.ScrollRows(before.top - s.List.TopIndex());
+    InvalidateRect(s.List.Handle(), nullptr, FALSE);  // no erase: the rows are painted over, not blanked
+    s.ShowTitle();
+}
+
+}  // namespace
+
+void Pane::ShowKeepingState(Listing listing) {
+    const Before before = Remember(*this, Entries.size());
+    std::vector<Entry> fresh = std::move(listing.entries);
+    if (order != SortOrder::Name) {
+        const std::vector<std::uint32_t> perm = SortPermutation(fresh, order, PlatformCollation());
+        std::vector<Entry> sorted;
+        sorted.reserve(fresh.size());
+        for (std::uint32_t i : perm) sorted.push_back(std::move(fresh[i]));
+        fresh = std::move(sorted);
+    }
+    RowMoves moves;
+    moves.moved = CarryOverAll(Entries, fresh, moves.tookPlace);
+    Entries = std::move(fresh);
+    ShowMoved(*this, before, moves);
+    Tree.SubdirectoriesChanged();
     ShowFigures(listing);
+}
+
+void Pane::ShowChanges(const std::vector<NameChange>& changes) {
+    const std::size_t rows = Entries.size();  // the list's state is of these; it changes only below
+    std::int64_t bytes = DirBytes, files = FileCount;
+    const RowMoves moves = ApplyNameChanges(Entries, changes, order, PlatformCollation(), bytes, files);
+    if (moves.inPlace) {
+        // Nothing moved (a file written to): its row is painted again, nothing else.
+        for (const int row : moves.changedRows) ListView_RedrawItems(List.Handle(), row, row);
+    } else {
+        ShowMoved(*this, Remember(*this, rows), moves);
+    }
+    if (moves.folders) Tree.SubdirectoriesChanged();
+    Listing figures;
+    figures.dir = Directory();
+    figures.totalBytes = bytes;
+    figures.files = files;
+    ShowFigures(figures);
 }
 
 }  // namespace bivane

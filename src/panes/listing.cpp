@@ -6,6 +6,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "core/paths.h"
 #include "panes/entry_rules.h"
 #include "panes/sort_rules.h"
 #include "platform/collate.h"
@@ -29,6 +30,8 @@ constexpr std::size_t kBatch = 32768;
 std::size_t g_first = kFirst, g_batch = kBatch;  // tests make them smaller
 std::atomic<std::uint64_t> g_reads{0};
 
+const std::atomic<bool> kNever{false};
+
 // Names as they are read, kept in one buffer per batch: the thread that reads allocates next to
 // nothing, so it does not wait on the heap for the thread that makes entries.
 struct Found {
@@ -45,11 +48,12 @@ struct Batch {
         names.clear();
         found.clear();
     }
-    // Reads up to `count` entries; false when the folder ended first or stop was set.
-    bool Fill(DirectoryReader& reader, std::size_t count, const std::atomic<bool>& stop) {
+    // Reads up to `count` entries; false when the folder ended first or a stop was set (either).
+    bool Fill(DirectoryReader& reader, std::size_t count, const std::atomic<bool>& stop,
+              const std::atomic<bool>& quit = kNever) {
         FoundEntry f{};
         while (found.size() < count) {
-            if (stop.load(std::memory_order_relaxed) || !reader.Next(f)) return false;
+            if (stop.load(std::memory_order_relaxed) || quit.load(std::memory_order_relaxed) || !reader.Next(f)) return false;
             found.push_back(Found{names.size(), f.attributes, f.size, f.lastWrite});
             names.insert(names.end(), f.name, f.name + wcslen(f.name) + 1);
         }
@@ -102,8 +106,11 @@ Entry FileEntry(const std::string& name, const Found& f, const Facts& facts) {
     return e;
 }
 
-void MakeEntries(const Batch& batch, const Facts& facts, Made& made) {
+// False when stop was set meanwhile (looked at every few hundred names: a batch takes a while).
+bool MakeEntries(const Batch& batch, const Facts& facts, Made& made, const std::atomic<bool>& stop) {
+    std::size_t n = 0;
     for (const Found& f : batch.found) {
+        if (++n % 256 == 0 && stop.load(std::memory_order_relaxed)) return false;
         const wchar_t* name = batch.Name(f);
         if (f.attributes & kNotListed) {
             if (IsCopyTemporaryName(name)) made.staleCopies = true;
@@ -124,6 +131,7 @@ void MakeEntries(const Batch& batch, const Facts& facts, Made& made) {
         made.keys += NameSortKey(made.entries.back(), facts.collation);
         made.keys += '\0';
     }
+    return true;
 }
 
 // Reads a folder on a thread of its own, in batches, while the caller makes entries of the
@@ -140,7 +148,8 @@ public:
               } end{this};
               for (bool more = true; more;) {
                   Batch* batch = Empty();
-                  more = batch->Fill(r, g_batch, quit_) && !stop_.load(std::memory_order_relaxed);
+                  // The caller's stop is looked at between names too: a pause waits for one name.
+                  more = batch->Fill(r, g_batch, stop_, quit_) && !stop_.load(std::memory_order_relaxed);
                   Publish(batch);
               }
           })) {}
@@ -225,16 +234,14 @@ std::optional<Listing> ReadListing(const std::string& dir, const std::atomic<boo
     Batch first;
     first.found.reserve(g_first);
     if (!first.Fill(reader, g_first, stop)) {
-        if (stop) return std::nullopt;
-        MakeEntries(first, facts, made);
+        if (stop || !MakeEntries(first, facts, made, stop)) return std::nullopt;
     } else {
         FolderReader rest(std::move(reader), stop);
-        MakeEntries(first, facts, made);
+        if (!MakeEntries(first, facts, made, stop)) return std::nullopt;
         // A big folder's keys from the system, not from the heap (see kBatch).
         made.keys.reserve(2 * kBatch * 48);
         while (Batch* b = rest.Next()) {
-            if (stop) return std::nullopt;
-            MakeEntries(*b, facts, made);
+            if (stop || !MakeEntries(*b, facts, made, stop)) return std::nullopt;
             rest.Done(b);
         }
         if (stop) return std::nullopt;
@@ -253,6 +260,38 @@ std::optional<Listing> ReadListing(const std::string& dir, const std::atomic<boo
     out.entries.reserve(made.entries.size());
     for (std::uint32_t i : PermutationByNameKeys(keys)) out.entries.push_back(std::move(made.entries[i]));
     return out;
+}
+
+std::optional<std::vector<NameChange>> LookAtNames(const std::string& dir, const std::vector<std::wstring>& names) {
+    const Facts facts;
+    std::vector<NameChange> changes;
+    changes.reserve(names.size());
+    for (const std::wstring& name : names) {
+        if (name.empty() || name.find_first_of(L"\\/*?") != std::wstring::npos) return std::nullopt;
+        std::string narrow = Narrow(name);
+        if (HasReplacementChar(narrow)) return std::nullopt;
+        WIN32_FIND_DATAW fd{};
+        const std::wstring path = ExactPath(JoinPathRootAware(dir, narrow));
+        AutoFindHandle find(FindFirstFileExW(path.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
+        if (!find) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return std::nullopt;
+            changes.push_back({std::move(narrow), std::nullopt});
+            continue;
+        }
+        if (name != fd.cFileName) return std::nullopt;  // found its case twin, or another form of it
+        Batch one;
+        one.found.push_back(Found{0, fd.dwFileAttributes,
+                                  static_cast<std::int64_t>((static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow),
+                                  fd.ftLastWriteTime});
+        one.names.assign(name.c_str(), name.c_str() + name.size() + 1);
+        Made made;
+        MakeEntries(one, facts, made, kNever);
+        std::optional<Entry> now;
+        if (!made.entries.empty()) now = std::move(made.entries.front());
+        changes.push_back({std::move(narrow), std::move(now)});
+    }
+    return changes;
 }
 
 ScopedListingBatch::ScopedListingBatch(std::size_t names) { g_first = g_batch = names; }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/entry.h"
+#include "panes/name_changes.h"
 
 namespace bivane {
 
@@ -30,6 +31,12 @@ std::optional<Listing> ReadListing(const std::string& dir, const std::atomic<boo
 // How many folders were read so far, by any thread: after a command each folder shown should
 // cost one reading.
 std::uint64_t ListingReads();
+
+// Each name (a name the system reported changed in dir, in its own form) as a reading would list
+// it now: its entry, or none when it is gone or not listed. Nothing when a name cannot be looked at
+// alone (a wildcard or separator in it, bytes the system cannot show, a case twin the lookup cannot
+// tell apart, an error): then the folder is read whole. Safe on any thread.
+std::optional<std::vector<NameChange>> LookAtNames(const std::string& dir, const std::vector<std::wstring>& names);
 
 // Tests read a few names in several batches, as a big folder is read.
 class ScopedListingBatch {

@@ -50,6 +50,7 @@ void Pane::ShowFigures(const Listing& listing) {
     Status.SetText(0, DirTotalText(listing.totalBytes));
     Status.SetText(2, FreeText(DriveFreeBytes(HasDriveLetter(dir) ? dir.substr(0, 2) : dir), UserLocaleFacts()));
     FileCount = listing.files;
+    DirBytes = listing.totalBytes;
 }
 
 void Pane::UpOneLevel() {

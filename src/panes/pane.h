@@ -30,6 +30,9 @@ public:
     // one is gone, the entry now in its place), the scroll position and the order. The status
     // bar's Dir and Free panels and FileCount follow; the tag panel is the caller's.
     void ShowKeepingState(Listing listing);
+    // The same for the names that changed (the follower looked at each): only they move. The
+    // folder tree reads its subfolders again when a folder came, went or changed.
+    void ShowChanges(const std::vector<NameChange>& changes);
     // The tree moves to the parent directory (and the list follows); a root stays.
     void UpOneLevel();
     bool TreeShown() const;
@@ -50,6 +53,7 @@ public:
     int CurrentItem = -1;  // index into Entries, -1 for none
     std::string CurrentName;
     std::int64_t FileCount = 0;
+    std::int64_t DirBytes = 0;  // what the status bar's Dir panel says
     std::int64_t TagCount = 0;
     std::int64_t TagBytes = 0;
     SortOrder order = SortOrder::Name;  // what the title's suffix says

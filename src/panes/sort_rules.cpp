@@ -98,6 +98,24 @@ std::vector<std::uint32_t> SortPermutation(const std::vector<Entry>& entries, So
     return perm;
 }
 
+std::size_t InsertionPoint(const std::vector<Entry>& sorted, const Entry& e, SortOrder order, const Collation& collation) {
+    const SortKey key = MakeKey(e, order, collation);
+    std::size_t lo = 0, hi = sorted.size();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (Compare(key, MakeKey(sorted[mid], order, collation), order) < 0) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return lo;
+}
+
+bool SortsBefore(const Entry& a, const Entry& b, SortOrder order, const Collation& collation) {
+    return Compare(MakeKey(a, order, collation), MakeKey(b, order, collation), order) < 0;
+}
+
 const char* SortSuffix(SortOrder order) {
     switch (order) {
     case SortOrder::Ext: return "   [by ext]";

@@ -1,26 +1,108 @@
 #include "platform/change_watch.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/fs.h"
 
 namespace bivane {
 
-void ChangeWatch::Open(const std::string& dir) {
+namespace {
+
+constexpr DWORD kWhat = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
+                        FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_ATTRIBUTES;
+// Enough for a burst of about a thousand names between two readings; more says overflow.
+constexpr std::size_t kBufferBytes = 64 * 1024;
+
+}  // namespace
+
+void ChangeWatch::Open(const std::string& dir, bool byName) {
     Close();
-    constexpr DWORD kWhat = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
-                            FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_ATTRIBUTES;
+    names_.clear();
+    overflow_ = false;
     // The exact form: a folder named with a trailing dot or longer than MAX_PATH is watched too.
-    h_ = FindFirstChangeNotificationW(ExactPath(dir).c_str(), FALSE, kWhat);
+    const std::wstring path = ExactPath(dir);
+    if (byName) {
+        h_ = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+        event_ = h_ != INVALID_HANDLE_VALUE ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr;
+        if (event_) {
+            byName_ = true;
+            buffer_.resize(kBufferBytes / sizeof(DWORD));
+            if (Ask()) return;
+        }
+        Close();  // the system says no names here: the plain notification, as before
+    }
+    h_ = FindFirstChangeNotificationW(path.c_str(), FALSE, kWhat);
+}
+
+bool ChangeWatch::Ask() {
+    overlapped_ = OVERLAPPED{};
+    overlapped_.hEvent = event_;
+    ResetEvent(event_);
+    pending_ = ReadDirectoryChangesW(h_, buffer_.data(), static_cast<DWORD>(buffer_.size() * sizeof(DWORD)), FALSE,
+                                     kWhat, nullptr, &overlapped_, nullptr) != FALSE;
+    return pending_;
 }
 
 bool ChangeWatch::Rearm() {
     if (h_ == INVALID_HANDLE_VALUE) return false;
-    if (FindNextChangeNotification(h_)) return true;
+    if (!byName_) {
+        if (FindNextChangeNotification(h_)) return true;
+        Close();
+        return false;
+    }
+    DWORD bytes = 0;
+    if (!GetOverlappedResult(h_, &overlapped_, &bytes, FALSE)) {
+        if (GetLastError() == ERROR_IO_INCOMPLETE) return true;  // nothing yet: still watching
+        pending_ = false;
+        if (GetLastError() != ERROR_NOTIFY_ENUM_DIR) {
+            Close();
+            return false;
+        }
+        bytes = 0;
+    }
+    pending_ = false;
+    if (bytes == 0) {
+        overflow_ = true;  // more than the buffer held: the names are lost
+    } else {
+        const char* at = reinterpret_cast<const char*>(buffer_.data());
+        for (;;) {
+            const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(at);
+            std::wstring name(info->FileName, info->FileNameLength / sizeof(WCHAR));
+            names_.push_back(std::move(name));
+            if (info->NextEntryOffset == 0) break;
+            at += info->NextEntryOffset;
+        }
+    }
+    if (Ask()) return true;
     Close();
     return false;
 }
 
+bool ChangeWatch::TakeNames(std::vector<std::wstring>& names) {
+    names = std::move(names_);
+    names_.clear();
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return !std::exchange(overflow_, false);
+}
+
 void ChangeWatch::Close() {
-    if (h_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(h_);
+    if (byName_) {
+        if (h_ != INVALID_HANDLE_VALUE && pending_) {
+            CancelIo(h_);
+            DWORD bytes = 0;
+            GetOverlappedResult(h_, &overlapped_, &bytes, TRUE);  // the system is done with the buffer
+        }
+        pending_ = false;
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+        if (event_) CloseHandle(event_);
+        event_ = nullptr;
+        byName_ = false;
+    } else if (h_ != INVALID_HANDLE_VALUE) {
+        FindCloseChangeNotification(h_);
+    }
     h_ = INVALID_HANDLE_VALUE;
 }
 

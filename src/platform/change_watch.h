@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/win.h"
 
@@ -13,22 +14,35 @@ public:
     ChangeWatch() = default;
     // Watches dir; a folder that cannot be watched (gone, or on a file system that gives no
     // notifications) leaves the watch empty, which is no error: that folder is simply not followed.
-    explicit ChangeWatch(const std::string& dir) { Open(dir); }
+    // byName: the system is asked to say which names changed, where it can.
+    explicit ChangeWatch(const std::string& dir, bool byName = false) { Open(dir, byName); }
     ~ChangeWatch() { Close(); }
     ChangeWatch(const ChangeWatch&) = delete;
     ChangeWatch& operator=(const ChangeWatch&) = delete;
 
-    void Open(const std::string& dir);  // watches dir instead
+    void Open(const std::string& dir, bool byName = false);  // watches dir instead
     explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
     // Signalled when a name, size, date or attribute in the folder changed; waitable.
-    HANDLE Handle() const { return h_; }
+    HANDLE Handle() const { return byName_ ? event_ : h_; }
     // Takes the change that signalled and watches on; false when the watch broke (the folder went).
     bool Rearm();
+    // Whether the names that changed are known (the system says them): then TakeNames has them.
+    bool ByName() const { return byName_; }
+    // The names reported since the last call, each once, in the folder's own form; false when the
+    // system could not keep them all (its buffer overflowed): then the folder must be read whole.
+    bool TakeNames(std::vector<std::wstring>& names);
     // Lets the folder go: while the system holds it open, Wine does not remove it.
     void Close();
 
 private:
+    bool Ask();  // asks the system for the next names
     HANDLE h_ = INVALID_HANDLE_VALUE;
+    // By name: the folder's handle, the event its reading signals, the buffer it fills.
+    bool byName_ = false, pending_ = false, overflow_ = false;
+    HANDLE event_ = nullptr;
+    OVERLAPPED overlapped_{};
+    std::vector<DWORD> buffer_;  // DWORD-aligned, as the records must be
+    std::vector<std::wstring> names_;
 };
 
 // The folder's last-write time (it moves when a name in it comes, goes or changes), or -1 when

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "fileops/confirm_dialog.h"
+#include "panes/entry_rules.h"
 #include "panes/sort_rules.h"
 #include "platform/collate.h"
 #include "platform/utf.h"
@@ -23,6 +24,20 @@ constexpr double kLimit = 0.5;  // seconds from a change to the row shown
 void LetTheWatchStart() { Sleep(150); }
 
 std::string Quoted(const std::string& unixPath) { return "'" + unixPath + "'"; }
+
+// What a fresh reading shows in order, to compare a side kept up to date with.
+std::vector<std::string> Rows(const Listing& read, SortOrder order) {
+    std::vector<std::string> captions;
+    for (const std::uint32_t i : SortPermutation(read.entries, order, PlatformCollation())) {
+        captions.push_back(read.entries[i].caption + " " + read.entries[i].sizeText + " " + read.entries[i].dateText);
+    }
+    return captions;
+}
+std::vector<std::string> Rows(const Pane& s) {
+    std::vector<std::string> captions;
+    for (const Entry& e : s.Entries) captions.push_back(e.caption + " " + e.sizeText + " " + e.dateText);
+    return captions;
+}
 
 }  // namespace
 
@@ -88,16 +103,19 @@ TEST_F(Follow, ChangesByWindowsAndLinuxProgramsShowWithinHalfASecondKeepingTagsC
     LetTheWatchStart();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::uint64_t reloads = form->FollowReloads;
+        const std::uint64_t changes = form->FollowChanges, reads = ListingReads();
         ASSERT_EQ(c.linux ? RunShell(c.command) : RunWindowsCommand(c.command), 0);
         const double took = ShowsWithin([&] { return c.shown(*this); });
         EXPECT_GE(took, 0.0) << "never shown";
         EXPECT_LE(took, kLimit);
-        EXPECT_GT(form->FollowReloads, reloads);
+        EXPECT_GT(form->FollowChanges, changes);  // by name: the folder was not read again
+        EXPECT_EQ(ListingReads(), reads);
         ExpectTheUsersStateKept(focus);
         PumpUntil([] { return false; }, 0.3);  // the gap between two reloads
     }
     EXPECT_EQ(Left().LoadCount, loads);  // never read as a load: nothing was reset
+    EXPECT_EQ(Rows(Left()), Rows(ReadListing(L()), SortOrder::Size));  // as a fresh reading
+    EXPECT_EQ(Left().Status.Text(0), DirTotalText(ReadListing(L()).totalBytes));
     EXPECT_EQ(Left().Title.Caption(), Left().Path.Caption() + SortSuffix(SortOrder::Size));
 }
 
@@ -140,7 +158,7 @@ TEST_F(Follow, AGoneCurrentEntryGivesWayToTheOneInItsPlaceAndTheScrollStays) {
 TEST_F(Follow, ABurstIsMergedIntoAFewReloadsAndTheWindowKeepsAnswering) {
     const std::string unixR = UnixPath(R());
     LetTheWatchStart();
-    const std::uint64_t reloads = form->FollowReloads;
+    const std::uint64_t reloads = form->FollowReloads + form->FollowChanges;
     std::atomic<int> made{-1};
     std::thread burst([&] { made = RunShell("cd " + Quoted(unixR) + " && for i in $(seq 1 10000); do : > f$i; done"); });
     LARGE_INTEGER freq{}, t0{}, t1{}, start{};
@@ -159,7 +177,8 @@ TEST_F(Follow, ABurstIsMergedIntoAFewReloadsAndTheWindowKeepsAnswering) {
     burst.join();
     ASSERT_EQ(made, 0);
     EXPECT_TRUE(shown()) << Right().Entries.size();
-    const std::uint64_t count = form->FollowReloads - reloads;
+    const std::uint64_t count = form->FollowReloads + form->FollowChanges - reloads;
+    EXPECT_EQ(Rows(Right()), Rows(ReadListing(R()), SortOrder::Name));  // exact, as a fresh reading
     EXPECT_GE(count, 1u);
     EXPECT_LE(static_cast<double>(count), seconds / 0.25 + 2) << count << " reloads in " << seconds << " s";
     // A reading of ten thousand names takes some 0.06 s; the bound leaves room for a machine busy
@@ -257,9 +276,9 @@ TEST_F(Follow, AFolderWithoutNotificationsIsShownButNotFollowed) {
 
 namespace bivane::test {
 
-// The follower reads the folder on its own thread; a reading that began before the side's own
-// load is older than that load and is dropped.
-TEST_F(Follow, TheFollowersReadingIsShownUnlessTheSideWasLoadedSince) {
+// The follower looks at the names that changed on its own thread; what it found before the
+// side's own load is older than that load and is dropped.
+TEST_F(Follow, TheFollowersNewsIsShownUnlessTheSideWasLoadedSince) {
     std::atomic<int> told{0};
     FolderFollower follower([&] { ++told; return true; });
     follower.Follow(R());
@@ -272,14 +291,17 @@ TEST_F(Follow, TheFollowersReadingIsShownUnlessTheSideWasLoadedSince) {
         ASSERT_GE(PumpUntil([&] { return told > before; }, 3.0), 0.0);
         if (loadedSince) follower.Loaded();
         std::optional<Listing> read;
-        const FolderFollower::News news = follower.TakeListing(read);
+        std::vector<NameChange> changes;
+        const FolderFollower::News news = follower.TakeListing(read, &changes);
         follower.Taken();
-        EXPECT_EQ(news, loadedSince ? FolderFollower::News::None : FolderFollower::News::Read);
-        ASSERT_EQ(read.has_value(), !loadedSince);
-        if (read) {
-            EXPECT_EQ(read->dir, R());
-            EXPECT_TRUE(std::any_of(read->entries.begin(), read->entries.end(),
-                                    [&](const Entry& e) { return e.Name() == name; }));
+        // The system said which name changed: the follower looked at it alone.
+        EXPECT_EQ(news, loadedSince ? FolderFollower::News::None : FolderFollower::News::Changes);
+        EXPECT_FALSE(read.has_value());
+        if (!loadedSince) {
+            ASSERT_EQ(changes.size(), 1u);
+            EXPECT_EQ(changes[0].name, name);
+            ASSERT_TRUE(changes[0].now.has_value());
+            EXPECT_EQ(changes[0].now->caption, FileCaption(name));
         }
     }
 }
@@ -302,7 +324,7 @@ TEST_F(Follow, ARefusedPostIsMadeAgainAPauseStopsABigReadingAndACommandReadsEach
     follower.Follow(R() + "\\big");
     LetTheWatchStart();
     std::uint64_t reads = ListingReads();
-    ASSERT_EQ(RunShell("touch " + Quoted(big + "/new")), 0);
+    ASSERT_EQ(RunShell("touch " + Quoted(big + "/new?")), 0);  // no path reaches it alone: read whole
     ASSERT_GE(PumpUntil([&] { return ListingReads() > reads; }, 2.0), 0.0);  // reading now
     const DWORD pausing = GetTickCount();
     follower.Pause();
