@@ -296,6 +296,7 @@ void Tree(MainWindow& form, const ConfirmOnly&, const std::wstring& arg, const s
     Pump();
     Answering a;
     const double tBack = CopyInTheBackground(form, browse, a);
+    const std::string listed = std::to_string(form.side[1].Entries.size() - 1);  // [parent] aside
     Pump();
     if (FilesBelow(oursDir + L"\\" + name) != files) {
         std::fprintf(stderr, "copy_bench: %d files of the tree copied in the background, of %d\n",
@@ -308,7 +309,6 @@ void Tree(MainWindow& form, const ConfirmOnly&, const std::wstring& arg, const s
     const std::string what = "a tree of " + std::to_string(files) + " small files";
     Row("copy " + what + " as C on its folder", tOurs, "recursive CopyFileW", tSys, tSys / tOurs, ">= 1.0");
     Row("copy " + what + " in the background", tBack, "recursive CopyFileW", tSys, tSys / tBack, ">= 1.0");
-    const std::string listed = std::to_string(form.side[1].Entries.size() - 1);
     Row("longest round of the window's messages during that copy (" + std::to_string(a.keys) + " keys)",
         a.longestRound, "limit", 0.1, a.longestRound / 0.1, "<= 1");
     Row("longest wait for a cursor moved in a list of " + listed + " during that copy", a.longestCursor, "limit", 0.1,

@@ -83,6 +83,17 @@ double RunToEnd(const std::wstring& exe, const std::wstring& folder) {
     return code == 0 ? spent : -1;
 }
 
+// The host's load average over the last minute, as its /proc tells it (Wine reaches it as Z:),
+// printed beside a figure that a busy machine moves; "?" where there is none.
+std::string HostLoad() {
+    AutoCloseHandle f(CreateFileW(L"Z:\\proc\\loadavg", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char text[64] = {};
+    DWORD n = 0;
+    if (!f || !ReadFile(f.get(), text, sizeof text - 1, &n, nullptr) || n == 0) return "?";
+    std::string load(text, n);
+    return load.substr(0, load.find(' '));
+}
+
 // Medians of alternating rounds of two measures; false when one failed.
 bool Alternate(int rounds, const std::function<double()>& a, const std::function<double()>& b, double& ma,
                double& mb) {
@@ -171,11 +182,13 @@ int wmain(int argc, wchar_t** argv) {
     const std::string files = std::to_string(FilesIn(Narrow(big)));
     RunToEnd(bareEnum, big);  // the folder's entries into the system's cache for both
     double e = 0;
+    const std::string loadBefore = HostLoad();
     if (!Alternate(rounds, [&] { return StartUp(program, big); }, [&] { return RunToEnd(bareEnum, big); }, p, e)) {
         std::fprintf(stderr, "startup_bench: a start in the big folder failed\n");
         return 1;
     }
-    Row("start-up with its listing, " + files + " files", p, "enumeration, whole process", e, p / e, "<= 1.5");
+    Row("start-up with its listing, " + files + " files (host load " + loadBefore + " to " + HostLoad() + ")", p,
+        "enumeration, whole process", e, p / e, "<= 1.5");
     // Where the time goes: the windows alone, made in this process (already started, no target).
     InitControls();
     const double mainHere = MainWindowHere(small), bareHere = BareWindowHere();
