@@ -111,7 +111,7 @@ const std::vector<DisplayLine>& ViewerWindow::Page() {
     return page_;
 }
 
-// A file that shrank while shown: what was worked out from its old size goes.
+// A file that shrank or grew while shown: what was worked out from its old size goes.
 void ViewerWindow::CheckSize() {
     if (src_->Size() == knownSize_) return;
     knownSize_ = src_->Size();

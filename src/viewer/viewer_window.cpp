@@ -131,6 +131,8 @@ bool ViewerWindow::Create(int show) {
     ShowWindow(hwnd_, show);
     OnSize();
     UpdateWindow(hwnd_);
+    // A file another program changes is shown as it is now within this time even with no key.
+    SetTimer(hwnd_, kSizeTimer, kSizeMs, nullptr);
     return true;
 }
 
@@ -188,6 +190,11 @@ LRESULT CALLBACK ViewerWindow::BarEditProc(HWND h, UINT msg, WPARAM wp, LPARAM l
     auto* self = reinterpret_cast<ViewerWindow*>(ref);
     try {
         if (msg == WM_KEYDOWN && self->OnBarKey(wp)) return 0;
+        // F10 closes from the bar too; the edit would hand it to the system menu.
+        if (msg == WM_SYSKEYDOWN && wp == VK_F10) {
+            self->Close();
+            return 0;
+        }
         if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, BarEditProc, 1);
         // Enter and Escape would beep in a one-line edit.
         if (msg == WM_CHAR && (wp == L'\r' || wp == 0x1B)) return 0;
@@ -200,6 +207,7 @@ LRESULT CALLBACK ViewerWindow::BarEditProc(HWND h, UINT msg, WPARAM wp, LPARAM l
 
 // The bar's edit keeps the keys for typing; Enter, F3, Escape and the page's scrolling keys act.
 bool ViewerWindow::OnBarKey(WPARAM vk) {
+    NoticeFileSize();
     const bool shift = GetKeyState(VK_SHIFT) < 0;
     switch (vk) {
         case VK_RETURN: OnBarEnter(shift); return true;
@@ -235,6 +243,7 @@ LRESULT ViewerWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_CHAR: return 0;  // letters are commands here
         case WM_MOUSEWHEEL: {
+            NoticeFileSize();
             const int notches = GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA;
             if (notches > 0) LinesUp(notches * kWheelLines);
             if (notches < 0) LinesDown(-notches * kWheelLines);
@@ -294,6 +303,7 @@ void ViewerWindow::OnSize() {
 }
 
 void ViewerWindow::OnVScroll(WPARAM wp) {
+    NoticeFileSize();
     const int rows = RowsOnPage();
     switch (LOWORD(wp)) {
         case SB_LINEUP: LinesUp(1); break;
@@ -356,6 +366,7 @@ bool ViewerWindow::OnMouse(UINT msg, LPARAM lp) {
 void ViewerWindow::OnTimer(WPARAM id) {
     if (id == kProgressTimer) ShowJobProgress();
     if (id == kFollowTimer) FollowTick();
+    if (id == kSizeTimer) NoticeFileSize();
 }
 
 }  // namespace bivane::viewer

@@ -86,6 +86,7 @@ private:
     void ChooseEncoding(int index);
     void SetFollowing(bool on);
     void FollowTick();
+    void NoticeFileSize();
 
     // The page (viewer_page.cpp).
     TextLayout Layout();
