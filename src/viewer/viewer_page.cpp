@@ -189,8 +189,9 @@ std::string ViewerWindow::EncodingShown() const {
     return EncodingName(encoding_, origin_, codePage_);
 }
 
-// Only what changed is sent: under Wine each status text and scroll bar change costs about a
-// millisecond, more than laying out and painting a page.
+// Only what changed is sent, and the status line and the bars are painted with the page, once,
+// however often they change in between: under Wine each repaint of them costs a millisecond or
+// two, more than laying out and painting a page.
 void ViewerWindow::UpdateStatus() {
     const std::int64_t size = src_->Size();
     const std::int64_t bottom = PageBottom();
@@ -216,7 +217,8 @@ void ViewerWindow::UpdateScrollBars(std::int64_t bottom) {
     si.nPos = size > 0 ? static_cast<int>(static_cast<double>(top_) / static_cast<double>(size) * 10000) : 0;
     if (si.nPage != scrollShown_.nPage || si.nPos != scrollShown_.nPos) {
         scrollShown_ = si;
-        SetScrollInfo(scroll_, SB_CTL, &si, TRUE);
+        SetScrollInfo(scroll_, SB_CTL, &si, FALSE);
+        InvalidateRect(scroll_, nullptr, FALSE);
     }
     if (hex_ || wrap_) return;
     // Sideways: as wide as the page's longest line, counted in units (exact but for tabs and
@@ -233,14 +235,21 @@ void ViewerWindow::UpdateScrollBars(std::int64_t bottom) {
     hs.nPos = static_cast<int>(hcol_ / hscale_);
     if (hs.nMax != hscrollShown_.nMax || hs.nPage != hscrollShown_.nPage || hs.nPos != hscrollShown_.nPos) {
         hscrollShown_ = hs;
-        SetScrollInfo(hscroll_, SB_CTL, &hs, TRUE);
+        SetScrollInfo(hscroll_, SB_CTL, &hs, FALSE);
+        InvalidateRect(hscroll_, nullptr, FALSE);
     }
 }
 
 void ViewerWindow::SetStatusPart(int part, const std::string& text) {
     if (statusShown_[part] == text) return;
     statusShown_[part] = text;
+    // The status bar would repaint at once for each text.
+    SendMessageW(status_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Widen(text).c_str()));
+    SendMessageW(status_, WM_SETREDRAW, TRUE, 0);
+    RECT r{};
+    SendMessageW(status_, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&r));
+    InvalidateRect(status_, &r, FALSE);
 }
 
 void ViewerWindow::SetModeText(const std::string& text) {

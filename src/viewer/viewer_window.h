@@ -162,9 +162,11 @@ private:
     static constexpr int kParts = 5;
     std::string statusShown_[kParts];
     SCROLLINFO scrollShown_{}, hscrollShown_{};
+    SIZE statusFor_{};  // the client size the status line was last laid out for
 
     Bar bar_ = Bar::Find;
     std::string needle_;
+    JobThread jobThread_;  // before the jobs: they go first
     std::unique_ptr<RunningJob> job_;
     // Jobs told to stop, kept until their thread says it is done: Escape never waits for one.
     std::vector<std::unique_ptr<RunningJob>> stopping_;
