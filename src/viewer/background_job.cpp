@@ -11,11 +11,16 @@ JobThread::~JobThread() {
     if (thread_.joinable()) thread_.join();
 }
 
+void JobThread::Start() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
+}
+
 void JobThread::Run(std::function<void()> task) {
+    Start();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         tasks_.push_back(std::move(task));
-        if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
     }
     wake_.notify_one();
 }

@@ -32,6 +32,7 @@ public:
     ~JobThread();
     JobThread(const JobThread&) = delete;
     JobThread& operator=(const JobThread&) = delete;
+    void Start();  // ahead of the first job, when one is about to come
     void Run(std::function<void()> task);
 
 private:

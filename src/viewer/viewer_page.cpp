@@ -202,7 +202,7 @@ void ViewerWindow::UpdateStatus() {
     const std::string offset = hex_ ? HexOffset(top_, HexOffsetDigits(size)) : std::to_string(top_);
     const std::string texts[kParts] = {"Offset " + offset, std::to_string(Percent(bottom, size)) + "%",
                                        EncodingShown(), std::to_string(size) + " bytes", mode_};
-    for (int part = 0; part < kParts; ++part) SetStatusPart(part, texts[part]);
+    SetStatusParts(texts);
     UpdateScrollBars(bottom);
 }
 
@@ -240,21 +240,27 @@ void ViewerWindow::UpdateScrollBars(std::int64_t bottom) {
     }
 }
 
-void ViewerWindow::SetStatusPart(int part, const std::string& text) {
-    if (statusShown_[part] == text) return;
-    statusShown_[part] = text;
-    // The status bar would repaint at once for each text.
-    SendMessageW(status_, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Widen(text).c_str()));
+// The texts of the parts given (an empty one stays); the status bar would repaint at once for
+// each, so it is told not to until all are set.
+void ViewerWindow::SetStatusParts(const std::string (&texts)[kParts]) {
+    bool changed = false;
+    for (int part = 0; part < kParts; ++part) {
+        if (texts[part].empty() || statusShown_[part] == texts[part]) continue;
+        if (!changed) SendMessageW(status_, WM_SETREDRAW, FALSE, 0);
+        changed = true;
+        statusShown_[part] = texts[part];
+        SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Widen(texts[part]).c_str()));
+    }
+    if (!changed) return;
     SendMessageW(status_, WM_SETREDRAW, TRUE, 0);
-    RECT r{};
-    SendMessageW(status_, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&r));
-    InvalidateRect(status_, &r, FALSE);
+    InvalidateRect(status_, nullptr, FALSE);
 }
 
 void ViewerWindow::SetModeText(const std::string& text) {
     mode_ = text;
-    SetStatusPart(kMode, text);
+    std::string texts[kParts];
+    texts[kMode] = text;
+    SetStatusParts(texts);
 }
 
 std::string ViewerWindow::StatusPart(int part) const {

@@ -61,6 +61,7 @@ void ViewerWindow::ShowBar(bool show, Bar which) {
     if (show) {
         SendMessageW(barEdit_, EM_SETSEL, 0, -1);
         SetFocus(barEdit_);
+        jobThread_.Start();  // while the text is typed: under Wine a start costs milliseconds
     } else {
         SetFocus(hwnd_);
     }

@@ -106,7 +106,8 @@ private:
     void UpdateScrollBars(std::int64_t bottom);
     std::string EncodingShown() const;
     void SetModeText(const std::string& text);
-    void SetStatusPart(int part, const std::string& text);
+    static constexpr int kParts = 5;
+    void SetStatusParts(const std::string (&texts)[kParts]);
     void Paint();
     void PaintRow(HDC dc, const DisplayLine& line, int y);
     std::int64_t HitTest(int x, int y);
@@ -159,7 +160,6 @@ private:
     std::int64_t matchTop_ = -1;  // the page's top when the last match was shown
     std::int64_t anchor_ = -1;
     std::string mode_;  // the status line's last part: the mode, or what a search found
-    static constexpr int kParts = 5;
     std::string statusShown_[kParts];
     SCROLLINFO scrollShown_{}, hscrollShown_{};
     SIZE statusFor_{};  // the client size the status line was last laid out for
