@@ -53,6 +53,9 @@ void ViewerWindow::ShowBar(bool show, Bar which) {
         SendMessageW(barEdit_, EM_SETCUEBANNER, TRUE,
                      reinterpret_cast<LPARAM>(which == Bar::Find ? L"" : L"line, @offset, 0x1F00 or 1F00h, or 50%"));
     }
+    // The page takes the keys before the edit goes: hiding the window with the focus moves it
+    // first, and then again.
+    if (!show) SetFocus(hwnd_);
     if (show != BarShown()) {
         SetVisible(barLabel_, show);
         SetVisible(barEdit_, show);
@@ -62,8 +65,6 @@ void ViewerWindow::ShowBar(bool show, Bar which) {
         SendMessageW(barEdit_, EM_SETSEL, 0, -1);
         SetFocus(barEdit_);
         jobThread_.Start();  // while the text is typed: under Wine a start costs milliseconds
-    } else {
-        SetFocus(hwnd_);
     }
 }
 
