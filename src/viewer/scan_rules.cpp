@@ -12,9 +12,10 @@ namespace bivane::viewer {
 namespace {
 
 // Scans start with a small block, which the file source serves from the blocks it keeps (most
-// lines are short), and double it up to kScanBlock, read straight from the file.
+// lines are short), and double it up to kScanBlock, read straight from the file. A quarter of a
+// megabyte is still in the processor's cache when it is scanned after the read; a megabyte is not.
 constexpr std::size_t kFirstBlock = 4096;
-constexpr std::size_t kScanBlock = 1 << 20;
+constexpr std::size_t kScanBlock = 256 << 10;
 
 std::size_t Grown(std::size_t block) { return std::min(block * 2, kScanBlock); }
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -43,6 +44,11 @@ public:
         if (n_ > 1) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(b, v_[1]));
         if (n_ > 2) hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi8(b, v_[2]), _mm_cmpeq_epi8(b, v_[3])));
         return static_cast<unsigned>(_mm_movemask_epi8(hit));
+    }
+    // One compare does (a byte, or a letter's two cases): the set's bytes at p as 0xFF.
+    bool Single() const { return n_ == 1; }
+    __m128i SingleHits(const std::uint8_t* p) const {
+        return _mm_cmpeq_epi8(_mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), fold_), v_[0]);
     }
 
 private:
@@ -98,22 +104,29 @@ std::size_t AfterLineEnd(const std::uint8_t* p, std::size_t u, std::size_t got, 
     return lf ? after + unit : after;
 }
 
-// Line ends (LF, and CR not followed by LF) of one-byte encodings counted 16 bytes at a time
-// from i while fewer than linesLeft: returns where the count stopped, linesLeft lowered by what
-// it passed. The exact walk goes on from there.
+// Line ends (LF, and CR not followed by LF) of one-byte encodings counted 4 KB at a time from i
+// while fewer than linesLeft: returns where the count stopped, linesLeft lowered by what it
+// passed. The exact walk goes on from there, through the 4 KB that holds the line.
 std::size_t SkipCountedLines(const std::uint8_t* p, std::size_t i, std::size_t limit, std::size_t got,
                              std::int64_t& linesLeft) {
 #if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
-    for (; i + 16 <= limit && i + 17 <= got; i += 16) {
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
-        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, lf)));
-        const auto lone = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(_mm_cmpeq_epi8(after, lf), _mm_cmpeq_epi8(b, cr))));
-        int count = 0;  // lines are long beside 16 bytes: a bit or two at most
-        for (unsigned mask = lfs | lone; mask != 0; mask &= mask - 1) ++count;
+    constexpr std::size_t kRound = 255 * 16;  // a byte counter's worth of 16-byte steps
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
+    while (i + kRound <= limit && i + kRound + 1 <= got) {
+        // Each byte lane counts its line ends (a compare is -1 per hit), summed once a round:
+        // no branch per line, so short lines cost what long ones do.
+        __m128i counts = zero;
+        for (std::size_t k = i; k < i + kRound; k += 16) {
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+            const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k + 1));
+            const __m128i lone = _mm_andnot_si128(_mm_cmpeq_epi8(after, lf), _mm_cmpeq_epi8(b, cr));
+            counts = _mm_sub_epi8(counts, _mm_or_si128(_mm_cmpeq_epi8(b, lf), lone));
+        }
+        const __m128i sums = _mm_sad_epu8(counts, zero);
+        const std::int64_t count = _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
         if (count >= linesLeft) break;
         linesLeft -= count;
+        i += kRound;
     }
 #else
     (void)p, (void)limit, (void)got, (void)linesLeft;
@@ -161,6 +174,18 @@ std::size_t FindPairOf(const std::uint8_t* p, std::size_t n, std::size_t avail, 
 #if defined(__SSE2__)
     if (a.Count() <= 4 && b.Count() <= 4) {
         const SimdSet first(a), second(b);
+        if (first.Single() && second.Single()) {
+            // 64 bytes a round with one branch: most text has no candidate for long stretches.
+            // A round with one stops here; the loop below finds it.
+            for (; i + 64 <= n && i + distance + 64 <= avail; i += 64) {
+                const std::uint8_t* q = p + i;
+                const __m128i h0 = _mm_and_si128(first.SingleHits(q), second.SingleHits(q + distance));
+                const __m128i h1 = _mm_and_si128(first.SingleHits(q + 16), second.SingleHits(q + distance + 16));
+                const __m128i h2 = _mm_and_si128(first.SingleHits(q + 32), second.SingleHits(q + distance + 32));
+                const __m128i h3 = _mm_and_si128(first.SingleHits(q + 48), second.SingleHits(q + distance + 48));
+                if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(h0, h1), _mm_or_si128(h2, h3))) != 0) break;
+            }
+        }
         for (; i + 16 <= n && i + distance + 16 <= avail; i += 16) {
             if (const unsigned mask = first.Mask(p + i) & second.Mask(p + i + distance)) {
                 return i + static_cast<std::size_t>(__builtin_ctz(mask));
@@ -239,7 +264,7 @@ std::int64_t TextLineStartFast(ByteSource& src, Encoding e, std::int64_t origin,
 
 bool WalkLines(ByteSource& src, Encoding e, std::int64_t origin, LineWalk& walk, std::int64_t to) {
     const auto unit = static_cast<std::size_t>(UnitSize(e));
-    thread_local std::vector<std::uint8_t> buf;  // kept: a fresh megabyte costs its page faults again
+    thread_local std::vector<std::uint8_t> buf;  // kept: a fresh buffer costs its page faults again
     while (walk.pos < to) {
         const std::int64_t base = walk.pos;
         const auto span = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(kScanBlock), to - base));

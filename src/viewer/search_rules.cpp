@@ -128,7 +128,7 @@ Match FindForward(ByteSource& src, const Pattern& p, std::int64_t from, std::int
     if (p.Empty()) return {};
     to = std::min(to, src.Size());
     block = std::max<std::size_t>(block, 1);
-    // Kept between calls: a megabyte allocated afresh each time costs its page faults again.
+    // Kept between calls: a buffer allocated afresh each time costs its page faults again.
     thread_local std::vector<std::uint8_t> buf;
     for (std::int64_t start = std::max<std::int64_t>(from, 0); start < to;) {
         const auto span = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(block), to - start));
@@ -152,7 +152,7 @@ Match FindBackward(ByteSource& src, const Pattern& p, std::int64_t from, std::in
     from = std::min(from, src.Size());
     to = std::max<std::int64_t>(to, 0);
     block = std::max<std::size_t>(block, 1);
-    // Kept between calls: a megabyte allocated afresh each time costs its page faults again.
+    // Kept between calls: a buffer allocated afresh each time costs its page faults again.
     thread_local std::vector<std::uint8_t> buf;
     for (std::int64_t end = from; end > to;) {
         const std::int64_t start = std::max(to, end - static_cast<std::int64_t>(block));

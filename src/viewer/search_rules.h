@@ -46,11 +46,12 @@ struct Match {
     bool Found() const { return at >= 0; }
 };
 
-// The first match starting in [from, to).
+// The first match starting in [from, to), read a block at a time (small enough to stay in the
+// processor's cache between the read and the scan).
 Match FindForward(ByteSource& src, const Pattern& p, std::int64_t from, std::int64_t to,
-                  std::size_t block = 1 << 20);
+                  std::size_t block = 256 << 10);
 // The last match starting in [to, from).
 Match FindBackward(ByteSource& src, const Pattern& p, std::int64_t from, std::int64_t to,
-                   std::size_t block = 1 << 20);
+                   std::size_t block = 256 << 10);
 
 }  // namespace bivane::viewer

@@ -52,7 +52,7 @@ private:
     ByteSource& src_;
     std::int64_t size_;
     std::size_t chunk_;
-    std::array<std::uint8_t, kBuf> buf_{};
+    std::array<std::uint8_t, kBuf> buf_;  // not cleared: only what was read is looked at, and a row makes one
     std::int64_t base_ = 0;
     std::size_t len_ = 0;
 };
@@ -215,7 +215,9 @@ std::u16string DecodeText(const std::uint8_t* p, std::size_t n, Encoding e, cons
 
 namespace {
 
-DisplayLine LayoutWrapped(ByteSource& src, std::int64_t start, const TextLayout& l) {
+// withText false: only where the line ends, for walking over rows (a long line's last page
+// walks hundreds of them).
+DisplayLine LayoutWrapped(ByteSource& src, std::int64_t start, const TextLayout& l, bool withText = true) {
     const int maxCols = std::max(l.width, 1);
     Reader r(src, static_cast<std::size_t>(maxCols) * 4 + 8);
     const AnsiTable& ansi = AnsiOf(l);
@@ -248,15 +250,17 @@ DisplayLine LayoutWrapped(ByteSource& src, std::int64_t start, const TextLayout&
             }
             break;
         }
-        const auto rel = static_cast<std::uint32_t>(pos - start);
-        if (c.cp == U'\t') {
-            out.text.append(static_cast<std::size_t>(w), u' ');
-        } else if (c.cp < 0x20 || c.cp == 0x7F) {
-            out.text += kShownControl;
-        } else {
-            AppendUtf16(out.text, c.cp);
+        if (withText) {
+            const auto rel = static_cast<std::uint32_t>(pos - start);
+            if (c.cp == U'\t') {
+                out.text.append(static_cast<std::size_t>(w), u' ');
+            } else if (c.cp < 0x20 || c.cp == 0x7F) {
+                out.text += kShownControl;
+            } else {
+                AppendUtf16(out.text, c.cp);
+            }
+            out.at.resize(out.text.size(), rel);
         }
-        out.at.resize(out.text.size(), rel);
         col += w;
         pos += c.len;
         if (c.cp == U' ' || c.cp == U'\t') {
@@ -364,12 +368,21 @@ std::int64_t TextLineStart(ByteSource& src, std::int64_t pos, const TextLayout& 
     return TextLineStartFast(src, l.encoding, l.origin, pos, std::max(l.origin, pos - kMaxLineScan));
 }
 
+// Where the display line starting at start ends, without laying out its text.
+std::int64_t NextLineStart(ByteSource& src, std::int64_t start, const TextLayout& l) {
+    if (l.wrap) return LayoutWrapped(src, start, l, false).next;
+    DisplayLine line;
+    line.start = start;
+    FindLineEnds(src, line, l);
+    return line.next;
+}
+
 // The display line starts from from (a text line's start) up to, not including, pos.
 std::vector<std::int64_t> StartsBelow(ByteSource& src, std::int64_t from, std::int64_t pos, const TextLayout& l) {
     std::vector<std::int64_t> starts;
     for (std::int64_t s = from; s < pos;) {
         starts.push_back(s);
-        const std::int64_t next = LayoutLine(src, s, l).next;
+        const std::int64_t next = NextLineStart(src, s, l);
         if (next <= s) break;
         s = next;
     }

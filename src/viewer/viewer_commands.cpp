@@ -10,6 +10,7 @@
 namespace bivane::viewer {
 
 bool ViewerWindow::OnKey(WPARAM vk) {
+    NoticeFileSize();
     const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
     if (OnMoveKey(vk, ctrl)) return true;
     OnCommandKey(vk, ctrl, shift);
@@ -173,14 +174,16 @@ void ViewerWindow::SetFollowing(bool on) {
     UpdateStatus();
 }
 
-// The file as it is now: grown, it is read again at its end.
 void ViewerWindow::FollowTick() {
-    if (!following_ || !src_->Refresh()) return;
-    knownSize_ = src_->Size();
-    longLines_.Clear();
-    lastTop_ = -1;
-    Changed(true);
-    ScrollTo(LastTop());
+    if (following_) NoticeFileSize();
+}
+
+// The file as it is now, grown or cut short by another program: what was worked out from the old
+// size goes, and a followed file is shown at its new end.
+void ViewerWindow::NoticeFileSize() {
+    if (!src_->Refresh()) return;
+    CheckSize();
+    if (following_) ScrollTo(LastTop());
 }
 
 }  // namespace bivane::viewer

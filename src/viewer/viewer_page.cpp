@@ -111,7 +111,7 @@ const std::vector<DisplayLine>& ViewerWindow::Page() {
     return page_;
 }
 
-// A file that shrank while shown: what was worked out from its old size goes.
+// A file that shrank or grew while shown: what was worked out from its old size goes.
 void ViewerWindow::CheckSize() {
     if (src_->Size() == knownSize_) return;
     knownSize_ = src_->Size();
@@ -189,8 +189,9 @@ std::string ViewerWindow::EncodingShown() const {
     return EncodingName(encoding_, origin_, codePage_);
 }
 
-// Only what changed is sent: under Wine each status text and scroll bar change costs about a
-// millisecond, more than laying out and painting a page.
+// Only what changed is sent, and the status line and the bars are painted with the page, once,
+// however often they change in between: under Wine each repaint of them costs a millisecond or
+// two, more than laying out and painting a page.
 void ViewerWindow::UpdateStatus() {
     const std::int64_t size = src_->Size();
     const std::int64_t bottom = PageBottom();
@@ -201,7 +202,7 @@ void ViewerWindow::UpdateStatus() {
     const std::string offset = hex_ ? HexOffset(top_, HexOffsetDigits(size)) : std::to_string(top_);
     const std::string texts[kParts] = {"Offset " + offset, std::to_string(Percent(bottom, size)) + "%",
                                        EncodingShown(), std::to_string(size) + " bytes", mode_};
-    for (int part = 0; part < kParts; ++part) SetStatusPart(part, texts[part]);
+    SetStatusParts(texts);
     UpdateScrollBars(bottom);
 }
 
@@ -216,7 +217,8 @@ void ViewerWindow::UpdateScrollBars(std::int64_t bottom) {
     si.nPos = size > 0 ? static_cast<int>(static_cast<double>(top_) / static_cast<double>(size) * 10000) : 0;
     if (si.nPage != scrollShown_.nPage || si.nPos != scrollShown_.nPos) {
         scrollShown_ = si;
-        SetScrollInfo(scroll_, SB_CTL, &si, TRUE);
+        SetScrollInfo(scroll_, SB_CTL, &si, FALSE);
+        InvalidateRect(scroll_, nullptr, FALSE);
     }
     if (hex_ || wrap_) return;
     // Sideways: as wide as the page's longest line, counted in units (exact but for tabs and
@@ -233,19 +235,32 @@ void ViewerWindow::UpdateScrollBars(std::int64_t bottom) {
     hs.nPos = static_cast<int>(hcol_ / hscale_);
     if (hs.nMax != hscrollShown_.nMax || hs.nPage != hscrollShown_.nPage || hs.nPos != hscrollShown_.nPos) {
         hscrollShown_ = hs;
-        SetScrollInfo(hscroll_, SB_CTL, &hs, TRUE);
+        SetScrollInfo(hscroll_, SB_CTL, &hs, FALSE);
+        InvalidateRect(hscroll_, nullptr, FALSE);
     }
 }
 
-void ViewerWindow::SetStatusPart(int part, const std::string& text) {
-    if (statusShown_[part] == text) return;
-    statusShown_[part] = text;
-    SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Widen(text).c_str()));
+// The texts of the parts given (an empty one stays); the status bar would repaint at once for
+// each, so it is told not to until all are set.
+void ViewerWindow::SetStatusParts(const std::string (&texts)[kParts]) {
+    bool changed = false;
+    for (int part = 0; part < kParts; ++part) {
+        if (texts[part].empty() || statusShown_[part] == texts[part]) continue;
+        if (!changed) SendMessageW(status_, WM_SETREDRAW, FALSE, 0);
+        changed = true;
+        statusShown_[part] = texts[part];
+        SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Widen(texts[part]).c_str()));
+    }
+    if (!changed) return;
+    SendMessageW(status_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(status_, nullptr, FALSE);
 }
 
 void ViewerWindow::SetModeText(const std::string& text) {
     mode_ = text;
-    SetStatusPart(kMode, text);
+    std::string texts[kParts];
+    texts[kMode] = text;
+    SetStatusParts(texts);
 }
 
 std::string ViewerWindow::StatusPart(int part) const {

@@ -10,8 +10,8 @@
 namespace bivane::viewer {
 
 constexpr UINT kJobDone = WM_APP + 1;  // WPARAM: the job's id
-constexpr UINT_PTR kProgressTimer = 1, kFollowTimer = 2;
-constexpr UINT kProgressMs = 100;
+constexpr UINT_PTR kProgressTimer = 1, kFollowTimer = 2, kSizeTimer = 3;
+constexpr UINT kProgressMs = 100, kSizeMs = 500;
 enum StatusParts { kOffset, kPercent, kEncoding, kSize, kMode };
 
 // The platform's case mappings, and the code page's bytes without best-fit guesses (a guessed

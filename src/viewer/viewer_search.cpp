@@ -53,14 +53,18 @@ void ViewerWindow::ShowBar(bool show, Bar which) {
         SendMessageW(barEdit_, EM_SETCUEBANNER, TRUE,
                      reinterpret_cast<LPARAM>(which == Bar::Find ? L"" : L"line, @offset, 0x1F00 or 1F00h, or 50%"));
     }
-    SetVisible(barLabel_, show);
-    SetVisible(barEdit_, show);
-    OnSize();
+    // The page takes the keys before the edit goes: hiding the window with the focus moves it
+    // first, and then again.
+    if (!show) SetFocus(hwnd_);
+    if (show != BarShown()) {
+        SetVisible(barLabel_, show);
+        SetVisible(barEdit_, show);
+        OnSize();
+    }
     if (show) {
         SendMessageW(barEdit_, EM_SETSEL, 0, -1);
         SetFocus(barEdit_);
-    } else {
-        SetFocus(hwnd_);
+        jobThread_.Start();  // while the text is typed: under Wine a start costs milliseconds
     }
 }
 
@@ -131,7 +135,7 @@ void ViewerWindow::StartJob(JobKind kind, std::int64_t total, BackgroundJob::Wor
     RetireJob();  // one at a time: a new search replaces the last
     const WPARAM id = nextJobId_++;
     job_ = std::make_unique<RunningJob>(
-        RunningJob{kind, id, std::make_unique<BackgroundJob>(hwnd_, kJobDone, id, std::move(work)), total});
+        RunningJob{kind, id, std::make_unique<BackgroundJob>(jobThread_, hwnd_, kJobDone, id, std::move(work)), total});
     SetTimer(hwnd_, kProgressTimer, kProgressMs, nullptr);
     ShowJobProgress();
 }

@@ -27,6 +27,19 @@ SCROLLINFO TrackedScroll(HWND bar) {
 const wchar_t kClass[] = L"BvlistWindow";
 constexpr int kWheelLines = 3;
 
+// Moves and shows a child only when it changes: under Wine each move or show costs a round trip
+// to the server, even one to where the child already is, and the bar comes and goes on each search.
+void Place(HWND child, int x, int y, int width, int height) {
+    const RECT r = ChildRect(child);
+    if (r.left != x || r.top != y || r.right - r.left != width || r.bottom - r.top != height) {
+        MoveTo(child, x, y, width, height);
+    }
+}
+
+void Show(HWND child, bool visible) {
+    if (IsShown(child) != visible) SetVisible(child, visible);
+}
+
 std::string NameOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -131,6 +144,8 @@ bool ViewerWindow::Create(int show) {
     ShowWindow(hwnd_, show);
     OnSize();
     UpdateWindow(hwnd_);
+    // A file another program changes is shown as it is now within this time even with no key.
+    SetTimer(hwnd_, kSizeTimer, kSizeMs, nullptr);
     return true;
 }
 
@@ -138,6 +153,7 @@ bool ViewerWindow::Create(int show) {
 // them, and the page's figures, for dpi.
 void ViewerWindow::SetDpi(int dpi) {
     dpi_ = dpi;
+    statusFor_ = {};  // its font's height is the status line's
     font_.reset(CreateFontW(-Scaled(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
                             L"Courier New"));
@@ -188,6 +204,11 @@ LRESULT CALLBACK ViewerWindow::BarEditProc(HWND h, UINT msg, WPARAM wp, LPARAM l
     auto* self = reinterpret_cast<ViewerWindow*>(ref);
     try {
         if (msg == WM_KEYDOWN && self->OnBarKey(wp)) return 0;
+        // F10 closes from the bar too; the edit would hand it to the system menu.
+        if (msg == WM_SYSKEYDOWN && wp == VK_F10) {
+            self->Close();
+            return 0;
+        }
         if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, BarEditProc, 1);
         // Enter and Escape would beep in a one-line edit.
         if (msg == WM_CHAR && (wp == L'\r' || wp == 0x1B)) return 0;
@@ -200,6 +221,7 @@ LRESULT CALLBACK ViewerWindow::BarEditProc(HWND h, UINT msg, WPARAM wp, LPARAM l
 
 // The bar's edit keeps the keys for typing; Enter, F3, Escape and the page's scrolling keys act.
 bool ViewerWindow::OnBarKey(WPARAM vk) {
+    NoticeFileSize();
     const bool shift = GetKeyState(VK_SHIFT) < 0;
     switch (vk) {
         case VK_RETURN: OnBarEnter(shift); return true;
@@ -235,6 +257,7 @@ LRESULT ViewerWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_CHAR: return 0;  // letters are commands here
         case WM_MOUSEWHEEL: {
+            NoticeFileSize();
             const int notches = GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA;
             if (notches > 0) LinesUp(notches * kWheelLines);
             if (notches < 0) LinesDown(-notches * kWheelLines);
@@ -274,26 +297,31 @@ void ViewerWindow::OnClose() {
 }
 
 void ViewerWindow::OnSize() {
-    SendMessageW(status_, WM_SIZE, 0, 0);
     const RECT c = ClientRect(hwnd_);
     const int w = c.right;
-    int parts[kParts] = {w * 26 / 100, w * 36 / 100, w * 54 / 100, w * 71 / 100, -1};
-    SendMessageW(status_, SB_SETPARTS, kParts, reinterpret_cast<LPARAM>(parts));
+    // The status line follows the window's size and its font only.
+    if (c.right != statusFor_.cx || c.bottom != statusFor_.cy) {
+        statusFor_ = {c.right, c.bottom};
+        SendMessageW(status_, WM_SIZE, 0, 0);
+        int parts[kParts] = {w * 26 / 100, w * 36 / 100, w * 54 / 100, w * 71 / 100, -1};
+        SendMessageW(status_, SB_SETPARTS, kParts, reinterpret_cast<LPARAM>(parts));
+    }
     const RECT s = ChildRect(status_);
     auto px = [this](int designed) { return Scaled(designed, dpi_); };
     const int barH = lineH_ + px(10);
     const int scrollW = MetricForDpi(SM_CXVSCROLL, dpi_), scrollH = MetricForDpi(SM_CYHSCROLL, dpi_);
     const int barTop = s.top - (BarShown() ? barH : 0);
     const bool sideways = !hex_ && !wrap_;
-    SetVisible(hscroll_, sideways);
-    MoveTo(scroll_, w - scrollW, 0, scrollW, barTop - (sideways ? scrollH : 0));
-    MoveTo(hscroll_, 0, barTop - scrollH, w - scrollW, scrollH);
-    MoveTo(barLabel_, 0, s.top - barH, px(60), barH);
-    MoveTo(barEdit_, px(64), s.top - barH + px(2), std::max(w - px(72) - scrollW, px(10)), barH - px(4));
+    Show(hscroll_, sideways);
+    Place(scroll_, w - scrollW, 0, scrollW, barTop - (sideways ? scrollH : 0));
+    Place(hscroll_, 0, barTop - scrollH, w - scrollW, scrollH);
+    Place(barLabel_, 0, s.top - barH, px(60), barH);
+    Place(barEdit_, px(64), s.top - barH + px(2), std::max(w - px(72) - scrollW, px(10)), barH - px(4));
     Changed(true);
 }
 
 void ViewerWindow::OnVScroll(WPARAM wp) {
+    NoticeFileSize();
     const int rows = RowsOnPage();
     switch (LOWORD(wp)) {
         case SB_LINEUP: LinesUp(1); break;
@@ -356,6 +384,7 @@ bool ViewerWindow::OnMouse(UINT msg, LPARAM lp) {
 void ViewerWindow::OnTimer(WPARAM id) {
     if (id == kProgressTimer) ShowJobProgress();
     if (id == kFollowTimer) FollowTick();
+    if (id == kSizeTimer) NoticeFileSize();
 }
 
 }  // namespace bivane::viewer

@@ -86,6 +86,7 @@ private:
     void ChooseEncoding(int index);
     void SetFollowing(bool on);
     void FollowTick();
+    void NoticeFileSize();
 
     // The page (viewer_page.cpp).
     TextLayout Layout();
@@ -105,7 +106,8 @@ private:
     void UpdateScrollBars(std::int64_t bottom);
     std::string EncodingShown() const;
     void SetModeText(const std::string& text);
-    void SetStatusPart(int part, const std::string& text);
+    static constexpr int kParts = 5;
+    void SetStatusParts(const std::string (&texts)[kParts]);
     void Paint();
     void PaintRow(HDC dc, const DisplayLine& line, int y);
     std::int64_t HitTest(int x, int y);
@@ -158,12 +160,13 @@ private:
     std::int64_t matchTop_ = -1;  // the page's top when the last match was shown
     std::int64_t anchor_ = -1;
     std::string mode_;  // the status line's last part: the mode, or what a search found
-    static constexpr int kParts = 5;
     std::string statusShown_[kParts];
     SCROLLINFO scrollShown_{}, hscrollShown_{};
+    SIZE statusFor_{};  // the client size the status line was last laid out for
 
     Bar bar_ = Bar::Find;
     std::string needle_;
+    JobThread jobThread_;  // before the jobs: they go first
     std::unique_ptr<RunningJob> job_;
     // Jobs told to stop, kept until their thread says it is done: Escape never waits for one.
     std::vector<std::unique_ptr<RunningJob>> stopping_;

@@ -27,6 +27,16 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
 }
 
+// Writes the bytes over the file's as another program would while the viewer has it open.
+void Rewrite(const std::string& path, const std::string& bytes) {
+    AutoCloseHandle f(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(f);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    ASSERT_TRUE(SetEndOfFile(f.get()));
+}
+
 std::string NumberedLines(int count) {
     std::string text;
     char line[32];
@@ -234,9 +244,13 @@ TEST_F(Viewer, BinaryOpensInHexAndEachKeyTogglesKeepingThePlace) {
     EXPECT_EQ(viewer->Rows()[1], "hort");
     Key('W');
     EXPECT_EQ(viewer->Rows()[0], std::string(columns, 'x'));
-    // F10 (a system key) closes, as Q and Escape do.
-    SendMessageW(viewer->Handle(), WM_SYSKEYDOWN, VK_F10, 1);
-    EXPECT_TRUE(viewer->Closed());
+    // F10 (a system key) closes, as Q and Escape do, from the page and from the find bar.
+    for (const bool inBar : {false, true}) {
+        Open(tmp / "long.txt");
+        if (inBar) Key(VK_F7);
+        SendMessageW(inBar ? FindEdit() : viewer->Handle(), WM_SYSKEYDOWN, VK_F10, 1);
+        EXPECT_TRUE(viewer->Closed()) << inBar;
+    }
 }
 
 TEST_F(Viewer, FindsForwardAndBackIgnoringCaseAndCopiesTheMatch) {
@@ -529,8 +543,9 @@ TEST_F(Viewer, ASingleLineOf100MbScrollsSideways) {
     EXPECT_EQ(viewer->Columns(), at + static_cast<std::int64_t>(columns) - 1);
 }
 
-// F follows a log another program appends to; a move up stops following.
-TEST_F(Viewer, FollowShowsWhatAnotherProgramAppendsUntilThePageLeavesTheEnd) {
+// F follows a log another program appends to; a move up stops following. Not followed, a file
+// cut short or grown shows as it is now on the next key, or soon with none.
+TEST_F(Viewer, FollowShowsWhatAnotherProgramAppendsAndAChangedSizeShowsWithoutIt) {
     const std::string log = tmp / "app.log";
     WriteBytes(log, NumberedLines(200));
     Open(log);
@@ -554,6 +569,15 @@ TEST_F(Viewer, FollowShowsWhatAnotherProgramAppendsUntilThePageLeavesTheEnd) {
     Key(VK_UP);
     EXPECT_FALSE(viewer->Following());
     EXPECT_EQ(viewer->StatusPart(kMode), "Text, wrapped");
+    Rewrite(log, NumberedLines(100));
+    Key(VK_END);
+    EXPECT_EQ(viewer->Rows().back(), "line 00100");
+    EXPECT_EQ(viewer->StatusPart(kSize), "1200 bytes");
+    Rewrite(log, NumberedLines(300));
+    EXPECT_TRUE(PumpUntil([&] { return viewer->StatusPart(kSize) == "3600 bytes"; }, 5)) << viewer->StatusPart(kSize);
+    Key(VK_END);
+    EXPECT_EQ(viewer->Rows().back(), "line 00300");
+    EXPECT_FALSE(viewer->Following());
 }
 
 TEST_F(Viewer, AFileThatCannotBeOpenedIsExplainedAndOneThatShrinksDoesNotHang) {
@@ -578,16 +602,7 @@ TEST_F(Viewer, AFileThatCannotBeOpenedIsExplainedAndOneThatShrinksDoesNotHang) {
     // Shown, then cut to a few bytes and deleted by someone else: the rest reads as the end.
     WriteBytes(tmp / "shrinks.txt", NumberedLines(100000));
     Open(tmp / "shrinks.txt");
-    {
-        AutoCloseHandle other(CreateFileW(Widen(tmp / "shrinks.txt").c_str(), GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                          0, nullptr));
-        ASSERT_TRUE(other);
-        LARGE_INTEGER at{};
-        at.QuadPart = 24;
-        ASSERT_TRUE(SetFilePointerEx(other.get(), at, nullptr, FILE_BEGIN));
-        ASSERT_TRUE(SetEndOfFile(other.get()));
-    }
+    Rewrite(tmp / "shrinks.txt", NumberedLines(2));
     ASSERT_TRUE(DeleteFileW(Widen(tmp / "shrinks.txt").c_str()));
     Key(VK_END);
     Key(VK_NEXT);
