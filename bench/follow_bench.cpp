@@ -110,7 +110,14 @@ bool PauseCase(MainWindow& form, const std::string& dir) {
     const std::uint64_t reads = ListingReads();
     // A name no Windows path reaches exactly cannot be looked at alone: the folder is read whole.
     if (test::RunShell("touch '" + test::UnixPath(dir) + "/pause?case'") != 0) return false;
-    if (PumpUntil(form, [&] { return ListingReads() > reads; }, 5) < 0) return false;
+    // Until the reading has begun (a whole round of messages may be shorter), then past its first
+    // call, in which Wine reads every name at once: the pause is then asked while names are read.
+    for (const double end = Now() + 5; ListingReads() == reads;) {
+        if (Now() > end) return false;
+        Pump();
+        Sleep(1);
+    }
+    Sleep(100);
     const double start = Now();
     { const auto paused = form.PauseBackgroundReaders(); }
     const double took = Now() - start;

@@ -14,6 +14,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr DWORD kLateNames = 100;  // milliseconds
+
 DWORD Ms(Clock::duration d) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
     return ms <= 0 ? 0 : static_cast<DWORD>(ms);
@@ -259,10 +261,15 @@ void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned 
             continue;
         }
         if (got == WAIT_OBJECT_0) continue;
-        // What came just before the folder is let go is not lost.
-        if (watch.ByName() && watch.Rearm() && watch.TakeNames(names) && !names.empty()) {
+        // A change the system has not told yet (it tells a few milliseconds late under Wine)
+        // already shows in the folder's date: its names are waited for a moment before the folder
+        // is let go, rather than reading it whole after.
+        if (watch.ByName() && FolderWriteTime(dir) != stamp &&
+            WaitForSingleObject(watch.Handle(), kLateNames) == WAIT_OBJECT_0) {
+            if (!Settle(watch)) return;
             stamp = FolderWriteTime(dir);
-            DeliverNames(dir, names);
+            deliver();
+            continue;
         }
         watch.Close();
         const std::int64_t now = FolderWriteTime(dir);

@@ -35,6 +35,16 @@ Before Remember(const Pane& s, std::size_t rows) {
     return b;
 }
 
+// The folders listed, by name: the tree reads its subfolders again only when they changed.
+std::vector<std::string> FolderNames(const std::vector<Entry>& entries) {
+    std::vector<std::string> names;
+    for (const Entry& e : entries) {
+        if (e.kind == EntryKind::Directory) names.push_back(e.Name());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // For each old row, the row its entry now has, or -1 when it is gone, carrying over what the user
 // had on it (see CarryOver). tookPlace: for each old row, the row of an entry of its name but of
 // another kind (a folder that became a file), or -1.
@@ -83,7 +93,16 @@ void ShowMoved(Pane& s, const Before& before, const RowMoves& moves) {
     {
         ScopedFlag quiet(s.Reordering);  // the marks move with their entries: no change the user made
         SendMessageW(s.List.Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(n), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-        s.List.ClearSelection();
+        // The few rows selected are let go one by one: clearing all costs a call per row under
+        // Wine, a good part of showing one new file in a folder of 100,000.
+        const auto selectedRows = static_cast<std::size_t>(std::count(before.selected.begin(), before.selected.end(), 1));
+        if (selectedRows > 64) {
+            s.List.ClearSelection();
+        } else {
+            for (std::size_t i = 0; i < before.selected.size() && i < static_cast<std::size_t>(n); ++i) {
+                if (before.selected[i]) s.List.SetSelected(static_cast<int>(i), false);
+            }
+        }
         for (std::size_t i = 0; i < moved.size(); ++i) {
             if (before.selected[i] && moved[i] >= 0) s.List.SetSelected(moved[i], true);
         }
@@ -117,9 +136,10 @@ void Pane::ShowKeepingState(Listing listing) {
     }
     RowMoves moves;
     moves.moved = CarryOverAll(Entries, fresh, moves.tookPlace);
+    const bool folders = FolderNames(Entries) != FolderNames(fresh);
     Entries = std::move(fresh);
     ShowMoved(*this, before, moves);
-    Tree.SubdirectoriesChanged();
+    if (folders) Tree.SubdirectoriesChanged();  // its reading costs as much as the folder's
     ShowFigures(listing);
 }
 

@@ -69,15 +69,26 @@ RowMoves ApplyNameChanges(std::vector<Entry>& entries, const std::vector<NameCha
         captions.push_back(FileCaption(c.name));
         captions.push_back("<" + c.name + ">");
     }
-    std::unordered_multimap<std::string_view, std::size_t, FoldedHash, FoldedEqual> byCaption;
-    for (std::size_t i = 0; i < captions.size(); ++i) byCaption.emplace(captions[i], i / 2);
     std::vector<int> oldRow(changes.size(), -1);
-    for (std::size_t row = 0; row < entries.size(); ++row) {
-        const auto [first, last] = byCaption.equal_range(entries[row].caption);
-        for (auto it = first; it != last; ++it) {
-            if (entries[row].kind != EntryKind::Parent && entries[row].Name() == changes[it->second].name) {
-                oldRow[it->second] = static_cast<int>(row);
+    auto found = [&](std::size_t row, std::size_t change) {
+        if (entries[row].kind != EntryKind::Parent && entries[row].Name() == changes[change].name) {
+            oldRow[change] = static_cast<int>(row);
+        }
+    };
+    if (captions.size() <= 16) {
+        // A few names (a file written to, one made): their lengths rule out nearly every row.
+        for (std::size_t row = 0; row < entries.size(); ++row) {
+            const std::string& caption = entries[row].caption;
+            for (std::size_t i = 0; i < captions.size(); ++i) {
+                if (caption.size() == captions[i].size() && FoldedEqual{}(caption, captions[i])) found(row, i / 2);
             }
+        }
+    } else {
+        std::unordered_multimap<std::string_view, std::size_t, FoldedHash, FoldedEqual> byCaption;
+        for (std::size_t i = 0; i < captions.size(); ++i) byCaption.emplace(captions[i], i / 2);
+        for (std::size_t row = 0; row < entries.size(); ++row) {
+            const auto [first, last] = byCaption.equal_range(entries[row].caption);
+            for (auto it = first; it != last; ++it) found(row, it->second);
         }
     }
 

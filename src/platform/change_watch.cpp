@@ -16,6 +16,15 @@ constexpr std::size_t kBufferBytes = 64 * 1024;
 
 }  // namespace
 
+ChangeWatch::Request::~Request() {
+    if (event) CloseHandle(event);
+}
+
+ChangeWatch::~ChangeWatch() {
+    Close();
+    Retire(retired_);
+}
+
 void ChangeWatch::Open(const std::string& dir, bool byName) {
     Close();
     names_.clear();
@@ -25,11 +34,12 @@ void ChangeWatch::Open(const std::string& dir, bool byName) {
     if (byName) {
         h_ = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
-        event_ = h_ != INVALID_HANDLE_VALUE ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr;
-        if (event_) {
-            byName_ = true;
-            buffer_.resize(kBufferBytes / sizeof(DWORD));
-            if (Ask()) return;
+        if (h_ != INVALID_HANDLE_VALUE) {
+            request_ = std::make_unique<Request>();
+            request_->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            request_->buffer.resize(kBufferBytes / sizeof(DWORD));
+            byName_ = true;  // from here Close lets go of the folder's handle
+            if (request_->event && Ask()) return;
         }
         Close();  // the system says no names here: the plain notification, as before
     }
@@ -37,11 +47,12 @@ void ChangeWatch::Open(const std::string& dir, bool byName) {
 }
 
 bool ChangeWatch::Ask() {
-    overlapped_ = OVERLAPPED{};
-    overlapped_.hEvent = event_;
-    ResetEvent(event_);
-    pending_ = ReadDirectoryChangesW(h_, buffer_.data(), static_cast<DWORD>(buffer_.size() * sizeof(DWORD)), FALSE,
-                                     kWhat, nullptr, &overlapped_, nullptr) != FALSE;
+    Request& r = *request_;
+    r.overlapped = OVERLAPPED{};
+    r.overlapped.hEvent = r.event;
+    ResetEvent(r.event);
+    pending_ = ReadDirectoryChangesW(h_, r.buffer.data(), static_cast<DWORD>(r.buffer.size() * sizeof(DWORD)), FALSE,
+                                     kWhat, nullptr, &r.overlapped, nullptr) != FALSE;
     return pending_;
 }
 
@@ -53,7 +64,7 @@ bool ChangeWatch::Rearm() {
         return false;
     }
     DWORD bytes = 0;
-    if (!GetOverlappedResult(h_, &overlapped_, &bytes, FALSE)) {
+    if (!GetOverlappedResult(h_, &request_->overlapped, &bytes, FALSE)) {
         if (GetLastError() == ERROR_IO_INCOMPLETE) return true;  // nothing yet: still watching
         pending_ = false;
         if (GetLastError() != ERROR_NOTIFY_ENUM_DIR) {
@@ -66,11 +77,10 @@ bool ChangeWatch::Rearm() {
     if (bytes == 0) {
         overflow_ = true;  // more than the buffer held: the names are lost
     } else {
-        const char* at = reinterpret_cast<const char*>(buffer_.data());
+        const char* at = reinterpret_cast<const char*>(request_->buffer.data());
         for (;;) {
             const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(at);
-            std::wstring name(info->FileName, info->FileNameLength / sizeof(WCHAR));
-            names_.push_back(std::move(name));
+            names_.emplace_back(info->FileName, info->FileNameLength / sizeof(WCHAR));
             if (info->NextEntryOffset == 0) break;
             at += info->NextEntryOffset;
         }
@@ -88,17 +98,23 @@ bool ChangeWatch::TakeNames(std::vector<std::wstring>& names) {
     return !std::exchange(overflow_, false);
 }
 
+void ChangeWatch::Retire(std::unique_ptr<Request>& request) {
+    if (!request) return;
+    // Its buffer and event are the system's until it says the request ended.
+    if (WaitForSingleObject(request->overlapped.hEvent, 1000) != WAIT_OBJECT_0) (void)request.release();
+    request.reset();
+}
+
 void ChangeWatch::Close() {
     if (byName_) {
-        if (h_ != INVALID_HANDLE_VALUE && pending_) {
-            CancelIo(h_);
-            DWORD bytes = 0;
-            GetOverlappedResult(h_, &overlapped_, &bytes, TRUE);  // the system is done with the buffer
+        if (pending_) CancelIo(h_);
+        CloseHandle(h_);
+        if (pending_) {
+            Retire(retired_);  // the one before, long ended
+            retired_ = std::move(request_);
         }
+        request_.reset();
         pending_ = false;
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-        if (event_) CloseHandle(event_);
-        event_ = nullptr;
         byName_ = false;
     } else if (h_ != INVALID_HANDLE_VALUE) {
         FindCloseChangeNotification(h_);

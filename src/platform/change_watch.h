@@ -2,6 +2,7 @@
 // hold. Under Wine the notifications come from the host (inotify).
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,14 +17,14 @@ public:
     // notifications) leaves the watch empty, which is no error: that folder is simply not followed.
     // byName: the system is asked to say which names changed, where it can.
     explicit ChangeWatch(const std::string& dir, bool byName = false) { Open(dir, byName); }
-    ~ChangeWatch() { Close(); }
+    ~ChangeWatch();
     ChangeWatch(const ChangeWatch&) = delete;
     ChangeWatch& operator=(const ChangeWatch&) = delete;
 
     void Open(const std::string& dir, bool byName = false);  // watches dir instead
     explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
     // Signalled when a name, size, date or attribute in the folder changed; waitable.
-    HANDLE Handle() const { return byName_ ? event_ : h_; }
+    HANDLE Handle() const { return byName_ ? request_->event : h_; }
     // Takes the change that signalled and watches on; false when the watch broke (the folder went).
     bool Rearm();
     // Whether the names that changed are known (the system says them): then TakeNames has them.
@@ -35,13 +36,22 @@ public:
     void Close();
 
 private:
+    // One request for names: the system fills the buffer and signals the event, also after the
+    // folder's handle was closed (then it says the request was cancelled).
+    struct Request {
+        OVERLAPPED overlapped{};
+        std::vector<DWORD> buffer;  // DWORD-aligned, as the records must be
+        HANDLE event = nullptr;
+        ~Request();
+    };
     bool Ask();  // asks the system for the next names
+    static void Retire(std::unique_ptr<Request>& request);  // waits for its end, or leaves it to the process
     HANDLE h_ = INVALID_HANDLE_VALUE;
-    // By name: the folder's handle, the event its reading signals, the buffer it fills.
     bool byName_ = false, pending_ = false, overflow_ = false;
-    HANDLE event_ = nullptr;
-    OVERLAPPED overlapped_{};
-    std::vector<DWORD> buffer_;  // DWORD-aligned, as the records must be
+    std::unique_ptr<Request> request_;
+    // The request of the folder let go last: its cancel ends a little later under Wine (some 20 ms),
+    // so it is waited for at the next letting go, not then, while the folder is not watched.
+    std::unique_ptr<Request> retired_;
     std::vector<std::wstring> names_;
 };
 

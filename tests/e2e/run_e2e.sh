@@ -514,6 +514,11 @@ jobs() {
     focus_row R "[parent]" || return 1
     key space
     wait_for "the left side active again" 'focus_is L' || return 1
+    # A file viewed meanwhile (S), and the viewer closed with F10.
+    focus_row L Small.txt && key s
+    wait_window "BVLIST - .*" >/dev/null || fail "the viewer did not open during the job" || return 1
+    key F10
+    window_gone "BVLIST - .*" || fail "F10 did not close the viewer" || return 1
     # The queue: the first job resumed, the waiting one cancelled.
     key ctrl+j
     wait_for "the jobs again" 'window_is JobsDialog Jobs' || return 1
@@ -540,7 +545,7 @@ jobs() {
     [ ! -e "$w/dst/small.txt" ] || fail "the waiting copy ran after the exit" || return 1
 }
 
-run_scenario jobs "C on a big folder sent to the background, paused; C on a file queued; F2 on the source refused; Q"
+run_scenario jobs "C on a big folder sent to the background, paused; C on a file queued; F2 on the source refused; S and F10; Q"
 run_scenario clicks "clicks on a name, an icon, beside the name once, twice and three times, with Ctrl"
 run_scenario copy_move_delete "copy, move and delete"
 run_scenario follow_disk "files made, renamed and removed on the host show without a key; a folder that goes"
