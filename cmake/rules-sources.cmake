@@ -18,6 +18,7 @@ set(BIVANE_RULES_SOURCES
     src/tags/tag_rules.cpp
     src/tags/compare_rules.cpp
     src/print/print_rules.cpp
+    src/find/find_rules.cpp
 )
 set(BIVANE_RULES_TESTS
     tests/rules/wtf8_test.cpp
@@ -33,6 +34,7 @@ set(BIVANE_RULES_TESTS
     tests/rules/tag_rules_test.cpp
     tests/rules/compare_rules_test.cpp
     tests/rules/print_rules_test.cpp
+    tests/rules/find_rules_test.cpp
 )
 # The viewer's (BVLIST.EXE) window-free rules and their tests.
 list(APPEND BIVANE_RULES_SOURCES src/viewer/text_rules.cpp src/viewer/search_rules.cpp src/viewer/command_rules.cpp

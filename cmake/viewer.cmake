@@ -2,6 +2,7 @@
 # Wine, its benchmark, and the release zip's test. Included by cmake/windows.cmake.
 file(GLOB BVLIST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/viewer/*.cpp)
 list(REMOVE_ITEM BVLIST_SOURCES ${CMAKE_SOURCE_DIR}/src/viewer/main.cpp)
+list(FILTER BVLIST_SOURCES EXCLUDE REGEX "_rules\\.cpp$")  # in bivane_lib: cmake/windows.cmake
 add_library(bvlist_lib STATIC ${BVLIST_SOURCES})
 target_link_libraries(bvlist_lib PUBLIC bivane_lib)
 

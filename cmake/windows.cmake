@@ -7,6 +7,9 @@ file(GLOB_RECURSE BIVANE_WIN_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/src/*.cpp)
 list(REMOVE_ITEM BIVANE_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 list(FILTER BIVANE_WIN_SOURCES EXCLUDE REGEX "/src/viewer/")  # a program of its own: cmake/viewer.cmake
+# ... but its window-free rules are shared: finding files reads text as the viewer does.
+file(GLOB BIVANE_VIEWER_RULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/viewer/*_rules.cpp)
+list(APPEND BIVANE_WIN_SOURCES ${BIVANE_VIEWER_RULES})
 
 add_library(bivane_lib STATIC ${BIVANE_WIN_SOURCES})
 target_include_directories(bivane_lib PUBLIC ${CMAKE_SOURCE_DIR}/src)

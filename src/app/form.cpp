@@ -7,6 +7,7 @@
 #include "fileops/text_dialog.h"
 #include "fileops/progress_dialog.h"
 #include "fileops/jobs_dialog.h"
+#include "find/find_window.h"
 #include "fileops/replace_dialog.h"
 #include "core/paths.h"
 #include "platform/dpi.h"
@@ -97,6 +98,7 @@ MainWindow::MainWindow() {
     Confirm = std::make_unique<ConfirmDialog>();
     Replace = std::make_unique<ReplaceDialog>();
     JobsWindow = std::make_unique<JobsDialog>();
+    FindFilesWindow = std::make_unique<FindWindow>();
 }
 
 MainWindow::~MainWindow() {
@@ -244,6 +246,11 @@ int MainWindow::Run() {
         if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && IsChild(hwnd_, msg.hwnd) &&
             msg.hwnd != side[0].List.Handle() && msg.hwnd != side[1].List.Handle()) {
             FocusNextTabItem(hwnd_, msg.hwnd);
+            continue;
+        }
+        // The Find Files window is modeless: its keys (Tab, Enter, Escape, the letters) go to it.
+        if (FindFilesWindow && IsWindowVisible(FindFilesWindow->Handle()) &&
+            IsDialogMessageW(FindFilesWindow->Handle(), &msg)) {
             continue;
         }
         TranslateMessage(&msg);

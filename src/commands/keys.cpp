@@ -54,6 +54,7 @@ const Combination kCombinations[] = {
     {ssCtrl, 'E', [](MainWindow& f) { f.PromptCommandLine(f.Active()); }},
     {ssCtrl, 'P', [](MainWindow& f) { f.PrintListing(f.Active()); }},
     {ssCtrl, 'J', [](MainWindow& f) { f.ShowJobs(); }},
+    {ssCtrl, 'F', [](MainWindow& f) { f.ShowFindFiles(f.Active()); }},
 };
 
 bool RunCombination(MainWindow& f, WORD key, TShiftState shift) {

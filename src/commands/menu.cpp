@@ -19,6 +19,7 @@ void MainWindow::ShowPopupMenu(HWND from, int x, int y) {
         Add(file, MenuItem::Move, L"&Move");
         Add(file, MenuItem::Rename, L"&Rename");
         Add(file, MenuItem::Show, L"&Show");
+        Add(file, MenuItem::FindFiles, L"&Find Files...\tCtrl+F");
         HMENU tag = CreatePopupMenu();
         Add(tag, MenuItem::TagAll, L"&All files");
         Add(tag, MenuItem::InvertTags, L"&Invert tags");
@@ -63,6 +64,7 @@ void MainWindow::RunMenuItem(MenuItem item) {
         case MenuItem::About: ShowAbout(); break;
         case MenuItem::HelpTopics: ShowHelp(); break;
         case MenuItem::Exit: Exit(); break;
+        case MenuItem::FindFiles: ShowFindFiles(Active()); break;
         case MenuItem::None: break;
     }
 }

@@ -28,6 +28,8 @@ class TextDialog;
 class ConfirmDialog;
 class ReplaceDialog;
 class JobsDialog;
+class FindWindow;
+class FileFinder;
 class TaskbarProgress;
 // What the file commands decide (fileops/copy_rules.h).
 enum class ConfirmMode;
@@ -60,7 +62,7 @@ enum class MouseButton { Left, Right, Middle };
 // The pop-up menu's entries; their command ids are IdMenuBase + the entry.
 enum class MenuItem {
     None, Copy, Delete, Move, Rename, Show, TagAll, InvertTags, NewerOrDuplicates, UntagAll,
-    Refresh, DirectoryListing, About, HelpTopics, Exit
+    Refresh, DirectoryListing, About, HelpTopics, Exit, FindFiles
 };
 
 class MainWindow {
@@ -230,6 +232,12 @@ public:
     void FinishRename(Pane& s, int item, std::string& text);
     void ReloadIfRenameFoundAChange(Pane& s);
 
+    // ---- find/
+    void ShowFindFiles(Pane& s);  // Ctrl+F: the Find Files window, searching s's folder
+    // A result chosen: the side shows its folder with it current.
+    void GoToFound(Pane& s, const std::string& folder, const std::string& name);
+    FileFinder* Finder = nullptr;  // adopted by Background when first asked for
+
     // ---- commands/
     void Exit();
     void ShowAbout();
@@ -314,6 +322,7 @@ public:
     std::unique_ptr<ConfirmDialog> Confirm;
     std::unique_ptr<ReplaceDialog> Replace;
     std::unique_ptr<JobsDialog> JobsWindow;  // Ctrl+J
+    std::unique_ptr<FindWindow> FindFilesWindow;  // Ctrl+F
     std::unique_ptr<TaskbarProgress> Taskbar;  // a job in the background, on the taskbar button
     // The help viewer call; tests replace it so no viewer starts.
     std::function<void(const std::string& file, int context)> HelpViewer;

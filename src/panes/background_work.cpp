@@ -26,12 +26,14 @@ BackgroundWork::Paused::Paused(BackgroundWork& work) : work_(work) {
     work_.followers_[0]->Pause();
     work_.followers_[1]->Pause();
     work_.sizer_->Pause();
+    for (PausableWork* w : work_.adopted_) w->Pause();
 }
 
 BackgroundWork::Paused::~Paused() {
     work_.followers_[0]->Resume();
     work_.followers_[1]->Resume();
     work_.sizer_->Resume();
+    for (PausableWork* w : work_.adopted_) w->Resume();
 }
 
 BackgroundWork::Fence::Fence(BackgroundWork& work, std::vector<std::string> goes, std::vector<std::string> held)
@@ -71,8 +73,10 @@ void BackgroundWork::Refence() {
     sizerFenced_ = sizer;
     if (sizer) {
         sizer_->Pause();
+        for (PausableWork* w : adopted_) w->Pause();
     } else {
         sizer_->Resume();
+        for (PausableWork* w : adopted_) w->Resume();
     }
 }
 
@@ -80,6 +84,7 @@ int BackgroundWork::End() {
     followers_[0] = followers_[1] = nullptr;
     sizer_ = nullptr;
     jobs_ = nullptr;
+    adopted_.clear();
     return EndWithin(threads_, kEndWait);
 }
 

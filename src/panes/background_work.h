@@ -18,6 +18,13 @@
 
 namespace bivane {
 
+// A reader that a command of its own starts (finding files): paused and ended with the others.
+class PausableWork : public Stoppable {
+public:
+    virtual void Pause() = 0;  // once it returns, no handle of its is open; nested pauses count
+    virtual void Resume() = 0;
+};
+
 class BackgroundWork {
 public:
     // Results reach window only as posted messages: folderChanged (WPARAM: the side),
@@ -30,6 +37,15 @@ public:
     FolderFollower& Follower(int side) { return *followers_[side]; }
     FolderSizer& Sizer() { return *sizer_; }
     JobQueue& Jobs() { return *jobs_; }
+    // Takes work's thread into this owner: paused as the folder sizes are, told to stop at the end.
+    template <class Work>
+    Work& Adopt(std::unique_ptr<Work> work) {
+        Work& w = *work;
+        adopted_.push_back(&w);
+        if (sizerFenced_) w.Pause();
+        threads_.push_back(std::move(work));
+        return w;
+    }
 
     // Pauses every reader for the life of a command; each stops within a call to the file system.
     class Paused {
@@ -76,7 +92,8 @@ private:
     FolderFollower* followers_[2] = {};
     FolderSizer* sizer_ = nullptr;
     JobQueue* jobs_ = nullptr;
-    std::vector<std::unique_ptr<Stoppable>> threads_;  // owns the four above
+    std::vector<PausableWork*> adopted_;
+    std::vector<std::unique_ptr<Stoppable>> threads_;  // owns all the above
 };
 
 }  // namespace bivane

@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include "controls/controls.h"
+#include "platform/code_pages.h"
 #include "platform/dpi.h"
 #include "platform/modal_seam.h"
 #include "platform/utf.h"
@@ -49,39 +50,12 @@ std::string NameOf(const std::string& path) {
 
 CaseFold PlatformFold(unsigned codePage) {
     CaseFold f;
-    f.variants = [](char32_t c) {
-        std::u32string v(1, c);
-        if (c < 0x10000) {
-            wchar_t up = static_cast<wchar_t>(c), low = static_cast<wchar_t>(c);
-            CharUpperBuffW(&up, 1);
-            CharLowerBuffW(&low, 1);
-            v += static_cast<char32_t>(up);
-            v += static_cast<char32_t>(low);
-        }
-        return v;
-    };
-    f.ansi = [codePage](char32_t c) {
-        std::u16string u;
-        AppendUtf16(u, c);
-        char out[8];
-        BOOL guessed = FALSE;
-        const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, W(u), static_cast<int>(u.size()), out,
-                                          sizeof out, nullptr, &guessed);
-        return n > 0 && !guessed ? std::string(out, static_cast<std::size_t>(n)) : std::string();
-    };
+    f.variants = CaseVariants;
+    f.ansi = [codePage](char32_t c) { return InCodePage(c, codePage); };
     return f;
 }
 
-AnsiTable CodePageTable(unsigned codePage) {
-    AnsiTable t{};
-    for (std::size_t b = 0; b < t.size(); ++b) {
-        const char c = static_cast<char>(b);
-        wchar_t w = 0xFFFD;
-        if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, &c, 1, &w, 1) != 1) w = 0xFFFD;
-        t[b] = static_cast<char16_t>(w);
-    }
-    return t;
-}
+AnsiTable CodePageTable(unsigned codePage) { return CodePageUnits(codePage); }
 
 std::unique_ptr<ViewerWindow> ViewerWindow::Open(const std::string& path, int show) {
     std::unique_ptr<FileSource> src;

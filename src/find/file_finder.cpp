@@ -1,0 +1,304 @@
+#include "find/file_finder.h"
+
+#include <algorithm>
+
+#include "core/wtf8.h"
+#include "platform/folder_scan.h"
+#include "platform/fs.h"
+#include "platform/handles.h"
+
+namespace bivane {
+
+namespace {
+
+// A file read through its own handle, straight, at the offsets asked: the search holds the block.
+class HandleSource : public viewer::ByteSource {
+public:
+    HandleSource(HANDLE file, std::int64_t size) : file_(file), size_(size) {}
+    std::int64_t Size() const override { return size_; }
+    std::size_t Read(std::int64_t offset, void* buffer, std::size_t count) override {
+        std::size_t done = 0;
+        while (done < count) {
+            OVERLAPPED at{};
+            const auto o = static_cast<std::uint64_t>(offset) + done;
+            at.Offset = static_cast<DWORD>(o);
+            at.OffsetHigh = static_cast<DWORD>(o >> 32);
+            const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+            DWORD got = 0;
+            if (!ReadFile(file_, static_cast<char*>(buffer) + done, ask, &got, &at) || got == 0) break;
+            done += got;
+        }
+        return done;
+    }
+
+private:
+    HANDLE file_;
+    std::int64_t size_;
+};
+
+struct PendingFolder {
+    std::wstring exact;  // without a trailing "\"
+    int depth = 0;
+};
+
+struct Listed {
+    std::wstring name;
+    DWORD attributes = 0;
+    std::int64_t size = 0;
+    std::int64_t date = 0;
+};
+
+std::int64_t Ticks(const FILETIME& t) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+std::wstring TopExact(const std::string& root) {
+    std::wstring exact = ExactFolder(root);
+    // The walk adds "\" and a name; a drive's root keeps its own.
+    if (exact.size() > 1 && exact.back() == L'\\' && exact[exact.size() - 2] != L':') exact.pop_back();
+    if (!exact.empty() && exact.back() == L'\\') exact.pop_back();
+    return exact;
+}
+
+}  // namespace
+
+FileFinder::FileFinder(std::function<bool()> post) : news_(std::move(post)) {}
+
+FileFinder::~FileFinder() {
+    RequestStop();
+    if (thread_.joinable()) thread_.join();
+}
+
+void FileFinder::Start(FindQuery query, find::TextPlatform platform) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++generation_;
+        next_ = std::make_unique<FindQuery>(std::move(query));
+        platform_ = std::move(platform);
+        batch_ = FindBatch{};
+        batch_.running = true;
+        folderCount_ = 0;
+        interrupt_ = true;
+    }
+    changed_.notify_all();
+    if (!thread_.joinable()) thread_ = std::thread([this] { Work(); });
+}
+
+void FileFinder::Stop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++generation_;
+    next_.reset();
+    interrupt_ = true;
+    changed_.notify_all();
+}
+
+bool FileFinder::Busy() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return searching_ || next_ != nullptr;
+}
+
+FindBatch FileFinder::Take() {
+    news_.Taken();
+    std::lock_guard<std::mutex> lock(mutex_);
+    FindBatch out;
+    out.folders.swap(batch_.folders);
+    out.found.swap(batch_.found);
+    out.unreadable.swap(batch_.unreadable);
+    out.counts = batch_.counts;
+    out.current = batch_.current;
+    out.running = searching_ || next_ != nullptr;
+    return out;
+}
+
+void FileFinder::Pause() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++paused_;
+    interrupt_ = true;
+    changed_.wait(lock, [this] { return !holding_; });
+}
+
+void FileFinder::Resume() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (paused_ > 0) --paused_;
+    changed_.notify_all();
+}
+
+void FileFinder::RequestStop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+    interrupt_ = true;
+    changed_.notify_all();
+}
+
+bool FileFinder::Hold(unsigned generation) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return paused_ == 0 || quit_ || generation != generation_; });
+    if (quit_ || generation != generation_) return false;
+    holding_ = true;
+    interrupt_ = false;
+    return true;
+}
+
+void FileFinder::Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    holding_ = false;
+    changed_.notify_all();
+}
+
+void FileFinder::Work() noexcept {
+    for (;;) {
+        std::unique_ptr<FindQuery> query;
+        find::TextPlatform platform;
+        unsigned generation = 0;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait(lock, [this] { return quit_ || next_ != nullptr; });
+            if (quit_) break;
+            query = std::move(next_);
+            platform = platform_;
+            generation = generation_;
+            searching_ = true;
+        }
+        try {
+            Search(*query, platform, generation);
+        } catch (...) {  // out of memory: the search ends with what it found
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            searching_ = false;
+            holding_ = false;
+            if (generation == generation_) batch_.current.clear();
+            changed_.notify_all();
+        }
+        news_.Tell();
+    }
+    ended_ = true;
+}
+
+void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, unsigned generation) {
+    const find::TextSearch text(q.text, platform);
+    const bool byText = !text.Empty();
+    std::vector<PendingFolder> pending;
+    for (auto root = q.roots.rbegin(); root != q.roots.rend(); ++root) pending.push_back({TopExact(*root), 0});
+    std::vector<Listed> names;
+    std::vector<PendingFolder> subfolders;
+    while (!pending.empty()) {
+        const PendingFolder folder = std::move(pending.back());
+        pending.pop_back();
+        const std::string shown = ShownPath(folder.exact);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (generation != generation_) return;
+            batch_.current = shown;
+        }
+        news_.Tell();
+        // The folder listed whole; a pause in the middle lists it again from its start.
+        bool opened = false;
+        for (bool listed = false; !listed;) {
+            if (!Hold(generation)) return;
+            names.clear();
+            {
+                FolderScan scan(folder.exact);
+                opened = scan.Opened();
+                listed = true;
+                while (opened && scan.Next()) {
+                    if (Interrupted()) {
+                        listed = false;
+                        break;
+                    }
+                    const std::wstring_view name = scan.Name();
+                    if (name == L"." || name == L"..") continue;
+                    names.push_back({std::wstring(name), scan.Attributes(), scan.Size(), Ticks(scan.LastWrite())});
+                }
+            }
+            Release();
+        }
+        std::uint32_t folderIndex = UINT32_MAX;  // numbered when it first holds a result
+        auto found = [&](const Listed& e, std::int64_t matchAt, std::string line) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (generation != generation_) return;
+            if (folderIndex == UINT32_MAX) {
+                folderIndex = folderCount_++;
+                batch_.folders.push_back(shown);
+            }
+            batch_.found.push_back({folderIndex, Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(e.name.data()), e.name.size())), e.size, e.date,
+                                    e.attributes, matchAt, std::move(line)});
+            ++batch_.counts.found;
+        };
+        auto count = [&](std::int64_t FindCounts::*what) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (generation == generation_) ++(batch_.counts.*what);
+        };
+        if (!opened) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (generation == generation_) batch_.unreadable.push_back(shown);
+            continue;
+        }
+        count(&FindCounts::folders);
+        subfolders.clear();
+        for (const Listed& e : names) {
+            if (!q.hiddenSystem && (e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) continue;
+            const bool isFolder = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            const bool link = (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            const std::u16string_view name16(reinterpret_cast<const char16_t*>(e.name.data()), e.name.size());
+            const bool named = q.masks.Matches(name16, q.upper) && q.sizeDate.Passes(e.size, e.date, isFolder);
+            if (isFolder) {
+                if (named && q.folders && !byText) found(e, -1, {});
+                if (link) {
+                    count(&FindCounts::links);  // never followed: it may lead anywhere, above too
+                } else if (q.depth < 0 || folder.depth < q.depth) {
+                    subfolders.push_back({folder.exact + L"\\" + e.name, folder.depth + 1});
+                }
+                continue;
+            }
+            count(&FindCounts::files);
+            if (!named) continue;
+            if (!byText) {
+                found(e, -1, {});
+                continue;
+            }
+            if (link) {
+                count(&FindCounts::links);
+                continue;
+            }
+            const std::wstring path = folder.exact + L"\\" + e.name;
+            // Looked at before opening: a FIFO (listed under Wine as an empty file) would wait for
+            // a writer for ever.
+            if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+                count(&FindCounts::notFiles);
+                continue;
+            }
+            for (bool searched = false; !searched;) {
+                if (!Hold(generation)) return;
+                find::TextHit hit;
+                bool readable = false, disk = false;
+                {
+                    AutoCloseHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                    LARGE_INTEGER size{};
+                    readable = file && GetFileSizeEx(file.get(), &size);
+                    disk = readable && GetFileType(file.get()) == FILE_TYPE_DISK;
+                    if (disk) {
+                        HandleSource src(file.get(), size.QuadPart);
+                        hit = text.FindIn(src, &interrupt_);
+                    }
+                }
+                Release();
+                if (Interrupted()) continue;  // paused or stopped: searched again, or the search ends
+                searched = true;
+                if (!readable) {
+                    count(&FindCounts::unreadableFiles);
+                } else if (!disk) {
+                    count(&FindCounts::notFiles);
+                } else if (hit.Found() != q.text.notContaining) {
+                    found(e, hit.at, std::move(hit.line));
+                }
+            }
+        }
+        pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
+        news_.Tell();
+    }
+}
+
+}  // namespace bivane

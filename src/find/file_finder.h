@@ -1,0 +1,105 @@
+// Finding files on a thread of its own: the folders asked for are walked depth first, one folder
+// listed whole before its files are looked at, so a pause lets go of every handle at once and
+// takes up the folder (or file) it was in from its start. Results are kept for the window's thread
+// to take in batches; links are never followed; FIFOs, sockets and devices are never opened.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "find/find_rules.h"
+#include "panes/background_work.h"
+#include "platform/win.h"
+#include "platform/window_news.h"
+
+namespace bivane {
+
+struct FindQuery {
+    std::vector<std::string> roots;  // full folder paths
+    int depth = -1;                  // levels below a root searched; -1: every level
+    find::UpperTable upper;  // the system's upper case, the masks' too
+    find::NameMasks masks;
+    find::SizeDate sizeDate;
+    bool hiddenSystem = true;  // hidden and system files and folders are looked at
+    bool folders = false;      // folders are found too (by name, size and date only)
+    find::TextQuery text;
+};
+
+struct FoundFile {
+    std::uint32_t folder = 0;  // FindBatch::folders, counted over every batch of the search
+    std::string name;          // its own name, as listed (WTF-8)
+    std::int64_t size = 0;
+    std::int64_t date = 0;  // last written, FILETIME ticks (UTC)
+    std::uint32_t attributes = 0;
+    std::int64_t matchAt = -1;  // a text search: the first match's offset
+    std::string line;           // ... and its line
+    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+};
+
+struct FindCounts {
+    std::int64_t folders = 0, files = 0, found = 0;
+    std::int64_t links = 0;     // links and junctions passed over
+    std::int64_t notFiles = 0;  // FIFOs, sockets, devices, never opened
+    std::int64_t unreadableFiles = 0;
+};
+
+// What the window takes: new folders (their full paths, numbered on from the last batch's), new
+// results, and the state of the search now.
+struct FindBatch {
+    std::vector<std::string> folders;
+    std::vector<FoundFile> found;
+    std::vector<std::string> unreadable;  // folders that could not be listed
+    FindCounts counts;
+    std::string current;  // the folder being searched
+    bool running = false;
+};
+
+class FileFinder : public PausableWork {
+public:
+    explicit FileFinder(std::function<bool()> post);
+    ~FileFinder() override;
+    FileFinder(const FileFinder&) = delete;
+    FileFinder& operator=(const FileFinder&) = delete;
+
+    // The window's thread. A search under way stops; what it found and was not taken is dropped.
+    void Start(FindQuery query, find::TextPlatform platform);
+    void Stop();  // returns at once; the search stops at its next name or block
+    bool Busy() const;
+    FindBatch Take();
+    // Pause: once it returns no handle is open (nested pauses count).
+    void Pause() override;
+    void Resume() override;
+    void RequestStop() override;
+    bool Ended() const override { return !thread_.joinable() || ended_; }
+
+private:
+    void Work() noexcept;
+    void Search(const FindQuery& q, const find::TextPlatform& platform, unsigned generation);
+    // Before a handle is opened: waits while paused; false when the search is to stop.
+    bool Hold(unsigned generation);
+    void Release();  // the handle is closed
+    bool Interrupted() const { return interrupt_.load(std::memory_order_relaxed); }
+
+    WindowNews news_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::unique_ptr<FindQuery> next_;
+    find::TextPlatform platform_;
+    FindBatch batch_;            // kept for the window
+    std::uint32_t folderCount_ = 0;
+    bool searching_ = false;
+    bool holding_ = false;  // the search has a handle open
+    int paused_ = 0;
+    unsigned generation_ = 0;  // counts Start and Stop: a stopped search's results are dropped
+    bool quit_ = false;
+    std::atomic<bool> interrupt_{false};
+    std::atomic<bool> ended_{false};
+    std::thread thread_;
+};
+
+}  // namespace bivane
