@@ -214,7 +214,7 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
             Release();
         }
         std::uint32_t folderIndex = UINT32_MAX;  // numbered when it first holds a result
-        auto found = [&](const Listed& e, std::int64_t matchAt, std::string line) {
+        auto found = [&](const Listed& e, const find::TextHit& hit) {
             std::lock_guard<std::mutex> lock(mutex_);
             if (generation != generation_) return;
             if (folderIndex == UINT32_MAX) {
@@ -222,7 +222,7 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
                 batch_.folders.push_back(shown);
             }
             batch_.found.push_back({folderIndex, Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(e.name.data()), e.name.size())), e.size, e.date,
-                                    e.attributes, matchAt, std::move(line)});
+                                    e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line});
             ++batch_.counts.found;
         };
         auto count = [&](std::int64_t FindCounts::*what) {
@@ -243,7 +243,7 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
             const std::u16string_view name16(reinterpret_cast<const char16_t*>(e.name.data()), e.name.size());
             const bool named = q.masks.Matches(name16, q.upper) && q.sizeDate.Passes(e.size, e.date, isFolder);
             if (isFolder) {
-                if (named && q.folders && !byText) found(e, -1, {});
+                if (named && q.folders && !byText) found(e, {});
                 if (link) {
                     count(&FindCounts::links);  // never followed: it may lead anywhere, above too
                 } else if (q.depth < 0 || folder.depth < q.depth) {
@@ -254,7 +254,7 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
             count(&FindCounts::files);
             if (!named) continue;
             if (!byText) {
-                found(e, -1, {});
+                found(e, {});
                 continue;
             }
             if (link) {
@@ -292,7 +292,7 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
                 } else if (!disk) {
                     count(&FindCounts::notFiles);
                 } else if (hit.Found() != q.text.notContaining) {
-                    found(e, hit.at, std::move(hit.line));
+                    found(e, hit);
                 }
             }
         }

@@ -36,7 +36,8 @@ struct FoundFile {
     std::int64_t size = 0;
     std::int64_t date = 0;  // last written, FILETIME ticks (UTC)
     std::uint32_t attributes = 0;
-    std::int64_t matchAt = -1;  // a text search: the first match's offset
+    std::int64_t matchAt = -1;  // a text search: the first match's offset and length
+    std::uint32_t matchLength = 0;
     std::string line;           // ... and its line
     bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };

@@ -16,8 +16,11 @@ void MainWindow::ShowFindFiles(Pane& s) {
             [news] { return PostMessageW(news, FindWindow::kFinderNews, 0, 0) != FALSE; }));
     }
     w.GoTo = [this, &s](const std::string& folder, const std::string& name) { GoToFound(s, folder, name); };
-    w.View = [this](const std::string& path, std::int64_t, const std::string&) {
-        RunCommandLine("BVLIST.EXE \"" + path + "\"", SW_SHOW, 0);
+    // At the first match of a text search, selected (BVLIST.EXE /at=offset,length).
+    w.View = [this](const std::string& path, const FoundFile& f) {
+        const std::string at = f.matchAt < 0 ? std::string()
+                                             : "/at=" + std::to_string(f.matchAt) + "," + std::to_string(f.matchLength) + " ";
+        RunCommandLine("BVLIST.EXE " + at + "\"" + path + "\"", SW_SHOW, 0);
     };
     w.Open(hwnd_, *Finder, s.Tree.Directory());
 }

@@ -338,7 +338,7 @@ void FindWindow::Act(int id) {
         GoTo(found_.folders[f.folder], f.name);
         if (SendMessageW(Field(IdKeepOpen), BM_GETCHECK, 0, 0) != BST_CHECKED) ShowWindow(Handle(), SW_HIDE);
     } else if (id == IdView && View && !f.IsFolder()) {
-        View(found_.Path(f), f.matchAt, WindowText(Field(IdText)));
+        View(found_.Path(f), f);
     }
 }
 

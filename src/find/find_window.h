@@ -39,7 +39,7 @@ public:
 
     // Called with the result chosen; each runs in the window's procedure (what it throws is reported).
     std::function<void(const std::string& folder, const std::string& name)> GoTo;
-    std::function<void(const std::string& path, std::int64_t matchAt, const std::string& text)> View;
+    std::function<void(const std::string& path, const FoundFile& file)> View;
     std::function<void(const FoundList& found, const std::string& title)> ShowOnSide;
 
     const FoundList& Found() const { return found_; }

@@ -48,4 +48,23 @@ std::string FileFromTail(std::string_view tail, const std::function<bool(const s
     return words.front();
 }
 
+std::string_view TakeStartAt(std::string_view tail, StartAt& at) {
+    const std::string_view trimmed = Trim(tail);
+    if (trimmed.substr(0, 4) != "/at=") return tail;
+    std::int64_t number[2] = {0, 0};
+    std::size_t i = 4;
+    for (int n = 0; n < 2; ++n) {
+        const std::size_t start = i;
+        while (i < trimmed.size() && trimmed[i] >= '0' && trimmed[i] <= '9' && i - start < 18) {
+            number[n] = number[n] * 10 + (trimmed[i++] - '0');
+        }
+        if (i == start) return tail;
+        if (n == 1 || i >= trimmed.size() || trimmed[i] != ',') break;
+        ++i;
+    }
+    if (i < trimmed.size() && !IsBlank(trimmed[i])) return tail;
+    at = {number[0], number[1]};
+    return Trim(trimmed.substr(i));
+}
+
 }  // namespace bivane::viewer

@@ -23,16 +23,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     // The whole command line, not the tail Windows splits at the blanks of a name.
-    const std::string tail(viewer::CommandTail(Narrow(GetCommandLineW())));
+    viewer::StartAt at;
+    const std::string tail(viewer::TakeStartAt(viewer::CommandTail(Narrow(GetCommandLineW())), at));
     const std::string file = viewer::FileFromTail(tail, IsFile);
     if (file.empty()) {
-        ShowBox(nullptr, BoxKind::Information, "Usage: BVLIST.EXE <file>\nShows the file as text or in hex.",
+        ShowBox(nullptr, BoxKind::Information, "Usage: BVLIST.EXE [/at=<offset>[,<length>]] <file>\nShows the file as text or in hex, from the "
+                "start or at the offset, length bytes selected.",
                 BoxButtons::Ok);
         return 2;
     }
     std::unique_ptr<viewer::ViewerWindow> window = viewer::ViewerWindow::Open(file, show);
     if (!window) return 1;
     window->OnClosed = [] { PostQuitMessage(0); };
+    if (at.offset >= 0) window->ShowMatchAt(at.offset, static_cast<std::size_t>(at.length));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

@@ -169,6 +169,11 @@ void ViewerWindow::ShowFound(const Match& m) {
     SetModeText("Found at offset " + std::to_string(m.at));
 }
 
+void ViewerWindow::ShowMatchAt(std::int64_t at, std::size_t length) {
+    if (at < 0 || at > src_->Size()) return;
+    ShowFound({at, length});
+}
+
 void ViewerWindow::ShowLine(const JobResult& r) {
     if (r.at < 0) {
         SetModeText("The file has fewer lines than that");

@@ -48,6 +48,8 @@ public:
     int EncodingChosen() const { return encodingChosen_; }
     void SetFollowInterval(UINT ms) { followMs_ = ms; }
     int Dpi() const { return dpi_; }  // its monitor's, followed through WM_DPICHANGED
+    // Shows the file at offset at (nothing past its end), length bytes selected as a match found.
+    void ShowMatchAt(std::int64_t at, std::size_t length);
 
 private:
     enum class Bar { Find, GoTo };

@@ -36,3 +36,24 @@ TEST(ViewerCommand, QuotedWholeTailOrFirstOfFilesNamedOneByOne) {
     };
     for (const Case& c : cases) EXPECT_EQ(FileFromTail(c.tail, isFile), c.file) << c.tail;
 }
+
+TEST(ViewerCommand, StartsAtAnOffsetGivenBeforeTheFile) {
+    struct Case {
+        std::string tail, rest;
+        std::int64_t offset, length;
+    };
+    const Case cases[] = {
+        {"/at=1234,6 \"C:\\a b.txt\"", "\"C:\\a b.txt\"", 1234, 6},
+        {" /at=77  C:\\x.txt", "C:\\x.txt", 77, 0},
+        {"/at=12x C:\\x.txt", "/at=12x C:\\x.txt", -1, 0},    // not a number: a name, as before
+        {"/at=,3 C:\\x.txt", "/at=,3 C:\\x.txt", -1, 0},
+        {"/at=5,\"C:\\x.txt\"", "/at=5,\"C:\\x.txt\"", -1, 0},
+        {"\"C:\\at=5\"", "\"C:\\at=5\"", -1, 0},
+    };
+    for (const Case& c : cases) {
+        StartAt at;
+        EXPECT_EQ(TakeStartAt(c.tail, at), c.rest) << c.tail;
+        EXPECT_EQ(at.offset, c.offset) << c.tail;
+        EXPECT_EQ(at.length, c.length) << c.tail;
+    }
+}
