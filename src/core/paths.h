@@ -20,5 +20,9 @@ std::string JoinPathRootAware(std::string_view dir, std::string_view name);
 // Whether path is folder or lies inside it, by their texts, ASCII letters compared ignoring case
 // (a folder of another case is the same one on Windows; on Linux it is taken as the same, to be safe).
 bool AtOrBelow(std::string_view path, std::string_view folder);
+// A name (as listed) that a path reaches exactly: no wildcard or separator (a Linux name under Wine
+// may hold them) and no character the system could not show (a path may reach another name shown
+// the same).
+inline bool NameReachedExactly(std::wstring_view name) { return name.find_first_of(L"?*\\/\uFFFD") == std::wstring_view::npos; }
 
 }  // namespace bivane

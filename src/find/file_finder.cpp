@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "core/paths.h"
 #include "core/wtf8.h"
+#include "platform/code_pages.h"
 #include "platform/folder_scan.h"
 #include "platform/fs.h"
 #include "platform/handles.h"
@@ -61,6 +63,21 @@ std::wstring TopExact(const std::string& root) {
 }
 
 }  // namespace
+
+find::TextPlatform FinderTextPlatform() {
+    find::TextPlatform p;
+    p.ansiCodePage = AnsiCodePage();
+    p.oemCodePage = OemCodePage();
+    p.fold = [](unsigned codePage) {
+        viewer::CaseFold f;
+        f.variants = CaseVariants;
+        f.ansi = [codePage](char32_t c) { return InCodePage(c, codePage); };
+        return f;
+    };
+    p.table = [](unsigned codePage) { return CodePageUnits(codePage); };
+    p.isWordChar = IsWordCharacter;
+    return p;
+}
 
 FileFinder::FileFinder(std::function<bool()> post) : news_(std::move(post)) {}
 
@@ -259,6 +276,10 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
             }
             if (link) {
                 count(&FindCounts::links);
+                continue;
+            }
+            if (!NameReachedExactly(e.name)) {
+                count(&FindCounts::unreachable);
                 continue;
             }
             const std::wstring path = folder.exact + L"\\" + e.name;

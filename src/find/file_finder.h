@@ -30,6 +30,9 @@ struct FindQuery {
     find::TextQuery text;
 };
 
+// The platform's case mappings, code pages and word characters, for a text search.
+find::TextPlatform FinderTextPlatform();
+
 struct FoundFile {
     std::uint32_t folder = 0;  // FindBatch::folders, counted over every batch of the search
     std::string name;          // its own name, as listed (WTF-8)
@@ -46,6 +49,7 @@ struct FindCounts {
     std::int64_t folders = 0, files = 0, found = 0;
     std::int64_t links = 0;     // links and junctions passed over
     std::int64_t notFiles = 0;  // FIFOs, sockets, devices, never opened
+    std::int64_t unreachable = 0;  // names no path reaches exactly: found by name, never read
     std::int64_t unreadableFiles = 0;
 };
 

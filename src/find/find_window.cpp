@@ -68,21 +68,6 @@ std::int64_t DayStart(const find::Day& d) {
     throw std::runtime_error(text);
 }
 
-find::TextPlatform PlatformText() {
-    find::TextPlatform p;
-    p.ansiCodePage = AnsiCodePage();
-    p.oemCodePage = OemCodePage();
-    p.fold = [](unsigned codePage) {
-        viewer::CaseFold f;
-        f.variants = CaseVariants;
-        f.ansi = [codePage](char32_t c) { return InCodePage(c, codePage); };
-        return f;
-    };
-    p.table = [](unsigned codePage) { return CodePageUnits(codePage); };
-    p.isWordChar = IsWordCharacter;
-    return p;
-}
-
 }  // namespace
 
 std::string FoundList::Path(const FoundFile& f) const { return JoinPathRootAware(folders[f.folder], f.name); }
@@ -248,7 +233,7 @@ void FindWindow::StartSearch() {
         q.text.encodings = items[chosen].encodings;
         q.text.codePage = items[chosen].codePage;
     }
-    const find::TextPlatform platform = PlatformText();
+    const find::TextPlatform platform = FinderTextPlatform();
     if (!q.text.text.empty() && !find::TextSearch(q.text, platform).Valid()) {
         Refuse(Field(IdText), "The text cannot be written in the encoding chosen");
     }
@@ -296,6 +281,7 @@ std::string FindWindow::Status() const {
     if (c.unreadableFiles) s += "; " + std::to_string(c.unreadableFiles) + " files could not be read";
     if (c.links) s += "; " + std::to_string(c.links) + " links passed over";
     if (c.notFiles) s += "; " + std::to_string(c.notFiles) + " FIFOs or devices left alone";
+    if (c.unreachable) s += "; " + std::to_string(c.unreachable) + " names no path reaches, not read";
     return s + (searching_ ? "..." : ".");
 }
 

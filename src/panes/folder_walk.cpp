@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/paths.h"
 #include "platform/folder_scan.h"
 
 namespace bivane {
@@ -53,10 +54,6 @@ struct CopiedFolder {
     TreeItem listed = {};   // as its parent listed it
 };
 
-// A name a path reaches exactly: no wildcard or separator (a Linux name under Wine may hold them)
-// and no character the system could not show (a path may reach another name shown the same).
-bool ReachedExactly(std::wstring_view name) { return name.find_first_of(L"?*\\/\uFFFD") == std::wstring_view::npos; }
-
 std::wstring Below(const std::wstring& folder, std::wstring_view name) {
     return folder.empty() ? std::wstring(name) : folder + L"\\" + std::wstring(name);
 }
@@ -98,7 +95,7 @@ std::optional<TreeListing> ListTree(const std::wstring& top) {
         const TreeItem item{below, scan.Attributes(), scan.Size(), scan.LastWrite(), folder.item};
         if (scan.Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) {
             tree.links.push_back(below);  // never followed: what it points to may be anywhere, or above
-        } else if (!ReachedExactly(scan.Name())) {
+        } else if (!NameReachedExactly(scan.Name())) {
             tree.unreachable.push_back(below);
         } else if (item.IsFolder()) {
             return CopiedFolder{folder.path + L"\\" + scan.Name(), below, -1, item};
