@@ -8,6 +8,8 @@
 #include "fileops/confirm_dialog.h"
 #include "fileops/folder_copy_rules.h"
 #include "fileops/text_dialog.h"
+#include "find/file_finder.h"
+#include "platform/code_pages.h"
 #include "fileops/replace_dialog.h"
 #include "panes/entry_rules.h"
 #include "reliability/reliability_support.h"
@@ -506,6 +508,33 @@ TEST_F(Unprivileged, ADeletionInAFolderTheUserMayNotWrite) {
     EXPECT_EQ(RunShell("test $(stat -c %a '" + UnixPath(L() + "\\box") + "') = 555"), 0) << "the folder's mode";
     EXPECT_EQ(RunShell("test $(stat -c %a '" + UnixPath(L() + "\\box\\sub\\ro.txt") + "') = 444"), 0);
     RunShell("chmod 755 '" + UnixPath(L() + "\\box") + "'");
+}
+
+// Find Files in a tree with a folder the user may not read: the folder is counted and named, never
+// taken as empty, and the rest of the tree is searched.
+TEST_F(Unprivileged, FindNamesTheFolderItCannotRead) {
+    if (!Host("mkdir -p open shut/in && printf 1 > open/a.txt && printf 2 > shut/in/b.txt && chmod 000 shut")) {
+        GTEST_SKIP() << "modes made on the host need Wine";
+    }
+    const bool root = RunShell("test $(id -u) -ne 0") != 0;
+    FileFinder finder({});
+    FindQuery q;
+    q.upper = UpperCaseUnits();
+    q.roots = {L()};
+    q.masks = find::ParseMasks("*.txt", q.upper);
+    finder.Start(std::move(q), FinderTextPlatform());
+    FindBatch b, all;
+    EXPECT_GE(PumpUntil([&] {
+        b = finder.Take();
+        all.found.insert(all.found.end(), b.found.begin(), b.found.end());
+        all.unreadable.insert(all.unreadable.end(), b.unreadable.begin(), b.unreadable.end());
+        return !b.running;
+    }, 20), 0);
+    RunShell("chmod 755 '" + UnixPath(L() + "\\shut") + "'");
+    if (root) GTEST_SKIP() << "root may read anything: run as another user (as_user.sh)";
+    ASSERT_EQ(all.found.size(), 1u);
+    EXPECT_EQ(all.found[0].name, "a.txt");
+    EXPECT_EQ(all.unreadable, std::vector<std::string>{L() + "\\shut"});
 }
 
 // A file system mounted inside the test folder, taken away at the end; needs root on the host.
