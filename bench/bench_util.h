@@ -120,6 +120,27 @@ inline std::string CaseFolder(const std::wstring& arg) {
     return IsCount(arg) ? SmokeFolder(_wtoi(arg.c_str())) : Narrow(arg);
 }
 
+// A bare recursive walk of a tree (an exact path): what the system's own enumeration costs.
+struct Sums {
+    long long files = 0, folders = 0, bytes = 0;
+};
+inline void BareWalk(const std::wstring& dir, Sums& s) {
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle f(FindFirstFileExW((dir + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                      FIND_FIRST_EX_LARGE_FETCH));
+    if (!f) return;
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (wcscmp(fd.cFileName, L".") == 0 || wcscmp(fd.cFileName, L"..") == 0) continue;
+            ++s.folders;
+            BareWalk(dir + L"\\" + fd.cFileName, s);
+        } else {
+            ++s.files;
+            s.bytes += static_cast<long long>((static_cast<unsigned long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
+        }
+    } while (FindNextFileW(f.get(), &fd));
+}
+
 // An empty folder to start a window in, so the window's own start loads nothing big.
 inline std::string EmptyFolder() {
     const std::string dir = BenchBase() + "\\empty";

@@ -15,27 +15,6 @@ using namespace bivane::bench;
 
 namespace {
 
-struct Sums {
-    long long files = 0, folders = 0, bytes = 0;
-};
-
-void BareWalk(const std::wstring& dir, Sums& s) {
-    WIN32_FIND_DATAW fd;
-    AutoFindHandle f(FindFirstFileExW((dir + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                      FIND_FIRST_EX_LARGE_FETCH));
-    if (!f) return;
-    do {
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (wcscmp(fd.cFileName, L".") == 0 || wcscmp(fd.cFileName, L"..") == 0) continue;
-            ++s.folders;
-            BareWalk(dir + L"\\" + fd.cFileName, s);
-        } else {
-            ++s.files;
-            s.bytes += static_cast<long long>((static_cast<unsigned long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
-        }
-    } while (FindNextFileW(f.get(), &fd));
-}
-
 // Z on the folder in the window, as the user waits for it: from the key to the total painted in
 // the folder's Size cell.
 double ZInTheWindow(MainWindow& form, const std::string& dir) {
