@@ -1,6 +1,7 @@
 #include "find/file_finder.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/paths.h"
 #include "core/wtf8.h"
@@ -29,6 +30,7 @@ public:
             DWORD got = 0;
             if (!ReadFile(file_, static_cast<char*>(buffer) + done, ask, &got, &at) || got == 0) break;
             done += got;
+            if (offset + static_cast<std::int64_t>(done) >= size_) break;  // no second call to learn the end
         }
         return done;
     }
@@ -43,8 +45,9 @@ struct PendingFolder {
     int depth = 0;
 };
 
+// One name of a folder listed whole; its characters kept in one buffer for the folder.
 struct Listed {
-    std::wstring name;
+    std::size_t at = 0, length = 0;  // in the folder's buffer of names
     DWORD attributes = 0;
     std::int64_t size = 0;
     std::int64_t date = 0;
@@ -198,6 +201,7 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
     std::vector<PendingFolder> pending;
     for (auto root = q.roots.rbegin(); root != q.roots.rend(); ++root) pending.push_back({TopExact(*root), 0});
     std::vector<Listed> names;
+    std::vector<wchar_t> chars;
     std::vector<PendingFolder> subfolders;
     while (!pending.empty()) {
         const PendingFolder folder = std::move(pending.back());
@@ -214,6 +218,7 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
         for (bool listed = false; !listed;) {
             if (!Hold(generation)) return;
             names.clear();
+            chars.clear();
             {
                 FolderScan scan(folder.exact);
                 opened = scan.Opened();
@@ -225,27 +230,39 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
                     }
                     const std::wstring_view name = scan.Name();
                     if (name == L"." || name == L"..") continue;
-                    names.push_back({std::wstring(name), scan.Attributes(), scan.Size(), Ticks(scan.LastWrite())});
+                    names.push_back({chars.size(), name.size(), scan.Attributes(), scan.Size(), Ticks(scan.LastWrite())});
+                    chars.insert(chars.end(), name.begin(), name.end());
                 }
             }
             Release();
         }
         std::uint32_t folderIndex = UINT32_MAX;  // numbered when it first holds a result
+        FindCounts counted;  // told with each result and at the folder's end: one lock, not one a file
+        auto tell = [&] {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (generation != generation_) return;
+            FindCounts& c = batch_.counts;
+            for (std::int64_t FindCounts::*n : {&FindCounts::folders, &FindCounts::files, &FindCounts::links,
+                                                &FindCounts::notFiles, &FindCounts::unreachable,
+                                                &FindCounts::unreadableFiles}) {
+                c.*n += std::exchange(counted.*n, 0);
+            }
+        };
+        auto nameOf = [&](const Listed& e) { return std::wstring_view(chars.data() + e.at, e.length); };
         auto found = [&](const Listed& e, const find::TextHit& hit) {
+            tell();
             std::lock_guard<std::mutex> lock(mutex_);
             if (generation != generation_) return;
             if (folderIndex == UINT32_MAX) {
                 folderIndex = folderCount_++;
                 batch_.folders.push_back(shown);
             }
-            batch_.found.push_back({folderIndex, Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(e.name.data()), e.name.size())), e.size, e.date,
-                                    e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line});
+            const std::wstring_view name = nameOf(e);
+            batch_.found.push_back({folderIndex, Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size())),
+                                    e.size, e.date, e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line});
             ++batch_.counts.found;
         };
-        auto count = [&](std::int64_t FindCounts::*what) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (generation == generation_) ++(batch_.counts.*what);
-        };
+        auto count = [&](std::int64_t FindCounts::*what) { ++(counted.*what); };
         if (!opened) {
             std::lock_guard<std::mutex> lock(mutex_);
             if (generation == generation_) batch_.unreadable.push_back(shown);
@@ -257,14 +274,15 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
             if (!q.hiddenSystem && (e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) continue;
             const bool isFolder = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             const bool link = (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            const std::u16string_view name16(reinterpret_cast<const char16_t*>(e.name.data()), e.name.size());
+            const std::wstring_view name = nameOf(e);
+            const std::u16string_view name16(reinterpret_cast<const char16_t*>(name.data()), name.size());
             const bool named = q.masks.Matches(name16, q.upper) && q.sizeDate.Passes(e.size, e.date, isFolder);
             if (isFolder) {
                 if (named && q.folders && !byText) found(e, {});
                 if (link) {
                     count(&FindCounts::links);  // never followed: it may lead anywhere, above too
                 } else if (q.depth < 0 || folder.depth < q.depth) {
-                    subfolders.push_back({folder.exact + L"\\" + e.name, folder.depth + 1});
+                    subfolders.push_back({folder.exact + L"\\" + std::wstring(name), folder.depth + 1});
                 }
                 continue;
             }
@@ -278,15 +296,19 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
                 count(&FindCounts::links);
                 continue;
             }
-            if (!NameReachedExactly(e.name)) {
+            if (!NameReachedExactly(name)) {
                 count(&FindCounts::unreachable);
                 continue;
             }
-            const std::wstring path = folder.exact + L"\\" + e.name;
-            // Looked at before opening: a FIFO (listed under Wine as an empty file) would wait for
-            // a writer for ever.
-            if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-                count(&FindCounts::notFiles);
+            const std::wstring path = folder.exact + L"\\" + std::wstring(name);
+            if (e.size == 0) {
+                // Looked at, never opened: a FIFO or device is listed under Wine as an empty file,
+                // and opening a FIFO would wait for a writer for ever. An empty file holds no text.
+                if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+                    count(&FindCounts::notFiles);
+                } else if (q.text.notContaining) {
+                    found(e, {});
+                }
                 continue;
             }
             for (bool searched = false; !searched;) {
@@ -317,6 +339,7 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
                 }
             }
         }
+        tell();
         pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
         news_.Tell();
     }

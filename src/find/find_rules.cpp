@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "core/wtf8.h"
 #include "viewer/scan_rules.h"
@@ -42,21 +43,27 @@ std::vector<std::u16string> SplitMasks(std::string_view list, const UpperTable& 
 // A source that holds one window of the file in memory, so every pattern scans the block read once.
 class HeldBlock : public ByteSource {
 public:
-    explicit HeldBlock(ByteSource& file) : file_(file) {}
-    std::int64_t Size() const override { return file_.Size(); }
-    // Holds [from, from + n) as far as the file gives it; how much it holds.
+    explicit HeldBlock(ByteSource& file) : file_(file), size_(file.Size()) {}
+    std::int64_t Size() const override { return size_; }
+    // Holds [from, from + n) as far as the file gives it; how much it holds. The buffer is not
+    // cleared first: a small file costs its own bytes, not a block's.
     std::size_t Hold(std::int64_t from, std::size_t n) {
-        bytes_.resize(n);
+        n = static_cast<std::size_t>(std::max<std::int64_t>(0, std::min<std::int64_t>(static_cast<std::int64_t>(n), size_ - from)));
+        if (n > capacity_) {
+            bytes_.reset(new std::uint8_t[n]);
+            capacity_ = n;
+        }
         from_ = from;
-        bytes_.resize(n == 0 ? 0 : file_.Read(from, bytes_.data(), n));
-        return bytes_.size();
+        held_ = n == 0 ? 0 : file_.Read(from, bytes_.get(), n);
+        return held_;
     }
+    const std::uint8_t* Data() const { return bytes_.get(); }
     std::size_t Read(std::int64_t offset, void* buffer, std::size_t count) override {
-        if (offset >= from_ && offset - from_ <= static_cast<std::int64_t>(bytes_.size())) {
+        if (offset >= from_ && offset - from_ <= static_cast<std::int64_t>(held_)) {
             const auto skip = static_cast<std::size_t>(offset - from_);
-            const std::size_t n = std::min(count, bytes_.size() - skip);
-            if (n == count || from_ + static_cast<std::int64_t>(bytes_.size()) >= Size()) {
-                std::memcpy(buffer, bytes_.data() + skip, n);
+            const std::size_t n = std::min(count, held_ - skip);
+            if (n == count || from_ + static_cast<std::int64_t>(held_) >= size_) {
+                if (n > 0) std::memcpy(buffer, bytes_.get() + skip, n);
                 return n;
             }
         }
@@ -65,7 +72,9 @@ public:
 
 private:
     ByteSource& file_;
-    std::vector<std::uint8_t> bytes_;
+    std::int64_t size_;
+    std::unique_ptr<std::uint8_t[]> bytes_;
+    std::size_t capacity_ = 0, held_ = 0;
     std::int64_t from_ = 0;
 };
 
@@ -273,13 +282,16 @@ std::string TextSearch::LineAt(ByteSource& src, const Form& f, std::int64_t at) 
 
 TextHit TextSearch::FindIn(ByteSource& file, const std::atomic<bool>* stop, std::size_t block) const {
     if (forms_.empty()) return {};
+    std::size_t longest = 1;
+    for (const Form& f : forms_) longest = std::max(longest, f.pattern.maxBytes);
+    constexpr std::size_t kMostBom = 4;
+    HeldBlock held(file);
+    std::size_t got = held.Hold(0, block + longest + kMostBom);
     // "As detected" keeps the one form the file's first bytes choose.
     std::vector<const Form*> forms;
     std::int64_t origin = 0;
     if (query_.encodings == TextEncodings::Detected) {
-        std::uint8_t head[4096];
-        const std::size_t got = file.Read(0, head, sizeof head);
-        const viewer::Detected d = viewer::Detect(head, got);
+        const viewer::Detected d = viewer::Detect(held.Data(), std::min<std::size_t>(got, 4096));
         origin = d.bom;
         for (const Form& f : forms_) {
             if (f.encoding == d.encoding) forms.push_back(&f);
@@ -287,14 +299,11 @@ TextHit TextSearch::FindIn(ByteSource& file, const std::atomic<bool>* stop, std:
     } else {
         for (const Form& f : forms_) forms.push_back(&f);
     }
-    std::size_t longest = 1;
-    for (const Form* f : forms) longest = std::max(longest, f->pattern.maxBytes);
-    HeldBlock held(file);
     const std::int64_t size = file.Size();
     for (std::int64_t start = origin; start < size; start += static_cast<std::int64_t>(block)) {
         if (stop && stop->load(std::memory_order_relaxed)) return {};
-        const std::size_t got = held.Hold(start, block + longest - 1);
-        const std::int64_t end = start + static_cast<std::int64_t>(std::min(got, block));
+        if (start != origin) got = held.Hold(start, block + longest - 1);
+        const std::int64_t end = std::min(start + static_cast<std::int64_t>(block), size);
         TextHit best;
         for (const Form* f : forms) {
             for (std::int64_t from = start; from < end;) {
@@ -310,7 +319,7 @@ TextHit TextSearch::FindIn(ByteSource& file, const std::atomic<bool>* stop, std:
             }
         }
         if (best.Found()) return best;
-        if (got < block) break;  // the rest cannot be read
+        if (static_cast<std::int64_t>(got) < std::min<std::int64_t>(static_cast<std::int64_t>(block), size - start)) break;
     }
     return {};
 }
