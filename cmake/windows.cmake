@@ -155,7 +155,7 @@ target_link_libraries(peek PRIVATE comctl32)
 target_link_options(peek PRIVATE -municode -static)
 add_test(NAME e2e COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.sh ${CMAKE_BINARY_DIR})
 # Its own display and x11 prefix; one at a time, and a hung dialog ends in a failure.
-set_tests_properties(e2e PROPERTIES TIMEOUT 400 RUN_SERIAL TRUE)
+set_tests_properties(e2e PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
 # Nothing planted beside the programs or in the folder they start in runs: planted.dll, copied
 # under the names of the libraries they load on first use, leaves a marker when loaded, and a
 # recorder.exe named winhlp32.exe one when started.

@@ -545,6 +545,51 @@ jobs() {
     [ ! -e "$w/dst/small.txt" ] || fail "the waiting copy ran after the exit" || return 1
 }
 
+# ---- Find Files: by name, by text, the viewer at the match, Go to, Escape in a big search
+find_files() {
+    local w=$1 sums
+    mkdir -p "$w/tree/a/b" "$w/tree/c" "$w/big"
+    printf 'hello\nthe needle here\n' >"$w/tree/a/b/deep.txt"
+    printf 'nothing' >"$w/tree/c/other.txt"
+    printf 'x' >"$w/tree/top.log"
+    (cd "$w/big" && head -c 20000000 /dev/urandom | split -b 1000 -a 5 - f)  # 20,000 files
+    sums=$(cd "$w" && find . -type f -print0 | sort -z | xargs -0 md5sum)
+    start_bivane "$w/tree" || return 1
+    key ctrl+f
+    wait_for "the Find Files window" 'window_is FindFilesWindow "Find Files"' || return 1
+    type_text "*.txt"
+    key Return
+    wait_for "two found by name" 'grep -q "^control.*2 found in 3 files and 4 folders" "$state"' || return 1
+    key alt+t
+    type_text "NEEDLE"
+    key Return
+    wait_for "one found by its text" 'grep -q "^control.*1 found in 3 files and 4 folders" "$state"' || return 1
+    key F3
+    wait_window "BVLIST - deep.txt" >/dev/null || fail "the viewer did not open on the result" || return 1
+    key F10
+    window_gone "BVLIST - deep.txt" || fail "F10 did not close the viewer" || return 1
+    xdotool windowactivate --sync "$(wait_window "Find Files")" 2>/dev/null; sleep 0.3
+    key Return
+    wait_for "the left side at the result" 'no_window && title_in L "$(tail_of "$w/tree/a/b")" && row_has L Deep.txt "" SF' || return 1
+    # A big search stopped with Escape; the main window keeps working.
+    key ctrl+f
+    wait_for "the Find Files window again" 'window_is FindFilesWindow "Find Files"' || return 1
+    key alt+w
+    type_text "Z:${w//\//\\}\\big"
+    key alt+n
+    type_text "*"
+    key alt+t
+    type_text "not in any of them"
+    key Return
+    sleep 0.3
+    key Escape
+    wait_for "the search stopped" 'window_is FindFilesWindow "Find Files" && ! grep -q "^control.*Searching" "$state"' || return 1
+    key Escape
+    wait_for "the window closed" 'no_window' || return 1
+    [ "$(cd "$w" && find . -type f -print0 | sort -z | xargs -0 md5sum)" = "$sums" ] || fail "a file changed" || return 1
+}
+
+run_scenario find_files "Find Files: names, a text, the viewer at the match, Go to, Escape in a big search"
 run_scenario jobs "C on a big folder sent to the background, paused; C on a file queued; F2 on the source refused; S and F10; Q"
 run_scenario clicks "clicks on a name, an icon, beside the name once, twice and three times, with Ctrl"
 run_scenario copy_move_delete "copy, move and delete"
