@@ -117,8 +117,7 @@ FindWindow::FindWindow()
     AddControl(L"BUTTON", "&Stop", WS_TABSTOP | BS_PUSHBUTTON, 95, 184, 75, 25, IdStop);
     AddControl(L"BUTTON", "&Go to", WS_TABSTOP | BS_PUSHBUTTON, 178, 184, 75, 25, IdGoTo);
     AddControl(L"BUTTON", "&View", WS_TABSTOP | BS_PUSHBUTTON, 261, 184, 75, 25, IdView);
-    AddControl(L"BUTTON", "Show on the si&de", WS_TABSTOP | BS_PUSHBUTTON, 344, 184, 120, 25, IdShowOnSide);
-    AddControl(L"BUTTON", "&Unreadable...", WS_TABSTOP | BS_PUSHBUTTON, 472, 184, 75, 25, IdUnreadable);
+    AddControl(L"BUTTON", "&Unreadable...", WS_TABSTOP | BS_PUSHBUTTON, 344, 184, 90, 25, IdUnreadable);
     AddControl(L"BUTTON", "Close", WS_TABSTOP | BS_PUSHBUTTON, 553, 184, 75, 25, IDCANCEL);
     list_ = AddControl(WC_LISTVIEWW, "",
                        WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
@@ -237,7 +236,6 @@ void FindWindow::StartSearch() {
     if (!q.text.text.empty() && !find::TextSearch(q.text, platform).Valid()) {
         Refuse(Field(IdText), "The text cannot be written in the encoding chosen");
     }
-    where_ = q.roots.size() == 1 ? q.roots.front() : std::string();
     found_ = FoundList{};
     SendMessageW(list_, LVM_SETITEMCOUNT, 0, 0);
     searching_ = true;
@@ -309,12 +307,6 @@ void FindWindow::Act(int id) {
             ShowBox(Handle(), BoxKind::Information, text, BoxButtons::Ok);
             return;
         }
-        case IdShowOnSide:
-            if (ShowOnSide && !found_.files.empty()) {
-                StopSearch();
-                ShowOnSide(found_, "Found: " + WindowText(Field(IdNames)));
-            }
-            return;
         default: break;
     }
     const int row = Selected();

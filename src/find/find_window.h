@@ -1,7 +1,6 @@
 // "Find Files": a window of its own over the main window, where a search is asked for, runs on the
 // finder's thread and shows its results as they come (an owner-data list: a million results cost
-// their memory, not a million rows); from a result the user goes there, views it, or shows them all
-// on a side.
+// their memory, not a million rows); from a result the user goes there or views it.
 #pragma once
 #include <array>
 #include <functional>
@@ -25,7 +24,7 @@ struct FoundList {
 class FindWindow : public ModalForm {
 public:
     enum {
-        IdFind = 401, IdStop, IdGoTo, IdView, IdShowOnSide, IdWhere, IdDepth, IdNames, IdText, IdEncoding,
+        IdFind = 401, IdStop, IdGoTo, IdView, IdWhere, IdDepth, IdNames, IdText, IdEncoding,
         IdMatchCase, IdWholeWords, IdNotContaining, IdHidden, IdFolders, IdMinSize, IdMaxSize, IdAfter,
         IdBefore, IdDays, IdKeepOpen, IdList, IdStatus, IdUnreadable
     };
@@ -40,7 +39,6 @@ public:
     // Called with the result chosen; each runs in the window's procedure (what it throws is reported).
     std::function<void(const std::string& folder, const std::string& name)> GoTo;
     std::function<void(const std::string& path, const FoundFile& file)> View;
-    std::function<void(const FoundList& found, const std::string& title)> ShowOnSide;
 
     const FoundList& Found() const { return found_; }
     int Selected() const;  // -1: none
@@ -68,7 +66,6 @@ private:
     FileFinder* finder_ = nullptr;
     HWND list_ = nullptr, status_ = nullptr;
     FoundList found_;
-    std::string where_;  // the search's first folder: paths on a side are shown below it
     bool searching_ = false;
     mutable std::wstring cell_;  // the text a list's cell is drawn from
 };
