@@ -41,7 +41,7 @@ void MainWindow::FollowDisk(Pane& s) {
     std::optional<Listing> read;
     std::vector<NameChange> changes;
     const FolderFollower::News news = s.Follower ? s.Follower->TakeListing(read, &changes) : FolderFollower::News::Unread;
-    if (dir.empty() || (!IsLeft(s) && RightUnloaded)) return;
+    if (dir.empty() || (!IsLeft(s) && RightUnloaded) || s.ShowsFound()) return;
     if (DirectoryError(dir) != 0) return LeaveGoneFolder(s);
     // Nothing read, or a reading older than the side's own last load: there is nothing newer to
     // show. The window reads the folder only where the follower could not.

@@ -1,5 +1,7 @@
 #include "core/entry.h"
 
+#include "core/paths.h"
+
 namespace bivane {
 
 namespace {
@@ -22,6 +24,8 @@ std::string Entry::Name() const {
     }
     return name;
 }
+
+std::string Entry::TargetName() const { return FileNamePart(Name()); }
 
 void Entry::SetName(const std::string& name) {
     reach = kind == EntryKind::Parent ? Reach::Exact : NameReach(name);

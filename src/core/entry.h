@@ -39,6 +39,9 @@ struct Entry {
     bool IsFile() const { return kind == EntryKind::File; }
     // The file system's own name, exactly (WTF-8): what every command uses.
     std::string Name() const;
+    // The name a copy or move gives it in another folder: its own name, also where the side lists
+    // a path below its folder (a search's results).
+    std::string TargetName() const;
     // Keeps name as the entry's own, and its reach; set after the caption. Most names are the
     // caption with some letters in the other case, so they cost a few bits, not a second copy (a
     // big folder holds many entries).

@@ -161,6 +161,7 @@ struct MainWindow::CopyRun {
     std::size_t total = 0;                    // files the run was to copy
     std::size_t copied = 0;
     bool stopped = false;                     // by Escape, after a file
+    bool found = false;                       // the source lists a search's results
 };
 
 namespace {
@@ -177,7 +178,7 @@ std::vector<ExistingTarget> ExistingTargets(const std::vector<Entry>& entries, c
     std::vector<ExistingTarget> existing;
     for (const std::size_t row : rows) {
         const Entry& e = entries[row];
-        if (const TargetName* t = FileThere(there, FoldedName(Widen(e.Name())))) {
+        if (const TargetName* t = FileThere(there, FoldedName(Widen(e.TargetName())))) {
             existing.push_back({row, Narrow(t->name), e.minute, t->minute, t->size});
         }
     }
@@ -189,15 +190,32 @@ std::vector<ExistingTarget> ExistingTargets(const std::vector<Entry>& entries, c
 // such group stays in rows, and the others are named in leftOut.
 void LeaveOutTwinFiles(const std::vector<Entry>& entries, std::vector<std::size_t>& rows, const TargetFolder& there,
                        const std::string& targetDir, std::vector<std::string>& leftOut) {
-    std::vector<std::string> keys;
-    keys.reserve(rows.size());
-    for (const std::size_t row : rows) keys.push_back(Narrow(FoldedName(Widen(entries[row].Name()))));
-    const std::vector<std::ptrdiff_t> instead = TwinsWrittenInstead(keys, [&](std::size_t i) {
-        const TargetName* t = FileThere(there, Widen(keys[i]));
-        return t && Narrow(t->name) == entries[rows[i]].Name();
-    });
-    if (std::all_of(instead.begin(), instead.end(), [](std::ptrdiff_t w) { return w < 0; })) return;
-    if (FolderTellsCaseApart(targetDir)) return;
+    // Names the same but for case are one where the target folder takes them as one; names the
+    // same to the letter (files found in two folders) always are.
+    const auto keysFor = [&](bool folded) {
+        std::vector<std::string> keys;
+        keys.reserve(rows.size());
+        for (const std::size_t row : rows) {
+            const std::string name = entries[row].TargetName();
+            keys.push_back(folded ? Narrow(FoldedName(Widen(name))) : name);
+        }
+        return keys;
+    };
+    auto twins = [&](const std::vector<std::string>& keys) {
+        return TwinsWrittenInstead(keys, [&](std::size_t i) {
+            const TargetName* t = FileThere(there, FoldedName(Widen(keys[i])));
+            return t && Narrow(t->name) == entries[rows[i]].TargetName();
+        });
+    };
+    std::vector<std::ptrdiff_t> instead = twins(keysFor(true));
+    const auto none = [](const std::vector<std::ptrdiff_t>& v) {
+        return std::all_of(v.begin(), v.end(), [](std::ptrdiff_t w) { return w < 0; });
+    };
+    if (none(instead)) return;
+    if (FolderTellsCaseApart(targetDir)) {
+        instead = twins(keysFor(false));
+        if (none(instead)) return;
+    }
     std::vector<std::size_t> kept;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (instead[i] < 0) {
@@ -303,7 +321,8 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     const std::optional<std::vector<std::size_t>> answered = AskBeforeReplacing(ExistingTargets(src.Entries, rows, there), rows);
     if (!answered) return;
     auto run = std::make_shared<CopyRun>(CopyRun{.request = r, .sourceDir = sourceDir, .targetDir = targetDir,
-                                                 .entries = {}, .twinsLeftOut = std::move(twinsLeftOut)});
+                                                 .entries = {}, .twinsLeftOut = std::move(twinsLeftOut),
+                                                 .found = src.ShowsFound()});
     // The job's own copy: the side may be sorted or read again while it runs.
     for (const std::size_t row : *answered) run->entries.push_back(src.Entries[row]);
     Pane* s = &src;
@@ -341,7 +360,7 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
         const Entry& e = toCopy[i];
         JobQueue::Report(static_cast<std::int64_t>(run.copied), static_cast<std::int64_t>(toCopy.size()), bytesDone, bytes);
         bytesDone += ReadSizeText(e.sizeText);
-        const std::string target = JoinPathRootAware(run.targetDir, e.Name());
+        const std::string target = JoinPathRootAware(run.targetDir, e.TargetName());
         if (r.currentOnly) {
             progress.SetText(progress.FileNameDesc, e.caption);
             progress.SetBarPosition(0);
@@ -372,7 +391,7 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
             throw;
         }
         ++run.copied;
-        if (run.nameToLocate.empty()) run.nameToLocate = e.Name();
+        if (run.nameToLocate.empty()) run.nameToLocate = e.TargetName();
         JobQueue::Report(static_cast<std::int64_t>(run.copied), static_cast<std::int64_t>(toCopy.size()), bytesDone, bytes);
     }
 }
@@ -381,7 +400,9 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
 void MainWindow::ReportLeftAlone(const CopyRun& run, Pane& src) {
     if (!run.twinsLeftOut.empty()) {
         ShowBox(hwnd_, BoxKind::Warning,
-                NamesText("Not copied: the target holds a file of the same name but for letter case:", run.twinsLeftOut),
+                NamesText(run.found ? "Not copied: a file of the same name, found in another folder, goes there:"
+                                    : "Not copied: the target holds a file of the same name but for letter case:",
+                          run.twinsLeftOut),
                 BoxButtons::Ok);
     }
     ReportChanged(run.changed, src);
@@ -523,7 +544,7 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
             // No copy across file systems: a move that cannot be one rename fails whole, leaving the
             // source as it was and nothing at the target. A link is moved only where the system
             // moves the link itself and not what it points to.
-            if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.Name()).c_str(), 0)) {
+            if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.TargetName()).c_str(), 0)) {
                 state->anyMoved = true;
                 JobQueue::Report(i, n, 0, 0);
             } else {

@@ -118,8 +118,8 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
     auto shared = std::make_shared<FolderCopy>();
     FolderCopy& copy = *shared;
     copy.from = EntryPath(sourceDir, folder.Name());
-    copy.to = EntryPath(targetDir, folder.Name());
-    copy.caption = folder.Name();
+    copy.to = EntryPath(targetDir, folder.TargetName());
+    copy.caption = folder.TargetName();
     if (InsideOrSame(targetDir, ShownPath(copy.from))) {
         ShowBox(hwnd_, BoxKind::Warning, IntoItselfText(ShownPath(copy.from), targetDir), BoxButtons::Ok);
         return;
@@ -156,9 +156,9 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
         copy.total.bytes += copy.tree.items[i].size;
     }
     // Once for the whole tree, before the first file: a copy that cannot end is not begun.
-    if (!HasSpaceFor(copy.total.bytes - replaced, JoinPathRootAware(targetDir, folder.Name()))) return;
+    if (!HasSpaceFor(copy.total.bytes - replaced, JoinPathRootAware(targetDir, folder.TargetName()))) return;
 
-    const std::string name = folder.Name();
+    const std::string name = folder.TargetName();
     CopyAsJob(
         src, dst, ShownPath(copy.from), ShownPath(copy.to), [name] { return name; }, [this, shared](const std::wstring& stagingDir) { CopyTree(*shared, stagingDir); },
         [this, shared](bool done) {

@@ -84,6 +84,7 @@ void MainWindow::RenameCurrent(Pane& s) {
 }
 
 void MainWindow::RenameThroughDialog(Pane& s) {
+    if (s.ShowsFound()) return RefuseRenameOfFound();
     int item = s.List.FirstSelected();
     if (item < 0) item = s.CurrentItem;
     if (item < 0 || item >= static_cast<int>(s.Entries.size())) return;  // an empty list: nothing to rename
@@ -114,11 +115,20 @@ void MainWindow::ReloadIfRenameFoundAChange(Pane& s) {
 
 void MainWindow::RenameStarted(Pane& pane, int item) { StartRename(pane, item); }
 
+// A search's result lies in a folder of its own, below the side's: a new name typed here would
+// move it into the side's folder.
+void MainWindow::RefuseRenameOfFound() {
+    ShowBox(hwnd_, BoxKind::Information,
+            "A file found by a search is renamed in its own folder: go there first (Enter on it in Find Files).",
+            BoxButtons::Ok);
+}
+
 void MainWindow::FinishRename(Pane& s, int item, std::string& text) {
     Entry& entry = s.Entries[static_cast<size_t>(item)];
-    if (entry.kind == EntryKind::Parent) {  // the parent entry cannot be renamed
+    if (entry.kind == EntryKind::Parent || s.ShowsFound()) {  // the parent entry cannot be renamed
         text = s.OldName;
         s.RenamePending = false;
+        if (s.ShowsFound()) RefuseRenameOfFound();
         return;
     }
     std::string oldName = s.OldName;

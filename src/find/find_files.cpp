@@ -1,8 +1,12 @@
 // Ctrl+F: finding files, and going from a result to its folder or to the viewer.
 #include <cctype>
 
+#include "core/paths.h"
 #include "find/find_window.h"
 #include "form/main_window.h"
+#include "panes/entry_rules.h"
+#include "platform/fs.h"
+#include "platform/modal_seam.h"
 #include "platform/process.h"
 
 namespace bivane {
@@ -22,6 +26,7 @@ void MainWindow::ShowFindFiles(Pane& s) {
                                              : "/at=" + std::to_string(f.matchAt) + "," + std::to_string(f.matchLength) + " ";
         RunCommandLine("BVLIST.EXE " + at + "\"" + path + "\"", SW_SHOW, 0);
     };
+    w.ShowOnSide = [this, &s](const FoundList& found, const std::string& title) { ShowFoundOnSide(s, found, title); };
     w.Open(hwnd_, *Finder, s.Tree.Directory());
 }
 
@@ -36,6 +41,83 @@ void MainWindow::GoToFound(Pane& s, const std::string& folder, const std::string
     s.FollowFocus();
     SetForegroundWindow(hwnd_);
     SetFocus(s.List.Handle());
+}
+
+namespace {
+
+// Whether path is folder or lies below it, to the letter: a folder's case twin is another folder.
+bool Below(const std::string& path, const std::string& folder) {
+    if (path.compare(0, folder.size(), folder) != 0) return false;
+    return path.size() == folder.size() || folder.back() == '\\' || path[folder.size()] == '\\';
+}
+
+}  // namespace
+
+void MainWindow::ShowFoundOnSide(Pane& s, const FoundList& found, const std::string& title) {
+    // The deepest folder that holds them all.
+    std::string base = found.folders.empty() ? std::string() : found.folders.front();
+    for (const std::string& folder : found.folders) {
+        while (!base.empty() && !Below(folder, base)) {
+            const std::string up = DirectoryPart(base);
+            base = up == base ? std::string() : up;
+        }
+    }
+    if (base.empty() || DirectoryError(base) != 0) {
+        ShowBox(hwnd_, BoxKind::Warning, "The files found lie in no one folder that can be shown: go to each from Find Files.",
+                BoxButtons::Ok);
+        return;
+    }
+    const LocaleFacts locale = UserLocaleFacts();
+    const LocalTimes times;
+    std::vector<Entry> entries;
+    std::size_t leftOut = 0;
+    for (const FoundFile& f : found.files) {
+        // A name no path reaches would be reached through its last part alone: another file.
+        const std::string& folder = found.folders[f.folder];
+        if (NameReach(f.name) != Reach::Exact) {
+            ++leftOut;
+            continue;
+        }
+        const std::string below = folder.size() > base.size() ? folder.substr(base.size() + (base.back() == '\\' ? 0 : 1)) + "\\" : "";
+        Entry e;
+        if (f.IsFolder()) {
+            e.kind = EntryKind::Directory;
+            e.caption = "<" + below + f.name + ">";
+            e.sizeText = (f.attributes & FILE_ATTRIBUTE_READONLY) ? "<DIR>r" : "<DIR>";
+            e.dateText = " ";
+            e.mark = Mark::Directory;
+            e.image = kImageDir;
+        } else {
+            e.caption = below + FileCaption(f.name);
+            e.size = f.size;
+            e.sizeText = std::to_string(f.size);
+            const FILETIME t{static_cast<DWORD>(f.date), static_cast<DWORD>(static_cast<std::uint64_t>(f.date) >> 32)};
+            const LocalTime local = times.Of(t);
+            e.dateText = DateText(local, locale);
+            e.minute = MinuteStamp(local);
+            e.image = UntaggedImage(e.caption);
+        }
+        e.SetName(below + f.name);
+        e.reach = Reach::Exact;  // the separators are the path's, below the side's folder
+        e.link = (f.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entries.push_back(std::move(e));
+    }
+    Activate(s);
+    if (s.Tree.Directory() != base) {
+        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(base[0])));
+        if (HasDriveLetter(base) && letter != s.Drive.Drive()) s.Drive.SetDrive(letter);
+        s.Tree.SetDirectory(base);
+    }
+    s.ShowFound(std::move(entries), title);
+    SortByName(s);
+    FitAllColumns();
+    SetForegroundWindow(hwnd_);
+    SetFocus(s.List.Handle());
+    if (leftOut > 0) {
+        ShowBox(hwnd_, BoxKind::Information,
+                std::to_string(leftOut) + " of the files found have names no path reaches exactly: they are not listed.",
+                BoxButtons::Ok);
+    }
 }
 
 }  // namespace bivane

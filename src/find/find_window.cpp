@@ -117,7 +117,8 @@ FindWindow::FindWindow()
     AddControl(L"BUTTON", "&Stop", WS_TABSTOP | BS_PUSHBUTTON, 95, 184, 75, 25, IdStop);
     AddControl(L"BUTTON", "&Go to", WS_TABSTOP | BS_PUSHBUTTON, 178, 184, 75, 25, IdGoTo);
     AddControl(L"BUTTON", "&View", WS_TABSTOP | BS_PUSHBUTTON, 261, 184, 75, 25, IdView);
-    AddControl(L"BUTTON", "&Unreadable...", WS_TABSTOP | BS_PUSHBUTTON, 344, 184, 90, 25, IdUnreadable);
+    AddControl(L"BUTTON", "Show on the si&de", WS_TABSTOP | BS_PUSHBUTTON, 344, 184, 120, 25, IdShowOnSide);
+    AddControl(L"BUTTON", "&Unreadable...", WS_TABSTOP | BS_PUSHBUTTON, 472, 184, 75, 25, IdUnreadable);
     AddControl(L"BUTTON", "Close", WS_TABSTOP | BS_PUSHBUTTON, 553, 184, 75, 25, IDCANCEL);
     list_ = AddControl(WC_LISTVIEWW, "",
                        WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
@@ -307,6 +308,14 @@ void FindWindow::Act(int id) {
             ShowBox(Handle(), BoxKind::Information, text, BoxButtons::Ok);
             return;
         }
+        case IdShowOnSide:
+            if (ShowOnSide && !found_.files.empty()) {
+                StopSearch();
+                ShowWindow(Handle(), SW_HIDE);
+                ShowOnSide(found_, "Found: " + WindowText(Field(IdNames)) +
+                                       (WindowText(Field(IdText)).empty() ? "" : " with \"" + WindowText(Field(IdText)) + "\""));
+            }
+            return;
         default: break;
     }
     const int row = Selected();

@@ -1,6 +1,7 @@
 // "Find Files": a window of its own over the main window, where a search is asked for, runs on the
 // finder's thread and shows its results as they come (an owner-data list: a million results cost
-// their memory, not a million rows); from a result the user goes there or views it.
+// their memory, not a million rows); from a result the user goes there or views it, or lists them
+// all on a side.
 #pragma once
 #include <array>
 #include <functional>
@@ -24,7 +25,7 @@ struct FoundList {
 class FindWindow : public ModalForm {
 public:
     enum {
-        IdFind = 401, IdStop, IdGoTo, IdView, IdWhere, IdDepth, IdNames, IdText, IdEncoding,
+        IdFind = 401, IdStop, IdGoTo, IdView, IdShowOnSide, IdWhere, IdDepth, IdNames, IdText, IdEncoding,
         IdMatchCase, IdWholeWords, IdNotContaining, IdHidden, IdFolders, IdMinSize, IdMaxSize, IdAfter,
         IdBefore, IdDays, IdKeepOpen, IdList, IdStatus, IdUnreadable
     };
@@ -39,6 +40,7 @@ public:
     // Called with the result chosen; each runs in the window's procedure (what it throws is reported).
     std::function<void(const std::string& folder, const std::string& name)> GoTo;
     std::function<void(const std::string& path, const FoundFile& file)> View;
+    std::function<void(const FoundList& found, const std::string& title)> ShowOnSide;
 
     const FoundList& Found() const { return found_; }
     int Selected() const;  // -1: none

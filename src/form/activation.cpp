@@ -34,6 +34,13 @@ void TakeSelectionAsCurrent(Pane& s) {
 }
 
 void MainWindow::LoadSide(Pane& pane, const std::string& dir) {
+    // A side listing a search's results keeps them when its folder is read again after a
+    // command: those still there as found stay, those gone go. Ctrl+R or another folder ends it.
+    if (pane.ShowsFound() && dir == pane.Directory()) {
+        pane.KeepFoundThatAreThere([&](const Entry& e) { return KindNow(EntryPath(dir, e.Name())) == ListedKind(e); });
+        FitAllColumns();
+        return;
+    }
     pane.Load(dir);
     FitAllColumns();
     if (&pane == &side[1]) RightUnloaded = false;

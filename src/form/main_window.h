@@ -30,6 +30,7 @@ class ReplaceDialog;
 class JobsDialog;
 class FindWindow;
 class FileFinder;
+struct FoundList;
 class TaskbarProgress;
 // What the file commands decide (fileops/copy_rules.h).
 enum class ConfirmMode;
@@ -231,11 +232,15 @@ public:
     // A rename's new text, typed in place or in the dialog: renames the entry or puts text back.
     void FinishRename(Pane& s, int item, std::string& text);
     void ReloadIfRenameFoundAChange(Pane& s);
+    void RefuseRenameOfFound();
 
     // ---- find/
     void ShowFindFiles(Pane& s);  // Ctrl+F: the Find Files window, searching s's folder
     // A result chosen: the side shows its folder with it current.
     void GoToFound(Pane& s, const std::string& folder, const std::string& name);
+    // The side lists what a search found, each entry named by its path below the deepest folder
+    // holding them all; copy, move, delete, view, tags, sorts and the listing act on them there.
+    void ShowFoundOnSide(Pane& s, const FoundList& found, const std::string& title);
     FileFinder* Finder = nullptr;  // adopted by Background when first asked for
 
     // ---- commands/

@@ -17,6 +17,7 @@ void Pane::Load(const std::string& dir) {
     s.TagCount = 0;
     s.CurrentItem = -1;
     s.GoneNote.clear();
+    s.FoundTitle.clear();
     ++s.LoadCount;
     if (s.Follower) {
         s.Follower->Follow(dir);
@@ -45,6 +46,56 @@ void Pane::Load(const std::string& dir) {
     s.Status.SetText(1, FilesText(listing.files));
 }
 
+void Pane::ShowFound(std::vector<Entry> found, const std::string& title) {
+    ++LoadCount;  // answers about the folder's own listing are dropped
+    Entries = std::move(found);
+    List.Reset();
+    TagCount = 0;
+    CurrentItem = -1;
+    CurrentName.clear();
+    GoneNote.clear();
+    FoundTitle = title;
+    FileCount = 0;
+    DirBytes = 0;
+    for (const Entry& e : Entries) {
+        if (!e.IsFile()) continue;
+        ++FileCount;
+        DirBytes += e.size;
+    }
+    if (!Entries.empty()) {
+        List.SetFocused(0);
+        List.SetSelected(0, true);
+        CurrentItem = 0;
+        CurrentName = Entries[0].caption;
+    }
+    ShowTitle();
+    Status.SetText(0, DirTotalText(DirBytes));
+    Status.SetText(1, FilesText(FileCount));
+}
+
+void Pane::KeepFoundThatAreThere(const std::function<bool(const Entry&)>& there) {
+    const std::string current = CurrentItem >= 0 && CurrentItem < static_cast<int>(Entries.size())
+                                    ? Entries[static_cast<std::size_t>(CurrentItem)].Name()
+                                    : std::string();
+    std::vector<Entry> kept;
+    for (Entry& e : Entries) {
+        if (there(e)) kept.push_back(std::move(e));
+    }
+    std::string title = FoundTitle;
+    const SortOrder was = order;
+    ShowFound(std::move(kept), title);
+    order = was;
+    ShowTitle();
+    for (std::size_t i = 0; i < Entries.size(); ++i) {
+        if (Entries[i].Name() != current) continue;
+        List.SetSelected(0, false);
+        List.SetFocused(static_cast<int>(i));
+        List.SetSelected(static_cast<int>(i), true);
+        CurrentItem = static_cast<int>(i);
+        CurrentName = Entries[i].caption;
+    }
+}
+
 void Pane::ShowFigures(const Listing& listing) {
     const std::string& dir = listing.dir;
     Status.SetText(0, DirTotalText(listing.totalBytes));
@@ -60,6 +111,7 @@ void Pane::UpOneLevel() {
 
 void Pane::ShowTitle() {
     Tree.SetDirLabel(&Path);  // fitted to the tree's width as it is now
+    if (ShowsFound()) return Title.SetCaption(FoundTitle + SortSuffix(order));
     Title.SetCaption(Path.Caption() + SortSuffix(order) + (GoneNote.empty() ? "" : " " + GoneNote));
 }
 

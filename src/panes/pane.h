@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,12 @@ public:
     // The same for the names that changed (the follower looked at each): only they move. The
     // folder tree reads its subfolders again when a folder came, went or changed.
     void ShowChanges(const std::vector<NameChange>& changes);
+    // Lists entries found by a search, each named by its path below the folder shown, instead of
+    // the folder's own; the title says title. A load (Ctrl+R, another folder) ends it.
+    void ShowFound(std::vector<Entry> found, const std::string& title);
+    bool ShowsFound() const { return !FoundTitle.empty(); }
+    // The entries found that are still there as they were found; the others go.
+    void KeepFoundThatAreThere(const std::function<bool(const Entry&)>& there);
     // The tree moves to the parent directory (and the list follows); a root stays.
     void UpOneLevel();
     bool TreeShown() const;
@@ -67,6 +74,8 @@ public:
     bool Reordering = false;
     // The title's note that the folder shown before went, e.g. "(Sub is gone)"; a load clears it.
     std::string GoneNote;
+    // What a side listing a search's results says in its title; empty for a folder's own listing.
+    std::string FoundTitle;
 
     // Controls
     FileListView List;

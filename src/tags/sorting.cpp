@@ -43,6 +43,7 @@ void MainWindow::Locate(Pane& s, const std::string& name) { LocateInSide(s, name
 void MainWindow::Reread(Pane& s) {
     const bool has = s.CurrentItem >= 0 && s.CurrentItem < static_cast<int>(s.Entries.size());
     const std::string name = has ? s.Entries[static_cast<size_t>(s.CurrentItem)].Name() : std::string();
+    s.FoundTitle.clear();  // the folder's own listing again, after a search's results
     Reload(s);
     Locate(s, name);
 }

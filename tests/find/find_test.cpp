@@ -5,6 +5,8 @@
 
 #include "find/file_finder.h"
 #include "controls/controls.h"
+#include "fileops/confirm_dialog.h"
+#include "fileops/copy_rules.h"
 #include "find/find_window.h"
 #include "platform/code_pages.h"
 #include "support/form_fixture.h"
@@ -136,6 +138,48 @@ TEST_F(FindTest, TheWindowFindsStopsAndGoesToAResult) {
     EXPECT_EQ(Left().Directory(), L() + "\\sub\\deep");
     EXPECT_EQ(Left().Entries[static_cast<std::size_t>(Left().CurrentItem)].Name(), "target.log");
     EXPECT_FALSE(IsWindowVisible(w.Handle()));
+}
+
+// The results on a side: copied flat to the other side (a second file of one name left out and
+// named), one deleted (the others stay listed), a rename refused, Ctrl+R back to the folder.
+TEST_F(FindTest, ResultsOnASideAreCopiedAndDeletedThere) {
+    StartSidesWith({{"L\\one\\x.txt", 10}, {"L\\two\\x.txt", 20}, {"L\\two\\keep.txt", 30}, {"L\\two\\y.log", 5}});
+    form->ShowFindFiles(Left());
+    FindWindow& w = *form->FindFilesWindow;
+    SetWindowTextUtf8(w.Field(FindWindow::IdNames), "*.txt");
+    w.Click(FindWindow::IdFind);
+    ASSERT_GE(PumpUntil([&] { return !w.Searching(); }, 20), 0);
+    w.Click(FindWindow::IdShowOnSide);
+    ASSERT_EQ(Captions(Left()), (std::vector<std::string>{"one\\X.txt", "two\\Keep.txt", "two\\X.txt"}));
+    EXPECT_EQ(Left().Directory(), L());
+
+    form->TagAll(Left());
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox("Not copied: a file of the same name, found in another folder, goes there:\rtwo\\x.txt (one\\x.txt is there)");
+    form->RunFileCommand(ConfirmMode::Copy, Left());
+    modals.VerifyDone();
+    EXPECT_EQ(ReadAll(R() + "\\x.txt").size(), 10u) << "the first of the two, from one";
+    EXPECT_EQ(ReadAll(R() + "\\keep.txt").size(), 30u);
+    EXPECT_EQ(Captions(Left()).size(), 3u);
+
+    Pick(Left(), "two\\Keep.txt");
+    form->UntagAll(Left());
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        auto& c = static_cast<ConfirmDialog&>(f);
+        c.SetChecked(c.RecycleChoice, false);
+        return IDOK;
+    });
+    form->RunFileCommand(ConfirmMode::Delete, Left());
+    modals.VerifyDone();
+    EXPECT_FALSE(Exists(L() + "\\two\\keep.txt"));
+    EXPECT_TRUE(Exists(L() + "\\two\\x.txt") && Exists(L() + "\\two\\y.log") && Exists(R() + "\\keep.txt"));
+    EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"one\\X.txt", "two\\X.txt"}));
+
+    modals.ExpectBox("A file found by a search is renamed in its own folder: go there first (Enter on it in Find Files).");
+    form->RenameCurrent(Left());
+    modals.VerifyDone();
+    form->Reread(Left());
+    EXPECT_EQ(Captions(Left()), (std::vector<std::string>{"[parent]", "<one>", "<two>"}));
 }
 
 }  // namespace
