@@ -183,7 +183,10 @@ TEST_F(Viewer, ShowsTheFileAndMovesByLinePageAndToBothEnds) {
     EXPECT_EQ(viewer->StatusPart(kEncoding).rfind("ANSI ", 0), 0u) << viewer->StatusPart(kEncoding);
     EXPECT_EQ(viewer->StatusPart(kMode), "Text, wrapped");
 
-    Key(VK_END);
+    SendMessageW(viewer->Handle(), WM_KEYDOWN, VK_END, 1);
+    // Its thumb goes to the bottom: the bar is repainted with the page.
+    EXPECT_TRUE(GetUpdateRect(FindWindowExW(viewer->Handle(), nullptr, L"ScrollBar", nullptr), nullptr, FALSE));
+    PumpMessages();
     rows = viewer->Rows();
     EXPECT_EQ(rows.back(), "line 10000");
     EXPECT_EQ(rows.size(), page);
@@ -545,7 +548,9 @@ TEST_F(Viewer, ASingleLineOf100MbScrollsSideways) {
     EXPECT_LT(farPage, page * 4 + 0.05);  // far along the line, a page costs what the first did
     Key(VK_END);
     EXPECT_EQ(viewer->Columns(), at + static_cast<std::int64_t>(columns));
-    Key(VK_LEFT);
+    SendMessageW(viewer->Handle(), WM_KEYDOWN, VK_LEFT, 1);
+    EXPECT_FALSE(GetUpdateRect(bar, nullptr, FALSE));  // its thumb moved by no pixel: not repainted
+    PumpMessages();
     EXPECT_EQ(viewer->Columns(), at + static_cast<std::int64_t>(columns) - 1);
 }
 
