@@ -259,20 +259,22 @@ void ViewerWindow::UpdateScrollBars(std::int64_t bottom) {
     }
 }
 
-// The texts of the parts given (an empty one stays); the status bar would repaint at once for
-// each, so it is told not to until all are set.
+// The texts of the parts given (an empty one stays). Each text set invalidates its part alone;
+// the status bar would paint at once for each (each paint a few round trips to the Wine server),
+// so that paint is held and the parts are painted together, with the page.
 void ViewerWindow::SetStatusParts(const std::string (&texts)[kParts]) {
-    bool changed = false;
+    struct Hold {
+        bool& held;
+        explicit Hold(bool& flag) : held(flag) { held = true; }
+        ~Hold() { held = false; }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+    } hold(holdStatusPaint_);
     for (int part = 0; part < kParts; ++part) {
         if (texts[part].empty() || statusShown_[part] == texts[part]) continue;
-        if (!changed) SendMessageW(status_, WM_SETREDRAW, FALSE, 0);
-        changed = true;
         statusShown_[part] = texts[part];
         SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Widen(texts[part]).c_str()));
     }
-    if (!changed) return;
-    SendMessageW(status_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(status_, nullptr, FALSE);
 }
 
 void ViewerWindow::SetModeText(const std::string& text) {

@@ -184,9 +184,12 @@ TEST_F(Viewer, ShowsTheFileAndMovesByLinePageAndToBothEnds) {
     EXPECT_EQ(viewer->StatusPart(kMode), "Text, wrapped");
 
     SendMessageW(viewer->Handle(), WM_KEYDOWN, VK_END, 1);
-    // Its thumb goes to the bottom: the bar is repainted with the page.
+    // Its thumb goes to the bottom, and the status line's parts change: both are painted with the page.
+    const HWND status = FindWindowExW(viewer->Handle(), nullptr, STATUSCLASSNAMEW, nullptr);
     EXPECT_TRUE(GetUpdateRect(FindWindowExW(viewer->Handle(), nullptr, L"ScrollBar", nullptr), nullptr, FALSE));
+    EXPECT_TRUE(GetUpdateRect(status, nullptr, FALSE));
     PumpMessages();
+    EXPECT_FALSE(GetUpdateRect(status, nullptr, FALSE));
     rows = viewer->Rows();
     EXPECT_EQ(rows.back(), "line 10000");
     EXPECT_EQ(rows.size(), page);
