@@ -27,6 +27,10 @@ private:
     int count_ = 0;
 };
 
+// Whether scans may use 32-byte registers where the processor has them (on by default; the tests
+// run both ways).
+void AllowWideSimd(bool allow);
+
 // The index of the first byte of p[0, n) in the set; n when none.
 std::size_t FindAnyOf(const std::uint8_t* p, std::size_t n, const ByteSet& set);
 // The first index i of p[0, n) with p[i] in a and p[i + distance] in b, the second looked at only

@@ -215,6 +215,18 @@ std::u16string DecodeText(const std::uint8_t* p, std::size_t n, Encoding e, cons
 
 namespace {
 
+// Whether the row at p (n bytes readable) is cols one-byte characters, none a blank, tab or line
+// end, and no line end follows: then it ends cols bytes on, as the full walk would find.
+bool PlainFullRow(const std::uint8_t* p, std::size_t n, std::size_t cols, Encoding e, const AnsiTable& ansi) {
+    if (n <= cols || (e != Encoding::Ansi && e != Encoding::Utf8)) return false;
+    const auto shown = [&](std::uint8_t b) -> char32_t { return e == Encoding::Ansi ? ansi[b] : b; };
+    for (std::size_t i = 0; i < cols; ++i) {
+        const char32_t c = shown(p[i]);
+        if ((e == Encoding::Utf8 && p[i] >= 0x80) || c == U' ' || c == U'\t' || IsBreak(c)) return false;
+    }
+    return !IsBreak(shown(p[cols]));
+}
+
 // withText false: only where the line ends, for walking over rows (a long line's last page
 // walks hundreds of them).
 DisplayLine LayoutWrapped(ByteSource& src, std::int64_t start, const TextLayout& l, bool withText = true) {
@@ -223,6 +235,11 @@ DisplayLine LayoutWrapped(ByteSource& src, std::int64_t start, const TextLayout&
     const AnsiTable& ansi = AnsiOf(l);
     DisplayLine out;
     out.start = out.shown = start;
+    const std::uint8_t* head = nullptr;
+    if (!withText && PlainFullRow(head, r.At(start, head), static_cast<std::size_t>(maxCols), l.encoding, ansi)) {
+        out.end = out.next = out.shownEnd = start + maxCols;
+        return out;
+    }
     const int tab = std::max(l.tab, 1);
     int col = 0;
     // Where the line may be cut for a word wrap: the text and offset after the last blank.

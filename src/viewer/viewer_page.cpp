@@ -43,6 +43,27 @@ private:
     HGLOBAL h_;
 };
 
+// What a scroll bar shows, as the system lays it out: its place, its thumb and whether it and its
+// arrows can be used.
+bool SameLook(const SCROLLBARINFO& a, const SCROLLBARINFO& b) {
+    return EqualRect(&a.rcScrollBar, &b.rcScrollBar) && a.dxyLineButton == b.dxyLineButton &&
+           a.xyThumbTop == b.xyThumbTop && a.xyThumbBottom == b.xyThumbBottom && a.rgstate[0] == b.rgstate[0] &&
+           a.rgstate[1] == b.rgstate[1] && a.rgstate[5] == b.rgstate[5];
+}
+
+// Sets a bar's range and position, and repaints it (with the page) only when its thumb moved on
+// screen: under Wine a themed bar's repaint is some twenty transparent blits with round trips to
+// the server for each, and a step through a big file seldom moves the thumb by a pixel.
+void SetBar(HWND bar, const SCROLLINFO& si) {
+    SCROLLBARINFO before{}, after{};
+    before.cbSize = after.cbSize = sizeof before;
+    const bool known = GetScrollBarInfo(bar, OBJID_CLIENT, &before) != 0;
+    SetScrollInfo(bar, SB_CTL, &si, FALSE);
+    if (!known || !GetScrollBarInfo(bar, OBJID_CLIENT, &after) || !SameLook(before, after)) {
+        InvalidateRect(bar, nullptr, FALSE);
+    }
+}
+
 std::string HexOffset(std::int64_t offset, int digits) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string s = "0x";
@@ -217,8 +238,7 @@ void ViewerWindow::UpdateScrollBars(std::int64_t bottom) {
     si.nPos = size > 0 ? static_cast<int>(static_cast<double>(top_) / static_cast<double>(size) * 10000) : 0;
     if (si.nPage != scrollShown_.nPage || si.nPos != scrollShown_.nPos) {
         scrollShown_ = si;
-        SetScrollInfo(scroll_, SB_CTL, &si, FALSE);
-        InvalidateRect(scroll_, nullptr, FALSE);
+        SetBar(scroll_, si);
     }
     if (hex_ || wrap_) return;
     // Sideways: as wide as the page's longest line, counted in units (exact but for tabs and
@@ -235,25 +255,26 @@ void ViewerWindow::UpdateScrollBars(std::int64_t bottom) {
     hs.nPos = static_cast<int>(hcol_ / hscale_);
     if (hs.nMax != hscrollShown_.nMax || hs.nPage != hscrollShown_.nPage || hs.nPos != hscrollShown_.nPos) {
         hscrollShown_ = hs;
-        SetScrollInfo(hscroll_, SB_CTL, &hs, FALSE);
-        InvalidateRect(hscroll_, nullptr, FALSE);
+        SetBar(hscroll_, hs);
     }
 }
 
-// The texts of the parts given (an empty one stays); the status bar would repaint at once for
-// each, so it is told not to until all are set.
+// The texts of the parts given (an empty one stays). Each text set invalidates its part alone;
+// the status bar would paint at once for each (each paint a few round trips to the Wine server),
+// so that paint is held and the parts are painted together, with the page.
 void ViewerWindow::SetStatusParts(const std::string (&texts)[kParts]) {
-    bool changed = false;
+    struct Hold {
+        bool& held;
+        explicit Hold(bool& flag) : held(flag) { held = true; }
+        ~Hold() { held = false; }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+    } hold(holdStatusPaint_);
     for (int part = 0; part < kParts; ++part) {
         if (texts[part].empty() || statusShown_[part] == texts[part]) continue;
-        if (!changed) SendMessageW(status_, WM_SETREDRAW, FALSE, 0);
-        changed = true;
         statusShown_[part] = texts[part];
         SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(Widen(texts[part]).c_str()));
     }
-    if (!changed) return;
-    SendMessageW(status_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(status_, nullptr, FALSE);
 }
 
 void ViewerWindow::SetModeText(const std::string& text) {

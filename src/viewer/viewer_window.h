@@ -67,6 +67,7 @@ private:
     void SetDpi(int dpi);
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK BarEditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK StatusProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
     bool OnBarKey(WPARAM vk);
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     bool OnMouse(UINT msg, LPARAM lp);
@@ -163,6 +164,8 @@ private:
     std::int64_t anchor_ = -1;
     std::string mode_;  // the status line's last part: the mode, or what a search found
     std::string statusShown_[kParts];
+    bool holdStatusPaint_ = false;  // while its texts are set: painted once, with the page
+    WNDPROC statusBaseProc_ = nullptr;
     SCROLLINFO scrollShown_{}, hscrollShown_{};
     SIZE statusFor_{};  // the client size the status line was last laid out for
 

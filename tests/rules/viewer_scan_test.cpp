@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "rules/viewer_source.h"
 #include "viewer/goto_rules.h"
@@ -49,6 +50,7 @@ std::vector<std::pair<std::int64_t, std::int64_t>> NaiveLineEnds(const std::stri
 TEST(ViewerScan, FindsBytesAsAPlainLoopDoesWithAndWithoutSimd) {
     std::mt19937 rng(7);
     for (int round = 0; round < 300; ++round) {
+        AllowWideSimd(round % 2 == 0);  // 32-byte registers where the processor has them, and 16
         const std::string buf = RandomBytes(rng, rng() % 300, "abcdefgh");  // several 64-byte rounds
         ByteSet a, b;
         for (unsigned i = 0, n = 1 + static_cast<unsigned>(rng() % 6); i < n; ++i) a.Add(static_cast<std::uint8_t>('a' + rng() % 8));
@@ -64,14 +66,17 @@ TEST(ViewerScan, FindsBytesAsAPlainLoopDoesWithAndWithoutSimd) {
         EXPECT_EQ(FindLastAnyOf(U8(buf), n, a), last) << buf;
         EXPECT_EQ(FindPairOf(U8(buf), n, n, a, b, distance), pair) << buf;
     }
+    AllowWideSimd(true);
 }
 
 // Line ends in each encoding, over blocks of a megabyte: next, back to a line's start, walking.
 TEST(ViewerScan, LineEndsMatchThePlainWalkInEveryEncodingAcrossBlocks) {
     std::mt19937 rng(11);
-    const std::pair<Encoding, std::int64_t> encodings[] = {
-        {Encoding::Ansi, 0}, {Encoding::Utf8, 3}, {Encoding::Utf16Le, 2}, {Encoding::Utf16Be, 2}};
-    for (const auto& [e, origin] : encodings) {
+    const std::tuple<Encoding, std::int64_t, bool> encodings[] = {  // wide: 32-byte registers if any
+        {Encoding::Ansi, 0, true}, {Encoding::Utf8, 3, true},      {Encoding::Utf16Le, 2, true},
+        {Encoding::Utf16Be, 2, true}, {Encoding::Ansi, 0, false}, {Encoding::Utf8, 3, false}};
+    for (const auto& [e, origin, wide] : encodings) {
+        AllowWideSimd(wide);
         // Mostly long runs, a few line ends of each kind, some at the megabyte boundary.
         std::string s = RandomBytes(rng, (1 << 20) + 300, std::string(60, 'x') + std::string("\r\n\0\r", 4));
         s.replace((1 << 20) - 1, 2, "\r\n");
@@ -101,6 +106,7 @@ TEST(ViewerScan, LineEndsMatchThePlainWalkInEveryEncodingAcrossBlocks) {
         LineWalk past{origin, static_cast<std::int64_t>(ends.size()) + 1};
         EXPECT_FALSE(WalkLines(src, e, origin, past, src.Size()));
     }
+    AllowWideSimd(true);
 }
 
 TEST(ViewerScan, SearchFindsWhatAPlainComparisonFinds) {

@@ -146,6 +146,8 @@ TEST(ViewerLayout, LineStartBeforeRetracesTheForwardWalk) {
         Utf16(u"utf sixteen\r\nwith \u00E9 and line ends\r\n\r\nend", true),
         Utf16(u"big endian text that wraps around\nok", false),
         "\xEF\xBB\xBF" "bom line\nsecond line, rather longer than the width\n",
+        "abcdefghi\r\n0123456789\n\x01\x02\x03\x04\x05\xE9\xE9\xE9\xE9\r\nend",  // rows full to a line end
+        "xxxxxxxxxx\xC3\xA9xxxxxxxxxxxxxxxxxxx\r\nyy",
     };
     for (const std::string& text : texts) {
         for (const int width : {5, 9, 80}) {

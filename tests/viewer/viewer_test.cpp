@@ -99,15 +99,18 @@ double SecondsOf(const std::function<void()>& fn) {
     return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-// A file of the size that holds no data (sparse): gigabytes read as zeros, at once.
-void WriteSparse(const std::string& path, std::int64_t bytes) {
+// A file of the size that holds no data (sparse): gigabytes read as zeros, at once, but for a
+// tail written at its end.
+void WriteSparse(const std::string& path, std::int64_t bytes, const std::string& tail = "") {
     AutoCloseHandle f(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(f);
     DWORD ignored = 0;
     DeviceIoControl(f.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
     LARGE_INTEGER end{};
-    end.QuadPart = bytes;
-    ASSERT_TRUE(SetFilePointerEx(f.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(f.get()));
+    end.QuadPart = bytes - static_cast<std::int64_t>(tail.size());
+    ASSERT_TRUE(SetFilePointerEx(f.get(), end, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(WriteFile(f.get(), tail.data(), static_cast<DWORD>(tail.size()), &ignored, nullptr));
+    ASSERT_TRUE(SetEndOfFile(f.get()));
 }
 
 class Viewer : public ::testing::Test {
@@ -180,7 +183,13 @@ TEST_F(Viewer, ShowsTheFileAndMovesByLinePageAndToBothEnds) {
     EXPECT_EQ(viewer->StatusPart(kEncoding).rfind("ANSI ", 0), 0u) << viewer->StatusPart(kEncoding);
     EXPECT_EQ(viewer->StatusPart(kMode), "Text, wrapped");
 
-    Key(VK_END);
+    SendMessageW(viewer->Handle(), WM_KEYDOWN, VK_END, 1);
+    // Its thumb goes to the bottom, and the status line's parts change: both are painted with the page.
+    const HWND status = FindWindowExW(viewer->Handle(), nullptr, STATUSCLASSNAMEW, nullptr);
+    EXPECT_TRUE(GetUpdateRect(FindWindowExW(viewer->Handle(), nullptr, L"ScrollBar", nullptr), nullptr, FALSE));
+    EXPECT_TRUE(GetUpdateRect(status, nullptr, FALSE));
+    PumpMessages();
+    EXPECT_FALSE(GetUpdateRect(status, nullptr, FALSE));
     rows = viewer->Rows();
     EXPECT_EQ(rows.back(), "line 10000");
     EXPECT_EQ(rows.size(), page);
@@ -328,9 +337,12 @@ TEST_F(Viewer, OpensALongPathAndCopiesWhatTheMouseSelected) {
 // A search runs beside the window: the page scrolls and keys act at once, and Escape ends it
 // within 0.2 s, then only hides the bar, then closes.
 TEST_F(Viewer, EscapeStopsASearchOfABigSparseFileAtOnceAndTheWindowStaysLive) {
-    WriteSparse(tmp / "sparse.bin", std::int64_t{3} << 30);
+    WriteSparse(tmp / "sparse.bin", (std::int64_t{5} << 30) + 4, "tail");  // read past 4 GB
     Open(tmp / "sparse.bin");
     ASSERT_TRUE(viewer->HexMode());
+    Key(VK_END);
+    EXPECT_EQ(viewer->Rows().back(), "140000000  74 61 69 6C" + std::string(39, ' ') + "tail");
+    Key(VK_HOME);
     Key(VK_F7);
     EnterInBar("target");
     ASSERT_TRUE(PumpUntil([&] { return viewer->StatusPart(kMode).rfind("Searching ", 0) == 0; }, 2));
@@ -539,7 +551,9 @@ TEST_F(Viewer, ASingleLineOf100MbScrollsSideways) {
     EXPECT_LT(farPage, page * 4 + 0.05);  // far along the line, a page costs what the first did
     Key(VK_END);
     EXPECT_EQ(viewer->Columns(), at + static_cast<std::int64_t>(columns));
-    Key(VK_LEFT);
+    SendMessageW(viewer->Handle(), WM_KEYDOWN, VK_LEFT, 1);
+    EXPECT_FALSE(GetUpdateRect(bar, nullptr, FALSE));  // its thumb moved by no pixel: not repainted
+    PumpMessages();
     EXPECT_EQ(viewer->Columns(), at + static_cast<std::int64_t>(columns) - 1);
 }
 
