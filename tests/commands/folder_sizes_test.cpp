@@ -213,8 +213,8 @@ TEST_F(FolderSizes, AFolderBeingWalkedIsReallyRemovedByACommandAndAPausedWalkIsM
     MakeSideFolders();
     const std::string unixL = UnixPath(L());
     if (unixL.empty()) GTEST_SKIP() << "the tree is made on the host, under Wine";
-    ASSERT_EQ(RunShell("cd '" + unixL + "' && mkdir tree && cd tree && for i in $(seq 1 30); do mkdir d$i && "
-                       "(cd d$i && seq 1 100 | xargs touch); done"),
+    ASSERT_EQ(RunShell("cd '" + unixL + "' && mkdir tree && cd tree && for i in $(seq 1 60); do mkdir d$i && "
+                       "(cd d$i && seq 1 200 | xargs touch); done"),
               0);
     MakeDir(L() + "\\kept");
     MakeFile(L() + "\\kept\\a.bin", 77);
