@@ -545,16 +545,18 @@ jobs() {
     [ ! -e "$w/dst/small.txt" ] || fail "the waiting copy ran after the exit" || return 1
 }
 
-# ---- Find Files: by name, by text, the viewer at the match, Go to, Escape in a big search
+# ---- Find Files: by name, by text, the viewer at the match, Go to, the results on a side copied
+# and deleted there, Escape in a big search
 find_files() {
     local w=$1 sums
-    mkdir -p "$w/tree/a/b" "$w/tree/c" "$w/big"
+    mkdir -p "$w/tree/a/b" "$w/tree/c" "$w/dst" "$w/big"
     printf 'hello\nthe needle here\n' >"$w/tree/a/b/deep.txt"
     printf 'nothing' >"$w/tree/c/other.txt"
     printf 'x' >"$w/tree/top.log"
     (cd "$w/big" && head -c 20000000 /dev/urandom | split -b 1000 -a 5 - f)  # 20,000 files
-    sums=$(cd "$w" && find . -type f -print0 | sort -z | xargs -0 md5sum)
-    start_bivane "$w/tree" || return 1
+    sums=$(cd "$w" && find . -path ./tree/c -prune -o -path ./dst -prune -o -type f -print0 | sort -z | xargs -0 md5sum)
+    start_bivane "$w" || return 1
+    open_sides "$w" tree dst || return 1
     key ctrl+f
     wait_for "the Find Files window" 'window_is FindFilesWindow "Find Files"' || return 1
     type_text "*.txt"
@@ -571,9 +573,32 @@ find_files() {
     xdotool windowactivate --sync "$(wait_window "Find Files")" 2>/dev/null; sleep 0.3
     key Return
     wait_for "the left side at the result" 'no_window && title_in L "$(tail_of "$w/tree/a/b")" && row_has L Deep.txt "" SF' || return 1
-    # A big search stopped with Escape; the main window keeps working.
+    # The results on the left side: both copied to the right one, one deleted there.
     key ctrl+f
     wait_for "the Find Files window again" 'window_is FindFilesWindow "Find Files"' || return 1
+    key alt+w
+    type_text "Z:${w//\//\\}\\tree"
+    key alt+t BackSpace
+    key alt+n
+    type_text "*.txt"
+    key Return
+    wait_for "two found again" 'grep -q "^control.*2 found in 3 files and 4 folders" "$state"' || return 1
+    key alt+d
+    found_row() { grep -F "$1" "$state" | grep -q "^row"; }
+    wait_for "the results on the left side" 'no_window && found_row "a\\b\\Deep.txt" && found_row "c\\Other.txt"' || return 1
+    key t c
+    wait_for "the copy confirmation" 'window_is ConfirmDialog "Confirm Copy"' || return 1
+    key alt+y
+    wait_for "both copied" '[ -f "$w/dst/deep.txt" ] && [ -f "$w/dst/other.txt" ]' || return 1
+    key u Home Down d
+    wait_for "the delete confirmation" 'window_is ConfirmDialog "Confirm Delete"' || return 1
+    key alt+y
+    wait_for "the deleted result gone from the side" 'no_window && ! found_row "c\\Other.txt" && found_row "a\\b\\Deep.txt"' || return 1
+    [ ! -e "$w/tree/c/other.txt" ] && [ -n "$(file_ci "$trash" other.txt)" ] || fail "other.txt is not in the recycle bin" || return 1
+    cmp -s "$w/dst/deep.txt" "$w/tree/a/b/deep.txt" && [ "$(cat "$w/dst/other.txt")" = nothing ] || fail "a copy differs" || return 1
+    # A big search stopped with Escape; the main window keeps working.
+    key ctrl+f
+    wait_for "the Find Files window once more" 'window_is FindFilesWindow "Find Files"' || return 1
     key alt+w
     type_text "Z:${w//\//\\}\\big"
     key alt+n
@@ -586,10 +611,11 @@ find_files() {
     wait_for "the search stopped" 'window_is FindFilesWindow "Find Files" && ! grep -q "^control.*Searching" "$state"' || return 1
     key Escape
     wait_for "the window closed" 'no_window' || return 1
-    [ "$(cd "$w" && find . -type f -print0 | sort -z | xargs -0 md5sum)" = "$sums" ] || fail "a file changed" || return 1
+    [ "$(cd "$w" && find . -path ./tree/c -prune -o -path ./dst -prune -o -type f -print0 | sort -z | xargs -0 md5sum)" = "$sums" ] \
+        || fail "a file changed" || return 1
 }
 
-run_scenario find_files "Find Files: names, a text, the viewer at the match, Go to, Escape in a big search"
+run_scenario find_files "Find Files: names, a text, the viewer at the match, Go to, results on a side copied and deleted, Escape"
 run_scenario jobs "C on a big folder sent to the background, paused; C on a file queued; F2 on the source refused; S and F10; Q"
 run_scenario clicks "clicks on a name, an icon, beside the name once, twice and three times, with Ctrl"
 run_scenario copy_move_delete "copy, move and delete"
