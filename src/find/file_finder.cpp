@@ -126,6 +126,7 @@ FindBatch FileFinder::Take() {
     out.unreadable.swap(batch_.unreadable);
     out.counts = batch_.counts;
     out.current = batch_.current;
+    out.firstFound = std::exchange(batch_.firstFound, 0);
     out.running = searching_ || next_ != nullptr;
     return out;
 }
@@ -195,6 +196,16 @@ void FileFinder::Work() noexcept {
     ended_ = true;
 }
 
+void FileFinder::TellSoon(bool now) {
+    // Each message costs the system a round trip or two (a tenth of a walk of 100,000 names when
+    // told at every folder): the window hears at most every kTellEvery, and at once of a first
+    // result. The search's end is always told.
+    const auto at = std::chrono::steady_clock::now();
+    if (!now && at - lastTold_ < kTellEvery) return;
+    lastTold_ = at;
+    news_.Tell();
+}
+
 void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, unsigned generation) {
     const find::TextSearch text(q.text, platform);
     const bool byText = !text.Empty();
@@ -212,7 +223,7 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
             if (generation != generation_) return;
             batch_.current = shown;
         }
-        news_.Tell();
+        TellSoon(false);
         // The folder listed whole; a pause in the middle lists it again from its start.
         bool opened = false;
         for (bool listed = false; !listed;) {
@@ -237,30 +248,53 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
             Release();
         }
         std::uint32_t folderIndex = UINT32_MAX;  // numbered when it first holds a result
-        FindCounts counted;  // told with each result and at the folder's end: one lock, not one a file
+        // Counts and results are kept here and told in one lock: at the folder's end, and at once
+        // for a result of a text search (each of which takes a while to find).
+        FindCounts counted;
+        std::vector<FoundFile> results;
+        std::int64_t firstFound = 0;
         auto tell = [&] {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (generation != generation_) return;
-            FindCounts& c = batch_.counts;
-            for (std::int64_t FindCounts::*n : {&FindCounts::folders, &FindCounts::files, &FindCounts::links,
-                                                &FindCounts::notFiles, &FindCounts::unreachable,
-                                                &FindCounts::unreadableFiles}) {
-                c.*n += std::exchange(counted.*n, 0);
+            bool first = false;  // the first result the window has not taken: told at once
+            bool any = false;    // results were told
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (generation != generation_) return;
+                FindCounts& c = batch_.counts;
+                for (std::int64_t FindCounts::*n : {&FindCounts::folders, &FindCounts::files, &FindCounts::links,
+                                                    &FindCounts::notFiles, &FindCounts::unreachable,
+                                                    &FindCounts::unreadableFiles}) {
+                    c.*n += std::exchange(counted.*n, 0);
+                }
+                if (!results.empty()) {
+                    first = batch_.found.empty();
+                    any = true;
+                    if (folderIndex == UINT32_MAX) {
+                        folderIndex = folderCount_++;
+                        batch_.folders.push_back(shown);
+                    }
+                    if (batch_.found.empty()) batch_.firstFound = firstFound;
+                    for (FoundFile& f : results) {
+                        f.folder = folderIndex;
+                        batch_.found.push_back(std::move(f));
+                    }
+                    batch_.counts.found += static_cast<std::int64_t>(results.size());
+                    results.clear();
+                }
             }
+            // A text search's results are few and slow to find: each is told at once.
+            TellSoon(first || (byText && any));
         };
         auto nameOf = [&](const Listed& e) { return std::wstring_view(chars.data() + e.at, e.length); };
         auto found = [&](const Listed& e, const find::TextHit& hit) {
-            tell();
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (generation != generation_) return;
-            if (folderIndex == UINT32_MAX) {
-                folderIndex = folderCount_++;
-                batch_.folders.push_back(shown);
+            if (results.empty()) {
+                LARGE_INTEGER now;
+                QueryPerformanceCounter(&now);
+                firstFound = now.QuadPart;
             }
             const std::wstring_view name = nameOf(e);
-            batch_.found.push_back({folderIndex, Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size())),
-                                    e.size, e.date, e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line});
-            ++batch_.counts.found;
+            results.push_back({0, Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size())),
+                               e.size, e.date, e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line});
+            if (byText) tell();
         };
         auto count = [&](std::int64_t FindCounts::*what) { ++(counted.*what); };
         if (!opened) {
@@ -341,7 +375,6 @@ void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, 
         }
         tell();
         pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
-        news_.Tell();
     }
 }
 

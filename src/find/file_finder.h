@@ -4,6 +4,7 @@
 // to take in batches; links are never followed; FIFOs, sockets and devices are never opened.
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -62,6 +63,7 @@ struct FindBatch {
     FindCounts counts;
     std::string current;  // the folder being searched
     bool running = false;
+    std::int64_t firstFound = 0;  // when the batch's first result was found (performance counter)
 };
 
 class FileFinder : public PausableWork {
@@ -89,6 +91,8 @@ private:
     bool Hold(unsigned generation);
     void Release();  // the handle is closed
     bool Interrupted() const { return interrupt_.load(std::memory_order_relaxed); }
+    void TellSoon(bool now);  // the finder's thread
+    static constexpr std::chrono::milliseconds kTellEvery{25};
 
     WindowNews news_;
     mutable std::mutex mutex_;
@@ -97,6 +101,7 @@ private:
     find::TextPlatform platform_;
     FindBatch batch_;            // kept for the window
     std::uint32_t folderCount_ = 0;
+    std::chrono::steady_clock::time_point lastTold_{};  // the finder's thread
     bool searching_ = false;
     bool holding_ = false;  // the search has a handle open
     int paused_ = 0;
