@@ -29,7 +29,7 @@ endforeach()
 # taken from the usual import library, which imports its library before main (the planted test
 # says so).
 set(BIVANE_DELAY_LOADED)
-foreach(dll comctl32 comdlg32 shell32 mpr msimg32)
+foreach(dll comctl32 comdlg32 shell32 mpr msimg32 ole32)
     set(lib ${CMAKE_BINARY_DIR}/delay-load/lib${dll}-delay.a)
     add_custom_command(OUTPUT ${lib}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delay-load

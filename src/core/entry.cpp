@@ -1,7 +1,5 @@
 #include "core/entry.h"
 
-#include "core/paths.h"
-
 namespace bivane {
 
 namespace {
@@ -25,7 +23,12 @@ std::string Entry::Name() const {
     return name;
 }
 
-std::string Entry::TargetName() const { return FileNamePart(Name()); }
+std::string Entry::TargetName() const {
+    // Only a "\" parts a listed name from the folders above it: a name under Wine may hold ":".
+    const std::string name = Name();
+    const std::size_t slash = name.find_last_of('\\');
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
 
 void Entry::SetName(const std::string& name) {
     reach = kind == EntryKind::Parent ? Reach::Exact : NameReach(name);

@@ -236,7 +236,9 @@ DisplayLine LayoutWrapped(ByteSource& src, std::int64_t start, const TextLayout&
     DisplayLine out;
     out.start = out.shown = start;
     const std::uint8_t* head = nullptr;
-    if (!withText && PlainFullRow(head, r.At(start, head), static_cast<std::size_t>(maxCols), l.encoding, ansi)) {
+    // At first: it sets head (an argument beside it could be read before or after the call).
+    const std::size_t headBytes = withText ? 0 : r.At(start, head);
+    if (!withText && PlainFullRow(head, headBytes, static_cast<std::size_t>(maxCols), l.encoding, ansi)) {
         out.end = out.next = out.shownEnd = start + maxCols;
         return out;
     }
