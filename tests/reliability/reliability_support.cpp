@@ -65,7 +65,10 @@ int ReliabilityTest::Temporaries(const std::string& dir) {
 
 void EmptyTrash(const std::string& pattern) {
     const std::string trash = "$XDG_DATA_HOME/Trash/";
-    RunShell("rm -rf " + trash + "files/" + pattern + " " + trash + "info/" + pattern);
+    // find, not a glob: the bin may hold 100,000 files, more than one command line takes.
+    for (const char* part : {"files", "info"}) {
+        RunShell("find " + trash + part + " -mindepth 1 -maxdepth 1 -name '" + pattern + "' -exec rm -rf {} +");
+    }
 }
 
 }  // namespace bivane::test
