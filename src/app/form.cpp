@@ -98,7 +98,6 @@ MainWindow::MainWindow() {
     Confirm = std::make_unique<ConfirmDialog>();
     Replace = std::make_unique<ReplaceDialog>();
     JobsWindow = std::make_unique<JobsDialog>();
-    FindFilesWindow = std::make_unique<FindWindow>();
 }
 
 MainWindow::~MainWindow() {
