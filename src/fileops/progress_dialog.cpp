@@ -63,6 +63,7 @@ void ProgressDialog::Paint(bool whole) {
             if (t.shown) continue;
             texts.push_back(t);
             t.shown = true;
+            t.onScreen = t.text;
         }
         pos = barPos_;
         max = barMax_;
@@ -110,7 +111,8 @@ void ProgressDialog::SetText(HWND label, const std::string& text) {
         if (held == texts_.end()) {
             texts_.push_back(HeldText{label, text, false});
         } else if (held->text != text) {
-            *held = HeldText{label, text, false};
+            held->text = text;
+            held->shown = text == held->onScreen;
         }
     }
     PaintWhenDue();

@@ -64,6 +64,7 @@ private:
         HWND label;
         std::string text;
         bool shown;
+        std::string onScreen = {};  // what the label shows: a text back to it before a paint is not painted again
     };
     void Paint(bool whole);  // held texts and bar to the controls, and the whole dialog (window thread)
     void PaintWhenDue();  // now on the window's thread, posted from a job's

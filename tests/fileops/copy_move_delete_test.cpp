@@ -135,8 +135,9 @@ TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
         EXPECT_TRUE(std::includes(c.names.begin(), c.names.end(), names.texts.begin(), names.texts.end()));
         EXPECT_TRUE(std::adjacent_find(names.texts.begin(), names.texts.end()) == names.texts.end());
         EXPECT_TRUE(std::adjacent_find(status.texts.begin(), status.texts.end()) == status.texts.end());
-        ASSERT_FALSE(status.texts.empty());
-        EXPECT_EQ(status.texts.back(), " ");
+        // A text that came back to what the label shows before a paint is not painted again.
+        EXPECT_TRUE(status.texts.empty() || status.texts.back() == " ");
+        EXPECT_EQ(WindowText(p.Status), " ");
         EXPECT_LE(status.texts.size(), c.status.size());
         // What was held back is shown when the copy ends.
         EXPECT_EQ(WindowText(p.FileNameDesc), "C.txt");
