@@ -19,6 +19,7 @@ set(BIVANE_RULES_SOURCES
     src/tags/compare_rules.cpp
     src/print/print_rules.cpp
     src/find/find_rules.cpp
+    src/sync/sync_rules.cpp
 )
 set(BIVANE_RULES_TESTS
     tests/rules/wtf8_test.cpp
@@ -35,6 +36,7 @@ set(BIVANE_RULES_TESTS
     tests/rules/compare_rules_test.cpp
     tests/rules/print_rules_test.cpp
     tests/rules/find_rules_test.cpp
+    tests/rules/sync_rules_test.cpp
 )
 # The viewer's (BVLIST.EXE) window-free rules and their tests.
 list(APPEND BIVANE_RULES_SOURCES src/viewer/text_rules.cpp src/viewer/search_rules.cpp src/viewer/command_rules.cpp
