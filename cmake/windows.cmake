@@ -72,7 +72,7 @@ function(bivane_win_test name)
         ENVIRONMENT "BIVANE_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
 
-foreach(sub app panes tags fileops commands print find reliability)
+foreach(sub app panes tags fileops commands print find sync reliability)
     file(GLOB sub_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${sub}/*.cpp)
     list(FILTER sub_tests EXCLUDE REGEX "/recorder\\.cpp$")  # a program of its own, below
     if(sub_tests)

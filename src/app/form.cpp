@@ -8,6 +8,7 @@
 #include "fileops/progress_dialog.h"
 #include "fileops/jobs_dialog.h"
 #include "find/find_window.h"
+#include "sync/sync_window.h"
 #include "fileops/replace_dialog.h"
 #include "core/paths.h"
 #include "platform/dpi.h"
@@ -203,6 +204,8 @@ void MainWindow::EndBackgroundWork() {
     for (PendingJob& p : PendingJobs) p.hold.reset();  // the fences go before their owner
     for (Pane& s : side) s.Follower = nullptr;
     Sizer = nullptr;
+    Finder = nullptr;
+    Comparer = nullptr;
     if (Background) Background->End();
     Background.reset();
 }
@@ -250,6 +253,10 @@ int MainWindow::Run() {
         // The Find Files window is modeless: its keys (Tab, Enter, Escape, the letters) go to it.
         if (FindFilesWindow && IsWindowVisible(FindFilesWindow->Handle()) &&
             IsDialogMessageW(FindFilesWindow->Handle(), &msg)) {
+            continue;
+        }
+        if (SynchronizeWindow && IsWindowVisible(SynchronizeWindow->Handle()) &&
+            IsDialogMessageW(SynchronizeWindow->Handle(), &msg)) {
             continue;
         }
         TranslateMessage(&msg);

@@ -20,6 +20,7 @@ void MainWindow::ShowPopupMenu(HWND from, int x, int y) {
         Add(file, MenuItem::Rename, L"&Rename");
         Add(file, MenuItem::Show, L"&Show");
         Add(file, MenuItem::FindFiles, L"&Find Files...\tCtrl+F");
+        Add(file, MenuItem::Synchronize, L"S&ynchronize...\tCtrl+Y");
         HMENU tag = CreatePopupMenu();
         Add(tag, MenuItem::TagAll, L"&All files");
         Add(tag, MenuItem::InvertTags, L"&Invert tags");
@@ -65,6 +66,7 @@ void MainWindow::RunMenuItem(MenuItem item) {
         case MenuItem::HelpTopics: ShowHelp(); break;
         case MenuItem::Exit: Exit(); break;
         case MenuItem::FindFiles: ShowFindFiles(Active()); break;
+        case MenuItem::Synchronize: ShowSynchronize(Active()); break;
         case MenuItem::None: break;
     }
 }

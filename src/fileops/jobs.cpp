@@ -65,7 +65,7 @@ void MainWindow::StartJob(PendingJob pending, std::function<void()> work) {
     pending.hold = std::make_shared<BackgroundWork::Fence>(*Background, pending.goes, std::move(held));
     pending.job = Background->Jobs().Add(std::move(work));
     const std::shared_ptr<Job> job = pending.job;
-    const bool copy = pending.what == "Copy";
+    const bool copy = pending.what == "Copy" || pending.what == "Synchronize";
     PendingJobs.push_back(std::move(pending));
     SetTimer(hwnd_, kJobTimer, 250, nullptr);
     if (!foreground) {

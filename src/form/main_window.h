@@ -30,6 +30,11 @@ class ReplaceDialog;
 class JobsDialog;
 class FindWindow;
 class FileFinder;
+class SyncWindow;
+class TreeComparer;
+struct SyncPlan;
+struct SyncRun;
+class ProgressDialog;
 struct FoundList;
 class TaskbarProgress;
 // What the file commands decide (fileops/copy_rules.h).
@@ -63,7 +68,7 @@ enum class MouseButton { Left, Right, Middle };
 // The pop-up menu's entries; their command ids are IdMenuBase + the entry.
 enum class MenuItem {
     None, Copy, Delete, Move, Rename, Show, TagAll, InvertTags, NewerOrDuplicates, UntagAll,
-    Refresh, DirectoryListing, About, HelpTopics, Exit, FindFiles
+    Refresh, DirectoryListing, About, HelpTopics, Exit, FindFiles, Synchronize
 };
 
 class MainWindow {
@@ -243,6 +248,14 @@ public:
     void ShowFoundOnSide(Pane& s, const FoundList& found, const std::string& title);
     FileFinder* Finder = nullptr;  // adopted by Background when first asked for
 
+    // ---- sync/
+    void ShowSynchronize(Pane& s);  // Ctrl+Y: the Synchronize window, comparing the two sides' folders
+    void ApplySync(const SyncPlan& plan);  // the plan accepted in its preview, run as a job
+    void RunSync(SyncRun& run, ProgressDialog& progress);  // the job's work, on the job thread
+    TreeComparer* Comparer = nullptr;  // adopted by Background when first asked for
+    // Tests: runs after each copy a synchronization makes, before it is read back.
+    std::function<void(const std::string& target)> AfterSyncCopy;
+
     // ---- commands/
     void Exit();
     void ShowAbout();
@@ -328,6 +341,7 @@ public:
     std::unique_ptr<ReplaceDialog> Replace;
     std::unique_ptr<JobsDialog> JobsWindow;  // Ctrl+J
     std::unique_ptr<FindWindow> FindFilesWindow;  // Ctrl+F
+    std::unique_ptr<SyncWindow> SynchronizeWindow;  // Ctrl+Y
     std::unique_ptr<TaskbarProgress> Taskbar;  // a job in the background, on the taskbar button
     // The help viewer call; tests replace it so no viewer starts.
     std::function<void(const std::string& file, int context)> HelpViewer;

@@ -291,8 +291,9 @@ std::string PreviewText(const Preview& p, const std::vector<Line>& lines, bool r
     auto row = [&](Action a, const char* what) {
         const auto i = static_cast<int>(a);
         if (!p.files[i] && !p.folders[i]) return;
-        s += std::string(what) + ": " + WithThousands(p.files[i]) + " files, " + WithThousands(p.bytes[i]) + " bytes";
-        if (p.folders[i]) s += "; " + WithThousands(p.folders[i]) + " folders";
+        auto count = [](std::int64_t n, const char* one) { return WithThousands(n) + " " + one + (n == 1 ? "" : "s"); };
+        s += std::string(what) + ": " + count(p.files[i], "file") + ", " + count(p.bytes[i], "byte");
+        if (p.folders[i]) s += "; " + count(p.folders[i], "folder");
         s += "\r\n";
     };
     row(Action::CopyRight, "Copy to the right");

@@ -1,0 +1,383 @@
+#include "sync/tree_compare.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/paths.h"
+#include "core/wtf8.h"
+#include "platform/folder_scan.h"
+#include "platform/fs.h"
+#include "platform/handles.h"
+
+namespace bivane {
+
+using sync::Kind;
+using sync::Line;
+using sync::Side;
+
+struct TreeComparer::Listed {
+    std::u16string name, key;
+    Side side;
+};
+
+namespace {
+
+struct Stopped {};
+
+constexpr std::size_t kBlock = 1 << 20;
+
+std::int64_t Ticks(const FILETIME& t) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+std::wstring TopExact(const std::string& root) {
+    std::wstring exact = ExactFolder(root);
+    while (!exact.empty() && exact.back() == L'\\') exact.pop_back();  // the walk adds "\" and a name
+    return exact;
+}
+
+std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+
+// One folder being walked: its line, its exact paths on each side (empty: not there) and its names paired.
+struct Frame {
+    std::uint32_t line = UINT32_MAX;
+    std::wstring left, right;
+    struct Child {
+        int l = -1, r = -1;
+        bool caseTwin = false;
+    };
+    std::vector<Child> children;
+    std::size_t next = 0;
+};
+
+}  // namespace
+
+TreeComparer::TreeComparer(std::function<bool()> post) : news_(std::move(post)) {}
+
+TreeComparer::~TreeComparer() {
+    RequestStop();
+    if (thread_.joinable()) thread_.join();
+}
+
+void TreeComparer::Start(TreeQuery query) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++generation_;
+        next_ = std::make_unique<TreeQuery>(std::move(query));
+        result_.reset();
+        progress_ = TreeProgress{};
+        progress_.running = true;
+        interrupt_ = true;
+    }
+    changed_.notify_all();
+    if (!thread_.joinable()) thread_ = std::thread([this] { Work(); });
+}
+
+void TreeComparer::Stop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++generation_;
+    next_.reset();
+    result_.reset();
+    progress_.running = false;
+    interrupt_ = true;
+    changed_.notify_all();
+}
+
+TreeProgress TreeComparer::Progress() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return progress_;
+}
+
+std::unique_ptr<TreeResult> TreeComparer::Take() {
+    news_.Taken();
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::move(result_);
+}
+
+void TreeComparer::Pause() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++paused_;
+    interrupt_ = true;
+    changed_.wait(lock, [this] { return !holding_; });
+}
+
+void TreeComparer::Resume() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (paused_ > 0) --paused_;
+    changed_.notify_all();
+}
+
+void TreeComparer::RequestStop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+    interrupt_ = true;
+    changed_.notify_all();
+}
+
+bool TreeComparer::Hold(unsigned generation) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return paused_ == 0 || quit_ || generation != generation_; });
+    if (quit_ || generation != generation_) return false;
+    holding_ = true;
+    interrupt_ = false;
+    return true;
+}
+
+void TreeComparer::Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    holding_ = false;
+    changed_.notify_all();
+}
+
+void TreeComparer::Tell(const std::string& current, bool force) {
+    // At most every 50 ms: each message costs the window a repaint of its status.
+    const std::int64_t now = static_cast<std::int64_t>(GetTickCount64());
+    if (!force && now - lastTold_ < 50) return;
+    lastTold_ = now;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        progress_.current = current;
+    }
+    news_.Tell();
+}
+
+void TreeComparer::Work() noexcept {
+    for (;;) {
+        std::unique_ptr<TreeQuery> query;
+        unsigned generation = 0;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait(lock, [this] { return quit_ || next_ != nullptr; });
+            if (quit_) break;
+            query = std::move(next_);
+            generation = generation_;
+        }
+        auto result = std::make_unique<TreeResult>();
+        try {
+            *result = Compare(*query, generation);
+        } catch (const Stopped&) {
+            result->stopped = true;
+            result->lines.clear();
+        } catch (const std::bad_alloc&) {
+            result->lines.clear();
+            result->failure = "Not enough memory for the comparison";
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            holding_ = false;
+            changed_.notify_all();
+            if (generation != generation_) continue;  // stopped or started again: dropped
+            result_ = std::move(result);
+            progress_.running = false;
+        }
+        news_.Tell();
+    }
+    ended_ = true;
+}
+
+bool TreeComparer::List(const std::wstring& folder, bool caseApart, const std::vector<char16_t>& upper,
+                        std::vector<Listed>& out, unsigned generation) {
+    if (BeforeOpen) BeforeOpen(ShownPath(folder));
+    for (;;) {
+        if (!Hold(generation)) throw Stopped{};
+        out.clear();
+        bool opened = false, whole = true;
+        {
+            FolderScan scan(folder);
+            opened = scan.Opened();
+            while (opened && scan.Next()) {
+                if (Interrupted()) {
+                    whole = false;
+                    break;
+                }
+                const wchar_t* name = scan.Name();
+                if ((name[0] == L'.' && name[1] == 0) || (name[0] == L'.' && name[1] == L'.' && name[2] == 0)) continue;
+                Listed l;
+                l.name.assign(reinterpret_cast<const char16_t*>(name), std::wcslen(name));
+                const DWORD attr = scan.Attributes();
+                l.side.attributes = attr;
+                l.side.kind = (attr & FILE_ATTRIBUTE_REPARSE_POINT) ? Kind::Link
+                              : (attr & FILE_ATTRIBUTE_DIRECTORY)   ? Kind::Folder
+                                                                    : Kind::File;
+                l.side.size = scan.Size();
+                l.side.date = Ticks(scan.LastWrite());
+                // A name no path reaches exactly would be reached as another file: never acted on.
+                l.side.unreadable = !NameReachedExactly(name);
+                if (caseApart) {
+                    l.key = l.name;
+                } else {
+                    l.key = l.name;
+                    for (char16_t& c : l.key) c = upper[c];
+                }
+                out.push_back(std::move(l));
+            }
+        }
+        Release();
+        if (!whole) continue;  // paused: listed again from its start
+        if (!opened) return false;
+        // An empty file that has no attributes is a FIFO or device under Wine: never opened.
+        for (Listed& l : out) {
+            if (l.side.kind == Kind::File && l.side.size == 0 && !l.side.unreadable &&
+                GetFileAttributesW((folder + L"\\" + Wide(l.name)).c_str()) == INVALID_FILE_ATTRIBUTES) {
+                l.side.kind = Kind::Other;
+            }
+        }
+        return true;
+    }
+}
+
+TreeResult TreeComparer::Compare(const TreeQuery& q, unsigned generation) {
+    TreeResult result;
+    std::vector<Line>& lines = result.lines;
+    // Each frame keeps its two listings until its last child is walked.
+    std::vector<Frame> frames;
+    std::vector<std::vector<Listed>> leftLists, rightLists;
+    auto enter = [&](std::uint32_t line, std::wstring left, std::wstring right, bool& leftOk, bool& rightOk) {
+        std::vector<Listed> l, r;
+        leftOk = left.empty() || List(left, q.caseApart, q.upper, l, generation);
+        rightOk = right.empty() || List(right, q.caseApart, q.upper, r, generation);
+        std::vector<sync::Named> ln, rn;
+        ln.reserve(l.size());
+        rn.reserve(r.size());
+        for (const Listed& x : l) ln.push_back({x.name, x.key});
+        for (const Listed& x : r) rn.push_back({x.name, x.key});
+        Frame f;
+        f.line = line;
+        f.left = std::move(left);
+        f.right = std::move(right);
+        for (const sync::Pair& p : sync::PairNames(ln, rn)) f.children.push_back({p.left, p.right, p.caseTwin});
+        // Folders first, each kind in the order of its names.
+        std::stable_partition(f.children.begin(), f.children.end(), [&](const Frame::Child& c) {
+            return (c.l >= 0 && l[static_cast<std::size_t>(c.l)].side.kind == Kind::Folder) ||
+                   (c.r >= 0 && r[static_cast<std::size_t>(c.r)].side.kind == Kind::Folder);
+        });
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++progress_.folders;
+            progress_.names += static_cast<std::int64_t>(l.size() + r.size());
+        }
+        Tell(ShownPath(f.left.empty() ? f.right : f.left));
+        frames.push_back(std::move(f));
+        leftLists.push_back(std::move(l));
+        rightLists.push_back(std::move(r));
+    };
+    bool leftOk = true, rightOk = true;
+    enter(UINT32_MAX, TopExact(q.left), TopExact(q.right), leftOk, rightOk);
+    if (!leftOk || !rightOk) {
+        result.failure = "Cannot read " + (leftOk ? q.right : q.left);
+        lines.clear();
+        return result;
+    }
+    while (!frames.empty()) {
+        Frame& f = frames.back();
+        if (f.next == f.children.size()) {
+            frames.pop_back();
+            leftLists.pop_back();
+            rightLists.pop_back();
+            continue;
+        }
+        const Frame::Child c = f.children[f.next++];
+        const std::vector<Listed>& ll = leftLists.back();
+        const std::vector<Listed>& rl = rightLists.back();
+        Line line;
+        line.parent = f.line;
+        line.depth = static_cast<std::uint16_t>(frames.size() - 1);
+        if (c.l >= 0) {
+            line.name = ll[static_cast<std::size_t>(c.l)].name;
+            line.left = ll[static_cast<std::size_t>(c.l)].side;
+        }
+        if (c.r >= 0) {
+            const Listed& r = rl[static_cast<std::size_t>(c.r)];
+            if (c.l < 0) {
+                line.name = r.name;
+            } else if (r.name != line.name) {
+                line.rightName = r.name;
+            }
+            line.right = r.side;
+        }
+        line.relation = c.caseTwin ? sync::Relation::Error : sync::Relate(line.left, line.right, q.options);
+        const auto index = static_cast<std::uint32_t>(lines.size());
+        const bool leftFolder = line.left.kind == Kind::Folder, rightFolder = line.right.kind == Kind::Folder;
+        const bool descend = line.relation != sync::Relation::Error &&
+                             ((leftFolder && rightFolder && q.wholeTrees) || (leftFolder && !line.right.There()) ||
+                              (rightFolder && !line.left.There()));
+        std::wstring leftPath = leftFolder ? f.left + L"\\" + Wide(line.name) : std::wstring();
+        std::wstring rightPath = rightFolder ? f.right + L"\\" + Wide(line.RightName()) : std::wstring();
+        lines.push_back(std::move(line));
+        if (!descend) continue;
+        bool lok = true, rok = true;
+        enter(index, std::move(leftPath), std::move(rightPath), lok, rok);  // f is not used from here on
+        // A folder that could not be read: its lines, and the other side's below it, are errors.
+        if (!lok) lines[index].left.unreadable = true;
+        if (!rok) lines[index].right.unreadable = true;
+        if (!lok || !rok) lines[index].relation = sync::Relation::Error;
+    }
+    sync::MarkErrorsBelow(lines);
+    if (q.options.byContent) CompareContent(q, lines, generation);
+    return result;
+}
+
+void TreeComparer::CompareContent(const TreeQuery& q, std::vector<Line>& lines, unsigned generation) {
+    std::int64_t total = 0;
+    for (const Line& l : lines) {
+        if (l.relation != sync::Relation::Error && sync::NeedsContent(l.left, l.right, q.options)) total += 2 * l.left.size;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        progress_.contentBytes = total;
+    }
+    const std::wstring left = TopExact(q.left), right = TopExact(q.right);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        Line& l = lines[i];
+        if (l.relation == sync::Relation::Error || !sync::NeedsContent(l.left, l.right, q.options)) continue;
+        const std::wstring lp = left + L"\\" + Wide(sync::LinePath(lines, i, false));
+        const std::wstring rp = right + L"\\" + Wide(sync::LinePath(lines, i, true));
+        Tell(ShownPath(lp));
+        l.relation = sync::Relate(l.left, l.right, q.options, SameBytes(lp, rp, l.left.size, generation));
+    }
+}
+
+sync::Content TreeComparer::SameBytes(const std::wstring& left, const std::wstring& right, std::int64_t size,
+                                      unsigned generation) {
+    std::vector<char> a(kBlock), b(kBlock);
+    for (;;) {
+        if (BeforeOpen) BeforeOpen(ShownPath(left));
+        if (!Hold(generation)) throw Stopped{};
+        sync::Content result = sync::Content::Equal;
+        std::int64_t done = 0;
+        {
+            auto open = [](const std::wstring& p) {
+                return AutoCloseHandle(CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            };
+            AutoCloseHandle lf = open(left), rf = open(right);
+            if (!lf || !rf || GetFileType(lf.get()) != FILE_TYPE_DISK || GetFileType(rf.get()) != FILE_TYPE_DISK) {
+                result = sync::Content::Unreadable;
+            }
+            while (result == sync::Content::Equal && done < size && !Interrupted()) {
+                const DWORD want = static_cast<DWORD>(std::min<std::int64_t>(kBlock, size - done));
+                DWORD gotA = 0, gotB = 0;
+                if (!ReadFile(lf.get(), a.data(), want, &gotA, nullptr) || !ReadFile(rf.get(), b.data(), want, &gotB, nullptr)) {
+                    result = sync::Content::Unreadable;
+                } else if (gotA != gotB || gotA == 0) {
+                    result = sync::Content::Different;  // one was cut or grown since it was listed
+                } else if (std::memcmp(a.data(), b.data(), gotA) != 0) {
+                    result = sync::Content::Different;
+                }
+                done += gotA;
+                std::lock_guard<std::mutex> lock(mutex_);
+                progress_.contentDone += 2 * static_cast<std::int64_t>(gotA);
+            }
+        }
+        Release();
+        if (Interrupted() && result == sync::Content::Equal && done < size) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            progress_.contentDone -= 2 * done;  // paused: compared again from its start
+            continue;
+        }
+        if (done >= size && result == sync::Content::Equal) Tell(ShownPath(left));
+        return result;
+    }
+}
+
+}  // namespace bivane
