@@ -67,6 +67,8 @@ bool SameFiles(const std::wstring& a, const std::wstring& b) {
     }
 }
 
+std::string Counted(std::int64_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
+
 std::string Listed(const std::vector<std::string>& names, const char* head) {
     if (names.empty()) return "";
     std::string s = "\r\r" + std::string(head);
@@ -119,9 +121,9 @@ void MainWindow::ApplySync(const SyncPlan& plan) {
                 if (DirectoryError(p.Directory()) == 0) Reload(p);
             }
         }
-        std::string text = "Synchronized " + run->plan.left + " and " + run->plan.right + ".\r" + std::to_string(run->copied) +
-                           " files copied (" + std::to_string(run->bytes) + " bytes), " + std::to_string(run->made) +
-                           " folders made, " + std::to_string(run->deleted) + " deleted.";
+        std::string text = "Synchronized " + run->plan.left + " and " + run->plan.right + ".\r" + Counted(run->copied, "file") +
+                           " copied (" + Counted(run->bytes, "byte") + "), " + Counted(run->made, "folder") + " made, " +
+                           std::to_string(run->deleted) + " deleted.";
         if (run->stopped) text += "\rStopped before the end: the rest was left as it was.";
         text += Listed(run->changed, "Left alone, changed since the comparison:");
         text += Listed(run->failed, "Failed:");
@@ -178,8 +180,12 @@ void MainWindow::RunSync(SyncRun& run, ProgressDialog& progress) {
         const Side& from = toRight ? l.left : l.right;
         const Side& to = toRight ? l.right : l.left;
         const std::wstring source = path(i, !toRight), target = path(i, toRight);
-        if (!StillAsCompared(source, from) || !StillAsCompared(target, to)) {
+        if (!StillAsCompared(source, from)) {
             run.changed.push_back(shown(i, !toRight));
+            continue;
+        }
+        if (!StillAsCompared(target, to)) {
+            run.changed.push_back(shown(i, toRight));
             continue;
         }
         if (l.IsFolder()) {

@@ -1,0 +1,235 @@
+// Synchronizing real trees, with snapshots of everything before and after: each mode, deletions to
+// the bin and for good, a conflict, a file changed between compare and apply, a copy that reads
+// back wrong, a drive too small, a folder the user may not read, and the window as a user drives it.
+#include <algorithm>
+
+#include "core/wtf8.h"
+#include "platform/code_pages.h"
+#include "reliability/reliability_support.h"
+#include "support/unix_shell.h"
+#include "sync/sync_window.h"
+
+namespace bivane::test {
+namespace {
+
+using sync::Action;
+using sync::Line;
+using sync::Mode;
+using sync::Relation;
+
+const SYSTEMTIME kOld = LocalTimeOf(2024, 3, 1, 10, 0);
+const SYSTEMTIME kNew = LocalTimeOf(2025, 6, 1, 12, 30);
+
+class SyncTrees : public ReliabilityTest {
+protected:
+    void TearDown() override {
+        ReliabilityTest::TearDown();
+        if (const std::string dir = UnixPath(tmp.Path()); !dir.empty()) RunShell("chmod -R u+rwx '" + dir + "'; rm -rf '" + dir + "'/*");
+    }
+    std::vector<Line> Compare(bool byContent = false) {
+        TreeComparer c({});
+        TreeQuery q;
+        q.left = L();
+        q.right = R();
+        q.options.byContent = byContent;
+        q.upper = UpperCaseUnits();
+        c.Start(q);
+        std::unique_ptr<TreeResult> r;
+        EXPECT_GE(PumpUntil([&] { return (r = c.Take()) != nullptr; }, 60), 0) << "the comparison did not end";
+        if (r) {
+            EXPECT_EQ(r->failure, "");
+        }
+        return r ? std::move(r->lines) : std::vector<Line>{};
+    }
+    // The plan of the mode, applied as the window applies it; the report is expected to be text.
+    void Apply(std::vector<Line> lines, Mode m, bool recycle, const std::string& text, bool verify = false) {
+        sync::ApplyMode(lines, m);
+        modals.ExpectBox(text, IDOK);
+        form->ApplySync(SyncPlan{L(), R(), std::move(lines), recycle, verify});
+        modals.VerifyDone();
+    }
+    std::string Report(int copied, int bytes, int made, int deleted, const std::string& more = "") const {
+        auto n = [](int count, const char* what) { return std::to_string(count) + " " + what + (count == 1 ? "" : "s"); };
+        return "Synchronized " + L() + " and " + R() + ".\r" + n(copied, "file") + " copied (" + n(bytes, "byte") + "), " +
+               n(made, "folder") + " made, " + std::to_string(deleted) + " deleted." + more;
+    }
+    // What changed, a folder's own date left out (it moves with what is made in it).
+    std::set<std::string> Changed(Snapshot before) const {
+        Snapshot after = Snap(tmp.Path());
+        for (Snapshot* s : {&before, &after}) {
+            for (auto& [path, st] : *s) {
+                if (st.dir) st.lastWrite = 0;
+            }
+        }
+        return Changes(before, after);
+    }
+    static std::string Relations(const std::vector<Line>& lines) {
+        std::string s;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            s += Utf16ToWtf8(sync::LinePath(lines, i)) + ":" + sync::RelationText(lines[i].relation) + " ";
+        }
+        return s;
+    }
+    void MakeTrees() {
+        Make({{"L\\new.txt", 10, &kNew},       {"L\\newer.txt", 20, &kNew},  {"L\\same.txt", 30, &kOld},
+              {"L\\clash.txt", 40, &kOld},     {"L\\dir\\in.txt", 5, &kOld}, {"L\\empty\\", 0},
+              {"R\\newer.txt", 20, &kOld},     {"R\\same.txt", 30, &kOld},   {"R\\clash.txt", 41, &kOld},
+              {"R\\old.txt", 7, &kOld},        {"R\\dir\\", 0},              {"R\\gone\\g.txt", 8, &kOld}});
+    }
+};
+
+TEST_F(SyncTrees, EachModeOnARealTree) {
+    struct Case {
+        Mode mode;
+        bool recycle;
+        int copied, bytes, made, deleted;
+        std::set<std::string> changed;
+    };
+    const std::set<std::string> copiedRight{"R\\new.txt", "R\\newer.txt", "R\\dir\\in.txt", "R\\empty"};
+    std::set<std::string> mirrored = copiedRight;
+    mirrored.insert({"R\\old.txt", "R\\gone", "R\\gone\\g.txt"});
+    const Case cases[] = {
+        {Mode::MirrorRight, true, 3, 35, 1, 2, mirrored},
+        {Mode::MirrorRight, false, 3, 35, 1, 2, mirrored},
+        {Mode::UpdateRight, true, 3, 35, 1, 0, copiedRight},
+        // Both ways: the newer wins, what is on one side goes to the other, the clash is left alone.
+        {Mode::BothWays, true, 5, 50, 2, 0, {"R\\new.txt", "R\\newer.txt", "R\\dir\\in.txt", "R\\empty", "L\\old.txt", "L\\gone", "L\\gone\\g.txt"}},
+    };
+    for (const Case& c : cases) {
+        RemoveTree(L());
+        RemoveTree(R());
+        MakeSideFolders();
+        MakeTrees();
+        if (!form) StartSides(L(), R());
+        const std::vector<Line> lines = Compare();
+        ASSERT_EQ(Relations(lines),
+                  "dir:= dir\\in.txt:only left empty:only left gone:only right gone\\g.txt:only right clash.txt:same date, different "
+                  "new.txt:only left newer.txt:left newer old.txt:only right same.txt:= ");
+        const Snapshot before = Snap(tmp.Path());
+        Apply(lines, c.mode, c.recycle, Report(c.copied, c.bytes, c.made, c.deleted));
+        EXPECT_EQ(Changed(before), c.changed) << static_cast<int>(c.mode);
+        // Each copy is its source to the byte and to the 100 ns of its date.
+        EXPECT_EQ(ReadAll(R() + "\\newer.txt"), ReadAll(L() + "\\newer.txt"));
+        EXPECT_EQ(LastWrite(R() + "\\newer.txt"), LastWrite(L() + "\\newer.txt"));
+        std::vector<Line> again = Compare(true);
+        sync::ApplyMode(again, c.mode);
+        const sync::Preview left = sync::MakePreview(again);
+        EXPECT_TRUE(left.Empty()) << sync::PreviewText(left, again, true);
+        EXPECT_EQ(left.conflicts, 1) << "the clash stays";
+        if (c.recycle) EmptyTrash();
+    }
+}
+
+// A file changed after the comparison, and one made where a copy was to go, are left alone and
+// named; a copy that reads back unlike its source is put aside under another name.
+TEST_F(SyncTrees, ChangesBehindTheComparisonAndAFailedVerify) {
+    MakeTrees();
+    StartSides(L(), R());
+    std::vector<Line> lines = Compare();
+    MakeFile(L() + "\\newer.txt", 21, &kNew);               // grown since
+    MakeFile(R() + "\\new.txt", 3, &kOld);                  // made since, where new.txt goes
+    form->AfterSyncCopy = [](const std::string& target) {   // another program writes the copy meanwhile
+        if (target.find("in.txt") != std::string::npos) MakeFile(target, 6, &kOld);
+    };
+    const Snapshot before = Snap(tmp.Path());
+    Apply(lines, Mode::UpdateRight, false,
+          Report(1, 5, 1, 0,
+                 "\r\rLeft alone, changed since the comparison:\rright: new.txt\rleft: newer.txt"
+                 "\r\rRead back unlike their source (renamed with \".unverified\"):\rright: dir\\in.txt"),
+          true);
+    EXPECT_EQ(Changed(before), (std::set<std::string>{"R\\empty", "R\\dir\\in.txt.unverified"}));
+}
+
+// Onto a drive with no room for one of the files: that one fails and is named, the rest are copied.
+TEST_F(SyncTrees, ADriveTooSmallForOneFile) {
+    const std::string s = DriveFolder('S');
+    if (s.empty()) GTEST_SKIP() << "no small drive S: (drives.sh could not mount a tmpfs)";
+    ULARGE_INTEGER a{}, t{}, freeBytes{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"S:\\", &a, &t, &freeBytes));
+    MakeFile(L() + "\\small.txt", 1000, &kOld);
+    MakeFile(L() + "\\huge.bin", static_cast<std::int64_t>(freeBytes.QuadPart) + 100000, &kOld);
+    StartSides(L(), s);
+    TreeComparer c({});
+    TreeQuery q{L(), s, true, {}, false, UpperCaseUnits()};
+    c.Start(q);
+    std::unique_ptr<TreeResult> r;
+    ASSERT_GE(PumpUntil([&] { return (r = c.Take()) != nullptr; }, 60), 0);
+    sync::ApplyMode(r->lines, Mode::MirrorRight);
+    modals.ExpectBox("Synchronized " + L() + " and " + s + ".\r1 file copied (1000 bytes), 0 folders made, 0 deleted."
+                     "\r\rFailed:\rright: huge.bin (not enough room on the drive)", IDOK);
+    form->ApplySync(SyncPlan{L(), s, std::move(r->lines), true, false});
+    modals.VerifyDone();
+    EXPECT_EQ(ReadAll(s + "\\small.txt").size(), 1000u);
+    EXPECT_FALSE(Exists(s + "\\huge.bin"));
+    RemoveTree(s);
+}
+
+// The window as a user drives it: compare, filter, change two actions, preview, apply.
+TEST_F(SyncTrees, TheWindowComparesFiltersAndApplies) {
+    MakeTrees();
+    StartSides(L(), R());
+    form->ShowSynchronize(form->Active());
+    SyncWindow& w = *form->SynchronizeWindow;
+    EXPECT_EQ(WindowText(w.Field(SyncWindow::IdLeft)), L());
+    w.StartCompare();
+    ASSERT_GE(PumpUntil([&] { PumpMessages(); return !w.Comparing(); }, 30), 0);
+    EXPECT_EQ(w.Lines().size(), 10u);
+    ASSERT_EQ(w.Cell(0, 0), "[dir]");
+    EXPECT_EQ(w.Cell(2, 0), "+ [empty]");  // a folder of one side, closed
+    SendMessageW(w.Field(SyncWindow::IdShow), CB_SETCURSEL, 2, 0);  // only left
+    SendMessageW(w.Handle(), WM_COMMAND, MAKEWPARAM(SyncWindow::IdShow, CBN_SELCHANGE), 0);
+    std::vector<std::string> shown;
+    for (std::size_t row = 0; row < w.Shown().size(); ++row) shown.push_back(w.Cell(static_cast<int>(row), 0));
+    EXPECT_EQ(shown, (std::vector<std::string>{"[dir]", "  in.txt", "+ [empty]", "new.txt"}));
+    // Leave new.txt; and the empty folder goes the other way: refused (nothing on the right to copy).
+    w.Select(3);
+    EXPECT_TRUE(w.SetSelectedAction(Action::Leave));
+    w.Select(2);
+    EXPECT_FALSE(w.SetSelectedAction(Action::CopyLeft));
+    SendMessageW(w.Field(SyncWindow::IdShow), CB_SETCURSEL, 0, 0);
+    SendMessageW(w.Handle(), WM_COMMAND, MAKEWPARAM(SyncWindow::IdShow, CBN_SELCHANGE), 0);
+    w.Select(3);  // gone, on the right only: kept
+    ASSERT_EQ(w.Cell(3, 0), "+ [gone]");
+    EXPECT_TRUE(w.SetSelectedAction(Action::Leave));
+    const Snapshot before = Snap(tmp.Path());
+    modals.ExpectDialog("SyncPreview", [](ModalForm& f) {
+        const std::string text = WindowText(GetDlgItem(f.Handle(), SyncPreview::IdText));
+        EXPECT_NE(text.find("Copy to the right: 2 files, 25 bytes; 1 folder\r\nDelete on the right: 1 file, 7 bytes\r\n"),
+                  std::string::npos) << text;
+        EXPECT_NE(text.find("Deleted (to the recycle bin):\r\nright: old.txt\r\n"), std::string::npos) << text;
+        return SyncPreview::IdApply;
+    });
+    modals.ExpectBox(Report(2, 25, 1, 1), IDOK);
+    w.PreviewAndApply();
+    EXPECT_EQ(Changed(before), (std::set<std::string>{"R\\newer.txt", "R\\dir\\in.txt", "R\\empty", "R\\old.txt"}));
+    ASSERT_GE(PumpUntil([&] { return !w.Comparing(); }, 30), 0);  // compared again at the end
+    modals.VerifyDone();
+    EmptyTrash();
+}
+
+// As a user who may not read a folder on the left: its lines are errors, and what the right holds
+// below it survives a mirror, though the left seems to have nothing there.
+class UnprivilegedSync : public SyncTrees {};
+
+TEST_F(UnprivilegedSync, AFolderThatCannotBeReadIsNeverTakenAsEmpty) {
+    const std::string l = UnixPath(L());
+    if (l.empty()) GTEST_SKIP() << "modes made on the host need Wine";
+    ASSERT_EQ(RunShell("cd '" + l + "' && mkdir -p shut/in ../R/shut/in && printf 1 > shut/in/a.txt && printf 22 > ../R/shut/in/keep.txt"
+                       " && printf 333 > ../R/shut/other.txt && chmod 000 shut"),
+              0);
+    const bool root = RunShell("test $(id -u) -ne 0") != 0;
+    StartSides(L(), R());
+    const std::vector<Line> lines = Compare();
+    if (root) {
+        RunShell("chmod 755 '" + l + "/shut'");
+        GTEST_SKIP() << "root may read anything: run as another user (as_user.sh)";
+    }
+    EXPECT_EQ(Relations(lines), "shut:error shut\\in:error shut\\in\\keep.txt:error shut\\other.txt:error ");
+    const Snapshot before = Snap(R());
+    Apply(lines, Mode::MirrorRight, false, Report(0, 0, 0, 0));
+    EXPECT_EQ(Changes(before, Snap(R())), std::set<std::string>{});
+    RunShell("chmod 755 '" + l + "/shut'");
+}
+
+}  // namespace
+}  // namespace bivane::test
