@@ -613,7 +613,7 @@ TEST(Help, NamesEveryKeyOfTheKeyMapAndHasAViewerSection) {
     ASSERT_LT(keys, viewer);
     const std::string keySection = help.substr(keys, viewer - keys);
     const std::vector<std::string> names = KeyMapKeys();
-    EXPECT_EQ(names.size(), 6u + 2u + 2u + 11u + 22u);  // combinations, menu shortcuts, Z, letters, key rows
+    EXPECT_EQ(names.size(), 7u + 2u + 2u + 11u + 22u);  // combinations, menu shortcuts, Z, letters, key rows
     for (const std::string& name : names) EXPECT_NE(keySection.find(name), std::string::npos) << name;
     const std::string viewerSection = help.substr(viewer, help.find("<h2", viewer + 1) - viewer);
     for (const char* key : {"<kbd>Page Up</kbd>", "<kbd>Home</kbd>", "<kbd>End</kbd>", "<kbd>H</kbd>", "<kbd>W</kbd>",
