@@ -130,6 +130,7 @@ bivane_bench(copy_bench 1 ${CMAKE_BINARY_DIR}/bench-smoke 20 tree:50)
 bivane_bench(size_bench 200)
 bivane_bench(follow_bench 10 300 200 3)
 bivane_bench(find_bench 200 50 300)
+bivane_bench(sync_bench 200 200 50 50 300)
 # The reference programs for start-up, and start-up against them in the build folder.
 add_executable(bare_window WIN32 bench/bare_window.cpp)
 target_include_directories(bare_window PRIVATE ${CMAKE_SOURCE_DIR}/src)

@@ -3,7 +3,7 @@
 # benchmark folders on the host, runs every benchmark under the headless Wine prefix and prints
 # one markdown table: each case's value, the reference measured in the same run, their ratio,
 # the target and whether it was met.
-#   scripts/bench.sh [load|sort|tag|compare|memory|copy|startup|viewer|size|follow|find ...]   (all of them by default)
+#   scripts/bench.sh [load|sort|tag|compare|memory|copy|startup|viewer|size|follow|find|sync ...]   (all of them by default)
 # Folders are made once under build/win/bench-data (a "<folder>.complete" marker beside each) and
 # reused; delete that folder to make them again. They are made here and not inside Wine, where
 # every new file name is looked up in its whole folder ignoring case: making 100,000 files there
@@ -17,7 +17,7 @@ cd "$root"
 build=build/win
 data=$root/$build/bench-data
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(load sort tag compare memory copy startup viewer size follow find)
+[ ${#cases[@]} -gt 0 ] || cases=(load sort tag compare memory copy startup viewer size follow find sync)
 wants() { [[ " ${cases[*]} " == *" $1 "* ]]; }
 
 echo "== build" >&2
@@ -123,6 +123,22 @@ if wants find; then
     folder text10000 10000 --seed 12 --bytes 107374 --folders 100
     folder files1000000 1000000 --seed 3
     run find_bench "$(winpath "$data/tree100000")" "$(winpath "$data/text10000")" "$(winpath "$data/files1000000")"
+fi
+if wants sync; then
+    # Two copies of a tree of 100,000 and of 1 GB in 10,000 files (cp -a keeps every date); a
+    # million files against an empty folder.
+    folder tree100000 100000 --seed 9 --folders 1000
+    folder text10000 10000 --seed 12 --bytes 107374 --folders 100
+    folder files1000000 1000000 --seed 3
+    for tree in tree100000 text10000; do
+        if [ ! -f "$data/$tree.twin.complete" ]; then
+            rm -rf "$data/$tree.twin"
+            cp -a "$data/$tree" "$data/$tree.twin"
+            touch "$data/$tree.twin.complete"
+        fi
+    done
+    run sync_bench "$(winpath "$data/tree100000")" "$(winpath "$data/tree100000.twin")" "$(winpath "$data/text10000")" \
+        "$(winpath "$data/text10000.twin")" "$(winpath "$data/files1000000")"
 fi
 
 {

@@ -327,19 +327,19 @@ void TreeComparer::CompareContent(const TreeQuery& q, std::vector<Line>& lines, 
         progress_.contentBytes = total;
     }
     const std::wstring left = TopExact(q.left), right = TopExact(q.right);
+    std::vector<char> a(kBlock), b(kBlock);  // once: clearing 2 MB per pair would cost more than small files
     for (std::size_t i = 0; i < lines.size(); ++i) {
         Line& l = lines[i];
         if (l.relation == sync::Relation::Error || !sync::NeedsContent(l.left, l.right, q.options)) continue;
         const std::wstring lp = left + L"\\" + Wide(sync::LinePath(lines, i, false));
         const std::wstring rp = right + L"\\" + Wide(sync::LinePath(lines, i, true));
         Tell(ShownPath(lp));
-        l.relation = sync::Relate(l.left, l.right, q.options, SameBytes(lp, rp, l.left.size, generation));
+        l.relation = sync::Relate(l.left, l.right, q.options, SameBytes(lp, rp, l.left.size, generation, a, b));
     }
 }
 
 sync::Content TreeComparer::SameBytes(const std::wstring& left, const std::wstring& right, std::int64_t size,
-                                      unsigned generation) {
-    std::vector<char> a(kBlock), b(kBlock);
+                                      unsigned generation, std::vector<char>& a, std::vector<char>& b) {
     for (;;) {
         if (BeforeOpen) BeforeOpen(ShownPath(left));
         if (!Hold(generation)) throw Stopped{};

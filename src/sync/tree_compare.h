@@ -68,7 +68,8 @@ private:
     bool List(const std::wstring& folder, bool caseApart, const std::vector<char16_t>& upper, std::vector<Listed>& out,
               unsigned generation);
     void CompareContent(const TreeQuery& q, std::vector<sync::Line>& lines, unsigned generation);
-    sync::Content SameBytes(const std::wstring& left, const std::wstring& right, std::int64_t size, unsigned generation);
+    sync::Content SameBytes(const std::wstring& left, const std::wstring& right, std::int64_t size, unsigned generation,
+                            std::vector<char>& a, std::vector<char>& b);
     bool Hold(unsigned generation);  // before a handle is opened: waits while paused; false: stop
     void Release();
     bool Interrupted() const { return interrupt_.load(std::memory_order_relaxed); }
