@@ -134,6 +134,7 @@ focus_row() {
 run_scenario() {
     echo "== $2"
     mkdir -p "$work/$1"
+    declare -F "$1" >/dev/null || { fail "no scenario called $1"; return; }  # defined after its run line
     "$1" "$work/$1"
     stop_bivane
 }
@@ -615,6 +616,45 @@ find_files() {
         || fail "a file changed" || return 1
 }
 
+# ---- Ctrl+Y: two trees compared, two lines changed by keys, filtered, previewed, applied, read back
+synchronize() {
+    local w=$1 dates
+    mkdir -p "$w/L/sub" "$w/R"
+    printf 'same\n' >"$w/L/a.txt"; cp -p "$w/L/a.txt" "$w/R/a.txt"
+    printf 'the new one\n' >"$w/L/b.txt"; printf 'old\n' >"$w/R/b.txt"; touch -d '2024-01-01 10:00' "$w/R/b.txt"
+    printf 'c\n' >"$w/L/c.txt"; printf 'kept here\n' >"$w/L/keep.txt"; printf 'd\n' >"$w/L/sub/d.txt"
+    printf 'gone\n' >"$w/R/gone.txt"; printf 'old but wanted\n' >"$w/R/old.txt"
+    touch -d '2025-05-05 05:05:05.123456700' "$w/L/c.txt" "$w/R/old.txt"
+    start_bivane "$w" || return 1
+    open_sides "$w" L R || return 1
+    key ctrl+y
+    wait_for "the Synchronize window" 'window_is SynchronizeWindow Synchronize' || return 1
+    key Return
+    wait_for "the comparison" 'grep -q "^control.*8 lines, 7 differ; 7 shown\." "$state"' || return 1
+    # Rows: [sub] a b c gone keep old. keep.txt is left alone (Space); old.txt goes left, not away.
+    key Down Down Down Down Down space Down Left
+    key alt+o Down
+    wait_for "only the differences" 'grep -q "^control.*8 lines, 7 differ; 6 shown\." "$state"' || return 1
+    key alt+v alt+a
+    wait_for "the preview" 'window_is SyncPreview "Synchronize: what will be done"' || return 1
+    grep -qF "Copy to the right: 3 files, 16 bytes; 1 folder| Copy to the left: 1 file, 15 bytes| Delete on the right: 1 file, 5 bytes|" "$state" \
+        && grep -qF "right: gone.txt|" "$state" || fail "the preview's counts and deletions" || return 1
+    key Return
+    wait_for "the report" 'window_is "#32770" Information && grep -qF "4 files copied (31 bytes), 1 folder made, 1 deleted." "$state"' || return 1
+    key Return
+    wait_for "compared again" 'window_is SynchronizeWindow Synchronize && grep -q "^control.*7 lines, 1 differ; 1 shown\." "$state"' || return 1
+    key Escape
+    wait_for "the window closed" 'no_window' || return 1
+    for f in b.txt c.txt sub/d.txt; do cmp -s "$w/L/$f" "$w/R/$f" || fail "R/$f is not L/$f" || return 1; done
+    cmp -s "$w/R/old.txt" "$w/L/old.txt" || fail "old.txt was not copied to the left" || return 1
+    dates=$(stat -c '%y' "$w/L/c.txt" "$w/R/c.txt" "$w/R/old.txt" "$w/L/old.txt" | sort -u | wc -l)
+    [ "$dates" = 1 ] || fail "a copy's date is not its source's to the 100 ns" || return 1
+    [ ! -e "$w/R/keep.txt" ] && [ ! -e "$w/R/gone.txt" ] && [ -n "$(file_ci "$trash" gone.txt)" ] \
+        || fail "keep.txt copied, or gone.txt not in the recycle bin" || return 1
+    ! ls "$w"/*/*.unverified >/dev/null 2>&1 || fail "a copy failed its verification" || return 1
+}
+
+run_scenario synchronize "Synchronize: compare, two actions changed, a filter, the preview, apply with verify, compared again"
 run_scenario find_files "Find Files: names, a text, the viewer at the match, Go to, results on a side copied and deleted, Escape"
 run_scenario jobs "C on a big folder sent to the background, paused; C on a file queued; F2 on the source refused; S and F10; Q"
 run_scenario clicks "clicks on a name, an icon, beside the name once, twice and three times, with Ctrl"
