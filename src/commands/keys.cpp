@@ -55,7 +55,7 @@ const Combination kCombinations[] = {
     {ssCtrl, 'P', [](MainWindow& f) { f.PrintListing(f.Active()); }},
     {ssCtrl, 'J', [](MainWindow& f) { f.ShowJobs(); }},
     {ssCtrl, 'F', [](MainWindow& f) { f.ShowFindFiles(f.Active()); }},
-    {ssCtrl, 'Y', [](MainWindow& f) { f.ShowSynchronize(f.Active()); }},
+    {ssCtrl, 'Y', [](MainWindow& f) { f.ShowSynchronize(); }},
 };
 
 bool RunCombination(MainWindow& f, WORD key, TShiftState shift) {

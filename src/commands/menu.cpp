@@ -66,7 +66,7 @@ void MainWindow::RunMenuItem(MenuItem item) {
         case MenuItem::HelpTopics: ShowHelp(); break;
         case MenuItem::Exit: Exit(); break;
         case MenuItem::FindFiles: ShowFindFiles(Active()); break;
-        case MenuItem::Synchronize: ShowSynchronize(Active()); break;
+        case MenuItem::Synchronize: ShowSynchronize(); break;
         case MenuItem::None: break;
     }
 }

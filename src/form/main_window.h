@@ -249,7 +249,7 @@ public:
     FileFinder* Finder = nullptr;  // adopted by Background when first asked for
 
     // ---- sync/
-    void ShowSynchronize(Pane& s);  // Ctrl+Y: the Synchronize window, comparing the two sides' folders
+    void ShowSynchronize();  // Ctrl+Y: the Synchronize window, comparing the two sides' folders
     void ApplySync(const SyncPlan& plan);  // the plan accepted in its preview, run as a job
     void RunSync(SyncRun& run, ProgressDialog& progress);  // the job's work, on the job thread
     TreeComparer* Comparer = nullptr;  // adopted by Background when first asked for

@@ -150,14 +150,15 @@ std::vector<Pair> PairNames(const std::vector<Named>& left, const std::vector<Na
         while (i < l.size() && keyOf(left, l[i]) == key) ++i;
         while (j < r.size() && keyOf(right, r[j]) == key) ++j;
         const std::size_t nl = i - i0, nr = j - j0;
-        if (nr == 0 || nl == 0 || (nl == 1 && nr == 1)) {
+        if (nl <= 1 && nr <= 1) {
             for (std::size_t a = i0; a < i; ++a) out.push_back({l[a], nr == 1 ? r[j0] : -1, false});
             if (nl == 0) {
                 for (std::size_t b = j0; b < j; ++b) out.push_back({-1, r[b], false});
             }
             continue;
         }
-        // Twins: exact names pair; any other name of the group is one the other side cannot hold apart.
+        // Twins: exact names pair; any other name of the group is one the other side cannot hold
+        // apart (two copied there would land on one name).
         std::vector<bool> rightUsed(nr, false);
         for (std::size_t a = i0; a < i; ++a) {
             int match = -1;

@@ -64,7 +64,8 @@ bool Allowed(Relation r, const Side& left, const Side& right, Action a);
 
 // Pairing the names of one folder on each side. With caseApart, names pair only exactly; else two
 // names that differ only in letter case are one entry, unless either side holds more than one of
-// them: then each of those that has no exact twin is a case twin the other side cannot hold apart.
+// them: then each of those that has no exact twin is a case twin the other side cannot hold apart
+// (also where the other side has none of them: two copied there would land on one name).
 struct Named {
     std::u16string_view name;
     std::u16string_view key;  // the name as the file systems compare it (folded, unless caseApart)

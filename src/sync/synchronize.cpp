@@ -88,7 +88,7 @@ struct SyncRun {
     bool stopped = false;
 };
 
-void MainWindow::ShowSynchronize(Pane& s) {
+void MainWindow::ShowSynchronize() {
     if (!Background) return;
     if (!SynchronizeWindow) SynchronizeWindow = std::make_unique<SyncWindow>();
     SyncWindow& w = *SynchronizeWindow;
@@ -98,8 +98,7 @@ void MainWindow::ShowSynchronize(Pane& s) {
             [news] { return PostMessageW(news, SyncWindow::kComparerNews, 0, 0) != FALSE; }));
     }
     w.Apply = [this](const SyncPlan& plan) { ApplySync(plan); };
-    // The active side's folder is the left one of the comparison only when it is the left side.
-    (void)s;
+    // Left is the left side's folder, whichever side is active: the window's columns follow the sides.
     w.Open(hwnd_, *Comparer, side[0].Directory(), side[1].Directory());
 }
 
@@ -168,7 +167,9 @@ void MainWindow::RunSync(SyncRun& run, ProgressDialog& progress) {
         if (l.action == Action::CopyRight) bytes += l.left.size;
         if (l.action == Action::CopyLeft) bytes += l.right.size;
     }
-    // Copies first, in the tree's order: a folder is made before what goes in it.
+    // Copies first, in the tree's order: a folder is made before what goes in it, and given its
+    // source's date once everything is in it.
+    std::vector<std::size_t> made;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line& l = lines[i];
         if (l.action != Action::CopyRight && l.action != Action::CopyLeft) continue;
@@ -191,6 +192,7 @@ void MainWindow::RunSync(SyncRun& run, ProgressDialog& progress) {
         if (l.IsFolder()) {
             if (CreateDirectoryW(target.c_str(), nullptr)) {
                 ++run.made;
+                made.push_back(i);
             } else {
                 run.failed.push_back(shown(i, toRight) + " (" + ReasonText(GetLastError()) + ")");
             }
@@ -210,6 +212,9 @@ void MainWindow::RunSync(SyncRun& run, ProgressDialog& progress) {
         progress.PrepareBar(static_cast<int>(from.size / kCopyBlockSize + 1));
         try {
             CopyFileWithProgress(progress, ShownPath(source), ShownPath(target), std::wstring(), true);
+        } catch (const ELinkedSource&) {  // Wine lists a link to a file as the file
+            run.failed.push_back(shown(i, !toRight) + " (a link: never followed)");
+            continue;
         } catch (const FileError& e) {
             run.failed.push_back(shown(i, toRight) + " (" + e.what() + ")");
             continue;
@@ -228,6 +233,15 @@ void MainWindow::RunSync(SyncRun& run, ProgressDialog& progress) {
             const bool moved = MoveFileExW(target.c_str(), aside.c_str(), 0) != FALSE;
             run.mismatched.push_back(shown(i, toRight) + (moved ? "" : " (could not be renamed)"));
         }
+    }
+    for (auto m = made.rbegin(); m != made.rend(); ++m) {
+        const Line& l = lines[*m];
+        const bool toRight = l.action == Action::CopyRight;
+        const std::int64_t date = (toRight ? l.left : l.right).date;
+        AutoCloseHandle dir(CreateFileW(path(*m, toRight).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        const FILETIME t{static_cast<DWORD>(date), static_cast<DWORD>(static_cast<std::uint64_t>(date) >> 32)};
+        if (dir) SetFileTime(dir.get(), nullptr, nullptr, &t);
     }
     // Deletions last. A folder deleted whole goes at once when nothing in it changed; otherwise
     // its files go one by one and the folders that are left empty after them.

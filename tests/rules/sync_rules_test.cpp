@@ -101,7 +101,7 @@ TEST(SyncPairs, CaseTwinsAgainstASideThatIgnoresCase) {
         {{"a", "A"}, {"a"}, "A=-! a=a"},
         {{"a", "A"}, {"A", "a"}, "A=A a=a"},
         {{"Ab", "aB"}, {"AB"}, "Ab=-! aB=-! -=AB!"},
-        {{"a", "A"}, {}, "A=- a=-"},  // the twins go nowhere: nothing to mix up
+        {{"a", "A"}, {}, "A=-! a=-!"},  // both copied to the other side would land on one name
     };
     for (const Case& c : cases) {
         std::vector<std::u16string> store;
