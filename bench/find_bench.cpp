@@ -17,27 +17,6 @@ using namespace bivane::bench;
 
 namespace {
 
-// Reads every file of the tree through, as a plain program would.
-long long ReadAllFiles(const std::wstring& dir, std::vector<char>& buf) {
-    long long bytes = 0;
-    WIN32_FIND_DATAW fd;
-    AutoFindHandle f(FindFirstFileExW((dir + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                      FIND_FIRST_EX_LARGE_FETCH));
-    if (!f) return 0;
-    do {
-        const std::wstring path = dir + L"\\" + fd.cFileName;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (wcscmp(fd.cFileName, L".") != 0 && wcscmp(fd.cFileName, L"..") != 0) bytes += ReadAllFiles(path, buf);
-            continue;
-        }
-        AutoCloseHandle h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        DWORD got = 0;
-        while (h && ReadFile(h.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr) && got > 0) bytes += got;
-    } while (FindNextFileW(f.get(), &fd));
-    return bytes;
-}
-
 struct Search {
     FoundList found;
     double seconds = 0;

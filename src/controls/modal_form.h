@@ -1,9 +1,12 @@
 // Base of the program's dialogs: a window of its own class with the dialog manager's keyboard
 // handling, created once and shown modally (through the seam) or modeless.
 #pragma once
+#include <exception>
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
+#include "platform/modal_seam.h"
 #include "platform/win.h"
 
 namespace bivane {
@@ -42,6 +45,22 @@ protected:
     HWND AddControl(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w,
                     int h, int id, DWORD exStyle = 0);
     virtual void OnCommand(int id, int code) { (void)id; (void)code; }
+    // Runs fn where an exception must not leave (a window procedure): what it throws is said in a
+    // warning box over this window. False when it threw.
+    template <typename F>
+    bool Guarded(F&& fn) noexcept {
+        try {
+            fn();
+            return true;
+        } catch (const std::exception& e) {
+            try {
+                ShowBox(Handle(), BoxKind::Warning, WithFullStop(e.what()), BoxButtons::Ok);
+            } catch (...) {
+            }
+        } catch (...) {
+        }
+        return false;
+    }
     virtual void FormActivate() {}
     // After a change of DPI, for the fonts of a dialog's own (the UI font is given already).
     virtual void DpiChanged() {}

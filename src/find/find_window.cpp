@@ -150,21 +150,6 @@ void FindWindow::Open(HWND owner, FileFinder& finder, const std::string& folder)
 
 void FindWindow::FormActivate() { SetFocus(Field(IdNames)); }
 
-template <typename F>
-bool FindWindow::Guarded(F&& fn) noexcept {
-    try {
-        fn();
-        return true;
-    } catch (const std::exception& e) {
-        try {
-            ShowBox(Handle(), BoxKind::Warning, WithFullStop(e.what()), BoxButtons::Ok);
-        } catch (...) {
-        }
-    } catch (...) {
-    }
-    return false;
-}
-
 void FindWindow::StartSearch() {
     if (!finder_) return;
     FindQuery q;

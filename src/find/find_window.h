@@ -61,8 +61,6 @@ private:
     void TakeNews();
     void ShowStatus();
     void Act(int id);
-    template <typename F>
-    bool Guarded(F&& fn) noexcept;
     std::wstring Cell(int row, int column) const;
 
     FileFinder* finder_ = nullptr;

@@ -144,21 +144,6 @@ void SyncWindow::Open(HWND owner, TreeComparer& comparer, const std::string& lef
 
 void SyncWindow::FormActivate() { SetFocus(lines_.empty() ? Field(IdCompare) : list_); }
 
-template <typename F>
-bool SyncWindow::Guarded(F&& fn) noexcept {
-    try {
-        fn();
-        return true;
-    } catch (const std::exception& e) {
-        try {
-            ShowBox(Handle(), BoxKind::Warning, WithFullStop(e.what()), BoxButtons::Ok);
-        } catch (...) {
-        }
-    } catch (...) {
-    }
-    return false;
-}
-
 void SyncWindow::StartCompare() {
     if (!comparer_) return;
     TreeQuery q;

@@ -75,8 +75,6 @@ private:
     void ShowStatus();
     void ListMenu();
     static LRESULT CALLBACK ListKeys(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    template <typename F>
-    bool Guarded(F&& fn) noexcept;
 
     TreeComparer* comparer_ = nullptr;
     HWND list_ = nullptr, status_ = nullptr;
