@@ -215,6 +215,26 @@ bool SetAction(std::vector<Line>& lines, std::size_t i, Action a) {
     return true;
 }
 
+std::vector<FolderTotal> OneSidedTotals(const std::vector<Line>& lines) {
+    std::vector<FolderTotal> below(lines.size());  // every line's, summed into its parent's
+    for (std::size_t i = lines.size(); i-- > 0;) {
+        const Line& l = lines[i];
+        if (!l.IsFolder()) {
+            below[i].files = 1;
+            below[i].bytes = l.left.There() ? l.left.size : l.right.size;
+        }
+        if (l.parent != UINT32_MAX) {
+            below[l.parent].files += below[i].files;
+            below[l.parent].bytes += below[i].bytes;
+        }
+    }
+    std::vector<FolderTotal> out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (OneSidedFolder(lines[i])) out.push_back({static_cast<std::uint32_t>(i), below[i].files, below[i].bytes});
+    }
+    return out;
+}
+
 std::vector<std::uint32_t> VisibleLines(const std::vector<Line>& lines, Show show,
                                         const std::function<bool(const std::u16string&)>& nameTaken) {
     auto passes = [&](const Line& l) {

@@ -99,6 +99,13 @@ void ApplyMode(std::vector<Line>& lines, Mode m);
 // False (nothing changed) where the action is not allowed on line i.
 bool SetAction(std::vector<Line>& lines, std::size_t i, Action a);
 
+// What a folder on one side only holds: its files and their bytes, at any depth.
+struct FolderTotal {
+    std::uint32_t line = 0;
+    std::int64_t files = 0, bytes = 0;
+};
+std::vector<FolderTotal> OneSidedTotals(const std::vector<Line>& lines);  // in the lines' order
+
 enum class Show : std::uint8_t { All, Differences, OnlyLeft, OnlyRight, Equal };
 // The lines shown, in order: each passes the filter and the name test (files; a folder is shown
 // when a line below it is), and lies in no closed folder of one side.

@@ -168,6 +168,7 @@ void SyncWindow::StartCompare() {
     right_ = q.right;
     lines_.clear();
     shown_.clear();
+    totals_.clear();
     failure_.clear();
     SendMessageW(list_, LVM_SETITEMCOUNT, 0, 0);
     comparing_ = true;
@@ -190,6 +191,8 @@ void SyncWindow::TakeNews() {
     comparing_ = false;
     failure_ = r->failure;
     lines_ = std::move(r->lines);
+    totals_.clear();
+    for (const sync::FolderTotal& t : sync::OneSidedTotals(lines_)) totals_[t.line] = t;
     sync::ApplyMode(lines_, static_cast<sync::Mode>(std::max(0, Choice(Field(IdMode)))));
     ShowLines();
     if (!shown_.empty()) Select(0);
@@ -317,7 +320,11 @@ std::string SyncWindow::Cell(int row, int column) const {
             const std::string mark = !l.IsFolder() ? "" : oneSided ? (l.open ? "- " : "+ ") : "";
             std::string name = Utf16ToWtf8(l.name);
             if (!l.rightName.empty()) name += " | " + Utf16ToWtf8(l.rightName);
-            return indent + mark + (l.IsFolder() ? "[" + name + "]" : name);
+            if (!oneSided) return indent + mark + (l.IsFolder() ? "[" + name + "]" : name);
+            const auto t = totals_.find(i);
+            const std::int64_t files = t == totals_.end() ? 0 : t->second.files, bytes = t == totals_.end() ? 0 : t->second.bytes;
+            return indent + mark + "[" + name + "] (" + std::to_string(files) + (files == 1 ? " file, " : " files, ") +
+                   std::to_string(bytes) + (bytes == 1 ? " byte)" : " bytes)");
         }
         case 1: return SideSize(l.left);
         case 2: return l.left.kind == sync::Kind::File ? DateOf(l.left.date) : "";

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "controls/modal_form.h"
@@ -80,6 +81,7 @@ private:
     HWND list_ = nullptr, status_ = nullptr;
     std::vector<sync::Line> lines_;
     std::vector<std::uint32_t> shown_;
+    std::unordered_map<std::uint32_t, sync::FolderTotal> totals_;  // the folders of one side, by line
     std::string left_, right_;  // the folders the lines compare
     std::string failure_;
     bool comparing_ = false;

@@ -67,6 +67,13 @@ bool SameFiles(const std::wstring& a, const std::wstring& b) {
     }
 }
 
+void MakeFolders(const std::string& dir) {
+    if (DirectoryError(dir) == 0) return;
+    const std::string up = DirectoryPart(dir);
+    if (up != dir && !up.empty()) MakeFolders(up);
+    (void)CreateDirectoryW(ExactFolder(dir).c_str(), nullptr);  // a failure shows in the copy's own
+}
+
 std::string Counted(std::int64_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
 
 std::string Listed(const std::vector<std::string>& names, const char* head) {
@@ -199,9 +206,9 @@ void MainWindow::RunSync(SyncRun& run, ProgressDialog& progress) {
             continue;
         }
         JobQueue::Report(filesDone, files, bytesDone, bytes);
-        // A folder left alone above a file copied is made now.
+        // Folders left alone above a file copied are made now.
         const std::string dir = DirectoryPart(ShownPath(target));
-        if (DirectoryError(dir) != 0) (void)CreateDirectoryW(ExactFolder(dir).c_str(), nullptr);
+        MakeFolders(dir);
         const std::int64_t room = FolderFreeBytes(dir);
         if (room >= 0 && room < from.size - (to.There() ? to.size : 0)) {
             run.failed.push_back(shown(i, toRight) + " (not enough room on the drive)");

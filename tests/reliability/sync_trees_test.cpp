@@ -231,12 +231,12 @@ TEST_F(SyncTrees, TheWindowComparesFiltersAndApplies) {
     ASSERT_GE(PumpUntil([&] { PumpMessages(); return !w.Comparing(); }, 30), 0);
     EXPECT_EQ(w.Lines().size(), 10u);
     ASSERT_EQ(w.Cell(0, 0), "[dir]");
-    EXPECT_EQ(w.Cell(2, 0), "+ [empty]");  // a folder of one side, closed
+    EXPECT_EQ(w.Cell(2, 0), "+ [empty] (0 files, 0 bytes)");  // a folder of one side, closed, with what it holds
     SendMessageW(w.Field(SyncWindow::IdShow), CB_SETCURSEL, 2, 0);  // only left
     SendMessageW(w.Handle(), WM_COMMAND, MAKEWPARAM(SyncWindow::IdShow, CBN_SELCHANGE), 0);
     std::vector<std::string> shown;
     for (std::size_t row = 0; row < w.Shown().size(); ++row) shown.push_back(w.Cell(static_cast<int>(row), 0));
-    EXPECT_EQ(shown, (std::vector<std::string>{"[dir]", "  in.txt", "+ [empty]", "new.txt"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"[dir]", "  in.txt", "+ [empty] (0 files, 0 bytes)", "new.txt"}));
     // Leave new.txt; and the empty folder goes the other way: refused (nothing on the right to copy).
     w.Select(3);
     EXPECT_TRUE(w.SetSelectedAction(Action::Leave));
@@ -245,7 +245,7 @@ TEST_F(SyncTrees, TheWindowComparesFiltersAndApplies) {
     SendMessageW(w.Field(SyncWindow::IdShow), CB_SETCURSEL, 0, 0);
     SendMessageW(w.Handle(), WM_COMMAND, MAKEWPARAM(SyncWindow::IdShow, CBN_SELCHANGE), 0);
     w.Select(3);  // gone, on the right only: kept
-    ASSERT_EQ(w.Cell(3, 0), "+ [gone]");
+    ASSERT_EQ(w.Cell(3, 0), "+ [gone] (1 file, 8 bytes)");
     EXPECT_TRUE(w.SetSelectedAction(Action::Leave));
     const Snapshot before = Snap(tmp.Path());
     modals.ExpectDialog("SyncPreview", [](ModalForm& f) {

@@ -197,6 +197,11 @@ TEST(SyncPlans, EachModeAndTheUsersChanges) {
     EXPECT_FALSE(SetAction(lines, 6, Action::CopyRight));
     EXPECT_TRUE(SetAction(lines, 2, Action::CopyLeft));
     EXPECT_EQ(Utf16ToWtf8(LinePath(lines, 5)), "mine\\a.txt");
+    const std::vector<FolderTotal> totals = OneSidedTotals(lines);  // what the folders of one side hold
+    ASSERT_EQ(totals.size(), 3u);
+    EXPECT_EQ((std::vector<std::int64_t>{totals[0].line, totals[0].files, totals[0].bytes, totals[1].line, totals[1].files,
+                                         totals[2].line, totals[2].files, totals[2].bytes}),
+              (std::vector<std::int64_t>{3, 1, 1, 4, 0, 6, 1, 2}));
 }
 
 TEST(SyncFilters, ShownLinesOpenFoldersAndNames) {
