@@ -227,8 +227,8 @@ std::string SyncWindow::Status() const {
     }
     std::string s = std::to_string(lines_.size()) + " lines, " + std::to_string(differences) + " differ; " +
                     std::to_string(shown_.size()) + " shown";
-    if (p.errors) s += "; " + std::to_string(p.errors) + " errors";
-    if (p.conflicts) s += "; " + std::to_string(p.conflicts) + " conflicts";
+    if (p.errors) s += "; " + std::to_string(p.errors) + (p.errors == 1 ? " error" : " errors");
+    if (p.conflicts) s += "; " + std::to_string(p.conflicts) + (p.conflicts == 1 ? " conflict" : " conflicts");
     return s + ".";
 }
 
@@ -298,7 +298,8 @@ void SyncWindow::OnCommand(int id, int code) {
         }
         return;
     }
-    if (id == IDOK) id = GetFocus() == list_ ? -1 : IdCompare;
+    // Enter (the default button's id, or IDOK): on a line, open or close its folder; anywhere else, compare.
+    if (id == IDOK || id == IdCompare) id = GetFocus() == list_ ? -1 : IdCompare;
     Guarded([&] {
         switch (id) {
             case -1: ToggleFolder(static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED))); break;

@@ -631,6 +631,10 @@ synchronize() {
     wait_for "the Synchronize window" 'window_is SynchronizeWindow Synchronize' || return 1
     key Return
     wait_for "the comparison" 'grep -q "^control.*8 lines, 7 differ; 7 shown\." "$state"' || return 1
+    key Return  # on [sub], of the left only: opened, then closed again
+    wait_for "sub opened" 'grep -q "^control.*8 lines, 7 differ; 8 shown\." "$state"' || return 1
+    key Return
+    wait_for "sub closed" 'grep -q "^control.*8 lines, 7 differ; 7 shown\." "$state"' || return 1
     # Rows: [sub] a b c gone keep old. keep.txt is left alone (Space); old.txt goes left, not away.
     key Down Down Down Down Down space Down Left
     key alt+o Down
