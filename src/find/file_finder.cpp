@@ -131,41 +131,6 @@ FindBatch FileFinder::Take() {
     return out;
 }
 
-void FileFinder::Pause() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    ++paused_;
-    interrupt_ = true;
-    changed_.wait(lock, [this] { return !holding_; });
-}
-
-void FileFinder::Resume() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (paused_ > 0) --paused_;
-    changed_.notify_all();
-}
-
-void FileFinder::RequestStop() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    quit_ = true;
-    interrupt_ = true;
-    changed_.notify_all();
-}
-
-bool FileFinder::Hold(unsigned generation) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return paused_ == 0 || quit_ || generation != generation_; });
-    if (quit_ || generation != generation_) return false;
-    holding_ = true;
-    interrupt_ = false;
-    return true;
-}
-
-void FileFinder::Release() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    holding_ = false;
-    changed_.notify_all();
-}
-
 void FileFinder::Work() noexcept {
     for (;;) {
         std::unique_ptr<FindQuery> query;

@@ -66,7 +66,7 @@ struct FindBatch {
     std::int64_t firstFound = 0;  // when the batch's first result was found (performance counter)
 };
 
-class FileFinder : public PausableWork {
+class FileFinder : public HandleWalker {
 public:
     explicit FileFinder(std::function<bool()> post);
     ~FileFinder() override;
@@ -78,38 +78,20 @@ public:
     void Stop();  // returns at once; the search stops at its next name or block
     bool Busy() const;
     FindBatch Take();
-    // Pause: once it returns no handle is open (nested pauses count).
-    void Pause() override;
-    void Resume() override;
-    void RequestStop() override;
-    bool Ended() const override { return !thread_.joinable() || ended_; }
 
 private:
     void Work() noexcept;
     void Search(const FindQuery& q, const find::TextPlatform& platform, unsigned generation);
-    // Before a handle is opened: waits while paused; false when the search is to stop.
-    bool Hold(unsigned generation);
-    void Release();  // the handle is closed
-    bool Interrupted() const { return interrupt_.load(std::memory_order_relaxed); }
     void TellSoon(bool now);  // the finder's thread
     static constexpr std::chrono::milliseconds kTellEvery{25};
 
     WindowNews news_;
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
     std::unique_ptr<FindQuery> next_;
     find::TextPlatform platform_;
     FindBatch batch_;            // kept for the window
     std::uint32_t folderCount_ = 0;
     std::chrono::steady_clock::time_point lastTold_{};  // the finder's thread
     bool searching_ = false;
-    bool holding_ = false;  // the search has a handle open
-    int paused_ = 0;
-    unsigned generation_ = 0;  // counts Start and Stop: a stopped search's results are dropped
-    bool quit_ = false;
-    std::atomic<bool> interrupt_{false};
-    std::atomic<bool> ended_{false};
-    std::thread thread_;
 };
 
 }  // namespace bivane

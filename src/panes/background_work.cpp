@@ -6,6 +6,41 @@
 
 namespace bivane {
 
+void HandleWalker::Pause() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++paused_;
+    interrupt_ = true;
+    changed_.wait(lock, [this] { return !holding_; });
+}
+
+void HandleWalker::Resume() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (paused_ > 0) --paused_;
+    changed_.notify_all();
+}
+
+void HandleWalker::RequestStop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+    interrupt_ = true;
+    changed_.notify_all();
+}
+
+bool HandleWalker::Hold(unsigned generation) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return paused_ == 0 || quit_ || generation != generation_; });
+    if (quit_ || generation != generation_) return false;
+    holding_ = true;
+    interrupt_ = false;
+    return true;
+}
+
+void HandleWalker::Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    holding_ = false;
+    changed_.notify_all();
+}
+
 BackgroundWork::BackgroundWork(HWND window, UINT folderChanged, UINT sizesReady, UINT jobEnded) {
     for (const WPARAM side : {WPARAM{0}, WPARAM{1}}) {
         auto follower = std::make_unique<FolderFollower>(

@@ -5,8 +5,12 @@
 // to stop and waits a short while; a thread blocked in the file system is abandoned to the
 // process's end, never joined on the window's thread.
 #pragma once
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -23,6 +27,34 @@ class PausableWork : public Stoppable {
 public:
     virtual void Pause() = 0;  // once it returns, no handle of its is open; nested pauses count
     virtual void Resume() = 0;
+};
+
+// Such a reader that walks folders on a thread of its own, holding one handle at a time: Hold
+// before it opens one, Release once it is closed, and between two calls it checks Interrupted (a
+// pause, a stop or a new walk) and lets go. Each walk has a generation: Start and Stop count it up,
+// so a walk that is no longer the current one ends. The derived class starts thread_ and keeps its
+// own state under mutex_, telling changed_.
+class HandleWalker : public PausableWork {
+public:
+    void Pause() override;
+    void Resume() override;
+    void RequestStop() override;
+    bool Ended() const override { return !thread_.joinable() || ended_; }
+
+protected:
+    bool Hold(unsigned generation);  // waits while paused; false when the walk is to end
+    void Release();
+    bool Interrupted() const { return interrupt_.load(std::memory_order_relaxed); }
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool holding_ = false;  // the walk has a handle open
+    int paused_ = 0;
+    unsigned generation_ = 0;
+    bool quit_ = false;
+    std::atomic<bool> interrupt_{false};
+    std::atomic<bool> ended_{false};
+    std::thread thread_;
 };
 
 class BackgroundWork {

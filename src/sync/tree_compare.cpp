@@ -94,41 +94,6 @@ std::unique_ptr<TreeResult> TreeComparer::Take() {
     return std::move(result_);
 }
 
-void TreeComparer::Pause() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    ++paused_;
-    interrupt_ = true;
-    changed_.wait(lock, [this] { return !holding_; });
-}
-
-void TreeComparer::Resume() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (paused_ > 0) --paused_;
-    changed_.notify_all();
-}
-
-void TreeComparer::RequestStop() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    quit_ = true;
-    interrupt_ = true;
-    changed_.notify_all();
-}
-
-bool TreeComparer::Hold(unsigned generation) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return paused_ == 0 || quit_ || generation != generation_; });
-    if (quit_ || generation != generation_) return false;
-    holding_ = true;
-    interrupt_ = false;
-    return true;
-}
-
-void TreeComparer::Release() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    holding_ = false;
-    changed_.notify_all();
-}
-
 void TreeComparer::Tell(const std::string& current, bool force) {
     // At most every 50 ms: each message costs the window a repaint of its status.
     const std::int64_t now = static_cast<std::int64_t>(GetTickCount64());

@@ -39,7 +39,7 @@ struct TreeResult {
     bool stopped = false;
 };
 
-class TreeComparer : public PausableWork {
+class TreeComparer : public HandleWalker {
 public:
     explicit TreeComparer(std::function<bool()> post);
     ~TreeComparer() override;
@@ -52,10 +52,6 @@ public:
     TreeProgress Progress() const;
     // The comparison's end, once (null while it runs, and after it was taken).
     std::unique_ptr<TreeResult> Take();
-    void Pause() override;
-    void Resume() override;
-    void RequestStop() override;
-    bool Ended() const override { return !thread_.joinable() || ended_; }
 
     // Tests: runs before each folder or file is opened (another program acting meanwhile).
     std::function<void(const std::string& path)> BeforeOpen;
@@ -70,25 +66,13 @@ private:
     void CompareContent(const TreeQuery& q, std::vector<sync::Line>& lines, unsigned generation);
     sync::Content SameBytes(const std::wstring& left, const std::wstring& right, std::int64_t size, unsigned generation,
                             std::vector<char>& a, std::vector<char>& b);
-    bool Hold(unsigned generation);  // before a handle is opened: waits while paused; false: stop
-    void Release();
-    bool Interrupted() const { return interrupt_.load(std::memory_order_relaxed); }
     void Tell(const std::string& current, bool force = false);
 
     WindowNews news_;
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
     std::unique_ptr<TreeQuery> next_;
     std::unique_ptr<TreeResult> result_;
     TreeProgress progress_;
     std::int64_t lastTold_ = 0;
-    bool holding_ = false;
-    int paused_ = 0;
-    unsigned generation_ = 0;
-    bool quit_ = false;
-    std::atomic<bool> interrupt_{false};
-    std::atomic<bool> ended_{false};
-    std::thread thread_;
 };
 
 }  // namespace bivane
