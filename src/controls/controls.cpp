@@ -125,6 +125,17 @@ void AddListColumns(HWND list, const ListColumn* columns, int count) {
     }
 }
 
+void AnswerCellText(LPARAM lp, int rows, const std::function<std::wstring(int row, int column)>& text, std::wstring& holder) {
+    auto* di = reinterpret_cast<NMLVDISPINFOW*>(lp);
+    if (!(di->item.mask & LVIF_TEXT) || di->item.iItem < 0 || di->item.iItem >= rows) return;
+    try {
+        holder = text(di->item.iItem, di->item.iSubItem);
+    } catch (...) {
+        holder.clear();
+    }
+    lstrcpynW(di->item.pszText, holder.c_str(), di->item.cchTextMax);
+}
+
 // ---- Panel
 
 void Panel::Create(HWND parent, const std::string& caption, int x, int y, int w, int h, bool bevel) {

@@ -40,7 +40,10 @@ struct ListColumn {
     int width;  // pixels
     int format;  // LVCFMT_*
 };
-void AddListColumns(HWND list, const ListColumn* columns, int count);               // its own visible flag, whatever the parent's
+void AddListColumns(HWND list, const ListColumn* columns, int count);
+// An owner-data list asking for a cell's text (LVN_GETDISPINFOW, in lp): answered with text(row,
+// column) for a row below rows, an empty text when that throws. holder keeps the text for the list.
+void AnswerCellText(LPARAM lp, int rows, const std::function<std::wstring(int row, int column)>& text, std::wstring& holder);               // its own visible flag, whatever the parent's
 
 // A panel: flat colour, optional bevel, centred caption, click callback, optional custom paint.
 class Panel {

@@ -359,16 +359,8 @@ bool FindWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             const auto* nm = reinterpret_cast<const NMHDR*>(lp);
             if (nm->hwndFrom != list_) return false;
             if (nm->code == LVN_GETDISPINFOW) {
-                auto* di = reinterpret_cast<NMLVDISPINFOW*>(lp);
-                if ((di->item.mask & LVIF_TEXT) && di->item.iItem >= 0 &&
-                    di->item.iItem < static_cast<int>(found_.files.size())) {
-                    try {
-                        cell_ = Cell(di->item.iItem, di->item.iSubItem);
-                    } catch (...) {
-                        cell_.clear();
-                    }
-                    lstrcpynW(di->item.pszText, cell_.c_str(), di->item.cchTextMax);
-                }
+                AnswerCellText(lp, static_cast<int>(found_.files.size()), [this](int row, int column) { return Cell(row, column); },
+                               cell_);
             } else if (nm->code == NM_DBLCLK) {
                 Guarded([&] { Act(IdGoTo); });
             } else if (nm->code == LVN_KEYDOWN) {

@@ -384,15 +384,8 @@ bool SyncWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             const auto* nm = reinterpret_cast<const NMHDR*>(lp);
             if (nm->hwndFrom != list_) return false;
             if (nm->code == LVN_GETDISPINFOW) {
-                auto* di = reinterpret_cast<NMLVDISPINFOW*>(lp);
-                if ((di->item.mask & LVIF_TEXT) && di->item.iItem >= 0 && di->item.iItem < static_cast<int>(shown_.size())) {
-                    try {
-                        cell_ = Widen(Cell(di->item.iItem, di->item.iSubItem));
-                    } catch (...) {
-                        cell_.clear();
-                    }
-                    lstrcpynW(di->item.pszText, cell_.c_str(), di->item.cchTextMax);
-                }
+                AnswerCellText(lp, static_cast<int>(shown_.size()), [this](int row, int column) { return Widen(Cell(row, column)); },
+                               cell_);
             } else if (nm->code == NM_DBLCLK) {
                 Guarded([&] { ToggleFolder(reinterpret_cast<const NMITEMACTIVATE*>(lp)->iItem); });
             } else if (nm->code == NM_RCLICK) {
