@@ -15,9 +15,23 @@ using sync::Kind;
 using sync::Line;
 using sync::Side;
 
+// One folder listed whole: its names and their folded forms each in one buffer, so a folder of a
+// million names costs three allocations, not two million small ones left scattered in the heap.
 struct TreeComparer::Listed {
-    std::u16string name, key;
-    Side side;
+    struct Item {
+        std::uint32_t at = 0, length = 0;
+        Side side;
+    };
+    std::u16string names, keys;  // keys: empty when names are compared as they are
+    std::vector<Item> items;
+    std::u16string_view Name(int i) const { return {names.data() + Get(i).at, Get(i).length}; }
+    std::u16string_view Key(int i) const { return keys.empty() ? Name(i) : std::u16string_view{keys.data() + Get(i).at, Get(i).length}; }
+    const Item& Get(int i) const { return items[static_cast<std::size_t>(i)]; }
+    void Clear() {
+        names.clear();
+        keys.clear();
+        items.clear();
+    }
 };
 
 namespace {
@@ -141,11 +155,11 @@ void TreeComparer::Work() noexcept {
 }
 
 bool TreeComparer::List(const std::wstring& folder, bool caseApart, const std::vector<char16_t>& upper,
-                        std::vector<Listed>& out, unsigned generation) {
+                        Listed& out, unsigned generation) {
     if (BeforeOpen) BeforeOpen(ShownPath(folder));
     for (;;) {
         if (!Hold(generation)) throw Stopped{};
-        out.clear();
+        out.Clear();
         bool opened = false, whole = true;
         {
             FolderScan scan(folder);
@@ -157,8 +171,14 @@ bool TreeComparer::List(const std::wstring& folder, bool caseApart, const std::v
                 }
                 const wchar_t* name = scan.Name();
                 if ((name[0] == L'.' && name[1] == 0) || (name[0] == L'.' && name[1] == L'.' && name[2] == 0)) continue;
-                Listed l;
-                l.name.assign(reinterpret_cast<const char16_t*>(name), std::wcslen(name));
+                Listed::Item l;
+                const std::size_t length = std::wcslen(name);
+                l.at = static_cast<std::uint32_t>(out.names.size());
+                l.length = static_cast<std::uint32_t>(length);
+                out.names.append(reinterpret_cast<const char16_t*>(name), length);
+                if (!caseApart) {
+                    for (std::size_t k = 0; k < length; ++k) out.keys.push_back(upper[static_cast<char16_t>(name[k])]);
+                }
                 const DWORD attr = scan.Attributes();
                 l.side.attributes = attr;
                 l.side.kind = (attr & FILE_ATTRIBUTE_REPARSE_POINT) ? Kind::Link
@@ -168,22 +188,18 @@ bool TreeComparer::List(const std::wstring& folder, bool caseApart, const std::v
                 l.side.date = Ticks(scan.LastWrite());
                 // A name no path reaches exactly would be reached as another file: never acted on.
                 l.side.unreadable = !NameReachedExactly(name);
-                if (caseApart) {
-                    l.key = l.name;
-                } else {
-                    l.key = l.name;
-                    for (char16_t& c : l.key) c = upper[c];
-                }
-                out.push_back(std::move(l));
+                out.items.push_back(l);
             }
         }
         Release();
         if (!whole) continue;  // paused: listed again from its start
         if (!opened) return false;
         // An empty file that has no attributes is a FIFO or device under Wine: never opened.
-        for (Listed& l : out) {
+        for (std::size_t i = 0; i < out.items.size(); ++i) {
+            Listed::Item& l = out.items[i];
+            const std::u16string_view name = out.Name(static_cast<int>(i));
             if (l.side.kind == Kind::File && l.side.size == 0 && !l.side.unreadable &&
-                GetFileAttributesW((folder + L"\\" + Wide(l.name)).c_str()) == INVALID_FILE_ATTRIBUTES) {
+                GetFileAttributesW((folder + L"\\" + std::wstring(name.begin(), name.end())).c_str()) == INVALID_FILE_ATTRIBUTES) {
                 l.side.kind = Kind::Other;
             }
         }
@@ -196,16 +212,16 @@ TreeResult TreeComparer::Compare(const TreeQuery& q, unsigned generation) {
     std::vector<Line>& lines = result.lines;
     // Each frame keeps its two listings until its last child is walked.
     std::vector<Frame> frames;
-    std::vector<std::vector<Listed>> leftLists, rightLists;
+    std::vector<Listed> leftLists, rightLists;
     auto enter = [&](std::uint32_t line, std::wstring left, std::wstring right, bool& leftOk, bool& rightOk) {
-        std::vector<Listed> l, r;
+        Listed l, r;
         leftOk = left.empty() || List(left, q.caseApart, q.upper, l, generation);
         rightOk = right.empty() || List(right, q.caseApart, q.upper, r, generation);
         std::vector<sync::Named> ln, rn;
-        ln.reserve(l.size());
-        rn.reserve(r.size());
-        for (const Listed& x : l) ln.push_back({x.name, x.key});
-        for (const Listed& x : r) rn.push_back({x.name, x.key});
+        ln.reserve(l.items.size());
+        rn.reserve(r.items.size());
+        for (int i = 0; i < static_cast<int>(l.items.size()); ++i) ln.push_back({l.Name(i), l.Key(i)});
+        for (int i = 0; i < static_cast<int>(r.items.size()); ++i) rn.push_back({r.Name(i), r.Key(i)});
         Frame f;
         f.line = line;
         f.left = std::move(left);
@@ -213,13 +229,12 @@ TreeResult TreeComparer::Compare(const TreeQuery& q, unsigned generation) {
         for (const sync::Pair& p : sync::PairNames(ln, rn)) f.children.push_back({p.left, p.right, p.caseTwin});
         // Folders first, each kind in the order of its names.
         std::stable_partition(f.children.begin(), f.children.end(), [&](const Frame::Child& c) {
-            return (c.l >= 0 && l[static_cast<std::size_t>(c.l)].side.kind == Kind::Folder) ||
-                   (c.r >= 0 && r[static_cast<std::size_t>(c.r)].side.kind == Kind::Folder);
+            return (c.l >= 0 && l.Get(c.l).side.kind == Kind::Folder) || (c.r >= 0 && r.Get(c.r).side.kind == Kind::Folder);
         });
         {
             std::lock_guard<std::mutex> lock(mutex_);
             ++progress_.folders;
-            progress_.names += static_cast<std::int64_t>(l.size() + r.size());
+            progress_.names += static_cast<std::int64_t>(l.items.size() + r.items.size());
         }
         Tell(ShownPath(f.left.empty() ? f.right : f.left));
         frames.push_back(std::move(f));
@@ -242,23 +257,23 @@ TreeResult TreeComparer::Compare(const TreeQuery& q, unsigned generation) {
             continue;
         }
         const Frame::Child c = f.children[f.next++];
-        const std::vector<Listed>& ll = leftLists.back();
-        const std::vector<Listed>& rl = rightLists.back();
+        const Listed& ll = leftLists.back();
+        const Listed& rl = rightLists.back();
         Line line;
         line.parent = f.line;
         line.depth = static_cast<std::uint16_t>(frames.size() - 1);
         if (c.l >= 0) {
-            line.name = ll[static_cast<std::size_t>(c.l)].name;
-            line.left = ll[static_cast<std::size_t>(c.l)].side;
+            line.name = ll.Name(c.l);
+            line.left = ll.Get(c.l).side;
         }
         if (c.r >= 0) {
-            const Listed& r = rl[static_cast<std::size_t>(c.r)];
+            const std::u16string_view name = rl.Name(c.r);
             if (c.l < 0) {
-                line.name = r.name;
-            } else if (r.name != line.name) {
-                line.rightName = r.name;
+                line.name = name;
+            } else if (name != line.name) {
+                line.rightName = name;
             }
-            line.right = r.side;
+            line.right = rl.Get(c.r).side;
         }
         line.relation = c.caseTwin ? sync::Relation::Error : sync::Relate(line.left, line.right, q.options);
         const auto index = static_cast<std::uint32_t>(lines.size());

@@ -61,7 +61,7 @@ private:
     void Work() noexcept;
     TreeResult Compare(const TreeQuery& q, unsigned generation);
     // Lists folder whole into out; false when it cannot be read. Throws Stopped.
-    bool List(const std::wstring& folder, bool caseApart, const std::vector<char16_t>& upper, std::vector<Listed>& out,
+    bool List(const std::wstring& folder, bool caseApart, const std::vector<char16_t>& upper, Listed& out,
               unsigned generation);
     void CompareContent(const TreeQuery& q, std::vector<sync::Line>& lines, unsigned generation);
     sync::Content SameBytes(const std::wstring& left, const std::wstring& right, std::int64_t size, unsigned generation,
