@@ -116,17 +116,17 @@ void FolderFollower::Occupants::Consider(std::wstring name) {
     }
 }
 
-bool FolderFollower::Occupants::Any() {
+bool FolderFollower::Occupants::Any(const std::atomic<bool>& stop) {
     // Those there at the last check first; each is looked at again: a removal may be told late.
     std::vector<std::wstring> names = std::move(there);
     there.clear();
     names.insert(names.end(), std::make_move_iterator(unsure.begin()), std::make_move_iterator(unsure.end()));
     unsure.clear();
     for (std::wstring& name : names) {
-        if (there.size() == kOccupants) break;
+        if (there.size() == kOccupants || stop) break;
         if (std::find(there.begin(), there.end(), name) == there.end() && There(dir, name)) there.push_back(std::move(name));
     }
-    return !there.empty();
+    return stop || !there.empty();  // told to stop: the watch is left as it is, the thread has news
 }
 
 // Whether dir holds a name now, looked at by name: the window's, the watch's or a reading's.
@@ -138,7 +138,7 @@ bool FolderFollower::Occupied(const std::string& dir) {
         if (knownDir_ == dir) known.swap(known_);
     }
     for (std::wstring& name : known) occupants_.Consider(std::move(name));
-    return occupants_.Any();
+    return occupants_.Any(interrupt_);
 }
 
 void FolderFollower::Pause() {

@@ -94,7 +94,7 @@ private:
         std::vector<std::wstring> there, unsure;  // there at the last check; to be looked at
         void For(const std::string& folder);  // forgets the names of another folder
         void Consider(std::wstring name);
-        bool Any();  // looks at each: whether one is there
+        bool Any(const std::atomic<bool>& stop);  // looks at each: whether one is there
     };
     Occupants occupants_;
 
