@@ -1,12 +1,16 @@
 #include "panes/folder_follow.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 #include <unordered_map>
 
+#include "core/paths.h"
 #include "platform/change_watch.h"
 #include "platform/fs.h"
+#include "platform/handles.h"
+#include "platform/utf.h"
 
 namespace bivane {
 
@@ -15,6 +19,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr DWORD kLateNames = 100;  // milliseconds
+constexpr std::size_t kOccupants = 4, kUnsure = 16;  // enough that one removed leaves others
+
+// Whether dir holds name, exactly that name (a case twin found instead is another name).
+bool There(const std::string& dir, const std::wstring& name) {
+    if (name.empty() || name.find_first_of(L"\\/*?") != std::wstring::npos) return false;
+    WIN32_FIND_DATAW fd{};
+    const AutoFindHandle find(FindFirstFileExW(ExactPath(JoinPathRootAware(dir, Narrow(name))).c_str(), FindExInfoBasic,
+                                               &fd, FindExSearchNameMatch, nullptr, 0));
+    return find && name == fd.cFileName;
+}
 
 DWORD Ms(Clock::duration d) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
@@ -78,6 +92,55 @@ void FolderFollower::Loaded() {
     Changed();  // watched again from this date: the thread does not read what the window just read
 }
 
+void FolderFollower::Known(const std::string& dir, const std::vector<Entry>& entries) {
+    std::vector<std::wstring> names;
+    for (const Entry& e : entries) {
+        if (names.size() == kOccupants) break;
+        if (e.kind != EntryKind::Parent && e.reach == Reach::Exact) names.push_back(Widen(e.Name()));
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    knownDir_ = dir;
+    known_ = std::move(names);
+}
+
+void FolderFollower::Occupants::For(const std::string& folder) {
+    if (folder == dir) return;
+    dir = folder;
+    there.clear();
+    unsure.clear();
+}
+
+void FolderFollower::Occupants::Consider(std::wstring name) {
+    if (unsure.size() < kUnsure && std::find(unsure.begin(), unsure.end(), name) == unsure.end()) {
+        unsure.push_back(std::move(name));
+    }
+}
+
+bool FolderFollower::Occupants::Any(const std::atomic<bool>& stop) {
+    // Those there at the last check first; each is looked at again: a removal may be told late.
+    std::vector<std::wstring> names = std::move(there);
+    there.clear();
+    names.insert(names.end(), std::make_move_iterator(unsure.begin()), std::make_move_iterator(unsure.end()));
+    unsure.clear();
+    for (std::wstring& name : names) {
+        if (there.size() == kOccupants || stop) break;
+        if (std::find(there.begin(), there.end(), name) == there.end() && There(dir, name)) there.push_back(std::move(name));
+    }
+    return stop || !there.empty();  // told to stop: the watch is left as it is, the thread has news
+}
+
+// Whether dir holds a name now, looked at by name: the window's, the watch's or a reading's.
+bool FolderFollower::Occupied(const std::string& dir) {
+    occupants_.For(dir);
+    std::vector<std::wstring> known;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (knownDir_ == dir) known.swap(known_);
+    }
+    for (std::wstring& name : known) occupants_.Consider(std::move(name));
+    return occupants_.Any(interrupt_);
+}
+
 void FolderFollower::Pause() {
     std::unique_lock<std::mutex> lock(mutex_);
     if (paused_++ == 0) loadsAtPause_ = loads_;
@@ -120,6 +183,11 @@ void FolderFollower::Deliver(const std::string& dir) {
     try {
         listing = ReadListing(dir, interrupt_);
         if (!listing) return;  // stopped: the thread has something new to do
+        occupants_.For(dir);
+        for (const Entry& e : listing->entries) {
+            if (occupants_.unsure.size() >= kOccupants) break;
+            if (e.kind != EntryKind::Parent && e.reach == Reach::Exact) occupants_.Consider(Widen(e.Name()));
+        }
     } catch (...) {
         // Not read here (out of memory, no thread for a big folder): the window reads it itself.
     }
@@ -231,16 +299,21 @@ void FolderFollower::Work() noexcept {
     }
 }
 
-// Watches dir until the follower is told something new. Every check the folder is let go for a
-// moment: under Wine a folder that another program removes stays while a handle holds it. A
-// change the watch missed meanwhile, or on a file system that gives no notifications, shows in
-// the folder's date. A folder that went is told once, and looked for again.
+// Watches dir until the follower is told something new. At a check the folder is let go for a
+// moment, unless it surely holds a name: under Wine a folder that another program removes stays
+// while a handle holds it. A change the watch missed meanwhile, or on a file system that gives no
+// notifications, shows in the folder's date. A folder that went is told once, and looked for again.
 void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned generation) {
     ChangeWatch watch(dir, true);
     std::vector<std::wstring> names;
     // After a change settled: the names the system said, or the whole folder when it could not say.
     auto deliver = [&] {
-        if (watch.ByName() && watch.TakeNames(names)) return DeliverNames(dir, names);
+        if (watch.ByName()) {
+            const bool all = watch.TakeNames(names);
+            occupants_.For(dir);
+            for (const std::wstring& name : names) occupants_.Consider(name);  // it may have just come
+            if (all) return DeliverNames(dir, names);
+        }
         Deliver(dir);
     };
     if (const std::int64_t now = FolderWriteTime(dir); now != stamp) {
@@ -264,13 +337,17 @@ void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned 
         // A change the system has not told yet (it tells a few milliseconds late under Wine)
         // already shows in the folder's date: its names are waited for a moment before the folder
         // is let go, rather than reading it whole after.
-        if (watch.ByName() && FolderWriteTime(dir) != stamp &&
-            WaitForSingleObject(watch.Handle(), kLateNames) == WAIT_OBJECT_0) {
+        const std::int64_t date = FolderWriteTime(dir);
+        if (watch.ByName() && date != stamp && WaitForSingleObject(watch.Handle(), kLateNames) == WAIT_OBJECT_0) {
             if (!Settle(watch)) return;
             stamp = FolderWriteTime(dir);
             deliver();
             continue;
         }
+        // Letting go costs a moment with no watch (10 to 20 ms in a big folder under Wine), and a
+        // change made then is known only by the date, by a whole reading. Only an empty folder can
+        // be removed: one that holds a name now is watched on.
+        if (watch.ByName() && date == stamp && Occupied(dir)) continue;
         watch.Close();
         const std::int64_t now = FolderWriteTime(dir);
         if (now >= 0) watch.Open(dir, true);

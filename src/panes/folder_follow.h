@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/stoppable.h"
 #include "panes/listing.h"
@@ -50,6 +51,9 @@ public:
     // The window reads the folder itself now (a load): what the thread read before is older, and
     // a reading under way stops. Changes are told from the folder's date now on.
     void Loaded();
+    // What the window read of dir just now: a few of its names, which the thread looks at while it
+    // watches (a folder with a name in it need not be let go, see Watch).
+    void Known(const std::string& dir, const std::vector<Entry>& entries);
     // What the thread has for the window with its latest news.
     enum class News { None, Read, Unread, Changes };
     // Read: the listing the thread read. Changes: the names that changed, as they are now (the
@@ -81,6 +85,18 @@ private:
     // Looks at the names the system said changed in dir, then tells; reads dir when it must.
     void DeliverNames(const std::string& dir, const std::vector<std::wstring>& names);
     void Changed();  // what the thread must do changed (mutex_ held)
+    bool Occupied(const std::string& dir);
+
+    // A few names the folder held, looked at again at each check: while one is there the folder
+    // cannot be removed (only an empty one can), so it need not be let go. The thread's.
+    struct Occupants {
+        std::string dir;
+        std::vector<std::wstring> there, unsure;  // there at the last check; to be looked at
+        void For(const std::string& folder);  // forgets the names of another folder
+        void Consider(std::wstring name);
+        bool Any(const std::atomic<bool>& stop);  // looks at each: whether one is there
+    };
+    Occupants occupants_;
 
     WindowNews news_;
     FollowTiming timing_;
@@ -107,6 +123,8 @@ private:
         std::uint64_t loads;  // the window's loads when the reading began
     };
     std::optional<Read> read_;
+    std::string knownDir_;  // Known's, until the thread takes them
+    std::vector<std::wstring> known_;
     AutoKernelHandle wake_;  // set whenever what the thread must do changed
     std::thread thread_;
 };

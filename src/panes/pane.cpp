@@ -32,6 +32,7 @@ void Pane::Load(const std::string& dir) {
     // A copy that was killed left its hidden temporary here: nobody else will ever remove it.
     if (listing.staleCopies) RemoveStaleTemporaries(dir);
     s.Entries = std::move(listing.entries);
+    if (s.Follower) s.Follower->Known(dir, s.Entries);
     s.List.Reset();
 
     if (!s.Entries.empty()) {

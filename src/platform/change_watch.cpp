@@ -1,6 +1,7 @@
 #include "platform/change_watch.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 #include "platform/fs.h"
@@ -13,6 +14,8 @@ constexpr DWORD kWhat = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NA
                         FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_ATTRIBUTES;
 // Enough for a burst of about a thousand names between two readings; more says overflow.
 constexpr std::size_t kBufferBytes = 64 * 1024;
+
+std::atomic<std::uint64_t> opened{0};
 
 }  // namespace
 
@@ -39,12 +42,18 @@ void ChangeWatch::Open(const std::string& dir, bool byName) {
             request_->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
             request_->buffer.resize(kBufferBytes / sizeof(DWORD));
             byName_ = true;  // from here Close lets go of the folder's handle
-            if (request_->event && Ask()) return;
+            if (request_->event && Ask()) {
+                ++opened;
+                return;
+            }
         }
         Close();  // the system says no names here: the plain notification, as before
     }
     h_ = FindFirstChangeNotificationW(path.c_str(), FALSE, kWhat);
+    if (h_ != INVALID_HANDLE_VALUE) ++opened;
 }
+
+std::uint64_t WatchesOpened() { return opened; }
 
 bool ChangeWatch::Ask() {
     Request& r = *request_;

@@ -55,6 +55,9 @@ private:
     std::vector<std::wstring> names_;
 };
 
+// How many watches were opened so far, by any thread (a folder let go and watched again counts).
+std::uint64_t WatchesOpened();
+
 // The folder's last-write time (it moves when a name in it comes, goes or changes), or -1 when
 // the folder is not there.
 std::int64_t FolderWriteTime(const std::string& dir);

@@ -11,6 +11,7 @@
 #include "fileops/confirm_dialog.h"
 #include "panes/entry_rules.h"
 #include "panes/sort_rules.h"
+#include "platform/change_watch.h"
 #include "platform/collate.h"
 #include "platform/utf.h"
 
@@ -210,6 +211,25 @@ TEST_F(Follow, AFolderThatGoesLeavesTheSideOnTheFolderAbove) {
         EXPECT_EQ(Right().Title.Caption(), Right().Path.Caption() + " (" + c.name + " is gone)");
         EXPECT_TRUE(form->LeftActive);
     }
+}
+
+// A folder that holds names is watched on from one check to the next: letting it go leaves a
+// moment in which a change is known only by a whole reading. (Emptied and removed by a Windows
+// program, it is let go: the case above.)
+TEST_F(Follow, AFolderThatHoldsNamesIsWatchedOnAcrossChecks) {
+    MakeFile(R() + "\\r.txt", 1);  // both sides hold a name
+    LetTheWatchStart();
+    PumpUntil([] { return false; }, 1.2);  // a check looks at the names
+    const std::uint64_t opened = WatchesOpened(), reloads = form->FollowReloads, reads = ListingReads();
+    for (const char* name : {"n1.txt", "n2.txt"}) {
+        ASSERT_EQ(RunShell("touch " + Quoted(UnixPath(L()) + "/" + name)), 0);
+        const std::string caption = std::string(1, 'N') + (name + 1);
+        EXPECT_GE(ShowsWithin([&] { return IndexOfCaption(Left(), caption) >= 0; }), 0.0) << name;
+        PumpUntil([] { return false; }, 1.1);  // two checks
+    }
+    EXPECT_EQ(WatchesOpened(), opened);
+    EXPECT_EQ(form->FollowReloads, reloads);
+    EXPECT_EQ(ListingReads(), reads);
 }
 
 // A rename in place and a running command are never disturbed: the change shows once they end.
