@@ -73,6 +73,27 @@ bool TargetCreatable(const std::wstring& target) {
     return static_cast<bool>(h);
 }
 
+// The file a copy comes to replace, looked at in one open (each look-up of a name costs a search
+// of its folder under Wine): whether it may be replaced (as TargetCreatable), and what it is now.
+struct FoundTarget {
+    bool writable = false;
+    TargetState state;
+};
+FoundTarget LookAtTarget(const std::wstring& target) {
+    FoundTarget found;
+    AutoCloseHandle h(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    FILE_BASIC_INFO basic{};
+    LARGE_INTEGER size{};
+    if (!h || !GetFileInformationByHandleEx(h.get(), FileBasicInfo, &basic, sizeof basic) || !GetFileSizeEx(h.get(), &size)) {
+        return found;
+    }
+    // The mark is checked itself: an administrator (root under Wine) may write such a file.
+    found.writable = !(basic.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    found.state = TargetState{true, size.QuadPart, basic.LastWriteTime.QuadPart};
+    return found;
+}
+
 // Whether the source read to its end was exactly as long as when opened (cut or grown meanwhile,
 // it is not) and still has its date (rewritten in place, it has not). One query: each costs a
 // round to the server under Wine, and most files copied are small.
@@ -109,8 +130,10 @@ public:
         if (!MoveOpenTemporary(handle_.get(), target, false)) {
             const DWORD error = GetLastError();
             if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
-            if (options.agreed) CheckAgreed(*options.agreed, target, options, shownTarget);
-            if (!TargetCreatable(target) || !MoveOpenTemporary(handle_.get(), target, true)) return false;
+            const FoundTarget found = LookAtTarget(target);
+            if (!found.writable) return false;
+            if (options.agreed) CheckAgreed(*options.agreed, found.state, options, shownTarget);
+            if (!MoveOpenTemporary(handle_.get(), target, true)) return false;
         }
         name_.clear();
         handle_.reset();
@@ -118,9 +141,8 @@ public:
     }
 
 private:
-    static void CheckAgreed(const TargetState& agreed, const std::wstring& target, const CopyOptions& options,
+    static void CheckAgreed(const TargetState& agreed, const TargetState& now, const CopyOptions& options,
                             const std::string& shownTarget) {
-        const TargetState now = TargetStateNow(target);
         if (agreed.exists && now.size == agreed.size && now.lastWrite == agreed.lastWrite) return;
         if (options.replaceChanged && options.replaceChanged(shownTarget, !agreed.exists)) return;
         throw ETargetChanged((agreed.exists ? "Not replaced: changed since the copy was agreed\r"
@@ -179,21 +201,21 @@ bool WriteBlock(HANDLE h, const char* buffer, DWORD n, std::int64_t& writeBudget
 
 // Copies in blocks, stepping the bar and telling the job how far it got in the file; stops
 // between two blocks when asked. Returns the bytes copied.
-std::int64_t CopyBlocks(ProgressDialog& progress, const CopyEnds& ends) {
-    // Left uninitialised: a small file touches only the pages it reads into.
-    const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kCopyBlockSize);
+std::int64_t CopyBlocks(ProgressDialog& progress, const CopyEnds& ends, CopyBuffer* runs) {
+    std::optional<CopyBuffer> own;
+    char* const buffer = runs ? runs->get() : own.emplace().get();
     std::int64_t writeBudget = g_faults.writeLimit;
     std::int64_t copied = 0;
     DWORD n = 0;
     do {
         if (copied > 0 && progress.StopAsked()) throw ECopyStopped("Stopped while copying\r" + ends.shownSource);
-        const bool read = ReadBlock(ends.in, buffer.get(), n);
+        const bool read = ReadBlock(ends.in, buffer, n);
         if (!read || (g_faults.readLimit >= 0 && copied + n > g_faults.readLimit)) {
             throw CopyError("Failure reading file\r" + ends.shownSource);
         }
         if (n > 0) {
-            if (g_faults.corruptAt >= copied && g_faults.corruptAt < copied + n) buffer.get()[g_faults.corruptAt - copied] ^= 1;
-            if (!WriteBlock(ends.out, buffer.get(), n, writeBudget)) throw CopyError("Failure writing file\r" + ends.fullTarget);
+            if (g_faults.corruptAt >= copied && g_faults.corruptAt < copied + n) buffer[g_faults.corruptAt - copied] ^= 1;
+            if (!WriteBlock(ends.out, buffer, n, writeBudget)) throw CopyError("Failure writing file\r" + ends.fullTarget);
             const bool first = copied == 0;
             copied += n;
             JobQueue::ReportInFile(copied);
@@ -261,14 +283,6 @@ OpenSource OpenForCopy(const std::wstring& wSource, const std::string& shownSour
 
 }  // namespace
 
-TargetState TargetStateNow(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA d{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d)) return TargetState{};
-    const auto join = [](DWORD high, DWORD low) { return static_cast<std::int64_t>((std::uint64_t{high} << 32) | low); };
-    return TargetState{true, join(d.nFileSizeHigh, d.nFileSizeLow),
-                       join(d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime)};
-}
-
 void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, const std::string& target,
                           const std::wstring& stagingDir, bool noLinks) {
     CopyOptions options;
@@ -299,7 +313,7 @@ void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, c
     if (!tempHandle) throw FileCreateError("Cannot create file " + fullTarget);
     TemporaryFile out(std::move(tempHandle), tempName);
 
-    const std::int64_t copied = CopyBlocks(progress, CopyEnds{src.in.get(), out.get(), shownSource, fullTarget});
+    const std::int64_t copied = CopyBlocks(progress, CopyEnds{src.in.get(), out.get(), shownSource, fullTarget}, options.buffer);
     // The open's sharing keeps other Windows programs out, not a program of the host under Wine:
     // a file cut or grown meanwhile would leave a copy that matches neither version.
     if (src.known && !Unchanged(src.in.get(), src.size, src.times.lastWrite, copied)) {

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,17 @@ struct TargetState {
     std::int64_t lastWrite = 0;  // FILETIME ticks
 };
 
+// The block a copy reads into, made once for a run of files: a fresh megabyte for each small file
+// costs more than copying it.
+class CopyBuffer {
+public:
+    CopyBuffer() : block_(std::make_unique_for_overwrite<char[]>(kCopyBlockSize)) {}
+    char* get() const { return block_.get(); }
+
+private:
+    std::unique_ptr<char[]> block_;
+};
+
 struct CopyOptions {
     // The temporary is made here when given (a CopyStaging's, in the target's folder).
     std::wstring stagingDir;
@@ -36,6 +48,7 @@ struct CopyOptions {
     // without it the copy fails with ETargetChanged.
     std::optional<TargetState> agreed;
     std::function<bool(const std::string& target, bool appeared)> replaceChanged;
+    CopyBuffer* buffer = nullptr;  // the run's; without one the copy makes its own
 };
 
 // Copies source to target (either may be relative to the current directory) and gives the target
@@ -62,8 +75,6 @@ class ETargetChanged : public CopyError {
 public:
     using CopyError::CopyError;
 };
-// The state of the file at path now (absent when there is none).
-TargetState TargetStateNow(const std::wstring& path);
 
 // Tests simulate failing devices: while one of these lives, each copy may write (read) this many
 // bytes in all, then the write falls short (the read fails); -1: no limit. corruptAt: the byte at

@@ -162,6 +162,7 @@ struct MainWindow::CopyRun {
     std::vector<std::string> notCopied = {};  // after a copy error: that file and the rest
     std::vector<TargetState> agreed = {};     // by entry: its target when the copy was confirmed
     std::vector<std::string> notReplaced = {};  // targets changed since then, left as they are
+    std::shared_ptr<CopyBuffer> buffer = std::make_shared<CopyBuffer>();
     std::size_t total = 0;                    // files the run was to copy
     std::size_t copied = 0;
     bool stopped = false;                     // by Escape, between two blocks
@@ -377,6 +378,7 @@ bool MainWindow::CopyRow(CopyRun& run, std::size_t i, const std::string& target,
     options.stagingDir = stagingDir;
     options.verify = run.request.verify;
     options.agreed = run.agreed[i];
+    options.buffer = run.buffer.get();
     options.replaceChanged = [this](const std::string& path, bool appeared) { return AskReplaceChanged(path, appeared); };
     try {
         CopyFileWithProgress(*Progress, JoinPathRootAware(run.sourceDir, e.Name()), target, options);

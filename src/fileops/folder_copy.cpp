@@ -105,6 +105,7 @@ struct MainWindow::FolderCopy {
     std::unordered_map<std::size_t, TargetState> agreed;  // by item: a file the user agreed to replace
     bool verify = false;
     bool stopped = false;
+    CopyBuffer buffer = {};
 };
 
 void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst, bool verify) {
@@ -321,6 +322,7 @@ void MainWindow::CopyItem(FolderCopy& copy, std::size_t i, const std::wstring& s
                             return AskReplaceChanged(path, appeared);
                         }};
     if (const auto agreed = copy.agreed.find(i); agreed != copy.agreed.end()) options.agreed = agreed->second;
+    options.buffer = &copy.buffer;
     try {
         CopyFileWithProgress(progress, Narrow(from), Narrow(to), options);
     } catch (const ECopyStopped&) {
