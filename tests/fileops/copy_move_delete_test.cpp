@@ -7,6 +7,7 @@
 #include "fileops/fileops_support.h"
 #include "fileops/replace_dialog.h"
 #include "fileops/progress_dialog.h"
+#include "find/find_window.h"
 #include "platform/fs.h"
 #include "platform/removal.h"
 #include "platform/utf.h"
@@ -371,6 +372,25 @@ TEST_F(CopyMoveDelete, TheWindowAnswersDuringACopyAndClosingStopsItAfterAFile) {
     EXPECT_EQ(ReadAll(R() + "\\a.txt"), ReadAll(L() + "\\a.txt"));
     PumpMessages();
     EXPECT_FALSE(IsWindow(window));
+}
+
+// Escape in the Find Files window during a copy is that window's: it closes it, and the copy goes on.
+TEST_F(CopyMoveDelete, EscapeInFindFilesDoesNotStopACopy) {
+    StartSidesWith({{"L\\a.txt", 100}, {"L\\b.txt", 100}});
+    form->ShowFindFiles(Left());
+    const HWND find = form->FindFilesWindow->Handle();
+    bool once = false;
+    SimulatedCopyFaults meanwhile(DeviceFaults{.afterFirstBlock = [&] {
+        if (std::exchange(once, true)) return;
+        PostMessageW(form->FindFilesWindow->Field(FindWindow::IdNames), WM_KEYDOWN, VK_ESCAPE, 1);
+        for (int i = 0; i < 2000 && IsWindowVisible(find); ++i) Sleep(1);
+    }});
+    for (const char* n : {"A.txt", "B.txt"}) Tag(Left(), n);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
+    modals.VerifyDone();
+    EXPECT_FALSE(IsWindowVisible(find));
+    EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"a.txt", "b.txt"}));
 }
 
 // A job blocked in a read (a device that stopped answering) does not keep the window from closing:
