@@ -230,8 +230,6 @@ public:
     bool RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report);
     void AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report);
     struct CopyRun;  // one copy run: what it acts on and what it left out
-    void CopyRows(CopyRun& run, const std::wstring& stagingDir);
-    bool CopyRow(CopyRun& run, std::size_t i, const std::string& target, const std::wstring& stagingDir);
     void ReportLeftAlone(const CopyRun& run, Pane& source);
     // Says which entries changed since listed and reads their side again.
     void ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p);
@@ -401,6 +399,9 @@ void MainWindow::Guard(F&& fn) noexcept {
 constexpr UINT kFolderSizesReady = WM_APP + 1;
 // Posted by a side's follower (wParam: 0 left, 1 right): the folder it shows changed or went.
 constexpr UINT kFolderChanged = WM_APP + 2;
+// On the job thread: a message box the job needs, asked of the window the job was handed and
+// waited for (Cancel when the program ends first).
+int AskFromJobThread(BoxKind kind, const std::string& text, BoxButtons buttons);
 // Posted by the job thread: a message box it needs answered (lParam: the question, JobBox).
 constexpr UINT kJobAsks = WM_APP + 3;
 // Posted by the job thread: a job ended (EndJobs).
