@@ -519,6 +519,10 @@ struct DeleteState {
     std::vector<Entry> deleted;  // for good, as the system said: checked against the reloaded list
 };
 
+namespace {
+void DeleteOnJobThread(DeleteState& state, const std::string& sourceDir, bool recycle);
+}
+
 void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     RequireDirectory(sourceDir);
@@ -552,21 +556,29 @@ void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
         SetVisible(MessagePanel.Handle(), true);
         MessagePanel.Repaint();
     }
-    StartJob(PendingJob{nullptr, "Delete", sourceDir, "", end, std::move(folders), nullptr}, [this, state, sourceDir, recycle = r.recycle] {
-        FolderLookupBatch oneFolder;
-        const auto n = static_cast<std::int64_t>(state->entries.size());
-        std::int64_t i = 0;
-        for (const Entry& e : state->entries) {
-            JobQueue::Report(i++, n, 0, 0);
-            if (i > 1 && JobQueue::StopAsked()) break;
-            if (StillThere(sourceDir, e, state->changed) &&
-                RemoveEntry(EntryPath(sourceDir, e.Name()), e, recycle, state->report)) {
-                state->deleted.push_back(e);
-            }
-            JobQueue::Report(i, n, 0, 0);
-        }
-    });
+    StartJob(PendingJob{nullptr, "Delete", sourceDir, "", end, std::move(folders), nullptr},
+             [state, sourceDir, recycle = r.recycle] { DeleteOnJobThread(*state, sourceDir, recycle); });
 }
+
+namespace {
+
+// A delete's entries, deleted on the job thread: the job's own state, its questions through the job.
+void DeleteOnJobThread(DeleteState& state, const std::string& sourceDir, bool recycle) {
+    FolderLookupBatch oneFolder;
+    const auto n = static_cast<std::int64_t>(state.entries.size());
+    std::int64_t i = 0;
+    for (const Entry& e : state.entries) {
+        JobQueue::Report(i++, n, 0, 0);
+        if (i > 1 && JobQueue::StopAsked()) break;
+        if (MainWindow::StillThere(sourceDir, e, state.changed) &&
+            MainWindow::RemoveEntry(EntryPath(sourceDir, e.Name()), e, recycle, state.report)) {
+            state.deleted.push_back(e);
+        }
+        JobQueue::Report(i, n, 0, 0);
+    }
+}
+
+}  // namespace
 
 // Under Wine a refused deletion may report success: what the reloaded side still lists stayed.
 void MainWindow::AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report) {
@@ -586,6 +598,10 @@ struct MoveState {
     std::vector<ChangedEntry> changed;
     bool anyMoved = false;
 };
+
+namespace {
+void MoveOnJobThread(MoveState& state, const std::string& sourceDir, const std::string& targetDir);
+}
 
 void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
@@ -608,28 +624,36 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
         if (!job.background) Activate(*s);
     };
     // One rename per entry; a name that exists on the other side fails alone.
-    StartJob(PendingJob{nullptr, "Move", sourceDir, targetDir, end, std::move(folders), nullptr}, [this, state, sourceDir, targetDir] {
-        const auto n = static_cast<std::int64_t>(state->entries.size());
-        std::int64_t i = 0;
-        for (const Entry& e : state->entries) {
-            JobQueue::Report(i++, n, 0, 0);
-            if (i > 1 && JobQueue::StopAsked()) break;
-            if (!StillThere(sourceDir, e, state->changed)) continue;
-            const std::wstring from = EntryPath(sourceDir, e.Name());
-            // No copy across file systems: a move that cannot be one rename fails whole, leaving the
-            // source as it was and nothing at the target. A link is moved only where the system
-            // moves the link itself and not what it points to.
-            if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.TargetName()).c_str(), 0)) {
-                state->anyMoved = true;
-                JobQueue::Report(i, n, 0, 0);
-            } else {
-                JobBox(BoxKind::Error,
-                       "Can't move '" + e.Name() + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
-                       BoxButtons::Ok);
-            }
-        }
-    });
+    StartJob(PendingJob{nullptr, "Move", sourceDir, targetDir, end, std::move(folders), nullptr},
+             [state, sourceDir, targetDir] { MoveOnJobThread(*state, sourceDir, targetDir); });
 }
+
+namespace {
+
+// A move's entries, renamed on the job thread: the job's own state, its questions through the job.
+void MoveOnJobThread(MoveState& state, const std::string& sourceDir, const std::string& targetDir) {
+    const auto n = static_cast<std::int64_t>(state.entries.size());
+    std::int64_t i = 0;
+    for (const Entry& e : state.entries) {
+        JobQueue::Report(i++, n, 0, 0);
+        if (i > 1 && JobQueue::StopAsked()) break;
+        if (!MainWindow::StillThere(sourceDir, e, state.changed)) continue;
+        const std::wstring from = EntryPath(sourceDir, e.Name());
+        // No copy across file systems: a move that cannot be one rename fails whole, leaving the
+        // source as it was and nothing at the target. A link is moved only where the system
+        // moves the link itself and not what it points to.
+        if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.TargetName()).c_str(), 0)) {
+            state.anyMoved = true;
+            JobQueue::Report(i, n, 0, 0);
+        } else {
+            AskFromJobThread(BoxKind::Error,
+                             "Can't move '" + e.Name() + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
+                             BoxButtons::Ok);
+        }
+    }
+}
+
+}  // namespace
 
 bool MainWindow::AskReplaceChanged(const std::string& target, bool appeared) {
     return JobBox(BoxKind::Warning, ChangedTargetQuestion(target, appeared), BoxButtons::YesNo) == IDYES;
@@ -652,8 +676,8 @@ bool MainWindow::RemoveEntry(const std::wstring& path, const Entry& e, bool recy
         if (r == RecycleResult::Recycled) return false;
         if (r == RecycleResult::Failed) return false;  // the reload shows it is still there
         // Nothing was deleted: the user decides whether it goes for good.
-        if (JobBox(BoxKind::Warning, "The recycle bin cannot take '" + e.caption + "'.\r\rDelete it for good?",
-                   BoxButtons::YesNo) != IDYES) {
+        if (AskFromJobThread(BoxKind::Warning, "The recycle bin cannot take '" + e.caption + "'.\r\rDelete it for good?",
+                             BoxButtons::YesNo) != IDYES) {
             return false;
         }
     }

@@ -226,15 +226,16 @@ public:
     // Whether the drive of targetPath has room for bytes more; if not, says so, naming its last part.
     bool HasSpaceFor(std::int64_t bytes, const std::string& targetPath);
     // Deletes one entry by its exact path: to the bin, or for good when asked or when the user
-    // agrees; what stays goes to report. True when it went for good, as far as the system said.
-    bool RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report);
+    // agrees (asked through the job: it runs on the job thread); what stays goes to report. True
+    // when it went for good, as far as the system said.
+    static bool RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report);
     void AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report);
     struct CopyRun;  // one copy run: what it acts on and what it left out
     void ReportLeftAlone(const CopyRun& run, Pane& source);
     // Says which entries changed since listed and reads their side again.
     void ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p);
     // Whether e is still what was listed at its path in dir; if not, it goes to changed.
-    bool StillThere(const std::string& dir, const Entry& e, std::vector<ChangedEntry>& changed);
+    static bool StillThere(const std::string& dir, const Entry& e, std::vector<ChangedEntry>& changed);
     void MakeNewDirectory(Pane& s);
     void MakeDirectoryIn(Pane& pane);
     void RenameCurrent(Pane& s);  // the Rename command
