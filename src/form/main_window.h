@@ -363,6 +363,9 @@ private:
     bool ListKey(Pane& s, HWND list, UINT msg, WPARAM wp, LPARAM lp);
     WNDPROC listProc_ = nullptr;  // the list view's own window procedure
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    void Close();                    // WM_CLOSE: asked, then at once or once the jobs stopped
+    bool OnTimer(WPARAM id);         // false: not one of the window's own timers
+    void OnThreadNews(UINT msg, WPARAM wp, LPARAM lp);  // posted by the window's threads
     LRESULT OnNotify(NMHDR* hdr);
     void OnCommand(int id, int code, HWND control);
     bool KeepFocusAcrossActivation(WPARAM wp);
