@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "form/main_window.h"
+#include "controls/report_window.h"
 #include "core/errors.h"
 #include "fileops/confirm_dialog.h"
 #include "fileops/copy_file.h"
@@ -332,7 +333,7 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
         [this, run, s](bool copied) {
             // After an error, what the stop left out of a run of several files.
             if (!copied && run->total > 1) {
-                ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(run->notCopied, run->total), BoxButtons::Ok);
+                ShowReport(hwnd_, BoxKind::Warning, NotCopiedText(run->notCopied, run->total));
             }
             if (run->stopped) {
                 ShowBox(hwnd_, BoxKind::Information,
@@ -399,18 +400,17 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
 // What the run left alone, said once at its end; a side with changed entries is read again.
 void MainWindow::ReportLeftAlone(const CopyRun& run, Pane& src) {
     if (!run.twinsLeftOut.empty()) {
-        ShowBox(hwnd_, BoxKind::Warning,
-                NamesText(run.found ? "Not copied: a file of the same name, found in another folder, goes there:"
-                                    : "Not copied: the target holds a file of the same name but for letter case:",
-                          run.twinsLeftOut),
-                BoxButtons::Ok);
+        ShowReport(hwnd_, BoxKind::Warning,
+                   NamesText(run.found ? "Not copied: a file of the same name, found in another folder, goes there:"
+                                       : "Not copied: the target holds a file of the same name but for letter case:",
+                             run.twinsLeftOut, kEveryName));
     }
     ReportChanged(run.changed, src);
 }
 
 void MainWindow::ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p) {
     if (changed.empty()) return;
-    ShowBox(hwnd_, BoxKind::Warning, ChangedText(changed), BoxButtons::Ok);
+    ShowReport(hwnd_, BoxKind::Warning, ChangedText(changed));
     RequireDirectory(p.Directory());
     Reload(p);
 }
@@ -464,8 +464,8 @@ void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
         }
         if (s->Directory() == sourceDir) LoadSide(*s, sourceDir);
         if (s->Directory() == sourceDir) AddStillListed(*s, state->deleted, state->report);
-        if (!state->report.Empty()) ShowBox(hwnd_, BoxKind::Warning, state->report.Text(), BoxButtons::Ok);
-        if (!state->changed.empty()) ShowBox(hwnd_, BoxKind::Warning, ChangedText(state->changed), BoxButtons::Ok);
+        if (!state->report.Empty()) ShowReport(hwnd_, BoxKind::Warning, state->report.Text());
+        if (!state->changed.empty()) ShowReport(hwnd_, BoxKind::Warning, ChangedText(state->changed));
         if (job.error) std::rethrow_exception(job.error);
     };
     if (!r.currentOnly && !r.tagged) {
@@ -521,7 +521,7 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     Pane* s = &src;
     auto end = [this, state, s, sourceDir, targetDir, r](const Job& job) {
         if (!state->changed.empty()) {
-            ShowBox(hwnd_, BoxKind::Warning, ChangedText(state->changed), BoxButtons::Ok);
+            ShowReport(hwnd_, BoxKind::Warning, ChangedText(state->changed));
             state->anyMoved = true;  // both sides are read again
         }
         if (job.error) std::rethrow_exception(job.error);

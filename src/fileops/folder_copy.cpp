@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "core/errors.h"
+#include "controls/report_window.h"
 #include "fileops/copy_file.h"
 #include "fileops/copy_rules.h"
 #include "fileops/folder_copy_rules.h"
@@ -164,11 +165,10 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
         [this, shared](bool done) {
             const FolderCopy& c = *shared;
             if (!done && c.total.files > 1) {
-                ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(c.notCopied, static_cast<std::size_t>(c.total.files)),
-                        BoxButtons::Ok);
+                ShowReport(hwnd_, BoxKind::Warning, NotCopiedText(c.notCopied, static_cast<std::size_t>(c.total.files)));
             }
             if (c.stopped) ShowBox(hwnd_, BoxKind::Information, StoppedText(c.done.files, c.total.files), BoxButtons::Ok);
-            if (!c.leftOut.empty()) ShowBox(hwnd_, BoxKind::Warning, LeftOutText(c.leftOut), BoxButtons::Ok);
+            if (!c.leftOut.empty()) ShowReport(hwnd_, BoxKind::Warning, LeftOutText(c.leftOut));
         });
 }
 

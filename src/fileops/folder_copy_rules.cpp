@@ -59,7 +59,7 @@ std::string LeftOutText(const std::vector<LeftOut>& leftOut) {
         }
         std::sort(lines.begin(), lines.end());  // the folders list names in no set order
         if (!lines.empty()) {
-            text += "\r" + NamesText(std::string(KindTitle(kind)) + " (" + std::to_string(lines.size()) + "):", lines);
+            text += "\r" + NamesText(std::string(KindTitle(kind)) + " (" + std::to_string(lines.size()) + "):", lines, kEveryName);
         }
     }
     return text;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "controls/report_window.h"
 #include "core/paths.h"
 #include "core/wtf8.h"
 #include "fileops/copy_file.h"
@@ -79,8 +80,7 @@ std::string Counted(std::int64_t n, const char* what) { return std::to_string(n)
 std::string Listed(const std::vector<std::string>& names, const char* head) {
     if (names.empty()) return "";
     std::string s = "\r\r" + std::string(head);
-    for (std::size_t i = 0; i < names.size() && i < 20; ++i) s += "\r" + names[i];
-    if (names.size() > 20) s += "\r(and " + std::to_string(names.size() - 20) + " more)";
+    for (const std::string& name : names) s += "\r" + name;
     return s;
 }
 
@@ -143,7 +143,7 @@ void MainWindow::ApplySync(const SyncPlan& plan) {
                 text += "\r\rThe job ended with an error: " + WithFullStop(e.what());
             }
         }
-        ShowBox(hwnd_, bad || job.error ? BoxKind::Warning : BoxKind::Information, text, BoxButtons::Ok);
+        ShowReport(hwnd_, bad || job.error ? BoxKind::Warning : BoxKind::Information, text);
         // The window compares again: what is left to do shows at once.
         if (SynchronizeWindow && Comparer) {
             SynchronizeWindow->Open(hwnd_, *Comparer, run->plan.left, run->plan.right);
