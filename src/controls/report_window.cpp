@@ -39,7 +39,13 @@ void ReportWindow::OnCommand(int id, int code) {
     }
 }
 
-void ReportWindow::FormActivate() { SetFocus(OkButton); }
+void ReportWindow::FormActivate() {
+    SetFocus(OkButton);
+    // The dialog manager selects an edit's whole text as it passes the focus, which scrolls to its
+    // end; the first lines say what was done, so the report shows its top.
+    SendMessageW(TextBox, EM_SETSEL, 0, 0);
+    SendMessageW(TextBox, WM_VSCROLL, SB_TOP, 0);
+}
 
 void ShowReport(HWND owner, BoxKind kind, const std::string& text) {
     if (ModalHandler* handler = CurrentModalHandler()) {
