@@ -201,6 +201,36 @@ TEST_F(SyncTrees, NothingIsDeletedAfterFailedCopiesUnlessTheUserSaysSo) {
     }
 }
 
+// Deletions the recycle bin refuses (Wine's bin takes no folder of another file system than its
+// own, as S: is): one question for all of them, never a box per item; No keeps them, Yes deletes
+// them for good.
+TEST_F(SyncTrees, OneQuestionForAllTheBinRefuses) {
+    for (const int answer : {IDNO, IDYES}) {
+        const std::string s = DriveFolder('S');
+        if (s.empty()) GTEST_SKIP() << "no small drive S: (drives.sh could not mount a tmpfs)";
+        for (const char* name : {"\\dir", "\\x", "\\y"}) {
+            MakeDir(s + name);
+            MakeFile(s + name + "\\f.txt", 10, &kOld);
+        }
+        if (!form) StartSides(L(), s);
+        std::vector<Line> lines = Compare(false, s);
+        sync::ApplyMode(lines, Mode::MirrorRight);
+        const Snapshot before = Snap(s);
+        modals.ExpectBox("3 items cannot go to the recycle bin:\rright: dir\rright: x\rright: y\r\rDelete them for good? No keeps them.",
+                         answer);
+        const bool kept = answer == IDNO;
+        modals.ExpectBox(Report(0, 0, 0, kept ? 0 : 3, kept ? 0 : 3,
+                                kept ? "\r\rNot deleted:\rright: dir (kept: the recycle bin cannot take it)\rright: x (kept: the "
+                                       "recycle bin cannot take it)\rright: y (kept: the recycle bin cannot take it)"
+                                     : "",
+                                s));
+        form->ApplySync(SyncPlan{L(), s, std::move(lines), true, false});
+        modals.VerifyDone();
+        EXPECT_EQ(Changes(before, Snap(s)).size(), kept ? 0u : 6u);
+        RemoveTree(s);
+    }
+}
+
 // The right is the left's own folder Sub by another road: a link made on the host, and a drive
 // letter mapped onto it (Wine's dosdevices). Refused either way, and nothing changes anywhere.
 TEST_F(SyncTrees, FoldersThatLieInEachOtherByAnyRoadAreRefused) {
