@@ -272,24 +272,20 @@ void SyncJobOnJobThread::DeleteAll() {
     DeleteRefusedByBin();
 }
 
-// The name on the side that is kept is as compared: a file that is back there (or new) since the
-// comparison means the user's plan no longer holds for it.
-bool SyncJobOnJobThread::KeptSideAsCompared(std::size_t i) {
+// Line i's entry is as compared, and so is the name on the side that is kept: a file that is back
+// there (or new) since the comparison means the user's plan no longer holds for it.
+bool SyncJobOnJobThread::StillToDelete(std::size_t i) {
     const Line& l = plan_.lines[i];
-    const bool keptRight = l.action == Action::DeleteLeft;
-    if (StillAsCompared(Path(i, keptRight), keptRight ? l.right : l.left)) return true;
-    out_.changed.push_back(Shown(i, keptRight));
-    return false;
+    for (const bool right : {l.action == Action::DeleteRight, l.action == Action::DeleteLeft}) {
+        if (StillAsCompared(Path(i, right), right ? l.right : l.left)) continue;
+        out_.changed.push_back(Shown(i, right));
+        return false;
+    }
+    return true;
 }
 
 void SyncJobOnJobThread::DeleteFileLine(std::size_t i) {
-    const Line& l = plan_.lines[i];
-    const bool right = l.action == Action::DeleteRight;
-    if (!StillAsCompared(Path(i, right), right ? l.right : l.left)) {
-        out_.changed.push_back(Shown(i, right));
-        return;
-    }
-    if (KeptSideAsCompared(i)) RemoveFile(i, right, plan_.recycle);
+    if (StillToDelete(i)) RemoveFile(i, plan_.lines[i].action == Action::DeleteRight, plan_.recycle);
 }
 
 // To the recycle bin, a folder found as compared at this moment goes as one item, which the user
@@ -297,13 +293,8 @@ void SyncJobOnJobThread::DeleteFileLine(std::size_t i) {
 // with it, where nothing is lost. For good, or when it changed, each entry is checked and deleted
 // alone, deepest first, and a folder goes only once it is empty: nothing unchecked is ever deleted.
 void SyncJobOnJobThread::DeleteFolderWhole(std::size_t i) {
-    const Line& l = plan_.lines[i];
-    const bool right = l.action == Action::DeleteRight;
-    if (!StillAsCompared(Path(i, right), right ? l.right : l.left)) {
-        out_.changed.push_back(Shown(i, right));
-        return;
-    }
-    if (!KeptSideAsCompared(i)) return;
+    const bool right = plan_.lines[i].action == Action::DeleteRight;
+    if (!StillToDelete(i)) return;
     if (plan_.recycle && TreeAsCompared(i, right)) {
         const RecycleResult r = Recycle(Path(i, right));
         if (r == RecycleResult::Refused) return binRefused_.push_back(i);
@@ -352,19 +343,23 @@ bool SyncJobOnJobThread::DeleteChecked(std::size_t i, bool right, bool recycle) 
             out_.kept.push_back(Shown(i, right) + "\\" + Utf16ToWtf8(std::u16string(name.begin(), name.end())));
             continue;
         }
-        const std::size_t j = found->second;
-        const Side& side = right ? lines[j].right : lines[j].left;
-        if (!StillAsCompared(Path(j, right), side)) {
-            out_.changed.push_back(Shown(j, right));
-        } else if (side.kind == Kind::Folder) {
-            DeleteChecked(j, right, recycle);
-        } else {
-            RemoveFile(j, right, recycle);
-        }
+        DeleteEntry(found->second, right, recycle);
     }
     if (!RemoveDirectoryW(dir.c_str())) return false;
     sync::CountLine(out_.done, lines[i]);
     return true;
+}
+
+// Line i's entry, when it is as compared: a folder emptied of what was compared, or a file.
+void SyncJobOnJobThread::DeleteEntry(std::size_t i, bool right, bool recycle) {
+    const Side& side = right ? plan_.lines[i].right : plan_.lines[i].left;
+    if (!StillAsCompared(Path(i, right), side)) {
+        out_.changed.push_back(Shown(i, right));
+    } else if (side.kind == Kind::Folder) {
+        DeleteChecked(i, right, recycle);
+    } else {
+        RemoveFile(i, right, recycle);
+    }
 }
 
 void SyncJobOnJobThread::RemoveFile(std::size_t i, bool right, bool recycle) {
@@ -402,15 +397,7 @@ void SyncJobOnJobThread::DeleteRefusedByBin() {
     const std::vector<Line>& lines = plan_.lines;
     std::set<std::size_t, std::greater<>> above;  // deepest first
     for (const std::size_t i : binRefused_) {
-        const bool right = lines[i].action == Action::DeleteRight;
-        const Side& side = right ? lines[i].right : lines[i].left;
-        if (!StillAsCompared(Path(i, right), side)) {
-            out_.changed.push_back(Shown(i, right));
-        } else if (side.kind == Kind::Folder) {
-            DeleteChecked(i, right, false);
-        } else {
-            RemoveFile(i, right, false);
-        }
+        DeleteEntry(i, lines[i].action == Action::DeleteRight, false);
         for (std::uint32_t p = lines[i].parent; p != UINT32_MAX && lines[p].action == lines[i].action; p = lines[p].parent) above.insert(p);
     }
     binRefused_.clear();

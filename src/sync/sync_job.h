@@ -52,11 +52,12 @@ private:
     void DateMadeFolders();
     bool DeletionsAgreed();
     void DeleteAll();
-    bool KeptSideAsCompared(std::size_t i);
+    bool StillToDelete(std::size_t i);
     void DeleteFileLine(std::size_t i);
     void DeleteFolderWhole(std::size_t i);
     bool TreeAsCompared(std::size_t i, bool right);
     bool DeleteChecked(std::size_t i, bool right, bool recycle);
+    void DeleteEntry(std::size_t i, bool right, bool recycle);
     void RemoveFile(std::size_t i, bool right, bool recycle);
     void DeleteRefusedByBin();
     void ReportFiles();
