@@ -51,6 +51,11 @@ bool InsideOrSame(const std::string& dir, const std::string& folder) {
     return std::find(chain.begin(), chain.end(), id) != chain.end();
 }
 
+bool SameFolder(const std::string& a, const std::string& b) {
+    FolderIdentity x, y;
+    return IdentityOf(a, x) && IdentityOf(b, y) && x == y;
+}
+
 bool FoldersOverlap(const std::string& a, const std::string& b) { return InsideOrSame(a, b) || InsideOrSame(b, a); }
 
 }  // namespace bivane

@@ -20,6 +20,8 @@ bool IdentityOf(const std::string& dir, FolderIdentity& out);
 std::vector<FolderIdentity> IdentityChain(const std::string& dir);
 // Whether dir is folder itself or lies somewhere inside it.
 bool InsideOrSame(const std::string& dir, const std::string& folder);
+// Whether the two are one folder, however each is spelled.
+bool SameFolder(const std::string& a, const std::string& b);
 // Whether the two folders are one or either lies inside the other.
 bool FoldersOverlap(const std::string& a, const std::string& b);
 
