@@ -137,7 +137,7 @@ bool SyncJobOnJobThread::Overlapping() {
     }
     FolderIdentity roots[2];
     if (!IdentityOf(plan_.left, roots[0]) || !IdentityOf(plan_.right, roots[1])) return false;
-    for (std::size_t i = 0; i < plan_.lines.size(); ++i) {
+    for (std::size_t i = 0; i < plan_.lines.size() && !Stopped(); ++i) {
         for (const bool right : {false, true}) {
             FolderIdentity id;
             if ((right ? plan_.lines[i].right : plan_.lines[i].left).kind != Kind::Folder) continue;
