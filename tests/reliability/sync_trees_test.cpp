@@ -161,72 +161,52 @@ TEST_F(SyncTrees, ChangesBehindTheComparisonAndAFailedVerify) {
 }
 
 // The case: the folder renamed on the left, the backup drive too small for it. Copies failed,
-// so the user is told which before anything goes; the old backup stays unless they say otherwise.
+// so the user is told which before anything goes, and the old backup stays unless they say otherwise.
+// Then what the recycle bin refuses (Wine's bin takes no folder of another file system, as S: is)
+// is asked about once for all of it, never a box per item.
 TEST_F(SyncTrees, NothingIsDeletedAfterFailedCopiesUnlessTheUserSaysSo) {
-    for (const int answer : {IDNO, IDYES}) {
+    const std::string notBinned = " (kept: the recycle bin cannot take it)";
+    const struct {
+        int copiesAnswer, binAnswer, files, folders;
+        std::string before, after;  // the report's lines before and after the failed copies
+    } cases[] = {
+        {IDNO, 0, 0, 0, "\rNothing was deleted: some copies did not succeed, and everything was kept.", ""},
+        {IDYES, IDNO, 0, 0, "", "\r\rNot deleted:\rright: Photos" + notBinned + "\rright: x" + notBinned + "\rright: y" + notBinned},
+        {IDYES, IDYES, 10, 3, "", ""},
+    };
+    for (const auto& c : cases) {
         const std::string s = DriveFolder('S');
         if (s.empty()) GTEST_SKIP() << "no small drive S: (drives.sh could not mount a tmpfs)";
         RemoveTree(L());
         MakeSideFolders();
-        MakeDir(s + "\\Photos");
-        MakeDir(L() + "\\Photos2024");
+        for (const char* dir : {"\\Photos", "\\x", "\\y"}) MakeDir(s + dir);
         for (int i = 1; i <= 8; ++i) MakeFile(s + "\\Photos\\p" + std::to_string(i) + ".jpg", 20000, &kOld);
+        for (const char* file : {"\\x\\f.txt", "\\y\\f.txt"}) MakeFile(s + file, 10, &kOld);
         ULARGE_INTEGER a{}, t{}, freeBytes{};
         ASSERT_TRUE(GetDiskFreeSpaceExW(L"S:\\", &a, &t, &freeBytes));
-        const auto big = static_cast<std::int64_t>(freeBytes.QuadPart) + 100000;
         std::string question = "5 of 9 copies did not succeed:", failed = "\r\rFailed:";
+        MakeDir(L() + "\\Photos2024");
         for (int i = 1; i <= 8; ++i) {
             const std::string name = "Photos2024\\p" + std::to_string(i) + ".jpg";
-            MakeFile(L() + "\\" + name, i <= 3 ? 1000 : big, &kOld);
-            if (i > 3) question += "\rright: " + name;
-            if (i > 3) failed += "\rright: " + name + " (not enough room on the drive)";
+            MakeFile(L() + "\\" + name, i <= 3 ? 1000 : static_cast<std::int64_t>(freeBytes.QuadPart) + 100000, &kOld);
+            question += i > 3 ? "\rright: " + name : "";
+            failed += i > 3 ? "\rright: " + name + " (not enough room on the drive)" : "";
         }
         if (!form) StartSides(L(), s);
         std::vector<Line> lines = Compare(false, s);
         sync::ApplyMode(lines, Mode::MirrorRight);
         const Snapshot before = Snap(s + "\\Photos");
-        modals.ExpectBox(question + "\r\rThe plan then deletes 8 files and 1 folder.\rDelete as planned all the same? No keeps everything.",
-                         answer);
-        const bool kept = answer == IDNO;
-        modals.ExpectBox(Report(3, 3000, 1, kept ? 0 : 8, kept ? 0 : 1,
-                                (kept ? "\rNothing was deleted: some copies did not succeed, and everything was kept." : "") + failed, s),
-                         IDOK);
-        form->ApplySync(SyncPlan{L(), s, std::move(lines), false, false});
-        modals.VerifyDone();
-        EXPECT_EQ(Exists(s + "\\Photos"), kept);
-        if (kept) {
-            EXPECT_EQ(Changes(before, Snap(s + "\\Photos")), std::set<std::string>{});
+        modals.ExpectBox(question + "\r\rThe plan then deletes 10 files and 3 folders.\rDelete as planned all the same? No keeps "
+                                    "everything.", c.copiesAnswer);
+        if (c.binAnswer) {
+            modals.ExpectBox("3 items cannot go to the recycle bin:\rright: Photos\rright: x\rright: y\r\rDelete them for good? No "
+                             "keeps them.", c.binAnswer);
         }
-        RemoveTree(s);
-    }
-}
-
-// Deletions the recycle bin refuses (Wine's bin takes no folder of another file system than its
-// own, as S: is): one question for all of them, never a box per item; No keeps them, Yes deletes
-// them for good.
-TEST_F(SyncTrees, OneQuestionForAllTheBinRefuses) {
-    for (const int answer : {IDNO, IDYES}) {
-        const std::string s = DriveFolder('S');
-        if (s.empty()) GTEST_SKIP() << "no small drive S: (drives.sh could not mount a tmpfs)";
-        for (const char* name : {"\\dir", "\\x", "\\y"}) {
-            MakeDir(s + name);
-            MakeFile(s + name + "\\f.txt", 10, &kOld);
-        }
-        if (!form) StartSides(L(), s);
-        std::vector<Line> lines = Compare(false, s);
-        sync::ApplyMode(lines, Mode::MirrorRight);
-        const Snapshot before = Snap(s);
-        modals.ExpectBox("3 items cannot go to the recycle bin:\rright: dir\rright: x\rright: y\r\rDelete them for good? No keeps them.",
-                         answer);
-        const bool kept = answer == IDNO;
-        modals.ExpectBox(Report(0, 0, 0, kept ? 0 : 3, kept ? 0 : 3,
-                                kept ? "\r\rNot deleted:\rright: dir (kept: the recycle bin cannot take it)\rright: x (kept: the "
-                                       "recycle bin cannot take it)\rright: y (kept: the recycle bin cannot take it)"
-                                     : "",
-                                s));
+        modals.ExpectBox(Report(3, 3000, 1, c.files, c.folders, c.before + failed + c.after, s));
         form->ApplySync(SyncPlan{L(), s, std::move(lines), true, false});
         modals.VerifyDone();
-        EXPECT_EQ(Changes(before, Snap(s)).size(), kept ? 0u : 6u);
+        EXPECT_EQ(Exists(s + "\\Photos") && Exists(s + "\\x") && Exists(s + "\\y"), !c.files);
+        EXPECT_EQ(Changes(before, Snap(s + "\\Photos")).empty(), !c.files);
         RemoveTree(s);
     }
 }
