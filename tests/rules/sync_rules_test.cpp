@@ -243,34 +243,26 @@ TEST(SyncFilters, ShownLinesOpenFoldersAndNames) {
 // The guard before Apply: a side losing or having replaced more than a tenth of its files, or a
 // folder more than half of those below it, is named with its figures (the topmost folder of a branch).
 TEST(SyncGuard, LargeSweepsAreNamedWithTheirFigures) {
-    auto tree = [](int kept, int keptChanged, int gone, int goneBelow) {
+    auto tree = [](int kept, int keptChanged, int gone, int equalTop) {
         std::vector<Line> lines;
-        auto add = [&](const std::string& path, Side l, Side r) {
-            for (const Line& t : Tree({{path.c_str(), {l, r}}})) lines.push_back(t);
+        auto add = [&](const std::string& name, Side l, Side r, std::uint32_t parent) {
+            lines.push_back(Tree({{name.c_str(), {l, r}}})[0]);
+            lines.back().parent = parent;
+            lines.back().depth = parent == UINT32_MAX ? 0 : 1;
         };
-        add("keep", Dir(), Dir());
-        lines[0].parent = UINT32_MAX;
-        for (int i = 0; i < kept; ++i) {
-            add("k" + std::to_string(i), i < keptChanged ? File(1, kT + 60 * kSecond) : File(1, kT), File(1, kT));
-            lines.back().parent = 0;
-            lines.back().depth = 1;
-        }
-        add("old", kNone, Dir());
+        add("keep", Dir(), Dir(), UINT32_MAX);
+        for (int i = 0; i < kept; ++i) add("k" + std::to_string(i), File(1, i < keptChanged ? kT + 60 * kSecond : kT), File(1, kT), 0);
+        add("old", kNone, Dir(), UINT32_MAX);
         const auto old = static_cast<std::uint32_t>(lines.size() - 1);
-        for (int i = 0; i < gone; ++i) {
-            add("o" + std::to_string(i), kNone, File(1, kT));
-            lines.back().parent = old;
-            lines.back().depth = 1;
-        }
-        for (int i = 0; i < goneBelow; ++i) add("top" + std::to_string(i), File(1, kT), File(1, kT));
+        for (int i = 0; i < gone; ++i) add("o" + std::to_string(i), kNone, File(1, kT), old);
+        for (int i = 0; i < equalTop; ++i) add("top" + std::to_string(i), File(1, kT), File(1, kT), UINT32_MAX);
         return lines;
     };
-    struct Case {
+    const struct {
         int kept, keptChanged, gone, equalTop;
         Mode mode;
         const char* want;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {10, 1, 0, 0, Mode::MirrorRight, ""},                                   // a tenth: not more
         {10, 2, 0, 0, Mode::MirrorRight, "R 2/10; "},                           // more than a tenth of the side
         {8, 4, 0, 60, Mode::UpdateRight, ""},                                   // half of a folder: not more
@@ -280,7 +272,7 @@ TEST(SyncGuard, LargeSweepsAreNamedWithTheirFigures) {
         {3, 0, 4, 0, Mode::UpdateRight, ""},                                     // nothing deleted or replaced
         {3, 0, 4, 0, Mode::MirrorLeft, ""},                                      // the left only gains
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::vector<Line> lines = tree(c.kept, c.keptChanged, c.gone, c.equalTop);
         ApplyMode(lines, c.mode);
         std::string got;
