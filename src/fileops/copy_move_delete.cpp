@@ -19,6 +19,7 @@
 #include "panes/reach.h"
 #include "panes/shorten_path.h"
 #include "platform/fs.h"
+#include "platform/identity.h"
 #include "platform/modal_seam.h"
 #include "platform/removal.h"
 #include "platform/utf.h"
@@ -89,7 +90,7 @@ bool MainWindow::SidesAllow(ConfirmMode& mode) {
     const std::string leftDir = side[0].Directory();
     const std::string rightDir = side[1].Directory();
     // The same folder may be reached by another path (a link, another drive letter for it).
-    if (mode != ConfirmMode::Delete && (EqualsIgnoreAsciiCase(leftDir, rightDir) || SameDirectory(leftDir, rightDir))) {
+    if (mode != ConfirmMode::Delete && (EqualsIgnoreAsciiCase(leftDir, rightDir) || SameFolder(leftDir, rightDir))) {
         ShowBox(hwnd_, BoxKind::Warning,
                 "Can't copy or move to the same directory...\r\r" + leftDir + "\r" + "is active on both sides.",
                 BoxButtons::Ok);

@@ -15,6 +15,7 @@
 #include "panes/reach.h"
 #include "platform/folder_scan.h"
 #include "platform/fs.h"
+#include "platform/identity.h"
 #include "platform/modal_seam.h"
 #include "platform/removal.h"
 #include "platform/utf.h"
@@ -25,21 +26,6 @@ namespace {
 
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-
-// Whether dir is folder itself or lies inside it, by any path: each folder on the way up from dir,
-// and from where dir leads through links, is compared with folder by identity, so a link or
-// another drive letter for either is found too.
-bool InsideOrSame(const std::string& dir, const std::string& folder) {
-    for (std::string up : {dir, ResolvedDirectory(dir)}) {
-        while (!up.empty()) {
-            if (SameDirectory(up, folder)) return true;
-            const std::string parent = DirectoryPart(up);
-            if (parent == up) break;
-            up = parent;
-        }
-    }
-    return false;
-}
 
 std::wstring LastPart(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 std::wstring FolderPart(const std::wstring& path) {

@@ -112,6 +112,7 @@ int ShowBox(HWND owner, BoxKind kind, const std::string& text, BoxButtons button
         case BoxButtons::Ok: flags |= MB_OK; break;
         case BoxButtons::OkCancel: flags |= MB_OKCANCEL; break;
         case BoxButtons::YesNo: flags |= MB_YESNO; break;
+        case BoxButtons::YesNoDefaultNo: flags |= MB_YESNO | MB_DEFBUTTON2; break;
     }
     if (g_handler) return g_handler->Box(req);
     // The handler above sees the texts as written; only the platform's box gets its line breaks.

@@ -9,7 +9,7 @@ namespace bivane {
 class ModalForm;
 
 enum class BoxKind { Information, Warning, Error, AppError };
-enum class BoxButtons { Ok, OkCancel, YesNo };
+enum class BoxButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };  // the last: Enter answers No
 
 struct BoxRequest {
     BoxKind kind;
