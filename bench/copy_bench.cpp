@@ -72,10 +72,6 @@ public:
         }
         return NoModals::Dialog(form);
     }
-    int Box(const BoxRequest& box) override {
-        if (box.text.rfind("The job ended: ", 0) == 0) return IDOK;  // a job in the background says so
-        return NoModals::Box(box);
-    }
     bool replaceAll = false;  // the question about files that exist is expected, and answered so
     ULONGLONG askedAt = 0;
 };
@@ -184,7 +180,7 @@ void BigFile(const wchar_t* arg, const std::wstring& work) {
     if (IsCount(arg)) DeleteFileW(big.c_str());
     const std::string mb = std::to_string(bytes >> 20) + " MB";
     // Ratios of throughput: the system's time over ours.
-    Row("copy one file of " + mb, best[0], "CopyFileW", best[1], best[1] / best[0], ">= 0.9");
+    Row("copy one file of " + mb, best[0], "CopyFileW", best[1], best[1] / best[0], ">= 0.95");
 
     progress.Hide();
 }
@@ -390,7 +386,7 @@ int wmain(int argc, wchar_t** argv) {
         RemoveFolder(oursDir);
         RemoveFolder(sysDir);
         Row("copy " + std::to_string(names.size()) + " small files through the window", tOurs, "CopyFileW on each",
-            tSys, tSys / tOurs, names.size() >= 10000 ? ">= 0.5" : ">= 0.9");
+            tSys, tSys / tOurs, names.size() >= 10000 ? ">= 0.5" : ">= 1.2");
     }
     if (modals.unexpected) ++failures;
     // Last: its gigabytes written back to the disk would slow whatever came after.

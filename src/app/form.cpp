@@ -250,15 +250,7 @@ int MainWindow::Run() {
             FocusNextTabItem(hwnd_, msg.hwnd);
             continue;
         }
-        // The Find Files window is modeless: its keys (Tab, Enter, Escape, the letters) go to it.
-        if (FindFilesWindow && IsWindowVisible(FindFilesWindow->Handle()) &&
-            IsDialogMessageW(FindFilesWindow->Handle(), &msg)) {
-            continue;
-        }
-        if (SynchronizeWindow && IsWindowVisible(SynchronizeWindow->Handle()) &&
-            IsDialogMessageW(SynchronizeWindow->Handle(), &msg)) {
-            continue;
-        }
+        if (ModelessWindowTakes(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -293,9 +285,10 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE: {
             bool close = false;
             Guard([&] { close = ConfirmClose(); });
-            if (close && !PendingJobs.empty()) {  // asked: each job stops after its file, then the window closes
+            if (close && !PendingJobs.empty()) {  // asked: each job stops after its block, then the window closes
                 CloseWhenJobEnds = true;
                 StopAllJobs();
+                SetTimer(hwnd_, kCloseTimer, 500, nullptr);  // with the end's own wait: gone within 2 s
                 return 0;
             }
             if (!close) return 0;
@@ -337,6 +330,7 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             Guard([&] { AnswerJobBox(lp); });
             return 0;
         case kJobEnded:
+            ReleaseEndedJobs();  // the next job begins now, whatever the window is doing
             // Not while a dialog, a box or a command runs: a side read again under a confirmation
             // would change the rows it was asked for. The timer tries again.
             if (!FollowHeld()) Guard([this] { EndJobs(); });
@@ -345,8 +339,22 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (wp < 2) Guard([&] { FollowDisk(side[wp]); });
             return 0;
         case WM_TIMER:
+            if (wp == kCloseTimer) {
+                // A command still on the stack (the foreground job's) returns first: its pause and
+                // fences go before their owner.
+                if (JobRunning || HandlerDepth > 1) {
+                    for (const PendingJob& p : PendingJobs) p.job->background = true;
+                    SetTimer(hwnd_, kCloseTimer, 50, nullptr);
+                    return 0;
+                }
+                KillTimer(hwnd_, kCloseTimer);
+                EndBackgroundWork();  // a job blocked in the file system is abandoned after kEndWait
+                DestroyWindow(hwnd_);
+                return 0;
+            }
             if (wp == kJobTimer) {
                 Guard([this] {
+                    ReleaseEndedJobs();
                     ShowJobProgress();
                     if (!FollowHeld()) EndJobs();  // also when the news of an end was lost
                 });

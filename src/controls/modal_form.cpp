@@ -118,7 +118,13 @@ int ModalForm::RunModalLoop(HWND owner) {
     SetForegroundWindow(hwnd_);
     FormActivate();
     MSG msg;
-    while (running_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    while (running_) {
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+            // The main window went meanwhile (closed while a window of its own showed this one):
+            // the loop outside ends too, or a process without a window would stay.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
         if (!IsDialogMessageW(hwnd_, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);

@@ -25,6 +25,7 @@ ConfirmDialog::ConfirmDialog() : ModalForm(L"ConfirmDialog", "Confirm Copy", 313
     TaggedFilesChoice = AddControl(L"BUTTON", "&Tagged files...", WS_TABSTOP | WS_GROUP | BS_RADIOBUTTON, 56, 33, 85, 17, kIdRadio2);
     RecycleChoice = AddControl(L"BUTTON", "&Send to recycle bin (allow undelete)", WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
                            15, 80, 189, 17, 103);
+    VerifyChoice = AddControl(L"BUTTON", "&Verify copies", WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, 48, 97, 120, 17, 104);
     ModeLabel = AddControl(L"STATIC", "Copy:", kLabel | WS_GROUP, 12, 24, 42, 13, 0);
     CurDesc = AddControl(L"STATIC", "CurDesc", kLabel, 144, 14, 160, 13, 0);
     TagDescShadow = AddControl(L"STATIC", "TagDesc", kTagLabel, 145, 35, 160, 13, 0);
@@ -75,6 +76,7 @@ void ConfirmDialog::SetMode(ConfirmMode mode) {
     SetVisible(ToLabel, !del);
     SetVisible(ToDesc, !del);
     SetVisible(RecycleChoice, del);
+    SetVisible(VerifyChoice, mode == ConfirmMode::Copy);
     InvalidateRect(ModeLabel, nullptr, TRUE);
 }
 

@@ -38,6 +38,7 @@ public:
     HWND ToLabel = nullptr;
     HWND ToDesc = nullptr;
     HWND RecycleChoice = nullptr;
+    HWND VerifyChoice = nullptr;  // a copy reads each file back before it replaces the old one
     HWND OKBtn = nullptr;
     HWND CancelBtn = nullptr;
 

@@ -140,6 +140,7 @@ std::optional<RunRequest> MainWindow::ConfirmRun(ConfirmMode mode, Pane& src, Pa
         dlg.SetText(dlg.TagDescShadow, "");
         dlg.SetText(dlg.TagDesc, std::to_string(src.TagBytes) + " bytes in " + std::to_string(src.TagCount) + " files");
     }
+    dlg.SetChecked(dlg.VerifyChoice, false);  // off unless asked for this copy
     if (dlg.ShowModal(hwnd_) != IDOK) return std::nullopt;
 
     RunRequest r;
@@ -147,6 +148,7 @@ std::optional<RunRequest> MainWindow::ConfirmRun(ConfirmMode mode, Pane& src, Pa
     r.currentOnly = dlg.IsChecked(dlg.CurrentEntryChoice);
     r.tagged = dlg.IsChecked(dlg.TaggedFilesChoice) && !src.Entries.empty();
     r.recycle = dlg.IsChecked(dlg.RecycleChoice);
+    r.verify = mode == ConfirmMode::Copy && dlg.IsChecked(dlg.VerifyChoice);
     r.current = src.CurrentItem;
     return r;
 }
@@ -160,9 +162,12 @@ struct MainWindow::CopyRun {
     std::vector<ChangedEntry> changed = {};   // gone or no longer a file since listed
     std::vector<std::string> twinsLeftOut = {};
     std::vector<std::string> notCopied = {};  // after a copy error: that file and the rest
+    std::vector<TargetState> agreed = {};     // by entry: its target when the copy was confirmed
+    std::vector<std::string> notReplaced = {};  // targets changed since then, left as they are
+    std::shared_ptr<CopyBuffer> buffer = std::make_shared<CopyBuffer>();
     std::size_t total = 0;                    // files the run was to copy
     std::size_t copied = 0;
-    bool stopped = false;                     // by Escape, after a file
+    bool stopped = false;                     // by Escape, between two blocks
     bool found = false;                       // the source lists a search's results
 };
 
@@ -172,6 +177,12 @@ namespace {
 const TargetName* FileThere(const TargetFolder& there, const std::wstring& folded) {
     const auto found = there.find(folded);
     return found != there.end() && !(found->second.attributes & FILE_ATTRIBUTE_DIRECTORY) ? &found->second : nullptr;
+}
+
+// The target of e as the user agreed to it: the file there when asked, or none.
+TargetState AgreedTarget(const TargetFolder& there, const Entry& e) {
+    const TargetName* t = FileThere(there, FoldedName(Widen(e.TargetName())));
+    return t ? TargetState{true, t->size, t->lastWrite} : TargetState{};
 }
 
 // The rows whose files the target folder holds.
@@ -304,7 +315,7 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     if (r.currentOnly && r.current >= 0 && static_cast<std::size_t>(r.current) < src.Entries.size() &&
         src.Entries[static_cast<std::size_t>(r.current)].kind == EntryKind::Directory) {
         const Entry folder = src.Entries[static_cast<std::size_t>(r.current)];
-        CopyFolder(folder, src, dst);
+        CopyFolder(folder, src, dst, r.verify);
         return;
     }
     std::vector<std::size_t> rows;
@@ -326,7 +337,10 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
                                                  .entries = {}, .twinsLeftOut = std::move(twinsLeftOut),
                                                  .found = src.ShowsFound()});
     // The job's own copy: the side may be sorted or read again while it runs.
-    for (const std::size_t row : *answered) run->entries.push_back(src.Entries[row]);
+    for (const std::size_t row : *answered) {
+        run->entries.push_back(src.Entries[row]);
+        run->agreed.push_back(AgreedTarget(there, src.Entries[row]));
+    }
     Pane* s = &src;
     CopyAsJob(
         src, dst, sourceDir, targetDir, [run] { return run->nameToLocate; },
@@ -345,12 +359,59 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
         });
 }
 
+namespace {
+
+// The file row i of the run shown in the dialog, and whether the target has room for it.
+void ShowFileToCopy(ProgressDialog& progress, const Entry& e, bool alone) {
+    progress.SetText(progress.FileNameDesc, e.caption);
+    progress.SetBarPosition(0);
+    if (alone) progress.SetText(progress.Status, "");
+    progress.Repaint();
+    progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
+}
+
+}  // namespace
+
+// Copies row i of the run (on the job thread). False when it was not copied and the run goes on,
+// or stopped (run.stopped); what failed is kept for the message and raised.
+bool MainWindow::CopyRow(CopyRun& run, std::size_t i, const std::string& target, const std::wstring& stagingDir) {
+    const Entry& e = run.entries[i];
+    CopyOptions options;
+    options.stagingDir = stagingDir;
+    options.verify = run.request.verify;
+    options.agreed = run.agreed[i];
+    options.buffer = run.buffer.get();
+    options.replaceChanged = [this](const std::string& path, bool appeared) { return AskReplaceChanged(path, appeared); };
+    try {
+        CopyFileWithProgress(*Progress, JoinPathRootAware(run.sourceDir, e.Name()), target, options);
+        return true;
+    } catch (const ECopyStopped&) {
+        run.stopped = true;
+        return false;
+    } catch (const ETargetChanged&) {
+        run.notReplaced.push_back(e.TargetName());
+        return false;
+    } catch (const FileOpenError&) {
+        // Gone or no longer a file since the side was read: left alone, and said so at the end.
+        const DiskKind now = KindNow(EntryPath(run.sourceDir, e.Name()));
+        if (StillAsListed(e, now)) {
+            for (std::size_t j = i; j < run.entries.size(); ++j) run.notCopied.push_back(run.entries[j].Name());
+            throw;
+        }
+        run.changed.push_back({e.caption, now});
+        return false;
+    } catch (const FileError&) {
+        for (std::size_t j = i; j < run.entries.size(); ++j) run.notCopied.push_back(run.entries[j].Name());
+        throw;
+    }
+}
+
 void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
     ProgressDialog& progress = *Progress;
     FreeSpaceEstimate space(run.targetDir);
-    const RunRequest& r = run.request;
     const std::vector<Entry>& toCopy = run.entries;
     run.total = toCopy.size();
+    const auto files = static_cast<std::int64_t>(toCopy.size());
     std::int64_t bytes = 0, bytesDone = 0;
     for (const Entry& e : toCopy) bytes += ReadSizeText(e.sizeText);
     // Each file keeps its own name: the caption's letter case is only how the list shows it.
@@ -360,41 +421,20 @@ void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
             return;
         }
         const Entry& e = toCopy[i];
-        JobQueue::Report(static_cast<std::int64_t>(run.copied), static_cast<std::int64_t>(toCopy.size()), bytesDone, bytes);
+        JobQueue::Report(static_cast<std::int64_t>(run.copied), files, bytesDone, bytes);
         bytesDone += ReadSizeText(e.sizeText);
         const std::string target = JoinPathRootAware(run.targetDir, e.TargetName());
-        if (r.currentOnly) {
-            progress.SetText(progress.FileNameDesc, e.caption);
-            progress.SetBarPosition(0);
-            progress.SetText(progress.Status, "");
-            progress.Repaint();
-            progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-            if (!space.Fits(ReadSizeText(e.sizeText)) && !CheckDiskSpace(e.sizeText, target)) continue;
-        } else {
-            if (!space.Fits(ReadSizeText(e.sizeText)) && !CheckDiskSpace(e.sizeText, target)) continue;
-            progress.SetText(progress.FileNameDesc, e.caption);
-            progress.SetBarPosition(0);
-            progress.Repaint();
-            progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-        }
-        try {
-            CopyFileWithProgress(progress, JoinPathRootAware(run.sourceDir, e.Name()), target, stagingDir);
-        } catch (const FileOpenError&) {
-            // Gone or no longer a file since the side was read: left alone, and said so at the end.
-            const DiskKind now = KindNow(EntryPath(run.sourceDir, e.Name()));
-            if (StillAsListed(e, now)) {
-                for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(toCopy[j].Name());
-                throw;
-            }
-            run.changed.push_back({e.caption, now});
+        // A single file shows its name before the space is checked; a run, only the files it copies.
+        if (run.request.currentOnly) ShowFileToCopy(progress, e, true);
+        if (!space.Fits(ReadSizeText(e.sizeText)) && !CheckDiskSpace(e.sizeText, target)) continue;
+        if (!run.request.currentOnly) ShowFileToCopy(progress, e, false);
+        if (!CopyRow(run, i, target, stagingDir)) {
+            if (run.stopped) return;
             continue;
-        } catch (const FileError&) {
-            for (std::size_t j = i; j < toCopy.size(); ++j) run.notCopied.push_back(toCopy[j].Name());
-            throw;
         }
         ++run.copied;
         if (run.nameToLocate.empty()) run.nameToLocate = e.TargetName();
-        JobQueue::Report(static_cast<std::int64_t>(run.copied), static_cast<std::int64_t>(toCopy.size()), bytesDone, bytes);
+        JobQueue::Report(static_cast<std::int64_t>(run.copied), files, bytesDone, bytes);
     }
 }
 
@@ -405,6 +445,10 @@ void MainWindow::ReportLeftAlone(const CopyRun& run, Pane& src) {
                    NamesText(run.found ? "Not copied: a file of the same name, found in another folder, goes there:"
                                        : "Not copied: the target holds a file of the same name but for letter case:",
                              run.twinsLeftOut, kEveryName));
+    }
+    if (!run.notReplaced.empty()) {
+        ShowReport(hwnd_, BoxKind::Warning,
+                   NamesText("Not copied: the target changed since the copy was confirmed:", run.notReplaced, kEveryName));
     }
     ReportChanged(run.changed, src);
 }
@@ -557,11 +601,13 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     });
 }
 
+bool MainWindow::AskReplaceChanged(const std::string& target, bool appeared) {
+    return JobBox(BoxKind::Warning, ChangedTargetQuestion(target, appeared), BoxButtons::YesNo) == IDYES;
+}
+
 bool MainWindow::CheckDiskSpace(const std::string& sizeText, const std::string& targetPath) {
-    std::int64_t bytes = ReadSizeText(sizeText);
-    const std::string full = Narrow(ExactPath(targetPath));
-    if (FileExists(full)) bytes -= FileSizeOf(full);  // the copy replaces that file
-    return HasSpaceFor(bytes, targetPath);
+    // The old file goes only once the copy is whole beside it: both take room meanwhile.
+    return HasSpaceFor(ReadSizeText(sizeText), targetPath);
 }
 
 bool MainWindow::HasSpaceFor(std::int64_t bytes, const std::string& targetPath) {

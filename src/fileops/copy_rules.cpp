@@ -155,6 +155,10 @@ std::vector<std::size_t> RowsToCopy(const std::vector<std::size_t>& rows, const 
     return out;
 }
 
+std::string ChangedTargetQuestion(const std::string& target, bool appeared) {
+    return target + (appeared ? "\rwas made" : "\rwas changed") + " since the copy was confirmed.\r\rReplace it?";
+}
+
 std::string ReasonText(unsigned long error) {
     switch (error) {
         case 0: return "kept by the system";           // refused without a word, found there after

@@ -20,6 +20,7 @@ struct RunRequest {
     bool currentOnly = false;  // the current entry
     bool tagged = false;       // the tagged files (when the list is not empty)
     bool recycle = false;      // a delete sends to the recycle bin
+    bool verify = false;       // a copy reads each file back before it takes the target's place
     int current = -1;          // the current entry's row
 };
 
@@ -46,6 +47,9 @@ bool StillAsListed(const Entry& e, DiskKind now);
 constexpr std::size_t kNamesShown = 5;
 constexpr std::size_t kEveryName = static_cast<std::size_t>(-1);
 std::string NamesText(std::string header, const std::vector<std::string>& lines, std::size_t shown = kNamesShown);
+// Asked when a copy comes to put a file in place of target and finds it made (appeared) or
+// changed since the user agreed.
+std::string ChangedTargetQuestion(const std::string& target, bool appeared);
 
 // Entries a command left alone because they changed since the side was read.
 struct ChangedEntry {

@@ -89,10 +89,13 @@ struct MainWindow::FolderCopy {
     std::vector<LeftOut> leftOut;
     CopyTally total, done;
     std::vector<std::string> notCopied;  // after a failed file: that file and the rest
+    std::unordered_map<std::size_t, TargetState> agreed;  // by item: a file the user agreed to replace
+    bool verify = false;
     bool stopped = false;
+    CopyBuffer buffer = {};
 };
 
-void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
+void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst, bool verify) {
     if (!Reachable(hwnd_, folder)) return;
     const std::string sourceDir = src.Directory();
     const std::string targetDir = dst.Directory();
@@ -107,6 +110,7 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
     copy.from = EntryPath(sourceDir, folder.Name());
     copy.to = EntryPath(targetDir, folder.TargetName());
     copy.caption = folder.TargetName();
+    copy.verify = verify;
     if (InsideOrSame(targetDir, ShownPath(copy.from))) {
         ShowBox(hwnd_, BoxKind::Warning, IntoItselfText(ShownPath(copy.from), targetDir), BoxButtons::Ok);
         return;
@@ -130,9 +134,12 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
     if (!answered) return;
     std::vector<bool> copied(copy.tree.items.size());
     for (const std::size_t i : *answered) copied[i] = true;
-    std::int64_t replaced = 0;
+    // Each old file goes once its copy is whole beside it: the biggest of them takes room twice.
+    std::int64_t replaced = 0, biggestReplaced = 0;
     for (const ExistingTarget& t : copy.existing) {
-        if (copied[t.row]) replaced += t.targetSize;
+        if (!copied[t.row]) continue;
+        replaced += t.targetSize;
+        biggestReplaced = std::max(biggestReplaced, t.targetSize);
     }
     for (const std::size_t i : files) {
         if (!copied[i]) {
@@ -143,7 +150,7 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst) {
         copy.total.bytes += copy.tree.items[i].size;
     }
     // Once for the whole tree, before the first file: a copy that cannot end is not begun.
-    if (!HasSpaceFor(copy.total.bytes - replaced, JoinPathRootAware(targetDir, folder.TargetName()))) return;
+    if (!HasSpaceFor(copy.total.bytes - replaced + biggestReplaced, JoinPathRootAware(targetDir, folder.TargetName()))) return;
 
     const std::string name = folder.TargetName();
     CopyAsJob(
@@ -209,6 +216,7 @@ bool MainWindow::PlanFolderCopy(FolderCopy& copy) {
             copy.leftOut.push_back({shown, LeftOutWhy::TargetNotAFile});
         } else {
             copy.existing.push_back({i, shown, MinuteStamp(times.Of(item.lastWrite)), t.minute, t.size});
+            copy.agreed[i] = TargetState{true, t.size, t.lastWrite};
         }
     }
     return true;
@@ -272,6 +280,7 @@ void MainWindow::CopyTree(FolderCopy& copy, const std::wstring& stagingDir) {
                 return;
             }
             CopyItem(copy, at, stagingDir, dates);
+            if (copy.stopped) return;
         }
     } catch (const FileError&) {
         NotCopiedFrom(copy, at);
@@ -295,8 +304,19 @@ void MainWindow::CopyItem(FolderCopy& copy, std::size_t i, const std::wstring& s
     progress.SetText(progress.FileNameDesc, shown);
     progress.PrepareBar(static_cast<int>(item.size / kCopyBlockSize + 1));
     progress.Repaint();
+    CopyOptions options{stagingDir, true, copy.verify, TargetState{}, [this](const std::string& path, bool appeared) {
+                            return AskReplaceChanged(path, appeared);
+                        }};
+    if (const auto agreed = copy.agreed.find(i); agreed != copy.agreed.end()) options.agreed = agreed->second;
+    options.buffer = &copy.buffer;
     try {
-        CopyFileWithProgress(progress, Narrow(from), Narrow(to), stagingDir, true);
+        CopyFileWithProgress(progress, Narrow(from), Narrow(to), options);
+    } catch (const ECopyStopped&) {
+        copy.stopped = true;
+        return;
+    } catch (const ETargetChanged&) {
+        copy.leftOut.push_back({shown, LeftOutWhy::TargetChanged});
+        return;
     } catch (const ELinkedSource&) {
         copy.leftOut.push_back({shown, LeftOutWhy::Link});  // listed as a file (under Wine)
         return;
@@ -306,9 +326,6 @@ void MainWindow::CopyItem(FolderCopy& copy, std::size_t i, const std::wstring& s
         if (now == DiskKind::File) throw;
         copy.leftOut.push_back({shown, now == DiskKind::Unknown ? LeftOutWhy::NotAFile : LeftOutWhy::Changed});
         return;
-    }
-    if (item.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
-        SetFileAttributesW(to.c_str(), item.attributes & kKeptAttributes);
     }
     ++copy.done.files;
     copy.done.bytes += item.size;

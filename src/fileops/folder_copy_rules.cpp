@@ -24,6 +24,7 @@ const char* KindTitle(LeftOutWhy why) {
         case LeftOutWhy::TargetNotAFolder: return "The target holds a file of that name";
         case LeftOutWhy::TargetNotAFile: return "The target holds a folder of that name";
         case LeftOutWhy::Changed: return "Changed or gone since they were read";
+        case LeftOutWhy::TargetChanged: return "Their target was made or changed since the copy was confirmed";
         case LeftOutWhy::CaseTwin: return "The same as another name but for letter case, which the target takes as one";
     }
     return "";
@@ -31,7 +32,7 @@ const char* KindTitle(LeftOutWhy why) {
 
 constexpr LeftOutWhy kKinds[] = {LeftOutWhy::CaseTwin, LeftOutWhy::Link, LeftOutWhy::NotAFile,
                                  LeftOutWhy::Unreachable, LeftOutWhy::Unreadable, LeftOutWhy::TargetNotAFolder,
-                                 LeftOutWhy::TargetNotAFile, LeftOutWhy::Changed};
+                                 LeftOutWhy::TargetNotAFile, LeftOutWhy::Changed, LeftOutWhy::TargetChanged};
 
 }  // namespace
 

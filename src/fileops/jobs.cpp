@@ -9,6 +9,8 @@
 #include "core/scoped_flag.h"
 #include "fileops/jobs_dialog.h"
 #include "fileops/progress_dialog.h"
+#include "find/find_window.h"
+#include "sync/sync_window.h"
 #include "panes/entry_rules.h"
 #include "form/main_window.h"
 #include "platform/taskbar_progress.h"
@@ -30,7 +32,7 @@ struct JobQuestion {
 };
 
 std::string Percent(const Job& j) {
-    const std::int64_t done = j.bytes > 0 ? j.bytesDone.load() : j.filesDone.load();
+    const std::int64_t done = j.bytes > 0 ? j.BytesDone() : j.filesDone.load();
     const std::int64_t all = j.bytes > 0 ? j.bytes.load() : j.files.load();
     return std::to_string(all > 0 ? done * 100 / all : 0) + "%";
 }
@@ -63,7 +65,7 @@ void MainWindow::StartJob(PendingJob pending, std::function<void()> work) {
     std::vector<std::string> held{side[0].Directory(), side[1].Directory(), pending.from};
     if (!pending.to.empty()) held.push_back(pending.to);
     pending.hold = std::make_shared<BackgroundWork::Fence>(*Background, pending.goes, std::move(held));
-    pending.job = Background->Jobs().Add(std::move(work));
+    pending.job = Background->Jobs().Add(std::move(work), hwnd_);
     const std::shared_ptr<Job> job = pending.job;
     const bool copy = pending.what == "Copy" || pending.what == "Synchronize";
     PendingJobs.push_back(std::move(pending));
@@ -75,37 +77,58 @@ void MainWindow::StartJob(PendingJob pending, std::function<void()> work) {
     }
     if (copy) Progress->ShowModeless();  // a move or delete never had one
     Progress->OnBackground = [this, job] { SendToBackground(*job); };
-    {
-        ScopedFlag running(JobRunning);
-        const HANDLE done = job->done.get();
-        while (!job->background &&
-               MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-            MSG msg;
-            while (!job->background && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) {  // for the loop outside, once the job ended
-                    PostQuitMessage(static_cast<int>(msg.wParam));
-                    job->stop = true;
-                    break;
-                }
-                if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-                    job->stop = true;
-                    continue;
-                }
-                // Alt+B from anywhere: the dialog shows without taking the focus from the lists.
-                if (msg.message == WM_SYSKEYDOWN && msg.wParam == 'B') {
-                    SendToBackground(*job);
-                    continue;
-                }
-                if (IsDialogMessageW(Progress->Handle(), &msg)) continue;
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-                if (CloseWhenJobEnds) job->stop = true;  // the user chose to exit meanwhile
+    const bool ended = RunWhileInForeground(*job);
+    Progress->OnBackground = nullptr;
+    if (!ended) return;  // sent to the background, or the program quits: it ends when the job thread says so
+    EndJobs();
+}
+
+// Whether a key is the main window's or its progress dialog's: Escape in the Find Files or
+// Synchronize window is theirs.
+bool MainWindow::KeyOfJobWindows(HWND to) const {
+    const HWND root = GetAncestor(to, GA_ROOT);
+    return root == hwnd_ || (Progress && root == Progress->Handle());
+}
+
+// Runs the window's messages until the job ends (true) or goes to the background or the
+// program quits (false).
+bool MainWindow::RunWhileInForeground(Job& job) {
+    ScopedFlag running(JobRunning);
+    const HANDLE done = job.done.get();
+    while (!job.background && MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG msg;
+        // Once it ended, nothing more runs here: its end (and a close it leads to) comes after the command.
+        while (!job.background && !job.Done() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {  // for the loop outside; a job blocked in a read is not waited for
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                job.stop = true;
+                return false;
             }
+            if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && KeyOfJobWindows(msg.hwnd)) {
+                if (Background) Background->Jobs().Cancel(job.id);
+                continue;
+            }
+            // Alt+B from anywhere: the dialog shows without taking the focus from the lists.
+            if (msg.message == WM_SYSKEYDOWN && msg.wParam == 'B') {
+                SendToBackground(job);
+                continue;
+            }
+            if (IsDialogMessageW(Progress->Handle(), &msg) || ModelessWindowTakes(msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            if (CloseWhenJobEnds) job.stop = true;  // the user chose to exit meanwhile
         }
     }
-    Progress->OnBackground = nullptr;
-    if (!job->Done()) return;  // sent to the background: it ends when the job thread says so
-    EndJobs();
+    return job.Done();
+}
+
+// The Find Files and Synchronize windows are modeless: their keys (Tab, Enter, Escape, the
+// letters) go to them.
+bool MainWindow::ModelessWindowTakes(MSG& msg) {
+    for (ModalForm* w : {static_cast<ModalForm*>(FindFilesWindow.get()), static_cast<ModalForm*>(SynchronizeWindow.get())}) {
+        if (w && IsWindowVisible(w->Handle()) && IsDialogMessageW(w->Handle(), &msg)) return true;
+    }
+    return false;
 }
 
 void MainWindow::SendToBackground(Job& job) {
@@ -114,7 +137,21 @@ void MainWindow::SendToBackground(Job& job) {
     ShowJobProgress();
 }
 
+// The next job may begin as soon as one ended, also while a dialog or the Jobs window is open:
+// only its end (the sides read again, its reports) waits for the window to be free.
+void MainWindow::ReleaseEndedJobs() {
+    for (const PendingJob& p : PendingJobs) {
+        if (!p.job->Done() || WaitForSingleObject(p.job->released.get(), 0) == WAIT_OBJECT_0) continue;
+        if (!p.job->background) {
+            Progress->Flush();
+            Progress->Hide();
+        }
+        SetEvent(p.job->released.get());  // the next job may use the dialog from here on
+    }
+}
+
 void MainWindow::EndJobs() {
+    ReleaseEndedJobs();
     if (endingJobs_) return;  // its boxes run messages: a second call waits for the first
     ScopedFlag ending(endingJobs_);
     // In the order they ended: the user may have put a waiting job before another.
@@ -123,21 +160,17 @@ void MainWindow::EndJobs() {
         if (done == PendingJobs.end()) break;
         PendingJob ended = std::move(*done);
         PendingJobs.erase(done);
-        Progress->Flush();
-        Progress->Hide();
-        SetEvent(ended.job->released.get());  // the next job may use the dialog from here on
         // The user chose to exit: no side is read again and nothing more is said. The file under way
         // was finished or taken back, and the staging folder goes with the job.
         if (CloseWhenJobEnds) continue;
         const bool background = ended.job->background;
+        // Said where it does not take the user's next key; failures have their own report (end).
+        if (background && ended.job->ran) {
+            JobNews = "The job ended: " + ended.Describe() + ", " + std::to_string(ended.job->filesDone) + " of " +
+                      std::to_string(ended.job->files) + " files done";
+        }
         ShowJobProgress();
         ended.end(*ended.job);
-        if (background && ended.job->ran) {
-            ShowBox(hwnd_, BoxKind::Information,
-                    "The job ended: " + ended.Describe() + ".\r" + std::to_string(ended.job->filesDone) + " of " +
-                        std::to_string(ended.job->files) + " files done.",
-                    BoxButtons::Ok);
-        }
     }
     if (PendingJobs.empty()) {
         KillTimer(hwnd_, kJobTimer);
@@ -153,14 +186,16 @@ void MainWindow::ShowJobProgress() {
     for (const PendingJob& p : PendingJobs) {
         if (!p.job->background || p.job->Done() || !p.job->ran) continue;
         shown = p.job.get();
+        JobNews.clear();
         title = Percent(*p.job) + " " + p.what + " " + p.job->File() + " - " + kTitle;
         if (PendingJobs.size() > 1) title += " (" + std::to_string(PendingJobs.size() - 1) + " waiting)";
         break;
     }
+    if (!shown && !JobNews.empty()) title = JobNews + " - " + kTitle;
     SetWindowTextW(hwnd_, Widen(title).c_str());
     if (!shown) return Taskbar->Clear();
     const bool bytes = shown->bytes > 0;
-    Taskbar->Show(bytes ? shown->bytesDone.load() : shown->filesDone.load(), bytes ? shown->bytes.load() : shown->files.load(),
+    Taskbar->Show(bytes ? shown->BytesDone() : shown->filesDone.load(), bytes ? shown->bytes.load() : shown->files.load(),
                   shown->paused);
 }
 
@@ -172,7 +207,8 @@ int MainWindow::JobBox(BoxKind kind, const std::string& text, BoxButtons buttons
     question->text = text;
     question->buttons = buttons;
     auto posted = std::make_unique<std::shared_ptr<JobQuestion>>(question);
-    if (!hwnd_ || !PostMessageW(hwnd_, kJobAsks, 0, reinterpret_cast<LPARAM>(posted.get()))) return IDCANCEL;
+    // The window handed to the job, never hwnd_, which the window's thread clears.
+    if (!job->asks || !PostMessageW(job->asks, kJobAsks, 0, reinterpret_cast<LPARAM>(posted.get()))) return IDCANCEL;
     (void)posted.release();  // the window's thread owns it now
     const HANDLE waits[2] = {question->answered.get(), job->quitting};
     WaitForMultipleObjects(job->quitting ? 2 : 1, waits, FALSE, INFINITE);
@@ -201,7 +237,7 @@ void MainWindow::ShowJobs() {
             const auto p = std::find_if(PendingJobs.begin(), PendingJobs.end(), [&](const PendingJob& q) { return q.job == j; });
             if (p == PendingJobs.end()) continue;
             const JobRow::State state = !j->ran ? JobRow::State::Waiting : j->paused ? JobRow::State::Paused : JobRow::State::Running;
-            rows.push_back({j->id, p->what, p->from, p->to, j->filesDone, j->files, j->bytesDone, j->bytes, state});
+            rows.push_back({j->id, p->what, p->from, p->to, j->filesDone, j->files, j->BytesDone(), j->bytes, state});
         }
         return rows;
     };
@@ -220,7 +256,10 @@ std::string MainWindow::JobsRunningText() const {
 }
 
 void MainWindow::StopAllJobs() {
-    for (const PendingJob& p : PendingJobs) p.job->stop = true;
+    for (const PendingJob& p : PendingJobs) {
+        p.job->stop = true;
+        if (Background) Background->Jobs().Cancel(p.job->id);  // also out of a read that blocks
+    }
 }
 
 // A folder a job reads from or writes into, or one below it, is not deleted, moved or renamed

@@ -14,7 +14,9 @@ TargetFolder ReadTargetFolder(const std::wstring& folder, const LocalTimes& time
         if (name == L"." || name == L".." || IsCopyTemporaryName(name)) continue;
         there.emplace(FoldedName(std::wstring(name)),
                       TargetName{std::wstring(name), scan.Attributes(), scan.Size(),
-                                 MinuteStamp(times.Of(scan.LastWrite()))});
+                                 MinuteStamp(times.Of(scan.LastWrite())),
+                                 static_cast<std::int64_t>((std::uint64_t{scan.LastWrite().dwHighDateTime} << 32) |
+                                                           scan.LastWrite().dwLowDateTime)});
     }
     return there;
 }

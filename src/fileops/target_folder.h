@@ -14,6 +14,7 @@ struct TargetName {
     DWORD attributes = 0;
     std::int64_t size = 0;
     std::int64_t minute = 0;  // local minutes, as the replace question compares them
+    std::int64_t lastWrite = 0;  // exact (FILETIME ticks): what a copy agreed to replace
 };
 // By name as the system folds it: one reading of the folder, where under Wine a look-up of each
 // name would search the folder each time. The copy's own temporaries are left out.

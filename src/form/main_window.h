@@ -180,7 +180,7 @@ public:
                    std::function<std::string()> locate,
                    std::function<void(const std::wstring& stagingDir)> copy, std::function<void(bool copied)> after);
     // C on a folder: the folder copied whole into the target side's folder (fileops/folder_copy.cpp).
-    void CopyFolder(const Entry& folder, Pane& source, Pane& target);
+    void CopyFolder(const Entry& folder, Pane& source, Pane& target, bool verify = false);
     struct FolderCopy;  // one folder copy: the tree and what becomes of each of its names
     bool PlanFolderCopy(FolderCopy& copy);
     void LeaveOutTwins(FolderCopy& copy, const LocalTimes& times);
@@ -194,6 +194,11 @@ public:
     // when it ended (EndJobs).
     void StartJob(PendingJob pending, std::function<void()> work);
     void SendToBackground(Job& job);  // the progress dialog's "Background"
+    bool RunWhileInForeground(Job& job);
+    bool KeyOfJobWindows(HWND to) const;
+    bool ModelessWindowTakes(MSG& msg);  // a key of the Find Files or Synchronize window, given to it
+    void ReleaseEndedJobs();             // the next job begins, whatever the window is doing
+    std::string JobNews;                 // how the last job in the background ended, in the title
     void EndJobs();                   // kJobEnded and kJobTimer: the ends of the jobs done, in order
     void ShowJobProgress();           // the title, while a job runs in the background
     std::deque<PendingJob> PendingJobs;  // started and not yet ended, in order
@@ -207,6 +212,8 @@ public:
     // A message box, also from the job's thread: shown on the window's, the job waiting for the
     // answer (Cancel when the program ends meanwhile).
     int JobBox(BoxKind kind, const std::string& text, BoxButtons buttons);
+    // On the job thread: whether to replace a target made or changed since the copy was agreed.
+    bool AskReplaceChanged(const std::string& target, bool appeared);
     void AnswerJobBox(LPARAM ask);  // kJobAsks
     // The job's own copy of the entries a delete or move acts on (the side may be sorted while it
     // runs); names no path reaches are refused, each said; folders: the paths of the folders among
@@ -224,6 +231,7 @@ public:
     void AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report);
     struct CopyRun;  // one copy run: what it acts on and what it left out
     void CopyRows(CopyRun& run, const std::wstring& stagingDir);
+    bool CopyRow(CopyRun& run, std::size_t i, const std::string& target, const std::wstring& stagingDir);
     void ReportLeftAlone(const CopyRun& run, Pane& source);
     // Says which entries changed since listed and reads their side again.
     void ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p);
@@ -399,6 +407,9 @@ constexpr UINT kJobAsks = WM_APP + 3;
 constexpr UINT kJobEnded = WM_APP + 4;
 // The timer that shows a background job's progress in the title (and ends jobs whose news was lost).
 constexpr UINT_PTR kJobTimer = 25;
+// Set when the user chose to exit while jobs ran: a job still running then (blocked in a read of a
+// device that stopped answering) is abandoned and the window closes.
+constexpr UINT_PTR kCloseTimer = 26;
 // The timer that retries a follow held back (FollowHeldSides).
 constexpr UINT_PTR kFollowRetryTimer = 24;
 

@@ -40,7 +40,7 @@ bool IsCopyTemporaryName(std::wstring_view name) {
 AutoCloseHandle CreateCopyTemporary(const std::wstring& dir, std::wstring& name, bool hidden) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = FreshName(dir, kTempSuffix, attempt);
-        AutoCloseHandle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+        AutoCloseHandle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                       hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL, nullptr));
         if (h || GetLastError() != ERROR_FILE_EXISTS) return h;
     }

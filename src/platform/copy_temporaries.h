@@ -11,7 +11,8 @@ namespace bivane {
 
 // A new file of a fresh such name in dir (which ends in "\\"); name receives its path. Hidden
 // unless made in a CopyStaging folder, which is hidden itself (the mark costs two more writes a
-// file under Wine, which keeps it in an extended attribute).
+// file under Wine, which keeps it in an extended attribute). Shared for reading only: a copy that
+// verifies reads it back.
 AutoCloseHandle CreateCopyTemporary(const std::wstring& dir, std::wstring& name, bool hidden = true);
 // Gives the open temporary (made by CreateCopyTemporary) the full path target, replacing a file of
 // that name only when asked; fails with ERROR_ALREADY_EXISTS when one is there and may not be.
@@ -23,7 +24,7 @@ bool IsCopyTemporaryName(std::wstring_view name);
 // A copy that was killed leaves its temporary behind, maybe in its staging folder. Removes such
 // leftovers from dir: only hidden files of exactly that pattern (in a staging folder, any file of
 // it), and hidden staging folders that hold nothing else; never one that a running copy still
-// holds open (it shares nothing, so the deletion fails).
+// holds open (it shares no deletion, so the deletion fails).
 void RemoveStaleTemporaries(const std::string& dir);
 
 // A hidden folder ("~bvcopy" + 8 hex digits + ".dir") made in a copy's target folder for the

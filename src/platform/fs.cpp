@@ -112,7 +112,7 @@ std::int64_t DriveFreeBytes(const std::string& root) {
     if (r.size() == 2 && HasDriveLetter(r)) r += "\\";
     ULARGE_INTEGER freeToCaller{}, total{}, totalFree{};
     if (!GetDiskFreeSpaceExW(Widen(r).c_str(), &freeToCaller, &total, &totalFree)) return -1;
-    return static_cast<std::int64_t>(totalFree.QuadPart);
+    return static_cast<std::int64_t>(freeToCaller.QuadPart);
 }
 
 std::wstring ExactFolder(const std::string& dir) {
@@ -125,7 +125,7 @@ std::int64_t FolderFreeBytes(const std::string& folder) {
     const std::wstring path = ExactFolder(folder);  // ending in "\\", as the call wants it
     ULARGE_INTEGER freeToCaller{}, total{}, totalFree{};
     if (!GetDiskFreeSpaceExW(path.c_str(), &freeToCaller, &total, &totalFree)) return DriveFreeBytes(folder);
-    return static_cast<std::int64_t>(totalFree.QuadPart);
+    return static_cast<std::int64_t>(freeToCaller.QuadPart);
 }
 
 DiskKind KindNow(const std::wstring& path) {

@@ -39,7 +39,8 @@ std::wstring ExactFolder(const std::string& dir);
 // ExactPath without its prefix, for messages.
 std::string ShownPath(const std::wstring& exact);
 
-// Free bytes of the drive holding path ("C:\" or "C:"); -1 when the query fails.
+// Free bytes of the drive holding path ("C:\" or "C:") that this user may take (quotas counted);
+// -1 when the query fails.
 std::int64_t DriveFreeBytes(const std::string& root);
 // Free bytes of the volume that holds the folder itself: another file system may be mounted there
 // (a mount point, a junction, a Linux mount under Z:), with less room than its drive letter's root.

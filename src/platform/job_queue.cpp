@@ -38,12 +38,18 @@ void JobQueue::Report(std::int64_t filesDone, std::int64_t files, std::int64_t b
         job->files = files;
         job->bytesDone = bytesDone;
         job->bytes = bytes;
+        job->fileBytesDone = 0;
     }
 }
 
-std::shared_ptr<Job> JobQueue::Add(std::function<void()> work) {
+void JobQueue::ReportInFile(std::int64_t bytes) {
+    if (Job* job = tCurrent) job->fileBytesDone = bytes;
+}
+
+std::shared_ptr<Job> JobQueue::Add(std::function<void()> work, HWND asks) {
     auto job = std::make_shared<Job>();
     job->work = std::move(work);
+    job->asks = asks;
     job->quitting = quitting_.get();
     std::lock_guard<std::mutex> lock(mutex_);
     job->id = nextId_++;
@@ -73,7 +79,10 @@ void JobQueue::Move(int id, int by) {
 void JobQueue::Cancel(int id) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& j : jobs_) {
-        if (j->id == id) j->stop = true;
+        if (j->id != id) continue;
+        j->stop = true;
+        // The running one may be blocked in a read or write of a device that stopped answering.
+        if (running_ && j == jobs_.front() && threadHandle_) CancelSynchronousIo(threadHandle_.get());
     }
 }
 
@@ -82,10 +91,17 @@ void JobQueue::RequestStop() {
     quit_ = true;
     for (const auto& job : jobs_) job->stop = true;
     if (quitting_) SetEvent(quitting_.get());
+    if (threadHandle_) CancelSynchronousIo(threadHandle_.get());
     changed_.notify_all();
 }
 
 void JobQueue::Work() noexcept {
+    {
+        HANDLE self = nullptr;
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, THREAD_TERMINATE, FALSE, 0);
+        std::lock_guard<std::mutex> lock(mutex_);
+        threadHandle_.reset(self);
+    }
     for (;;) {
         std::shared_ptr<Job> job;
         {

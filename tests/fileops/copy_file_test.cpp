@@ -25,7 +25,7 @@ protected:
     }
     // Prepares the bar as the copy command does, copies, and returns the steps taken.
     int Copy(const std::string& from, const std::string& to, std::int64_t size) {
-        p->PrepareBar(static_cast<int>(size / 8192 + 1));
+        p->PrepareBar(static_cast<int>(size / kCopyBlockSize + 1));
         CopyFileWithProgress(*p, from, to);
         return p->BarPosition();
     }
@@ -47,14 +47,15 @@ protected:
 
 TEST_F(SingleCopy, BlockCountsFillTheBarExactly) {
     const SYSTEMTIME when = LocalTimeOf(2003, 7, 14, 16, 45, 31);
-    for (std::int64_t size : {0, 1, 8191, 8192, 8193, 16384, 20000}) {
+    constexpr std::int64_t B = kCopyBlockSize;
+    for (std::int64_t size : {std::int64_t{0}, std::int64_t{1}, B - 1, B, B + 1, 2 * B, 2 * B + 3000}) {
         SCOPED_TRACE(size);
         const std::string name = "f" + std::to_string(size) + ".bin";
         MakeFile(tmp / ("src\\" + name), size, &when);
         SetLastWrite(tmp / ("src\\" + name), LastWrite(tmp / ("src\\" + name)) + 1234567);  // and a fraction
         const Snapshot before = Snap(tmp.Path());
         const int steps = Copy(tmp / ("src\\" + name), tmp / ("dst\\" + name), size);
-        EXPECT_EQ(steps, size / 8192 + 1);
+        EXPECT_EQ(steps, size / B + 1);
         EXPECT_EQ(steps, p->BarMax());
         EXPECT_EQ(ReadAll(tmp / ("dst\\" + name)), ReadAll(tmp / ("src\\" + name)));
         // Last-write time carried over exactly: an odd second and its fraction.
@@ -92,7 +93,7 @@ TEST_F(SingleCopy, ReadOnlyTargetFailsAndStaysAsItWas) {
         SetAttributes(tmp / "dst\\a.txt", FILE_ATTRIBUTE_READONLY);
         const Snapshot before = Snap(tmp.Path());
         ASSERT_TRUE(SetCurrentDirectoryW(Widen(tmp / "dst").c_str()));
-        p->PrepareBar(static_cast<int>(size / 8192 + 1));
+        p->PrepareBar(static_cast<int>(size / kCopyBlockSize + 1));
         // The message names the expanded target path even when a relative one was given.
         EXPECT_EQ(Failure<FileCreateError>(tmp / "src\\a.txt", "a.txt"), "Cannot create file " + tmp / "dst\\a.txt");
         EXPECT_EQ(p->BarPosition(), size > (1 << 20) ? 0 : 1);
@@ -125,10 +126,10 @@ TEST_F(SingleCopy, SourceMissingOrHeldOpenForWritingCannotBeOpened) {
 }
 
 TEST_F(SingleCopy, ShortWriteKeepsTheOldTargetAndLeavesNothingPartial) {
-    Make({{"src\\big.bin", 50000}, {"dst\\big.bin", 1234}});
+    Make({{"src\\big.bin", 3 * kCopyBlockSize - 5000}, {"dst\\big.bin", 1234}});
     const Snapshot before = Snap(tmp.Path());
-    SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 20000});  // the disk fills up in the third block
-    p->PrepareBar(7);
+    SimulatedCopyFaults faults(DeviceFaults{.writeLimit = 2 * kCopyBlockSize + 100});  // the disk fills up in the third block
+    p->PrepareBar(3);
     EXPECT_EQ(Failure<CopyError>(tmp / "src\\big.bin", tmp / "dst\\big.bin"), "Failure writing file\r" + tmp / "dst\\big.bin");
     EXPECT_EQ(p->BarPosition(), 2);  // stepped for the two blocks that went through
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
@@ -136,10 +137,10 @@ TEST_F(SingleCopy, ShortWriteKeepsTheOldTargetAndLeavesNothingPartial) {
 }
 
 TEST_F(SingleCopy, ReadFailureIsReportedNotTakenForTheEnd) {
-    Make({{"src\\locked.bin", 30000}, {"dst\\locked.bin", 99}});
+    Make({{"src\\locked.bin", 2 * kCopyBlockSize + 7000}, {"dst\\locked.bin", 99}});
     const Snapshot before = Snap(tmp.Path());
-    SimulatedCopyFaults faults(DeviceFaults{.readLimit = 8192});  // the device fails on the second block
-    p->PrepareBar(4);
+    SimulatedCopyFaults faults(DeviceFaults{.readLimit = kCopyBlockSize});  // the device fails on the second block
+    p->PrepareBar(3);
     EXPECT_EQ(Failure<CopyError>(tmp / "src\\locked.bin", tmp / "dst\\locked.bin"), "Failure reading file\r" + tmp / "src\\locked.bin");
     EXPECT_EQ(p->BarPosition(), 1);
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
@@ -156,11 +157,39 @@ TEST_F(SingleCopy, FullDiskKeepsTheOldTargetAndLeavesNothingPartial) {
     MakeFile(s + "\\old.bin", room / 2);
     MakeFile(tmp / "src\\old.bin", room * 3 / 4);
     const Snapshot drive = Snap(s), before = Snap(tmp.Path());
-    p->PrepareBar(static_cast<int>(room * 3 / 4 / 8192 + 1));
+    p->PrepareBar(static_cast<int>(room * 3 / 4 / kCopyBlockSize + 1));
     EXPECT_EQ(Failure<CopyError>(tmp / "src\\old.bin", s + "\\old.bin"), "Failure writing file\r" + s + "\\old.bin");
     EXPECT_EQ(Changes(drive, Snap(s)), std::set<std::string>{});
     EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
     RemoveTree(s);
+}
+
+// The copy keeps the source's marks; with Verify, a copy that reads back otherwise is refused
+// before the old target goes.
+TEST_F(SingleCopy, KeepsTheMarksAndVerifiesBeforeReplacing) {
+    constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    for (const DWORD marks : {DWORD{FILE_ATTRIBUTE_READONLY}, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
+        SCOPED_TRACE(marks);
+        MakeFile(tmp / "src\\m.txt", 100);
+        SetAttributes(tmp / "src\\m.txt", marks);
+        Copy(tmp / "src\\m.txt", tmp / "dst\\m.txt", 100);
+        EXPECT_EQ(GetFileAttributesW(Widen(tmp / "dst\\m.txt").c_str()) & kMarks, marks);
+        for (const char* f : {"src\\m.txt", "dst\\m.txt"}) SetAttributes(tmp / f, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(Widen(tmp / "dst\\m.txt").c_str());
+    }
+    Make({{"src\\v.bin", 2 * kCopyBlockSize + 10}, {"dst\\v.bin", 77}});
+    const Snapshot before = Snap(tmp.Path());
+    SimulatedCopyFaults garbled(DeviceFaults{.corruptAt = kCopyBlockSize + 5});
+    CopyOptions verify;
+    verify.verify = true;
+    p->PrepareBar(3);
+    try {
+        CopyFileWithProgress(*p, tmp / "src\\v.bin", tmp / "dst\\v.bin", verify);
+        ADD_FAILURE() << "a garbled copy verified";
+    } catch (const CopyError& e) {
+        EXPECT_EQ(std::string(e.what()), "The copy did not verify\r" + tmp / "dst\\v.bin");
+    }
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
 }
 
 }  // namespace bivane::test

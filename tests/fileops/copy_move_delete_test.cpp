@@ -2,10 +2,12 @@
 #include <algorithm>
 
 #include "fileops/confirm_dialog.h"
+#include "fileops/folder_copy_rules.h"
 #include "fileops/copy_file.h"
 #include "fileops/fileops_support.h"
 #include "fileops/replace_dialog.h"
 #include "fileops/progress_dialog.h"
+#include "find/find_window.h"
 #include "platform/fs.h"
 #include "platform/removal.h"
 #include "platform/utf.h"
@@ -65,10 +67,10 @@ TEST_F(CopyMoveDelete, CopiesTheCurrentFileAndSelectsItOnBothSides) {
     form->RunFileCommand(ConfirmMode::Copy, form->Active());
     EXPECT_EQ(ChangedSince(before), (std::set<std::string>{"R\\A.txt"}));
     EXPECT_EQ(ReadAll(R() + "\\A.txt"), ReadAll(L() + "\\A.txt"));
-    // 20000 bytes: maximum 3, and the bar ends full.
+    // 20000 bytes, one block: maximum 1, and the bar ends full.
     ProgressDialog& p = *form->Progress;
-    EXPECT_EQ(p.BarMax(), 3);
-    EXPECT_EQ(p.BarPosition(), 3);
+    EXPECT_EQ(p.BarMax(), 1);
+    EXPECT_EQ(p.BarPosition(), 1);
     EXPECT_EQ(p.Text(p.FileNameDesc), "A.txt");
     EXPECT_EQ(p.Text(p.SourceDir), L());
     EXPECT_EQ(p.Text(p.DestDir), R());
@@ -132,7 +134,8 @@ TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
         if (c.clock == ClockStandingStill) ExpectReplace(ReplaceDialog::IdReplaceAll);  // the second round
         form->RunFileCommand(ConfirmMode::Copy, form->Active());
         // In order, each once, the last one shown; for the status, no text twice in a row.
-        EXPECT_TRUE(std::includes(c.names.begin(), c.names.end(), names.texts.begin(), names.texts.end()));
+        EXPECT_TRUE(std::includes(c.names.begin(), c.names.end(), names.texts.begin(), names.texts.end()))
+            << ::testing::PrintToString(names.texts);
         EXPECT_TRUE(std::adjacent_find(names.texts.begin(), names.texts.end()) == names.texts.end());
         EXPECT_TRUE(std::adjacent_find(status.texts.begin(), status.texts.end()) == status.texts.end());
         // A text that came back to what the label shows before a paint is not painted again.
@@ -371,6 +374,50 @@ TEST_F(CopyMoveDelete, TheWindowAnswersDuringACopyAndClosingStopsItAfterAFile) {
     EXPECT_FALSE(IsWindow(window));
 }
 
+// Escape in the Find Files window during a copy is that window's: it closes it, and the copy goes on.
+TEST_F(CopyMoveDelete, EscapeInFindFilesDoesNotStopACopy) {
+    StartSidesWith({{"L\\a.txt", 100}, {"L\\b.txt", 100}});
+    form->ShowFindFiles(Left());
+    const HWND find = form->FindFilesWindow->Handle();
+    bool once = false;
+    SimulatedCopyFaults meanwhile(DeviceFaults{.afterFirstBlock = [&] {
+        if (std::exchange(once, true)) return;
+        PostMessageW(form->FindFilesWindow->Field(FindWindow::IdNames), WM_KEYDOWN, VK_ESCAPE, 1);
+        for (int i = 0; i < 2000 && IsWindowVisible(find); ++i) Sleep(1);
+    }});
+    for (const char* n : {"A.txt", "B.txt"}) Tag(Left(), n);
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
+    modals.VerifyDone();
+    EXPECT_FALSE(IsWindowVisible(find));
+    EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"a.txt", "b.txt"}));
+}
+
+// A job blocked in a read (a device that stopped answering) does not keep the window from closing:
+// it is left behind after a second.
+TEST_F(CopyMoveDelete, ClosingDoesNotWaitForAJobBlockedInARead) {
+    StartSidesWith({{"L\\a.txt", 100}});
+    const HWND window = form->Handle();
+    AutoKernelHandle answers(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ULONGLONG closed = 0;
+    SimulatedCopyFaults blocked(DeviceFaults{.afterFirstBlock = [&] {
+        closed = GetTickCount64();
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        WaitForSingleObject(answers.get(), 20000);
+    }});
+    Pick(Left(), "A.txt");
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+    modals.ExpectBox("1 job is running. Stop it and exit?", IDYES, "Warning");
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
+    ASSERT_EQ(form->PendingJobs.size(), 1u);
+    const std::shared_ptr<Job> job = form->PendingJobs.front().job;
+    PumpUntil([&] { return !IsWindow(window); }, 5.0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_LT(GetTickCount64() - closed, 2000u);
+    SetEvent(answers.get());  // the device answers again: the job ends before the test does
+    EXPECT_EQ(WaitForSingleObject(job->done.get(), 5000), WAIT_OBJECT_0);
+}
+
 // Background hides the progress and lets the command return while the job goes on, its progress in
 // the title; a copy confirmed meanwhile waits behind it; the folder a job reads from is not deleted
 // meanwhile; each job ends in turn, saying so once.
@@ -411,14 +458,64 @@ TEST_F(CopyMoveDelete, AJobSentToTheBackgroundGoesOnAndTheNextWaitsBehindIt) {
     form->RunFileCommand(ConfirmMode::Delete, form->Active());  // refused
     form->DirDeleteRequest = false;
     modals.VerifyDone();
-    for (const std::string& job : {first, second}) {
-        modals.ExpectBox("The job ended: " + job + ".\r2 of 2 files done.", IDOK, "Information");
-    }
+    // A dialog open meanwhile (its owner disabled) holds back the jobs' ends, not the next job.
+    EnableWindow(form->Handle(), FALSE);
     SetEvent(go.get());
+    EXPECT_GE(PumpUntil([&] { return form->PendingJobs.size() == 2 && form->PendingJobs.back().job->Done(); }, 10.0), 0.0);
+    EnableWindow(form->Handle(), TRUE);
     EXPECT_GE(PumpUntil([&] { return form->PendingJobs.empty(); }, 10.0), 0.0);
     EXPECT_EQ(Changes({}, Snap(R())), (std::set<std::string>{"Box", "Box\\a.txt", "Box\\b.txt", "x.txt", "y.txt"}));
-    EXPECT_EQ(WindowText(form->Handle()), "Bivane for Win95");
+    // Said in the title, not in a box that would take the user's next key.
+    EXPECT_EQ(WindowText(form->Handle()), "The job ended: " + second + ", 2 of 2 files done - Bivane for Win95");
     EXPECT_TRUE(Exists(L() + "\\Box"));
+}
+
+// One file of several blocks, with something happening after its first block: the job knows how far
+// it got within the file; Escape stops it there; a target another program made meanwhile is not
+// replaced unasked. Either way no temporary stays.
+TEST_F(CopyMoveDelete, OneBigFileStopsBetweenBlocksAndReplacesNothingUnasked) {
+    StartSidesWith({{"L\\big.bin", 3 * kCopyBlockSize}, {"R\\old.txt", 5}});
+    const std::string target = R() + "\\big.bin";
+    const HWND progress = form->Progress->Handle();
+    struct Box {
+        std::string text;
+        int answer;
+        const char* kind;
+    };
+    const struct {
+        const char* what;
+        std::function<void()> meanwhile;
+        std::vector<Box> boxes;
+        std::set<std::string> changed;
+    } cases[] = {
+        {"Escape", [&] {
+             PostMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 1);
+             EXPECT_TRUE(UntilStopped());
+         }, {{StoppedText(0, 1), IDOK, "Information"}}, {}},
+        {"made meanwhile", [&] { MakeFile(target, 6); },
+         {{ChangedTargetQuestion(target, true), IDNO, "Warning"},
+          {NamesText("Not copied: the target changed since the copy was confirmed:", {"big.bin"}), IDOK, "Warning"}},
+         {"big.bin"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Snapshot before = Snap(R());
+        std::int64_t doneInFile = -1;
+        SimulatedCopyFaults faults(DeviceFaults{.afterFirstBlock = [&] {
+            doneInFile = JobQueue::Current()->BytesDone();
+            c.meanwhile();
+        }});
+        Pick(Left(), "Big.bin");
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+        for (const Box& b : c.boxes) modals.ExpectBox(b.text, b.answer, b.kind);
+        form->RunFileCommand(ConfirmMode::Copy, form->Active());
+        modals.VerifyDone();
+        EXPECT_EQ(doneInFile, kCopyBlockSize);
+        EXPECT_EQ(Changes(before, Snap(R())), c.changed);
+        if (Exists(target)) {
+            EXPECT_EQ(ReadAll(target).size(), 6u);
+        }
+    }
 }
 
 // Escape stops a copy after the file being copied; a failed file stops it there. Either way no
@@ -572,7 +669,7 @@ TEST_F(CopyMoveDelete, CopyIntoADriveRootAndTheSpaceCheck) {
     EXPECT_FALSE(form->CheckDiskSpace(tooBig, "d:\\big.bin"));
 }
 
-TEST_F(CopyMoveDelete, SpaceCheckCountsTheReplacedFileAndRefusesAnExactFit) {
+TEST_F(CopyMoveDelete, SpaceCheckCountsTheCopyBesideTheFileItReplacesAndRefusesAnExactFit) {
     const std::string s = DriveFolder('S');
     if (s.empty()) GTEST_SKIP() << "no small drive S: (drives.sh could not mount a tmpfs)";
     MakeFile(s + "\\old.bin", 100000);
@@ -580,7 +677,9 @@ TEST_F(CopyMoveDelete, SpaceCheckCountsTheReplacedFileAndRefusesAnExactFit) {
     ULARGE_INTEGER freeBytes{}, total{}, totalFree{};
     ASSERT_TRUE(GetDiskFreeSpaceExW(L"S:\\", &freeBytes, &total, &totalFree));
     const std::int64_t room = static_cast<std::int64_t>(totalFree.QuadPart);
-    EXPECT_TRUE(form->CheckDiskSpace(std::to_string(room + 50000), s + "\\old.bin"));
+    // The old file goes only once its copy is whole beside it: it makes no room meanwhile.
+    modals.ExpectBox("Insufficient disk space\ron drive S: \rfor old.bin", IDOK, "Warning");
+    EXPECT_FALSE(form->CheckDiskSpace(std::to_string(room + 50000), s + "\\old.bin"));
     modals.ExpectBox("Insufficient disk space\ron drive S: \rfor new.bin", IDOK, "Warning");
     EXPECT_FALSE(form->CheckDiskSpace(std::to_string(room + 50000), s + "\\new.bin"));
     modals.ExpectBox("Insufficient disk space\ron drive S: \rfor new.bin", IDOK, "Warning");

@@ -114,6 +114,22 @@ TEST_F(Dialogs, EnterOrEscapeInTheReplaceQuestionReplaceNothing) {
     }
 }
 
+// The main window closed while a dialog of another of its windows is open (a Find Files or
+// Synchronize question): the dialog ends and the program's own loop ends after it.
+TEST_F(Dialogs, TheEndOfTheProgramPassesThroughAnOpenDialog) {
+    StartSidesWith({{"L\\A.txt", 100}});
+    Pick(Left(), "A.txt");
+    modals.ExpectDialog("ConfirmDialog", [&](ModalForm& f) {
+        PostQuitMessage(7);
+        return f.RunModalLoop(form->Handle());
+    });
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
+    MSG msg{};
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+    EXPECT_FALSE(Exists(R() + "\\A.txt"));
+}
+
 TEST_F(Dialogs, EnterInTheRealConfirmationAnswersNoAndTabThenEnterYes) {
     StartSidesWith({{"L\\A.txt", 100}});
     Pick(Left(), "A.txt");

@@ -78,8 +78,8 @@ TEST_F(BigFiles, CopyArithmeticPastFourGigabytes) {
     modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
     modals.ExpectBox(WithFullStop("Failure writing file\r" + R() + "\\Huge.bin"), IDOK, kAppTitle);
     RunMenu(MenuItem::Copy);
-    EXPECT_EQ(form->Progress->BarMax(), static_cast<int>(kHuge / 8192 + 1));
-    EXPECT_EQ(form->Progress->BarPosition(), (1 << 20) / 8192);
+    EXPECT_EQ(form->Progress->BarMax(), static_cast<int>(kHuge / kCopyBlockSize + 1));
+    EXPECT_EQ(form->Progress->BarPosition(), (1 << 20) / kCopyBlockSize);
     EXPECT_EQ(Changes(before, Snap(R())), std::set<std::string>{});
 }
 
