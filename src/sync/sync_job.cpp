@@ -299,8 +299,11 @@ void SyncJobOnJobThread::DeleteFolderWhole(std::size_t i) {
         const RecycleResult r = Recycle(Path(i, right));
         if (r == RecycleResult::Refused) return binRefused_.push_back(i);
         if (GetFileAttributesW(Path(i, right).c_str()) == INVALID_FILE_ATTRIBUTES) {
-            for (std::size_t j = i, end = sync::SubtreeEnd(plan_.lines, i); j < end; ++j) sync::CountLine(out_.done, plan_.lines[j]);
-            return;
+            for (std::size_t j = i, end = sync::SubtreeEnd(plan_.lines, i); j < end; ++j) {
+                sync::CountLine(out_.done, plan_.lines[j]);
+                filesDone_ += plan_.lines[j].IsFolder() ? 0 : 1;
+            }
+            return ReportFiles();
         }
     }
     DeleteChecked(i, right, plan_.recycle);
