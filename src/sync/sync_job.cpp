@@ -241,13 +241,8 @@ void SyncJobOnJobThread::DateMadeFolders() {
 // one left. The user is told which, and nothing goes unless they say so.
 bool SyncJobOnJobThread::DeletionsAgreed() {
     if (notCopied_.empty()) return true;
-    sync::Preview planned;
-    for (const std::size_t i : sync::MakePreview(plan_.lines).deletions) {
-        for (std::size_t j = i, end = plan_.lines[i].IsFolder() ? sync::SubtreeEnd(plan_.lines, i) : i + 1; j < end; ++j) {
-            sync::CountLine(planned, plan_.lines[j]);
-        }
-    }
-    if (planned.Empty()) return true;
+    const sync::Preview planned = sync::MakePreview(plan_.lines);
+    if (planned.deletions.empty()) return true;
     const std::string text = std::to_string(notCopied_.size()) + " of " + std::to_string(copies_) + " copies did not succeed:" +
                              Listed(notCopied_, "").substr(2) + "\r\rThe plan then deletes " + sync::DeletedText(planned) +
                              ".\rDelete as planned all the same? No keeps everything.";
