@@ -242,13 +242,8 @@ void SyncJobOnJobThread::DateMadeFolders() {
 // one left. The user is told which, and nothing goes unless they say so.
 bool SyncJobOnJobThread::DeletionsAgreed() {
     if (notCopied_.empty()) return true;
-    sync::Preview planned;
-    for (const std::size_t i : sync::MakePreview(plan_.lines).deletions) {
-        for (std::size_t j = i, end = plan_.lines[i].IsFolder() ? sync::SubtreeEnd(plan_.lines, i) : i + 1; j < end; ++j) {
-            sync::CountLine(planned, plan_.lines[j]);
-        }
-    }
-    if (planned.Empty()) return true;
+    const sync::Preview planned = sync::MakePreview(plan_.lines);
+    if (planned.deletions.empty()) return true;
     const std::string text = std::to_string(notCopied_.size()) + " of " + std::to_string(copies_) + " copies did not succeed:" +
                              Listed(notCopied_, "").substr(2) + "\r\rThe plan then deletes " + sync::DeletedText(planned) +
                              ".\rDelete as planned all the same? No keeps everything.";
@@ -300,8 +295,11 @@ void SyncJobOnJobThread::DeleteFolderWhole(std::size_t i) {
         const RecycleResult r = Recycle(Path(i, right));
         if (r == RecycleResult::Refused) return binRefused_.push_back(i);
         if (GetFileAttributesW(Path(i, right).c_str()) == INVALID_FILE_ATTRIBUTES) {
-            for (std::size_t j = i, end = sync::SubtreeEnd(plan_.lines, i); j < end; ++j) sync::CountLine(out_.done, plan_.lines[j]);
-            return;
+            for (std::size_t j = i, end = sync::SubtreeEnd(plan_.lines, i); j < end; ++j) {
+                sync::CountLine(out_.done, plan_.lines[j]);
+                filesDone_ += plan_.lines[j].IsFolder() ? 0 : 1;
+            }
+            return ReportFiles();
         }
     }
     DeleteChecked(i, right, plan_.recycle);
