@@ -180,6 +180,9 @@ bool MainWindow::PlanFolderCopy(FolderCopy& copy) {
     for (const std::wstring& p : copy.tree.links) copy.leftOut.push_back({top + Narrow(p), LeftOutWhy::Link});
     for (const std::wstring& p : copy.tree.unreachable) copy.leftOut.push_back({top + Narrow(p), LeftOutWhy::Unreachable});
     for (const std::wstring& p : copy.tree.unreadable) copy.leftOut.push_back({top + Narrow(p), LeftOutWhy::Unreadable});
+    for (const std::wstring& p : copy.tree.readInPart) {
+        copy.leftOut.push_back({p.empty() ? copy.caption : top + Narrow(p), LeftOutWhy::ReadInPart});
+    }
     copy.exists.assign(items.size(), false);
     copy.skip.assign(items.size(), false);
     const LocalTimes times;
