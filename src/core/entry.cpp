@@ -65,4 +65,11 @@ Reach NameReach(std::string_view name) {
     return Reach::Exact;
 }
 
+bool IsLink(std::uint32_t attributes, std::uint32_t reparseTag) {
+    // The system's values, spelled here so that window-free rules can ask too.
+    constexpr std::uint32_t kReparsePoint = 0x400, kSymlink = 0xA000000C, kMountPoint = 0xA0000003;
+    if (!(attributes & kReparsePoint)) return false;
+    return reparseTag == kSymlink || reparseTag == kMountPoint || reparseTag == 0;
+}
+
 }  // namespace bivane

@@ -60,4 +60,10 @@ DiskKind ListedKind(const Entry& e);
 // Whether a path can reach exactly the entry of this name, from the name alone.
 Reach NameReach(std::string_view name);
 
+// Whether an entry listed with these attributes and reparse tag (WIN32_FIND_DATAW's dwReserved0)
+// is a link, never followed: a symbolic link or a junction, or a reparse point Wine lists with no
+// tag (its form of a Linux symbolic link). Other reparse points (cloud placeholders, deduplicated
+// files) hold their own data: they are files and folders like any other.
+bool IsLink(std::uint32_t attributes, std::uint32_t reparseTag);
+
 }  // namespace bivane

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "form/main_window.h"
+#include "controls/report_window.h"
 #include "core/errors.h"
 #include "fileops/confirm_dialog.h"
 #include "fileops/copy_file.h"
@@ -18,6 +19,7 @@
 #include "panes/reach.h"
 #include "panes/shorten_path.h"
 #include "platform/fs.h"
+#include "platform/identity.h"
 #include "platform/modal_seam.h"
 #include "platform/removal.h"
 #include "platform/utf.h"
@@ -88,7 +90,7 @@ bool MainWindow::SidesAllow(ConfirmMode& mode) {
     const std::string leftDir = side[0].Directory();
     const std::string rightDir = side[1].Directory();
     // The same folder may be reached by another path (a link, another drive letter for it).
-    if (mode != ConfirmMode::Delete && (EqualsIgnoreAsciiCase(leftDir, rightDir) || SameDirectory(leftDir, rightDir))) {
+    if (mode != ConfirmMode::Delete && (EqualsIgnoreAsciiCase(leftDir, rightDir) || SameFolder(leftDir, rightDir))) {
         ShowBox(hwnd_, BoxKind::Warning,
                 "Can't copy or move to the same directory...\r\r" + leftDir + "\r" + "is active on both sides.",
                 BoxButtons::Ok);
@@ -456,7 +458,7 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
         [this, run, s](bool copied) {
             // After an error, what the stop left out of a run of several files.
             if (!copied && run->total > 1) {
-                ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(run->notCopied, run->total), BoxButtons::Ok);
+                ShowReport(hwnd_, BoxKind::Warning, NotCopiedText(run->notCopied, run->total));
             }
             if (run->stopped) {
                 ShowBox(hwnd_, BoxKind::Information,
@@ -470,22 +472,21 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
 // What the run left alone, said once at its end; a side with changed entries is read again.
 void MainWindow::ReportLeftAlone(const CopyRun& run, Pane& src) {
     if (!run.twinsLeftOut.empty()) {
-        ShowBox(hwnd_, BoxKind::Warning,
-                NamesText(run.found ? "Not copied: a file of the same name, found in another folder, goes there:"
-                                    : "Not copied: the target holds a file of the same name but for letter case:",
-                          run.twinsLeftOut),
-                BoxButtons::Ok);
+        ShowReport(hwnd_, BoxKind::Warning,
+                   NamesText(run.found ? "Not copied: a file of the same name, found in another folder, goes there:"
+                                       : "Not copied: the target holds a file of the same name but for letter case:",
+                             run.twinsLeftOut, kEveryName));
     }
     if (!run.notReplaced.empty()) {
-        ShowBox(hwnd_, BoxKind::Warning, NamesText("Not copied: the target changed since the copy was confirmed:", run.notReplaced),
-                BoxButtons::Ok);
+        ShowReport(hwnd_, BoxKind::Warning,
+                   NamesText("Not copied: the target changed since the copy was confirmed:", run.notReplaced, kEveryName));
     }
     ReportChanged(run.changed, src);
 }
 
 void MainWindow::ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p) {
     if (changed.empty()) return;
-    ShowBox(hwnd_, BoxKind::Warning, ChangedText(changed), BoxButtons::Ok);
+    ShowReport(hwnd_, BoxKind::Warning, ChangedText(changed));
     RequireDirectory(p.Directory());
     Reload(p);
 }
@@ -543,8 +544,8 @@ void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
         }
         if (s->Directory() == sourceDir) LoadSide(*s, sourceDir);
         if (s->Directory() == sourceDir) AddStillListed(*s, state->deleted, state->report);
-        if (!state->report.Empty()) ShowBox(hwnd_, BoxKind::Warning, state->report.Text(), BoxButtons::Ok);
-        if (!state->changed.empty()) ShowBox(hwnd_, BoxKind::Warning, ChangedText(state->changed), BoxButtons::Ok);
+        if (!state->report.Empty()) ShowReport(hwnd_, BoxKind::Warning, state->report.Text());
+        if (!state->changed.empty()) ShowReport(hwnd_, BoxKind::Warning, ChangedText(state->changed));
         if (job.error) std::rethrow_exception(job.error);
     };
     if (!r.currentOnly && !r.tagged) {
@@ -612,7 +613,7 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     Pane* s = &src;
     auto end = [this, state, s, sourceDir, targetDir, r](const Job& job) {
         if (!state->changed.empty()) {
-            ShowBox(hwnd_, BoxKind::Warning, ChangedText(state->changed), BoxButtons::Ok);
+            ShowReport(hwnd_, BoxKind::Warning, ChangedText(state->changed));
             state->anyMoved = true;  // both sides are read again
         }
         if (job.error) std::rethrow_exception(job.error);

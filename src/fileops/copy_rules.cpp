@@ -44,9 +44,9 @@ bool StillAsListed(const Entry& e, DiskKind now) {
     return now == listed || (listed == DiskKind::File && now == DiskKind::Unknown);
 }
 
-std::string NamesText(std::string header, const std::vector<std::string>& lines) {
-    for (std::size_t i = 0; i < lines.size() && i < kNamesShown; ++i) header += "\r" + lines[i];
-    if (lines.size() > kNamesShown) header += "\r... and " + std::to_string(lines.size() - kNamesShown) + " more";
+std::string NamesText(std::string header, const std::vector<std::string>& lines, std::size_t shown) {
+    for (std::size_t i = 0; i < lines.size() && i < shown; ++i) header += "\r" + lines[i];
+    if (lines.size() > shown) header += "\r... and " + std::to_string(lines.size() - shown) + " more";
     return header;
 }
 
@@ -68,14 +68,14 @@ const char* NowText(DiskKind now) {
 std::string ChangedText(const std::vector<ChangedEntry>& changed) {
     std::vector<std::string> lines;
     for (const ChangedEntry& c : changed) lines.push_back(c.caption + " (" + NowText(c.now) + ")");
-    return NamesText("Changed since the side was read, so nothing was done to:", lines) +
+    return NamesText("Changed since the side was read, so nothing was done to:", lines, kEveryName) +
            "\rThe side is read again.";
 }
 
 std::string NotCopiedText(const std::vector<std::string>& names, std::size_t total) {
     return NamesText(std::to_string(names.size()) + " of the " + std::to_string(total) +
                          (total == 1 ? " file was" : " files were") + " not copied:",
-                     names);
+                     names, kEveryName);
 }
 
 std::vector<std::ptrdiff_t> TwinsWrittenInstead(const std::vector<std::string>& keys,
@@ -114,7 +114,7 @@ std::string DeleteReport::Text() const {
         std::vector<std::string> failed = failed_;
         std::sort(failed.begin(), failed.end());
         const std::size_t n = failed.size();
-        text += "\r" + NamesText(std::to_string(n) + (n == 1 ? " entry" : " entries") + " could not be deleted:", failed);
+        text += "\r" + NamesText(std::to_string(n) + (n == 1 ? " entry" : " entries") + " could not be deleted:", failed, kEveryName);
     }
     return text;
 }

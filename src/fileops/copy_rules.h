@@ -42,9 +42,11 @@ Reloads ReloadsAfter(ConfirmMode mode, bool anyDone, std::string_view sourceDir,
 // must be found as exactly that.
 bool StillAsListed(const Entry& e, DiskKind now);
 
-// A message line for each name, the first few only, then how many more.
+// A message line for each name, the first shown only, then how many more. A question names a few;
+// a report (ShowReport: it scrolls) names every one.
 constexpr std::size_t kNamesShown = 5;
-std::string NamesText(std::string header, const std::vector<std::string>& lines);
+constexpr std::size_t kEveryName = static_cast<std::size_t>(-1);
+std::string NamesText(std::string header, const std::vector<std::string>& lines, std::size_t shown = kNamesShown);
 // Asked when a copy comes to put a file in place of target and finds it made (appeared) or
 // changed since the user agreed.
 std::string ChangedTargetQuestion(const std::string& target, bool appeared);

@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "core/errors.h"
+#include "controls/report_window.h"
 #include "fileops/copy_file.h"
 #include "fileops/copy_rules.h"
 #include "fileops/folder_copy_rules.h"
@@ -14,6 +15,7 @@
 #include "panes/reach.h"
 #include "platform/folder_scan.h"
 #include "platform/fs.h"
+#include "platform/identity.h"
 #include "platform/modal_seam.h"
 #include "platform/removal.h"
 #include "platform/utf.h"
@@ -24,21 +26,6 @@ namespace {
 
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-
-// Whether dir is folder itself or lies inside it, by any path: each folder on the way up from dir,
-// and from where dir leads through links, is compared with folder by identity, so a link or
-// another drive letter for either is found too.
-bool InsideOrSame(const std::string& dir, const std::string& folder) {
-    for (std::string up : {dir, ResolvedDirectory(dir)}) {
-        while (!up.empty()) {
-            if (SameDirectory(up, folder)) return true;
-            const std::string parent = DirectoryPart(up);
-            if (parent == up) break;
-            up = parent;
-        }
-    }
-    return false;
-}
 
 std::wstring LastPart(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 std::wstring FolderPart(const std::wstring& path) {
@@ -180,11 +167,10 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst, bool veri
         [this, shared](bool done) {
             const FolderCopy& c = *shared;
             if (!done && c.total.files > 1) {
-                ShowBox(hwnd_, BoxKind::Warning, NotCopiedText(c.notCopied, static_cast<std::size_t>(c.total.files)),
-                        BoxButtons::Ok);
+                ShowReport(hwnd_, BoxKind::Warning, NotCopiedText(c.notCopied, static_cast<std::size_t>(c.total.files)));
             }
             if (c.stopped) ShowBox(hwnd_, BoxKind::Information, StoppedText(c.done.files, c.total.files), BoxButtons::Ok);
-            if (!c.leftOut.empty()) ShowBox(hwnd_, BoxKind::Warning, LeftOutText(c.leftOut), BoxButtons::Ok);
+            if (!c.leftOut.empty()) ShowReport(hwnd_, BoxKind::Warning, LeftOutText(c.leftOut));
         });
 }
 
@@ -203,6 +189,9 @@ bool MainWindow::PlanFolderCopy(FolderCopy& copy) {
     for (const std::wstring& p : copy.tree.links) copy.leftOut.push_back({top + Narrow(p), LeftOutWhy::Link});
     for (const std::wstring& p : copy.tree.unreachable) copy.leftOut.push_back({top + Narrow(p), LeftOutWhy::Unreachable});
     for (const std::wstring& p : copy.tree.unreadable) copy.leftOut.push_back({top + Narrow(p), LeftOutWhy::Unreadable});
+    for (const std::wstring& p : copy.tree.readInPart) {
+        copy.leftOut.push_back({p.empty() ? copy.caption : top + Narrow(p), LeftOutWhy::ReadInPart});
+    }
     copy.exists.assign(items.size(), false);
     copy.skip.assign(items.size(), false);
     const LocalTimes times;

@@ -20,6 +20,7 @@ const char* KindTitle(LeftOutWhy why) {
         case LeftOutWhy::Link: return "Links, never followed";
         case LeftOutWhy::Unreachable: return "Names no path reaches";
         case LeftOutWhy::Unreadable: return "Folders that could not be read";
+        case LeftOutWhy::ReadInPart: return "Folders read only in part (an error cut their listing short; the rest was not copied)";
         case LeftOutWhy::NotAFile: return "Not regular files (FIFOs, sockets, devices)";
         case LeftOutWhy::TargetNotAFolder: return "The target holds a file of that name";
         case LeftOutWhy::TargetNotAFile: return "The target holds a folder of that name";
@@ -31,8 +32,9 @@ const char* KindTitle(LeftOutWhy why) {
 }
 
 constexpr LeftOutWhy kKinds[] = {LeftOutWhy::CaseTwin, LeftOutWhy::Link, LeftOutWhy::NotAFile,
-                                 LeftOutWhy::Unreachable, LeftOutWhy::Unreadable, LeftOutWhy::TargetNotAFolder,
-                                 LeftOutWhy::TargetNotAFile, LeftOutWhy::Changed, LeftOutWhy::TargetChanged};
+                                 LeftOutWhy::Unreachable, LeftOutWhy::Unreadable, LeftOutWhy::ReadInPart,
+                                 LeftOutWhy::TargetNotAFolder, LeftOutWhy::TargetNotAFile, LeftOutWhy::Changed,
+                                 LeftOutWhy::TargetChanged};
 
 }  // namespace
 
@@ -60,7 +62,7 @@ std::string LeftOutText(const std::vector<LeftOut>& leftOut) {
         }
         std::sort(lines.begin(), lines.end());  // the folders list names in no set order
         if (!lines.empty()) {
-            text += "\r" + NamesText(std::string(KindTitle(kind)) + " (" + std::to_string(lines.size()) + "):", lines);
+            text += "\r" + NamesText(std::string(KindTitle(kind)) + " (" + std::to_string(lines.size()) + "):", lines, kEveryName);
         }
     }
     return text;

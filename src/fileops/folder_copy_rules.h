@@ -17,7 +17,9 @@ std::string TallyText(const CopyTally& done, const CopyTally& total);
 std::string BytesDoneText(std::int64_t done, std::int64_t total);
 
 // Why a name of the tree was left out of the copy.
-enum class LeftOutWhy { Link, Unreachable, Unreadable, NotAFile, TargetNotAFolder, TargetNotAFile, Changed, CaseTwin, TargetChanged };
+enum class LeftOutWhy {
+    Link, Unreachable, Unreadable, ReadInPart, NotAFile, TargetNotAFolder, TargetNotAFile, Changed, CaseTwin, TargetChanged
+};
 struct LeftOut {
     std::string path;  // below the folder copied
     LeftOutWhy why;

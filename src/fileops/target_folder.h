@@ -20,7 +20,8 @@ struct TargetName {
 // name would search the folder each time. The copy's own temporaries are left out.
 using TargetFolder = std::unordered_map<std::wstring, TargetName>;
 
-// folder: an exact path (EntryPath, or one made from it), without a trailing "\".
+// folder: an exact path (EntryPath, or one made from it), without a trailing "\". Throws
+// FileError when the listing failed part way: the names it did not reach are not known.
 TargetFolder ReadTargetFolder(const std::wstring& folder, const LocalTimes& times);
 
 }  // namespace bivane

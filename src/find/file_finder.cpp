@@ -6,6 +6,7 @@
 #include "core/paths.h"
 #include "core/wtf8.h"
 #include "platform/code_pages.h"
+#include "platform/copy_temporaries.h"
 #include "platform/folder_scan.h"
 #include "platform/fs.h"
 #include "platform/handles.h"
@@ -38,19 +39,6 @@ public:
 private:
     HANDLE file_;
     std::int64_t size_;
-};
-
-struct PendingFolder {
-    std::wstring exact;  // without a trailing "\"
-    int depth = 0;
-};
-
-// One name of a folder listed whole; its characters kept in one buffer for the folder.
-struct Listed {
-    std::size_t at = 0, length = 0;  // in the folder's buffer of names
-    DWORD attributes = 0;
-    std::int64_t size = 0;
-    std::int64_t date = 0;
 };
 
 std::int64_t Ticks(const FILETIME& t) {
@@ -163,182 +151,213 @@ void FileFinder::Work() noexcept {
 
 void FileFinder::TellSoon(bool now) {
     // Each message costs the system a round trip or two (a tenth of a walk of 100,000 names when
-    // told at every folder): the window hears at most every kTellEvery, and at once of a first
-    // result. The search's end is always told.
+    // told at every folder), and a message always waiting keeps the window's keys behind it: the
+    // window hears at most every kTellEvery, matches included, and at once of a first result.
+    // The search's end is always told.
     const auto at = std::chrono::steady_clock::now();
     if (!now && at - lastTold_ < kTellEvery) return;
     lastTold_ = at;
     news_.Tell();
 }
 
-void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, unsigned generation) {
-    const find::TextSearch text(q.text, platform);
-    const bool byText = !text.Empty();
-    std::vector<PendingFolder> pending;
-    for (auto root = q.roots.rbegin(); root != q.roots.rend(); ++root) pending.push_back({TopExact(*root), 0});
+// One folder of a search, on the finder's thread: its names listed whole, and what was found in
+// it kept until told.
+struct FinderFolder {
+    PendingFolder at;
+    std::string shown;
     std::vector<Listed> names;
     std::vector<wchar_t> chars;
+    bool opened = false;
+    bool inPart = false;  // the listing failed part way: the names listed are searched all the same
+    std::uint32_t index = UINT32_MAX;  // numbered when it first holds a result
+    FindCounts counted;
+    std::vector<FoundFile> results;
+    std::int64_t firstFound = 0;
+    std::wstring_view NameOf(const Listed& e) const { return std::wstring_view(chars.data() + e.at, e.length); }
+};
+
+bool FileFinder::ListWhole(FinderFolder& f, unsigned generation) {
+    // The folder listed whole; a pause in the middle lists it again from its start.
+    for (bool listed = false; !listed;) {
+        if (!Hold(generation)) return false;
+        f.names.clear();
+        f.chars.clear();
+        {
+            FolderScan scan(f.at.exact);
+            f.opened = scan.Opened();
+            listed = true;
+            while (f.opened && scan.Next()) {
+                if (Interrupted()) {
+                    listed = false;
+                    break;
+                }
+                if (IsDotOrDotDot(scan.Name())) continue;
+                const std::wstring_view name = scan.Name();
+                f.names.push_back({f.chars.size(), name.size(), scan.Attributes(), scan.ReparseTag(), scan.Size(),
+                                   Ticks(scan.LastWrite())});
+                f.chars.insert(f.chars.end(), name.begin(), name.end());
+            }
+            f.inPart = listed && scan.Failed();
+        }
+        Release();
+    }
+    return true;
+}
+
+void FileFinder::Tell(FinderFolder& f, unsigned generation) {
+    bool first = false;  // the first result the window has not taken: told at once
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (generation != generation_) return;
+        FindCounts& c = batch_.counts;
+        for (std::int64_t FindCounts::*n : {&FindCounts::folders, &FindCounts::files, &FindCounts::links,
+                                            &FindCounts::notFiles, &FindCounts::unreachable,
+                                            &FindCounts::unreadableFiles}) {
+            c.*n += std::exchange(f.counted.*n, 0);
+        }
+        if (!f.results.empty()) {
+            first = batch_.found.empty();
+            if (f.index == UINT32_MAX) {
+                f.index = folderCount_++;
+                batch_.folders.push_back(f.shown);
+            }
+            if (batch_.found.empty()) batch_.firstFound = f.firstFound;
+            for (FoundFile& r : f.results) {
+                r.folder = f.index;
+                batch_.found.push_back(std::move(r));
+            }
+            batch_.counts.found += static_cast<std::int64_t>(f.results.size());
+            f.results.clear();
+        }
+    }
+    TellSoon(first);
+}
+
+void FileFinder::Found(FinderFolder& f, const Listed& e, const find::TextHit& hit, bool byText, unsigned generation) {
+    if (f.results.empty()) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        f.firstFound = now.QuadPart;
+    }
+    const std::wstring_view name = f.NameOf(e);
+    f.results.push_back({0, Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size())),
+                         e.size, e.date, e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line});
+    if (byText) Tell(f, generation);  // each takes a while to find: the window hears within kTellEvery
+}
+
+// Reads the file at path for text; false when the search is to end. A pause searches it again.
+bool FileFinder::SearchFile(const std::wstring& path, const find::TextSearch& text, FileSearched& out, unsigned generation) {
+    for (;;) {
+        if (!Hold(generation)) return false;
+        out = FileSearched{};
+        {
+            AutoCloseHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            LARGE_INTEGER size{};
+            out.readable = file && GetFileSizeEx(file.get(), &size);
+            out.disk = out.readable && GetFileType(file.get()) == FILE_TYPE_DISK;
+            if (out.disk) {
+                HandleSource src(file.get(), size.QuadPart);
+                out.hit = text.FindIn(src, &interrupt_);
+            }
+        }
+        Release();
+        if (!Interrupted()) return true;  // else paused or stopped: searched again, or the search ends
+    }
+}
+
+// A file whose name and figures passed, searched for its text; false when the search is to end.
+bool FileFinder::LookInside(const FindQuery& q, const find::TextSearch& text, FinderFolder& f, const Listed& e,
+                            unsigned generation) {
+    const std::wstring_view name = f.NameOf(e);
+    if (IsLink(e.attributes, e.tag)) {
+        ++f.counted.links;
+        return true;
+    }
+    if (!NameReachedExactly(name)) {
+        ++f.counted.unreachable;
+        return true;
+    }
+    const std::wstring path = f.at.exact + L"\\" + std::wstring(name);
+    if (e.size == 0) {
+        // Looked at, never opened: a FIFO or device is listed under Wine as an empty file, and
+        // opening a FIFO would wait for a writer for ever. An empty file holds no text.
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            ++f.counted.notFiles;
+        } else if (q.text.notContaining) {
+            Found(f, e, {}, true, generation);
+        }
+        return true;
+    }
+    FileSearched searched;
+    if (!SearchFile(path, text, searched, generation)) return false;
+    if (!searched.readable) {
+        ++f.counted.unreadableFiles;
+    } else if (!searched.disk) {
+        ++f.counted.notFiles;
+    } else if (searched.hit.Found() != q.text.notContaining) {
+        Found(f, e, searched.hit, true, generation);
+    }
+    return true;
+}
+
+// One name of a folder listed whole; false when the search is to end.
+bool FileFinder::LookAt(const FindQuery& q, const find::TextSearch& text, FinderFolder& f, const Listed& e,
+                        std::vector<PendingFolder>& subfolders, unsigned generation) {
+    if (!q.hiddenSystem && (e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) return true;
+    const std::wstring_view name = f.NameOf(e);
+    if ((e.attributes & FILE_ATTRIBUTE_HIDDEN) && IsCopyTemporaryName(name)) return true;  // a copy's, not the user's
+    const bool isFolder = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const std::u16string_view name16(reinterpret_cast<const char16_t*>(name.data()), name.size());
+    const bool named = q.masks.Matches(name16, q.upper) && q.sizeDate.Passes(e.size, e.date, isFolder);
+    if (isFolder) {
+        if (named && q.folders && text.Empty()) Found(f, e, {}, false, generation);
+        if (IsLink(e.attributes, e.tag)) {
+            ++f.counted.links;  // never followed: it may lead anywhere, above too
+        } else if (q.depth < 0 || f.at.depth < q.depth) {
+            subfolders.push_back({f.at.exact + L"\\" + std::wstring(name), f.at.depth + 1});
+        }
+        return true;
+    }
+    ++f.counted.files;
+    if (!named) return true;
+    if (text.Empty()) {
+        Found(f, e, {}, false, generation);
+        return true;
+    }
+    return LookInside(q, text, f, e, generation);
+}
+
+void FileFinder::Search(const FindQuery& q, const find::TextPlatform& platform, unsigned generation) {
+    const find::TextSearch text(q.text, platform);
+    std::vector<PendingFolder> pending;
+    for (auto root = q.roots.rbegin(); root != q.roots.rend(); ++root) pending.push_back({TopExact(*root), 0});
+    FinderFolder f;
     std::vector<PendingFolder> subfolders;
     while (!pending.empty()) {
-        const PendingFolder folder = std::move(pending.back());
+        f.at = std::move(pending.back());
         pending.pop_back();
-        const std::string shown = ShownPath(folder.exact);
+        f.shown = ShownPath(f.at.exact);
+        f.index = UINT32_MAX;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (generation != generation_) return;
-            batch_.current = shown;
+            batch_.current = f.shown;
         }
         TellSoon(false);
-        // The folder listed whole; a pause in the middle lists it again from its start.
-        bool opened = false;
-        for (bool listed = false; !listed;) {
-            if (!Hold(generation)) return;
-            names.clear();
-            chars.clear();
-            {
-                FolderScan scan(folder.exact);
-                opened = scan.Opened();
-                listed = true;
-                while (opened && scan.Next()) {
-                    if (Interrupted()) {
-                        listed = false;
-                        break;
-                    }
-                    const std::wstring_view name = scan.Name();
-                    if (name == L"." || name == L"..") continue;
-                    names.push_back({chars.size(), name.size(), scan.Attributes(), scan.Size(), Ticks(scan.LastWrite())});
-                    chars.insert(chars.end(), name.begin(), name.end());
-                }
-            }
-            Release();
-        }
-        std::uint32_t folderIndex = UINT32_MAX;  // numbered when it first holds a result
-        // Counts and results are kept here and told in one lock: at the folder's end, and at once
-        // for a result of a text search (each of which takes a while to find).
-        FindCounts counted;
-        std::vector<FoundFile> results;
-        std::int64_t firstFound = 0;
-        auto tell = [&] {
-            bool first = false;  // the first result the window has not taken: told at once
-            bool any = false;    // results were told
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                if (generation != generation_) return;
-                FindCounts& c = batch_.counts;
-                for (std::int64_t FindCounts::*n : {&FindCounts::folders, &FindCounts::files, &FindCounts::links,
-                                                    &FindCounts::notFiles, &FindCounts::unreachable,
-                                                    &FindCounts::unreadableFiles}) {
-                    c.*n += std::exchange(counted.*n, 0);
-                }
-                if (!results.empty()) {
-                    first = batch_.found.empty();
-                    any = true;
-                    if (folderIndex == UINT32_MAX) {
-                        folderIndex = folderCount_++;
-                        batch_.folders.push_back(shown);
-                    }
-                    if (batch_.found.empty()) batch_.firstFound = firstFound;
-                    for (FoundFile& f : results) {
-                        f.folder = folderIndex;
-                        batch_.found.push_back(std::move(f));
-                    }
-                    batch_.counts.found += static_cast<std::int64_t>(results.size());
-                    results.clear();
-                }
-            }
-            // A text search's results are few and slow to find: each is told at once.
-            TellSoon(first || (byText && any));
-        };
-        auto nameOf = [&](const Listed& e) { return std::wstring_view(chars.data() + e.at, e.length); };
-        auto found = [&](const Listed& e, const find::TextHit& hit) {
-            if (results.empty()) {
-                LARGE_INTEGER now;
-                QueryPerformanceCounter(&now);
-                firstFound = now.QuadPart;
-            }
-            const std::wstring_view name = nameOf(e);
-            results.push_back({0, Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size())),
-                               e.size, e.date, e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line});
-            if (byText) tell();
-        };
-        auto count = [&](std::int64_t FindCounts::*what) { ++(counted.*what); };
-        if (!opened) {
+        if (!ListWhole(f, generation)) return;
+        if (!f.opened || f.inPart) {
+            // Counted with the folders that could not be read: what it did not list was not searched.
             std::lock_guard<std::mutex> lock(mutex_);
-            if (generation == generation_) batch_.unreadable.push_back(shown);
-            continue;
+            if (generation == generation_) batch_.unreadable.push_back(f.shown);
+            if (!f.opened) continue;
         }
-        count(&FindCounts::folders);
+        ++f.counted.folders;
         subfolders.clear();
-        for (const Listed& e : names) {
-            if (!q.hiddenSystem && (e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) continue;
-            const bool isFolder = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            const bool link = (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            const std::wstring_view name = nameOf(e);
-            const std::u16string_view name16(reinterpret_cast<const char16_t*>(name.data()), name.size());
-            const bool named = q.masks.Matches(name16, q.upper) && q.sizeDate.Passes(e.size, e.date, isFolder);
-            if (isFolder) {
-                if (named && q.folders && !byText) found(e, {});
-                if (link) {
-                    count(&FindCounts::links);  // never followed: it may lead anywhere, above too
-                } else if (q.depth < 0 || folder.depth < q.depth) {
-                    subfolders.push_back({folder.exact + L"\\" + std::wstring(name), folder.depth + 1});
-                }
-                continue;
-            }
-            count(&FindCounts::files);
-            if (!named) continue;
-            if (!byText) {
-                found(e, {});
-                continue;
-            }
-            if (link) {
-                count(&FindCounts::links);
-                continue;
-            }
-            if (!NameReachedExactly(name)) {
-                count(&FindCounts::unreachable);
-                continue;
-            }
-            const std::wstring path = folder.exact + L"\\" + std::wstring(name);
-            if (e.size == 0) {
-                // Looked at, never opened: a FIFO or device is listed under Wine as an empty file,
-                // and opening a FIFO would wait for a writer for ever. An empty file holds no text.
-                if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-                    count(&FindCounts::notFiles);
-                } else if (q.text.notContaining) {
-                    found(e, {});
-                }
-                continue;
-            }
-            for (bool searched = false; !searched;) {
-                if (!Hold(generation)) return;
-                find::TextHit hit;
-                bool readable = false, disk = false;
-                {
-                    AutoCloseHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-                    LARGE_INTEGER size{};
-                    readable = file && GetFileSizeEx(file.get(), &size);
-                    disk = readable && GetFileType(file.get()) == FILE_TYPE_DISK;
-                    if (disk) {
-                        HandleSource src(file.get(), size.QuadPart);
-                        hit = text.FindIn(src, &interrupt_);
-                    }
-                }
-                Release();
-                if (Interrupted()) continue;  // paused or stopped: searched again, or the search ends
-                searched = true;
-                if (!readable) {
-                    count(&FindCounts::unreadableFiles);
-                } else if (!disk) {
-                    count(&FindCounts::notFiles);
-                } else if (hit.Found() != q.text.notContaining) {
-                    found(e, hit);
-                }
-            }
+        for (const Listed& e : f.names) {
+            if (!LookAt(q, text, f, e, subfolders, generation)) return;
         }
-        tell();
+        Tell(f, generation);
         pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
     }
 }

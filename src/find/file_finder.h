@@ -66,6 +66,25 @@ struct FindBatch {
     std::int64_t firstFound = 0;  // when the batch's first result was found (performance counter)
 };
 
+struct PendingFolder {
+    std::wstring exact;  // without a trailing "\"
+    int depth = 0;
+};
+// One name of a folder listed whole; its characters kept in one buffer for the folder.
+struct Listed {
+    std::size_t at = 0, length = 0;  // in the folder's buffer of names
+    DWORD attributes = 0;
+    DWORD tag = 0;  // the reparse tag, for a reparse point
+    std::int64_t size = 0;
+    std::int64_t date = 0;
+};
+struct FinderFolder;
+// What reading one file for text gave.
+struct FileSearched {
+    bool readable = false, disk = false;
+    find::TextHit hit;
+};
+
 class FileFinder : public HandleWalker {
 public:
     explicit FileFinder(std::function<bool()> post);
@@ -81,8 +100,16 @@ public:
 
 private:
     void Work() noexcept;
+    // The finder's thread, all of them.
     void Search(const FindQuery& q, const find::TextPlatform& platform, unsigned generation);
-    void TellSoon(bool now);  // the finder's thread
+    bool ListWhole(FinderFolder& f, unsigned generation);
+    bool LookAt(const FindQuery& q, const find::TextSearch& text, FinderFolder& f, const Listed& e,
+                std::vector<PendingFolder>& subfolders, unsigned generation);
+    bool LookInside(const FindQuery& q, const find::TextSearch& text, FinderFolder& f, const Listed& e, unsigned generation);
+    bool SearchFile(const std::wstring& path, const find::TextSearch& text, FileSearched& out, unsigned generation);
+    void Found(FinderFolder& f, const Listed& e, const find::TextHit& hit, bool byText, unsigned generation);
+    void Tell(FinderFolder& f, unsigned generation);
+    void TellSoon(bool now);
     static constexpr std::chrono::milliseconds kTellEvery{25};
 
     WindowNews news_;

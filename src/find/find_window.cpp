@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "controls/controls.h"
+#include "controls/report_window.h"
 #include "core/dpi.h"
 #include "core/errors.h"
 #include "core/paths.h"
@@ -287,10 +288,10 @@ void FindWindow::Act(int id) {
         case IdFind: StartSearch(); return;
         case IdStop: StopSearch(); return;
         case IdUnreadable: {
-            std::string text = "These folders could not be read:";
-            for (std::size_t i = 0; i < found_.unreadable.size() && i < 30; ++i) text += "\r" + found_.unreadable[i];
-            if (found_.unreadable.size() > 30) text += "\r(and " + std::to_string(found_.unreadable.size() - 30) + " more)";
-            ShowBox(Handle(), BoxKind::Information, text, BoxButtons::Ok);
+            const std::size_t n = found_.unreadable.size();
+            std::string text = std::to_string(n) + (n == 1 ? " folder" : " folders") + " could not be read:";
+            for (const std::string& folder : found_.unreadable) text += "\r" + folder;
+            ShowReport(Handle(), BoxKind::Information, text);
             return;
         }
         case IdShowOnSide:

@@ -33,7 +33,7 @@ class FileFinder;
 class SyncWindow;
 class TreeComparer;
 struct SyncPlan;
-struct SyncRun;
+struct SyncOutcome;
 class ProgressDialog;
 struct FoundList;
 class TaskbarProgress;
@@ -258,7 +258,7 @@ public:
     // ---- sync/
     void ShowSynchronize();  // Ctrl+Y: the Synchronize window, comparing the two sides' folders
     void ApplySync(const SyncPlan& plan);  // the plan accepted in its preview, run as a job
-    void RunSync(SyncRun& run, ProgressDialog& progress);  // the job's work, on the job thread
+    void EndSync(const SyncPlan& plan, const SyncOutcome& outcome, const Job& job);  // on the window's thread
     TreeComparer* Comparer = nullptr;  // adopted by Background when first asked for
     // Tests: runs after each copy a synchronization makes, before it is read back.
     std::function<void(const std::string& target)> AfterSyncCopy;

@@ -5,14 +5,13 @@ namespace bivane {
 namespace {
 // The system's values, spelt out so that this file needs no system header.
 constexpr std::uint32_t kDirectory = 0x10;
-constexpr std::uint32_t kReparsePoint = 0x400;
 
 bool Sizable(const Entry& e) { return e.kind == EntryKind::Directory && !e.link; }
 }  // namespace
 
-WalkStep StepFor(std::wstring_view name, std::uint32_t attributes) {
+WalkStep StepFor(std::wstring_view name, std::uint32_t attributes, std::uint32_t reparseTag) {
     if (name == L"." || name == L"..") return WalkStep::Skip;
-    if (attributes & kReparsePoint) return WalkStep::Skip;
+    if (IsLink(attributes, reparseTag)) return WalkStep::Skip;
     return attributes & kDirectory ? WalkStep::Descend : WalkStep::Count;
 }
 

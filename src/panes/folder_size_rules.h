@@ -12,9 +12,10 @@ namespace bivane {
 // What the walk does with one name a folder lists.
 enum class WalkStep : std::uint8_t { Skip, Count, Descend };
 
-// attributes as the system lists them. "." and ".." are skipped; so is every reparse point, file
-// or folder: a link is never followed, and its target (elsewhere, or a loop) is never counted.
-WalkStep StepFor(std::wstring_view name, std::uint32_t attributes);
+// attributes and reparseTag as the system lists them. "." and ".." are skipped; so is every link
+// (IsLink), file or folder: a link is never followed, and its target (elsewhere, or a loop) is never
+// counted. Other reparse points are files and folders.
+WalkStep StepFor(std::wstring_view name, std::uint32_t attributes, std::uint32_t reparseTag);
 
 struct FolderTotal {
     std::int64_t bytes = 0;

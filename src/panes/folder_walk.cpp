@@ -12,8 +12,10 @@ namespace {
 // Reads the tree below top depth first through a list of folders still to read (a deep tree needs
 // no deep stack), each folder's subfolders in the order listed, as a recursive walk reads them.
 // enter(folder) is called as a folder below the top is opened, visit(folder, scan) for each of its
-// names but "." and ".."; visit returns the subfolder to read, if any; lost(folder) is called for a
-// folder below the top that cannot be listed. False when the top cannot be listed or stop was set.
+// names but "." and ".."; visit returns the subfolder to read, if any; lost(folder, inPart) is called
+// for a folder below the top that cannot be listed, and for any folder (the top too) whose listing
+// failed part way (inPart): what it listed is walked, the rest is not known. False when the top
+// cannot be listed or stop was set.
 template <class Folder, class Enter, class Visit, class Lost>
 bool WalkTree(Folder top, const std::atomic<bool>& stop, Enter&& enter, Visit&& visit, Lost&& lost) {
     std::vector<Folder> pending;
@@ -25,7 +27,7 @@ bool WalkTree(Folder top, const std::atomic<bool>& stop, Enter&& enter, Visit&& 
         FolderScan scan(folder.path);
         if (!scan.Opened()) {
             if (first) return false;
-            lost(folder);
+            lost(folder, false);
             continue;
         }
         if (!first) enter(folder);
@@ -33,10 +35,10 @@ bool WalkTree(Folder top, const std::atomic<bool>& stop, Enter&& enter, Visit&& 
         const std::size_t below = pending.size();
         while (scan.Next()) {
             if (stop.load(std::memory_order_relaxed)) return false;
-            const std::wstring_view name = scan.Name();
-            if (name == L"." || name == L"..") continue;
+            if (IsDotOrDotDot(scan.Name())) continue;
             if (std::optional<Folder> sub = visit(folder, scan)) pending.push_back(std::move(*sub));
         }
+        if (scan.Failed()) lost(folder, true);
         std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(below), pending.end());
     }
     return true;
@@ -63,7 +65,7 @@ std::wstring Below(const std::wstring& folder, std::wstring_view name) {
 std::optional<FolderTotal> SumFolder(const std::wstring& path, const std::atomic<bool>& stop) {
     FolderTotal total;
     auto visit = [&](const SizedFolder& folder, const FolderScan& scan) -> std::optional<SizedFolder> {
-        switch (StepFor(scan.Name(), scan.Attributes())) {
+        switch (StepFor(scan.Name(), scan.Attributes(), scan.ReparseTag())) {
         case WalkStep::Count:
             total.bytes += scan.Size();
             ++total.files;
@@ -72,12 +74,12 @@ std::optional<FolderTotal> SumFolder(const std::wstring& path, const std::atomic
             ++total.folders;
             return SizedFolder{folder.path + L"\\" + scan.Name()};
         case WalkStep::Skip:
-            if (scan.Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) ++total.linksSkipped;
+            if (scan.Link()) ++total.linksSkipped;
             break;
         }
         return std::nullopt;
     };
-    if (!WalkTree(SizedFolder{path}, stop, [](const SizedFolder&) {}, visit, [&](const SizedFolder&) { ++total.unreadable; })) {
+    if (!WalkTree(SizedFolder{path}, stop, [](const SizedFolder&) {}, visit, [&](const SizedFolder&, bool) { ++total.unreadable; })) {
         return std::nullopt;
     }
     return total;
@@ -93,7 +95,7 @@ std::optional<TreeListing> ListTree(const std::wstring& top) {
     auto visit = [&](const CopiedFolder& folder, const FolderScan& scan) -> std::optional<CopiedFolder> {
         const std::wstring below = Below(folder.below, scan.Name());
         const TreeItem item{below, scan.Attributes(), scan.Size(), scan.LastWrite(), folder.item};
-        if (scan.Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (scan.Link()) {
             tree.links.push_back(below);  // never followed: what it points to may be anywhere, or above
         } else if (!NameReachedExactly(scan.Name())) {
             tree.unreachable.push_back(below);
@@ -104,7 +106,9 @@ std::optional<TreeListing> ListTree(const std::wstring& top) {
         }
         return std::nullopt;
     };
-    auto lost = [&](const CopiedFolder& folder) { tree.unreadable.push_back(folder.below); };
+    auto lost = [&](const CopiedFolder& folder, bool inPart) {
+        (inPart ? tree.readInPart : tree.unreadable).push_back(folder.below);
+    };
     if (!WalkTree(CopiedFolder{top, L"", -1, {}}, never, enter, visit, lost)) return std::nullopt;
     return tree;
 }

@@ -35,10 +35,11 @@ struct TreeItem {
 // A tree as a copy takes it: its folders and files, each folder before what it holds (its files,
 // then its folders, as listed). Left out, by their paths below the top: links (never followed,
 // what they point to may be anywhere, the tree itself included), names no path reaches exactly,
-// and folders that could not be listed.
+// and folders that could not be listed. Folders whose listing failed part way are in readInPart
+// (the top's path is empty): what they listed is in items, the rest is not known.
 struct TreeListing {
     std::vector<TreeItem> items;
-    std::vector<std::wstring> links, unreachable, unreadable;
+    std::vector<std::wstring> links, unreachable, unreadable, readInPart;
 };
 // The tree at top (an exact path); nothing when top itself cannot be listed. Opens no file.
 std::optional<TreeListing> ListTree(const std::wstring& top);

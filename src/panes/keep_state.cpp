@@ -158,6 +158,7 @@ void Pane::ShowChanges(const std::vector<NameChange>& changes) {
     figures.dir = Directory();
     figures.totalBytes = bytes;
     figures.files = files;
+    figures.readError = ReadInPart ? 1 : 0;  // names looked at alone do not make the folder whole
     ShowFigures(figures);
 }
 

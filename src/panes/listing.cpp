@@ -39,6 +39,7 @@ struct Found {
     DWORD attributes;
     std::int64_t size;
     FILETIME lastWrite;
+    DWORD reparseTag;
 };
 struct Batch {
     std::vector<wchar_t> names;
@@ -54,7 +55,7 @@ struct Batch {
         FoundEntry f{};
         while (found.size() < count) {
             if (stop.load(std::memory_order_relaxed) || quit.load(std::memory_order_relaxed) || !reader.Next(f)) return false;
-            found.push_back(Found{names.size(), f.attributes, f.size, f.lastWrite});
+            found.push_back(Found{names.size(), f.attributes, f.size, f.lastWrite, f.reparseTag});
             names.insert(names.end(), f.name, f.name + wcslen(f.name) + 1);
         }
         return true;
@@ -121,10 +122,10 @@ bool MakeEntries(const Batch& batch, const Facts& facts, Made& made, const std::
         if (f.attributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (wcscmp(name, L".") == 0) continue;
             made.entries.push_back(DirectoryEntry(Narrow(name), f.attributes & FILE_ATTRIBUTE_READONLY));
-            made.entries.back().link = (f.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            made.entries.back().link = IsLink(f.attributes, f.reparseTag);
         } else {
             made.entries.push_back(FileEntry(Narrow(name), f, facts));
-            made.entries.back().link = (f.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            made.entries.back().link = IsLink(f.attributes, f.reparseTag);
             made.totalBytes += f.size;
             ++made.files;
         }
@@ -150,6 +151,7 @@ public:
                   Batch* batch = Empty();
                   // The caller's stop is looked at between names too: a pause waits for one name.
                   more = batch->Fill(r, g_batch, stop_, quit_) && !stop_.load(std::memory_order_relaxed);
+                  if (!more) error_ = r.Error();
                   Publish(batch);
               }
           })) {}
@@ -173,6 +175,8 @@ public:
         if (!b) read_.get();  // its exception, if any, reaches the caller
         return b;
     }
+    // Why the reading ended early (0: the folder's end); known once Next gave null.
+    DWORD Error() const { return error_; }
     // A batch made into entries, to be filled again.
     void Done(Batch* b) {
         b->Clear();
@@ -206,6 +210,7 @@ private:
     std::deque<Batch> batches_;  // every batch, by address: a deque does not move them
     std::deque<Batch*> filled_, spare_;
     bool stopped_ = false;
+    DWORD error_ = 0;  // written by the reading thread before its last Publish
     const std::atomic<bool>& stop_;
     std::atomic<bool> quit_{false};  // the caller gave up (stopped, or failed)
     std::future<void> read_;  // last: the thread starts once the rest is there
@@ -233,8 +238,10 @@ std::optional<Listing> ReadListing(const std::string& dir, const std::atomic<boo
     DirectoryReader reader(dir);
     Batch first;
     first.found.reserve(g_first);
+    DWORD error = 0;
     if (!first.Fill(reader, g_first, stop)) {
         if (stop || !MakeEntries(first, facts, made, stop)) return std::nullopt;
+        error = reader.Error();
     } else {
         FolderReader rest(std::move(reader), stop);
         if (!MakeEntries(first, facts, made, stop)) return std::nullopt;
@@ -245,6 +252,7 @@ std::optional<Listing> ReadListing(const std::string& dir, const std::atomic<boo
             rest.Done(b);
         }
         if (stop) return std::nullopt;
+        error = rest.Error();
     }
     MarkTwins(made.entries, made.hiddenTwins);
     std::vector<std::string_view> keys;
@@ -257,6 +265,7 @@ std::optional<Listing> ReadListing(const std::string& dir, const std::atomic<boo
     out.totalBytes = made.totalBytes;
     out.files = made.files;
     out.staleCopies = made.staleCopies;
+    out.readError = error;
     out.entries.reserve(made.entries.size());
     for (std::uint32_t i : PermutationByNameKeys(keys)) out.entries.push_back(std::move(made.entries[i]));
     return out;
@@ -283,7 +292,7 @@ std::optional<std::vector<NameChange>> LookAtNames(const std::string& dir, const
         Batch one;
         one.found.push_back(Found{0, fd.dwFileAttributes,
                                   static_cast<std::int64_t>((static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow),
-                                  fd.ftLastWriteTime});
+                                  fd.ftLastWriteTime, fd.dwReserved0});
         one.names.assign(name.c_str(), name.c_str() + name.size() + 1);
         Made made;
         MakeEntries(one, facts, made, kNever);

@@ -20,6 +20,9 @@ struct Listing {
     std::int64_t totalBytes = 0;
     std::int64_t files = 0;
     bool staleCopies = false;  // a killed copy's hidden temporary lies there
+    // The system's error that cut the listing short (0: read to its end): the entries are only
+    // some of the folder's.
+    unsigned long readError = 0;
 };
 
 // Reads dir: files and directories that are listed (not hidden or system), "." left out. Safe on

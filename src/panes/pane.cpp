@@ -103,6 +103,10 @@ void Pane::ShowFigures(const Listing& listing) {
     Status.SetText(2, FreeText(DriveFreeBytes(HasDriveLetter(dir) ? dir.substr(0, 2) : dir), UserLocaleFacts()));
     FileCount = listing.files;
     DirBytes = listing.totalBytes;
+    if (ReadInPart != (listing.readError != 0)) {
+        ReadInPart = listing.readError != 0;
+        ShowTitle();
+    }
 }
 
 void Pane::UpOneLevel() {
@@ -113,7 +117,11 @@ void Pane::UpOneLevel() {
 void Pane::ShowTitle() {
     Tree.SetDirLabel(&Path);  // fitted to the tree's width as it is now
     if (ShowsFound()) return Title.SetCaption(FoundTitle + SortSuffix(order));
-    Title.SetCaption(Path.Caption() + SortSuffix(order) + (GoneNote.empty() ? "" : " " + GoneNote));
+    std::string caption = Path.Caption() + SortSuffix(order);
+    if (!GoneNote.empty()) caption += " " + GoneNote;
+    // A listing cut short by an error shows some names as if they were all: the user must know.
+    if (ReadInPart) caption += " (read in part)";
+    Title.SetCaption(caption);
 }
 
 bool Pane::TreeShown() const { return IsShown(Tree.Handle()); }

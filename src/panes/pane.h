@@ -74,6 +74,8 @@ public:
     bool Reordering = false;
     // The title's note that the folder shown before went, e.g. "(Sub is gone)"; a load clears it.
     std::string GoneNote;
+    // The folder shown could be listed only in part (Listing::readError): its title says so.
+    bool ReadInPart = false;
     // What a side listing a search's results says in its title; empty for a folder's own listing.
     std::string FoundTitle;
 

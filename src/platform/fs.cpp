@@ -191,23 +191,11 @@ std::int64_t FileSizeOf(const std::string& path) {
     return (static_cast<std::int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
 }
 
-DirectoryReader::DirectoryReader(const std::string& dir) {
-    std::wstring pattern = Widen(dir);
-    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
-    pattern += L"*.*";
-    find_.reset(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd_, FindExSearchNameMatch, nullptr,
-                                 FIND_FIRST_EX_LARGE_FETCH));
-}
+DirectoryReader::DirectoryReader(const std::string& dir) : scan_(Widen(dir)) {}
 
 bool DirectoryReader::Next(FoundEntry& out) {
-    if (!find_) return false;
-    if (!first_ && !FindNextFileW(find_.get(), &fd_)) {
-        find_.reset();
-        return false;
-    }
-    first_ = false;
-    out = FoundEntry{fd_.cFileName, fd_.dwFileAttributes,
-                     (static_cast<std::int64_t>(fd_.nFileSizeHigh) << 32) | fd_.nFileSizeLow, fd_.ftLastWriteTime};
+    if (!scan_.Next()) return false;
+    out = FoundEntry{scan_.Name(), scan_.Attributes(), scan_.Size(), scan_.LastWrite(), scan_.ReparseTag()};
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "core/entry.h"
 #include "core/locale_facts.h"
 #include "core/paths.h"
+#include "platform/folder_scan.h"
 #include "platform/handles.h"
 #include "platform/win.h"
 
@@ -72,19 +73,21 @@ struct FoundEntry {
     DWORD attributes;
     std::int64_t size;
     FILETIME lastWrite;
+    DWORD reparseTag;
 };
 // Lists dir\*.*, every entry the system returns, one at a time. It may be read on one thread,
 // then on another (one at a time).
 class DirectoryReader {
 public:
     explicit DirectoryReader(const std::string& dir);
-    // The next entry, its name valid until the next call; false at the end.
+    // The next entry, its name valid until the next call; false at the end, or on a failure.
     bool Next(FoundEntry& out);
+    // The listing stopped on an error, not at the folder's end (FolderScan::Failed).
+    bool Failed() const { return scan_.Failed(); }
+    DWORD Error() const { return scan_.Error(); }
 
 private:
-    AutoFindHandle find_;
-    WIN32_FIND_DATAW fd_{};
-    bool first_ = true;  // fd_ holds the first entry, not yet returned
+    FolderScan scan_;
 };
 
 // Local times of files' UTC times, as FileTimeToLocalFileTime gives them (the system's present

@@ -12,18 +12,6 @@ const char* const kAppTitle = "Bivane for Windows 95";
 namespace {
 ModalHandler* g_handler = nullptr;
 
-// The texts break lines with a lone "\r", which Windows' boxes draw as a break but Wine neither
-// breaks nor measures (the box then cuts the line's last characters): the box is handed "\r\n".
-std::wstring WithDrawnLineBreaks(const std::string& text) {
-    std::wstring wide = Widen(text);
-    std::wstring out;
-    out.reserve(wide.size() + wide.size() / 8);
-    for (size_t i = 0; i < wide.size(); ++i) {
-        out += wide[i];
-        if (wide[i] == L'\r' && (i + 1 == wide.size() || wide[i + 1] != L'\n')) out += L'\n';
-    }
-    return out;
-}
 
 // Wine sizes a box by its text and buttons alone, so a short text leaves too little room for the
 // caption ("Infor...tion"). Room for the caption's text, an icon and two buttons beside it, which
@@ -87,22 +75,44 @@ private:
 };
 }  // namespace
 
+std::wstring WithDrawnLineBreaks(const std::string& text) {
+    std::wstring wide = Widen(text);
+    std::wstring out;
+    out.reserve(wide.size() + wide.size() / 8);
+    for (size_t i = 0; i < wide.size(); ++i) {
+        out += wide[i];
+        if (wide[i] == L'\r' && (i + 1 == wide.size() || wide[i + 1] != L'\n')) out += L'\n';
+    }
+    return out;
+}
+
 void SetModalHandler(ModalHandler* handler) { g_handler = handler; }
 ModalHandler* CurrentModalHandler() { return g_handler; }
 
+std::string BoxCaption(BoxKind kind) {
+    switch (kind) {
+        case BoxKind::Information: return "Information";
+        case BoxKind::Warning: return "Warning";
+        case BoxKind::Error: return "Error";
+        case BoxKind::AppError: break;
+    }
+    return kAppTitle;
+}
+
 int ShowBox(HWND owner, BoxKind kind, const std::string& text, BoxButtons buttons) {
-    BoxRequest req{kind, "", text, buttons};
+    BoxRequest req{kind, BoxCaption(kind), text, buttons};
     UINT flags = 0;
     switch (kind) {
-        case BoxKind::Information: req.caption = "Information"; flags = MB_ICONINFORMATION; break;
-        case BoxKind::Warning: req.caption = "Warning"; flags = MB_ICONWARNING; break;
-        case BoxKind::Error: req.caption = "Error"; flags = MB_ICONERROR; break;
-        case BoxKind::AppError: req.caption = kAppTitle; flags = MB_ICONERROR; break;
+        case BoxKind::Information: flags = MB_ICONINFORMATION; break;
+        case BoxKind::Warning: flags = MB_ICONWARNING; break;
+        case BoxKind::Error:
+        case BoxKind::AppError: flags = MB_ICONERROR; break;
     }
     switch (buttons) {
         case BoxButtons::Ok: flags |= MB_OK; break;
         case BoxButtons::OkCancel: flags |= MB_OKCANCEL; break;
         case BoxButtons::YesNo: flags |= MB_YESNO; break;
+        case BoxButtons::YesNoDefaultNo: flags |= MB_YESNO | MB_DEFBUTTON2; break;
     }
     if (g_handler) return g_handler->Box(req);
     // The handler above sees the texts as written; only the platform's box gets its line breaks.

@@ -9,7 +9,7 @@ namespace bivane {
 class ModalForm;
 
 enum class BoxKind { Information, Warning, Error, AppError };
-enum class BoxButtons { Ok, OkCancel, YesNo };
+enum class BoxButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };  // the last: Enter answers No
 
 struct BoxRequest {
     BoxKind kind;
@@ -29,6 +29,11 @@ public:
 void SetModalHandler(ModalHandler* handler);
 ModalHandler* CurrentModalHandler();
 
+// The program's texts break lines with a lone "\r", which Windows' boxes draw as a break but Wine
+// neither breaks nor measures, and edit controls show as a mark: the text with "\r\n" throughout.
+std::wstring WithDrawnLineBreaks(const std::string& text);
+// "Information", "Warning", "Error"; AppError: the application title.
+std::string BoxCaption(BoxKind kind);
 // Caption by kind: "Information", "Warning", "Error"; AppError: the application title.
 int ShowBox(HWND owner, BoxKind kind, const std::string& text, BoxButtons buttons);
 

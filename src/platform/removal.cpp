@@ -232,17 +232,6 @@ RecycleResult Recycle(const std::wstring& path) {
     return rc == 0 && !op.fAnyOperationsAborted ? RecycleResult::Recycled : RecycleResult::Failed;
 }
 
-bool SameDirectory(const std::string& a, const std::string& b) {
-    AutoCloseHandle ha = OpenForQuery(ExactPath(a), 0, 0);
-    AutoCloseHandle hb = OpenForQuery(ExactPath(b), 0, 0);
-    if (!ha || !hb) return false;
-    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
-    if (!GetFileInformationByHandle(ha.get(), &ia) || !GetFileInformationByHandle(hb.get(), &ib)) return false;
-    // Both: file numbers alone may repeat across the host file systems that Wine shows as one drive.
-    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
-           ia.nFileIndexLow == ib.nFileIndexLow && SamePath(FinalPathOf(ha.get()), FinalPathOf(hb.get()));
-}
-
 std::string ResolvedDirectory(const std::string& dir) {
     const std::wstring final = FinalPathOf(ExactPath(dir));
     return final.empty() ? std::string() : ShownPath(final);

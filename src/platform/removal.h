@@ -63,8 +63,6 @@ private:
     bool outermost_ = false;  // a nested batch leaves the outer one in charge
 };
 
-// Whether two directory paths reach the same directory (through a link, another drive letter...).
-bool SameDirectory(const std::string& a, const std::string& b);
 // Where the system opens dir, links on its way resolved (a plain path, without "\\?\\"); empty
 // when it cannot be opened.
 std::string ResolvedDirectory(const std::string& dir);

@@ -16,12 +16,6 @@ bool Folder(const Side& s) { return s.kind == Kind::Folder; }
 // A folder on one side only: its lines below are of that side alone, opened and closed together.
 bool OneSidedFolder(const Line& l) { return l.IsFolder() && (!l.left.There() || !l.right.There()); }
 
-std::size_t SubtreeEnd(const std::vector<Line>& lines, std::size_t i) {
-    std::size_t j = i + 1;
-    while (j < lines.size() && lines[j].depth > lines[i].depth) ++j;
-    return j;
-}
-
 std::string WithThousands(std::int64_t n) {
     std::string digits = std::to_string(n), out;
     for (std::size_t i = 0; i < digits.size(); ++i) {
@@ -235,8 +229,11 @@ std::vector<FolderTotal> OneSidedTotals(const std::vector<Line>& lines) {
     return out;
 }
 
-std::vector<std::uint32_t> VisibleLines(const std::vector<Line>& lines, Show show,
-                                        const std::function<bool(const std::u16string&)>& nameTaken) {
+namespace {
+
+// Which lines the filter and the name test keep, open or closed folders aside: a folder is kept
+// when a line below it is.
+std::vector<char> Passing(const std::vector<Line>& lines, Show show, const std::function<bool(const std::u16string&)>& nameTaken) {
     auto passes = [&](const Line& l) {
         const bool bothFolders = Folder(l.left) && Folder(l.right) && l.relation == Relation::Equal;
         if (bothFolders) return show == Show::All && (!nameTaken || nameTaken(l.name));
@@ -255,6 +252,14 @@ std::vector<std::uint32_t> VisibleLines(const std::vector<Line>& lines, Show sho
         if (!keep[i]) keep[i] = passes(lines[i]) ? 1 : 0;
         if (keep[i] && lines[i].parent != UINT32_MAX) keep[lines[i].parent] = 1;
     }
+    return keep;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> VisibleLines(const std::vector<Line>& lines, Show show,
+                                        const std::function<bool(const std::u16string&)>& nameTaken) {
+    const std::vector<char> keep = Passing(lines, show, nameTaken);
     std::vector<char> hidden(lines.size(), 0);
     std::vector<std::uint32_t> out;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -265,6 +270,12 @@ std::vector<std::uint32_t> VisibleLines(const std::vector<Line>& lines, Show sho
     return out;
 }
 
+std::size_t SubtreeEnd(const std::vector<Line>& lines, std::size_t i) {
+    std::size_t j = i + 1;
+    while (j < lines.size() && lines[j].depth > lines[i].depth) ++j;
+    return j;
+}
+
 bool DeletedWhole(const std::vector<Line>& lines, std::size_t i) {
     const Line& l = lines[i];
     if (!l.IsFolder() || (l.action != Action::DeleteLeft && l.action != Action::DeleteRight)) return false;
@@ -272,6 +283,27 @@ bool DeletedWhole(const std::vector<Line>& lines, std::size_t i) {
         if (lines[j].action != l.action) return false;
     }
     return true;
+}
+
+Preview HiddenActions(const std::vector<Line>& lines, Show show, const std::function<bool(const std::u16string&)>& nameTaken) {
+    const std::vector<char> keep = Passing(lines, show, nameTaken);
+    Preview hidden;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!keep[i] && lines[i].action != Action::Leave) CountLine(hidden, lines[i]);
+    }
+    return hidden;
+}
+
+std::string HiddenText(const Preview& hidden) {
+    std::int64_t files = 0, folders = 0;
+    for (int a = 1; a < 5; ++a) {
+        files += hidden.files[a];
+        folders += hidden.folders[a];
+    }
+    if (!files && !folders) return "";
+    auto count = [](std::int64_t n, const char* one) { return WithThousands(n) + " " + one + (n == 1 ? "" : "s"); };
+    return "Apply acts on the lines the filter hides too: " + count(files, "file") + " and " + count(folders, "folder") +
+           " of this plan are not shown.\r\n\r\n";
 }
 
 bool Preview::Empty() const {
@@ -286,25 +318,77 @@ Preview MakePreview(const std::vector<Line>& lines) {
     std::size_t wholeEnd = 0;  // lines before it lie in a folder deleted whole, listed once
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line& l = lines[i];
-        const auto a = static_cast<int>(l.action);
         if (l.relation == Relation::Error) ++p.errors;
         if (l.action == Action::Leave && (l.relation == Relation::Different || l.relation == Relation::KindsDiffer)) ++p.conflicts;
         if (l.action == Action::Leave) continue;
         const bool deletes = l.action == Action::DeleteLeft || l.action == Action::DeleteRight;
         // A folder keeps a line left alone below it: it is not deleted.
         if (deletes && l.IsFolder() && i >= wholeEnd && !DeletedWhole(lines, i)) continue;
-        const Side& from = l.action == Action::CopyRight || l.action == Action::DeleteLeft ? l.left : l.right;
-        if (l.IsFolder()) {
-            ++p.folders[a];
-        } else {
-            ++p.files[a];
-            p.bytes[a] += from.size;
-        }
+        CountLine(p, l);
         if (!deletes || i < wholeEnd) continue;
         if (l.IsFolder()) wholeEnd = SubtreeEnd(lines, i);
         p.deletions.push_back(static_cast<std::uint32_t>(i));
     }
     return p;
+}
+
+void CountLine(Preview& p, const Line& l) {
+    const auto a = static_cast<int>(l.action);
+    const Side& from = l.action == Action::CopyRight || l.action == Action::DeleteLeft ? l.left : l.right;
+    if (l.IsFolder()) {
+        ++p.folders[a];
+    } else {
+        ++p.files[a];
+        p.bytes[a] += from.size;
+    }
+}
+
+std::string DeletedText(const Preview& done) {
+    const auto left = static_cast<int>(Action::DeleteLeft), right = static_cast<int>(Action::DeleteRight);
+    const std::int64_t files = done.files[left] + done.files[right], folders = done.folders[left] + done.folders[right];
+    auto count = [](std::int64_t n, const char* one) { return WithThousands(n) + " " + one + (n == 1 ? "" : "s"); };
+    return count(files, "file") + " and " + count(folders, "folder");
+}
+
+std::vector<Sweep> LargeSweeps(const std::vector<Line>& lines) {
+    std::vector<Sweep> out;
+    for (const bool right : {false, true}) {
+        const Action deletes = right ? Action::DeleteRight : Action::DeleteLeft;
+        const Action replaces = right ? Action::CopyRight : Action::CopyLeft;
+        std::vector<std::int64_t> files(lines.size() + 1, 0), changed(lines.size() + 1, 0);  // the last: the side's folder
+        for (std::size_t i = lines.size(); i-- > 0;) {
+            const Line& l = lines[i];
+            const Side& s = right ? l.right : l.left;
+            if (s.kind == Kind::File) {
+                ++files[i];
+                if (l.action == deletes || l.action == replaces) ++changed[i];
+            }
+            const std::size_t up = l.parent == UINT32_MAX ? lines.size() : l.parent;
+            files[up] += files[i];
+            changed[up] += changed[i];
+        }
+        if (changed[lines.size()] * 10 > files[lines.size()]) out.push_back({right, u"", changed[lines.size()], files[lines.size()]});
+        std::vector<char> listed(lines.size(), 0);  // a folder listed, or below one
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const Line& l = lines[i];
+            if (l.parent != UINT32_MAX && listed[l.parent]) listed[i] = 1;
+            if (listed[i] || (right ? l.right : l.left).kind != Kind::Folder || changed[i] * 2 <= files[i]) continue;
+            listed[i] = 1;
+            out.push_back({right, LinePath(lines, i, right), changed[i], files[i]});
+        }
+    }
+    return out;
+}
+
+std::string SweepsText(const std::vector<Sweep>& sweeps) {
+    std::string s = "This plan deletes or replaces much of what is there:";
+    for (std::size_t i = 0; i < sweeps.size() && i < 20; ++i) {
+        const Sweep& w = sweeps[i];
+        s += std::string("\r") + (w.right ? "right" : "left") + (w.path.empty() ? " (all of it)" : ": " + Utf16ToWtf8(w.path) + "\\") +
+             ": " + WithThousands(w.changed) + " of " + WithThousands(w.files) + " files";
+    }
+    if (sweeps.size() > 20) s += "\r(and " + WithThousands(static_cast<std::int64_t>(sweeps.size() - 20)) + " more folders)";
+    return s + "\r\rApply it all the same?";
 }
 
 std::string PreviewText(const Preview& p, const std::vector<Line>& lines, bool recycle) {

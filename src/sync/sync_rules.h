@@ -122,8 +122,30 @@ struct Preview {
     bool Empty() const;
 };
 Preview MakePreview(const std::vector<Line>& lines);
+// Counts line l at its action: a file with its bytes, or a folder. The preview and the report of
+// what was done both count through it, so a folder deleted whole is its files and folders in both.
+void CountLine(Preview& p, const Line& l);
+// "2 files and 1 folder": the deletions counted, both sides together.
+std::string DeletedText(const Preview& done);
+// The end of line i's branch: the first line after it that is not below it.
+std::size_t SubtreeEnd(const std::vector<Line>& lines, std::size_t i);
 // Whether line i is a folder deleted with everything below it (every line below deleted too).
 bool DeletedWhole(const std::vector<Line>& lines, std::size_t i);
 std::string PreviewText(const Preview& p, const std::vector<Line>& lines, bool recycle);
+// The lines acted on that the filter and the name test hide (closed folders aside), counted as the
+// preview counts; and the preview's sentence that says so, empty when none is hidden.
+Preview HiddenActions(const std::vector<Line>& lines, Show show, const std::function<bool(const std::u16string&)>& nameTaken);
+std::string HiddenText(const Preview& hidden);
+
+// A plan that deletes or replaces much of a side, which a user mirroring onto the wrong folder, or
+// from a source listed only in part, would not mean: the side's top folder when more than a tenth
+// of its files go or are replaced, and each folder (the topmost of a branch) where more than half do.
+struct Sweep {
+    bool right = false;   // the side changed
+    std::u16string path;  // below the side's folder; empty: the side's folder itself
+    std::int64_t changed = 0, files = 0;
+};
+std::vector<Sweep> LargeSweeps(const std::vector<Line>& lines);
+std::string SweepsText(const std::vector<Sweep>& sweeps);
 
 }  // namespace bivane::sync

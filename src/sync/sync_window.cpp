@@ -13,6 +13,7 @@
 #include "panes/entry_rules.h"
 #include "platform/code_pages.h"
 #include "platform/fs.h"
+#include "platform/identity.h"
 #include "platform/modal_seam.h"
 #include "platform/utf.h"
 
@@ -24,9 +25,11 @@ using sync::Line;
 namespace {
 
 constexpr int kColumnCount = 7;
+// Widths at 96 DPI. They add up to the list's inside less a vertical scroll bar: every column shows
+// at the window's first (and only) size.
 constexpr ListColumn kColumns[kColumnCount] = {
-    {L"Name", 190, LVCFMT_LEFT},  {L"Left size", 74, LVCFMT_RIGHT},  {L"Left date", 104, LVCFMT_LEFT},
-    {L"Relation", 92, LVCFMT_LEFT}, {L"Action", 76, LVCFMT_LEFT}, {L"Right size", 74, LVCFMT_RIGHT},
+    {L"Name", 170, LVCFMT_LEFT},  {L"Left size", 66, LVCFMT_RIGHT},  {L"Left date", 104, LVCFMT_LEFT},
+    {L"Relation", 88, LVCFMT_LEFT}, {L"Action", 72, LVCFMT_LEFT}, {L"Right size", 66, LVCFMT_RIGHT},
     {L"Right date", 104, LVCFMT_LEFT},
 };
 
@@ -155,7 +158,7 @@ void SyncWindow::StartCompare() {
             throw std::runtime_error("Cannot compare \"" + folder + "\": it is not a folder that can be read");
         }
     }
-    if (AtOrBelow(q.left, q.right) || AtOrBelow(q.right, q.left)) {
+    if (FoldersOverlap(q.left, q.right)) {
         throw std::runtime_error("The two folders lie one in the other: choose two folders apart");
     }
     auto checked = [&](int id) { return SendMessageW(Field(id), BM_GETCHECK, 0, 0) == BST_CHECKED; };
@@ -199,13 +202,30 @@ void SyncWindow::TakeNews() {
     SetFocus(list_);
 }
 
-void SyncWindow::ShowLines() {
+namespace {
+
+// The filter's choice and the name test as the fields say, handed to use.
+template <typename Use>
+auto WithFilter(HWND show, HWND names, Use use) {
     const find::UpperTable upper = UpperCaseUnits();
-    const find::NameMasks masks = find::ParseMasks(WindowText(Field(IdNames)), upper);
+    const find::NameMasks masks = find::ParseMasks(WindowText(names), upper);
     const bool all = masks.take.empty() && masks.leave.empty();
-    shown_ = sync::VisibleLines(lines_, static_cast<sync::Show>(std::max(0, Choice(Field(IdShow)))),
-                                all ? std::function<bool(const std::u16string&)>()
-                                    : [&](const std::u16string& n) { return masks.Matches(n, upper); });
+    return use(static_cast<sync::Show>(std::max(0, Choice(show))),
+               all ? std::function<bool(const std::u16string&)>() : [&](const std::u16string& n) { return masks.Matches(n, upper); });
+}
+
+}  // namespace
+
+sync::Preview SyncWindow::HiddenActions() const {
+    return WithFilter(Field(IdShow), Field(IdNames), [&](sync::Show show, const std::function<bool(const std::u16string&)>& names) {
+        return sync::HiddenActions(lines_, show, names);
+    });
+}
+
+void SyncWindow::ShowLines() {
+    shown_ = WithFilter(Field(IdShow), Field(IdNames), [&](sync::Show show, const std::function<bool(const std::u16string&)>& names) {
+        return sync::VisibleLines(lines_, show, names);
+    });
     SendMessageW(list_, LVM_SETITEMCOUNT, shown_.size(), LVSICF_NOSCROLL);
     InvalidateRect(list_, nullptr, FALSE);
     ShowStatus();
@@ -270,8 +290,13 @@ void SyncWindow::PreviewAndApply() {
     const bool recycle = SendMessageW(Field(IdRecycle), BM_GETCHECK, 0, 0) == BST_CHECKED;
     const sync::Preview p = sync::MakePreview(lines_);
     if (!preview_) preview_ = std::make_unique<SyncPreview>();
-    preview_->SetText("Left: " + left_ + "\r\nRight: " + right_ + "\r\n\r\n" + sync::PreviewText(p, lines_, recycle));
+    preview_->SetText("Left: " + left_ + "\r\nRight: " + right_ + "\r\n\r\n" + sync::HiddenText(HiddenActions()) +
+                      sync::PreviewText(p, lines_, recycle));
     if (preview_->ShowModal(Handle()) != SyncPreview::IdApply || p.Empty() || !Apply) return;
+    if (const std::vector<sync::Sweep> sweeps = sync::LargeSweeps(lines_);
+        !sweeps.empty() && ShowBox(Handle(), BoxKind::Warning, sync::SweepsText(sweeps), BoxButtons::YesNoDefaultNo) != IDYES) {
+        return;
+    }
     SyncPlan plan{left_, right_, lines_, recycle, SendMessageW(Field(IdVerify), BM_GETCHECK, 0, 0) == BST_CHECKED};
     ShowWindow(Handle(), SW_HIDE);
     Apply(plan);

@@ -73,6 +73,7 @@ protected:
 private:
     void TakeNews();
     void ShowLines();  // the filter applied again, the list told its count
+    sync::Preview HiddenActions() const;  // what Apply does to lines the filter hides
     void ShowStatus();
     void ListMenu();
     static LRESULT CALLBACK ListKeys(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);

@@ -5,6 +5,7 @@
 
 #include "core/paths.h"
 #include "core/wtf8.h"
+#include "platform/copy_temporaries.h"
 #include "platform/folder_scan.h"
 #include "platform/fs.h"
 #include "platform/handles.h"
@@ -160,7 +161,7 @@ bool TreeComparer::List(const std::wstring& folder, bool caseApart, const std::v
     for (;;) {
         if (!Hold(generation)) throw Stopped{};
         out.Clear();
-        bool opened = false, whole = true;
+        bool opened = false, whole = true, inPart = false;
         {
             FolderScan scan(folder);
             opened = scan.Opened();
@@ -170,7 +171,8 @@ bool TreeComparer::List(const std::wstring& folder, bool caseApart, const std::v
                     break;
                 }
                 const wchar_t* name = scan.Name();
-                if ((name[0] == L'.' && name[1] == 0) || (name[0] == L'.' && name[1] == L'.' && name[2] == 0)) continue;
+                // A copy's own temporaries are no data of the user's: never compared, so never copied.
+                if (IsDotOrDotDot(name) || IsCopyTemporaryName(name)) continue;
                 Listed::Item l;
                 const std::size_t length = std::wcslen(name);
                 l.at = static_cast<std::uint32_t>(out.names.size());
@@ -181,15 +183,16 @@ bool TreeComparer::List(const std::wstring& folder, bool caseApart, const std::v
                 }
                 const DWORD attr = scan.Attributes();
                 l.side.attributes = attr;
-                l.side.kind = (attr & FILE_ATTRIBUTE_REPARSE_POINT) ? Kind::Link
-                              : (attr & FILE_ATTRIBUTE_DIRECTORY)   ? Kind::Folder
-                                                                    : Kind::File;
+                l.side.kind = scan.Link()                         ? Kind::Link
+                              : (attr & FILE_ATTRIBUTE_DIRECTORY) ? Kind::Folder
+                                                                  : Kind::File;
                 l.side.size = scan.Size();
                 l.side.date = Ticks(scan.LastWrite());
                 // A name no path reaches exactly would be reached as another file: never acted on.
                 l.side.unreadable = !NameReachedExactly(name);
                 out.items.push_back(l);
             }
+            inPart = whole && scan.Failed();
         }
         Release();
         if (!whole) continue;  // paused: listed again from its start
@@ -203,7 +206,8 @@ bool TreeComparer::List(const std::wstring& folder, bool caseApart, const std::v
                 l.side.kind = Kind::Other;
             }
         }
-        return true;
+        // Cut short: the names it did not list would look gone, and be deleted on the other side.
+        return !inPart;
     }
 }
 

@@ -60,7 +60,8 @@ private:
     struct Listed;
     void Work() noexcept;
     TreeResult Compare(const TreeQuery& q, unsigned generation);
-    // Lists folder whole into out; false when it cannot be read. Throws Stopped.
+    // Lists folder whole into out; false when it cannot be read, or only in part (what it listed is
+    // in out). Throws Stopped.
     bool List(const std::wstring& folder, bool caseApart, const std::vector<char16_t>& upper, Listed& out,
               unsigned generation);
     void CompareContent(const TreeQuery& q, std::vector<sync::Line>& lines, unsigned generation);

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "controls/controls.h"
+#include "platform/clipboard.h"
 #include "platform/utf.h"
 #include "viewer/viewer_parts.h"
 #include "viewer/viewer_window.h"
@@ -11,37 +12,6 @@ namespace bivane::viewer {
 namespace {
 
 constexpr std::size_t kMaxCopy = 16 << 20;  // the clipboard takes at most this much of a selection
-
-// The clipboard, open for the length of a scope.
-class OpenClipboardScope {
-public:
-    explicit OpenClipboardScope(HWND owner) : open_(OpenClipboard(owner) != 0) {}
-    ~OpenClipboardScope() {
-        if (open_) CloseClipboard();
-    }
-    OpenClipboardScope(const OpenClipboardScope&) = delete;
-    OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
-    bool IsOpen() const { return open_; }
-
-private:
-    bool open_;
-};
-
-// Global memory for the clipboard, freed unless the clipboard took it.
-class GlobalBlock {
-public:
-    explicit GlobalBlock(std::size_t bytes) : h_(GlobalAlloc(GMEM_MOVEABLE, bytes)) {}
-    ~GlobalBlock() {
-        if (h_) GlobalFree(h_);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-    HGLOBAL get() const { return h_; }
-    void release() { h_ = nullptr; }
-
-private:
-    HGLOBAL h_;
-};
 
 // What a scroll bar shows, as the system lays it out: its place, its thumb and whether it and its
 // arrows can be used.
@@ -363,16 +333,7 @@ void ViewerWindow::CopySelection() {
     std::vector<std::uint8_t> bytes(std::min(sel_.length, kMaxCopy));
     bytes.resize(src_->Read(sel_.at, bytes.data(), bytes.size()));
     const std::u16string text = DecodeText(bytes.data(), bytes.size(), encoding_, ansi_);
-    OpenClipboardScope clip(hwnd_);
-    if (!clip.IsOpen()) return;
-    GlobalBlock mem((text.size() + 1) * sizeof(char16_t));
-    if (!mem.get()) return;
-    if (void* p = GlobalLock(mem.get())) {
-        std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<char16_t*>(p));
-        GlobalUnlock(mem.get());
-        EmptyClipboard();
-        if (SetClipboardData(CF_UNICODETEXT, mem.get())) mem.release();
-    }
+    (void)PutTextOnClipboard(hwnd_, text);
 }
 
 }  // namespace bivane::viewer

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/report_window.h"
+#include "platform/clipboard.h"
 #include "platform/modal_seam.h"
 #include "platform/utf.h"
 #include "platform/win.h"
@@ -158,6 +160,52 @@ TEST(RealBox, EveryLineOfTheTextAndTheCaptionFitTheRealBox) {
         // Wine centres buttons in the window's width, frame and all: 3 pixels off the client's.
         EXPECT_LE(seen.okOffCentre, 4) << "a widened box keeps its button in the middle";
     }
+}
+
+}  // namespace bivane::test
+
+namespace bivane::test {
+namespace {
+
+struct SeenReport {
+    std::wstring caption, text;
+    std::string clipboard;
+};
+SeenReport g_report;
+
+// Runs inside the report's modal loop: reads it, presses "Copy to clipboard", then OK.
+void CALLBACK AnswerReport(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND w = FindWindowW(L"ReportWindow", nullptr);
+    if (!w || !IsWindowVisible(w)) return;
+    KillTimer(nullptr, timer);
+    g_report.caption = WindowText(w);
+    g_report.text = WindowText(GetDlgItem(w, 1000));
+    SendMessageW(GetDlgItem(w, 1001), BM_CLICK, 0, 0);
+    g_report.clipboard = ClipboardText(w);
+    PostMessageW(GetDlgItem(w, IDOK), BM_CLICK, 0, 0);
+}
+
+}  // namespace
+
+// A report names every entry however many (a message box cut the list after a few), in a text
+// longer than an edit control holds by default, and "Copy to clipboard" takes it whole.
+TEST(RealReport, EveryEntryShownAndCopiedWhole) {
+    ASSERT_EQ(CurrentModalHandler(), nullptr) << "a real window, not a scripted one";
+    std::string text = "3000 of the 3000 files were not copied:";
+    std::wstring shown = L"3000 of the 3000 files were not copied:";
+    for (int i = 0; i < 3000; ++i) {
+        const std::string line = "C:\\Some\\Folder\\file number " + std::to_string(i) + ".txt";
+        text += "\r" + line;
+        shown += L"\r\n" + Widen(line);
+    }
+    g_report = SeenReport{};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerReport);
+    ShowReport(nullptr, BoxKind::Warning, text);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(g_report.caption, L"Warning");
+    EXPECT_EQ(g_report.text.size(), shown.size());
+    EXPECT_TRUE(g_report.text == shown) << "the report's text differs from what the command said";
+    EXPECT_EQ(g_report.clipboard, Narrow(shown));
 }
 
 }  // namespace bivane::test

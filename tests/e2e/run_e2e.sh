@@ -644,7 +644,10 @@ synchronize() {
     grep -qF "Copy to the right: 3 files, 16 bytes; 1 folder| Copy to the left: 1 file, 15 bytes| Delete on the right: 1 file, 5 bytes|" "$state" \
         && grep -qF "right: gone.txt|" "$state" || fail "the preview's counts and deletions" || return 1
     key Return
-    wait_for "the report" 'window_is "#32770" Information && grep -qF "4 files copied (31 bytes), 1 folder made, 1 deleted." "$state"' || return 1
+    # Two of the right's four files replaced or deleted: the guard asks, No by default.
+    wait_for "the guard" 'window_is "#32770" Warning && grep -qF "right (all of it): 2 of 4 files" "$state"' || return 1
+    key alt+y
+    wait_for "the report" 'window_is "#32770" Information && grep -qF "4 files copied (31 bytes), 1 folder made, 1 file and 0 folders deleted." "$state"' || return 1
     key Return
     wait_for "compared again" 'window_is SynchronizeWindow Synchronize && grep -q "^control.*7 lines, 1 differ; 1 shown\." "$state"' || return 1
     key Escape

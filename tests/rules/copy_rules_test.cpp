@@ -103,7 +103,8 @@ TEST(CopyRules, AnEntryIsActedOnOnlyAsListed) {
     }
 }
 
-TEST(CopyRules, MessagesNameTheFirstFewAndCountTheRest) {
+// A question names the first few and counts the rest; a report (it scrolls) names every one.
+TEST(CopyRules, QuestionsNameTheFirstFewReportsNameAll) {
     EXPECT_EQ(ChangedText({{"F", DiskKind::Directory}}),
               "Changed since the side was read, so nothing was done to:\rF (now a folder)\rThe side is read again.");
     EXPECT_EQ(ChangedText({{"A", DiskKind::Missing}, {"<B>", DiskKind::File}, {"<C>", DiskKind::Link}}),
@@ -114,7 +115,7 @@ TEST(CopyRules, MessagesNameTheFirstFewAndCountTheRest) {
     EXPECT_EQ(NamesText("Head:", seven), "Head:\ra\rb\rc\rd\re\r... and 2 more");
     EXPECT_EQ(NamesText("Head:", {}), "Head:");
     EXPECT_EQ(NotCopiedText({"B.txt", "C.txt"}, 3), "2 of the 3 files were not copied:\rB.txt\rC.txt");
-    EXPECT_EQ(NotCopiedText(seven, 9), "7 of the 9 files were not copied:\ra\rb\rc\rd\re\r... and 2 more");
+    EXPECT_EQ(NotCopiedText(seven, 9), "7 of the 9 files were not copied:\ra\rb\rc\rd\re\rf\rg");
     // A folder copy's end: what it left out, by kind, each counted, the counts adding up.
     EXPECT_EQ(LeftOutText({{"Box\\link", LeftOutWhy::Link}}), "1 entry was left out of the copy:\rLinks, never followed (1):\rBox\\link");
     std::vector<LeftOut> many;
@@ -127,7 +128,7 @@ TEST(CopyRules, MessagesNameTheFirstFewAndCountTheRest) {
     EXPECT_EQ(LeftOutText(many),
               "14 entries were left out of the copy:"
               "\rThe same as another name but for letter case, which the target takes as one (1):\rB\\7 (as TWIN)"
-              "\rLinks, never followed (7):\rB\\1\rl1\rl2\rl3\rl4\r... and 2 more"
+              "\rLinks, never followed (7):\rB\\1\rl1\rl2\rl3\rl4\rl5\rl6"
               "\rNot regular files (FIFOs, sockets, devices) (1):\rB\\4"
               "\rNames no path reaches (1):\rB\\2\rFolders that could not be read (1):\rB\\3"
               "\rThe target holds a file of that name (1):\rB\\5\rThe target holds a folder of that name (1):\rB\\6"

@@ -24,6 +24,7 @@ TEST(FolderSizeRules, LinksAndDotsAreNeverWalkedFoldersAreFilesCount) {
         const wchar_t* name;
         std::uint32_t attributes;
         WalkStep step;
+        std::uint32_t tag = 0;  // Wine lists a Linux link with none
     } cases[] = {
         {L".", kDir, WalkStep::Skip},
         {L"..", kDir, WalkStep::Skip},
@@ -34,9 +35,13 @@ TEST(FolderSizeRules, LinksAndDotsAreNeverWalkedFoldersAreFilesCount) {
         {L"flink", kArchive | kReparse, WalkStep::Skip},
         {L"a.txt", kArchive, WalkStep::Count},
         {L"fifo", 0, WalkStep::Count},  // listed as a 0-byte file: counted, never opened
+        {L"junction", kDir | kReparse, WalkStep::Skip, 0xA0000003},
+        {L"symlink", kArchive | kReparse, WalkStep::Skip, 0xA000000C},
+        {L"cloud", kDir | kReparse, WalkStep::Descend, 0x9000101A},  // a placeholder holds its own names
+        {L"dedup", kArchive | kReparse, WalkStep::Count, 0x80000013},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(StepFor(c.name, c.attributes), c.step) << std::wstring(c.name).size() << " " << c.attributes;
+        EXPECT_EQ(StepFor(c.name, c.attributes, c.tag), c.step) << std::wstring(c.name).size() << " " << c.attributes;
     }
 }
 

@@ -227,4 +227,65 @@ TEST(SyncFilters, ShownLinesOpenFoldersAndNames) {
     EXPECT_EQ(shown(Show::Equal), "a.txt ");
     const auto txt = [](const std::u16string& n) { return n.size() > 4 && n.substr(n.size() - 4) == u".txt"; };
     EXPECT_EQ(shown(Show::All, txt), "a.txt sub c.txt only d.txt ");
+    // Apply acts on hidden lines too, and the preview says how many.
+    ApplyMode(lines, Mode::MirrorRight);
+    const struct {
+        Show show;
+        const char* want;
+    } hidden[] = {{Show::All, ""}, {Show::OnlyLeft, "2 files and 1 folder"}, {Show::Differences, ""}};
+    for (const auto& h : hidden) {
+        const std::string text = HiddenText(HiddenActions(lines, h.show, nullptr));
+        EXPECT_EQ(text, *h.want ? "Apply acts on the lines the filter hides too: " + std::string(h.want) + " of this plan are not shown.\r\n\r\n"
+                                : "");
+    }
+}
+
+// The guard before Apply: a side losing or having replaced more than a tenth of its files, or a
+// folder more than half of those below it, is named with its figures (the topmost folder of a branch).
+TEST(SyncGuard, LargeSweepsAreNamedWithTheirFigures) {
+    auto tree = [](int kept, int keptChanged, int gone, int equalTop) {
+        std::vector<Line> lines;
+        auto add = [&](const std::string& name, Side l, Side r, std::uint32_t parent) {
+            lines.push_back(Tree({{name.c_str(), {l, r}}})[0]);
+            lines.back().parent = parent;
+            lines.back().depth = parent == UINT32_MAX ? 0 : 1;
+        };
+        add("keep", Dir(), Dir(), UINT32_MAX);
+        for (int i = 0; i < kept; ++i) add("k" + std::to_string(i), File(1, i < keptChanged ? kT + 60 * kSecond : kT), File(1, kT), 0);
+        add("old", kNone, Dir(), UINT32_MAX);
+        const auto old = static_cast<std::uint32_t>(lines.size() - 1);
+        for (int i = 0; i < gone; ++i) add("o" + std::to_string(i), kNone, File(1, kT), old);
+        for (int i = 0; i < equalTop; ++i) add("top" + std::to_string(i), File(1, kT), File(1, kT), UINT32_MAX);
+        return lines;
+    };
+    const struct {
+        int kept, keptChanged, gone, equalTop;
+        Mode mode;
+        const char* want;
+    } cases[] = {
+        {10, 1, 0, 0, Mode::MirrorRight, ""},                                   // a tenth: not more
+        {10, 2, 0, 0, Mode::MirrorRight, "R 2/10; "},                           // more than a tenth of the side
+        {8, 4, 0, 60, Mode::UpdateRight, ""},                                   // half of a folder: not more
+        {8, 5, 0, 60, Mode::UpdateRight, "R keep 5/8; "},                        // more than half of it
+        {20, 0, 2, 0, Mode::MirrorRight, "R old 2/2; "},                         // 2 of 22 on the side: only the folder
+        {3, 0, 4, 0, Mode::MirrorRight, "R 4/7; R old 4/4; "},                   // the wrong drive: most of it goes
+        {3, 0, 4, 0, Mode::UpdateRight, ""},                                     // nothing deleted or replaced
+        {3, 0, 4, 0, Mode::MirrorLeft, ""},                                      // the left only gains
+    };
+    for (const auto& c : cases) {
+        std::vector<Line> lines = tree(c.kept, c.keptChanged, c.gone, c.equalTop);
+        ApplyMode(lines, c.mode);
+        std::string got;
+        for (const Sweep& s : LargeSweeps(lines)) {
+            got += std::string(s.right ? "R" : "L") + (s.path.empty() ? "" : " " + Utf16ToWtf8(s.path)) + " " +
+                   std::to_string(s.changed) + "/" + std::to_string(s.files) + "; ";
+        }
+        EXPECT_EQ(got, c.want) << c.kept << " " << c.keptChanged << " " << c.gone << " " << static_cast<int>(c.mode);
+    }
+    std::vector<Line> lines = tree(3, 0, 4, 0);
+    ApplyMode(lines, Mode::MirrorRight);
+    EXPECT_EQ(SweepsText(LargeSweeps(lines)), "This plan deletes or replaces much of what is there:\rright (all of it): 4 of 7 files"
+                                              "\rright: old\\: 4 of 4 files\r\rApply it all the same?");
+    // The report counts a folder deleted whole as the preview does: each file and folder in it.
+    EXPECT_EQ(DeletedText(MakePreview(lines)), "4 files and 1 folder");
 }

@@ -173,7 +173,7 @@ int ScriptedModals::Box(const BoxRequest& box) {
     boxes.push_back(box);
     if (expects_.empty() || !expects_.front().isBox) {
         ADD_FAILURE() << "unexpected message box [" << box.caption << "] " << box.text;
-        return box.buttons == BoxButtons::YesNo ? IDNO : box.buttons == BoxButtons::OkCancel ? IDCANCEL : IDOK;
+        return box.buttons == BoxButtons::YesNo || box.buttons == BoxButtons::YesNoDefaultNo ? IDNO : box.buttons == BoxButtons::OkCancel ? IDCANCEL : IDOK;
     }
     Expect e = expects_.front();
     expects_.pop_front();

@@ -1,0 +1,75 @@
+// A listing that an error cuts short, failed on purpose through the listing's seam (under Wine the
+// file system's error reaches the program as the folder's end): no reader takes it as whole.
+#include "fileops/folder_copy_rules.h"
+#include "fileops/target_folder.h"
+#include "core/wtf8.h"
+#include "find/file_finder.h"
+#include "panes/folder_walk.h"
+#include "platform/code_pages.h"
+#include "reliability/reliability_support.h"
+#include "sync/tree_compare.h"
+
+namespace bivane::test {
+
+class ListingFaults : public ReliabilityTest {};
+
+TEST_F(ListingFaults, NoReaderTakesAListingCutShortAsWhole) {
+    std::vector<Made> tree;
+    for (int i = 0; i < 12; ++i) {
+        for (const char* side : {"L\\Big\\f", "R\\Big\\g", "L\\Big\\sub\\s"}) tree.push_back({side + std::to_string(i) + ".txt"});
+    }
+    StartSidesWith(tree);
+    const SimulatedListingFault fault({L"L\\Big", 6});  // ".", ".." and four names
+    const std::atomic<bool> go{false};
+    const struct {
+        const char* reader;
+        std::function<void()> run;
+    } cases[] = {
+        {"a side", [&] {
+             form->LoadSide(Left(), L() + "\\Big");
+             EXPECT_NE(Left().Title.Caption().find("(read in part)"), std::string::npos) << Left().Title.Caption();
+         }},
+        {"folder sizes", [&] { EXPECT_EQ(FolderSizeText(*SumFolder(EntryPath(L(), "Big"), go)).back(), '+'); }},
+        {"the target of a copy", [&] { EXPECT_THROW(ReadTargetFolder(EntryPath(L(), "Big"), LocalTimes()), FileError); }},
+        {"Find Files", [&] {
+             FileFinder finder({});
+             FindQuery q;
+             q.roots = {L()};
+             q.upper = UpperCaseUnits();
+             q.masks = find::ParseMasks("*", q.upper);
+             finder.Start(q, FinderTextPlatform());
+             std::vector<std::string> unreadable;
+             PumpUntil([&] { FindBatch b = finder.Take(); unreadable.insert(unreadable.end(), b.unreadable.begin(), b.unreadable.end()); return !b.running; }, 30);
+             EXPECT_EQ(unreadable, std::vector<std::string>{L() + "\\Big"});
+         }},
+        {"Synchronize", [&] {
+             TreeComparer c({});
+             TreeQuery q;
+             q.left = L();
+             q.right = R();
+             q.upper = UpperCaseUnits();
+             c.Start(q);
+             std::unique_ptr<TreeResult> r;
+             PumpUntil([&] { return (r = c.Take()) != nullptr; }, 30);
+             ASSERT_TRUE(r && r->lines.size() > 12);
+             sync::ApplyMode(r->lines, sync::Mode::MirrorRight);
+             for (const sync::Line& l : r->lines) EXPECT_EQ(l.relation, sync::Relation::Error) << Utf16ToWtf8(l.name);
+             for (const sync::Line& l : r->lines) EXPECT_EQ(l.action, sync::Action::Leave) << Utf16ToWtf8(l.name);
+         }},
+        {"a folder copy", [&] {
+             form->LoadSide(Left(), L());
+             Pick(Left(), "<Big>");
+             RemoveTree(R() + "\\Big");
+             modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+             modals.ExpectBox(LeftOutText({{"Big", LeftOutWhy::ReadInPart}}), IDOK, "Warning");
+             RunMenu(MenuItem::Copy);
+             modals.VerifyDone();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reader);
+        c.run();
+    }
+}
+
+}  // namespace bivane::test
