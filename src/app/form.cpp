@@ -269,6 +269,68 @@ LRESULT CALLBACK MainWindow::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return self->WndProc(msg, wp, lp);
 }
 
+void MainWindow::Close() {
+    bool close = false;
+    Guard([&] { close = ConfirmClose(); });
+    if (close && !PendingJobs.empty()) {  // asked: each job stops after its block, then the window closes
+        CloseWhenJobEnds = true;
+        StopAllJobs();
+        SetTimer(hwnd_, kCloseTimer, 500, nullptr);  // with the end's own wait: gone within 2 s
+        return;
+    }
+    if (!close) return;
+    EndBackgroundWork();  // before the window goes: the process never lingers without one
+    DestroyWindow(hwnd_);
+}
+
+void MainWindow::OnThreadNews(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case kFolderSizesReady:
+            Guard([this] { ShowFolderSizes(); });
+            break;
+        case kJobAsks:
+            Guard([&] { AnswerJobBox(lp); });
+            break;
+        case kJobEnded:
+            ReleaseEndedJobs();  // the next job begins now, whatever the window is doing
+            // Not while a dialog, a box or a command runs: a side read again under a confirmation
+            // would change the rows it was asked for. The timer tries again.
+            if (!FollowHeld()) Guard([this] { EndJobs(); });
+            break;
+        case kFolderChanged:
+            if (wp < 2) Guard([&] { FollowDisk(side[wp]); });
+            break;
+    }
+}
+
+bool MainWindow::OnTimer(WPARAM id) {
+    switch (id) {
+        case kCloseTimer:
+            // A command still on the stack (the foreground job's) returns first: its pause and
+            // fences go before their owner.
+            if (JobRunning || HandlerDepth > 1) {
+                for (const PendingJob& p : PendingJobs) p.job->background = true;
+                SetTimer(hwnd_, kCloseTimer, 50, nullptr);
+                return true;
+            }
+            KillTimer(hwnd_, kCloseTimer);
+            EndBackgroundWork();  // a job blocked in the file system is abandoned after kEndWait
+            DestroyWindow(hwnd_);
+            return true;
+        case kJobTimer:
+            Guard([this] {
+                ReleaseEndedJobs();
+                ShowJobProgress();
+                if (!FollowHeld()) EndJobs();  // also when the news of an end was lost
+            });
+            return true;
+        case kFollowRetryTimer:
+            Guard([this] { FollowHeldSides(); });
+            return true;
+    }
+    return false;
+}
+
 LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_SIZE:
@@ -282,20 +344,9 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_GETMINMAXINFO:
             if (created_) LimitTrackSize(*reinterpret_cast<MINMAXINFO*>(lp));
             return 0;
-        case WM_CLOSE: {
-            bool close = false;
-            Guard([&] { close = ConfirmClose(); });
-            if (close && !PendingJobs.empty()) {  // asked: each job stops after its block, then the window closes
-                CloseWhenJobEnds = true;
-                StopAllJobs();
-                SetTimer(hwnd_, kCloseTimer, 500, nullptr);  // with the end's own wait: gone within 2 s
-                return 0;
-            }
-            if (!close) return 0;
-            EndBackgroundWork();  // before the window goes: the process never lingers without one
-            DestroyWindow(hwnd_);
+        case WM_CLOSE:
+            Close();
             return 0;
-        }
         case WM_ACTIVATE:
             if (KeepFocusAcrossActivation(wp)) return 0;
             break;
@@ -324,44 +375,13 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             Guard([&] { BackgroundClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
             return 0;
         case kFolderSizesReady:
-            Guard([this] { ShowFolderSizes(); });
-            return 0;
         case kJobAsks:
-            Guard([&] { AnswerJobBox(lp); });
-            return 0;
         case kJobEnded:
-            ReleaseEndedJobs();  // the next job begins now, whatever the window is doing
-            // Not while a dialog, a box or a command runs: a side read again under a confirmation
-            // would change the rows it was asked for. The timer tries again.
-            if (!FollowHeld()) Guard([this] { EndJobs(); });
-            return 0;
         case kFolderChanged:
-            if (wp < 2) Guard([&] { FollowDisk(side[wp]); });
+            OnThreadNews(msg, wp, lp);
             return 0;
         case WM_TIMER:
-            if (wp == kCloseTimer) {
-                // A command still on the stack (the foreground job's) returns first: its pause and
-                // fences go before their owner.
-                if (JobRunning || HandlerDepth > 1) {
-                    for (const PendingJob& p : PendingJobs) p.job->background = true;
-                    SetTimer(hwnd_, kCloseTimer, 50, nullptr);
-                    return 0;
-                }
-                KillTimer(hwnd_, kCloseTimer);
-                EndBackgroundWork();  // a job blocked in the file system is abandoned after kEndWait
-                DestroyWindow(hwnd_);
-                return 0;
-            }
-            if (wp == kJobTimer) {
-                Guard([this] {
-                    ReleaseEndedJobs();
-                    ShowJobProgress();
-                    if (!FollowHeld()) EndJobs();  // also when the news of an end was lost
-                });
-                return 0;
-            }
-            if (wp != kFollowRetryTimer) break;
-            Guard([this] { FollowHeldSides(); });
+            if (!OnTimer(wp)) break;
             return 0;
         case WM_CONTEXTMENU:
             Guard([&] { ShowPopupMenu(reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });

@@ -45,7 +45,7 @@ std::int64_t BarMaxFor(const std::string& sizeText) { return ReadSizeText(sizeTe
 
 // The target folder's free space, read at most once a second and lessened by each file copied
 // since: asking the system for every file costs more than copying a small one. Only a file that
-// seems not to fit is checked afresh (CheckDiskSpace, which also counts a target it replaces).
+// seems not to fit is checked afresh (HasRoom).
 class FreeSpaceEstimate {
 public:
     explicit FreeSpaceEstimate(const std::string& targetDir) : folder_(targetDir) {}
@@ -310,6 +310,116 @@ void MainWindow::CopyAsJob(Pane& src, Pane& dst, const std::string& from, const 
     });
 }
 
+namespace {
+
+// The file row i of the run shown in the dialog, and whether the target has room for it.
+void ShowFileToCopy(ProgressDialog& progress, const Entry& e, bool alone) {
+    progress.SetText(progress.FileNameDesc, e.caption);
+    progress.SetBarPosition(0);
+    if (alone) progress.SetText(progress.Status, "");
+    progress.Repaint();
+    progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
+}
+
+}  // namespace
+
+namespace {
+
+// Whether the folder of targetPath has room for bytes; when not, says so through ask.
+bool HasRoom(std::int64_t bytes, const std::string& targetPath, const std::function<int(BoxKind, const std::string&, BoxButtons)>& ask) {
+    if (FolderFreeBytes(DirectoryPart(targetPath)) - bytes > 0) return true;
+    ask(BoxKind::Warning,
+        "Insufficient disk space\ron drive " + std::string(1, UpperFirst(targetPath)) + ": " + "\r" + "for " + FileNamePart(targetPath),
+        BoxButtons::Ok);
+    return false;
+}
+
+// The files of a copy run, copied on the job thread. It touches the run (the job's own copy of
+// the entries), the progress dialog through its setters (which only hold what they are given) and
+// the window only through the job's questions (AskFromJobThread).
+class CopyRowsOnJobThread {
+public:
+    CopyRowsOnJobThread(ProgressDialog& progress, MainWindow::CopyRun& run) : progress_(progress), run_(run) {}
+    void Run(const std::wstring& stagingDir);
+
+private:
+    bool CopyRow(std::size_t i, const std::string& target, const std::wstring& stagingDir);
+    ProgressDialog& progress_;
+    MainWindow::CopyRun& run_;
+};
+
+// Copies row i of the run. False when it was not copied and the run goes on, or stopped
+// (run.stopped); what failed is kept for the message and raised.
+bool CopyRowsOnJobThread::CopyRow(std::size_t i, const std::string& target, const std::wstring& stagingDir) {
+    MainWindow::CopyRun& run = run_;
+    const Entry& e = run.entries[i];
+    CopyOptions options;
+    options.stagingDir = stagingDir;
+    options.verify = run.request.verify;
+    options.agreed = run.agreed[i];
+    options.buffer = run.buffer.get();
+    options.replaceChanged = [](const std::string& path, bool appeared) {
+        return AskFromJobThread(BoxKind::Warning, ChangedTargetQuestion(path, appeared), BoxButtons::YesNo) == IDYES;
+    };
+    try {
+        CopyFileWithProgress(progress_, JoinPathRootAware(run.sourceDir, e.Name()), target, options);
+        return true;
+    } catch (const ECopyStopped&) {
+        run.stopped = true;
+        return false;
+    } catch (const ETargetChanged&) {
+        run.notReplaced.push_back(e.TargetName());
+        return false;
+    } catch (const FileOpenError&) {
+        // Gone or no longer a file since the side was read: left alone, and said so at the end.
+        const DiskKind now = KindNow(EntryPath(run.sourceDir, e.Name()));
+        if (StillAsListed(e, now)) {
+            for (std::size_t j = i; j < run.entries.size(); ++j) run.notCopied.push_back(run.entries[j].Name());
+            throw;
+        }
+        run.changed.push_back({e.caption, now});
+        return false;
+    } catch (const FileError&) {
+        for (std::size_t j = i; j < run.entries.size(); ++j) run.notCopied.push_back(run.entries[j].Name());
+        throw;
+    }
+}
+
+void CopyRowsOnJobThread::Run(const std::wstring& stagingDir) {
+    MainWindow::CopyRun& run = run_;
+    FreeSpaceEstimate space(run.targetDir);
+    const std::vector<Entry>& toCopy = run.entries;
+    run.total = toCopy.size();
+    const auto files = static_cast<std::int64_t>(toCopy.size());
+    std::int64_t bytes = 0, bytesDone = 0;
+    for (const Entry& e : toCopy) bytes += ReadSizeText(e.sizeText);
+    // Each file keeps its own name: the caption's letter case is only how the list shows it.
+    for (std::size_t i = 0; i < toCopy.size(); ++i) {
+        if (i > 0 && progress_.StopAsked()) {
+            run.stopped = true;
+            return;
+        }
+        const Entry& e = toCopy[i];
+        JobQueue::Report(static_cast<std::int64_t>(run.copied), files, bytesDone, bytes);
+        bytesDone += ReadSizeText(e.sizeText);
+        const std::string target = JoinPathRootAware(run.targetDir, e.TargetName());
+        // A single file shows its name before the space is checked; a run, only the files it copies.
+        // The old file goes only once the copy is whole beside it: both take room meanwhile.
+        if (run.request.currentOnly) ShowFileToCopy(progress_, e, true);
+        if (!space.Fits(ReadSizeText(e.sizeText)) && !HasRoom(ReadSizeText(e.sizeText), target, AskFromJobThread)) continue;
+        if (!run.request.currentOnly) ShowFileToCopy(progress_, e, false);
+        if (!CopyRow(i, target, stagingDir)) {
+            if (run.stopped) return;
+            continue;
+        }
+        ++run.copied;
+        if (run.nameToLocate.empty()) run.nameToLocate = e.TargetName();
+        JobQueue::Report(static_cast<std::int64_t>(run.copied), files, bytesDone, bytes);
+    }
+}
+
+}  // namespace
+
 void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     // A folder as the current entry is copied whole; "[parent]" never.
     if (r.currentOnly && r.current >= 0 && static_cast<std::size_t>(r.current) < src.Entries.size() &&
@@ -344,7 +454,7 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
     Pane* s = &src;
     CopyAsJob(
         src, dst, sourceDir, targetDir, [run] { return run->nameToLocate; },
-        [this, run](const std::wstring& stagingDir) { CopyRows(*run, stagingDir); },
+        [progress = Progress.get(), run](const std::wstring& stagingDir) { CopyRowsOnJobThread(*progress, *run).Run(stagingDir); },
         [this, run, s](bool copied) {
             // After an error, what the stop left out of a run of several files.
             if (!copied && run->total > 1) {
@@ -357,85 +467,6 @@ void MainWindow::RunCopy(const RunRequest& r, Pane& src, Pane& dst) {
             }
             ReportLeftAlone(*run, *s);
         });
-}
-
-namespace {
-
-// The file row i of the run shown in the dialog, and whether the target has room for it.
-void ShowFileToCopy(ProgressDialog& progress, const Entry& e, bool alone) {
-    progress.SetText(progress.FileNameDesc, e.caption);
-    progress.SetBarPosition(0);
-    if (alone) progress.SetText(progress.Status, "");
-    progress.Repaint();
-    progress.PrepareBar(static_cast<int>(BarMaxFor(e.sizeText)));
-}
-
-}  // namespace
-
-// Copies row i of the run (on the job thread). False when it was not copied and the run goes on,
-// or stopped (run.stopped); what failed is kept for the message and raised.
-bool MainWindow::CopyRow(CopyRun& run, std::size_t i, const std::string& target, const std::wstring& stagingDir) {
-    const Entry& e = run.entries[i];
-    CopyOptions options;
-    options.stagingDir = stagingDir;
-    options.verify = run.request.verify;
-    options.agreed = run.agreed[i];
-    options.buffer = run.buffer.get();
-    options.replaceChanged = [this](const std::string& path, bool appeared) { return AskReplaceChanged(path, appeared); };
-    try {
-        CopyFileWithProgress(*Progress, JoinPathRootAware(run.sourceDir, e.Name()), target, options);
-        return true;
-    } catch (const ECopyStopped&) {
-        run.stopped = true;
-        return false;
-    } catch (const ETargetChanged&) {
-        run.notReplaced.push_back(e.TargetName());
-        return false;
-    } catch (const FileOpenError&) {
-        // Gone or no longer a file since the side was read: left alone, and said so at the end.
-        const DiskKind now = KindNow(EntryPath(run.sourceDir, e.Name()));
-        if (StillAsListed(e, now)) {
-            for (std::size_t j = i; j < run.entries.size(); ++j) run.notCopied.push_back(run.entries[j].Name());
-            throw;
-        }
-        run.changed.push_back({e.caption, now});
-        return false;
-    } catch (const FileError&) {
-        for (std::size_t j = i; j < run.entries.size(); ++j) run.notCopied.push_back(run.entries[j].Name());
-        throw;
-    }
-}
-
-void MainWindow::CopyRows(CopyRun& run, const std::wstring& stagingDir) {
-    ProgressDialog& progress = *Progress;
-    FreeSpaceEstimate space(run.targetDir);
-    const std::vector<Entry>& toCopy = run.entries;
-    run.total = toCopy.size();
-    const auto files = static_cast<std::int64_t>(toCopy.size());
-    std::int64_t bytes = 0, bytesDone = 0;
-    for (const Entry& e : toCopy) bytes += ReadSizeText(e.sizeText);
-    // Each file keeps its own name: the caption's letter case is only how the list shows it.
-    for (std::size_t i = 0; i < toCopy.size(); ++i) {
-        if (i > 0 && progress.StopAsked()) {
-            run.stopped = true;
-            return;
-        }
-        const Entry& e = toCopy[i];
-        JobQueue::Report(static_cast<std::int64_t>(run.copied), files, bytesDone, bytes);
-        bytesDone += ReadSizeText(e.sizeText);
-        const std::string target = JoinPathRootAware(run.targetDir, e.TargetName());
-        // A single file shows its name before the space is checked; a run, only the files it copies.
-        if (run.request.currentOnly) ShowFileToCopy(progress, e, true);
-        if (!space.Fits(ReadSizeText(e.sizeText)) && !CheckDiskSpace(e.sizeText, target)) continue;
-        if (!run.request.currentOnly) ShowFileToCopy(progress, e, false);
-        if (!CopyRow(run, i, target, stagingDir)) {
-            if (run.stopped) return;
-            continue;
-        }
-        ++run.copied;
-        if (run.nameToLocate.empty()) run.nameToLocate = e.TargetName();
-        JobQueue::Report(static_cast<std::int64_t>(run.copied), files, bytesDone, bytes);
-    }
 }
 
 // What the run left alone, said once at its end; a side with changed entries is read again.
@@ -489,6 +520,10 @@ struct DeleteState {
     std::vector<Entry> deleted;  // for good, as the system said: checked against the reloaded list
 };
 
+namespace {
+void DeleteOnJobThread(DeleteState& state, const std::string& sourceDir, bool recycle);
+}
+
 void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
     RequireDirectory(sourceDir);
@@ -522,21 +557,29 @@ void MainWindow::RunDelete(const RunRequest& r, Pane& src, Pane& dst) {
         SetVisible(MessagePanel.Handle(), true);
         MessagePanel.Repaint();
     }
-    StartJob(PendingJob{nullptr, "Delete", sourceDir, "", end, std::move(folders), nullptr}, [this, state, sourceDir, recycle = r.recycle] {
-        FolderLookupBatch oneFolder;
-        const auto n = static_cast<std::int64_t>(state->entries.size());
-        std::int64_t i = 0;
-        for (const Entry& e : state->entries) {
-            JobQueue::Report(i++, n, 0, 0);
-            if (i > 1 && JobQueue::StopAsked()) break;
-            if (StillThere(sourceDir, e, state->changed) &&
-                RemoveEntry(EntryPath(sourceDir, e.Name()), e, recycle, state->report)) {
-                state->deleted.push_back(e);
-            }
-            JobQueue::Report(i, n, 0, 0);
-        }
-    });
+    StartJob(PendingJob{nullptr, "Delete", sourceDir, "", end, std::move(folders), nullptr},
+             [state, sourceDir, recycle = r.recycle] { DeleteOnJobThread(*state, sourceDir, recycle); });
 }
+
+namespace {
+
+// A delete's entries, deleted on the job thread: the job's own state, its questions through the job.
+void DeleteOnJobThread(DeleteState& state, const std::string& sourceDir, bool recycle) {
+    FolderLookupBatch oneFolder;
+    const auto n = static_cast<std::int64_t>(state.entries.size());
+    std::int64_t i = 0;
+    for (const Entry& e : state.entries) {
+        JobQueue::Report(i++, n, 0, 0);
+        if (i > 1 && JobQueue::StopAsked()) break;
+        if (MainWindow::StillThere(sourceDir, e, state.changed) &&
+            MainWindow::RemoveEntry(EntryPath(sourceDir, e.Name()), e, recycle, state.report)) {
+            state.deleted.push_back(e);
+        }
+        JobQueue::Report(i, n, 0, 0);
+    }
+}
+
+}  // namespace
 
 // Under Wine a refused deletion may report success: what the reloaded side still lists stayed.
 void MainWindow::AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report) {
@@ -556,6 +599,10 @@ struct MoveState {
     std::vector<ChangedEntry> changed;
     bool anyMoved = false;
 };
+
+namespace {
+void MoveOnJobThread(MoveState& state, const std::string& sourceDir, const std::string& targetDir);
+}
 
 void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
     const std::string sourceDir = src.Directory();
@@ -578,28 +625,36 @@ void MainWindow::RunMove(const RunRequest& r, Pane& src, Pane& dst) {
         if (!job.background) Activate(*s);
     };
     // One rename per entry; a name that exists on the other side fails alone.
-    StartJob(PendingJob{nullptr, "Move", sourceDir, targetDir, end, std::move(folders), nullptr}, [this, state, sourceDir, targetDir] {
-        const auto n = static_cast<std::int64_t>(state->entries.size());
-        std::int64_t i = 0;
-        for (const Entry& e : state->entries) {
-            JobQueue::Report(i++, n, 0, 0);
-            if (i > 1 && JobQueue::StopAsked()) break;
-            if (!StillThere(sourceDir, e, state->changed)) continue;
-            const std::wstring from = EntryPath(sourceDir, e.Name());
-            // No copy across file systems: a move that cannot be one rename fails whole, leaving the
-            // source as it was and nothing at the target. A link is moved only where the system
-            // moves the link itself and not what it points to.
-            if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.TargetName()).c_str(), 0)) {
-                state->anyMoved = true;
-                JobQueue::Report(i, n, 0, 0);
-            } else {
-                JobBox(BoxKind::Error,
-                       "Can't move '" + e.Name() + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
-                       BoxButtons::Ok);
-            }
-        }
-    });
+    StartJob(PendingJob{nullptr, "Move", sourceDir, targetDir, end, std::move(folders), nullptr},
+             [state, sourceDir, targetDir] { MoveOnJobThread(*state, sourceDir, targetDir); });
 }
+
+namespace {
+
+// A move's entries, renamed on the job thread: the job's own state, its questions through the job.
+void MoveOnJobThread(MoveState& state, const std::string& sourceDir, const std::string& targetDir) {
+    const auto n = static_cast<std::int64_t>(state.entries.size());
+    std::int64_t i = 0;
+    for (const Entry& e : state.entries) {
+        JobQueue::Report(i++, n, 0, 0);
+        if (i > 1 && JobQueue::StopAsked()) break;
+        if (!MainWindow::StillThere(sourceDir, e, state.changed)) continue;
+        const std::wstring from = EntryPath(sourceDir, e.Name());
+        // No copy across file systems: a move that cannot be one rename fails whole, leaving the
+        // source as it was and nothing at the target. A link is moved only where the system
+        // moves the link itself and not what it points to.
+        if (ActsOnItself(from) && MoveFileExW(from.c_str(), EntryPath(targetDir, e.TargetName()).c_str(), 0)) {
+            state.anyMoved = true;
+            JobQueue::Report(i, n, 0, 0);
+        } else {
+            AskFromJobThread(BoxKind::Error,
+                             "Can't move '" + e.Name() + "'" + "\r" + "from " + sourceDir + "\r" + "to '" + targetDir + "'",
+                             BoxButtons::Ok);
+        }
+    }
+}
+
+}  // namespace
 
 bool MainWindow::AskReplaceChanged(const std::string& target, bool appeared) {
     return JobBox(BoxKind::Warning, ChangedTargetQuestion(target, appeared), BoxButtons::YesNo) == IDYES;
@@ -611,12 +666,9 @@ bool MainWindow::CheckDiskSpace(const std::string& sizeText, const std::string& 
 }
 
 bool MainWindow::HasSpaceFor(std::int64_t bytes, const std::string& targetPath) {
-    const char drive = UpperFirst(targetPath);
-    if (FolderFreeBytes(DirectoryPart(targetPath)) - bytes > 0) return true;
-    JobBox(BoxKind::Warning,
-            "Insufficient disk space\ron drive " + std::string(1, drive) + ": " + "\r" + "for " + FileNamePart(targetPath),
-            BoxButtons::Ok);
-    return false;
+    return HasRoom(bytes, targetPath, [this](BoxKind kind, const std::string& text, BoxButtons buttons) {
+        return JobBox(kind, text, buttons);
+    });
 }
 
 bool MainWindow::RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report) {
@@ -625,8 +677,8 @@ bool MainWindow::RemoveEntry(const std::wstring& path, const Entry& e, bool recy
         if (r == RecycleResult::Recycled) return false;
         if (r == RecycleResult::Failed) return false;  // the reload shows it is still there
         // Nothing was deleted: the user decides whether it goes for good.
-        if (JobBox(BoxKind::Warning, "The recycle bin cannot take '" + e.caption + "'.\r\rDelete it for good?",
-                   BoxButtons::YesNo) != IDYES) {
+        if (AskFromJobThread(BoxKind::Warning, "The recycle bin cannot take '" + e.caption + "'.\r\rDelete it for good?",
+                             BoxButtons::YesNo) != IDYES) {
             return false;
         }
     }

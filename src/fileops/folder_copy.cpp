@@ -75,6 +75,22 @@ void MakeFolder(const std::wstring& path) {
 
 }  // namespace
 
+namespace {
+
+// The room a folder copy frees by replacing the files of existing it copies: each old file goes
+// only once its copy is whole beside it, so the biggest of them takes its room twice meanwhile.
+std::int64_t RoomFreedByReplacing(const std::vector<ExistingTarget>& existing, const std::vector<bool>& copied) {
+    std::int64_t replaced = 0, biggest = 0;
+    for (const ExistingTarget& t : existing) {
+        if (!copied[t.row]) continue;
+        replaced += t.targetSize;
+        biggest = std::max(biggest, t.targetSize);
+    }
+    return replaced - biggest;
+}
+
+}  // namespace
+
 // One folder copy: the tree, what the target holds of it, and what becomes of each item.
 struct MainWindow::FolderCopy {
     std::wstring from, to;          // exact paths of the folder and of its copy
@@ -134,13 +150,6 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst, bool veri
     if (!answered) return;
     std::vector<bool> copied(copy.tree.items.size());
     for (const std::size_t i : *answered) copied[i] = true;
-    // Each old file goes once its copy is whole beside it: the biggest of them takes room twice.
-    std::int64_t replaced = 0, biggestReplaced = 0;
-    for (const ExistingTarget& t : copy.existing) {
-        if (!copied[t.row]) continue;
-        replaced += t.targetSize;
-        biggestReplaced = std::max(biggestReplaced, t.targetSize);
-    }
     for (const std::size_t i : files) {
         if (!copied[i]) {
             copy.skip[i] = true;
@@ -150,7 +159,7 @@ void MainWindow::CopyFolder(const Entry& folder, Pane& src, Pane& dst, bool veri
         copy.total.bytes += copy.tree.items[i].size;
     }
     // Once for the whole tree, before the first file: a copy that cannot end is not begun.
-    if (!HasSpaceFor(copy.total.bytes - replaced + biggestReplaced, JoinPathRootAware(targetDir, folder.TargetName()))) return;
+    if (!HasSpaceFor(copy.total.bytes - RoomFreedByReplacing(copy.existing, copied), JoinPathRootAware(targetDir, folder.TargetName()))) return;
 
     const std::string name = folder.TargetName();
     CopyAsJob(

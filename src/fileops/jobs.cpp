@@ -200,8 +200,13 @@ void MainWindow::ShowJobProgress() {
 }
 
 int MainWindow::JobBox(BoxKind kind, const std::string& text, BoxButtons buttons) {
+    if (!JobQueue::Current()) return ShowBox(hwnd_, kind, text, buttons);
+    return AskFromJobThread(kind, text, buttons);
+}
+
+int AskFromJobThread(BoxKind kind, const std::string& text, BoxButtons buttons) {
     const Job* job = JobQueue::Current();
-    if (!job) return ShowBox(hwnd_, kind, text, buttons);
+    if (!job) return IDCANCEL;
     auto question = std::make_shared<JobQuestion>();
     question->kind = kind;
     question->text = text;

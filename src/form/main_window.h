@@ -226,17 +226,16 @@ public:
     // Whether the drive of targetPath has room for bytes more; if not, says so, naming its last part.
     bool HasSpaceFor(std::int64_t bytes, const std::string& targetPath);
     // Deletes one entry by its exact path: to the bin, or for good when asked or when the user
-    // agrees; what stays goes to report. True when it went for good, as far as the system said.
-    bool RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report);
+    // agrees (asked through the job: it runs on the job thread); what stays goes to report. True
+    // when it went for good, as far as the system said.
+    static bool RemoveEntry(const std::wstring& path, const Entry& e, bool recycle, DeleteReport& report);
     void AddStillListed(const Pane& p, const std::vector<Entry>& deleted, DeleteReport& report);
     struct CopyRun;  // one copy run: what it acts on and what it left out
-    void CopyRows(CopyRun& run, const std::wstring& stagingDir);
-    bool CopyRow(CopyRun& run, std::size_t i, const std::string& target, const std::wstring& stagingDir);
     void ReportLeftAlone(const CopyRun& run, Pane& source);
     // Says which entries changed since listed and reads their side again.
     void ReportChanged(const std::vector<ChangedEntry>& changed, Pane& p);
     // Whether e is still what was listed at its path in dir; if not, it goes to changed.
-    bool StillThere(const std::string& dir, const Entry& e, std::vector<ChangedEntry>& changed);
+    static bool StillThere(const std::string& dir, const Entry& e, std::vector<ChangedEntry>& changed);
     void MakeNewDirectory(Pane& s);
     void MakeDirectoryIn(Pane& pane);
     void RenameCurrent(Pane& s);  // the Rename command
@@ -364,6 +363,9 @@ private:
     bool ListKey(Pane& s, HWND list, UINT msg, WPARAM wp, LPARAM lp);
     WNDPROC listProc_ = nullptr;  // the list view's own window procedure
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    void Close();                    // WM_CLOSE: asked, then at once or once the jobs stopped
+    bool OnTimer(WPARAM id);         // false: not one of the window's own timers
+    void OnThreadNews(UINT msg, WPARAM wp, LPARAM lp);  // posted by the window's threads
     LRESULT OnNotify(NMHDR* hdr);
     void OnCommand(int id, int code, HWND control);
     bool KeepFocusAcrossActivation(WPARAM wp);
@@ -401,6 +403,9 @@ void MainWindow::Guard(F&& fn) noexcept {
 constexpr UINT kFolderSizesReady = WM_APP + 1;
 // Posted by a side's follower (wParam: 0 left, 1 right): the folder it shows changed or went.
 constexpr UINT kFolderChanged = WM_APP + 2;
+// On the job thread: a message box the job needs, asked of the window the job was handed and
+// waited for (Cancel when the program ends first).
+int AskFromJobThread(BoxKind kind, const std::string& text, BoxButtons buttons);
 // Posted by the job thread: a message box it needs answered (lParam: the question, JobBox).
 constexpr UINT kJobAsks = WM_APP + 3;
 // Posted by the job thread: a job ended (EndJobs).

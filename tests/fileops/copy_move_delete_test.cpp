@@ -129,6 +129,7 @@ TEST_F(CopyMoveDelete, ProgressNamesEachFileAtMostOncePerPaint) {
                           Case{ClockStandingStill, {"C.txt"}, {" "}}}) {
         SCOPED_TRACE(c.names.size());
         p.Clock = c.clock;
+        p.Flush();  // the last paint at this clock's time: a clock standing still makes none due after it
         TextRecorder names(p.FileNameDesc), status(p.Status);
         modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
         if (c.clock == ClockStandingStill) ExpectReplace(ReplaceDialog::IdReplaceAll);  // the second round
