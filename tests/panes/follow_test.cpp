@@ -213,6 +213,32 @@ TEST_F(Follow, AFolderThatGoesLeavesTheSideOnTheFolderAbove) {
     }
 }
 
+// The folder shown replaced under its name, made again with new content or by a link to another
+// folder: it is another folder (its identity tells), and the side shows what is there now.
+TEST_F(Follow, AFolderReplacedUnderItsNameShowsWhatIsThereNow) {
+    MakeDir(tmp / "Other");
+    MakeFile(tmp / "Other\\o.txt", 1);
+    const std::string l = Quoted(UnixPath(L()));
+    const struct {
+        const char* what;
+        std::string command;
+        const char* shown;
+    } cases[] = {
+        {"made again", "rm -r " + l + " && mkdir " + l + " && touch " + l + "/new.txt", "New.txt"},
+        {"a link", "mv " + l + " " + l + ".old && ln -s " + Quoted(UnixPath(tmp / "Other")) + " " + l, "O.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        LetTheWatchStart();
+        ASSERT_EQ(RunShell(c.command), 0);
+        const double took = ShowsWithin([&] { return IndexOfCaption(Left(), c.shown) >= 0; });
+        EXPECT_GE(took, 0.0) << "never shown";
+        EXPECT_LE(took, kLimit);
+        std::printf("replaced (%s): shown after %.3f s\n", c.what, took);
+    }
+    RunShell("rm " + l);  // the link, not what it leads to
+}
+
 // A folder that holds names is watched on from one check to the next: letting it go leaves a
 // moment in which a change is known only by a whole reading. (Emptied and removed by a Windows
 // program, it is let go: the case above.)
