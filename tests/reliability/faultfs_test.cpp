@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <functional>
 
+#include "fileops/confirm_dialog.h"
+#include "fileops/replace_dialog.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
 #include "reliability/reliability_support.h"
@@ -103,6 +105,42 @@ TEST_F(FaultFs, WhatWineGivesForEachFault) {
         const std::string got = c.measure();
         std::printf("faultfs: %-22s -> %s\n", c.fault, got.c_str());
         EXPECT_EQ(got, c.measured) << c.fault;
+    }
+}
+
+// A copy through each fault Wine lets through, both sides on F:: the old target stays as it was, no
+// temporary is left, and the user is told in the program's own words.
+TEST_F(FaultFs, ACopyThroughEachFaultKeepsTheTarget) {
+    const std::string l = top + "\\L", r = top + "\\R";
+    const SYSTEMTIME old = LocalTimeOf(1999, 12, 31, 23, 59);
+    const struct {
+        const char* fault;
+        std::string box;
+    } cases[] = {
+        {"read-eio L/B.txt 30000", "Failure reading file\r" + l + "\\B.txt."},
+        {"enospc R 20000", "Failure writing file\r" + r + "\\B.txt."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        MakeDir(l);
+        MakeDir(r);
+        MakeFile(l + "\\B.txt", 50000);
+        MakeFile(r + "\\B.txt", 9, &old);
+        StartSides(l, r);
+        Pick(Left(), "B.txt");
+        const Snapshot before = Snap(r);
+        Faults(std::string(c.fault).replace(std::string(c.fault).find(' '), 1, " " + below + "/") + "\n");
+        modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
+        ExpectReplace(ReplaceDialog::IdReplaceAll);
+        modals.ExpectBox(c.box, IDOK, kAppTitle);
+        RunMenu(MenuItem::Copy);
+        modals.VerifyDone();
+        Faults("");
+        EXPECT_EQ(Changes(before, Snap(r)), std::set<std::string>{});
+        EXPECT_EQ(Temporaries(r), 0);
+        form.reset();
+        RemoveTree(l);
+        RemoveTree(r);
     }
 }
 
