@@ -306,7 +306,7 @@ bool FileFinder::LookAt(const FindQuery& q, const find::TextSearch& text, Finder
                         std::vector<PendingFolder>& subfolders, unsigned generation) {
     if (!q.hiddenSystem && (e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) return true;
     const std::wstring_view name = f.NameOf(e);
-    if ((e.attributes & FILE_ATTRIBUTE_HIDDEN) && IsCopyTemporaryName(name)) return true;  // a copy's, not the user's
+    if (IsCopyTemporaryName(name)) return true;  // a copy's leftover, not the user's data
     const bool isFolder = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const std::u16string_view name16(reinterpret_cast<const char16_t*>(name.data()), name.size());
     const bool named = q.masks.Matches(name16, q.upper) && q.sizeDate.Passes(e.size, e.date, isFolder);

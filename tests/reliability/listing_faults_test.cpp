@@ -6,12 +6,43 @@
 #include "find/file_finder.h"
 #include "panes/folder_walk.h"
 #include "platform/code_pages.h"
+#include "platform/utf.h"
 #include "reliability/reliability_support.h"
 #include "sync/tree_compare.h"
 
 namespace bivane::test {
 
-class ListingFaults : public ReliabilityTest {};
+class ListingFaults : public ReliabilityTest {
+protected:
+    // Finds every name below L() to the search's end; its last batch, with every folder unreadable.
+    FindBatch Find(std::vector<std::string>* names = nullptr) {
+        FileFinder finder({});
+        FindQuery q;
+        q.roots = {L()};
+        q.upper = UpperCaseUnits();
+        q.masks = find::ParseMasks("*", q.upper);
+        finder.Start(q, FinderTextPlatform());
+        FindBatch all;
+        PumpUntil([&] {
+            FindBatch b = finder.Take();
+            all.unreadable.insert(all.unreadable.end(), b.unreadable.begin(), b.unreadable.end());
+            for (const FoundFile& f : b.found) if (names) names->push_back(f.name);
+            return !(all.running = b.running);
+        }, 30);
+        return all;
+    }
+    std::vector<sync::Line> Compare() {
+        TreeComparer c({});
+        TreeQuery q;
+        q.left = L();
+        q.right = R();
+        q.upper = UpperCaseUnits();
+        c.Start(q);
+        std::unique_ptr<TreeResult> r;
+        PumpUntil([&] { return (r = c.Take()) != nullptr; }, 30);
+        return r ? std::move(r->lines) : std::vector<sync::Line>{};
+    }
+};
 
 TEST_F(ListingFaults, NoReaderTakesAListingCutShortAsWhole) {
     std::vector<Made> tree;
@@ -31,30 +62,13 @@ TEST_F(ListingFaults, NoReaderTakesAListingCutShortAsWhole) {
          }},
         {"folder sizes", [&] { EXPECT_EQ(FolderSizeText(*SumFolder(EntryPath(L(), "Big"), go)).back(), '+'); }},
         {"the target of a copy", [&] { EXPECT_THROW(ReadTargetFolder(EntryPath(L(), "Big"), LocalTimes()), FileError); }},
-        {"Find Files", [&] {
-             FileFinder finder({});
-             FindQuery q;
-             q.roots = {L()};
-             q.upper = UpperCaseUnits();
-             q.masks = find::ParseMasks("*", q.upper);
-             finder.Start(q, FinderTextPlatform());
-             std::vector<std::string> unreadable;
-             PumpUntil([&] { FindBatch b = finder.Take(); unreadable.insert(unreadable.end(), b.unreadable.begin(), b.unreadable.end()); return !b.running; }, 30);
-             EXPECT_EQ(unreadable, std::vector<std::string>{L() + "\\Big"});
-         }},
+        {"Find Files", [&] { EXPECT_EQ(Find().unreadable, std::vector<std::string>{L() + "\\Big"}); }},
         {"Synchronize", [&] {
-             TreeComparer c({});
-             TreeQuery q;
-             q.left = L();
-             q.right = R();
-             q.upper = UpperCaseUnits();
-             c.Start(q);
-             std::unique_ptr<TreeResult> r;
-             PumpUntil([&] { return (r = c.Take()) != nullptr; }, 30);
-             ASSERT_TRUE(r && r->lines.size() > 12);
-             sync::ApplyMode(r->lines, sync::Mode::MirrorRight);
-             for (const sync::Line& l : r->lines) EXPECT_EQ(l.relation, sync::Relation::Error) << Utf16ToWtf8(l.name);
-             for (const sync::Line& l : r->lines) EXPECT_EQ(l.action, sync::Action::Leave) << Utf16ToWtf8(l.name);
+             std::vector<sync::Line> lines = Compare();
+             ASSERT_GT(lines.size(), 12u);
+             sync::ApplyMode(lines, sync::Mode::MirrorRight);
+             for (const sync::Line& l : lines) EXPECT_EQ(l.relation, sync::Relation::Error) << Utf16ToWtf8(l.name);
+             for (const sync::Line& l : lines) EXPECT_EQ(l.action, sync::Action::Leave) << Utf16ToWtf8(l.name);
          }},
         {"a folder copy", [&] {
              form->LoadSide(Left(), L());
@@ -70,6 +84,21 @@ TEST_F(ListingFaults, NoReaderTakesAListingCutShortAsWhole) {
         SCOPED_TRACE(c.reader);
         c.run();
     }
+}
+
+// A killed copy's leftovers are the program's, not the user's data: never found, compared or copied.
+TEST_F(ListingFaults, CopyLeftoversAreNeverFoundComparedOrCopied) {
+    StartSidesWith({{"L\\a.txt"}, {"L\\~bvcopy0123abcd.tmp"}, {"L\\~bvcopy0123abcd.dir\\~bvcopy4567cdef.tmp"}});
+    std::vector<std::string> found;
+    Find(&found);
+    EXPECT_EQ(found, std::vector<std::string>{"a.txt"});
+    std::vector<sync::Line> lines = Compare();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(Utf16ToWtf8(lines[0].name), "a.txt");
+    const std::optional<TreeListing> tree = ListTree(Widen(L()));
+    ASSERT_TRUE(tree);
+    ASSERT_EQ(tree->items.size(), 1u);
+    EXPECT_EQ(tree->items[0].path, L"a.txt");
 }
 
 }  // namespace bivane::test
