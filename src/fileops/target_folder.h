@@ -14,6 +14,8 @@ struct TargetName {
     DWORD attributes = 0;
     std::int64_t size = 0;
     std::int64_t minute = 0;  // local minutes, as the replace question compares them
+    DWORD reparseTag = 0;
+    bool Link() const { return IsLink(attributes, reparseTag); }
 };
 // By name as the system folds it: one reading of the folder, where under Wine a look-up of each
 // name would search the folder each time. The copy's own temporaries are left out.

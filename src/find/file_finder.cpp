@@ -241,7 +241,7 @@ void FileFinder::Found(FinderFolder& f, const Listed& e, const find::TextHit& hi
     }
     const std::wstring_view name = f.NameOf(e);
     f.results.push_back({0, Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size())),
-                         e.size, e.date, e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line});
+                         e.size, e.date, e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line, e.tag});
     if (byText) Tell(f, generation);  // each takes a while to find: the window hears within kTellEvery
 }
 

@@ -280,7 +280,7 @@ void MainWindow::RunSync(SyncRun& run, ProgressDialog& progress) {
                     while (scan.Opened() && scan.Next()) {
                         if (std::wcscmp(scan.Name(), L".") != 0 && std::wcscmp(scan.Name(), L"..") != 0) ++there;
                     }
-                    same = scan.Opened() && there == below;
+                    same = scan.Opened() && !scan.Failed() && there == below;  // a listing cut short proves nothing
                 }
             }
             if (!same) {

@@ -234,7 +234,6 @@ TEST_F(Follow, AFolderReplacedUnderItsNameShowsWhatIsThereNow) {
         const double took = ShowsWithin([&] { return IndexOfCaption(Left(), c.shown) >= 0; });
         EXPECT_GE(took, 0.0) << "never shown";
         EXPECT_LE(took, kLimit);
-        std::printf("replaced (%s): shown after %.3f s\n", c.what, took);
     }
     RunShell("rm " + l);  // the link, not what it leads to
 }
