@@ -205,7 +205,7 @@ bool FileFinder::ListWhole(FinderFolder& f, unsigned generation) {
 }
 
 void FileFinder::Tell(FinderFolder& f, unsigned generation) {
-    bool first = false;  // the first result the window has not taken: told at once
+    bool first = false;  // told at once
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (generation != generation_) return;
@@ -216,7 +216,7 @@ void FileFinder::Tell(FinderFolder& f, unsigned generation) {
             c.*n += std::exchange(f.counted.*n, 0);
         }
         if (!f.results.empty()) {
-            first = batch_.found.empty();
+            first = batch_.counts.found == 0;  // the search's very first result
             if (f.index == UINT32_MAX) {
                 f.index = folderCount_++;
                 batch_.folders.push_back(f.shown);

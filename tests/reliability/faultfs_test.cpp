@@ -1,7 +1,8 @@
 // What Wine gives a program for each fault of the fault-injecting file system (scripts/faultfs),
 // mounted as F: by the test fixture, and what a copy through it does; docs/reliability.md says so.
-#include <cstdio>
+#include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "fileops/confirm_dialog.h"
 #include "fileops/replace_dialog.h"
@@ -27,15 +28,11 @@ protected:
     // One control line, "kind path [n]", its path below the test's own folder.
     void Faults(std::string line) {
         if (!line.empty()) line.replace(line.find(' '), 1, " " + below + "/");
-        FILE* f = _wfopen(Widen(BuildFolder() + "\\faultfs-control").c_str(), L"wb");
-        ASSERT_TRUE(f);
-        fputs((line + "\n").c_str(), f);
-        fclose(f);
+        std::ofstream(BuildFolder() + "\\faultfs-control", std::ios::binary) << line << "\n";
     }
     const std::string below = "t" + std::to_string(GetCurrentProcessId()), top = "F:\\" + below;
 };
 
-// Names listed, and the error the listing ended on (or the error of its first call).
 std::string Listed(const std::string& folder) {
     WIN32_FIND_DATAW fd{};
     AutoFindHandle find(FindFirstFileExW(Widen(folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
@@ -45,8 +42,7 @@ std::string Listed(const std::string& folder) {
     return std::to_string(names) + " names, then error " + std::to_string(GetLastError());
 }
 
-// Bytes read to the end (or written, up to 100,000) through one handle, the error that ended it,
-// and the size a new look gives.
+// Bytes read to the end (or written, up to 100,000), the error that ended it, the size now.
 std::string Through(const std::string& path, bool write) {
     AutoCloseHandle h(CreateFileW(Widen(path).c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   write ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr));
@@ -55,12 +51,10 @@ std::string Through(const std::string& path, bool write) {
     std::int64_t total = 0;
     DWORD n = 0, error = 0;
     while (!error && (!write || total < 100000)) {
-        if (!(write ? WriteFile(h.get(), block, sizeof block, &n, nullptr) : ReadFile(h.get(), block, sizeof block, &n, nullptr))) {
-            error = GetLastError();
-        } else if (n == 0) {
-            break;
-        }
-        total += error ? 0 : n;
+        const BOOL ok = write ? WriteFile(h.get(), block, sizeof block, &n, nullptr) : ReadFile(h.get(), block, sizeof block, &n, nullptr);
+        if (ok && n == 0) break;
+        error = ok ? 0 : GetLastError();
+        total += ok ? n : 0;
     }
     return std::to_string(total) + " bytes, error " + std::to_string(error) + ", size now " + std::to_string(FileSizeOf(path));
 }
@@ -70,31 +64,21 @@ std::string Through(const std::string& path, bool write) {
 TEST_F(FaultFs, WhatWineGivesForEachFault) {
     for (const char* folder : {"\\big", "\\gone"}) MakeDir(top + folder);
     for (int i = 0; i < 30; ++i) MakeFile(top + "\\big\\f" + std::to_string(100 + i), 10);
-    MakeFile(top + "\\r.bin", 100000);
-    MakeFile(top + "\\gone\\a.txt", 10);
-    const struct {
-        const char* fault;
-        std::function<std::string()> measure;
-        std::string measured;
-    } cases[] = {
-        // The I/O error is swallowed: the names read, then the folder's plain end.
-        {"list-eio big 14", [&] { return Listed(top + "\\big"); }, "14 names, then error 18"},
-        {"read-eio r.bin 40000", [&] { return Through(top + "\\r.bin", false); }, "40000 bytes, error 21, size now 100000"},
-        {"moving r.bin", [&] { return Through(top + "\\r.bin", false); }, "104096 bytes, error 0, size now 104096"},
-        {"vanish gone", [&] { return Listed(top + "\\gone") + "; " + Through(top + "\\gone\\a.txt", false); },
-         "first call: error 3; open error 3"},
-        {"enospc w.bin 30000", [&] { return Through(top + "\\w.bin", true); }, "30000 bytes, error 112, size now 30000"},
-    };
-    for (const auto& c : cases) {
-        Faults(c.fault);
-        const std::string got = c.measure();
-        std::printf("faultfs: %-22s -> %s\n", c.fault, got.c_str());
-        EXPECT_EQ(got, c.measured) << c.fault;
+    for (const char* file : {"\\r.bin", "\\gone\\a.txt"}) MakeFile(top + file, 100000);
+    // The I/O error of a listing is swallowed: the names read, then the folder's plain end.
+    for (const auto& [fault, measure, measured] : std::initializer_list<std::tuple<const char*, std::function<std::string()>, std::string>>{
+             {"list-eio big 14", [&] { return Listed(top + "\\big"); }, "14 names, then error 18"},
+             {"read-eio r.bin 40000", [&] { return Through(top + "\\r.bin", false); }, "40000 bytes, error 21, size now 100000"},
+             {"moving r.bin", [&] { return Through(top + "\\r.bin", false); }, "104096 bytes, error 0, size now 104096"},
+             {"vanish gone", [&] { return Listed(top + "\\gone") + "; " + Through(top + "\\gone\\a.txt", false); },
+              "first call: error 3; open error 3"},
+             {"enospc w.bin 30000", [&] { return Through(top + "\\w.bin", true); }, "30000 bytes, error 112, size now 30000"}}) {
+        Faults(fault);
+        EXPECT_EQ(measure(), measured) << fault;
     }
 }
 
-// A copy through each fault, both sides on F:: the old target stays as it was, no temporary is
-// left, and the user is told in the program's own words.
+// A copy through each fault (both sides on F:) keeps the old target, leaves no temporary, and says why.
 TEST_F(FaultFs, ACopyThroughEachFaultKeepsTheTarget) {
     const std::string l = top + "\\L", r = top + "\\R";
     const SYSTEMTIME old = LocalTimeOf(1999, 12, 31, 23, 59);

@@ -10,6 +10,8 @@
 #include "reliability/reliability_support.h"
 #include "sync/tree_compare.h"
 
+#include <algorithm>
+#include <iterator>
 #include <tuple>
 
 namespace bivane::test {
@@ -28,9 +30,7 @@ protected:
         PumpUntil([&] {
             FindBatch b = finder.Take();
             if (unreadable) out.insert(out.end(), b.unreadable.begin(), b.unreadable.end());
-            for (const FoundFile& f : b.found) {
-                if (!unreadable) out.push_back(f.name);
-            }
+            if (!unreadable) std::ranges::transform(b.found, std::back_inserter(out), &FoundFile::name);
             return !b.running;
         }, 30);
         return out;
@@ -48,29 +48,23 @@ protected:
 
 TEST_F(ListingFaults, NoReaderTakesAListingCutShortAsWhole) {
     std::vector<Made> tree;
-    for (int i = 0; i < 12; ++i) {
-        for (const char* side : {"L\\Big\\f", "R\\Big\\g", "L\\Big\\sub\\s"}) tree.push_back({side + std::to_string(i) + ".txt"});
+    for (const char* side : {"L\\Big\\f", "R\\Big\\g", "L\\Big\\sub\\s"}) {
+        for (int i = 0; i < 12; ++i) tree.push_back({side + std::to_string(i) + ".txt"});
     }
     StartSidesWith(tree);
     const SimulatedListingFault fault({L"L\\Big", 6});  // ".", ".." and four names
-    const std::atomic<bool> go{false};
-    const struct {
-        const char* reader;
-        std::function<void()> run;
-    } cases[] = {
-        {"a side", [&] {
-             form->LoadSide(Left(), L() + "\\Big");
-             EXPECT_NE(Left().Title.Caption().find("(read in part)"), std::string::npos) << Left().Title.Caption();
-         }},
-        {"folder sizes", [&] { EXPECT_EQ(FolderSizeText(*SumFolder(EntryPath(L(), "Big"), go)).back(), '+'); }},
+    for (const auto& [reader, run] : std::initializer_list<std::pair<const char*, std::function<void()>>>{
+        {"a side", [&] { form->LoadSide(Left(), L() + "\\Big"); EXPECT_TRUE(Left().Title.Caption().ends_with(" (read in part)")); }},
+        {"folder sizes", [&] { EXPECT_EQ(FolderSizeText(*SumFolder(EntryPath(L(), "Big"), std::atomic<bool>{false})).back(), '+'); }},
         {"the target of a copy", [&] { EXPECT_THROW(ReadTargetFolder(EntryPath(L(), "Big"), LocalTimes()), FileError); }},
         {"Find Files", [&] { EXPECT_EQ(Find(true), std::vector<std::string>{L() + "\\Big"}); }},
         {"Synchronize", [&] {
              std::vector<sync::Line> lines = Compare();
              ASSERT_GT(lines.size(), 12u);
              sync::ApplyMode(lines, sync::Mode::MirrorRight);
-             for (const sync::Line& l : lines) EXPECT_EQ(l.relation, sync::Relation::Error) << Utf16ToWtf8(l.name);
-             for (const sync::Line& l : lines) EXPECT_EQ(l.action, sync::Action::Leave) << Utf16ToWtf8(l.name);
+             for (const sync::Line& l : lines) {
+                 EXPECT_TRUE(l.relation == sync::Relation::Error && l.action == sync::Action::Leave) << Utf16ToWtf8(l.name);
+             }
          }},
         {"a folder copy", [&] {
              form->LoadSide(Left(), L());
@@ -80,11 +74,9 @@ TEST_F(ListingFaults, NoReaderTakesAListingCutShortAsWhole) {
              modals.ExpectBox(LeftOutText({{"Big", LeftOutWhy::ReadInPart}}), IDOK, "Warning");
              RunMenu(MenuItem::Copy);
              modals.VerifyDone();
-         }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.reader);
-        c.run();
+         }}}) {
+        SCOPED_TRACE(reader);
+        run();
     }
 }
 
@@ -93,8 +85,7 @@ TEST_F(ListingFaults, CopyLeftoversAreNeverFoundComparedOrCopied) {
     StartSidesWith({{"L\\a.txt"}, {"L\\~bvcopy0123abcd.tmp"}, {"L\\~bvcopy0123abcd.dir\\~bvcopy4567cdef.tmp"}});
     EXPECT_EQ(Find(false), std::vector<std::string>{"a.txt"});
     const std::vector<sync::Line> lines = Compare();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(Utf16ToWtf8(lines[0].name), "a.txt");
+    EXPECT_EQ(lines.size() == 1 ? Utf16ToWtf8(lines[0].name) : "", "a.txt");
     EXPECT_EQ(ListTree(Widen(L()))->items.size(), 1u);
 }
 
