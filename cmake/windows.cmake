@@ -103,7 +103,12 @@ if(TARGET reliability_tests)
     add_test(NAME host_files_cleanup
         COMMAND ${CMAKE_SOURCE_DIR}/tests/reliability/host_files.sh cleanup ${CMAKE_BINARY_DIR})
     set_tests_properties(host_files_cleanup PROPERTIES FIXTURES_CLEANUP host_files)
-    set_tests_properties(reliability_tests PROPERTIES FIXTURES_REQUIRED "wine;drives;host_files" TIMEOUT 1500)
+    # The fault-injecting file system (scripts/faultfs), mounted as F: for the run.
+    add_test(NAME faultfs_setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/faultfs/faultfs.sh setup ${CMAKE_BINARY_DIR})
+    set_tests_properties(faultfs_setup PROPERTIES FIXTURES_SETUP faultfs FIXTURES_REQUIRED drives SKIP_RETURN_CODE 77)
+    add_test(NAME faultfs_cleanup COMMAND ${CMAKE_SOURCE_DIR}/scripts/faultfs/faultfs.sh cleanup ${CMAKE_BINARY_DIR})
+    set_tests_properties(faultfs_cleanup PROPERTIES FIXTURES_CLEANUP faultfs)
+    set_tests_properties(reliability_tests PROPERTIES FIXTURES_REQUIRED "wine;drives;host_files;faultfs" TIMEOUT 1500)
     # What a user may not write, root may: those cases run again as another user (as_user.sh).
     add_test(NAME reliability_unprivileged COMMAND bash ${CMAKE_SOURCE_DIR}/tests/reliability/as_user.sh
         ${CMAKE_BINARY_DIR} $<TARGET_FILE:reliability_tests> "Unprivileged*")

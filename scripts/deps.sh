@@ -9,6 +9,7 @@ packages=(
     fonts-wine fonts-liberation fonts-liberation2
     binutils-mingw-w64-x86-64 ghostscript poppler-utils googletest libgtest-dev zip unzip
     clang libclang-rt-14-dev
+    python3-fusepy
 )
 
 missing=()

@@ -213,7 +213,7 @@ bool MainWindow::PlanFolderCopy(FolderCopy& copy) {
         const auto found = folderThere->second.find(FoldedName(LastPart(item.path)));
         if (found == folderThere->second.end()) continue;
         const TargetName& t = found->second;
-        const bool folderThereToo = (t.attributes & FILE_ATTRIBUTE_DIRECTORY) && !(t.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        const bool folderThereToo = (t.attributes & FILE_ATTRIBUTE_DIRECTORY) && !t.Link();
         const std::string shown = top + Narrow(FolderPart(item.path) + t.name);
         if (item.IsFolder()) {
             if (folderThereToo) {
@@ -223,7 +223,7 @@ bool MainWindow::PlanFolderCopy(FolderCopy& copy) {
                 copy.skip[i] = true;
                 copy.leftOut.push_back({shown, LeftOutWhy::TargetNotAFolder});
             }
-        } else if (t.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
+        } else if ((t.attributes & FILE_ATTRIBUTE_DIRECTORY) || t.Link()) {
             copy.skip[i] = true;
             copy.leftOut.push_back({shown, LeftOutWhy::TargetNotAFile});
         } else {

@@ -15,9 +15,8 @@ TargetFolder ReadTargetFolder(const std::wstring& folder, const LocalTimes& time
         const std::wstring_view name = scan.Name();
         there.emplace(FoldedName(std::wstring(name)),
                       TargetName{std::wstring(name), scan.Attributes(), scan.Size(),
-                                 MinuteStamp(times.Of(scan.LastWrite())),
-                                 static_cast<std::int64_t>((std::uint64_t{scan.LastWrite().dwHighDateTime} << 32) |
-                                                           scan.LastWrite().dwLowDateTime)});
+                                 MinuteStamp(times.Of(scan.LastWrite())), FileTimeTicks(scan.LastWrite()),
+                                 scan.ReparseTag()});
     }
     // A name the listing did not reach would be taken as absent and replaced without a question.
     if (scan.Failed()) {

@@ -15,6 +15,8 @@ struct TargetName {
     std::int64_t size = 0;
     std::int64_t minute = 0;  // local minutes, as the replace question compares them
     std::int64_t lastWrite = 0;  // exact (FILETIME ticks): what a copy agreed to replace
+    DWORD reparseTag = 0;
+    bool Link() const { return IsLink(attributes, reparseTag); }
 };
 // By name as the system folds it: one reading of the folder, where under Wine a look-up of each
 // name would search the folder each time. The copy's own temporaries are left out.

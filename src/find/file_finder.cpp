@@ -205,7 +205,7 @@ bool FileFinder::ListWhole(FinderFolder& f, unsigned generation) {
 }
 
 void FileFinder::Tell(FinderFolder& f, unsigned generation) {
-    bool first = false;  // the first result the window has not taken: told at once
+    bool first = false;  // told at once
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (generation != generation_) return;
@@ -216,7 +216,7 @@ void FileFinder::Tell(FinderFolder& f, unsigned generation) {
             c.*n += std::exchange(f.counted.*n, 0);
         }
         if (!f.results.empty()) {
-            first = batch_.found.empty();
+            first = batch_.counts.found == 0;  // the search's very first result
             if (f.index == UINT32_MAX) {
                 f.index = folderCount_++;
                 batch_.folders.push_back(f.shown);
@@ -241,7 +241,7 @@ void FileFinder::Found(FinderFolder& f, const Listed& e, const find::TextHit& hi
     }
     const std::wstring_view name = f.NameOf(e);
     f.results.push_back({0, Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size())),
-                         e.size, e.date, e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line});
+                         e.size, e.date, e.attributes, hit.at, static_cast<std::uint32_t>(hit.length), hit.line, e.tag});
     if (byText) Tell(f, generation);  // each takes a while to find: the window hears within kTellEvery
 }
 
@@ -306,7 +306,7 @@ bool FileFinder::LookAt(const FindQuery& q, const find::TextSearch& text, Finder
                         std::vector<PendingFolder>& subfolders, unsigned generation) {
     if (!q.hiddenSystem && (e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) return true;
     const std::wstring_view name = f.NameOf(e);
-    if ((e.attributes & FILE_ATTRIBUTE_HIDDEN) && IsCopyTemporaryName(name)) return true;  // a copy's, not the user's
+    if (IsCopyTemporaryName(name)) return true;  // a copy's leftover, not the user's data
     const bool isFolder = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const std::u16string_view name16(reinterpret_cast<const char16_t*>(name.data()), name.size());
     const bool named = q.masks.Matches(name16, q.upper) && q.sizeDate.Passes(e.size, e.date, isFolder);

@@ -43,6 +43,7 @@ struct FoundFile {
     std::int64_t matchAt = -1;  // a text search: the first match's offset and length
     std::uint32_t matchLength = 0;
     std::string line;           // ... and its line
+    std::uint32_t reparseTag = 0;  // for a reparse point: what kind (IsLink)
     bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 

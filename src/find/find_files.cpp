@@ -101,7 +101,7 @@ void MainWindow::ShowFoundOnSide(Pane& s, const FoundList& found, const std::str
         }
         e.SetName(below + f.name);
         e.reach = Reach::Exact;  // the separators are the path's, below the side's folder
-        e.link = (f.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        e.link = IsLink(f.attributes, f.reparseTag);
         entries.push_back(std::move(e));
     }
     Activate(s);

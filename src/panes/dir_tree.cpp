@@ -5,6 +5,7 @@
 #include "controls/controls.h"
 #include "core/dpi.h"
 #include "panes/shorten_path.h"
+#include "platform/folder_scan.h"
 #include "platform/fs.h"
 #include "platform/utf.h"
 #include "core/errors.h"
@@ -206,7 +207,7 @@ void DirectoryListBox::ReadSubdirectories() {
     if (find) {
         do {
             if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-            if (wcscmp(fd.cFileName, L".") == 0 || wcscmp(fd.cFileName, L"..") == 0) continue;
+            if (IsDotOrDotDot(fd.cFileName)) continue;
             subdirs.emplace_back(fd.cFileName);
         } while (FindNextFileW(find.get(), &fd));
     }

@@ -304,6 +304,7 @@ void FolderFollower::Work() noexcept {
 // while a handle holds it. A change the watch missed meanwhile, or on a file system that gives no
 // notifications, shows in the folder's date. A folder that went is told once, and looked for again.
 void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned generation) {
+    std::optional<Identity> identity = IdentityOf(dir);
     ChangeWatch watch(dir, true);
     std::vector<std::wstring> names;
     // After a change settled: the names the system said, or the whole folder when it could not say.
@@ -331,31 +332,51 @@ void FolderFollower::Watch(const std::string& dir, std::int64_t stamp, unsigned 
             if (!Settle(watch)) return;
             stamp = FolderWriteTime(dir);
             deliver();
+            // Names going may be the folder going: one made again at once is another folder.
+            if (IdentityOf(dir) != identity) Check(watch, dir, stamp, identity, true);
             continue;
         }
         if (got == WAIT_OBJECT_0) continue;
+        // Another folder under the name: the watch, on the old one, would never hear of it.
+        const bool replaced = IdentityOf(dir) != identity;
         // A change the system has not told yet (it tells a few milliseconds late under Wine)
         // already shows in the folder's date: its names are waited for a moment before the folder
         // is let go, rather than reading it whole after.
-        const std::int64_t date = FolderWriteTime(dir);
-        if (watch.ByName() && date != stamp && WaitForSingleObject(watch.Handle(), kLateNames) == WAIT_OBJECT_0) {
+        if (!replaced && watch.ByName() && FolderWriteTime(dir) != stamp &&
+            WaitForSingleObject(watch.Handle(), kLateNames) == WAIT_OBJECT_0) {
             if (!Settle(watch)) return;
             stamp = FolderWriteTime(dir);
             deliver();
             continue;
         }
-        // Letting go costs a moment with no watch (10 to 20 ms in a big folder under Wine), and a
-        // change made then is known only by the date, by a whole reading. Only an empty folder can
-        // be removed: one that holds a name now is watched on.
-        if (watch.ByName() && date == stamp && Occupied(dir)) continue;
-        watch.Close();
-        const std::int64_t now = FolderWriteTime(dir);
-        if (now >= 0) watch.Open(dir, true);
-        if (now != stamp) {
-            if (now < 0) Tell(); else Deliver(dir);
-        }
-        stamp = now;
+        Check(watch, dir, stamp, identity, replaced);
     }
+}
+
+std::optional<FolderFollower::Identity> FolderFollower::IdentityOf(const std::string& dir) {
+    const AutoCloseHandle h(CreateFileW(ExactPath(dir).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!h || !GetFileInformationByHandle(h.get(), &info)) return std::nullopt;
+    return Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+void FolderFollower::Check(ChangeWatch& watch, const std::string& dir, std::int64_t& stamp,
+                           std::optional<Identity>& identity, bool replaced) {
+    const std::int64_t date = FolderWriteTime(dir);
+    // Letting go costs a moment with no watch (10 to 20 ms in a big folder under Wine), and a
+    // change made then is known only by the date, by a whole reading. Only an empty folder can
+    // be removed: one that holds a name now is watched on.
+    if (!replaced && watch.ByName() && date == stamp && Occupied(dir)) return;
+    watch.Close();
+    identity = IdentityOf(dir);
+    const std::int64_t after = FolderWriteTime(dir);
+    if (after >= 0) watch.Open(dir, true);
+    if (after != stamp || replaced) {
+        if (after < 0) Tell(); else Deliver(dir);
+    }
+    stamp = after;
 }
 
 // Waits for a burst of changes to end, or for the gap since the last telling, whichever is

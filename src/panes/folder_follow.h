@@ -16,9 +16,12 @@
 #include "core/stoppable.h"
 #include "panes/listing.h"
 #include "platform/handles.h"
+#include "platform/win.h"
 #include "platform/window_news.h"
 
 namespace bivane {
+
+class ChangeWatch;
 
 // At most this many names changed at once are shown by name; more, and the folder is read whole:
 // each name costs the window a place found by comparing names and, under Wine, the list view's new
@@ -77,8 +80,19 @@ public:
 private:
     void Resume(bool tell);  // tell: once, for what changed meanwhile (not for a folder new since)
     void Work() noexcept;
+    // What a path reaches: the volume's serial and the file index. A folder deleted and made again,
+    // or replaced by a link to another, is another folder under the same name.
+    struct Identity {
+        DWORD volume = 0, high = 0, low = 0;
+        bool operator==(const Identity&) const = default;
+    };
+    static std::optional<Identity> IdentityOf(const std::string& dir);
     void Watch(const std::string& dir, std::int64_t stamp, unsigned generation);
-    bool Settle(class ChangeWatch& watch);
+    // The look at dir between two waits: the watch opened again on what is there now, and the
+    // folder read, when its date moved or it was replaced (identity: the one the watch is open on).
+    void Check(ChangeWatch& watch, const std::string& dir, std::int64_t& stamp, std::optional<Identity>& identity,
+               bool replaced);
+    bool Settle(ChangeWatch& watch);
     bool Unchanged(unsigned generation);
     void Tell();
     void Deliver(const std::string& dir);  // reads dir, then tells

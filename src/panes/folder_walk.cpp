@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/paths.h"
+#include "platform/copy_temporaries.h"
 #include "platform/folder_scan.h"
 
 namespace bivane {
@@ -93,6 +94,8 @@ std::optional<TreeListing> ListTree(const std::wstring& top) {
         tree.items.push_back(std::move(folder.listed));
     };
     auto visit = [&](const CopiedFolder& folder, const FolderScan& scan) -> std::optional<CopiedFolder> {
+        // A copy's own temporaries (a killed copy's leftovers) are no data: never copied.
+        if (IsCopyTemporaryName(scan.Name())) return std::nullopt;
         const std::wstring below = Below(folder.below, scan.Name());
         const TreeItem item{below, scan.Attributes(), scan.Size(), scan.LastWrite(), folder.item};
         if (scan.Link()) {

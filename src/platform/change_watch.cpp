@@ -137,8 +137,7 @@ std::int64_t FolderWriteTime(const std::string& dir) {
         !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return -1;
     }
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                                     data.ftLastWriteTime.dwLowDateTime);
+    return FileTimeTicks(data.ftLastWriteTime);
 }
 
 }  // namespace bivane

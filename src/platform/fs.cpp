@@ -204,15 +204,11 @@ LocalTimes::LocalTimes() {
     GetSystemTimeAsFileTime(&utc);
     FILETIME local{};
     if (!FileTimeToLocalFileTime(&utc, &local)) return;
-    auto ticks = [](const FILETIME& t) {
-        return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-    };
-    bias_ = ticks(local) - ticks(utc);
+    bias_ = FileTimeTicks(local) - FileTimeTicks(utc);
 }
 
 LocalTime LocalTimes::Of(const FILETIME& utc) const {
-    const std::uint64_t ticks =
-        ((static_cast<std::uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime) + static_cast<std::uint64_t>(bias_);
+    const auto ticks = static_cast<std::uint64_t>(FileTimeTicks(utc) + bias_);
     const FILETIME local{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     SYSTEMTIME st{};
     FileTimeToSystemTime(&local, &st);

@@ -90,6 +90,11 @@ private:
     FolderScan scan_;
 };
 
+// A file time as one number of 100-nanosecond units, as dates are compared and kept.
+inline std::int64_t FileTimeTicks(const FILETIME& t) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
 // Local times of files' UTC times, as FileTimeToLocalFileTime gives them (the system's present
 // offset from UTC), with that offset read once for many files: under Wine each reading costs
 // almost a microsecond, a tenth of a directory load.

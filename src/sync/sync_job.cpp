@@ -27,9 +27,6 @@ using sync::Side;
 
 namespace {
 
-std::int64_t Ticks(const FILETIME& t) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-}
 
 // Whether what is at path now is what the comparison listed there (kind, and a file's size and date).
 bool StillAsCompared(const std::wstring& path, const Side& then) {
@@ -44,7 +41,7 @@ bool StillAsCompared(const std::wstring& path, const Side& then) {
     if (link || folder != (then.kind == Kind::Folder)) return false;
     if (folder) return true;
     const std::int64_t size = (static_cast<std::int64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
-    return size == then.size && Ticks(now.ftLastWriteTime) == then.date;
+    return size == then.size && FileTimeTicks(now.ftLastWriteTime) == then.date;
 }
 
 // Byte for byte, read back through handles of their own.
@@ -315,8 +312,8 @@ bool SyncJobOnJobThread::TreeAsCompared(std::size_t i, bool right) {
         std::size_t below = 0, there = 0;
         for (std::size_t k = j + 1; k < end && lines[k].depth > lines[j].depth; ++k) below += lines[k].parent == j;
         FolderScan scan(Path(j, right));
-        while (scan.Opened() && scan.Next()) there += std::wcscmp(scan.Name(), L".") != 0 && std::wcscmp(scan.Name(), L"..") != 0;
-        if (!scan.Opened() || there != below) return false;
+        while (scan.Opened() && scan.Next()) there += !IsDotOrDotDot(scan.Name());
+        if (!scan.Opened() || scan.Failed() || there != below) return false;
     }
     return true;
 }
@@ -334,7 +331,7 @@ bool SyncJobOnJobThread::DeleteChecked(std::size_t i, bool right, bool recycle) 
     std::vector<std::wstring> names;
     FolderScan scan(dir);
     while (scan.Opened() && scan.Next()) {
-        if (std::wcscmp(scan.Name(), L".") != 0 && std::wcscmp(scan.Name(), L"..") != 0) names.emplace_back(scan.Name());
+        if (!IsDotOrDotDot(scan.Name())) names.emplace_back(scan.Name());
     }
     for (const std::wstring& name : names) {
         const auto found = compared.find(name);

@@ -1,6 +1,7 @@
 // Finding files on real trees: links, a link loop, a FIFO, odd names, pauses in the middle, and the
 // window driven as a user drives it.
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 #include "find/file_finder.h"
@@ -131,6 +132,18 @@ TEST_F(FindTest, FilesThatGoDuringTheSearchAreNotFound) {
     EXPECT_EQ(all.found.size(), 250u);
     for (const FoundFile& f : all.found) EXPECT_TRUE(Exists(all.folders[f.folder] + "\\" + f.name)) << f.name;
     EXPECT_EQ(b.counts.files, 250 + b.counts.unreadableFiles);
+}
+
+// Matches streaming in reach the window at most every 25 ms: news always waiting keeps keys behind it.
+TEST_F(FindTest, MatchesStreamingInAreToldAtMostEvery25Ms) {
+    ASSERT_EQ(RunShell("cd '" + UnixPath(tmp.Path()) + "' && for i in $(seq 3000); do echo $((i % 10)) > f$i.txt; done"), 0);
+    std::atomic<int> posts{0};
+    FileFinder counted([&] { return ++posts > 0; });
+    counted.Start(Query("*", "0"), FinderTextPlatform());  // every tenth file
+    std::size_t found = 0;
+    const double took = PumpUntil([&] { FindBatch b = counted.Take(); found += b.found.size(); return !b.running; }, 60);
+    EXPECT_EQ(found, 300u);
+    EXPECT_LE(posts, 2 + took / 0.025);
 }
 
 TEST_F(FindTest, TheWindowFindsStopsAndGoesToAResult) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <thread>
+#include <tuple>
 
 #include "fileops/confirm_dialog.h"
 #include "panes/entry_rules.h"
@@ -211,6 +212,23 @@ TEST_F(Follow, AFolderThatGoesLeavesTheSideOnTheFolderAbove) {
         EXPECT_EQ(Right().Title.Caption(), Right().Path.Caption() + " (" + c.name + " is gone)");
         EXPECT_TRUE(form->LeftActive);
     }
+}
+
+// The folder shown made again, or replaced by a link to another: the side shows what is there now.
+TEST_F(Follow, AFolderReplacedUnderItsNameShowsWhatIsThereNow) {
+    MakeDir(tmp / "Other");
+    MakeFile(tmp / "Other\\o.txt", 1);
+    const std::string l = Quoted(UnixPath(L()));
+    for (const auto& [what, command, shown] : std::initializer_list<std::tuple<const char*, std::string, const char*>>{
+             {"made again", "rm -r " + l + " && mkdir " + l + " && touch " + l + "/new.txt", "New.txt"},
+             {"a link", "mv " + l + " " + l + ".old && ln -s " + Quoted(UnixPath(tmp / "Other")) + " " + l, "O.txt"}}) {
+        SCOPED_TRACE(what);
+        LetTheWatchStart();
+        ASSERT_EQ(RunShell(command), 0);
+        const double took = ShowsWithin([&] { return IndexOfCaption(Left(), shown) >= 0; });
+        EXPECT_TRUE(took >= 0 && took <= kLimit) << took;
+    }
+    RunShell("rm " + l);  // the link, not what it leads to
 }
 
 // A folder that holds names is watched on from one check to the next: letting it go leaves a
