@@ -322,7 +322,7 @@ void CopyFileWithProgress(ProgressDialog& progress, const std::string& source, c
     if (options.verify) {
         progress.SetText(progress.Status, "Verifying...");
         progress.Repaint();
-        if (!ReadsBack(src.in.get(), out.get(), out.Name())) throw CopyError("The copy did not verify\r" + fullTarget);
+        if (!ReadsBack(src.in.get(), out.get(), out.Name())) throw ECopyNotVerified("The copy did not verify\r" + fullTarget);
     }
     progress.SetText(progress.Status, "Setting file date...");
     progress.Repaint();

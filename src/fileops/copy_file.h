@@ -70,6 +70,11 @@ class ECopyStopped : public CopyError {
 public:
     using CopyError::CopyError;
 };
+// Read back from the disk unlike its source: the copy removed, the target as it was.
+class ECopyNotVerified : public CopyError {
+public:
+    using CopyError::CopyError;
+};
 // The target appeared or changed since the user agreed, and was left as it is.
 class ETargetChanged : public CopyError {
 public:

@@ -41,10 +41,6 @@ private:
     std::int64_t size_;
 };
 
-std::int64_t Ticks(const FILETIME& t) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-}
-
 std::wstring TopExact(const std::string& root) {
     std::wstring exact = ExactFolder(root);
     // The walk adds "\" and a name; a drive's root keeps its own.
@@ -194,7 +190,7 @@ bool FileFinder::ListWhole(FinderFolder& f, unsigned generation) {
                 if (IsDotOrDotDot(scan.Name())) continue;
                 const std::wstring_view name = scan.Name();
                 f.names.push_back({f.chars.size(), name.size(), scan.Attributes(), scan.ReparseTag(), scan.Size(),
-                                   Ticks(scan.LastWrite())});
+                                   FileTimeTicks(scan.LastWrite())});
                 f.chars.insert(f.chars.end(), name.begin(), name.end());
             }
             f.inPart = listed && scan.Failed();

@@ -47,10 +47,6 @@ std::vector<EncodingItem> EncodingItems() {
     return items;
 }
 
-std::int64_t Ticks(const FILETIME& t) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-}
-
 // Local midnight starting the day, in UTC ticks.
 std::int64_t DayStart(const find::Day& d) {
     SYSTEMTIME st{};
@@ -60,7 +56,7 @@ std::int64_t DayStart(const find::Day& d) {
     FILETIME local{}, utc{};
     SystemTimeToFileTime(&st, &local);
     LocalFileTimeToFileTime(&local, &utc);
-    return Ticks(utc);
+    return FileTimeTicks(utc);
 }
 
 [[noreturn]] void Refuse(HWND field, const std::string& text) {
@@ -205,7 +201,7 @@ void FindWindow::StartSearch() {
         }
         FILETIME now{};
         GetSystemTimeAsFileTime(&now);
-        q.sizeDate.after = std::max(q.sizeDate.after, Ticks(now) - *n * 864000000000LL);
+        q.sizeDate.after = std::max(q.sizeDate.after, FileTimeTicks(now) - *n * 864000000000LL);
     }
     q.hiddenSystem = checked(IdHidden);
     q.folders = checked(IdFolders);

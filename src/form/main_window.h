@@ -260,8 +260,6 @@ public:
     void ApplySync(const SyncPlan& plan);  // the plan accepted in its preview, run as a job
     void EndSync(const SyncPlan& plan, const SyncOutcome& outcome, const Job& job);  // on the window's thread
     TreeComparer* Comparer = nullptr;  // adopted by Background when first asked for
-    // Tests: runs after each copy a synchronization makes, before it is read back.
-    std::function<void(const std::string& target)> AfterSyncCopy;
 
     // ---- commands/
     void Exit();

@@ -44,26 +44,6 @@ bool StillAsCompared(const std::wstring& path, const Side& then) {
     return size == then.size && FileTimeTicks(now.ftLastWriteTime) == then.date;
 }
 
-// Byte for byte, read back through handles of their own.
-bool SameFiles(const std::wstring& a, const std::wstring& b) {
-    auto open = [](const std::wstring& p) {
-        return AutoCloseHandle(CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    };
-    AutoCloseHandle fa = open(a), fb = open(b);
-    if (!fa || !fb) return false;
-    std::vector<char> x(1 << 20), y(1 << 20);
-    for (;;) {
-        DWORD ga = 0, gb = 0;
-        if (!ReadFile(fa.get(), x.data(), static_cast<DWORD>(x.size()), &ga, nullptr) ||
-            !ReadFile(fb.get(), y.data(), static_cast<DWORD>(y.size()), &gb, nullptr) || ga != gb) {
-            return false;
-        }
-        if (ga == 0) return true;
-        if (std::memcmp(x.data(), y.data(), ga) != 0) return false;
-    }
-}
-
 void MakeFolders(const std::string& dir) {
     if (DirectoryError(dir) == 0) return;
     const std::string up = DirectoryPart(dir);
@@ -87,9 +67,8 @@ std::string Listed(const std::vector<std::string>& names, const char* head, std:
 
 }  // namespace
 
-SyncJobOnJobThread::SyncJobOnJobThread(SyncPlan plan, ProgressDialog& progress, Ask ask,
-                                       std::function<void(const std::string&)> afterCopy)
-    : plan_(std::move(plan)), progress_(progress), ask_(std::move(ask)), afterCopy_(std::move(afterCopy)),
+SyncJobOnJobThread::SyncJobOnJobThread(SyncPlan plan, ProgressDialog& progress, Ask ask)
+    : plan_(std::move(plan)), progress_(progress), ask_(std::move(ask)),
       leftRoot_(ExactFolder(plan_.left)), rightRoot_(ExactFolder(plan_.right)) {}
 
 std::wstring SyncJobOnJobThread::Path(std::size_t i, bool right) const {
@@ -196,10 +175,22 @@ bool SyncJobOnJobThread::CopyFileLine(std::size_t i, const std::wstring& source,
     progress_.SetText(progress_.FileNameDesc, Utf16ToWtf8(l.name));
     progress_.SetBarPosition(0);
     progress_.PrepareBar(static_cast<int>(from.size / kCopyBlockSize + 1));
+    // The target is looked at again as the copy takes its place, and with Verify the copy is read
+    // back from the disk before the old file goes.
+    CopyOptions options;
+    options.noLinks = true;
+    options.verify = plan_.verify;
+    options.agreed = TargetState{to.There(), to.size, to.date};
     try {
-        CopyFileWithProgress(progress_, ShownPath(source), ShownPath(target), std::wstring(), true);
+        CopyFileWithProgress(progress_, ShownPath(source), ShownPath(target), options);
     } catch (const ELinkedSource&) {  // Wine lists a link to a file as the file
         out_.failed.push_back(Shown(i, !toRight) + " (a link: never followed)");
+        return false;
+    } catch (const ETargetChanged&) {
+        out_.changed.push_back(Shown(i, toRight));
+        return false;
+    } catch (const ECopyNotVerified&) {
+        out_.mismatched.push_back(Shown(i, toRight));
         return false;
     } catch (const FileError& e) {
         out_.failed.push_back(Shown(i, toRight) + " (" + e.what() + ")");
@@ -208,18 +199,7 @@ bool SyncJobOnJobThread::CopyFileLine(std::size_t i, const std::wstring& source,
     sync::CountLine(out_.done, l);
     ++filesDone_;
     bytesDone_ += from.size;
-    if (afterCopy_) afterCopy_(ShownPath(target));
-    if (!plan_.verify || SameFiles(source, target)) return true;
-    VerifyCopy(i, target);
-    return false;
-}
-
-// A copy that does not read back as its source is not left under its name as if good.
-void SyncJobOnJobThread::VerifyCopy(std::size_t i, const std::wstring& target) {
-    std::wstring aside = target + L".unverified";
-    for (int n = 2; GetFileAttributesW(aside.c_str()) != INVALID_FILE_ATTRIBUTES; ++n) aside = target + L".unverified" + std::to_wstring(n);
-    const bool moved = MoveFileExW(target.c_str(), aside.c_str(), 0) != FALSE;
-    out_.mismatched.push_back(Shown(i, plan_.lines[i].action == Action::CopyRight) + (moved ? "" : " (could not be renamed)"));
+    return true;
 }
 
 // A folder made takes its source's date once everything is in it.
@@ -413,7 +393,7 @@ std::string SyncOutcomeText(const SyncPlan& plan, const SyncOutcome& out) {
     if (out.deletionsKept) text += "\rNothing was deleted: some copies did not succeed, and everything was kept.";
     text += Listed(out.changed, "Left alone, changed since the comparison:", kEveryName);
     text += Listed(out.failed, "Failed:", kEveryName);
-    text += Listed(out.mismatched, "Read back unlike their source (renamed with \".unverified\"):", kEveryName);
+    text += Listed(out.mismatched, "Did not verify (each copy removed, the old file as it was):", kEveryName);
     text += Listed(out.kept, "Kept, never compared (made since the comparison):", kEveryName);
     text += Listed(out.notDeleted, "Not deleted:", kEveryName);
     return text;

@@ -20,7 +20,7 @@ struct SyncOutcome {
     sync::Preview done;  // counted as the preview counts
     std::vector<std::string> changed;     // left alone: changed since the comparison
     std::vector<std::string> failed;      // copies that failed
-    std::vector<std::string> mismatched;  // copies that read back unlike their source
+    std::vector<std::string> mismatched;  // copies that did not verify (removed, the old file kept)
     std::vector<std::string> kept;        // found in a folder to delete, never compared: kept
     std::vector<std::string> notDeleted;  // deletions the system refused
     std::string refused;                  // why nothing was done at all
@@ -35,7 +35,7 @@ bool SyncOutcomeBad(const SyncOutcome& out);
 class SyncJobOnJobThread {
 public:
     using Ask = std::function<int(BoxKind kind, const std::string& text, BoxButtons buttons)>;
-    SyncJobOnJobThread(SyncPlan plan, ProgressDialog& progress, Ask ask, std::function<void(const std::string&)> afterCopy);
+    SyncJobOnJobThread(SyncPlan plan, ProgressDialog& progress, Ask ask);
     void Run();
     const SyncPlan& Plan() const { return plan_; }
     const SyncOutcome& Outcome() const { return out_; }
@@ -48,7 +48,6 @@ private:
     void CopyAll();
     bool CopyOne(std::size_t i);
     bool CopyFileLine(std::size_t i, const std::wstring& source, const std::wstring& target);
-    void VerifyCopy(std::size_t i, const std::wstring& target);
     void DateMadeFolders();
     bool DeletionsAgreed();
     void DeleteAll();
@@ -65,7 +64,6 @@ private:
     SyncPlan plan_;
     ProgressDialog& progress_;
     Ask ask_;
-    std::function<void(const std::string&)> afterCopy_;
     SyncOutcome out_;
     std::wstring leftRoot_, rightRoot_;
     std::vector<std::size_t> made_;        // folders made, dated once filled

@@ -46,8 +46,7 @@ void MainWindow::ApplySync(const SyncPlan& plan) {
         goes.push_back(JoinPathRootAware(right ? plan.right : plan.left, Utf16ToWtf8(sync::LinePath(lines, i, right))));
     }
     auto work = std::make_shared<SyncJobOnJobThread>(
-        plan, *Progress, [this](BoxKind kind, const std::string& text, BoxButtons buttons) { return JobBox(kind, text, buttons); },
-        AfterSyncCopy);
+        plan, *Progress, [this](BoxKind kind, const std::string& text, BoxButtons buttons) { return JobBox(kind, text, buttons); });
     auto end = [this, work](const Job& job) { EndSync(work->Plan(), work->Outcome(), job); };
     StartJob(PendingJob{nullptr, "Synchronize", plan.left, plan.right, end, std::move(goes), nullptr}, [work] { work->Run(); });
 }

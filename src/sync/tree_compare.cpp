@@ -41,10 +41,6 @@ struct Stopped {};
 
 constexpr std::size_t kBlock = 1 << 20;
 
-std::int64_t Ticks(const FILETIME& t) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-}
-
 std::wstring TopExact(const std::string& root) {
     std::wstring exact = ExactFolder(root);
     while (!exact.empty() && exact.back() == L'\\') exact.pop_back();  // the walk adds "\" and a name
@@ -187,7 +183,7 @@ bool TreeComparer::List(const std::wstring& folder, bool caseApart, const std::v
                               : (attr & FILE_ATTRIBUTE_DIRECTORY) ? Kind::Folder
                                                                   : Kind::File;
                 l.side.size = scan.Size();
-                l.side.date = Ticks(scan.LastWrite());
+                l.side.date = FileTimeTicks(scan.LastWrite());
                 // A name no path reaches exactly would be reached as another file: never acted on.
                 l.side.unreadable = !NameReachedExactly(name);
                 out.items.push_back(l);

@@ -658,7 +658,6 @@ synchronize() {
     [ "$dates" = 1 ] || fail "a copy's date is not its source's to the 100 ns" || return 1
     [ ! -e "$w/R/keep.txt" ] && [ ! -e "$w/R/gone.txt" ] && [ -n "$(file_ci "$trash" gone.txt)" ] \
         || fail "keep.txt copied, or gone.txt not in the recycle bin" || return 1
-    ! ls "$w"/*/*.unverified >/dev/null 2>&1 || fail "a copy failed its verification" || return 1
 }
 
 run_scenario synchronize "Synchronize: compare, two actions changed, a filter, the preview, apply with verify, compared again"
