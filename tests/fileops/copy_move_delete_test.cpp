@@ -375,6 +375,27 @@ TEST_F(CopyMoveDelete, TheWindowAnswersDuringACopyAndClosingStopsItAfterAFile) {
     EXPECT_FALSE(IsWindow(window));
 }
 
+// "Verify copies" in the confirmation, off unless asked: a copy that reads back otherwise is refused
+// and the old file stays.
+TEST_F(CopyMoveDelete, VerifyInTheConfirmationRefusesAGarbledCopy) {
+    StartSidesWith({{"L\\a.txt", 5000}, {"R\\a.txt", 7}});
+    const Snapshot before = Snap(tmp.Path());
+    SimulatedCopyFaults garbled(DeviceFaults{.corruptAt = 100});
+    Pick(Left(), "A.txt");
+    modals.ExpectDialog("ConfirmDialog", [](ModalForm& f) {
+        ConfirmDialog& c = AsConfirm(f);
+        EXPECT_TRUE(IsShown(c.VerifyChoice));
+        EXPECT_FALSE(c.IsChecked(c.VerifyChoice));
+        c.SetChecked(c.VerifyChoice, true);
+        return IDOK;
+    });
+    ExpectReplace(ReplaceDialog::IdReplaceAll);
+    modals.ExpectBox(WithFullStop("The copy did not verify\r" + R() + "\\a.txt"), IDOK, kAppTitle);
+    form->RunFileCommand(ConfirmMode::Copy, form->Active());
+    modals.VerifyDone();
+    EXPECT_EQ(ChangedSince(before), std::set<std::string>{});
+}
+
 // Escape in the Find Files window during a copy is that window's: it closes it, and the copy goes on.
 TEST_F(CopyMoveDelete, EscapeInFindFilesDoesNotStopACopy) {
     StartSidesWith({{"L\\a.txt", 100}, {"L\\b.txt", 100}});
