@@ -312,7 +312,7 @@ hostile_names() {
     key alt+s
     wait_for "the recycle bin unchecked" '! checked "&Send to recycle bin (allow undelete)"' || return 1
     key alt+y
-    wait_for "the warning about the link" 'window_is "#32770" Warning' || return 1
+    wait_for "the warning about the link" 'window_is ReportWindow Warning' || return 1
     key Return
     wait_for "the warning answered" 'no_window' || return 1
     [ "$(cat "$w/target/keep.txt")" = keep ] || fail "the link's target lost its file" || return 1
@@ -336,7 +336,7 @@ changed_under_it() {
     ! checked "&Send to recycle bin (allow undelete)" || key alt+s
     wait_for "for good" '! checked "&Send to recycle bin (allow undelete)"' || return 1
     key alt+y
-    wait_for "the warning that names it" 'window_is "#32770" Warning && grep -qF "F (now a folder)" "$state"' || return 1
+    wait_for "the warning that names it" 'window_is ReportWindow Warning && grep -qF "F (now a folder)" "$state"' || return 1
     key Return
     wait_for "the side read again" 'no_window && row_has L "<f>" && row_has L G' || return 1
     [ "$(cat "$w/f/one")/$(cat "$w/f/two")/$(cat "$w/g")" = one/two/2 ] \
@@ -438,7 +438,7 @@ folder_copy() {
     wait_for "the replace question" 'window_is ReplaceDialog "Replace Files"' || return 1
     [ ! -e "$w/dst/box/sub" ] || fail "a folder was made before the answer" || return 1
     key alt+o
-    wait_for "the link and the twin named as left out" 'window_is "#32770" Warning' || return 1
+    wait_for "the link and the twin named as left out" 'window_is ReportWindow Warning' || return 1
     key Return
     wait_for "the copy done, the folder current on the target side" 'no_window && row_has R "<box>" D SF' || return 1
     [ "$(cat "$w/dst/box/one.txt")/$(cat "$w/dst/box/two.txt")/$(cat "$w/dst/box/sub/deep.txt")" = "new one/newer two/deep" ] \
@@ -647,7 +647,7 @@ synchronize() {
     # Two of the right's four files replaced or deleted: the guard asks, No by default.
     wait_for "the guard" 'window_is "#32770" Warning && grep -qF "right (all of it): 2 of 4 files" "$state"' || return 1
     key alt+y
-    wait_for "the report" 'window_is "#32770" Information && grep -qF "4 files copied (31 bytes), 1 folder made, 1 file and 0 folders deleted." "$state"' || return 1
+    wait_for "the report" 'window_is ReportWindow Information && grep -qF "4 files copied (31 bytes), 1 folder made, 1 file and 0 folders deleted." "$state"' || return 1
     key Return
     wait_for "compared again" 'window_is SynchronizeWindow Synchronize && grep -q "^control.*7 lines, 1 differ; 1 shown\." "$state"' || return 1
     key Escape
