@@ -78,27 +78,47 @@ TEST_F(FaultFs, WhatWineGivesForEachFault) {
     }
 }
 
-// A copy through each fault (both sides on F:) keeps the old target, leaves no temporary, and says why.
-TEST_F(FaultFs, ACopyThroughEachFaultKeepsTheTarget) {
+// A file and a folder copied through a read that fails and a target disk that fills: the source
+// and the old target stay as they were, no temporary stays, and the user is told which and why.
+TEST_F(FaultFs, ACopyThroughEachFaultKeepsWhatItHad) {
     const std::string l = top + "\\L", r = top + "\\R";
     const SYSTEMTIME old = LocalTimeOf(1999, 12, 31, 23, 59);
-    for (const auto& [fault, box] : {std::pair<std::string, std::string>{"read-eio L/B.txt 30000", "Failure reading file\r" + l + "\\B.txt."},
-                                     {"enospc R 20000", "Failure writing file\r" + r + "\\B.txt."}}) {
-        SCOPED_TRACE(fault);
-        for (const std::string& d : {l, r}) MakeDir(d);
-        MakeFile(l + "\\B.txt", 50000);
+    struct Case {
+        std::string fault;
+        const char* pick;
+        std::vector<std::string> says;  // the boxes, then the report; "%L", "%R": the two folders
+    };
+    const Case cases[] = {
+        {"read-eio L/B.txt 30000", "B.txt", {"Failure reading file\r%L\\B.txt."}},
+        {"enospc R 20000", "B.txt", {"Failure writing file\r%R\\B.txt."}},
+        {"read-eio L/box/B.txt 30000", "<box>",
+         {"Failure reading file\r%L\\box\\B.txt.", "1 of the 2 files were not copied:\rbox\\B.txt"}},
+        {"enospc R 20000", "<box>",
+         {"Failure writing file\r%R\\box\\A.txt.", "2 of the 2 files were not copied:\rbox\\A.txt\rbox\\B.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault + " " + c.pick);
+        for (const std::string& d : {l, r}) RemoveTree(d);
+        for (const std::string& d : {l, l + "\\box", r}) MakeDir(d);
+        for (const std::string& f : {l + "\\B.txt", l + "\\box\\A.txt", l + "\\box\\B.txt"}) MakeFile(f, 50000);
         MakeFile(r + "\\B.txt", 9, &old);
         StartSides(l, r);
-        Pick(Left(), "B.txt");
-        const Snapshot before = Snap(r);
-        Faults(fault);
+        Pick(Left(), c.pick);
+        const Snapshot before = Snap(l);
+        Faults(c.fault);
         modals.ExpectDialog("ConfirmDialog", [](ModalForm&) { return IDOK; });
-        ExpectReplace(ReplaceDialog::IdReplaceAll);
-        modals.ExpectBox(box, IDOK, kAppTitle);
+        if (std::string(c.pick) == "B.txt") ExpectReplace(ReplaceDialog::IdReplaceAll);
+        for (std::string says : c.says) {
+            for (const auto& [mark, folder] : {std::pair<std::string, std::string>{"%L", l}, {"%R", r}}) {
+                for (std::size_t at; (at = says.find(mark)) != std::string::npos;) says.replace(at, 2, folder);
+            }
+            modals.ExpectBox(says);
+        }
         RunMenu(MenuItem::Copy);
         modals.VerifyDone();
         Faults("");
-        EXPECT_EQ(Changes(before, Snap(r)), std::set<std::string>{});
+        EXPECT_EQ(Changes(before, Snap(l)), std::set<std::string>{}) << "the source";
+        EXPECT_EQ(FileSizeOf(r + "\\B.txt"), 9) << "the old target";
         EXPECT_EQ(Temporaries(r), 0);
         form.reset();
     }
