@@ -53,6 +53,32 @@ bool Below(const std::string& path, const std::string& folder) {
     return path.size() == folder.size() || folder.back() == '\\' || path[folder.size()] == '\\';
 }
 
+// The side's entry of a file found in the folder below (its path under the side's folder).
+Entry EntryOfFound(const FoundFile& f, const std::string& below, const LocaleFacts& locale, const LocalTimes& times) {
+    Entry e;
+    if (f.IsFolder()) {
+        e.kind = EntryKind::Directory;
+        e.caption = "<" + below + f.name + ">";
+        e.sizeText = (f.attributes & FILE_ATTRIBUTE_READONLY) ? "<DIR>r" : "<DIR>";
+        e.dateText = " ";
+        e.mark = Mark::Directory;
+        e.image = kImageDir;
+    } else {
+        e.caption = below + FileCaption(f.name);
+        e.size = f.size;
+        e.sizeText = std::to_string(f.size);
+        const FILETIME t{static_cast<DWORD>(f.date), static_cast<DWORD>(static_cast<std::uint64_t>(f.date) >> 32)};
+        const LocalTime local = times.Of(t);
+        e.dateText = DateText(local, locale);
+        e.minute = MinuteStamp(local);
+        e.image = UntaggedImage(e.caption);
+    }
+    e.SetName(below + f.name);
+    e.reach = Reach::Exact;  // the separators are the path's, below the side's folder
+    e.link = IsLink(f.attributes, f.reparseTag);
+    return e;
+}
+
 }  // namespace
 
 void MainWindow::ShowFoundOnSide(Pane& s, const FoundList& found, const std::string& title) {
@@ -81,28 +107,7 @@ void MainWindow::ShowFoundOnSide(Pane& s, const FoundList& found, const std::str
             continue;
         }
         const std::string below = folder.size() > base.size() ? folder.substr(base.size() + (base.back() == '\\' ? 0 : 1)) + "\\" : "";
-        Entry e;
-        if (f.IsFolder()) {
-            e.kind = EntryKind::Directory;
-            e.caption = "<" + below + f.name + ">";
-            e.sizeText = (f.attributes & FILE_ATTRIBUTE_READONLY) ? "<DIR>r" : "<DIR>";
-            e.dateText = " ";
-            e.mark = Mark::Directory;
-            e.image = kImageDir;
-        } else {
-            e.caption = below + FileCaption(f.name);
-            e.size = f.size;
-            e.sizeText = std::to_string(f.size);
-            const FILETIME t{static_cast<DWORD>(f.date), static_cast<DWORD>(static_cast<std::uint64_t>(f.date) >> 32)};
-            const LocalTime local = times.Of(t);
-            e.dateText = DateText(local, locale);
-            e.minute = MinuteStamp(local);
-            e.image = UntaggedImage(e.caption);
-        }
-        e.SetName(below + f.name);
-        e.reach = Reach::Exact;  // the separators are the path's, below the side's folder
-        e.link = IsLink(f.attributes, f.reparseTag);
-        entries.push_back(std::move(e));
+        entries.push_back(EntryOfFound(f, below, locale, times));
     }
     Activate(s);
     if (s.Tree.Directory() != base) {

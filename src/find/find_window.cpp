@@ -147,11 +147,9 @@ void FindWindow::Open(HWND owner, FileFinder& finder, const std::string& folder)
 
 void FindWindow::FormActivate() { SetFocus(Field(IdNames)); }
 
-void FindWindow::StartSearch() {
-    if (!finder_) return;
-    FindQuery q;
-    q.upper = UpperCaseUnits();
-    // Folders separated by ";", each made full against the one shown on the active side.
+// Where to search, and how deep. Folders separated by ";", each made full against the one shown on
+// the active side.
+void FindWindow::ReadWhere(FindQuery& q) {
     const std::string where = WindowText(Field(IdWhere));
     for (std::size_t from = 0; from <= where.size();) {
         std::size_t semi = where.find(';', from);
@@ -174,8 +172,9 @@ void FindWindow::StartSearch() {
         }
         q.depth = static_cast<int>(*d);
     }
-    q.masks = find::ParseMasks(WindowText(Field(IdNames)), q.upper);
-    auto checked = [&](int id) { return SendMessageW(Field(id), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+}
+
+void FindWindow::ReadSizeAndDate(find::SizeDate& q) {
     auto size = [&](int id, std::int64_t& out) {
         const std::string text = WindowText(Field(id));
         if (text.empty()) return;
@@ -183,8 +182,8 @@ void FindWindow::StartSearch() {
         if (!s) Refuse(Field(id), "\"" + text + "\" is not a size: type bytes, or a number with k, MB or GB");
         out = *s;
     };
-    size(IdMinSize, q.sizeDate.minSize);
-    size(IdMaxSize, q.sizeDate.maxSize);
+    size(IdMinSize, q.minSize);
+    size(IdMaxSize, q.maxSize);
     auto day = [&](int id) -> std::optional<find::Day> {
         const std::string text = WindowText(Field(id));
         if (text.empty()) return std::nullopt;
@@ -192,8 +191,8 @@ void FindWindow::StartSearch() {
         if (!d) Refuse(Field(id), "\"" + text + "\" is not a day: type it as 2026-12-31");
         return d;
     };
-    if (const auto after = day(IdAfter)) q.sizeDate.after = DayStart(*after);
-    if (const auto before = day(IdBefore)) q.sizeDate.before = DayStart(*before);
+    if (const auto after = day(IdAfter)) q.after = DayStart(*after);
+    if (const auto before = day(IdBefore)) q.before = DayStart(*before);
     if (const std::string days = WindowText(Field(IdDays)); !days.empty()) {
         const std::optional<std::int64_t> n = find::ParseSize(days);
         if (!n || days.find_first_not_of("0123456789 ") != std::string::npos || *n > 100000) {
@@ -201,8 +200,18 @@ void FindWindow::StartSearch() {
         }
         FILETIME now{};
         GetSystemTimeAsFileTime(&now);
-        q.sizeDate.after = std::max(q.sizeDate.after, FileTimeTicks(now) - *n * 864000000000LL);
+        q.after = std::max(q.after, FileTimeTicks(now) - *n * 864000000000LL);
     }
+}
+
+void FindWindow::StartSearch() {
+    if (!finder_) return;
+    FindQuery q;
+    q.upper = UpperCaseUnits();
+    ReadWhere(q);
+    q.masks = find::ParseMasks(WindowText(Field(IdNames)), q.upper);
+    ReadSizeAndDate(q.sizeDate);
+    auto checked = [&](int id) { return SendMessageW(Field(id), BM_GETCHECK, 0, 0) == BST_CHECKED; };
     q.hiddenSystem = checked(IdHidden);
     q.folders = checked(IdFolders);
     q.text.text = WindowText(Field(IdText));

@@ -48,6 +48,9 @@ public:
     bool Searching() const { return searching_; }
     // Reads the fields and starts the search; a message box says what is wrong with a field.
     void StartSearch();
+    // The fields read into the query; each refuses (throws) a value it cannot take.
+    void ReadWhere(FindQuery& q);
+    void ReadSizeAndDate(find::SizeDate& q);
     void StopSearch();
     HWND Field(int id) const { return GetDlgItem(Handle(), id); }
 

@@ -61,6 +61,55 @@ struct Frame {
     std::size_t next = 0;
 };
 
+// The frame of a folder (or of a pair of folders) whose two listings are l and r: its names paired,
+// folders first, each kind in the order of its names.
+template <typename Listing>
+Frame PairedFrame(std::uint32_t line, std::wstring left, std::wstring right, const Listing& l, const Listing& r) {
+    std::vector<sync::Named> ln, rn;
+    ln.reserve(l.items.size());
+    rn.reserve(r.items.size());
+    for (int i = 0; i < static_cast<int>(l.items.size()); ++i) ln.push_back({l.Name(i), l.Key(i)});
+    for (int i = 0; i < static_cast<int>(r.items.size()); ++i) rn.push_back({r.Name(i), r.Key(i)});
+    Frame f;
+    f.line = line;
+    f.left = std::move(left);
+    f.right = std::move(right);
+    for (const sync::Pair& p : sync::PairNames(ln, rn)) f.children.push_back({p.left, p.right, p.caseTwin});
+    std::stable_partition(f.children.begin(), f.children.end(), [&](const Frame::Child& c) {
+        return (c.l >= 0 && l.Get(c.l).side.kind == Kind::Folder) || (c.r >= 0 && r.Get(c.r).side.kind == Kind::Folder);
+    });
+    return f;
+}
+
+// The line of child c of a frame whose listings are l and r.
+template <typename Listing>
+Line PairedLine(const Frame::Child& c, const Listing& l, const Listing& r, const sync::CompareOptions& options) {
+    Line line;
+    if (c.l >= 0) {
+        line.name = l.Name(c.l);
+        line.left = l.Get(c.l).side;
+    }
+    if (c.r >= 0) {
+        const std::u16string_view name = r.Name(c.r);
+        if (c.l < 0) {
+            line.name = name;
+        } else if (name != line.name) {
+            line.rightName = name;
+        }
+        line.right = r.Get(c.r).side;
+    }
+    line.relation = c.caseTwin ? sync::Relation::Error : sync::Relate(line.left, line.right, options);
+    return line;
+}
+
+// Whether the walk goes into the line's folder: both sides' when whole trees are compared, and a
+// folder of one side always (its line says what it holds).
+bool Descends(const Line& line, bool wholeTrees) {
+    const bool leftFolder = line.left.kind == Kind::Folder, rightFolder = line.right.kind == Kind::Folder;
+    return line.relation != sync::Relation::Error && ((leftFolder && rightFolder && wholeTrees) ||
+                                                      (leftFolder && !line.right.There()) || (rightFolder && !line.left.There()));
+}
+
 }  // namespace
 
 TreeComparer::TreeComparer(std::function<bool()> post) : news_(std::move(post)) {}
@@ -217,20 +266,7 @@ TreeResult TreeComparer::Compare(const TreeQuery& q, unsigned generation) {
         Listed l, r;
         leftOk = left.empty() || List(left, q.caseApart, q.upper, l, generation);
         rightOk = right.empty() || List(right, q.caseApart, q.upper, r, generation);
-        std::vector<sync::Named> ln, rn;
-        ln.reserve(l.items.size());
-        rn.reserve(r.items.size());
-        for (int i = 0; i < static_cast<int>(l.items.size()); ++i) ln.push_back({l.Name(i), l.Key(i)});
-        for (int i = 0; i < static_cast<int>(r.items.size()); ++i) rn.push_back({r.Name(i), r.Key(i)});
-        Frame f;
-        f.line = line;
-        f.left = std::move(left);
-        f.right = std::move(right);
-        for (const sync::Pair& p : sync::PairNames(ln, rn)) f.children.push_back({p.left, p.right, p.caseTwin});
-        // Folders first, each kind in the order of its names.
-        std::stable_partition(f.children.begin(), f.children.end(), [&](const Frame::Child& c) {
-            return (c.l >= 0 && l.Get(c.l).side.kind == Kind::Folder) || (c.r >= 0 && r.Get(c.r).side.kind == Kind::Folder);
-        });
+        Frame f = PairedFrame(line, std::move(left), std::move(right), l, r);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             ++progress_.folders;
@@ -256,33 +292,13 @@ TreeResult TreeComparer::Compare(const TreeQuery& q, unsigned generation) {
             rightLists.pop_back();
             continue;
         }
-        const Frame::Child c = f.children[f.next++];
-        const Listed& ll = leftLists.back();
-        const Listed& rl = rightLists.back();
-        Line line;
+        Line line = PairedLine(f.children[f.next++], leftLists.back(), rightLists.back(), q.options);
         line.parent = f.line;
         line.depth = static_cast<std::uint16_t>(frames.size() - 1);
-        if (c.l >= 0) {
-            line.name = ll.Name(c.l);
-            line.left = ll.Get(c.l).side;
-        }
-        if (c.r >= 0) {
-            const std::u16string_view name = rl.Name(c.r);
-            if (c.l < 0) {
-                line.name = name;
-            } else if (name != line.name) {
-                line.rightName = name;
-            }
-            line.right = rl.Get(c.r).side;
-        }
-        line.relation = c.caseTwin ? sync::Relation::Error : sync::Relate(line.left, line.right, q.options);
         const auto index = static_cast<std::uint32_t>(lines.size());
-        const bool leftFolder = line.left.kind == Kind::Folder, rightFolder = line.right.kind == Kind::Folder;
-        const bool descend = line.relation != sync::Relation::Error &&
-                             ((leftFolder && rightFolder && q.wholeTrees) || (leftFolder && !line.right.There()) ||
-                              (rightFolder && !line.left.There()));
-        std::wstring leftPath = leftFolder ? f.left + L"\\" + Wide(line.name) : std::wstring();
-        std::wstring rightPath = rightFolder ? f.right + L"\\" + Wide(line.RightName()) : std::wstring();
+        const bool descend = Descends(line, q.wholeTrees);
+        std::wstring leftPath = line.left.kind == Kind::Folder ? f.left + L"\\" + Wide(line.name) : std::wstring();
+        std::wstring rightPath = line.right.kind == Kind::Folder ? f.right + L"\\" + Wide(line.RightName()) : std::wstring();
         lines.push_back(std::move(line));
         if (!descend) continue;
         bool lok = true, rok = true;
