@@ -128,10 +128,18 @@ std::int64_t FolderFreeBytes(const std::string& folder) {
     return static_cast<std::int64_t>(freeToCaller.QuadPart);
 }
 
+bool IsLinkAt(const std::wstring& path, DWORD attributes) {
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    // The tag comes only with a listing of the name; none found is taken as a link.
+    WIN32_FIND_DATAW fd;
+    AutoFindHandle find(FindFirstFileW(path.c_str(), &fd));
+    return !find || IsLink(fd.dwFileAttributes, fd.dwReserved0);
+}
+
 DiskKind KindNow(const std::wstring& path) {
     const DWORD attr = GetFileAttributesW(path.c_str());
     if (attr != INVALID_FILE_ATTRIBUTES) {
-        if (attr & FILE_ATTRIBUTE_REPARSE_POINT) return DiskKind::Link;
+        if (IsLinkAt(path, attr)) return DiskKind::Link;
         return (attr & FILE_ATTRIBUTE_DIRECTORY) ? DiskKind::Directory : DiskKind::File;
     }
     return StoredNameAt(path).empty() ? DiskKind::Missing : DiskKind::Unknown;

@@ -50,6 +50,9 @@ std::int64_t FolderFreeBytes(const std::string& folder);
 bool FileExists(const std::string& path);
 std::int64_t FileSizeOf(const std::string& path);  // -1 when missing
 
+// Whether what path names, of these attributes (GetFileAttributesW's), is a link as IsLink tells
+// one: a reparse point's tag is looked up only when it is one.
+bool IsLinkAt(const std::wstring& path, DWORD attributes);
 // What is at path now (an exact path, from EntryPath): a link is a reparse point, as listed. Unknown:
 // there, but without attributes (a FIFO or device under Wine).
 DiskKind KindNow(const std::wstring& path);

@@ -37,7 +37,7 @@ bool StillAsCompared(const std::wstring& path, const Side& then) {
     }
     if (!then.There()) return false;
     const bool folder = (now.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const bool link = (now.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const bool link = IsLinkAt(path, now.dwFileAttributes);
     if (link || folder != (then.kind == Kind::Folder)) return false;
     if (folder) return true;
     const std::int64_t size = (static_cast<std::int64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
